@@ -1,0 +1,28 @@
+// The distribution operations of Process_extended_random_variable on one
+// variable record: defaults, checks, values of a representation, entering
+// values, and the display texts of a type.
+#pragma once
+
+#include <cstdint>
+
+#include "tesmira/records.h"
+
+namespace tesmira {
+
+enum DistributionOperation {
+  SetDistributionDefaultsOp = 0,
+  CheckDistributionOp = 1,
+  DistributionValueTextsOp = 2,
+  EnterDistributionValuesOp = 3,
+  DistributionTitleOp = 4,
+  DistributionPictureOp = 5,
+  RepresentationTitlesOp = 6,
+  ValueLabelsOp = 7,
+  EditableRepresentationsOp = 8
+};
+
+// Process_extended_random_variable with the model type given (1 FAULT TREE
+// changes defaults and checks) instead of read from the global model.
+int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int32_t modelType);
+
+}  // namespace tesmira
