@@ -15,8 +15,9 @@
 namespace tesmira {
 
 // Table resolution R: the number of intervals of a quantile table of every
-// type but the distribution files (100, 1000 or 10000; 100 at start). The run
-// sets it from its request. Other values are ignored.
+// type but the distribution files (100, 1000 or 10000). It is the model's
+// resolution (Resolution() of model/store.h, 100 after Init_Model_data); the
+// run sets it from its request. The setter ignores other values.
 int TableResolution();
 void SetTableResolution(int resolution);
 

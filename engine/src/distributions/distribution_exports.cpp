@@ -1,0 +1,18 @@
+#include "tesmira/distributions.h"
+
+#include <cstring>
+
+#include "distributions/distribution_operations.h"
+#include "distributions/distribution_types.h"
+#include "tesmira/model.h"
+
+TESMIRA_API int32_t Process_extended_random_variable(TExtendedRandomVariable* rv, int32_t operation) {
+  return tesmira::ProcessDistribution(rv, operation, GetModelType());
+}
+
+TESMIRA_API void Get_DistrTitle(int32_t type, char* out) {
+  if (out == nullptr) return;
+  std::string_view title = tesmira::DistributionTitle(type);
+  std::memcpy(out, title.data(), title.size());
+  out[title.size()] = '\0';
+}
