@@ -3,6 +3,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "tesmira/records.h"
+
 namespace {
 
 struct Library {
@@ -24,11 +28,36 @@ TEST(SharedLibrary, ExportsTheModelInterfaceByName) {
   EXPECT_DOUBLE_EQ(version(), 2.2);
 }
 
+TEST(SharedLibrary, StoreIsCalledByName) {
+  Library lib;
+  ASSERT_NE(lib.handle, nullptr) << dlerror();
+  auto init = reinterpret_cast<TModelRecord* (*)()>(dlsym(lib.handle, "Init_Model_data"));
+  auto end = reinterpret_cast<void (*)()>(dlsym(lib.handle, "End_model_data"));
+  auto create = reinterpret_cast<int32_t (*)(const TExtendedRandomVariable*, TExtendedRandomVariable**, int32_t*)>(
+      dlsym(lib.handle, "Create_extended_random_variable"));
+  auto exists = reinterpret_cast<int32_t (*)(const char*)>(dlsym(lib.handle, "Variable_exists"));
+  ASSERT_TRUE(init && end && create && exists);
+  ASSERT_NE(init(), nullptr);
+  TExtendedRandomVariable rv;
+  std::memset(&rv, 0, sizeof rv);
+  rv.distribution.name[0] = 3;
+  std::memcpy(rv.distribution.name + 1, "abc", 3);
+  rv.distribution.distType = DistNormal;
+  TExtendedRandomVariable* out = nullptr;
+  int32_t size = 0;
+  EXPECT_EQ(create(&rv, &out, &size), 1);
+  EXPECT_EQ(size, 2176);
+  EXPECT_EQ(create(&rv, &out, &size), -1);
+  EXPECT_EQ(exists("ABC"), 1);
+  end();
+}
+
 TEST(SharedLibrary, ExportsNothingButTheInterface) {
   Library lib;
   ASSERT_NE(lib.handle, nullptr) << dlerror();
   // C++ symbols of the engine stay hidden.
   EXPECT_EQ(dlsym(lib.handle, "_ZN7tesmira6detail5dummyEv"), nullptr);
+  EXPECT_EQ(dlsym(lib.handle, "_ZN7tesmira5ModelEv"), nullptr);  // tesmira::Model()
 }
 
 }  // namespace
