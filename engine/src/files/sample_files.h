@@ -133,6 +133,8 @@ class TextLineReader {
   // The view stays valid until the next call.
   bool ReadLine(std::string_view& line);
   bool Failed() const { return failed_; }
+  // True when no further line can be read.
+  bool AtEnd();
   // Number of lines read so far.
   int64_t LineNumber() const { return lineNumber_; }
 
@@ -141,7 +143,6 @@ class TextLineReader {
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
   std::size_t begin_ = 0, end_ = 0;
-  std::string long_;
   bool eof_ = false, failed_ = false;
   int64_t lineNumber_ = 0;
 };

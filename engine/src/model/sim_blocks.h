@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tesmira/files.h"
 #include "tesmira/objects.h"
 
 namespace tesmira {
@@ -15,6 +16,12 @@ namespace tesmira {
 
 TExtended80 EncodeExtended(double value);
 double DecodeExtended(const TExtended80& value);
+
+// The 6-byte real of old result files (exponent byte biased by 129, 39-bit
+// mantissa, sign in the top bit): zero below its range, the largest value
+// above it.
+void EncodeReal48(double value, uint8_t out[6]);
+double DecodeReal48(const uint8_t in[6]);
 
 inline double EntryValue(const TSampleListEntry& e) { return DecodeExtended(e.value); }
 inline void SetEntryValue(TSampleListEntry& e, double v) { e.value = EncodeExtended(v); }
@@ -31,21 +38,41 @@ TSampleResults* SampleResultsBlock();
 // requested count 0, user quantiles initialised, sample results, the
 // distribution tables and work arrays); true when all exist afterwards.
 bool AllocateSimulationBlocks();
-// Frees every block (End_model_data) / forgets them (Init_Model_data).
+// Frees every block (at the end of a model and when a new one begins).
 void FreeSimulationBlocks();
+// Frees the block of kind 8, 10, 11, 12 or 14.
+void ForgetSimulationBlock(int kind);
+// Creates the two distribution tables when missing; true when both exist.
+bool InitDistributionSlotsIfMissing();
 
 // Creates the user quantile table when none (all targets missing, values and
 // counts 0); on an existing table with reset false only the values become 0.
 TUserQuantiles* NewUserQuantiles(bool reset);
 
-// ---- output distributions of kind 9 --------------------------------------------
+// ---- distribution tables (output distributions, kind 9) ----------------------------
 
-// Entry k (1..1000) of the run's input or output distribution table: the
-// tabulated quantiles (resolution + 1 doubles), empty when none.
-std::vector<double>* DistributionTable(bool outputs, int k);
-// Replaces / frees the table of an entry.
-void SetDistributionTable(bool outputs, int k, std::vector<double> table);
-void ClearDistributionTables();
+// One table per sample-list entry: the slots of the documented layout, the
+// tabulated quantiles of each entry (resolution + 1 doubles, empty when none)
+// in a side table, and the running extremes kept as doubles while sampling
+// (copied into the slots by SyncSlotExtremes).
+struct DistributionSlots {
+  TDistributionSlot slots[MaxSampleListEntries];
+  std::vector<double> tables[MaxSampleListEntries];
+  double maximum[MaxSampleListEntries];
+  double minimum[MaxSampleListEntries];
+};
+
+// The input or output table, nullptr when none.
+DistributionSlots* DistributionSlotArray(bool outputs);
+// Creates the array (no tables) or, when it exists, keeps its tables and
+// resets the extremes to -1.7e308 and 1.1e308.
+DistributionSlots* InitDistributionSlots(bool outputs);
+// Frees every table and the array.
+void FreeDistributionSlots(bool outputs);
+// Copies the running extremes into the slots' extended fields.
+void SyncSlotExtremes(DistributionSlots& d);
+// The quantile table of entry k (1-based) of the output array, nullptr when none.
+double* OutputDistribution(int k);
 
 // Size in bytes of a TOutputDistribution at the current resolution.
 int32_t DistributionBlockSize();

@@ -1,0 +1,154 @@
+#include "files/buffered_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace tesmira {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+BufferedFile::~BufferedFile() { Close(); }
+
+int BufferedFile::Create(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) return errno ? errno : EIO;
+  buffer_.resize(kBufferSize);
+  used_ = 0;
+  flushed_ = 0;
+  failed_ = false;
+  return 0;
+}
+
+int BufferedFile::Append(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd_ < 0) return errno ? errno : EIO;
+  struct stat st;
+  flushed_ = ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+  buffer_.resize(kBufferSize);
+  used_ = 0;
+  failed_ = false;
+  return 0;
+}
+
+bool BufferedFile::Flush() {
+  if (fd_ < 0) return false;
+  if (used_ > 0 && !failed_) {
+    if (!WriteAll(fd_, buffer_.data(), used_)) failed_ = true;
+    flushed_ += static_cast<int64_t>(used_);
+  }
+  used_ = 0;
+  return !failed_;
+}
+
+char* BufferedFile::Reserve(std::size_t n) {
+  if (buffer_.size() - used_ < n) {
+    Flush();
+    if (buffer_.size() < n) buffer_.resize(n);
+  }
+  return buffer_.data() + used_;
+}
+
+bool BufferedFile::Commit(const char* end) {
+  used_ = static_cast<std::size_t>(end - buffer_.data());
+  if (buffer_.size() - used_ < 4096) Flush();
+  return !failed_;
+}
+
+bool BufferedFile::Write(const void* data, std::size_t size) {
+  if (fd_ < 0) return false;
+  if (size > buffer_.size() / 2) {
+    Flush();
+    if (!failed_ && !WriteAll(fd_, static_cast<const char*>(data), size)) failed_ = true;
+    flushed_ += static_cast<int64_t>(size);
+    return !failed_;
+  }
+  char* p = Reserve(size);
+  std::memcpy(p, data, size);
+  return Commit(p + size);
+}
+
+bool BufferedFile::Close() {
+  if (fd_ < 0) return !failed_;
+  Flush();
+  if (::close(fd_) != 0) failed_ = true;
+  fd_ = -1;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  return !failed_;
+}
+
+bool OverwriteFileBytes(const std::string& path, int64_t offset, std::string_view bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 &&
+            offset + static_cast<int64_t>(bytes.size()) <= static_cast<int64_t>(st.st_size) &&
+            ::pwrite(fd, bytes.data(), bytes.size(), offset) == static_cast<ssize_t>(bytes.size());
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+bool ReplaceFileBytes(const std::string& path, int64_t offset, std::size_t oldLength,
+                      std::string_view bytes) {
+  int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st;
+  if (::fstat(in, &st) != 0 || offset + static_cast<int64_t>(oldLength) > st.st_size) {
+    ::close(in);
+    return false;
+  }
+  std::string tmp = path + ".~tmp";
+  int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+  if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  std::vector<char> buf(1 << 20);
+  bool ok = true;
+  auto copy = [&](int64_t from, int64_t to) {
+    while (ok && from < to) {
+      std::size_t want = static_cast<std::size_t>(std::min<int64_t>(to - from, buf.size()));
+      ssize_t n = ::pread(in, buf.data(), want, from);
+      if (n <= 0 || !WriteAll(out, buf.data(), static_cast<std::size_t>(n))) {
+        ok = false;
+        break;
+      }
+      from += n;
+    }
+  };
+  copy(0, offset);
+  if (ok && !WriteAll(out, bytes.data(), bytes.size())) ok = false;
+  copy(offset + static_cast<int64_t>(oldLength), st.st_size);
+  ::close(in);
+  if (::close(out) != 0) ok = false;
+  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) std::remove(tmp.c_str());
+  return ok;
+}
+
+}  // namespace tesmira

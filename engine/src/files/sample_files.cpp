@@ -1,0 +1,528 @@
+#include "files/sample_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <charconv>
+#include <cstring>
+
+#include "files/buffered_file.h"
+#include "model/short_string.h"
+#include "model/sim_blocks.h"
+
+namespace tesmira {
+
+// ---- file names -----------------------------------------------------------------
+
+std::string_view FilePart(std::string_view path) {
+  std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+// Position of the extension's "." in a path, npos when the file part has none.
+std::size_t ExtensionDot(std::string_view name) {
+  std::size_t start = name.size() - FilePart(name).size();
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot < start) return std::string_view::npos;
+  return dot;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  if (text.size() < tail.size()) return false;
+  return SameName(text.substr(text.size() - tail.size()), tail);
+}
+
+}  // namespace
+
+std::string ReplaceExtension(std::string_view name, std::string_view extension) {
+  std::size_t dot = ExtensionDot(name);
+  std::string out(name.substr(0, dot == std::string_view::npos ? name.size() : dot));
+  out += extension;
+  return out;
+}
+
+std::string TmpFallbackName(std::string_view name) {
+  std::size_t dot = ExtensionDot(name);
+  if (dot == std::string_view::npos) return std::string(name) + ".tmp";
+  return std::string(name.substr(0, dot)) + ".tmp" + std::string(name.substr(dot));
+}
+
+std::string NumberedSampleFileName(std::string_view name, int simulation, int simulations) {
+  int digits = simulations < 1000 ? 3 : (simulations < 10000 ? 4 : 5);
+  std::string number = std::to_string(simulation < 0 ? 0 : simulation);
+  if (static_cast<int>(number.size()) < digits)
+    number.insert(number.begin(), static_cast<std::size_t>(digits) - number.size(), '0');
+  std::size_t dot = ExtensionDot(name);
+  if (dot == std::string_view::npos) return std::string(name) + number;
+  return std::string(name.substr(0, dot)) + number + std::string(name.substr(dot));
+}
+
+// ---- writer ------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::string_view kRemarks[14] = {
+    "; Remarks for those who are going to update this file",
+    "; with output variables for further postprocessing by",
+    "; the TESMIRA program:",
+    "; 1. Put a proper number into the `Number of output ",
+    ";    variables` line below",
+    "; 2. After that line insert a list of the output variable",
+    ";    names (similar to the input variable names list);",
+    ";    names must not exceed 10 characters",
+    "; 3. If you have, for example, 5 input and 3 output ",
+    ";    variables in your model, insert 3 data lines",
+    ";    corresponding your output variables AFTER EVERY 5th line",
+    ";    of the input data. This should be repeated N times, ",
+    ";    where N is `Number of samples per variable` (see below)",
+    ";    "};
+
+constexpr std::string_view kCountTail = "    ;* Number of samples per variable";
+
+struct Column {
+  bool output;
+  int index;  // 1-based entry of its list
+};
+
+struct PassFile {
+  BufferedFile file;
+  std::string name;
+  bool open = false;
+  int64_t written = 0;
+  int64_t countOffset = -1;  // byte offset of the sample count in ".sam"
+  int countDigits = 0;
+  int32_t announced = 0;
+};
+
+}  // namespace
+
+struct SampleFileWriter::Impl {
+  PassFile pass[2];
+  std::vector<Column> columns;
+  std::vector<std::string> messages;
+  std::string requestName;
+  bool separate = true;
+  int simulations = 1;
+  double (*uniform)() = nullptr;
+  std::string line;  // one ".sae" line
+
+  void CloseFile(int p, bool correctCount);
+  bool CreateFile(int p, const std::string& name);
+  void WriteFailed(int p) {
+    if (!pass[p].open) return;
+    pass[p].file.Close();
+    pass[p].open = false;
+    messages.push_back("Failed to write sample file " + pass[p].name);
+  }
+  void CorrectCount(int p);
+};
+
+SampleFileWriter::SampleFileWriter() : impl_(std::make_unique<Impl>()) {}
+SampleFileWriter::~SampleFileWriter() { Abandon(); }
+
+SampleFileWriter& SampleOutput() {
+  static SampleFileWriter writer;
+  return writer;
+}
+
+bool SampleFileWriter::Impl::CreateFile(int p, const std::string& name) {
+  PassFile& f = pass[p];
+  f.name = name;
+  f.written = 0;
+  f.countOffset = -1;
+  int err = f.file.Create(name);
+  if (err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY || err == EBUSY) {
+    std::string alt = TmpFallbackName(name);
+    messages.push_back("Sample file " + std::string(FilePart(name)) + " is write-protected, " +
+                       std::string(FilePart(alt)) + " is used instead");
+    f.name = alt;
+    err = f.file.Create(alt);
+  }
+  if (err != 0) {
+    messages.push_back("Failed to create sample file " + f.name);
+    return false;
+  }
+  return true;
+}
+
+bool SampleFileWriter::Open(const SampleFileSetup& s) {
+  Impl& m = *impl_;
+  static const TSampleList kEmpty{};
+  const TSampleList& in = s.inputs ? *s.inputs : kEmpty;
+  const TSampleList& out = s.outputs ? *s.outputs : kEmpty;
+  int inCount = std::clamp<int>(in.count, 0, MaxSampleListEntries);
+  int outCount = std::clamp<int>(out.count, 0, MaxSampleListEntries);
+  bool bit1 = s.options & 1, bit2 = s.options & 2, bit4 = s.options & 4;
+  bool inputsOnly = bit1 && !bit2;
+  auto selected = [&](int j) { return s.selection == nullptr || s.selection[j] != 0; };
+  auto entry = [&](int k) -> int {
+    if (k < 1 || k > MaxSampleColumns) return 0;
+    return s.columnEntry ? s.columnEntry[k] : k;
+  };
+
+  // The columns: selected positions mapped through the column map.
+  m.columns.clear();
+  int selectedInputs = 0, selectedOutputs = 0, inputColumns = 0;
+  int k = 0;
+  int last = inputsOnly ? inCount : inCount + outCount;
+  for (int j = 1; j <= last; ++j) {
+    if (!selected(j)) continue;
+    if (j > inCount) {
+      ++selectedOutputs;
+      if (k < inCount && (!bit1 || bit4) && bit2) k = inCount + (s.zoziVor ? 1 : 0);
+    } else {
+      ++selectedInputs;
+    }
+    ++k;
+    int e = entry(k);
+    if (e >= 1 && e <= inCount) {
+      m.columns.push_back({false, e});
+    } else if (e > inCount && e <= inCount + outCount) {
+      m.columns.push_back({true, e - inCount});
+    } else {
+      continue;  // no entry for this column
+    }
+    if (j <= inCount) ++inputColumns;
+  }
+
+  bool continuing = !s.separateFiles && s.simulations > 1 && s.simulationIndex > 1;
+  if (!continuing) {
+    for (int p = 0; p < 2; ++p)
+      if (m.pass[p].open) m.CloseFile(p, true);
+  }
+  m.separate = s.separateFiles;
+  m.simulations = s.simulations;
+  m.uniform = s.uniform;
+  m.requestName = s.fileName;
+  if ((selectedInputs == 0 && selectedOutputs == 0) || s.options == 0 || (s.options & 8)) {
+    m.columns.clear();
+    return false;
+  }
+  if (continuing) return m.pass[0].open || m.pass[1].open;
+
+  std::string samName = s.fileName;
+  if (s.simulations > 1 && s.separateFiles)
+    samName = NumberedSampleFileName(samName, s.simulationIndex, s.simulations);
+  std::string saeName = ReplaceExtension(samName, ".sae");
+  if (EndsWithNoCase(samName, ".sae")) samName = ReplaceExtension(samName, ".sam");
+
+  auto nameOf = [&](const Column& c) {
+    const TSampleListEntry& e = c.output ? out.entries[c.index - 1] : in.entries[c.index - 1];
+    return ShortStringView(e.name);
+  };
+  int outputColumns = static_cast<int>(m.columns.size()) - inputColumns;
+
+  // ".sam"
+  if (m.CreateFile(0, samName)) {
+    PassFile& f = m.pass[0];
+    std::string h;
+    if (outCount == 0 || selectedOutputs == 0)
+      for (std::string_view r : kRemarks) (h += r) += "\r\n";
+    h += std::to_string(inputColumns) + "  ; Number of input variables";
+    if (inputColumns != 0) h += " (array of names goes next)";
+    h += "\r\n";
+    for (int c = 0; c < inputColumns; ++c) (h += nameOf(m.columns[c])) += "\r\n";
+    h += std::to_string(outputColumns) + "  ; Number of output variables";
+    if (outputColumns != 0) h += " (array of names goes next)";
+    h += "\r\n";
+    for (std::size_t c = inputColumns; c < m.columns.size(); ++c)
+      (h += nameOf(m.columns[c])) += "\r\n";
+    f.countOffset = static_cast<int64_t>(h.size());
+    std::string count = std::to_string(s.announcedSamples);
+    f.countDigits = static_cast<int>(count.size());
+    f.announced = s.announcedSamples;
+    h += count;
+    h += kCountTail;
+    h += "\r\n";
+    f.open = true;
+    if (!f.file.Write(h.data(), h.size())) m.WriteFailed(0);
+  }
+  // ".sae"
+  if (m.CreateFile(1, saeName)) {
+    PassFile& f = m.pass[1];
+    std::string h;
+    for (std::size_t c = 0; c < m.columns.size(); ++c) {
+      if (c) h += ", ";
+      h += nameOf(m.columns[c]);
+    }
+    h += "\r\n";
+    f.open = true;
+    if (!f.file.Write(h.data(), h.size())) m.WriteFailed(1);
+  }
+  return m.pass[0].open || m.pass[1].open;
+}
+
+void SampleFileWriter::WriteSample(const TSampleList& inputs, const TSampleList& outputs) {
+  Impl& m = *impl_;
+  bool sam = m.pass[0].open, sae = m.pass[1].open;
+  if (!sam && !sae) return;
+  std::size_t n = m.columns.size();
+  char* samOut = nullptr;
+  char* saeOut = nullptr;
+  // Room for every value of the sample; each value is formatted once.
+  if (sam) samOut = m.pass[0].file.Reserve(n * (kSampleValueWidth + 2));
+  if (sae) saeOut = m.pass[1].file.Reserve(n * (kSampleValueWidth + 2) + 2);
+  for (std::size_t c = 0; c < n; ++c) {
+    const Column& col = m.columns[c];
+    const TSampleListEntry& e =
+        col.output ? outputs.entries[col.index - 1] : inputs.entries[col.index - 1];
+    char text[kSampleValueWidth];
+    FormatSampleValue(DecodeExtended(e.value), text);
+    if (samOut) {
+      std::memcpy(samOut, text, kSampleValueWidth);
+      samOut[kSampleValueWidth] = '\r';
+      samOut[kSampleValueWidth + 1] = '\n';
+      samOut += kSampleValueWidth + 2;
+    }
+    if (saeOut) {
+      if (c) {
+        *saeOut++ = ',';
+        *saeOut++ = ' ';
+      }
+      std::memcpy(saeOut, text, kSampleValueWidth);
+      saeOut += kSampleValueWidth;
+    }
+  }
+  if (saeOut) {
+    *saeOut++ = '\r';
+    *saeOut++ = '\n';
+  }
+  if (sam) {
+    if (m.pass[0].file.Commit(samOut))
+      ++m.pass[0].written;
+    else
+      m.WriteFailed(0);
+  }
+  if (sae) {
+    if (m.pass[1].file.Commit(saeOut))
+      ++m.pass[1].written;
+    else
+      m.WriteFailed(1);
+  }
+}
+
+void SampleFileWriter::Impl::CorrectCount(int p) {
+  PassFile& f = pass[p];
+  if (f.countOffset < 0 || f.written == f.announced) return;
+  std::string text = std::to_string(f.written);
+  int fieldWidth = f.countDigits + 4;  // the digits and the four blanks before ";*"
+  bool ok;
+  if (static_cast<int>(text.size()) <= fieldWidth) {
+    if (static_cast<int>(text.size()) < f.countDigits)
+      text.append(static_cast<std::size_t>(f.countDigits) - text.size(), ' ');
+    ok = OverwriteFileBytes(f.name, f.countOffset, text);
+  } else {
+    ok = ReplaceFileBytes(f.name, f.countOffset, static_cast<std::size_t>(fieldWidth),
+                          text + "    ");
+  }
+  if (!ok) messages.push_back("Failed to correct the sample count of sample file " + f.name);
+}
+
+void SampleFileWriter::Impl::CloseFile(int p, bool correctCount) {
+  PassFile& f = pass[p];
+  if (!f.open) return;
+  bool ok = f.file.Close();
+  f.open = false;
+  if (!ok) {
+    messages.push_back("Failed to write sample file " + f.name);
+    return;
+  }
+  if (correctCount && p == 0) CorrectCount(p);
+}
+
+void SampleFileWriter::Close(bool lastSimulation) {
+  Impl& m = *impl_;
+  PassFile& s = m.pass[0];
+  if (s.open && m.requestName.find(".SAP") != std::string::npos && m.uniform && s.announced > 0) {
+    double inv = 1.0 / s.announced;
+    for (int32_t i = 0; i < s.announced / 2 && s.open; ++i) {
+      float u = static_cast<float>(m.uniform() / s.announced);
+      float w = static_cast<float>(inv - u);
+      char text[2 * (kSampleValueWidth + 2)];
+      char* q = FormatSampleValueShort(u, text);
+      *q++ = '\r';
+      *q++ = '\n';
+      q = FormatSampleValueShort(w, q);
+      *q++ = '\r';
+      *q++ = '\n';
+      if (!s.file.Write(text, static_cast<std::size_t>(q - text))) m.WriteFailed(0);
+    }
+  }
+  bool complete = m.separate || m.simulations <= 1 || lastSimulation;
+  if (!complete) return;
+  for (int p = 0; p < 2; ++p) m.CloseFile(p, true);
+}
+
+void SampleFileWriter::Abandon() {
+  for (PassFile& f : impl_->pass) {
+    if (f.open) f.file.Close();
+    f.open = false;
+  }
+}
+
+bool SampleFileWriter::IsOpen(int pass) const { return (pass == 0 || pass == 1) && impl_->pass[pass].open; }
+const std::string& SampleFileWriter::FileName(int pass) const { return impl_->pass[pass == 1 ? 1 : 0].name; }
+int64_t SampleFileWriter::SamplesWritten(int pass) const { return impl_->pass[pass == 1 ? 1 : 0].written; }
+int SampleFileWriter::ColumnCount() const { return static_cast<int>(impl_->columns.size()); }
+
+std::vector<std::string> SampleFileWriter::TakeMessages() {
+  std::vector<std::string> out;
+  out.swap(impl_->messages);
+  return out;
+}
+
+// ---- reading --------------------------------------------------------------------------
+
+TextLineReader::~TextLineReader() { Close(); }
+
+bool TextLineReader::Open(const std::string& path) {
+  Close();
+  file_ = std::fopen(path.c_str(), "rb");
+  if (!file_) return false;
+  buffer_.resize(1 << 16);
+  begin_ = end_ = 0;
+  eof_ = failed_ = false;
+  lineNumber_ = 0;
+  return true;
+}
+
+void TextLineReader::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool TextLineReader::Fill() {
+  if (!file_ || eof_ || failed_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  if (got == 0) {
+    if (std::ferror(file_))
+      failed_ = true;
+    else
+      eof_ = true;
+    return false;
+  }
+  end_ += got;
+  return true;
+}
+
+bool TextLineReader::AtEnd() {
+  if (begin_ < end_) return false;
+  Fill();
+  return begin_ >= end_;
+}
+
+bool TextLineReader::ReadLine(std::string_view& line) {
+  if (!file_ || failed_) return false;
+  std::size_t scanned = 0;
+  for (;;) {
+    const char* start = buffer_.data() + begin_;
+    std::size_t avail = end_ - begin_;
+    const void* nl = std::memchr(start + scanned, '\n', avail - scanned);
+    std::size_t len;
+    if (nl) {
+      len = static_cast<std::size_t>(static_cast<const char*>(nl) - start);
+      begin_ += len + 1;
+    } else if (eof_) {
+      if (avail == 0) return false;
+      len = avail;
+      begin_ = end_;
+    } else {
+      scanned = avail;
+      if (!Fill() && failed_) return false;
+      continue;
+    }
+    if (len > 0 && start[len - 1] == '\r') --len;
+    line = std::string_view(start, len);
+    ++lineNumber_;
+    return true;
+  }
+}
+
+namespace {
+
+std::string_view TrimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+  return s.substr(i);
+}
+
+std::string_view Trim(std::string_view s) {
+  s = TrimLeft(s);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// The integer of a count word: the whole word, or the digits before a single
+// stray character at the word's 2nd or 5th position ("5;", "1000;").
+bool CountWord(std::string_view line, int64_t& value) {
+  std::string_view word = line.substr(0, line.find(' '));
+  if (word.size() > 12 || word.empty()) return false;
+  std::size_t start = (word[0] == '+' || word[0] == '-') ? 1 : 0;
+  std::size_t i = start;
+  while (i < word.size() && word[i] >= '0' && word[i] <= '9') ++i;
+  if (i == start) return false;
+  if (i < word.size() && i + 1 != 2 && i + 1 != 5) return false;
+  std::string_view digits = word.substr(start, i - start);
+  int64_t v = 0;
+  auto r = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+  if (r.ec != std::errc()) return false;
+  value = word[0] == '-' ? -v : v;
+  return true;
+}
+
+}  // namespace
+
+int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
+                             TSampleList* outputs, TextLineReader& reader) {
+  if (!reader.Open(fileName)) {
+    std::string bare(FilePart(fileName));
+    if (bare.empty() || bare == fileName || !reader.Open(bare)) return 0;
+  }
+  auto bad = [&](int64_t line) { return static_cast<int32_t>(-std::max<int64_t>(line, 1)); };
+  TSampleList* lists[2] = {inputs, outputs};
+  std::string_view line;
+  for (TSampleList* list : lists) {
+    if (list) ClearSampleList(*list);
+    // The count line, after blank lines and comments.
+    for (;;) {
+      if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);
+      if (line.size() > 256) return bad(reader.LineNumber());
+      line = TrimLeft(line);
+      if (line.empty() || line[0] == ';') continue;
+      break;
+    }
+    int64_t count = 0;
+    int64_t countLine = reader.LineNumber();
+    if (reader.AtEnd() || !CountWord(line, count) || count < 0 || count > MaxSampleListEntries)
+      return bad(countLine);
+    if (list) list->count = static_cast<int16_t>(count);
+    for (int64_t i = 0; i < count; ++i) {
+      if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);
+      std::string_view name = Trim(line);
+      if (line.size() > 256 || name.empty()) return bad(reader.LineNumber());
+      if (list) SetShortString(list->entries[i].name, name);
+    }
+  }
+  if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);
+  int64_t samples = 0;
+  if (line.size() > 256 || !CountWord(TrimLeft(line), samples) || samples < 0 ||
+      samples > INT32_MAX)
+    return bad(reader.LineNumber());
+  return samples == 0 ? 1 : static_cast<int32_t>(samples);
+}
+
+}  // namespace tesmira
+
+extern "C" TESMIRA_API int32_t LoadSampleFileHeader(const char* fileName, TSampleList* inputs,
+                                                    TSampleList* outputs) {
+  tesmira::TextLineReader reader;
+  return tesmira::ReadSampleFileHeader(fileName ? fileName : "", inputs, outputs, reader);
+}

@@ -1,0 +1,280 @@
+#include "files/sample_store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "files/sample_files.h"
+#include "files/value_text.h"
+#include "model/short_string.h"
+#include "model/sim_blocks.h"
+
+namespace tesmira {
+
+// ---- the store -----------------------------------------------------------------
+
+SampleStore& RunSampleStore() {
+  static SampleStore store;
+  return store;
+}
+
+bool SampleStore::Create(const std::string& path, int inputCount, int outputCount,
+                         bool keepOutputs) {
+  file_.Close();
+  path_ = path;
+  inputCount_ = std::clamp(inputCount, 0, static_cast<int>(MaxSampleListEntries));
+  outputCount_ = std::clamp(outputCount, 0, static_cast<int>(MaxSampleListEntries));
+  keepOutputs_ = keepOutputs;
+  records_ = 0;
+  failed_ = file_.Create(path) != 0;
+  return !failed_;
+}
+
+void SampleStore::Append(const TSampleList& inputs, const TSampleList& outputs) {
+  if (!file_.IsOpen()) return;
+  int width = RecordWidth();
+  char* p = file_.Reserve(static_cast<std::size_t>(width) * 4);
+  DistributionSlots* din = DistributionSlotArray(false);
+  DistributionSlots* dout = DistributionSlotArray(true);
+  auto put = [&](const TSampleListEntry& e, DistributionSlots* d, int k) {
+    double v = DecodeExtended(e.value);
+    float f = static_cast<float>(v);
+    std::memcpy(p, &f, 4);
+    p += 4;
+    if (d) {
+      if (v > d->maximum[k]) d->maximum[k] = v;
+      if (v < d->minimum[k]) d->minimum[k] = v;
+    }
+  };
+  for (int k = 0; k < inputCount_; ++k) put(inputs.entries[k], din, k);
+  if (keepOutputs_)
+    for (int k = 0; k < outputCount_; ++k) put(outputs.entries[k], dout, k);
+  if (!file_.Commit(p)) failed_ = true;
+  ++records_;
+}
+
+bool SampleStore::Finish() {
+  if (file_.IsOpen() && !file_.Flush()) failed_ = true;
+  return !failed_;
+}
+
+void SampleStore::Delete() {
+  file_.Close();
+  if (!path_.empty()) std::remove(path_.c_str());
+  Reset();
+}
+
+void SampleStore::Reset() {
+  file_.Close();
+  path_.clear();
+  records_ = 0;
+  inputCount_ = outputCount_ = 0;
+  failed_ = false;
+}
+
+bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<float>>& cols) const {
+  int width = RecordWidth();
+  if (first < 0 || count < 0 || first + count > width) return false;
+  cols.assign(static_cast<std::size_t>(count), std::vector<float>());
+  for (auto& c : cols) c.resize(static_cast<std::size_t>(records_));
+  if (records_ == 0 || count == 0) return true;
+  int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const std::size_t recordBytes = static_cast<std::size_t>(width) * 4;
+  const int64_t chunkRecords = std::max<int64_t>(1, (1 << 22) / static_cast<int64_t>(recordBytes));
+  std::vector<float> buf(static_cast<std::size_t>(chunkRecords) * static_cast<std::size_t>(width));
+  bool ok = true;
+  for (int64_t r = 0; r < records_ && ok;) {
+    int64_t take = std::min(chunkRecords, records_ - r);
+    std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
+    std::size_t got = 0;
+    while (got < bytes) {
+      ssize_t n = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
+                          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) + static_cast<int64_t>(got)));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = false;
+        break;
+      }
+      got += static_cast<std::size_t>(n);
+    }
+    if (!ok) break;
+    for (int64_t s = 0; s < take; ++s) {
+      const float* rec = buf.data() + s * width + first;
+      for (int c = 0; c < count; ++c) cols[static_cast<std::size_t>(c)][static_cast<std::size_t>(r + s)] = rec[c];
+    }
+    r += take;
+  }
+  ::close(fd);
+  return ok;
+}
+
+void AccumulateMoments(double* sum, double* sumsq, const TSampleList& list, int base) {
+  int count = std::clamp<int>(list.count, 0, MaxSampleListEntries);
+  for (int k = 1; k <= count && base + k <= MaxSampleColumns; ++k) {
+    double v = DecodeExtended(list.entries[k - 1].value);
+    sum[base + k] += v;
+    sumsq[base + k] += v * v;
+  }
+}
+
+// ---- sorting ----------------------------------------------------------------------
+
+void SortSingles(std::vector<float>& values) {
+  std::size_t n = values.size();
+  if (n < 2048) {
+    std::sort(values.begin(), values.end(), [](float a, float b) {
+      if (std::isnan(a)) return false;
+      if (std::isnan(b)) return true;
+      return a < b;
+    });
+    return;
+  }
+  std::vector<uint32_t> keys(n), tmp(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    uint32_t b = std::bit_cast<uint32_t>(values[i]);
+    if (std::isnan(values[i]))
+      keys[i] = 0xffffffffu;
+    else
+      keys[i] = (b & 0x80000000u) ? ~b : (b | 0x80000000u);
+  }
+  for (int shift = 0; shift < 32; shift += 11) {
+    std::size_t counts[2049] = {};
+    for (uint32_t k : keys) ++counts[((k >> shift) & 2047u) + 1];
+    for (int i = 0; i < 2048; ++i) counts[i + 1] += counts[i];
+    for (uint32_t k : keys) tmp[counts[(k >> shift) & 2047u]++] = k;
+    keys.swap(tmp);
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    uint32_t k = keys[i];
+    uint32_t b = (k & 0x80000000u) ? (k & 0x7fffffffu) : ~k;
+    values[i] = k == 0xffffffffu ? std::numeric_limits<float>::quiet_NaN() : std::bit_cast<float>(b);
+  }
+}
+
+// ---- empirical distributions -------------------------------------------------------
+
+namespace {
+
+// round(n * a) with halves to even, limited to 1..n.
+int64_t RoundedRank(int64_t n, double a) {
+  return static_cast<int64_t>(std::nearbyint(static_cast<double>(n) * a));
+}
+
+}  // namespace
+
+bool WriteDistributionFile(const std::string& folder, const std::string& name,
+                           const std::string& extension, const std::vector<double>& table,
+                           std::vector<std::string>& messages) {
+  if (name.empty() || table.size() < 2) return true;
+  std::string ext = extension.empty() ? ".DIS" : extension;
+  std::string path = folder + name + ext;
+  BufferedFile f;
+  int err = f.Create(path);
+  if (err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY || err == EBUSY) {
+    std::string alt = folder + name + ".tmp" + ext;
+    messages.push_back("Distribution file " + name + ext + " is write-protected, " + name +
+                       ".tmp" + ext + " is used instead");
+    path = alt;
+    err = f.Create(path);
+  }
+  if (err != 0) {
+    messages.push_back("Failed to create distribution file " + path);
+    return false;
+  }
+  int r = static_cast<int>(table.size()) - 1;
+  for (int i = 0; i <= r; ++i) {
+    double label = i == 0 ? 25.0 / r : (i == r ? r - 25.0 / r : static_cast<double>(i));
+    std::string line = FormatFixed(label, 2, 5);
+    line += "  ";
+    char buf[40];
+    line.append(buf, FormatScientific(table[static_cast<std::size_t>(i)], 15, 4, buf));
+    line += "\r\n";
+    f.Write(line.data(), line.size());
+  }
+  if (!f.Close()) {
+    messages.push_back("Failed to write distribution file " + path);
+    return false;
+  }
+  return true;
+}
+
+bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& list,
+                                 const EmpiricalSetup& setup, std::vector<std::string>& messages) {
+  DistributionSlots* d = DistributionSlotArray(setup.outputs);
+  if (!d) return false;
+  const int R = setup.resolution > 0 ? setup.resolution : 100;
+  const int64_t N = store.Records();
+  int count = std::clamp<int>(list.count, 0, MaxSampleListEntries);
+  int first = setup.outputs ? store.InputCount() : 0;
+  if (setup.outputs) {
+    if (store.RecordWidth() == store.InputCount()) count = 0;  // outputs not kept
+    count = std::min(count, store.OutputCount());
+  } else {
+    count = std::min(count, store.InputCount());
+  }
+  if (N <= 0) return true;
+  // Columns in groups that fit a memory budget.
+  const int64_t budget = int64_t{256} << 20;
+  int group = static_cast<int>(std::clamp<int64_t>(budget / (N * 4), 1, 1000));
+  std::vector<std::vector<float>> cols;
+  bool ok = true;
+  for (int g = 0; g < count && ok; g += group) {
+    int take = std::min(group, count - g);
+    if (!store.ReadColumns(first + g, take, cols)) {
+      messages.push_back("Failed to read the sample store " + store.Path());
+      return false;
+    }
+    for (int c = 0; c < take; ++c) {
+      int k = g + c;  // 0-based entry
+      std::vector<float>& v = cols[static_cast<std::size_t>(c)];
+      SortSingles(v);
+      std::vector<double> table;
+      try {
+        table.assign(static_cast<std::size_t>(R) + 1, 0.0);
+      } catch (...) {
+        ok = false;
+        break;
+      }
+      double lo = d->minimum[k], hi = d->maximum[k];
+      table[0] = lo;
+      table[static_cast<std::size_t>(R)] = hi;
+      for (int j = 1; j < R; ++j) {
+        if (hi - lo == 0.0)
+          table[static_cast<std::size_t>(j)] = hi;
+        else
+          table[static_cast<std::size_t>(j)] = RankValue(v, (static_cast<int64_t>(j) * N) / R);
+      }
+      if (setup.outputs && setup.userQuantiles) {
+        TUserQuantileEntry& e = setup.userQuantiles->entries[k];
+        for (int t = 0; t < std::min<int>(e.validCount, UserQuantileTargets); ++t)
+          e.pairs[t].value = static_cast<float>(RankValue(v, RoundedRank(N, e.pairs[t].target)));
+      }
+      if (setup.outputs && setup.distributionFiles) {
+        if (R < N) {
+          table[0] = RankValue(v, RoundedRank(N, 25.0 / R) / R);
+          table[static_cast<std::size_t>(R)] = RankValue(v, RoundedRank(N, R - 25.0 / R) / R);
+        }
+        int position = store.InputCount() + k + 1;
+        bool selected = !setup.distributionSelection || setup.distributionSelection[position];
+        if (selected)
+          WriteDistributionFile(setup.folder, std::string(ShortStringView(list.entries[k].name)),
+                                setup.extension, table, messages);
+      }
+      d->tables[k] = std::move(table);
+      d->slots[k].table = k + 1;
+      std::vector<float>().swap(v);
+    }
+  }
+  SyncSlotExtremes(*d);
+  return ok;
+}
+
+}  // namespace tesmira

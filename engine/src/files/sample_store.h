@@ -1,0 +1,104 @@
+// The run's binary sample store ".TPS", the moment accumulators, and the
+// empirical distributions built from the store after the sampling loop,
+// with the distribution files (".DIS").
+//
+// A run uses them like this:
+//
+//   InitDistributionSlots(false); InitDistributionSlots(true);
+//   SampleStore& store = RunSampleStore();
+//   store.Create(DerivedFileName(model, 19), inputs.count, outputs.count, keepOutputs);
+//   per accepted sample: store.Append(inputs, outputs);
+//                        AccumulateMoments(sum, sumsq, inputs, 0) ...
+//   store.Finish();
+//   BuildEmpiricalDistributions(store, inputs, setup(outputs = false), messages);
+//   BuildEmpiricalDistributions(store, outputs, setup(outputs = true), messages);
+//   WriteRunResults(...)  (result_files.h)
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/buffered_file.h"
+#include "tesmira/objects.h"
+
+namespace tesmira {
+
+class SampleStore {
+ public:
+  // Creates the file empty; a record holds the input values and, with
+  // keepOutputs, the output values after them, as singles.
+  bool Create(const std::string& path, int inputCount, int outputCount, bool keepOutputs);
+  // Appends the lists' current values as one record and updates the running
+  // extremes of the run's distribution tables.
+  void Append(const TSampleList& inputs, const TSampleList& outputs);
+  // Flushes the file; false when any write failed.
+  bool Finish();
+  // Closes (when open) and deletes the file.
+  void Delete();
+  // Forgets the store without deleting its file.
+  void Reset();
+
+  const std::string& Path() const { return path_; }
+  int InputCount() const { return inputCount_; }
+  int OutputCount() const { return outputCount_; }
+  int RecordWidth() const { return inputCount_ + (keepOutputs_ ? outputCount_ : 0); }
+  int64_t Records() const { return records_; }
+  bool Failed() const { return failed_; }
+
+  // Reads columns [first, first + count) of every record into cols[c] (each
+  // resized to Records()); false on a read error.
+  bool ReadColumns(int first, int count, std::vector<std::vector<float>>& cols) const;
+
+ private:
+  BufferedFile file_;
+  std::string path_;
+  int inputCount_ = 0, outputCount_ = 0;
+  bool keepOutputs_ = false;
+  int64_t records_ = 0;
+  bool failed_ = false;
+};
+
+// The run's store.
+SampleStore& RunSampleStore();
+
+// Adds each value of a list and its square to sum[base + k] and
+// sumsq[base + k] (k = 1..count).
+void AccumulateMoments(double* sum, double* sumsq, const TSampleList& list, int base);
+
+struct EmpiricalSetup {
+  bool outputs = false;       // build the output entries (else the inputs)
+  int resolution = 100;
+  TUserQuantiles* userQuantiles = nullptr;  // outputs: fill the valid targets
+  bool distributionFiles = false;           // outputs: write ".DIS" files
+  // Distribution selection by position 1..(inputs + outputs); nullptr: all.
+  const uint8_t* distributionSelection = nullptr;
+  std::string extension;      // distribution file extension (empty: ".DIS")
+  std::string folder;         // model folder with its trailing separator
+};
+
+// Builds the quantile table of every entry of the list (exact order
+// statistics of the stored singles; the extremes from the running minimum
+// and maximum), the user quantiles and the distribution files. Failures add
+// texts to messages; false when a table could not be built.
+bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& list,
+                                 const EmpiricalSetup& setup, std::vector<std::string>& messages);
+
+// Writes one distribution file: resolution + 1 lines of a probability label
+// and a value. Returns false with a message when it could not be written.
+bool WriteDistributionFile(const std::string& folder, const std::string& name,
+                           const std::string& extension, const std::vector<double>& table,
+                           std::vector<std::string>& messages);
+
+// The value at rank v (1..n) of ascending sorted values.
+inline double RankValue(const std::vector<float>& sorted, int64_t v) {
+  int64_t n = static_cast<int64_t>(sorted.size());
+  if (v < 1) v = 1;
+  if (v > n) v = n;
+  return sorted[static_cast<std::size_t>(v - 1)];
+}
+
+// Sorts singles ascending (radix sort; NaN last).
+void SortSingles(std::vector<float>& values);
+
+}  // namespace tesmira

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "files/sample_files.h"
+#include "model/short_string.h"
+#include "model/sim_blocks.h"
+
+namespace tesmira {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const fs::path& p, const std::string& text) {
+  std::ofstream out(p, std::ios::binary);
+  out << text;
+}
+
+class SampleFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("tesmira_sf_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ClearSampleList(in_);
+    ClearSampleList(out_);
+  }
+  void TearDown() override {
+    SampleOutput().Abandon();
+    SampleOutput().TakeMessages();
+    fs::permissions(dir_, fs::perms::owner_all);
+    fs::remove_all(dir_);
+  }
+  void Name(TSampleList& l, int k, const char* name) {
+    SetShortString(l.entries[k - 1].name, name);
+    if (l.count < k) l.count = static_cast<int16_t>(k);
+  }
+  void Values(double a, double b, double y) {
+    SetEntryValue(in_.entries[0], a);
+    SetEntryValue(in_.entries[1], b);
+    SetEntryValue(out_.entries[0], y);
+  }
+  SampleFileSetup Setup(const std::string& file, int announced) {
+    SampleFileSetup s;
+    s.fileName = (dir_ / file).string();
+    s.inputs = &in_;
+    s.outputs = &out_;
+    s.options = 3;
+    s.announcedSamples = announced;
+    return s;
+  }
+  fs::path dir_;
+  TSampleList in_, out_;
+};
+
+TEST_F(SampleFilesTest, GoldenFilesOfTwoInputsOneOutputTwoSamples) {
+  Name(in_, 1, "a");
+  Name(in_, 2, "b");
+  Name(out_, 1, "y");
+  SampleFileWriter& w = SampleOutput();
+  ASSERT_TRUE(w.Open(Setup("model.sam", 2)));
+  Values(123.45, -0.3, 4.5);
+  w.WriteSample(in_, out_);
+  Values(1.03125, 0.0, -1e-100);
+  w.WriteSample(in_, out_);
+  w.Close(true);
+  EXPECT_TRUE(w.TakeMessages().empty());
+  EXPECT_EQ(ReadAll(dir_ / "model.sam"),
+            "2  ; Number of input variables (array of names goes next)\r\n"
+            "a\r\nb\r\n"
+            "1  ; Number of output variables (array of names goes next)\r\n"
+            "y\r\n"
+            "2    ;* Number of samples per variable\r\n"
+            " 1.2345E+02\r\n-3.0000E-01\r\n 4.5000E+00\r\n"
+            " 1.0313E+00\r\n 0.0000E+00\r\n-1.000E-100\r\n");
+  EXPECT_EQ(ReadAll(dir_ / "model.sae"),
+            "a, b, y\r\n"
+            " 1.2345E+02, -3.0000E-01,  4.5000E+00\r\n"
+            " 1.0313E+00,  0.0000E+00, -1.000E-100\r\n");
+}
+
+TEST_F(SampleFilesTest, NoOutputsWritesRemarksAndCorrectsShorterCount) {
+  Name(in_, 1, "x");
+  SampleFileWriter& w = SampleOutput();
+  SampleFileSetup s = Setup("run.sam", 1000);
+  s.options = 1;
+  ASSERT_TRUE(w.Open(s));
+  for (int i = 0; i < 993; ++i) {
+    SetEntryValue(in_.entries[0], i);
+    w.WriteSample(in_, out_);
+  }
+  w.Close(true);
+  std::string sam = ReadAll(dir_ / "run.sam");
+  ASSERT_EQ(sam.rfind("; Remarks for those who are going to update this file\r\n", 0), 0u);
+  EXPECT_NE(sam.find("; 1. Put a proper number into the `Number of output \r\n"), std::string::npos);
+  EXPECT_NE(sam.find("\r\n;    \r\n1  ; Number of input variables (array of names goes next)\r\n"
+                     "x\r\n0  ; Number of output variables\r\n993     ;* Number of samples"),
+            std::string::npos);
+  EXPECT_EQ(ReadAll(dir_ / "run.sae").substr(0, 3), "x\r\n");
+}
+
+TEST_F(SampleFilesTest, SeriesWithoutSeparateFilesCollectsAndRewritesLongerCount) {
+  Name(in_, 1, "x");
+  Name(out_, 1, "y");
+  SampleFileWriter& w = SampleOutput();
+  // 3 simulations of 4 samples announced as "4": the count grows to 12 (fits
+  // into the blanks); 30 simulations would need a longer field.
+  for (int sim = 1; sim <= 3; ++sim) {
+    SampleFileSetup s = Setup("m.sam", 4);
+    s.simulations = 3;
+    s.simulationIndex = sim;
+    s.separateFiles = false;
+    ASSERT_TRUE(w.Open(s));
+    for (int i = 0; i < 4; ++i) w.WriteSample(in_, out_);
+    w.Close(sim == 3);
+  }
+  std::string sam = ReadAll(dir_ / "m.sam");
+  EXPECT_NE(sam.find("\r\n12   ;* Number of samples per variable\r\n"), std::string::npos);
+  EXPECT_EQ(std::count(sam.begin(), sam.end(), '\n'), 5 + 24);
+
+  // A count that outgrows its digits and the four blanks: written through a copy.
+  SampleFileSetup s = Setup("big.sam", 1);
+  ASSERT_TRUE(w.Open(s));
+  for (int i = 0; i < 123456; ++i) w.WriteSample(in_, out_);
+  w.Close(true);
+  std::string big = ReadAll(dir_ / "big.sam");
+  EXPECT_NE(big.find("y\r\n123456    ;* Number of samples per variable\r\n 0.0000E+00\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(w.TakeMessages().empty());
+  EXPECT_FALSE(fs::exists(dir_ / "big.sam.~tmp"));
+}
+
+TEST_F(SampleFilesTest, SeparateFilesAreNumbered) {
+  EXPECT_EQ(NumberedSampleFileName("/d/model.sam", 7, 12), "/d/model007.sam");
+  EXPECT_EQ(NumberedSampleFileName("/d/model.sam", 12, 12), "/d/model012.sam");
+  EXPECT_EQ(NumberedSampleFileName("/d/model.sam", 1, 1500), "/d/model0001.sam");
+  EXPECT_EQ(NumberedSampleFileName("/d/model.sam", 1500, 1500), "/d/model1500.sam");
+  EXPECT_EQ(NumberedSampleFileName("/d/model.sam", 3, 10000), "/d/model00003.sam");
+  EXPECT_EQ(NumberedSampleFileName("/d.x/model", 3, 5), "/d.x/model003");
+  EXPECT_EQ(TmpFallbackName("/d/model.sam"), "/d/model.tmp.sam");
+  Name(in_, 1, "x");
+  SampleFileSetup s = Setup("model.sam", 1);
+  s.simulations = 12;
+  s.simulationIndex = 7;
+  ASSERT_TRUE(SampleOutput().Open(s));
+  SampleOutput().WriteSample(in_, out_);
+  SampleOutput().Close(false);
+  EXPECT_TRUE(fs::exists(dir_ / "model007.sam"));
+  EXPECT_TRUE(fs::exists(dir_ / "model007.sae"));
+}
+
+TEST_F(SampleFilesTest, WriteProtectedFileFallsBackToTmpName) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
+  Name(in_, 1, "x");
+  WriteAll(dir_ / "model.sam", "old");
+  fs::permissions(dir_ / "model.sam", fs::perms::owner_read);
+  ASSERT_TRUE(SampleOutput().Open(Setup("model.sam", 1)));
+  SampleOutput().Close(true);
+  auto messages = SampleOutput().TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0],
+            "Sample file model.sam is write-protected, model.tmp.sam is used instead");
+  EXPECT_TRUE(fs::exists(dir_ / "model.tmp.sam"));
+}
+
+TEST_F(SampleFilesTest, UncreatableFileIsReported) {
+  Name(in_, 1, "x");
+  SampleFileSetup s = Setup("missing/model.sam", 1);
+  EXPECT_FALSE(SampleOutput().Open(s));
+  auto messages = SampleOutput().TakeMessages();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "Failed to create sample file " + (dir_ / "missing/model.sam").string());
+}
+
+TEST_F(SampleFilesTest, SelectionAndColumnMapChooseColumns) {
+  Name(in_, 1, "a");
+  Name(in_, 2, "b");
+  Name(out_, 1, "y");
+  Name(out_, 2, "z");
+  // Selected samples: variable b and formula z, in that order.
+  uint8_t selection[MaxSampleColumns + 1] = {};
+  selection[2] = 1;
+  selection[4] = 1;
+  int32_t map[MaxSampleColumns + 1] = {};
+  map[1] = 2;  // column 1: input b
+  map[3] = 4;  // after the jump to the input count: column 3 is formula 2 (position 4)
+  SampleFileSetup s = Setup("sel.sam", 1);
+  s.options = 1 | 2 | 4;
+  s.selection = selection;
+  s.columnEntry = map;
+  ASSERT_TRUE(SampleOutput().Open(s));
+  SetEntryValue(in_.entries[1], 2.0);
+  SetEntryValue(out_.entries[1], 3.0);
+  SampleOutput().WriteSample(in_, out_);
+  SampleOutput().Close(true);
+  EXPECT_EQ(ReadAll(dir_ / "sel.sae"), "b, z\r\n 2.0000E+00,  3.0000E+00\r\n");
+  EXPECT_NE(ReadAll(dir_ / "sel.sam").find("1  ; Number of input variables (array of names goes "
+                                           "next)\r\nb\r\n1  ; Number of output variables (array "
+                                           "of names goes next)\r\nz\r\n1    ;*"),
+            std::string::npos);
+}
+
+TEST_F(SampleFilesTest, HeaderReader) {
+  struct Case {
+    const char* text;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {"; c\r\n\r\n2  ; inputs\r\na\r\n  bb  \r\n;x\r\n1  ; out\r\ny\r\n250    ;* n\r\n1\r\n", 250},
+      {"1\nx\n0\n0\n", 1},          // a count of 0 reads as 1
+      {"5;\n1\n2\n3\n4\n5\n0\n7\n", 7},  // "5;" reads as 5
+      {"12;\nx\n", -1},              // stray character at the 3rd position
+      {"1\nx\n0\n;c\n7\n", -4},      // comment before the sample count line
+      {"1\n\n0\n7\n", -2},           // empty name
+      {"1001\n", -1},                // above the list limit
+      {"-1\nx\n", -1},
+      {"1\nx\n", -3},                // no output count
+      {"1\nx\n0\n", -3},             // count line right at the end of the file
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    fs::path p = dir_ / ("h" + std::to_string(n++) + ".sam");
+    WriteAll(p, c.text);
+    TSampleList in, out;
+    EXPECT_EQ(LoadSampleFileHeader(p.string().c_str(), &in, &out), c.result) << c.text;
+    if (n == 1) {
+      EXPECT_EQ(in.count, 2);
+      EXPECT_EQ(ShortStringView(in.entries[1].name), "bb");
+      EXPECT_EQ(out.count, 1);
+      EXPECT_EQ(Sample_variable_exists("Y", &out), 1);
+    }
+  }
+  EXPECT_EQ(LoadSampleFileHeader((dir_ / "none.sam").string().c_str(), nullptr, nullptr), 0);
+}
+
+TEST_F(SampleFilesTest, WrittenFileReadsBack) {
+  Name(in_, 1, "alpha");
+  Name(out_, 1, "omega");
+  SampleOutput().Open(Setup("rt.sam", 5));
+  for (int i = 0; i < 3; ++i) SampleOutput().WriteSample(in_, out_);
+  SampleOutput().Close(true);
+  TSampleList in, out;
+  TextLineReader reader;
+  EXPECT_EQ(ReadSampleFileHeader((dir_ / "rt.sam").string(), &in, &out, reader), 3);
+  std::string_view line;
+  ASSERT_TRUE(reader.ReadLine(line));
+  EXPECT_EQ(line, " 0.0000E+00");
+}
+
+}  // namespace
+}  // namespace tesmira
