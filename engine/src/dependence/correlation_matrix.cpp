@@ -1,0 +1,209 @@
+// Exported operations on correlation matrices: initialisation, cells,
+// verification by partial correlations and the rewrite as a canonical vine.
+#include <algorithm>
+#include <vector>
+
+#include "dependence/partial_correlation.h"
+#include "dependence/vine_slots.h"
+#include "dependence/vines.h"
+#include "model/store.h"
+#include "tesmira/structures.h"
+#include "tesmira/vines.h"
+
+namespace tesmira {
+
+namespace {
+
+struct TCanonicalValue {
+  int level;
+  int position;
+  double value;
+};
+
+// Matrix roots to verify: the current root, or every matrix of the model.
+std::vector<int> MatrixRoots(int given) {
+  std::vector<int> roots;
+  if (given) {
+    roots.push_back(given);
+    return roots;
+  }
+  StructureScanBegin();
+  for (int guard = 0, n = NodeCount(); guard <= n; ++guard) {
+    const int root = StructureScanNext();
+    if (root == 0) break;
+    if (NodeDepType(root) == DepCorrelationMatrix && std::find(roots.begin(), roots.end(), root) == roots.end())
+      roots.push_back(root);
+  }
+  StructureScanEnd();
+  return roots;
+}
+
+// Whether the saved copy of the structures holds a D-vine.
+bool SavedCopyHoldsDVine() {
+  if (!SavedStructureExists()) return false;
+  for (int i = 1, n = NodeCount(); i <= n; ++i)
+    if (SavedDepType(i) == DepDVine) return true;
+  return false;
+}
+
+// Reads the upper triangle into M (left-aligned rows); false on an empty,
+// unavailable or out-of-range cell.
+bool ReadMatrix(int root, const std::vector<int>& nodes, int n, TWorkMatrix& m) {
+  const std::vector<int> pos = MatrixPositions(root);
+  for (int i = 1; i <= n - 1; ++i) {
+    for (int j = i + 1; j <= n; ++j) {
+      int holder = 0, slot = 0;
+      const int a = nodes[i], b = nodes[j];
+      if (!MatrixCellAt(a, pos[a], b, pos[b], holder, slot)) return false;
+      const double x = ReadSlot(holder, slot);
+      if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x > -1.0 && x < 1.0)) return false;
+      m.At(i, j - i) = x;
+    }
+  }
+  return true;
+}
+
+// Turns the matrix headed by nodes[1] into a canonical vine: a star under the
+// root when the root was given (and can hold every node), else a chain, with
+// the first level from the matrix's first row and the higher levels from the
+// sweep.
+void RewriteAsCanonicalVine(const std::vector<int>& nodes, int n, bool star,
+                            const std::vector<double>& firstRow, const std::vector<TCanonicalValue>& higher) {
+  SetDependenceType(nullptr, DepCanonicalVine);
+  std::vector<int> members(nodes.begin() + 1, nodes.begin() + n + 1);
+  for (int i : members) SetNodeDepType(i, DepCanonicalVine);
+  ClearVineNodes(members, false);
+  if (n - 1 > MaxChildren) star = false;
+  for (int k = 1; k <= n - 1; ++k) LinkVineChild(star ? nodes[1] : nodes[k], nodes[k + 1]);
+  const bool mode = V1MatrixMode();
+  SetV1MatrixMode(true);
+  for (int k = 1; k <= n - 1; ++k) Vine_SetCorrValue(NodeAt(nodes[k + 1]), 1, firstRow[k]);
+  for (const TCanonicalValue& c : higher) Vine_SetCorrValue(NodeAt(nodes[c.position]), c.level, c.value);
+  SetV1MatrixMode(mode);
+}
+
+// Verifies (and with convert rewrites) the matrix headed by root, which is
+// the current structure. Sets the message on failure.
+bool VerifyOneMatrix(int root, bool convert, bool star, bool& saved) {
+  const int n = LinkedNodesInStructure(root);
+  const std::vector<int> nodes = NodesByPosition(root, n);
+  if (n < 2 || nodes[n] == 0) return true;
+  TWorkMatrix& m = ConversionMatrix();
+  TWorkMatrix& q = MemoMatrix();
+  m.Reset(0.0);
+  q.Reset(MissingValue);
+  if (!ReadMatrix(root, nodes, n, m)) {
+    SetVineError(MsgEmptyCells);
+    return false;
+  }
+  std::vector<double> firstRow(static_cast<std::size_t>(n), 0.0);
+  for (int k = 1; k <= n - 1; ++k) firstRow[k] = m.At(1, k);
+  std::vector<TCanonicalValue> higher;
+  TCanonicalWriter record;
+  if (convert) {
+    higher.reserve(static_cast<std::size_t>(n) * (n - 1) / 2);
+    record = [&higher](int level, int position, double value) { higher.push_back({level, position, value}); };
+  }
+  if (!PartialCorrelationSweep(m, q, n, record)) {
+    SetVineError(MsgNotPositiveDefinite);
+    return false;
+  }
+  if (convert) {
+    if (!saved) {
+      SaveStructure();
+      saved = true;
+    }
+    RewriteAsCanonicalVine(nodes, n, star, firstRow, higher);
+  }
+  return true;
+}
+
+}  // namespace
+
+}  // namespace tesmira
+
+using namespace tesmira;
+
+bool CMatrix_Initialize(void) {
+  if (!Model() || CurrentStructureType() != DepCorrelationMatrix) return false;
+  Update_dep_structure();
+  for (int i : CurrentStructureMembers()) {
+    const int top = std::min(TopSlot, 2 * ChildCapacity(i));
+    for (int s = 2 * ChildCount(i) + 1; s <= top; ++s) {
+      if (float* v = NodeValuesV2(i)) v[s - 1] = static_cast<float>(CorrNotSet);
+      if (int16_t* v = NodeValuesV1(i)) v[s - 1] = -1;
+    }
+  }
+  return true;
+}
+
+double CMatrix_GetCell(void* nodeA, void* nodeB) {
+  const int a = NodeIndexOf(nodeA);
+  const int b = NodeIndexOf(nodeB);
+  if (a != 0 && a == b) return 1.0;
+  int holder = 0, slot = 0;
+  if (!MatrixCell(a, b, holder, slot)) return CorrUnavailable;
+  return ReadSlot(holder, slot);
+}
+
+bool CMatrix_SetCell(void* nodeA, void* nodeB, double x) {
+  const int a = NodeIndexOf(nodeA);
+  const int b = NodeIndexOf(nodeB);
+  int holder = 0, slot = 0;
+  if (a == b || !(x > -1.0 && x < 1.0) || !MatrixCell(a, b, holder, slot)) return false;
+  WriteSlot(holder, slot, x);
+  return true;
+}
+
+void AddAllNodesToStructure(void) {
+  const int count = NodeCount();
+  if (!Model() || count < 1) return;
+  int root = CurrentRootIndex();
+  if (root == 0) root = 1;
+  for (int i = 1; i <= count; ++i) {
+    if (i == root || ParentIndex(i) == root) continue;
+    if (const int p = ParentIndex(i)) RemoveChild(i, p);
+    if (Design2())
+      SetStoredParentIndex(i, 0);
+    else
+      SetNodeParentName(i, "");
+    LinkVineChild(root, i);
+  }
+}
+
+bool CMatrix_Verify(bool convert) {
+  ClearVineError();
+  if (!Model()) return false;
+  void* const current = CurrentRoot();
+  const int given = CurrentRootIndex();
+  if (given) {
+    if (NodeDepType(given) != DepCorrelationMatrix) {
+      SetVineError(MsgNotMatrix);
+      return false;
+    }
+    // A canonical vine saved from an earlier conversion of this matrix is
+    // swapped back in (and only a canonical vine: another saved structure
+    // must not be taken for one).
+    if (convert && SavedStructureExists() && SavedDepType(given) == DepCanonicalVine &&
+        MatchAndSwapDepStructures(DepCanonicalVine)) {
+      if (CurrentStructureType() == DepCanonicalVine) return true;
+      MatchAndSwapDepStructures(DepCorrelationMatrix);
+    }
+  }
+  if (!AllocateWorkMatrices(NodeCount(), true)) {
+    SetVineError(MsgNoMemory);
+    return false;
+  }
+  bool saved = SavedStructureExists() || SavedCopyHoldsDVine();
+  bool ok = true;
+  for (int root : MatrixRoots(given)) {
+    SetCurrentRoot(NodeAt(root));
+    if (!VerifyOneMatrix(root, convert, given != 0, saved)) {
+      ok = false;
+      break;
+    }
+  }
+  SetCurrentRoot(current);
+  FreeWorkMatrices();
+  return ok;
+}
