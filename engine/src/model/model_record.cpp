@@ -53,7 +53,7 @@ std::string_view NameArg(const char* name) {
 void CopyOut(char* out, std::string_view text) {
   if (!out) return;
   std::size_t n = std::min<std::size_t>(text.size(), 255);
-  std::memcpy(out, text.data(), n);
+  if (n > 0) std::memcpy(out, text.data(), n);
   out[n] = '\0';
 }
 
