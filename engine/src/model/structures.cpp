@@ -358,40 +358,43 @@ bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t o
 
 namespace {
 
-// Step 4 of Update_dep_structure: depth-first walks over the child lists
-// that cut every link back into the current path.
+// Cuts every link that leads back into the current path of a depth-first
+// walk over the child lists (at most kMaxPath deep). Nodes whose walk
+// finished are not walked again, so the work stays linear in the links.
 void BreakLoops() {
   int count = NodeCount();
-  std::vector<int> path;
-  std::vector<char> onPath(static_cast<std::size_t>(count) + 1, 0);
+  enum : char { kNew, kOnPath, kDone };
+  std::vector<char> state(static_cast<std::size_t>(count) + 1, kNew);
   struct Frame {
     int node;
     int next;  // next child position (1-based)
   };
+  std::vector<Frame> stack;
   for (int start = 1; start <= count; ++start) {
-    std::vector<Frame> stack;
+    if (state[start] != kNew) continue;
+    stack.clear();
     stack.push_back({start, 1});
-    onPath[start] = 1;
-    long budget = 200000;  // bounds the work on pathological forests
-    while (!stack.empty() && --budget > 0) {
+    state[start] = kOnPath;
+    while (!stack.empty()) {
       Frame& f = stack.back();
-      if (f.next > ChildCount(f.node) || stack.size() >= kMaxPath) {
-        onPath[f.node] = 0;
+      if (f.next > ChildCount(f.node)) {
+        state[f.node] = kDone;
         stack.pop_back();
         continue;
       }
       int c = ChildAt(f.node, f.next);
-      if (c < 1 || c > count || c == f.node || onPath[c]) {
-        // A link back into the path (or an invalid entry) is cut here.
+      if (c < 1 || c > count || state[c] == kOnPath) {
+        // A link back into the path (or an invalid entry) is cut here, and
+        // the cut child no longer names this node as its parent.
         RemoveChild(c, f.node);
         if (c >= 1 && c <= count && StoredParentIndex(c) == f.node) SetStoredParentIndex(c, 0);
         continue;  // the same position now holds the next child
       }
       ++f.next;
-      onPath[c] = 1;
+      if (state[c] == kDone || stack.size() >= static_cast<std::size_t>(kMaxPath)) continue;
+      state[c] = kOnPath;
       stack.push_back({c, 1});
     }
-    for (const Frame& f : stack) onPath[f.node] = 0;
   }
 }
 

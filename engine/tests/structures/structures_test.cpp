@@ -326,6 +326,33 @@ TEST_F(StructuresTest, CorruptStructuresNeverHang) {
   EXPECT_EQ(Delete_dep_node(GetNode(1)), 1);
 }
 
+TEST_F(StructuresTest, FullTableChainAndStarStayQuick) {
+  for (int k = 1; k <= 1000; ++k) {
+    TExtendedRandomVariable rv;
+    std::memset(&rv, 0, sizeof rv);
+    SetName(rv.distribution.name, "v" + std::to_string(k));
+    TExtendedRandomVariable* out = nullptr;
+    int32_t size = 0;
+    ASSERT_EQ(Create_extended_random_variable(&rv, &out, &size), k);
+  }
+  ASSERT_EQ(Update_dep_structure(), 1000);
+  // Nodes 1..500 form a chain, 502..757 a full star under node 501, linked
+  // through their parent indexes only; the rebuild fills the child lists.
+  for (int i = 2; i <= 757; ++i)
+    static_cast<TDepNodeV2*>(GetNode(i))->parent = static_cast<int16_t>(i <= 500 ? i - 1 : (i == 501 ? 0 : 501));
+  EXPECT_EQ(Update_dep_structure(), 500);
+  EXPECT_EQ(tesmira::ChildCount(501), 256);
+  EXPECT_EQ(tesmira::StructureRootOf(500), 1);
+  SetCurrentDependenceStructureRoot(GetNode(501), "");
+  EXPECT_EQ(GetNumberOfNodesInStructure(), 257);
+  SetCurrentDependenceStructureRoot(GetNode(1), "");
+  EXPECT_EQ(GetNumberOfNodesInStructure(), 257);  // the walk up stops after 256 steps
+  EXPECT_EQ(SetDependenceType(nullptr, DepDVine), 1);
+  EXPECT_EQ(tesmira::ComposeStructureName(GetNode(1)).size(), 32u);
+  EXPECT_EQ(Delete_dep_node(GetNode(250)), 250);
+  EXPECT_EQ(tesmira::StructureRootOf(498), 1);
+}
+
 TEST_F(StructuresTest, DependenceTypeOfAStructure) {
   Variables({"r", "a", "b", "lone"});
   Attach("a", "r");
