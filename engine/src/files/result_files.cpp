@@ -1,0 +1,416 @@
+#include "files/result_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "files/buffered_file.h"
+#include "model/short_string.h"
+#include "model/sim_blocks.h"
+#include "model/store.h"
+#include "tesmira/model.h"
+
+namespace tesmira {
+
+void ComputeSampleResults(const double* sum, const double* sumsq, int64_t n, int columns,
+                          TSampleResults& out) {
+  columns = std::clamp(columns, 0, static_cast<int>(MaxSampleColumns));
+  for (int k = 1; k <= columns; ++k) {
+    double mean = 0, variance = 0;
+    if (n >= 2) {
+      mean = sum[k] / static_cast<double>(n);
+      variance = (sumsq[k] - static_cast<double>(n) * mean * mean) / static_cast<double>(n - 1);
+    }
+    out.means[k - 1] = static_cast<float>(mean);
+    out.variances[k - 1] = static_cast<float>(variance);
+  }
+}
+
+// ---- compressed rows -----------------------------------------------------------------
+
+std::vector<float> CompressCorrRow(const float* values, int count) {
+  std::vector<float> out;
+  int j = 0;
+  while (j < count) {
+    float v = values[j++];
+    out.push_back(v);
+    int c = 0;
+    while (j + c < count && std::fabs(values[j + c] - v) < 0.001f) ++c;
+    if (c >= 2) {
+      out.push_back(static_cast<float>(c));
+      j += c;
+    }
+  }
+  return out;
+}
+
+int ExpandCorrRow(const float* row, int singles, float* buffer, int first, int capacity) {
+  int j = first;
+  float last = 0.0f;
+  for (int s = 0; s < singles && j < capacity; ++s) {
+    float v = row[s];
+    if (v <= 1.9f) {
+      buffer[j++] = v;
+      last = v;
+    } else {
+      long c = std::lround(std::min(v, 2000.0f));
+      for (long r = 0; r < c && j < capacity; ++r) buffer[j++] = last;
+    }
+  }
+  return j - first;
+}
+
+// ---- the run's correlations ------------------------------------------------------------
+
+namespace {
+
+struct CorrState {
+  bool ready = false;
+  int n = 0;
+  std::vector<float> matrix;  // n x n, row-major, 0-based
+  std::vector<float> rowOut = std::vector<float>(MaxSampleColumns);
+  float expanded[MaxSampleColumns + 2] = {};
+  CorrRowReader reader = nullptr;
+  SampleStore* store = nullptr;
+  bool keepStore = false;
+};
+
+CorrState& C() {
+  static CorrState state;
+  return state;
+}
+
+double EmpiricalRank(const std::vector<double>& table, double x) {
+  if (table.size() < 2) return x;
+  std::size_t R = table.size() - 1;
+  if (x >= table[R]) return 1.0;
+  if (x <= table[0]) return 0.0;
+  std::size_t lo = 0, hi = R;  // table[lo] <= x < table[hi]
+  while (hi - lo > 1) {
+    std::size_t mid = (lo + hi) / 2;
+    if (table[mid] <= x)
+      lo = mid;
+    else
+      hi = mid;
+  }
+  return static_cast<double>(lo) / static_cast<double>(R);
+}
+
+// Columns whose node has no variable or a constant one correlate with nothing.
+bool DegenerateNodeColumn(int column) {
+  if (column < 1 || column > NodeCount()) return false;
+  if (IsLatentType(column) || IsCompositeType(column)) return false;
+  void* node = NodeAt(column);
+  if (LowerCase(NodeVariableName(node)).rfind("latent", 0) == 0) return false;
+  const TExtendedRandomVariable* rv = VariableOfNode(node);
+  return rv == nullptr || rv->distribution.distType == DistConstant;
+}
+
+bool ComputeMatrix(const RunResultsSetup& s) {
+  CorrState& c = C();
+  const SampleStore& store = *s.store;
+  const int n = store.RecordWidth();
+  const int64_t N = store.Records();
+  c.n = n;
+  c.matrix.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0f);
+  for (int i = 0; i < n; ++i) c.matrix[static_cast<std::size_t>(i) * n + i] = 1.0f;
+  if (n == 0 || N < 2) return true;
+
+  const bool rank = s.correlationKind == 2;
+  std::vector<const std::vector<double>*> tables(static_cast<std::size_t>(n), nullptr);
+  if (rank) {
+    DistributionSlots* din = DistributionSlotArray(false);
+    DistributionSlots* dout = DistributionSlotArray(true);
+    for (int j = 0; j < n; ++j) {
+      bool out = j >= store.InputCount();
+      DistributionSlots* d = out ? dout : din;
+      int k = out ? j - store.InputCount() : j;
+      if (d && !d->tables[k].empty()) tables[static_cast<std::size_t>(j)] = &d->tables[k];
+    }
+  }
+  int fd = ::open(store.Path().c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const std::size_t recordBytes = static_cast<std::size_t>(n) * 4;
+  const int64_t chunk = std::max<int64_t>(1, (1 << 22) / static_cast<int64_t>(recordBytes));
+  std::vector<float> buf(static_cast<std::size_t>(chunk) * static_cast<std::size_t>(n));
+  std::vector<double> x(static_cast<std::size_t>(n)), sum(static_cast<std::size_t>(n), 0.0),
+      mean(static_cast<std::size_t>(n), 0.0);
+  std::vector<double> cross(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0);
+
+  auto pass = [&](bool second) -> bool {
+    for (int64_t r = 0; r < N;) {
+      int64_t take = std::min(chunk, N - r);
+      std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
+      std::size_t got = 0;
+      while (got < bytes) {
+        ssize_t k = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
+                            static_cast<off_t>(r * static_cast<int64_t>(recordBytes) +
+                                               static_cast<int64_t>(got)));
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        got += static_cast<std::size_t>(k);
+      }
+      for (int64_t s2 = 0; s2 < take; ++s2) {
+        const float* rec = buf.data() + s2 * n;
+        for (int j = 0; j < n; ++j) {
+          double v = rec[j];
+          if (rank && tables[static_cast<std::size_t>(j)]) v = EmpiricalRank(*tables[static_cast<std::size_t>(j)], v);
+          x[static_cast<std::size_t>(j)] = second ? v - mean[static_cast<std::size_t>(j)] : v;
+        }
+        if (!second) {
+          for (int j = 0; j < n; ++j) sum[static_cast<std::size_t>(j)] += x[static_cast<std::size_t>(j)];
+        } else {
+          for (int i = 0; i < n; ++i) {
+            double xi = x[static_cast<std::size_t>(i)];
+            double* row = cross.data() + static_cast<std::size_t>(i) * n;
+            for (int j = i; j < n; ++j) row[j] += xi * x[static_cast<std::size_t>(j)];
+          }
+        }
+      }
+      r += take;
+    }
+    return true;
+  };
+  bool ok = pass(false);
+  if (ok) {
+    for (int j = 0; j < n; ++j) mean[static_cast<std::size_t>(j)] = sum[static_cast<std::size_t>(j)] / static_cast<double>(N);
+    ok = pass(true);
+  }
+  ::close(fd);
+  if (!ok) return false;
+  std::vector<bool> degenerate(static_cast<std::size_t>(n), false);
+  for (int j = 0; j < n; ++j) {
+    double variance = cross[static_cast<std::size_t>(j) * n + j] / static_cast<double>(N - 1);
+    degenerate[static_cast<std::size_t>(j)] =
+        variance < 1e-12 || (!s.inputSamples && DegenerateNodeColumn(j + 1));
+  }
+  for (int i = 0; i < n; ++i) {
+    for (int j = i + 1; j < n; ++j) {
+      double r = 0.0;
+      if (!degenerate[static_cast<std::size_t>(i)] && !degenerate[static_cast<std::size_t>(j)]) {
+        double cij = cross[static_cast<std::size_t>(i) * n + j];
+        double vi = cross[static_cast<std::size_t>(i) * n + i];
+        double vj = cross[static_cast<std::size_t>(j) * n + j];
+        r = std::clamp(cij / std::sqrt(vi * vj), -1.0, 1.0);
+      }
+      c.matrix[static_cast<std::size_t>(i) * n + j] = static_cast<float>(r);
+      c.matrix[static_cast<std::size_t>(j) * n + i] = static_cast<float>(r);
+    }
+  }
+  return true;
+}
+
+// The compressed row i (1-based) of the run's matrix.
+std::vector<float> RunRow(int i) {
+  CorrState& c = C();
+  const float* values = c.matrix.data() + static_cast<std::size_t>(i - 1) * c.n + i;
+  return CompressCorrRow(values, c.n - i);
+}
+
+bool WriteBytes(const std::string& path, const void* data, std::size_t size) {
+  BufferedFile f;
+  if (f.Create(path) != 0) return false;
+  f.Write(data, size);
+  return f.Close();
+}
+
+void SetShort8(unsigned char (&s)[9], std::string_view text) { SetShortString(s, 8, text); }
+
+}  // namespace
+
+void ResetRunCorrelations() {
+  CorrState& c = C();
+  c.ready = false;
+  c.n = 0;
+  c.matrix.clear();
+  c.store = nullptr;
+}
+
+void SetCorrDataSource(CorrRowReader reader) { C().reader = reader; }
+
+bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& messages) {
+  ResetRunCorrelations();
+  CorrState& c = C();
+  TSampleData* data = SampleDataBlock();
+  TModelRecord* model = Model();
+  const bool ok0 = data != nullptr;
+  static const TSampleList kEmpty{};
+  const TSampleList& in = s.inputs ? *s.inputs : kEmpty;
+  const TSampleList& out = s.outputs ? *s.outputs : kEmpty;
+  auto legacyName = [&](const char* ext) { return s.folder + s.baseName + ext; };
+  auto failed = [&](const std::string& path) {
+    messages.push_back("Failed to write result file " + path);
+  };
+
+  // ".USE"
+  int modelType = GetModelType();
+  if (s.legacyFiles && out.count > 0 && s.userQuantileFlag && s.options != 1 &&
+      (modelType <= 2 || modelType == ModelTypeZoziVor) && s.userQuantiles) {
+    std::string path = legacyName(".USE");
+    if (!WriteBytes(path, s.userQuantiles, sizeof(TUserQuantiles))) failed(path);
+  }
+  // The results record.
+  if (data) {
+    std::memcpy(&data->inputs, &in, sizeof(TSampleList));
+    std::memcpy(&data->outputs, &out, sizeof(TSampleList));
+    data->requested = static_cast<int32_t>(std::clamp<int64_t>(s.planned, 0, INT32_MAX));
+    data->accepted = static_cast<int32_t>(std::clamp<int64_t>(s.accepted, 0, INT32_MAX));
+    data->modelType = static_cast<int16_t>(modelType);
+    data->depType = static_cast<uint8_t>(NodeCount() > 0 ? NodeDepType(1) : 0);
+    data->seed = static_cast<int16_t>(std::clamp<int32_t>(s.seed, -32768, 32767));
+    data->resolution = static_cast<int16_t>(s.resolution);
+    data->correlationKind = static_cast<uint8_t>(s.correlationKind);
+    data->userQuantiles = s.userQuantileFlag ? 1 : 0;
+    std::string modelName;
+    std::string tag;
+    if (model) {
+      std::string_view file = ShortStringView(model->fileName);
+      modelName = std::string(file.substr(0, file.find('.')));
+      tag = std::string(ShortStringView(model->designTag));
+    }
+    SetShort8(data->designTag, tag.empty() ? modelName : tag);
+    SetShort8(data->modelName, modelName);
+    SetShort8(data->sampleName, s.baseName);
+    if (s.legacyFiles) {
+      std::string path = legacyName(".SIM");
+      if (!WriteBytes(path, data, sizeof(TSampleData))) failed(path);
+    }
+  }
+  // Correlations of every pair of stored columns.
+  bool haveStore = s.store && !s.store->Path().empty();
+  if (haveStore) {
+    s.store->Finish();
+    if (ComputeMatrix(s)) {
+      c.ready = true;
+    } else {
+      messages.push_back("Failed to read the sample store " + s.store->Path());
+    }
+  }
+  if (s.legacyFiles) {
+    std::remove(legacyName(".CMM").c_str());
+    std::remove(legacyName(".MOM").c_str());
+    std::string path = legacyName(".CMM");
+    BufferedFile f;
+    if (f.Create(path) == 0) {
+      TSampleResults zero{};
+      const TSampleResults& r = s.sampleResults ? *s.sampleResults : zero;
+      f.Write(&r, 16000);
+      if (c.ready)
+        for (int i = 1; i <= c.n; ++i) {
+          std::vector<float> row = RunRow(i);
+          f.Write(row.data(), row.size() * 4);
+        }
+      if (!f.Close()) failed(path);
+    } else {
+      failed(path);
+    }
+    // ".QUA": the first 101 quantiles of every output entry as 6-byte reals.
+    path = legacyName(".QUA");
+    if (f.Create(path) == 0) {
+      DistributionSlots* d = DistributionSlotArray(true);
+      int outCount = std::clamp<int>(out.count, 0, MaxSampleListEntries);
+      for (int k = 0; k < outCount; ++k) {
+        uint8_t record[606] = {};
+        if (d && !d->tables[k].empty())
+          for (std::size_t q = 0; q < 101 && q < d->tables[k].size(); ++q)
+            EncodeReal48(d->tables[k][q], record + 6 * q);
+        f.Write(record, sizeof record);
+      }
+      if (!f.Close()) failed(path);
+    } else {
+      failed(path);
+    }
+  }
+  // The ".TPS": kept (with the selected columns only) for the belief-net
+  // hand-over, deleted otherwise.
+  c.keepStore = (s.options & 8) != 0;
+  if (haveStore) {
+    if (c.keepStore) {
+      if (s.selection) {
+        const SampleStore& st = *s.store;
+        int n = st.RecordWidth();
+        std::vector<int> keep;
+        for (int j = 1; j <= n; ++j)
+          if (s.selection[j]) keep.push_back(j - 1);
+        if (static_cast<int>(keep.size()) < n) {
+          std::vector<std::vector<float>> cols;
+          if (st.ReadColumns(0, n, cols)) {
+            std::vector<float> rows;
+            rows.reserve(static_cast<std::size_t>(st.Records()) * keep.size());
+            for (int64_t r = 0; r < st.Records(); ++r)
+              for (int j : keep) rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
+            if (!WriteBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
+          } else {
+            failed(st.Path());
+          }
+        }
+      }
+      s.store->Reset();
+    } else {
+      s.store->Delete();
+    }
+  }
+  return ok0;
+}
+
+}  // namespace tesmira
+
+using namespace tesmira;
+
+extern "C" {
+
+TESMIRA_API int32_t Compute_corr_data(int32_t i, void** row) {
+  if (row) *row = nullptr;
+  CorrState& c = C();
+  if (!InputSampleList() || !OutputSampleList() || !c.ready || i < 1 || i > c.n) return 0;
+  std::vector<float> values = RunRow(i);
+  std::copy(values.begin(), values.end(), c.rowOut.begin());
+  if (row) *row = c.rowOut.data();
+  return static_cast<int32_t>(values.size() * 4);
+}
+
+TESMIRA_API double Get_sample_correlation(int32_t i, int32_t j) {
+  if (i == j) return 1.0;
+  if (Design2()) {
+    int nodes = NodeCount();
+    auto p = [&](int x) { return x >= 1 && x <= nodes ? ParentIndex(x) : 0; };
+    auto vineType = [&](int x) { return x >= 1 && x <= nodes && NodeDepType(x) >= 1 && NodeDepType(x) <= 4; };
+    auto vineBelowComposite = [&](int x) {
+      return vineType(x) && p(x) > 0 && IsCompositeType(p(x));
+    };
+    const int pi = p(i), pj = p(j);
+    // The parents are those of the pair as asked; the steps apply in turn.
+    if (pj > 0 && p(pj) == i && vineBelowComposite(j)) j = pj;
+    if (pi > 0 && p(pi) == j && vineBelowComposite(i)) i = pi;
+    if (vineType(j) && pj > 0 && IsCompositeType(pj) && !vineType(i)) j = pj;
+    if (vineType(i) && pi > 0 && IsCompositeType(pi) && !vineType(j)) i = pi;
+    if (i == j) return 1.0;
+  }
+  int row = std::min(i, j), col = std::max(i, j);
+  if (row < 1 || col > MaxSampleColumns) return 0.0;
+  CorrState& c = C();
+  float compressed[MaxSampleColumns];
+  int32_t bytes = 0;
+  bool have = false;
+  if (c.reader) {
+    have = c.reader(row, compressed, &bytes);
+  } else if (c.ready && row <= c.n) {
+    std::vector<float> r = RunRow(row);
+    std::copy(r.begin(), r.end(), compressed);
+    bytes = static_cast<int32_t>(r.size() * 4);
+    have = true;
+  }
+  if (have) {
+    int singles = std::clamp(bytes / 4, 0, static_cast<int>(MaxSampleColumns));
+    std::fill(std::begin(c.expanded), std::end(c.expanded), 0.0f);
+    ExpandCorrRow(compressed, singles, c.expanded, row + 1, MaxSampleColumns + 1);
+  }
+  return c.expanded[col];
+}
+
+}  // extern "C"
