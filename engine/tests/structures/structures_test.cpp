@@ -157,6 +157,12 @@ TEST_F(StructuresTest, VineUnderATreeGetsOneCompositeNodeThatIsReused) {
   EXPECT_EQ(Update_dep_structure(), 0);
   EXPECT_EQ(GetNumberOfDepNodes(true), 5);
   EXPECT_EQ(Children("COMP_NODE5"), (Strings{"v"}));
+  // Naming the vine names its composite node too.
+  SetCurrentDependenceStructureRoot(N("v"), "vv");
+  EXPECT_EQ(tesmira::NodeStructureName(N("COMP_NODE5")), "vv");
+  EXPECT_EQ(Fetch_dep_node(0, "VV"), N("v"));  // found by its structure name
+  EXPECT_EQ(Fetch_dep_node(-1, ""), N("COMP_NODE5"));
+  EXPECT_EQ(Fetch_dep_node(1001, ""), nullptr);
   // A tree node attached below the vine goes to its composite node.
   Variables({"y"});
   EXPECT_TRUE(Attach("y", "v"));
