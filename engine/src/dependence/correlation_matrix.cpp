@@ -31,19 +31,12 @@ std::vector<int> MatrixRoots(int given) {
   for (int guard = 0, n = NodeCount(); guard <= n; ++guard) {
     const int root = StructureScanNext();
     if (root == 0) break;
-    if (NodeDepType(root) == DepCorrelationMatrix && std::find(roots.begin(), roots.end(), root) == roots.end())
+    if (NodeDepType(root) == DepCorrelationMatrix &&
+        std::find(roots.begin(), roots.end(), root) == roots.end())
       roots.push_back(root);
   }
   StructureScanEnd();
   return roots;
-}
-
-// Whether the saved copy of the structures holds a D-vine.
-bool SavedCopyHoldsDVine() {
-  if (!SavedStructureExists()) return false;
-  for (int i = 1, n = NodeCount(); i <= n; ++i)
-    if (SavedDepType(i) == DepDVine) return true;
-  return false;
 }
 
 // Reads the upper triangle into M (left-aligned rows); false on an empty,
@@ -68,7 +61,8 @@ bool ReadMatrix(int root, const std::vector<int>& nodes, int n, TWorkMatrix& m) 
 // the first level from the matrix's first row and the higher levels from the
 // sweep.
 void RewriteAsCanonicalVine(const std::vector<int>& nodes, int n, bool star,
-                            const std::vector<double>& firstRow, const std::vector<TCanonicalValue>& higher) {
+                            const std::vector<double>& firstRow,
+                            const std::vector<TCanonicalValue>& higher) {
   SetDependenceType(nullptr, DepCanonicalVine);
   std::vector<int> members(nodes.begin() + 1, nodes.begin() + n + 1);
   for (int i : members) SetNodeDepType(i, DepCanonicalVine);
@@ -78,7 +72,8 @@ void RewriteAsCanonicalVine(const std::vector<int>& nodes, int n, bool star,
   const bool mode = V1MatrixMode();
   SetV1MatrixMode(true);
   for (int k = 1; k <= n - 1; ++k) Vine_SetCorrValue(NodeAt(nodes[k + 1]), 1, firstRow[k]);
-  for (const TCanonicalValue& c : higher) Vine_SetCorrValue(NodeAt(nodes[c.position]), c.level, c.value);
+  for (const TCanonicalValue& c : higher)
+    Vine_SetCorrValue(NodeAt(nodes[c.position]), c.level, c.value);
   SetV1MatrixMode(mode);
 }
 
@@ -102,7 +97,9 @@ bool VerifyOneMatrix(int root, bool convert, bool star, bool& saved) {
   TCanonicalWriter record;
   if (convert) {
     higher.reserve(static_cast<std::size_t>(n) * (n - 1) / 2);
-    record = [&higher](int level, int position, double value) { higher.push_back({level, position, value}); };
+    record = [&higher](int level, int position, double value) {
+      higher.push_back({level, position, value});
+    };
   }
   if (!PartialCorrelationSweep(m, q, n, record)) {
     SetVineError(MsgNotPositiveDefinite);
@@ -194,7 +191,9 @@ bool CMatrix_Verify(bool convert) {
     SetVineError(MsgNoMemory);
     return false;
   }
-  bool saved = SavedStructureExists() || SavedCopyHoldsDVine();
+  // The structures are saved once, before the first rewrite, unless a saved
+  // copy exists already (it may hold a D-vine that must survive).
+  bool saved = SavedStructureExists();
   bool ok = true;
   for (int root : MatrixRoots(given)) {
     SetCurrentRoot(NodeAt(root));

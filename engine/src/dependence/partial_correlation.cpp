@@ -5,7 +5,6 @@
 #include <new>
 #include <stdexcept>
 
-
 namespace tesmira {
 
 bool TWorkMatrix::Allocate(int rows) {

@@ -48,4 +48,6 @@ double NormalProductFromRank(double r) { return 2.0 * std::sin(std::numbers::pi 
 
 }  // namespace tesmira
 
-double Vine_Rank2prod_corr(bool rankToProduct, double x) { return tesmira::RankToProduct(rankToProduct, x); }
+double Vine_Rank2prod_corr(bool rankToProduct, double x) {
+  return tesmira::RankToProduct(rankToProduct, x);
+}

@@ -17,8 +17,10 @@ void SetVineError(std::string_view text);
 const std::string& VineError();
 
 inline constexpr std::string_view MsgNoMemory = "Not enough memory to allocate conversion matrix. ";
-inline constexpr std::string_view MsgNotMatrix = "The input structure is not a correlation matrix. ";
-inline constexpr std::string_view MsgEmptyCells = "The input correlation matrix contains empty or invalid data cells. ";
+inline constexpr std::string_view MsgNotMatrix =
+    "The input structure is not a correlation matrix. ";
+inline constexpr std::string_view MsgEmptyCells =
+    "The input correlation matrix contains empty or invalid data cells. ";
 inline constexpr std::string_view MsgNotPositiveDefinite =
     "The correlation matrix is found to be NOT positive definite. ";
 inline constexpr std::string_view MsgNotVine = "The input structure is not a valid vine. ";

@@ -205,6 +205,12 @@ bool Vine_VerifyVine(void) {
   const std::vector<int> members = CurrentStructureMembers();
   bool ok = true;
   for (int i : members) {
+    // Child lists and parent links must agree.
+    for (int k = 1, kids = ChildCount(i); k <= kids && ok; ++k) {
+      const int c = ChildAt(i, k);
+      if (!NodeAt(c) || c == i || ParentIndex(c) != i) ok = false;
+    }
+    if (!ok) break;
     const int level = NodeVineLevel(i);
     const int offset = 2 * ChildCount(i);
     if (level < 0 || level + offset > TopSlot) {
@@ -212,7 +218,8 @@ bool Vine_VerifyVine(void) {
       break;
     }
     // In a user-defined vine the top slots hold edge values, not correlations.
-    const int last = type == DepUserVine ? std::min(level + offset, TopSlot - level) : level + offset;
+    const int last =
+        type == DepUserVine ? std::min(level + offset, TopSlot - level) : level + offset;
     for (int s = offset + 1; s <= last && ok; ++s) {
       const double v = ReadSlot(i, s);
       if (!IsCorrNotSet(v) && !(v > -1.0 && v < 1.0)) ok = false;

@@ -70,9 +70,13 @@ TEST_F(MatrixTest, VerifyReportsEachFailureWithItsText) {
     const char* message;
   };
   const Case cases[] = {
-      {{{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}}, true, false,
+      {{{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}},
+       true,
+       false,
        "The correlation matrix is found to be NOT positive definite. "},
-      {{{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}}, false, false,
+      {{{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}},
+       false,
+       false,
        "The input correlation matrix contains empty or invalid data cells. "},
       {kMatrix4, true, true, ""},
   };
@@ -111,7 +115,11 @@ TEST_F(MatrixTest, ConversionBuildsTheCanonicalVineOfPartialCorrelations) {
     double value;
   };
   const VineValue expected[] = {
-      {2, 1, 0.6},  {3, 1, 0.3}, {3, 2, 0.41931393468876732}, {4, 1, -0.2}, {4, 2, 0.28067069969390579},
+      {2, 1, 0.6},
+      {3, 1, 0.3},
+      {3, 2, 0.41931393468876732},
+      {4, 1, -0.2},
+      {4, 2, 0.28067069969390579},
       {4, 3, 0.42975326418782933},
   };
   MakeMatrix(4);
@@ -120,7 +128,8 @@ TEST_F(MatrixTest, ConversionBuildsTheCanonicalVineOfPartialCorrelations) {
   EXPECT_EQ(GetDependenceType(Node(1)), 2);
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), Node(1));
   for (const VineValue& v : expected)
-    EXPECT_NEAR(Vine_GetCorrValue(Node(v.node), v.level), v.value, 1e-6) << v.node << " " << v.level;
+    EXPECT_NEAR(Vine_GetCorrValue(Node(v.node), v.level), v.value, 1e-6)
+        << v.node << " " << v.level;
   EXPECT_NEAR(Get_node_correlation_with_parent(Node(4)), -0.2, 1e-6);
   EXPECT_EQ(Vine_IsTranscended(), 3);
   EXPECT_TRUE(Vine_VerifyVine());
@@ -173,6 +182,14 @@ TEST_F(MatrixTest, OldDesignStoresCellsAsInt16Codes) {
   FillMatrix({{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}});
   EXPECT_FALSE(CMatrix_Verify(false));
   EXPECT_EQ(LastError(), "The correlation matrix is found to be NOT positive definite. ");
+
+  FillMatrix({{1, 0.6, 0.3}, {0.6, 1, 0.5}, {0.3, 0.5, 1}});
+  ASSERT_TRUE(CMatrix_Verify(true));
+  EXPECT_EQ(GetDependenceType(Node(1)), 2);
+  EXPECT_EQ(tesmira::ChildCount(1), 2);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(2), 1), 0.6, 1.0 / 32000);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(3), 1), 0.3, 1.0 / 32000);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(3), 2), 0.41931393468876732, 1.0 / 32000);
 }
 
 }  // namespace

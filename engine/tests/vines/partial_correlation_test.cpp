@@ -1,8 +1,8 @@
+#include "dependence/partial_correlation.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "dependence/partial_correlation.h"
 
 namespace {
 
@@ -19,7 +19,11 @@ struct VineValue {
 };
 
 const VineValue kVine4[] = {
-    {2, 1, 0.6},  {3, 1, 0.3}, {3, 2, 0.41931393468876732}, {4, 1, -0.2}, {4, 2, 0.28067069969390579},
+    {2, 1, 0.6},
+    {3, 1, 0.3},
+    {3, 2, 0.41931393468876732},
+    {4, 1, -0.2},
+    {4, 2, 0.28067069969390579},
     {4, 3, 0.42975326418782933},
 };
 
@@ -32,9 +36,11 @@ TEST(PartialCorrelationSweep, YieldsTheCanonicalVineOfAPositiveDefiniteMatrix) {
 TEST(PartialCorrelationSweep, RefusesMatricesThatAreNotPositiveDefinite) {
   std::vector<std::vector<double>> vine;
   // eigenvalues -0.8, 1.9, 1.9
-  EXPECT_FALSE(tesmira::CanonicalVineFromMatrix({{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}}, vine));
+  EXPECT_FALSE(
+      tesmira::CanonicalVineFromMatrix({{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}}, vine));
   // singular (determinant 0): the partial correlation of 2 and 3 given 1 is -1
-  EXPECT_FALSE(tesmira::CanonicalVineFromMatrix({{1, 0.5, 0.5}, {0.5, 1, -0.5}, {0.5, -0.5, 1}}, vine));
+  EXPECT_FALSE(
+      tesmira::CanonicalVineFromMatrix({{1, 0.5, 0.5}, {0.5, 1, -0.5}, {0.5, -0.5, 1}}, vine));
   EXPECT_TRUE(tesmira::CanonicalVineFromMatrix({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, vine));
   EXPECT_TRUE(tesmira::CanonicalVineFromMatrix({{1, 0.9}, {0.9, 1}}, vine));
 }

@@ -1,9 +1,10 @@
+#include "dependence/tree_correlation.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
-#include "dependence/tree_correlation.h"
 #include "model/store.h"
 #include "vine_fixture.h"
 
@@ -42,7 +43,8 @@ TEST_F(TreeCorrelationTest, ATreeGivesProductsAlongItsPaths) {
                                  {ab * bd, bd, 1, ab * bd * ac},
                                  {ac, ab * ac, ab * bd * ac, 1}};
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) EXPECT_NEAR(tree.Matrix()[i][j], expected[i][j], 1e-12) << i << "," << j;
+    for (int j = 0; j < 4; ++j)
+      EXPECT_NEAR(tree.Matrix()[i][j], expected[i][j], 1e-12) << i << "," << j;
 }
 
 TEST_F(TreeCorrelationTest, ARootWithoutChildrenGivesTheIdentity) {

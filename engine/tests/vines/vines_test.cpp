@@ -14,7 +14,8 @@ void FillCanonical4() {
   const double values[][2] = {{0.6, 0}, {0.3, 0.42}, {-0.2, 0.28}};
   for (int p = 2; p <= 4; ++p) {
     ASSERT_TRUE(Vine_SetCorrValue(GetNode(p), 1, values[p - 2][0]));
-    for (int level = 2; level < p; ++level) ASSERT_TRUE(Vine_SetCorrValue(GetNode(p), level, values[p - 2][1]));
+    for (int level = 2; level < p; ++level)
+      ASSERT_TRUE(Vine_SetCorrValue(GetNode(p), level, values[p - 2][1]));
   }
   ASSERT_TRUE(Vine_SetCorrValue(GetNode(4), 3, 0.43));
 }
@@ -29,7 +30,8 @@ TEST_F(VineTest, SetCorrValueStoresInsideTheOpenIntervalAndRaisesTheLevel) {
   EXPECT_NEAR(Get_node_correlation_with_parent(Node(3)), 0.5, 1e-7);  // only level 1 is the arc
   EXPECT_EQ(Vine_IsTranscended(), 2);
   EXPECT_EQ(Vine_MaxTranscended(), 2);
-  for (double bad : {1.0, -1.0, 1.5, std::nan("")}) EXPECT_FALSE(Vine_SetCorrValue(Node(3), 1, bad)) << bad;
+  for (double bad : {1.0, -1.0, 1.5, std::nan("")})
+    EXPECT_FALSE(Vine_SetCorrValue(Node(3), 1, bad)) << bad;
   EXPECT_FALSE(Vine_SetCorrValue(Node(3), 0, 0.1));
   // The root's slots follow its three children: level 1 is slot 7.
   EXPECT_TRUE(Vine_SetCorrValue(Node(1), 1, 0.25));
