@@ -37,6 +37,8 @@
 
 #include <cstdint>
 
+#include "tesmira/records.h"  // CopulaFrank ... CopulaGumbel
+
 namespace tesmira {
 
 constexpr int kCopulaTypeCount = 13;
@@ -80,7 +82,7 @@ constexpr double kCopulaFaultValue = 0.10101010101;
 // overflow or an invalid operation (for example the elliptical copula at u = 0
 // or |rho| = 1, or NaN arguments) the result is kCopulaFault and the fault is
 // recorded (CopulaFaultPending, CopulaFaultMessage), for example
-// "Zero divide detected in function FF_ell(r, x1, x2), assigned value is   0.10".
+// "Zero divide detected in function FF_ell(r, x1, x2), assigned value is    0.10".
 double ConditionalCdf(int type, double p, double u, double v);
 
 // The fault recorded by the last ConditionalCdf that returned kCopulaFault
@@ -105,6 +107,10 @@ double ClaytonH(double v, double u, double q);
 double ClaytonHInverse(double t, double u, double q);
 double GumbelH(double v, double u, double q);
 double GumbelHInverse(double t, double u, double q);
+// The base Gumbel inverse by the bracketed root finder on [0, 1] (tolerance
+// 1e-6; returns t when the search fails). GumbelHInverse solves the same
+// equation in a reduced form to full precision and is several times faster.
+double GumbelHInverseBracketed(double t, double u, double q);
 // The rotated variants 5..12 with a signed parameter, guards included.
 double ClaytonVariantH(int type, double v, double u, double p);
 double ClaytonVariantHInverse(int type, double t, double u, double p);

@@ -1,0 +1,634 @@
+#include "dependence/copulas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "dependence/copula_tables.h"
+
+namespace tesmira {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// 3.4 times the single-precision value of 1e38: the normal quantile at 0 and 1.
+const double kQuantileInfinity = 3.4 * static_cast<double>(1e38f);
+
+inline double Clamp01(double x) {
+  if (x > 1.0) return 1.0;
+  if (x >= 0.0) return x;
+  return 0.0;  // negative or NaN
+}
+
+inline double Sign(double r) { return r < 0.0 ? -1.0 : 1.0; }
+
+// ---- floating-point faults of the conditional distribution ----
+
+enum class FpFault { None, ZeroDivide, Overflow, InvalidOp };
+
+char FaultMessage[256] = "";
+bool FaultPending = false;
+
+const char* FaultText(FpFault f) {
+  switch (f) {
+    case FpFault::ZeroDivide:
+      return "Zero divide";
+    case FpFault::Overflow:
+      return "Floating point overflow";
+    default:
+      return "Invalid floating point operation";
+  }
+}
+
+void RecordFault(FpFault fault, int type) {
+  const char* word = type == 0 ? "frank" : type == 1 ? "db" : type == 3 ? "ell" : "";
+  // The announced value 0.10101010101 written with width 6 and 2 decimals.
+  std::snprintf(FaultMessage, sizeof FaultMessage,
+                "%s detected in function FF_%s(r, x1, x2), assigned value is    0.10",
+                FaultText(fault), word);
+  FaultPending = true;
+}
+
+}  // namespace
+
+bool CopulaFaultPending() { return FaultPending; }
+const char* CopulaFaultMessage() { return FaultMessage; }
+void ClearCopulaFault() {
+  FaultPending = false;
+  FaultMessage[0] = '\0';
+}
+
+// ---- parameter maps --------------------------------------------------------
+
+double NormalRhoFromRank(double r) { return 2.0 * std::sin(kPi * r / 6.0); }
+
+double ClaytonThetaFromRank(double r) {
+  if (r == 0.0) return 0.0;
+  const double a = std::fabs(r);
+  const double n = (((2799.959958501511 * a - 4086.54924694709) * a - 786.602055464184) * a +
+                    1864.410020296634) * a + 212.220817493302;
+  const double d = (((a - 1408.736326326127) * a + 5764.551359283231) * a - 7339.411117715828) * a +
+                   2982.617051994998;
+  return Sign(r) * n / d;
+}
+
+double GumbelThetaFromRank(double r) {
+  if (r == 0.0) return 1.0;
+  const double a = std::fabs(r);
+  const double n = ((((2825.353720372699 * a - 5887.463024414101) * a + 3859.185043612683) * a -
+                     1391.277026761074) * a - 27.097846300965) * a + 624.431463113763;
+  const double d = ((((a + 1097.934636244338) * a - 1703.285237726902) * a + 686.037711199306) * a -
+                    715.024477887078) * a + 633.367572980125;
+  const double q = n / d;
+  return std::fabs(q) >= 1.0 ? Sign(r) * q : 1.0;
+}
+
+namespace {
+
+// Spearman's rho of the Frank copula for small theta (error below 3e-7 for
+// theta up to 0.8), inverted by Newton's method.
+double FrankThetaSmall(double a) {
+  double theta = 6.0 * a;
+  for (int i = 0; i < 20; ++i) {
+    const double t2 = theta * theta;
+    const double f = theta / 6.0 - theta * t2 / 450.0 + theta * t2 * t2 / 23520.0 - a;
+    const double df = 1.0 / 6.0 - t2 / 150.0 + t2 * t2 / 4704.0;
+    const double step = f / df;
+    theta -= step;
+    if (std::fabs(step) < 1e-15) break;
+  }
+  return theta;
+}
+
+}  // namespace
+
+double FrankThetaFromRank(double r) {
+  if (r == 0.0) return 0.0;
+  const double a = std::fabs(r);
+  // The rational fit has two nearly cancelling pole-zero pairs near 0.0698 and
+  // 0.1127, where it jumps to huge or negative values; there the series of the
+  // rank correlation in theta is inverted instead.
+  if (a >= 0.065 && a <= 0.13) return Sign(r) * FrankThetaSmall(a);
+  const double n = ((((162.4 * a - 429.8) * a + 313.5) * a - 46.04) * a + 1.746) * a + 0.005791;
+  const double d = ((((a + 35.82) * a - 85.78) * a + 56.98) * a - 8.333) * a + 0.3324;
+  return Sign(r) * n / d;
+}
+
+double BandWidthFromRank(double r) {
+  if (r == 0.0) return 1.0;
+  if (r <= -1.0) return -2.0;
+  if (r >= 1.0) return 0.0;
+  const double a = std::fabs(r);
+  return Sign(r) * (2.0 / 3.0 - (4.0 / 3.0) * std::sin(std::asin(1.6875 * a - 0.6875) / 3.0));
+}
+
+double CopulaParameter(int type, double r) {
+  switch (type) {
+    case 0:
+      return FrankThetaFromRank(r);
+    case 1:
+      return BandWidthFromRank(r);
+    case 2:
+    case 3:
+      return r;
+    case 4:
+      return NormalRhoFromRank(r);
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+      return ClaytonThetaFromRank(r);
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+      return GumbelThetaFromRank(r);
+    default:
+      return 0.0;
+  }
+}
+
+// ---- numeric helpers ---------------------------------------------------------
+
+double Erfc(double x) {
+  const double z = std::fabs(x);
+  const double c = 1.0 / (1.0 + 0.5 * z);
+  const double e =
+      c * std::exp(-z * z - 1.26551223 +
+                   c * (1.00002368 +
+                        c * (0.37409196 +
+                             c * (0.09678418 +
+                                  c * (-0.18628806 +
+                                       c * (0.27886807 +
+                                            c * (-1.13520398 +
+                                                 c * (1.48851587 +
+                                                      c * (-0.82215223 + c * 0.17087277)))))))));
+  return x >= 0.0 ? e : 2.0 - e;
+}
+
+double NormalCdf(double x, double mean, double sd) {
+  return 0.5 * Erfc(-(x - mean) / (std::sqrt(2.0) * sd));
+}
+
+double NormalQuantile(double p, double mean, double sd) {
+  static constexpr double a[6] = {-3.969683028665376e+01, 2.209460984245205e+02,
+                                  -2.759285104469687e+02, 1.383577518672690e+02,
+                                  -3.066479806614716e+01, 2.506628277459239e+00};
+  static constexpr double b[5] = {-5.447609879822406e+01, 1.615858368580409e+02,
+                                  -1.556989798598866e+02, 6.680131188771972e+01,
+                                  -1.328068155288572e+01};
+  static constexpr double c[6] = {-7.784894002430293e-03, -3.223964580411365e-01,
+                                  -2.400758276161838e+00, -2.549732539343734e+00,
+                                  4.374664141464968e+00,  2.938163982698783e+00};
+  static constexpr double d[4] = {7.784695709124636e-03, 3.224671290700398e-01,
+                                  2.445134137142996e+00, 3.754408661907416e+00};
+  constexpr double pLow = 0.02425;
+  constexpr double pHigh = 1.0 - pLow;
+  if (p <= 0.0) return -kQuantileInfinity;
+  if (p >= 1.0) return kQuantileInfinity;
+  if (std::isnan(p)) return mean;
+  double z;
+  if (p < pLow) {
+    const double q = std::sqrt(-2.0 * std::log(p));
+    z = (((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
+        ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1.0);
+  } else if (p <= pHigh) {
+    const double q = p - 0.5;
+    const double r = q * q;
+    z = (((((a[0] * r + a[1]) * r + a[2]) * r + a[3]) * r + a[4]) * r + a[5]) * q /
+        (((((b[0] * r + b[1]) * r + b[2]) * r + b[3]) * r + b[4]) * r + 1.0);
+  } else {
+    const double q = std::sqrt(-2.0 * std::log(1.0 - p));
+    z = -(((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
+        ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1.0);
+  }
+  return mean + sd * z;
+}
+
+bool FindRootSafe(TRootFunction f, TRootFunction df, const double* params, double x1, double x2,
+                  double xacc, double& root) {
+  constexpr int kMaxPasses = 99 + 1;
+  const double fl = f(x1, params);
+  const double fh = f(x2, params);
+  if (!(fl * fh < 0.0)) return false;
+  double xl, xh;
+  if (fl < 0.0) {
+    xl = x1;
+    xh = x2;
+  } else {
+    xl = x2;
+    xh = x1;
+  }
+  double x = 0.5 * (x1 + x2);
+  double dxold = std::fabs(x2 - x1);
+  double dx = dxold;
+  double fx = f(x, params);
+  const double d = df(x, params);  // used unchanged for every Newton step
+  for (int pass = 0; pass < kMaxPasses; ++pass) {
+    if (((x - xh) * d - fx) * ((x - xl) * d - fx) >= 0.0 ||
+        std::fabs(2.0 * fx) > std::fabs(dxold * d)) {
+      dxold = dx;
+      dx = 0.5 * (xh - xl);
+      x = xl + dx;
+      if (x == xl) {
+        root = x;
+        return true;
+      }
+    } else {
+      dxold = dx;
+      dx = fx / d;
+      const double previous = x;
+      x -= dx;
+      if (x == previous) {
+        root = x;
+        return true;
+      }
+    }
+    if (std::fabs(dx) < xacc) {
+      root = x;
+      return true;
+    }
+    fx = f(x, params);
+    if (fx < 0.0)
+      xl = x;
+    else
+      xh = x;
+  }
+  return false;
+}
+
+// ---- Frank ------------------------------------------------------------------------
+
+namespace {
+
+// h(v | u) for theta > 0 in a form that neither overflows nor loses the
+// small-theta digits: h = 1 / (1 + e^(theta (u - v)) (1 - e^(-theta (1 - v))) / (1 - e^(-theta v))).
+double FrankHPositive(double v, double u, double theta) {
+  if (v <= 0.0) return 0.0;
+  if (v >= 1.0) return 1.0;
+  const double logRatio =
+      std::log(-std::expm1(-theta * (1.0 - v))) - std::log(-std::expm1(-theta * v));
+  const double l = theta * (u - v) + logRatio;
+  if (l > 700.0) return 0.0;
+  return 1.0 / (1.0 + std::exp(l));
+}
+
+}  // namespace
+
+double FrankHInverse(double t, double u, double theta) {
+  if (t > 1.0) t = 1.0;
+  if (!(t > 0.0)) return 0.0;  // t = 0 (and nothing below it) gives 0
+  if (theta == 0.0) return t;
+  if (theta > 37.35) return u;
+  if (theta < -37.35) return 1.0 - u;
+  // v = -(1/theta) ln(1 - (1 - e^-theta) / D), D = (1/t - 1) e^(-theta u) + 1
+  if (std::fabs(theta) < 1.0) {
+    // Here the logarithm's argument stays above e^-1: no cancellation.
+    const double denominator = (1.0 / t - 1.0) * std::exp(-theta * u) + 1.0;
+    return Clamp01(-std::log1p(std::expm1(-theta) / denominator) / theta);
+  }
+  // Otherwise as v = (ln D - ln(D - 1 + e^-theta)) / theta, both logarithms
+  // taken of sums of exponentials without cancellation or overflow.
+  const double a = std::log1p(-t) - std::log(t) - theta * u;  // ln((1/t - 1) e^(-theta u))
+  auto logAddExp = [](double x, double y) {
+    const double hi = std::max(x, y), lo = std::min(x, y);
+    return hi + std::log1p(std::exp(lo - hi));
+  };
+  const double logD = a == -std::numeric_limits<double>::infinity() ? 0.0 : logAddExp(a, 0.0);
+  const double logRest =
+      a == -std::numeric_limits<double>::infinity() ? -theta : logAddExp(a, -theta);
+  return Clamp01((logD - logRest) / theta);
+}
+
+double FrankH(double v, double u, double theta) {
+  if (v > 1.0) v = 1.0;
+  if (theta == 0.0) return v;
+  if (theta > 0.0) return FrankHPositive(v, u, theta);
+  // The Frank copula with -theta is the 90-degree turn of the one with theta.
+  return 1.0 - FrankHPositive(1.0 - v, u, -theta);
+}
+
+// ---- diagonal band ------------------------------------------------------------
+
+double BandHInverse(double t, double u, double w) {
+  if (w < 0.0) {
+    u = 1.0 - u;
+    w = w < -1.0 ? 0.0 : -w;
+  }
+  if (w == 0.0) return u;
+  if (w == 1.0) return t;  // independence, exactly
+  if (u < w && t < 1.0 - u / w) return w * t;
+  if (u > 1.0 - w && t > (1.0 - u) / w) return w * t + 1.0 - w;
+  return 2.0 * w * t + u - w;
+}
+
+double BandH(double v, double u, double w) {
+  if (w < 0.0) {
+    u = 1.0 - u;
+    w = w < -1.0 ? 0.0 : -w;
+  }
+  if (w == 0.0) return v >= u ? 1.0 : 0.0;  // all mass on v = u
+  if (u < w && v < w - u) return v / w;
+  if (u > 1.0 - w && v > 2.0 - u - w) return (v - 1.0 + w) / w;
+  if (u < 1.0 - w && v > u + w) return 1.0;
+  if (v < u - w) return 0.0;
+  return (v - u + w) / (2.0 * w);
+}
+
+// ---- elliptical -----------------------------------------------------------------
+
+double EllipticalHInverse(double t, double u, double rho) {
+  const double z = u - 0.5;
+  const double s = (1.0 - rho * rho) * (0.25 - z * z);
+  if (s < 0.0) return 0.0;
+  return std::sqrt(s) * std::sin(kPi * (t - 0.5)) + rho * z + 0.5;
+}
+
+namespace {
+
+double EllipticalHChecked(double v, double u, double rho, FpFault& fault) {
+  const double z = u - 0.5;
+  const double radicand = (1.0 - rho * rho) * (0.25 - z * z);
+  const double numerator = (v - 0.5) - rho * z;
+  if (std::isnan(radicand) || std::isnan(numerator) || radicand < 0.0) {
+    fault = FpFault::InvalidOp;
+    return 0.0;
+  }
+  if (radicand == 0.0) {
+    fault = numerator == 0.0 ? FpFault::InvalidOp : FpFault::ZeroDivide;
+    return 0.0;
+  }
+  const double d = numerator / std::sqrt(radicand);
+  if (std::isinf(d)) {
+    fault = FpFault::Overflow;
+    return 0.0;
+  }
+  if (d >= 1.0) return 0.9999;
+  if (d <= -1.0) return 0.0001;
+  return std::asin(d) / kPi + 0.5;
+}
+
+}  // namespace
+
+double EllipticalH(double v, double u, double rho) {
+  FpFault fault = FpFault::None;
+  const double h = EllipticalHChecked(v, u, rho, fault);
+  return fault == FpFault::None ? h : kCopulaFault;
+}
+
+// ---- normal -----------------------------------------------------------------------
+
+double NormalHInverse(double t, double u, double rho) {
+  const double z = NormalQuantile(u, 0.0, 1.0);
+  const double sd = std::sqrt(std::max(0.0, 1.0 - rho * rho));
+  const double y = NormalQuantile(t, rho * z, sd);
+  return NormalCdf(y, 0.0, 1.0);
+}
+
+double NormalH(double v, double u, double rho) {
+  if (v <= 0.0 || v >= 1.0) return Clamp01(v);
+  const double z = NormalQuantile(u, 0.0, 1.0);
+  const double y = NormalQuantile(v, 0.0, 1.0);
+  const double variance = 1.0 - rho * rho;
+  if (!(variance > 0.0)) return y >= rho * z ? 1.0 : 0.0;
+  return NormalCdf(y, rho * z, std::sqrt(variance));
+}
+
+// ---- Clayton ----------------------------------------------------------------------
+
+double ClaytonH(double v, double u, double q) {
+  if (v <= 0.0) return 0.0;
+  if (v >= 1.0) return 1.0;
+  if (u <= 0.0) return 1.0;
+  // [(u/v)^q + 1 - u^q]^(-(1+q)/q), the bracket taken in logarithms.
+  const double a = q * (std::log(u) - std::log(v));
+  const double rest = -std::expm1(q * std::log(u));  // 1 - u^q
+  const double logBracket = a > 700.0 ? a + std::log1p(rest * std::exp(-a))
+                                      : std::log(std::exp(a) + rest);
+  return Clamp01(std::exp(-(1.0 + q) / q * logBracket));
+}
+
+double ClaytonHInverse(double t, double u, double q) {
+  if (t <= 0.0) return 0.0;
+  if (t >= 1.0) return 1.0;
+  if (u <= 0.0) return 0.0;
+  // u (t^(-q/(1+q)) - 1 + u^q)^(-1/q)
+  const double y = std::expm1(-q / (1.0 + q) * std::log(t)) + std::exp(q * std::log(u));
+  return Clamp01(std::exp(std::log(u) - std::log(y) / q));
+}
+
+namespace {
+
+enum class Turn { None, Survival, Deg90, Deg270 };
+
+Turn ClaytonTurn(int type, double p) {
+  if (p > 0.0) return (type == 6 || type == 8) ? Turn::Survival : Turn::None;
+  return (type == 5 || type == 8) ? Turn::Deg270 : Turn::Deg90;
+}
+
+Turn GumbelTurn(int type, double p) {
+  if (p > 0.0) return (type == 10 || type == 12) ? Turn::Survival : Turn::None;
+  return (type == 9 || type == 12) ? Turn::Deg270 : Turn::Deg90;
+}
+
+template <typename H>
+double TurnedH(Turn turn, H base, double v, double u, double q) {
+  switch (turn) {
+    case Turn::Survival:
+      return 1.0 - base(1.0 - v, 1.0 - u, q);
+    case Turn::Deg90:
+      return base(v, 1.0 - u, q);
+    case Turn::Deg270:
+      return 1.0 - base(1.0 - v, u, q);
+    default:
+      return base(v, u, q);
+  }
+}
+
+// The inverses turn the same way: survival v = 1 - hB^-1(1 - t | 1 - u),
+// 90 degrees v = hB^-1(t | 1 - u), 270 degrees v = 1 - hB^-1(1 - t | u).
+template <typename H>
+double TurnedHInverse(Turn turn, H baseInverse, double t, double u, double q) {
+  return TurnedH(turn, baseInverse, t, u, q);
+}
+
+}  // namespace
+
+double ClaytonVariantH(int type, double v, double u, double p) {
+  if (v == 0.0 || v == 1.0 || p == 0.0) return v;
+  return TurnedH(ClaytonTurn(type, p), ClaytonH, v, u, std::fabs(p));
+}
+
+double ClaytonVariantHInverse(int type, double t, double u, double p) {
+  if (t == 0.0 || t == 1.0 || p == 0.0) return t;
+  return TurnedHInverse(ClaytonTurn(type, p), ClaytonHInverse, t, u, std::fabs(p));
+}
+
+// ---- Gumbel -----------------------------------------------------------------------
+
+double GumbelCopulaCdf(double u, double v, double q) {
+  const double s = std::pow(-std::log(u), q) + std::pow(-std::log(v), q);
+  return std::exp(-std::pow(s, 1.0 / q));
+}
+
+double GumbelDensity(double v, double u, double q) {
+  if (q <= 1.0) return 0.0;
+  const double lu = -std::log(u), lv = -std::log(v);
+  const double s = std::pow(lu, q) + std::pow(lv, q);
+  const double c = std::exp(-std::pow(s, 1.0 / q));
+  return c * std::pow(s, (1.0 - 2.0 * q) / q) * std::pow(lv, q) * std::pow(lu, q - 1.0) *
+         (1.0 - q - std::pow(s, 1.0 / q)) / (v * u * std::log(v));
+}
+
+// With x = -ln u, y = -ln v and w = (x^q + y^q)^(1/q):
+// h(v | u) = exp(x - w + (q - 1)(ln x - ln w)).
+double GumbelH(double v, double u, double q) {
+  if (u == 0.0) return v;
+  if (v <= 0.0) return 0.0;
+  if (v >= 1.0) return 1.0;
+  if (u >= 1.0) return 0.0;
+  const double x = -std::log(u), y = -std::log(v);
+  const double big = std::max(x, y), small = std::min(x, y);
+  const double logW = std::log(big) + std::log1p(std::exp(q * (std::log(small) - std::log(big)))) / q;
+  const double w = std::exp(logW);
+  return Clamp01(std::exp(x - w + (q - 1.0) * (std::log(x) - logW)));
+}
+
+// Solves h(v | u) = t through w: w + (q - 1) ln w = x + (q - 1) ln x - ln t,
+// by Newton's method on s = ln w (a convex increasing function of s, so the
+// steps from the right converge monotonically), then y = (w^q - x^q)^(1/q).
+double GumbelHInverse(double t, double u, double q) {
+  if (u == 0.0) return t;
+  if (t <= 0.0) return 0.0;
+  if (t >= 1.0) return 1.0;
+  if (u >= 1.0) return 1.0;  // all mass at v = 1
+  const double x = -std::log(u);
+  const double logX = std::log(x);
+  const double c = x + (q - 1.0) * logX - std::log(t);
+  double s = std::log(std::max(c, 1.0));  // the root lies at or below
+  for (int i = 0; i < 100; ++i) {
+    const double w = std::exp(s);
+    const double step = (w + (q - 1.0) * s - c) / (w + q - 1.0);
+    s -= step;
+    if (std::fabs(step) <= 1e-15 * std::max(1.0, std::fabs(s))) break;
+  }
+  if (s < logX) s = logX;
+  const double e = q * (logX - s);  // ln (x/w)^q <= 0
+  if (e >= 0.0) return 1.0;
+  const double logY = s + std::log(-std::expm1(e)) / q;
+  return Clamp01(std::exp(-std::exp(logY)));
+}
+
+namespace {
+
+// params: q, u, t.
+double GumbelRootFunction(double x, const double* params) {
+  return GumbelVariantH(9, x, params[1], params[0]) - params[2];
+}
+double GumbelRootDerivative(double x, const double* params) {
+  return GumbelDensity(x, params[1], params[0]);
+}
+
+}  // namespace
+
+double GumbelHInverseBracketed(double t, double u, double q) {
+  if (u == 0.0) return t;
+  const double params[3] = {q, u, t};
+  double root = t;
+  if (!FindRootSafe(GumbelRootFunction, GumbelRootDerivative, params, 0.0, 1.0, 1e-6, root))
+    return t;
+  return root;
+}
+
+double GumbelVariantH(int type, double v, double u, double p) {
+  if (v == 0.0 || v == 1.0) return v;
+  if (p == 1.0 || p == -1.0) return v;  // independence, whichever the sign
+  if (p > -1.0 && p < 1.0) return 0.0;  // not a Gumbel parameter
+  return TurnedH(GumbelTurn(type, p), GumbelH, v, u, std::fabs(p));
+}
+
+double GumbelVariantHInverse(int type, double t, double u, double p) {
+  if (t == 0.0 || t == 1.0) return t;
+  if (p == 1.0 || p == -1.0) return t;
+  if (p > -1.0 && p < 1.0) return 0.0;
+  return TurnedHInverse(GumbelTurn(type, p), GumbelHInverse, t, u, std::fabs(p));
+}
+
+// ---- dispatch ------------------------------------------------------------------------
+
+double ConditionalInverse(int type, double p, double u, double t) {
+  u = Clamp01(u);
+  t = Clamp01(t);
+  switch (type) {
+    case 0:
+      return FrankHInverse(t, u, p);
+    case 1:
+      return BandHInverse(t, u, p);
+    case 2:
+      return SampleMinInfo(CopulaGrid, p, u);
+    case 3:
+      return EllipticalHInverse(t, u, p);
+    case 4:
+      return NormalHInverse(t, u, p);
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+      return ClaytonVariantHInverse(type, t, u, p);
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+      return GumbelVariantHInverse(type, t, u, p);
+    default:
+      return 0.0;
+  }
+}
+
+double ConditionalInverseFromRank(int type, double r, double u, double t) {
+  return ConditionalInverse(type, CopulaParameter(type, r), u, t);
+}
+
+double ConditionalCdf(int type, double p, double u, double v) {
+  if (type < 0 || type > 12 || type == 2) return 0.0;
+  FpFault fault = FpFault::None;
+  double h = 0.0;
+  if (std::isnan(p) || std::isnan(u) || std::isnan(v)) {
+    fault = FpFault::InvalidOp;
+  } else {
+    switch (type) {
+      case 0:
+        h = FrankH(v, u, p);
+        break;
+      case 1:
+        h = BandH(v, u, p);
+        break;
+      case 3:
+        h = EllipticalHChecked(v, u, p, fault);
+        break;
+      case 4:
+        h = NormalH(v, u, p);
+        break;
+      case 5:
+      case 6:
+      case 7:
+      case 8:
+        h = ClaytonVariantH(type, v, u, p);
+        break;
+      default:
+        h = GumbelVariantH(type, v, u, p);
+        break;
+    }
+    if (fault == FpFault::None && !std::isfinite(h))
+      fault = std::isnan(h) ? FpFault::InvalidOp : FpFault::Overflow;
+  }
+  if (fault != FpFault::None) {
+    RecordFault(fault, type);
+    return kCopulaFault;
+  }
+  return h;
+}
+
+}  // namespace tesmira
