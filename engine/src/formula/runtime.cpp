@@ -32,8 +32,7 @@ void Runtime::Link(Builder& builder, int formulaCount, int inputCount) {
   inputs.assign(static_cast<std::size_t>(inputCount), 0.0);
   values.assign(static_cast<std::size_t>(formulaCount), 0.0);
   prevValues.assign(static_cast<std::size_t>(formulaCount), 0.0);
-  if (prevInitial.size() != static_cast<std::size_t>(formulaCount))
-    prevInitial.assign(static_cast<std::size_t>(formulaCount), 0.0);
+  prevInitial.resize(static_cast<std::size_t>(formulaCount), 0.0);
   temps.assign(static_cast<std::size_t>(builder.tempCount), 0.0);
   spans = builder.texts;
   argPtrs.resize(builder.args.size());

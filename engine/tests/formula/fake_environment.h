@@ -9,7 +9,7 @@
 
 #include "formula/set_program.h"
 
-namespace tesmira::formula::testing {
+namespace tesmira::formula::fake {
 
 class FakeEnvironment : public Environment {
  public:
@@ -43,7 +43,7 @@ class FakeEnvironment : public Environment {
 };
 
 // A run of a set: the first pass, then samples with the given input values.
-struct Run {
+struct SetRun {
   FakeEnvironment env;
   SetProgram program;
   std::vector<std::string> inputs;
@@ -67,4 +67,4 @@ struct Run {
   double Output(int k) const { return program.Outputs()[k]; }
 };
 
-}  // namespace tesmira::formula::testing
+}  // namespace tesmira::formula::fake

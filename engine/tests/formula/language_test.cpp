@@ -12,7 +12,7 @@
 namespace tesmira::formula {
 namespace {
 
-using testing::Run;
+using fake::SetRun;
 
 struct Outcome {
   bool ok = false;
@@ -22,7 +22,7 @@ struct Outcome {
 
 Outcome Evaluate(const std::string& text, std::vector<std::string> inputs = {"a", "b", "c"},
                  std::vector<double> values = {2, 3, 5}) {
-  Run run;
+  SetRun run;
   run.env.formulas = {{"f", text}};
   run.inputs = inputs;
   Outcome out;
@@ -241,7 +241,7 @@ TEST(FormulaLanguage, NumberSyntax) {
 
 TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
   // Checking one formula: operations are not computed, multi-argument functions are.
-  testing::FakeEnvironment env;
+  fake::FakeEnvironment env;
   env.formulas = {{"f", "ln(0)+1/0+max{2,7}"}};
   SetProgram program;
   double v = -1;
