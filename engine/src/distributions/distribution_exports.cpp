@@ -13,6 +13,6 @@ TESMIRA_API int32_t Process_extended_random_variable(TExtendedRandomVariable* rv
 TESMIRA_API void Get_DistrTitle(int32_t type, char* out) {
   if (out == nullptr) return;
   std::string_view title = tesmira::DistributionTitle(type);
-  std::memcpy(out, title.data(), title.size());
+  if (!title.empty()) std::memcpy(out, title.data(), title.size());
   out[title.size()] = '\0';
 }

@@ -43,13 +43,14 @@ void SetParam(TDistribution& d, int k, long double value) {
   std::memcpy(reinterpret_cast<unsigned char*>(&d) + 34 + 8 * (k - 1), &v, sizeof v);
 }
 
-float GetFloat(const float& f) {
+// Packed members are reached through their addresses only (never bound to a reference).
+float GetFloat(const void* f) {
   float v;
-  std::memcpy(&v, &f, sizeof v);
+  std::memcpy(&v, f, sizeof v);
   return v;
 }
 
-void SetFloat(float& f, float v) { std::memcpy(&f, &v, sizeof v); }
+void SetFloat(void* f, float v) { std::memcpy(f, &v, sizeof v); }
 
 int16_t DiscreteCount(const TDistribution& d) {
   int16_t n;
@@ -128,7 +129,8 @@ int DistributionValues(const TDistribution& d, int r, WorkArray& w) {
   if (type == DistDiscrete) {
     if (r != 1 && r != 2) return 0;
     for (int i = 0; i < DiscretePairs; ++i) {
-      float v = GetFloat(r == 1 ? d.u.discrete.pairs[i].value : d.u.discrete.pairs[i].probability);
+      float v = GetFloat(r == 1 ? static_cast<const void*>(&d.u.discrete.pairs[i].value)
+                               : static_cast<const void*>(&d.u.discrete.pairs[i].probability));
       w[i + 1] = IsMissing(v) ? kMarker : static_cast<long double>(v);
     }
     return DiscretePairs;
@@ -243,7 +245,7 @@ void DiscreteFromValues(TDistribution& d, int r, const WorkArray& w) {
     int16_t count = 0;
     for (int i = 1; i <= DiscretePairs; ++i) {
       bool empty = IsMissing(w[i]);
-      SetFloat(d.u.discrete.pairs[i - 1].value, empty ? marker : static_cast<float>(w[i]));
+      SetFloat(&d.u.discrete.pairs[i - 1].value, empty ? marker : static_cast<float>(w[i]));
       if (empty) break;
       if (count == 0) count = static_cast<int16_t>(i);
       if (i > 1 && w[i - 1] < w[i]) count = static_cast<int16_t>(i);
@@ -263,7 +265,7 @@ void DiscreteFromValues(TDistribution& d, int r, const WorkArray& w) {
     } else if (!empty) {
       sum += p;
     }
-    SetFloat(d.u.discrete.pairs[i - 1].probability, p);
+    SetFloat(&d.u.discrete.pairs[i - 1].probability, p);
   }
 }
 
@@ -499,8 +501,8 @@ int SetDistributionDefaults(DistributionCopy& c, WorkArray& w, int modelType) {
     case DistDiscrete: {
       const float marker = static_cast<float>(MissingValue);
       for (int i = 0; i < DiscretePairs; ++i) {
-        SetFloat(d.u.discrete.pairs[i].value, marker);
-        SetFloat(d.u.discrete.pairs[i].probability, marker);
+        SetFloat(&d.u.discrete.pairs[i].value, marker);
+        SetFloat(&d.u.discrete.pairs[i].probability, marker);
       }
       SetDiscreteCount(d, 1);
       break;
