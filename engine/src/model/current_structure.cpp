@@ -29,6 +29,7 @@ std::string StoredStructureName(int i) {
 struct Composer {
   std::string buffer;
   int start = 0;
+  int visits = 0;  // bounds the walk on corrupt child lists
 
   void Append(std::string_view part) {
     if (!buffer.empty()) buffer += '|';
@@ -37,7 +38,7 @@ struct Composer {
   }
 
   void Visit(int x, bool descend, int depth) {
-    if (depth > kMaxDepth || x == 0) return;
+    if (depth > kMaxDepth || x == 0 || buffer.size() >= kNameLimit || ++visits > 4 * MaxNodes) return;
     if (!Design2()) {
       Append(NodeVariableName(NodeAt(x)));
       int n = ChildCount(x);
