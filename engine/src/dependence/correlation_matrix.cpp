@@ -1,6 +1,7 @@
 // Exported operations on correlation matrices: initialisation, cells,
 // verification by partial correlations and the rewrite as a canonical vine.
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "dependence/partial_correlation.h"
@@ -56,19 +57,17 @@ bool ReadMatrix(int root, const std::vector<int>& nodes, int n, TWorkMatrix& m) 
   return true;
 }
 
-// Turns the matrix headed by nodes[1] into a canonical vine: a star under the
-// root when the root was given (and can hold every node), else a chain, with
-// the first level from the matrix's first row and the higher levels from the
-// sweep.
-void RewriteAsCanonicalVine(const std::vector<int>& nodes, int n, bool star,
+// Turns the matrix headed by nodes[1] into a canonical vine in the same
+// layout (a star stays a star, a chain a chain), so that positions are kept
+// and the saved matrix swaps back with every cell where it was: the first
+// level from the matrix's first row, the higher levels from the sweep.
+void RewriteAsCanonicalVine(const std::vector<int>& nodes, int n,
                             const std::vector<double>& firstRow,
                             const std::vector<TCanonicalValue>& higher) {
   SetDependenceType(nullptr, DepCanonicalVine);
   std::vector<int> members(nodes.begin() + 1, nodes.begin() + n + 1);
   for (int i : members) SetNodeDepType(i, DepCanonicalVine);
-  ClearVineNodes(members, false);
-  if (n - 1 > MaxChildren) star = false;
-  for (int k = 1; k <= n - 1; ++k) LinkVineChild(star ? nodes[1] : nodes[k], nodes[k + 1]);
+  ResetVineValues(members);
   const bool mode = V1MatrixMode();
   SetV1MatrixMode(true);
   for (int k = 1; k <= n - 1; ++k) Vine_SetCorrValue(NodeAt(nodes[k + 1]), 1, firstRow[k]);
@@ -79,7 +78,7 @@ void RewriteAsCanonicalVine(const std::vector<int>& nodes, int n, bool star,
 
 // Verifies (and with convert rewrites) the matrix headed by root, which is
 // the current structure. Sets the message on failure.
-bool VerifyOneMatrix(int root, bool convert, bool star, bool& saved) {
+bool VerifyOneMatrix(int root, bool convert, bool& saved) {
   const int n = LinkedNodesInStructure(root);
   const std::vector<int> nodes = NodesByPosition(root, n);
   if (n < 2 || nodes[n] == 0) return true;
@@ -110,7 +109,7 @@ bool VerifyOneMatrix(int root, bool convert, bool star, bool& saved) {
       SaveStructure();
       saved = true;
     }
-    RewriteAsCanonicalVine(nodes, n, star, firstRow, higher);
+    RewriteAsCanonicalVine(nodes, n, firstRow, higher);
   }
   return true;
 }
@@ -195,12 +194,17 @@ bool CMatrix_Verify(bool convert) {
   // copy exists already (it may hold a D-vine that must survive).
   bool saved = SavedStructureExists();
   bool ok = true;
-  for (int root : MatrixRoots(given)) {
-    SetCurrentRoot(NodeAt(root));
-    if (!VerifyOneMatrix(root, convert, given != 0, saved)) {
-      ok = false;
-      break;
+  try {
+    for (int root : MatrixRoots(given)) {
+      SetCurrentRoot(NodeAt(root));
+      if (!VerifyOneMatrix(root, convert, saved)) {
+        ok = false;
+        break;
+      }
     }
+  } catch (const std::bad_alloc&) {
+    SetVineError(MsgNoMemory);
+    ok = false;
   }
   SetCurrentRoot(current);
   FreeWorkMatrices();

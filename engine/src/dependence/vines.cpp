@@ -84,6 +84,17 @@ void ClearVineNodes(const std::vector<int>& members, bool keepParents) {
   }
 }
 
+void ResetVineValues(const std::vector<int>& members) {
+  for (int i : members) {
+    for (int s = 2 * ChildCount(i) + 1; s <= TopSlot; ++s) {
+      if (float* v = NodeValuesV2(i)) v[s - 1] = 0.0f;
+      if (int16_t* v = NodeValuesV1(i)) v[s - 1] = 0;
+    }
+    SetNodeCorrelation(i, 0.0);
+    SetNodeVineLevel(i, 0);
+  }
+}
+
 void LinkVineChild(int parent, int child) {
   if (parent == child) return;
   if (TDepNodeV2* p = NodeV2(parent)) {

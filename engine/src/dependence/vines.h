@@ -17,6 +17,9 @@ bool VineValidForLevels(int level);
 // set is kept (the composite node above a vine's root), as is the parent
 // name of an old-design vine head.
 void ClearVineNodes(const std::vector<int>& members, bool keepParents);
+// Sets the values after the child list, the levels and the correlations with
+// the parent of the given nodes to 0; links stay as they are.
+void ResetVineValues(const std::vector<int>& members);
 // Appends child under parent (both layouts), without the composite-node rules.
 void LinkVineChild(int parent, int child);
 

@@ -154,12 +154,35 @@ TEST_F(MatrixTest, WithoutACurrentStructureEveryMatrixIsVerified) {
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), nullptr);
   ASSERT_TRUE(CMatrix_Verify(true));
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), nullptr);
-  // Converted as a chain from the root.
   SetCurrentDependenceStructureRoot(Node(1), "");
   EXPECT_EQ(GetDependenceType(Node(1)), 2);
-  for (int k = 1; k <= 3; ++k) EXPECT_EQ(tesmira::ChildAt(k, 1), k + 1);
   EXPECT_NEAR(Vine_GetCorrValue(Node(3), 2), 0.41931393468876732, 1e-6);
   EXPECT_NEAR(Vine_GetCorrValue(Node(4), 3), 0.42975326418782933, 1e-6);
+  // The star is kept, so the saved matrix swaps back with every cell in place.
+  EXPECT_EQ(tesmira::ChildCount(1), 3);
+  ASSERT_TRUE(MatchAndSwapDepStructures(1));
+  for (int i = 1; i <= 4; ++i)
+    for (int j = i + 1; j <= 4; ++j)
+      EXPECT_NEAR(CMatrix_GetCell(Node(i), Node(j)), kMatrix4[i - 1][j - 1], 1e-7) << i << "," << j;
+}
+
+TEST_F(MatrixTest, AChainMatrixBecomesAChainVine) {
+  // Positions follow the chain of first children: 1 -> 2 -> 3.
+  AddVariables(3);
+  SetDependenceType(nullptr, 1);
+  SetCurrentDependenceStructureRoot(Node(1), "");
+  void* target = Node(1);
+  int32_t position = 0;
+  ASSERT_TRUE(Process_dep_node(Node(2), &target, &position, DepNodeAttach));
+  target = Node(2);
+  ASSERT_TRUE(Process_dep_node(Node(3), &target, &position, DepNodeAttach));
+  ASSERT_TRUE(CMatrix_Initialize());
+  FillMatrix({{1, 0.6, 0.3}, {0.6, 1, 0.5}, {0.3, 0.5, 1}});
+  ASSERT_TRUE(CMatrix_Verify(true));
+  EXPECT_EQ(tesmira::ChildAt(1, 1), 2);
+  EXPECT_EQ(tesmira::ChildAt(2, 1), 3);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(3), 1), 0.3, 1e-6);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(3), 2), 0.41931393468876732, 1e-6);
 }
 
 TEST_F(MatrixTest, InitializeEmptiesEveryCell) {
