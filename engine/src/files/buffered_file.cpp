@@ -81,6 +81,7 @@ bool BufferedFile::Commit(const char* end) {
 
 bool BufferedFile::Write(const void* data, std::size_t size) {
   if (fd_ < 0) return false;
+  if (size == 0) return !failed_;
   if (size > buffer_.size() / 2) {
     Flush();
     if (!failed_ && !WriteAll(fd_, static_cast<const char*>(data), size)) failed_ = true;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -165,18 +167,49 @@ TEST_F(SampleFilesTest, SeparateFilesAreNumbered) {
   EXPECT_TRUE(fs::exists(dir_ / "model007.sae"));
 }
 
-TEST_F(SampleFilesTest, WriteProtectedFileFallsBackToTmpName) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
+// A file in use: a running program's own file cannot be opened for writing
+// (ETXTBSY), which holds for root too.
+class BusyFile {
+ public:
+  explicit BusyFile(const fs::path& path) {
+    fs::copy_file("/bin/sleep", path, fs::copy_options::overwrite_existing);
+    fs::permissions(path, fs::perms::owner_all);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::execl(path.c_str(), "sleep", "10", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    // Wait until the program runs from the file.
+    for (int i = 0; i < 200; ++i) {
+      std::FILE* f = std::fopen(path.c_str(), "r+b");
+      if (!f) break;
+      std::fclose(f);
+      ::usleep(10000);
+    }
+  }
+  ~BusyFile() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+TEST_F(SampleFilesTest, BusyFileFallsBackToTmpName) {
   Name(in_, 1, "x");
-  WriteAll(dir_ / "model.sam", "old");
-  fs::permissions(dir_ / "model.sam", fs::perms::owner_read);
+  BusyFile busy(dir_ / "model.sam");
   ASSERT_TRUE(SampleOutput().Open(Setup("model.sam", 1)));
+  SampleOutput().WriteSample(in_, out_);
   SampleOutput().Close(true);
   auto messages = SampleOutput().TakeMessages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0],
             "Sample file model.sam is write-protected, model.tmp.sam is used instead");
-  EXPECT_TRUE(fs::exists(dir_ / "model.tmp.sam"));
+  EXPECT_NE(ReadAll(dir_ / "model.tmp.sam").find("1    ;*"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir_ / "model.sae"));
 }
 
 TEST_F(SampleFilesTest, UncreatableFileIsReported) {

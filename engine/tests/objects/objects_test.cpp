@@ -62,7 +62,8 @@ TEST_F(ObjectsTest, BlocksAreCreatedOnceAndFetchedWithTheirSizes) {
   auto* block = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, "", &fetched));
   EXPECT_EQ(block, first);
   EXPECT_EQ(fetched, 90048);
-  EXPECT_EQ(block->requested, 9);
+  int32_t requested = block->requested;
+  EXPECT_EQ(requested, 9);
 
   const struct {
     int kind;
@@ -118,14 +119,14 @@ TEST_F(ObjectsTest, ModelObjectsByKindAndOutOfDateSamples) {
   auto* data = static_cast<TSampleData*>(out);
   data->requested = 500;
   EXPECT_EQ(AddVariable("x"), 1);
-  EXPECT_EQ(data->requested, 0);  // creating a variable after a run
+  EXPECT_EQ(int32_t{data->requested}, 0);  // creating a variable after a run
   data->requested = 500;
   SetModelLoading(true, false);
   EXPECT_EQ(AddVariable("y"), 2);
-  EXPECT_EQ(data->requested, 500);  // loading a model file does not
+  EXPECT_EQ(int32_t{data->requested}, 500);  // loading a model file does not
   SetModelLoading(false, false);
   EXPECT_EQ(AddVariable("X"), -1);  // a name clash changes nothing
-  EXPECT_EQ(data->requested, 500);
+  EXPECT_EQ(int32_t{data->requested}, 500);
 
   TUdf udf;
   std::memset(&udf, 0, sizeof udf);
@@ -148,7 +149,7 @@ TEST_F(ObjectsTest, ModelObjectsByKindAndOutOfDateSamples) {
   EXPECT_STREQ(name, "z");
   data->requested = 500;
   EXPECT_EQ(Delete_object(ObjRandomVariable, updated), 2);
-  EXPECT_EQ(data->requested, 0);
+  EXPECT_EQ(int32_t{data->requested}, 0);
   EXPECT_EQ(GetNumberOfRandomVariables(), 1);
 }
 
