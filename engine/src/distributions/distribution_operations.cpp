@@ -1,7 +1,6 @@
 #include "distributions/distribution_operations.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -10,6 +9,7 @@
 #include "distributions/distribution_texts.h"
 #include "distributions/distribution_types.h"
 #include "distributions/special_functions.h"
+#include "files/value_text.h"
 #include "model/short_string.h"
 
 namespace tesmira {
@@ -95,26 +95,9 @@ void SetText(TExtendedRandomVariable* rv, int k, std::string_view text) {
 // A value as the distribution files write it: 23 characters, a blank or a
 // minus sign, d.dddddddddddddd, "E", the exponent's sign and four digits.
 std::string ValueText(long double v) {
-  if (std::isnan(v)) return " NAN";
-  if (std::isinf(v)) return v < 0 ? "-INF" : " INF";
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14);
-  std::string_view s(buf, static_cast<std::size_t>(r.ptr - buf));
-  std::size_t e = s.find('e');
-  int exponent = 0;
-  std::from_chars(s.data() + e + 2, s.data() + s.size(), exponent);
-  bool negativeExponent = s[e + 1] == '-';
-  std::string out;
-  out += (v < 0) ? '-' : ' ';
-  out += s.substr(0, e);
-  out += 'E';
-  out += negativeExponent ? '-' : '+';
-  char digits[8];
-  auto d = std::to_chars(digits, digits + sizeof digits, exponent);
-  std::string ed(digits, static_cast<std::size_t>(d.ptr - digits));
-  while (ed.size() < 4) ed.insert(ed.begin(), '0');
-  out += ed;
-  return out;
+  std::size_t n = FormatScientific(static_cast<double>(v), 15, 4, buf);
+  return std::string(buf, n);
 }
 
 // ---- parameters -> values of a representation --------------------------------

@@ -295,8 +295,8 @@ long double BetaContinuedFraction(long double alpha, long double beta, long doub
 }
 
 long double IncompleteBeta(long double alpha, long double beta, long double x) {
-  if (x <= 0) return x == 0 ? 0 : x;
-  if (x >= 1) return x == 1 ? 1 : x;
+  if (x <= 0) return 0;
+  if (x >= 1) return 1;
   long double bt = std::exp(alpha * std::log(x) + beta * std::log(1 - x) + LogGamma(alpha + beta) -
                             LogGamma(alpha) - LogGamma(beta));
   if (x < (alpha + 1) / (alpha + beta + 2)) return bt * BetaContinuedFraction(alpha, beta, x) / alpha;

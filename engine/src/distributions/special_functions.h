@@ -31,10 +31,10 @@ long double IncompleteGamma(long double a, long double x);
 // is within a relative 5e-6 of the exact quantile.
 long double ChiSquareQuantile(long double nu, long double p);
 
-// Regularised incomplete beta function I_x(alpha, beta), 0 <= x <= 1.
+// Regularised incomplete beta function I_x(alpha, beta); 0 for x <= 0, 1 for x >= 1.
 long double IncompleteBeta(long double alpha, long double beta, long double x);
-// The continued fraction of the incomplete beta function (modified Lentz-free
-// even/odd recurrences, renormalised at every step).
+// The continued fraction of the incomplete beta function (its even and odd
+// recurrences, renormalised at every step).
 long double BetaContinuedFraction(long double alpha, long double beta, long double x);
 // The density of the Beta(alpha, beta) distribution at 0 < x < 1.
 long double BetaDensity(long double alpha, long double beta, long double x);
