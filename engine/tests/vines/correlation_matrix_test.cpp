@@ -215,4 +215,25 @@ TEST_F(MatrixTest, OldDesignStoresCellsAsInt16Codes) {
   EXPECT_NEAR(Vine_GetCorrValue(Node(3), 2), 0.41931393468876732, 1.0 / 32000);
 }
 
+// Equicorrelated matrices have closed forms: positive definite exactly when
+// rho > -1 / (n - 1), and every partial correlation given k others is
+// rho / (1 + k rho).
+TEST_F(MatrixTest, EquicorrelatedMatricesFollowTheirClosedForms) {
+  const int n = 30;
+  for (double rho : {0.5, -0.03, -0.05}) {
+    End_model_data();
+    Init_Model_data();
+    MakeMatrix(n);
+    std::vector<std::vector<double>> r(n, std::vector<double>(n, rho));
+    FillMatrix(r);
+    const bool positiveDefinite = rho > -1.0 / (n - 1);
+    EXPECT_EQ(CMatrix_Verify(true), positiveDefinite) << rho;
+    if (!positiveDefinite) continue;
+    for (int p = 2; p <= n; ++p)
+      for (int level = 1; level < p; ++level)
+        EXPECT_NEAR(Vine_GetCorrValue(Node(p), level), rho / (1 + (level - 1) * rho), 1e-6)
+            << rho << " " << p << " " << level;
+  }
+}
+
 }  // namespace
