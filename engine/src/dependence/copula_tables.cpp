@@ -423,16 +423,12 @@ double SampleBandParameter(int32_t N, int32_t f) {
 }
 
 double SampleReflectedBand(double& g, double u) {
-  double low, high;
-  if (g > 0.0) {
-    low = u - 1.0 + g;
-    high = u + 1.0 - g;
-  } else {
-    low = -u - g;
-    high = 2.0 - u + g;
-  }
+  // The band [centre - half, centre + half]: centred on u for g > 0, on 1 - u
+  // otherwise, with half-width 1 - |g|.
+  const double centre = g > 0.0 ? u : 1.0 - u;
+  const double half = g > 0.0 ? 1.0 - g : 1.0 + g;
   const double draw = Draw();
-  double v = low + draw * (high - low);
+  double v = centre + half * (2.0 * draw - 1.0);
   if (v > 1.0)
     v = 2.0 - v;
   else if (v < 0.0)
