@@ -84,8 +84,8 @@ bool VerifyOneMatrix(int root, bool convert, bool& saved) {
   if (n < 2 || nodes[n] == 0) return true;
   TWorkMatrix& m = ConversionMatrix();
   TWorkMatrix& q = MemoMatrix();
-  m.Reset(0.0);
-  q.Reset(MissingValue);
+  m.Reset(0.0, n);
+  q.Reset(MissingValue, n);
   if (!ReadMatrix(root, nodes, n, m)) {
     SetVineError(MsgEmptyCells);
     return false;

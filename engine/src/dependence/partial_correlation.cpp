@@ -28,9 +28,11 @@ void TWorkMatrix::Free() {
   rows_ = 0;
 }
 
-void TWorkMatrix::Reset(double fill) {
-  for (int r = 1; r <= rows_; ++r)
-    for (int c = 0; c <= MaxColumn; ++c) At(r, c) = (c == r) ? 1.0 : fill;
+void TWorkMatrix::Reset(double fill, int size) {
+  const int rows = std::min(size, rows_);
+  const int columns = size >= rows_ ? MaxColumn : std::min(size, MaxColumn);
+  for (int r = 1; r <= rows; ++r)
+    for (int c = 0; c <= columns; ++c) At(r, c) = (c == r) ? 1.0 : fill;
 }
 
 TWorkMatrix& ConversionMatrix() {

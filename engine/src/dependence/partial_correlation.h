@@ -21,7 +21,9 @@ class TWorkMatrix {
   double& At(int r, int c) { return data_[static_cast<std::size_t>(r) * (MaxColumn + 1) + c]; }
   double At(int r, int c) const { return data_[static_cast<std::size_t>(r) * (MaxColumn + 1) + c]; }
   // ResetWorkMatrix: column r of every row r is 1.0, every other column fill.
-  void Reset(double fill);
+  void Reset(double fill) { Reset(fill, rows_); }
+  // The same for the leading block of rows and columns 1..size only.
+  void Reset(double fill, int size);
 
  private:
   int rows_ = 0;
