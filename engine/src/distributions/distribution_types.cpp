@@ -146,16 +146,19 @@ bool ReadQuantileFilePath(double* table, int n, const std::string& path) {
   if (n < 1) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string line;
+  // Lines are short (a label and a value); a line longer than the buffer
+  // marks a file that is not a distribution file.
+  char buffer[4096];
   int i = 0;
   // Blank lines are skipped; every other line holds a label and a value.
-  while (i <= n && std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  while (i <= n && in.getline(buffer, sizeof buffer)) {
+    std::string_view line(buffer);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const char* p = line.data();
     const char* end = p + line.size();
     const char* q = p;
     while (q < end && IsBlank(*q)) ++q;
-    if (q == end) continue;  // blank line
+    if (q == end) continue;
     double label, value;
     const char* next;
     if (!ParseReal(p, end, next, label)) return false;
@@ -164,6 +167,7 @@ bool ReadQuantileFilePath(double* table, int n, const std::string& path) {
     if (next < end && !IsBlank(*next)) return false;
     table[i++] = value;
   }
+  if (in.fail() && !in.eof()) return false;  // a line too long for the buffer
   return i == n + 1;
 }
 

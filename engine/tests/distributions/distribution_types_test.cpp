@@ -300,6 +300,14 @@ TEST_F(QuantileFile, PartialOrBadFilesFail) {
     std::ofstream(bad, std::ios::binary) << "0 1\n" << line;
     EXPECT_FALSE(ReadQuantileFilePath(one.data(), 1, bad)) << line;
   }
+  // A line too long for a distribution file.
+  std::ofstream(bad, std::ios::binary) << "0 1\n1 " << std::string(10000, '5') << "\n";
+  std::vector<double> two(2, -99);
+  EXPECT_FALSE(ReadQuantileFilePath(two.data(), 1, bad));
+  // The last line may lack its line end.
+  std::ofstream(bad, std::ios::binary) << "0 1\n1 2";
+  EXPECT_TRUE(ReadQuantileFilePath(two.data(), 1, bad));
+  EXPECT_EQ(two[1], 2);
   // Extra lines after the N + 1 read are ignored.
   Write("long.dis", 150, "\n");
   EXPECT_TRUE(TabulateQuantiles(t.data(), MakeFile(DistFile100, "long.dis"), dir_.string()));
