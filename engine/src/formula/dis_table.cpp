@@ -71,7 +71,9 @@ std::string FindDisFile(std::string_view folder, std::string_view name) {
   std::string dir(folder);
   std::replace(dir.begin(), dir.end(), '\\', '/');
   if (dir.empty()) dir = ".";
-  std::string wanted = Lower(std::string(name) + ".dis");
+  std::string spelled(name);
+  spelled.append(".DIS");
+  std::string wanted = Lower(spelled);
   std::error_code ec;
   std::filesystem::directory_iterator it(dir, ec), end;
   std::string exact;
@@ -81,7 +83,7 @@ std::string FindDisFile(std::string_view folder, std::string_view name) {
     std::error_code fe;
     if (!it->is_regular_file(fe)) continue;
     // Prefer the exact spelling when several differ only in case.
-    if (file == std::string(name) + ".DIS") return it->path().string();
+    if (file == spelled) return it->path().string();
     if (exact.empty()) exact = it->path().string();
   }
   return exact;
