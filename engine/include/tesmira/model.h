@@ -35,7 +35,8 @@ TESMIRA_API double GetVelnarVersion(void);
 
 // Clears name, type, offset 290 and description of a variable record; returns it.
 TESMIRA_API TExtendedRandomVariable* Ran_var_init(TExtendedRandomVariable* rv);
-// A new variable record (free it with Free_record or hand it to the store).
+// A new variable record; the store copies records in, so the caller frees
+// it with Free_record.
 TESMIRA_API TExtendedRandomVariable* Init_extended_random_variable(void);
 // Design flag false only: clears a TDepNodeV1.
 TESMIRA_API void Dep_node_init(TDepNodeV1* node);
