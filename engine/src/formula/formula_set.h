@@ -13,6 +13,9 @@
 //     if (failed) -> stop the run; set.Message() says why
 //     set.Outputs()[k] is output k's value (0 when the sample was rejected)
 //
+// or, working on the run's TSampleList blocks directly, PrepareSampleLists and
+// EvaluateSampleLists.
+//
 // Prepare reads the global model (formula names and texts, variables for the
 // initial values of prev, the model folder for ".DIS" tables), lower-cases a
 // private copy of every text, resolves every name once, orders the formulas by
@@ -32,6 +35,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tesmira/objects.h"
 
 namespace tesmira {
 
@@ -65,8 +70,17 @@ class FormulaSet {
 
   const std::string& Message() const;
 
+  // The same over the run's sample lists. Prepare takes the input names from
+  // the input list and fills the output list: one entry per output with its
+  // lower-cased display name, the value 1 and the formula index, and the count.
+  bool PrepareSampleLists(const TSampleList& inputs, TSampleList& outputs, std::string& message);
+  // Reads the input values from the list, evaluates the sample and writes the
+  // output values into the output list (unless an error occurred).
+  bool EvaluateSampleLists(const TSampleList& inputs, TSampleList& outputs, bool& failed);
+
  private:
   std::unique_ptr<formula::SetProgram> program_;
+  std::size_t inputCount_ = 0;
 };
 
 }  // namespace tesmira

@@ -5,10 +5,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "formula/formula_set.h"
 #include "model/short_string.h"
+#include "model/sim_blocks.h"
 #include "model/store.h"
 #include "tesmira/formula.h"
 #include "tesmira/model.h"
@@ -123,6 +125,33 @@ TEST_F(ModelFormulas, RunOverTheModelKeepsTheUsersSpelling) {
   EXPECT_EQ(Value(GetUDF(0)), 14);
   EXPECT_EQ(ShortStringView(GetUDF(0)->name), "Total");
   EXPECT_EQ(ShortStringView(GetUDF(0)->text), "A_Part+B_PART");
+}
+
+TEST_F(ModelFormulas, RunOverTheSampleLists) {
+  AddFormula("", "y*2");
+  AddFormula("Y", "x+1");
+  AddFormula("", "");
+  auto inputs = std::make_unique<TSampleList>();
+  auto outputs = std::make_unique<TSampleList>();
+  std::memset(inputs.get(), 0, sizeof(TSampleList));
+  std::memset(outputs.get(), 0, sizeof(TSampleList));
+  SetShortString(inputs->entries[0].name, "w");
+  SetShortString(inputs->entries[1].name, "x");
+  inputs->count = 2;
+  FormulaSet set;
+  std::string message;
+  ASSERT_TRUE(set.PrepareSampleLists(*inputs, *outputs, message)) << message;
+  ASSERT_EQ(outputs->count, 2);
+  EXPECT_EQ(ShortStringView(outputs->entries[0].name), "formula");
+  EXPECT_EQ(ShortStringView(outputs->entries[1].name), "y");
+  EXPECT_EQ(outputs->entries[1].objectIndex, 2);
+  EXPECT_EQ(EntryValue(outputs->entries[0]), 1.0);
+  SetEntryValue(inputs->entries[1], 4);
+  bool failed = false;
+  EXPECT_TRUE(set.EvaluateSampleLists(*inputs, *outputs, failed));
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(EntryValue(outputs->entries[0]), 10.0);
+  EXPECT_EQ(EntryValue(outputs->entries[1]), 5.0);
 }
 
 TEST_F(ModelFormulas, TablesAreLoadedFromTheModelFolder) {
