@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -73,40 +75,40 @@ struct PowTable {
   }
   double operator[](int k) const { return p[k - kPowMin]; }
 };
-const PowTable& Pow10() {
-  static const PowTable table;
-  return table;
-}
+const PowTable kPow10;
+const PowTable& Pow10() { return kPow10; }
 
 // Five significant digits of |value| (10000..99999) and the decimal exponent,
 // rounded half up from the 18-digit expansion.
 void FiveDigits(double x, unsigned& n, int& e) {
   const PowTable& pow10 = Pow10();
-  int be;
-  std::frexp(x, &be);
-  // x in [2^(be-1), 2^be): the estimate is the exponent or one below it.
-  e = static_cast<int>(std::floor((be - 1) * 0.30102999566398120));
-  if (e > -280 && e < 280) {
-    double y = x * pow10[4 - e];
-    if (y >= 100000.0) {
-      ++e;
-      y = x * pow10[4 - e];
-    } else if (y < 10000.0) {
-      --e;
-      y = x * pow10[4 - e];
-    }
-    if (y >= 10000.0 && y < 100000.0) {
-      double fl = std::floor(y);
-      double f = y - fl;
-      // The computed y is within a few units of 1e-11 of the true scaled
-      // value; only a fraction near one half needs the exact expansion.
-      if (std::fabs(f - 0.5) > 1e-6) {
-        n = static_cast<unsigned>(fl) + (f > 0.5 ? 1u : 0u);
-        if (n == 100000u) {
-          n = 10000u;
-          ++e;
+  int biased = static_cast<int>((std::bit_cast<uint64_t>(x) >> 52) & 0x7ff);
+  if (biased > 0) {
+    // x in [2^(b-1), 2^b) with b = biased - 1022: the estimate is the
+    // exponent or one below it.
+    e = ((biased - 1023) * 78913) >> 18;  // floor((b - 1) log10 2)
+    if (e > -280 && e < 280) {
+      double y = x * pow10[4 - e];
+      if (y >= 100000.0) {
+        ++e;
+        y = x * pow10[4 - e];
+      } else if (y < 10000.0) {
+        --e;
+        y = x * pow10[4 - e];
+      }
+      if (y >= 10000.0 && y < 100000.0) {
+        unsigned fl = static_cast<unsigned>(y);
+        double f = y - fl;
+        // The computed y is within a few units of 1e-11 of the true scaled
+        // value; only a fraction near one half needs the exact expansion.
+        if (f < 0.499999 || f > 0.500001) {
+          n = fl + (f > 0.5 ? 1u : 0u);
+          if (n == 100000u) {
+            n = 10000u;
+            ++e;
+          }
+          return;
         }
-        return;
       }
     }
   }
@@ -138,10 +140,12 @@ char* FormatSample(double value, char* out, int mode) {
     FiveDigits(std::fabs(value), n, e);
   }
   char d[5];
-  for (int i = 4; i >= 0; --i) {
-    d[i] = static_cast<char>('0' + n % 10);
-    n /= 10;
-  }
+  unsigned hi = n / 100, lo = n % 100;  // ddd dd
+  d[0] = static_cast<char>('0' + hi / 100);
+  d[1] = static_cast<char>('0' + (hi / 10) % 10);
+  d[2] = static_cast<char>('0' + hi % 10);
+  d[3] = static_cast<char>('0' + lo / 10);
+  d[4] = static_cast<char>('0' + lo % 10);
   char* p = out;
   *p++ = sign;
   *p++ = d[0];
@@ -205,36 +209,49 @@ std::size_t FormatScientific(double value, int significant, int exponentDigits, 
 
 std::string FormatFixed(double value, int decimals, int width) {
   std::string body;
-  bool negative = value < 0;
   if (!std::isfinite(value)) {
     body = std::isnan(value) ? "Nan" : (value > 0 ? "+Inf" : "-Inf");
   } else {
     // Digits of the integer round(|value| * 10^decimals), half up.
-    std::string digits;
+    char digits[400];
+    int count = 0;
     if (value != 0.0) {
       char d[18];
       int e = 0;
       DecimalDigits18(value, d, e);
       int keep = e + 1 + decimals;  // digits before the rounding position
       if (keep >= 18) {
-        digits.assign(d, 18);
-        digits.append(static_cast<std::size_t>(keep - 18), '0');
+        for (int i = 0; i < 18; ++i) digits[count++] = d[i];
+        for (int i = 18; i < keep && count < 380; ++i) digits[count++] = '0';
       } else if (keep >= 1) {
         RoundHalfUp(d, keep, e);
-        keep = e + 1 + decimals;
-        digits.assign(d, static_cast<std::size_t>(std::min(keep, 18)));
+        keep = std::min(e + 1 + decimals, 18);
+        for (int i = 0; i < keep; ++i) digits[count++] = d[i];
       } else if (keep == 0 && d[0] >= '5') {
-        digits = "1";
+        digits[count++] = '1';
       }
     }
-    while (digits.size() < static_cast<std::size_t>(decimals) + 1) digits.insert(digits.begin(), '0');
-    if (decimals > 0) digits.insert(digits.end() - decimals, '.');
-    bool allZero = digits.find_first_of("123456789") == std::string::npos;
-    body = (negative && !allZero ? "-" : "") + digits;
+    int need = decimals + 1;
+    bool nonzero = false;
+    for (int i = 0; i < count; ++i) nonzero |= digits[i] != '0';
+    char all[420];
+    int len = 0;
+    for (int i = count; i < need; ++i) all[len++] = '0';
+    for (int i = 0; i < count; ++i) all[len++] = digits[i];
+    char text[424];
+    int t = 0;
+    if (value < 0 && nonzero) text[t++] = '-';
+    for (int i = 0; i < len; ++i) {
+      if (decimals > 0 && i == len - decimals) text[t++] = '.';
+      text[t++] = all[i];
+    }
+    body.assign(text, static_cast<std::size_t>(t));
   }
+  std::string out;
   if (static_cast<int>(body.size()) < width)
-    body.insert(body.begin(), static_cast<std::size_t>(width) - body.size(), ' ');
-  return body;
+    out.assign(static_cast<std::size_t>(width) - body.size(), ' ');
+  out += body;
+  return out;
 }
 
 }  // namespace tesmira

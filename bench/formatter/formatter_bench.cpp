@@ -1,0 +1,101 @@
+// Speed of the 11-character sample value texts and of the buffered writer of
+// both sample files, against std::to_chars and snprintf on the same values.
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "files/sample_files.h"
+#include "model/short_string.h"
+#include "model/sim_blocks.h"
+
+namespace {
+
+std::vector<double> Values() {
+  std::mt19937_64 rng(1);
+  std::lognormal_distribution<double> d(0.0, 3.0);
+  std::vector<double> v(1 << 16);
+  for (std::size_t i = 0; i < v.size(); ++i) v[i] = (i % 2 ? -1 : 1) * d(rng);
+  return v;
+}
+
+void BM_FormatSampleValue(benchmark::State& state) {
+  std::vector<double> v = Values();
+  char buf[16];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    tesmira::FormatSampleValue(v[i++ & 0xffff], buf);
+    benchmark::DoNotOptimize(buf);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FormatSampleValue);
+
+void BM_ToCharsScientific4(benchmark::State& state) {
+  std::vector<double> v = Values();
+  char buf[32];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    auto r = std::to_chars(buf, buf + sizeof buf, v[i++ & 0xffff], std::chars_format::scientific, 4);
+    benchmark::DoNotOptimize(r.ptr);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ToCharsScientific4);
+
+void BM_Snprintf(benchmark::State& state) {
+  std::vector<double> v = Values();
+  char buf[32];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    std::snprintf(buf, sizeof buf, "% .4E", v[i++ & 0xffff]);
+    benchmark::DoNotOptimize(buf);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Snprintf);
+
+// Both sample files of 15 columns; items are values.
+void BM_WriteBothSampleFiles(benchmark::State& state) {
+  std::vector<double> v = Values();
+  TSampleList in, out;
+  tesmira::ClearSampleList(in);
+  tesmira::ClearSampleList(out);
+  in.count = 10;
+  out.count = 5;
+  for (int k = 0; k < 10; ++k) {
+    const char name[3] = {'x', static_cast<char>('0' + k), 0};
+    tesmira::SetShortString(in.entries[k].name, name);
+  }
+  for (int k = 0; k < 5; ++k) {
+    const char name[3] = {'y', static_cast<char>('0' + k), 0};
+    tesmira::SetShortString(out.entries[k].name, name);
+  }
+  std::string path = (std::filesystem::temp_directory_path() / "bench_formatter.sam").string();
+  tesmira::SampleFileWriter& w = tesmira::SampleOutput();
+  tesmira::SampleFileSetup s;
+  s.fileName = path;
+  s.inputs = &in;
+  s.outputs = &out;
+  s.announcedSamples = 1000000;
+  w.Open(s);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    for (int k = 0; k < 10; ++k) tesmira::SetEntryValue(in.entries[k], v[i++ & 0xffff]);
+    for (int k = 0; k < 5; ++k) tesmira::SetEntryValue(out.entries[k], v[i++ & 0xffff]);
+    w.WriteSample(in, out);
+  }
+  w.Close(true);
+  std::remove(path.c_str());
+  std::remove(tesmira::ReplaceExtension(path, ".sae").c_str());
+  state.SetItemsProcessed(state.iterations() * 15);
+}
+BENCHMARK(BM_WriteBothSampleFiles);
+
+}  // namespace
+
+BENCHMARK_MAIN();
