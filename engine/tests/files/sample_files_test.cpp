@@ -296,5 +296,38 @@ TEST_F(SampleFilesTest, WrittenFileReadsBack) {
   EXPECT_EQ(line, " 0.0000E+00");
 }
 
+
+double FixedUniform() { return 0.5; }
+
+TEST_F(SampleFilesTest, SapPairsFollowTheSamples) {
+  Name(in_, 1, "x");
+  SampleFileSetup s = Setup("pairs.SAP.sam", 4);
+  s.uniform = &FixedUniform;
+  ASSERT_TRUE(SampleOutput().Open(s));
+  for (int i = 0; i < 4; ++i) SampleOutput().WriteSample(in_, out_);
+  SampleOutput().Close(true);
+  std::string sam = ReadAll(dir_ / "pairs.SAP.sam");
+  // Two pairs of u = 0.5 / 4 and 1/4 - u, after the four samples.
+  EXPECT_NE(sam.find(" 0.0000E+00\r\n 1.2500E-01\r\n 1.2500E-01\r\n"
+                     " 1.2500E-01\r\n 1.2500E-01\r\n"),
+            std::string::npos);
+  EXPECT_EQ(sam.size() - sam.find(" 0.0000E+00"), 8u * 13u);
+}
+
+TEST_F(SampleFilesTest, WriteFailureIsReported) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP();
+  Name(in_, 1, "x");
+  fs::create_symlink("/dev/full", dir_ / "full.sam");
+  ASSERT_TRUE(SampleOutput().Open(Setup("full.sam", 2)));
+  for (int i = 0; i < 100000; ++i) SampleOutput().WriteSample(in_, out_);
+  EXPECT_FALSE(SampleOutput().IsOpen(0));  // the ".sam" file failed and was closed
+  EXPECT_TRUE(SampleOutput().IsOpen(1));
+  SampleOutput().Close(true);
+  auto messages = SampleOutput().TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Failed to write sample file " + (dir_ / "full.sam").string());
+  EXPECT_EQ(SampleOutput().SamplesWritten(1), 100000);
+}
+
 }  // namespace
 }  // namespace tesmira

@@ -212,6 +212,31 @@ TEST_F(ObjectsTest, SampleListLookups) {
   EXPECT_EQ(Get_sample_correlation(3, 3), 1.0);
 }
 
+
+TEST_F(ObjectsTest, ColumnMapOfTheOrderedObjects) {
+  AddVariable("a");
+  AddVariable("b");
+  TUdf udf;
+  std::memset(&udf, 0, sizeof udf);
+  SetShortString(udf.name, "f1");
+  Create_UDF(&udf, nullptr, nullptr);
+  SetShortString(udf.name, "f2");
+  Create_UDF(&udf, nullptr, nullptr);
+  TSampleList inputs;
+  ClearSampleList(inputs);
+  SetShortString(inputs.entries[0].name, "b");  // node order differs from variable order
+  SetShortString(inputs.entries[1].name, "a");
+  inputs.count = 2;
+  std::vector<int32_t> all = SampleColumnMap(nullptr, inputs, false);
+  EXPECT_EQ(std::vector<int32_t>(all.begin() + 1, all.begin() + 6),
+            (std::vector<int32_t>{2, 1, 3, 4, 0}));
+  void* selected[] = {Fetch_UDF(2, ""), Fetch_extended_random_variable(2, ""), nullptr};
+  std::vector<int32_t> some = SampleColumnMap(selected, inputs, false);
+  EXPECT_EQ(some[1], 4);
+  EXPECT_EQ(some[2], 1);
+  EXPECT_EQ(some[3], 0);
+}
+
 TEST(ExtendedCodec, BytesAndRoundTrips) {
   TExtended80 one = EncodeExtended(1.0);
   const uint8_t expected[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xff, 0x3f};
