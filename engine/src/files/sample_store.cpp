@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 
+#include "files/result_files.h"
 #include "files/sample_files.h"
 #include "files/value_text.h"
 #include "model/short_string.h"
@@ -28,6 +29,7 @@ SampleStore& RunSampleStore() {
 bool SampleStore::Create(const std::string& path, int inputCount, int outputCount,
                          bool keepOutputs) {
   file_.Close();
+  ResetRunCorrelations();
   path_ = path;
   inputCount_ = std::clamp(inputCount, 0, static_cast<int>(MaxSampleListEntries));
   outputCount_ = std::clamp(outputCount, 0, static_cast<int>(MaxSampleListEntries));

@@ -4,7 +4,7 @@
 //
 // A run uses them like this:
 //
-//   InitDistributionSlots(false); InitDistributionSlots(true);
+//   ResetDistributionSlots(false); ResetDistributionSlots(true);  (sim_blocks.h)
 //   SampleStore& store = RunSampleStore();
 //   store.Create(DerivedFileName(model, 19), inputs.count, outputs.count, keepOutputs);
 //   per accepted sample: store.Append(inputs, outputs);
@@ -26,8 +26,9 @@ namespace tesmira {
 
 class SampleStore {
  public:
-  // Creates the file empty; a record holds the input values and, with
-  // keepOutputs, the output values after them, as singles.
+  // Creates the file empty (and forgets the correlations of the last run); a
+  // record holds the input values and, with keepOutputs, the output values
+  // after them, as singles.
   bool Create(const std::string& path, int inputCount, int outputCount, bool keepOutputs);
   // Appends the lists' current values as one record and updates the running
   // extremes of the run's distribution tables.

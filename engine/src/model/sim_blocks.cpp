@@ -253,6 +253,14 @@ DistributionSlots* InitDistributionSlots(bool outputs) {
   return d;
 }
 
+DistributionSlots* ResetDistributionSlots(bool outputs) {
+  DistributionSlots* d = InitDistributionSlots(outputs);
+  if (!d) return nullptr;
+  for (auto& t : d->tables) std::vector<double>().swap(t);
+  SyncSlotExtremes(*d);
+  return d;
+}
+
 void FreeDistributionSlots(bool outputs) {
   DistributionSlots*& d = B().slots[outputs ? 1 : 0];
   delete d;

@@ -67,6 +67,9 @@ DistributionSlots* DistributionSlotArray(bool outputs);
 // Creates the array (no tables) or, when it exists, keeps its tables and
 // resets the extremes to -1.7e308 and 1.1e308.
 DistributionSlots* InitDistributionSlots(bool outputs);
+// Creates the array when missing, frees its tables and resets the extremes
+// (the start of a run that samples).
+DistributionSlots* ResetDistributionSlots(bool outputs);
 // Frees every table and the array.
 void FreeDistributionSlots(bool outputs);
 // Copies the running extremes into the slots' extended fields.
