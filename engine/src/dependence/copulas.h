@@ -64,8 +64,12 @@ double CopulaParameter(int type, double r);
 // ---- conditional inverse and conditional distribution ----------------------------
 
 // v = h^-1(t | u) for copula type with parameter p (from CopulaParameter).
-// u, t in [0, 1]. Type 2 ignores t and draws from the engine's generator on the
-// grid CopulaGrid (copula_tables.h); a code outside 0..12 gives 0.
+// u, t in [0, 1] (values outside are clamped; u or t exactly 0 or 1 are fine).
+// The result lies in [0, 1]. Type 2 ignores t and draws from the engine's
+// generator on the grid CopulaGrid (copula_tables.h); a code outside 0..12 gives 0.
+// Guards: r = 0 gives t for the Frank, band, Clayton and Gumbel types; a Frank
+// theta above 37.35 gives u, below -37.35 gives 1 - u; a Gumbel parameter of
+// +-1 gives t, one strictly between -1 and 1 gives 0.
 double ConditionalInverse(int type, double p, double u, double t);
 
 // The same with the rank correlation r in place of p (the parameter map is
@@ -77,8 +81,9 @@ double ConditionalInverseFromRank(int type, double r, double u, double t);
 constexpr double kCopulaFault = -20000.0;
 constexpr double kCopulaFaultValue = 0.10101010101;
 
-// h(v | u) for copula type with parameter p (from CopulaParameter). Types 2 and
-// codes outside 0..12 give 0. When the arithmetic meets a division by zero, an
+// h(v | u) for copula type with parameter p (from CopulaParameter); for the
+// normal type h = NormalCdf((z(v) - rho z(u)) / sqrt(1 - rho^2)). Type 2 and
+// codes outside 0..12 give 0. The elliptical h is kept inside [0.0001, 0.9999]. When the arithmetic meets a division by zero, an
 // overflow or an invalid operation (for example the elliptical copula at u = 0
 // or |rho| = 1, or NaN arguments) the result is kCopulaFault and the fault is
 // recorded (CopulaFaultPending, CopulaFaultMessage), for example
