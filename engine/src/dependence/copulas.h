@@ -83,7 +83,8 @@ constexpr double kCopulaFaultValue = 0.10101010101;
 
 // h(v | u) for copula type with parameter p (from CopulaParameter); for the
 // normal type h = NormalCdf((z(v) - rho z(u)) / sqrt(1 - rho^2)). Type 2 and
-// codes outside 0..12 give 0. The elliptical h is kept inside [0.0001, 0.9999]. When the arithmetic meets a division by zero, an
+// codes outside 0..12 give 0. The elliptical h gives 0.9999 above its band and
+// 0.0001 below it. When the arithmetic meets a division by zero, an
 // overflow or an invalid operation (for example the elliptical copula at u = 0
 // or |rho| = 1, or NaN arguments) the result is kCopulaFault and the fault is
 // recorded (CopulaFaultPending, CopulaFaultMessage), for example
