@@ -289,17 +289,11 @@ double FrankHInverse(double t, double u, double theta) {
     const double denominator = (1.0 / t - 1.0) * std::exp(-theta * u) + 1.0;
     return Clamp01(-std::log1p(std::expm1(-theta) / denominator) / theta);
   }
-  // Otherwise as v = (ln D - ln(D - 1 + e^-theta)) / theta, both logarithms
-  // taken of sums of exponentials without cancellation or overflow.
-  const double a = std::log1p(-t) - std::log(t) - theta * u;  // ln((1/t - 1) e^(-theta u))
-  auto logAddExp = [](double x, double y) {
-    const double hi = std::max(x, y), lo = std::min(x, y);
-    return hi + std::log1p(std::exp(lo - hi));
-  };
-  const double logD = a == -std::numeric_limits<double>::infinity() ? 0.0 : logAddExp(a, 0.0);
-  const double logRest =
-      a == -std::numeric_limits<double>::infinity() ? -theta : logAddExp(a, -theta);
-  return Clamp01((logD - logRest) / theta);
+  // Otherwise as v = (ln(1 + a) - ln(a + e^-theta)) / theta with
+  // a = (1/t - 1) e^(-theta u): sums of positive terms, no cancellation.
+  const double a = (1.0 / t - 1.0) * std::exp(-theta * u);
+  if (!(a <= std::numeric_limits<double>::max())) return 0.0;  // t vanishingly small
+  return Clamp01((std::log1p(a) - std::log(a + std::exp(-theta))) / theta);
 }
 
 double FrankH(double v, double u, double theta) {
