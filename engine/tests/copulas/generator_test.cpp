@@ -37,7 +37,7 @@ const TStreamCase kStreams[] = {
 
 uint32_t Scaled(double u) { return static_cast<uint32_t>(u * 4294967296.0); }
 
-TEST(Generator, ReproducesStreamsBitForBit) {
+TEST(RandomGenerator, ReproducesStreamsBitForBit) {
   for (const auto& c : kStreams) {
     SCOPED_TRACE(c.seed);
     int32_t idum = -c.seed;
@@ -63,7 +63,7 @@ TEST(Generator, ReproducesStreamsBitForBit) {
   }
 }
 
-TEST(Generator, PositiveIdumContinuesAndIntegerDrawSharesState) {
+TEST(RandomGenerator, PositiveIdumContinuesAndIntegerDrawSharesState) {
   int32_t idum = -5;
   for (int i = 0; i < 3; ++i) NextUniform(idum);
   idum = 17;  // any positive value continues
@@ -76,7 +76,7 @@ TEST(Generator, PositiveIdumContinuesAndIntegerDrawSharesState) {
 double FixedClock() { return 0.5; }           // noon: 32767 / 2 = 16383.5, halves to even
 double LateClock() { return 0.99999999; }
 
-TEST(Generator, ClockSeedRoundsHalvesToEven) {
+TEST(RandomGenerator, ClockSeedRoundsHalvesToEven) {
   SetGeneratorClock(&FixedClock);
   int32_t idum = 0;
   NextUniform(idum);
@@ -93,7 +93,7 @@ TEST(Generator, ClockSeedRoundsHalvesToEven) {
   EXPECT_LE(GeneratorSeed, 32767);
 }
 
-TEST(Generator, StoredSeedSaturates) {
+TEST(RandomGenerator, StoredSeedSaturates) {
   EXPECT_EQ(StoredSeed(5), 5);
   EXPECT_EQ(StoredSeed(32767), 32767);
   EXPECT_EQ(StoredSeed(32768), 32767);

@@ -18,7 +18,7 @@ std::string MessageOf(F&& f) {
   return "<no exception>";
 }
 
-TEST(IntegersList, InsertKeepsOrderAndChecksPosition) {
+TEST(NumericIntegersList, InsertKeepsOrderAndChecksPosition) {
   TIntegersList list;
   list.InsertItem(10, 0);
   list.InsertItem(30, 1);          // append at count
@@ -33,14 +33,14 @@ TEST(IntegersList, InsertKeepsOrderAndChecksPosition) {
   EXPECT_EQ(list.Count(), 4);
 }
 
-TEST(DoublesList, AddAppends) {
+TEST(NumericDoublesList, AddAppends) {
   TDoublesList list;
   list.Add(1.5);
   list.Add(-2.0);
   EXPECT_EQ(list.Items(), (TDoublesArray{1.5, -2.0}));
 }
 
-TEST(Vectors, SizeChecksAndCopyFromList) {
+TEST(NumericVectors, SizeChecksAndCopyFromList) {
   for (int n : {0, -3}) {
     EXPECT_EQ(MessageOf<EMathsError>([&] { TVector v(n); }), "Invalid vector size  [TVector.Create]");
     EXPECT_EQ(MessageOf<EMathsError>([&] { TVectorInteger v(n); }),
@@ -63,7 +63,7 @@ TEST(Vectors, SizeChecksAndCopyFromList) {
   EXPECT_EQ(w[3], 99);
 }
 
-TEST(Matrix, CopyFromAndDiagonal) {
+TEST(NumericMatrix, CopyFromAndDiagonal) {
   TMatrix big(3), small(2);
   big.SetDiagonal(1.0);
   big[0][2] = 4.0;
@@ -78,7 +78,7 @@ TEST(Matrix, CopyFromAndDiagonal) {
   EXPECT_EQ(other[2][2], 0.0);
 }
 
-TEST(Cholesky, FactorReproducesMatrix) {
+TEST(NumericCholesky, FactorReproducesMatrix) {
   TMatrix a(2), l(2);
   a[0][0] = a[1][1] = 1.0;
   a[0][1] = a[1][0] = 0.5;
@@ -111,7 +111,7 @@ TEST(Cholesky, FactorReproducesMatrix) {
   EXPECT_EQ(lc[1][1], 0.0);
 }
 
-TEST(Cholesky, FaultsAreVisibleAndLeaveNoNaN) {
+TEST(NumericCholesky, FaultsAreVisibleAndLeaveNoNaN) {
   TMatrix a(2), l3(3);
   EXPECT_EQ(MessageOf<EMathsError>([&] { CholeskyDecomposition(a, l3); }),
             "The symmetric matrix and the lower triangular matrix must have the same size  "
