@@ -561,6 +561,14 @@ TEST(Copulas, BracketedRootFinder) {
   EXPECT_NEAR(root, 0.123, 1e-6);
   // The Gumbel inverse by the root finder returns t when the search fails (u = 0).
   EXPECT_EQ(GumbelHInverseBracketed(0.4, 0.0, 2.0), 0.4);
+  // Its derivative is the Gumbel density, the slope of h in v.
+  EXPECT_NEAR(GumbelCopulaCdf(0.3, 0.6, 2.5), 0.28405945926662945, 1e-15);
+  for (double v : {0.1, 0.45, 0.8}) {
+    const double d = 1e-6;
+    const double slope = (GumbelH(v + d, 0.3, 2.5) - GumbelH(v - d, 0.3, 2.5)) / (2 * d);
+    EXPECT_NEAR(GumbelDensity(v, 0.3, 2.5), slope, 1e-6 * std::max(1.0, slope)) << v;
+  }
+  EXPECT_EQ(GumbelDensity(0.4, 0.3, 1.0), 0.0);
 }
 
 // ---- sampling ---------------------------------------------------------------------------
