@@ -1,0 +1,116 @@
+#include "simulation/input_samples.h"
+
+#include <charconv>
+#include <string_view>
+
+#include "model/file_names.h"
+#include "model/short_string.h"
+#include "model/sim_blocks.h"
+#include "model/store.h"
+#include "simulation/run_state.h"
+#include "tesmira/files.h"
+
+namespace tesmira {
+namespace {
+
+bool HasExtension(std::string_view name) {
+  std::size_t slash = name.find_last_of("/\\");
+  std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+}
+
+std::string WithFolderAndExtension(const std::string& name, int kind) {
+  if (name.empty() || HasExtension(name)) return name;
+  char out[256];
+  if (DerivedFileName(name.c_str(), kind, out)) return out;
+  return name;
+}
+
+std::string InsertPost(const std::string& name) {
+  std::size_t slash = name.find_last_of("/\\");
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return name + "_post";
+  return name.substr(0, dot) + "_post" + name.substr(dot);
+}
+
+bool ParseValue(std::string_view line, double& x) {
+  std::size_t a = line.find_first_not_of(" \t");
+  if (a == std::string_view::npos) return false;
+  std::size_t b = line.find_last_not_of(" \t");
+  line = line.substr(a, b - a + 1);
+  if (!line.empty() && line.front() == '+') line.remove_prefix(1);
+  auto [p, ec] = std::from_chars(line.data(), line.data() + line.size(), x);
+  return ec == std::errc() && p == line.data() + line.size();
+}
+
+}  // namespace
+
+bool InputSampleSource::Prepare(bool modelTakesInput, std::string& writeName) {
+  modelTakesInput_ = modelTakesInput;
+  RunSettings& s = Settings();
+  TSampleList* inputs = InputSampleList();
+  TSampleList* outputs = OutputSampleList();
+  if (inputs == nullptr || outputs == nullptr) return false;
+  TSampleList savedInputs = *inputs;
+  TSampleList savedOutputs = *outputs;
+
+  std::string requested = s.sampleFile;
+  std::string source = requested;
+  if (modelTakesInput) {
+    TExtendedRandomVariable* rv = VariableOfNode(NodeAt(1));
+    if (rv) source = std::string(ShortStringView(rv->distribution.u.sample.sampleFile));
+  }
+  writeName.clear();
+  if (source.empty()) return false;
+  source = WithFolderAndExtension(source, FileKindSampleText);
+  if (!requested.empty() && !modelTakesInput) requested.clear();  // the request names the source
+  if (!requested.empty() && !SameName(LowerCase(requested), LowerCase(source)))
+    writeName = requested;
+  else if (s.options & 3)
+    writeName = InsertPost(source);
+
+  int32_t c = ReadSampleFileHeader(source, inputs, outputs, reader_);
+  fileInputs_ = inputs->count;
+  fileOutputs_ = outputs->count;
+  columnMap_.assign(static_cast<std::size_t>(fileInputs_ + fileOutputs_) + 1, 0);
+  if (modelTakesInput) {
+    *inputs = savedInputs;
+    *outputs = savedOutputs;
+    // Each Sample File variable names its column of the file.
+    for (int d = 1; d <= inputs->count; ++d) {
+      TExtendedRandomVariable* rv = VariableOfNode(NodeAt(d));
+      if (rv == nullptr) continue;
+      int column = rv->samplePosition;
+      if (column >= 1 && column <= fileInputs_ + fileOutputs_)
+        columnMap_[static_cast<std::size_t>(column)] = d;  // positions outside the file are ignored
+    }
+  } else {
+    for (int k = 1; k <= fileInputs_; ++k) columnMap_[static_cast<std::size_t>(k)] = k;
+  }
+  if (c < 1) {
+    reader_.Close();
+    return false;
+  }
+  samples_ = c;
+  return true;
+}
+
+bool InputSampleSource::Read(TSampleList& inputs, TSampleList& outputs) {
+  std::string_view line;
+  int columns = fileInputs_ + fileOutputs_;
+  for (int k = 1; k <= columns; ++k) {
+    double x = 0;
+    if (!reader_.ReadLine(line) || !ParseValue(line, x)) return false;
+    int d = columnMap_[static_cast<std::size_t>(k)];
+    if (d >= 1 && d <= inputs.count) {
+      SetEntryValue(inputs.entries[d - 1], x);
+    } else if (!modelTakesInput_ && k > fileInputs_) {
+      int o = k - fileInputs_;
+      if (o <= outputs.count) SetEntryValue(outputs.entries[o - 1], x);
+    }
+  }
+  return true;
+}
+
+}  // namespace tesmira

@@ -1,0 +1,36 @@
+// Input samples read from a text sample file instead of being drawn.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/sample_files.h"
+#include "tesmira/objects.h"
+
+namespace tesmira {
+
+class InputSampleSource {
+ public:
+  // Opens the source file, reads its header and maps its columns onto the
+  // model's inputs. writeName receives the sample file the run writes (empty
+  // for none). False when no sample can be read.
+  bool Prepare(bool modelTakesInput, std::string& writeName);
+  // Number of samples announced by the file's header.
+  int32_t Samples() const { return samples_; }
+  bool FileHasOutputs() const { return fileOutputs_ > 0; }
+  // Reads one sample into the lists; false on a read error (the run then
+  // takes no more samples).
+  bool Read(TSampleList& inputs, TSampleList& outputs);
+  void Close() { reader_.Close(); }
+
+ private:
+  TextLineReader reader_;
+  std::vector<int32_t> columnMap_;  // column k (1-based) -> input position, 0 for none
+  int fileInputs_ = 0;
+  int fileOutputs_ = 0;
+  int32_t samples_ = 0;
+  bool modelTakesInput_ = false;
+};
+
+}  // namespace tesmira

@@ -1,0 +1,48 @@
+// The flat sampling plan of a run: every dependence structure of the model
+// walked once before the run into a list of steps in drawing order, so that
+// the per-sample work touches no node record and allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tesmira {
+
+struct SampleStep {
+  enum Kind : uint8_t {
+    Head,        // a structure head: a fresh uniform
+    Conditional, // a child: conditional inverse of the copula for a fresh uniform
+    MinInfo,     // a child of a minimum-information arc: grid sampler (a uniform is drawn all the same)
+    OldBand,     // a child of a band arc in the old band mode: old band table
+    Copy,        // a vine below a composite node: the composite node's value
+    Keep         // a child that keeps its stored value (alternative routine, Constant variables)
+  };
+  Kind kind;
+  int8_t copula;     // copula type of the arc
+  int32_t node;      // 0-based node position (= input list position - 1)
+  int32_t parent;    // 0-based parent position, -1 for heads
+  double rank;       // rank correlation with the parent
+  double parameter;  // copula parameter derived from the rank correlation
+};
+
+struct SamplingPlan {
+  std::vector<SampleStep> steps;
+  int nodeCount = 0;
+};
+
+// Builds the plan of the global model. alternative selects the routine used
+// for the seed 4638 (each tree's arcs follow the copula of the tree's head,
+// Constant variables keep their value). oldBand: the run's old diagonal band
+// mode. False with a message when the model holds structures that the run
+// cannot sample (vines and correlation matrices).
+bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::string& message);
+
+// True when the alternative routine can sample every structure of the model.
+bool AlternativeRoutineCovers();
+
+// Draws one sample of uniforms into u[0 .. nodeCount-1] (u must be zeroed or
+// hold the previous sample; every node of a structure is overwritten).
+void DrawSample(const SamplingPlan& plan, double* u, int32_t& idum);
+
+}  // namespace tesmira

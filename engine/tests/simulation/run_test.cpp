@@ -1,0 +1,228 @@
+// Result codes, messages, progress and the files of a run.
+#include <fstream>
+
+#include "simulation_fixture.h"
+
+using example::AddFormula;
+using example::AddVariable;
+using example::Link;
+using example::Node;
+
+namespace {
+
+int g_calls = 0;
+bool StopAtOnce(int32_t, int32_t) {
+  ++g_calls;
+  return false;
+}
+bool CountCalls(int32_t, int32_t) {
+  ++g_calls;
+  return true;
+}
+
+using RunCodes = SimulationTest;
+
+TEST_F(RunCodes, NoRunsAndEmptyStructure) {
+  TRunRequest r = Request(0, 1);
+  EXPECT_EQ(Run_simul(&r), 0);
+  EXPECT_EQ(Message(r), "Number of runs must be non-zero");
+
+  AddVariable("a", DistNormal, 0, 1);
+  r = Request(1, 1);
+  EXPECT_EQ(Run_simul(&r), -4);
+  EXPECT_EQ(Message(r), "Empty dependence structure");
+}
+
+TEST_F(RunCodes, BadParametersNameTheVariable) {
+  AddVariable("a", DistNormal, 0, 1);
+  AddVariable("b", DistUniform, 2, 1);  // lower bound above the upper one
+  Link("a", "b", 0.5, CopulaNormal);
+  TRunRequest r = Request(1, 1);
+  EXPECT_EQ(Run_simul(&r), -2);
+  std::string m = Message(r);
+  EXPECT_NE(m.find("; check the variable `b`"), std::string::npos) << m;
+  EXPECT_NE(m.rfind("; check the variable `b`"), 0u) << "the check message comes first: " << m;
+}
+
+TEST_F(RunCodes, UnreadableDistributionFile) {
+  AddVariable("a", DistNormal, 0, 1);
+  TExtendedRandomVariable rv{};
+  Ran_var_init(&rv);
+  example::SetName(rv.distribution.name, MaxNameLength, "f");
+  rv.distribution.distType = DistFile100;
+  example::SetName(rv.distribution.u.fileName, 253, "missing.dis");
+  TExtendedRandomVariable* out = nullptr;
+  int32_t size = 0;
+  ASSERT_GT(Create_extended_random_variable(&rv, &out, &size), 0);
+  Link("a", "f", 0.3, CopulaNormal);
+  TRunRequest r = Request(1, 1);
+  EXPECT_EQ(Run_simul(&r), -2);
+  EXPECT_EQ(Message(r),
+            "Read failure or wrong format of the distribution file missing.dis; check the variable `f`");
+}
+
+TEST_F(RunCodes, FormulaErrorsAndRejections) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  Link("a", "b", 0.5, CopulaNormal);
+
+  AddFormula("out", "a+nosuchname");
+  TRunRequest r = Request(1, 1, RunWriteInputs | RunWriteOutputs);
+  EXPECT_EQ(Run_simul(&r), -3);
+  EXPECT_EQ(Message(r).rfind("Model integrity/parsing failure: ", 0), 0u) << Message(r);
+
+  // Every sample rejected: nothing accepted, no message.
+  TUdf* f = Fetch_UDF(1, nullptr);
+  example::SetName(f->text, 255, "a+b");
+  AddFormula("condition", "0");
+  r = Request(1, 1, RunWriteInputs | RunWriteOutputs);
+  EXPECT_EQ(Run_simul(&r), -5);
+  EXPECT_EQ(Message(r), "No output samples produced, no output files created");
+
+  // A division by zero in the middle of the run stops it with the evaluator's message.
+  example::SetName(Fetch_UDF(0, "condition")->text, 255, "1");
+  example::SetName(f->text, 255, "1/i#{0,a,0.5}");
+  r = Request(2, 1, RunWriteInputs | RunWriteOutputs);
+  EXPECT_EQ(Run_simul(&r), -7);
+  EXPECT_NE(Message(r).find("Division by zero"), std::string::npos) << Message(r);
+}
+
+TEST_F(RunCodes, ZoziVorModelsAreRefused) {
+  AddVariable("a", DistUniform, 0, 1);
+  Node("a");
+  SetModelType(ModelTypeZoziVor);
+  TRunRequest r = Request(1, 1);
+  EXPECT_EQ(Run_simul(&r), -6);
+}
+
+TEST_F(RunCodes, VinesAreRefusedNotSampledWrongly) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  Link("a", "b", 0.5, CopulaNormal);
+  ASSERT_EQ(SetDependenceType(Node("a"), DepCanonicalVine), 1);
+  TRunRequest r = Request(1, 1);
+  EXPECT_EQ(Run_simul(&r), -3);
+  EXPECT_NE(Message(r).find("Vines and correlation matrices"), std::string::npos) << Message(r);
+}
+
+using RunLoop = SimulationTest;
+
+TEST_F(RunLoop, ProgressCallsAndStop) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  Link("a", "b", 0.5, CopulaNormal);
+  TRunRequest r = Request(3, 7);
+  r.progress = CountCalls;
+  g_calls = 0;
+  EXPECT_EQ(Run_simul(&r), 1);
+  EXPECT_EQ(g_calls, 33);  // 30 blocks and 3 runs
+  int32_t size = 0;
+  auto* data = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, &size));
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->requested, 300);
+  EXPECT_EQ(data->accepted, 300);
+
+  r.progress = StopAtOnce;
+  g_calls = 0;
+  Run_simul(&r);
+  EXPECT_EQ(data->requested, 0);  // no run completed: no current results
+  EXPECT_EQ(data->accepted, 10);
+  EXPECT_EQ(g_calls, 33);         // the progress display still reaches the end
+}
+
+TEST_F(RunLoop, ConditionHalvesTheAcceptedSamples) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  Link("a", "b", 0.0, CopulaNormal);
+  AddFormula("out", "a+b");
+  AddFormula("condition", "i#{0,a,0.5}");
+  TRunRequest r = Request(40, 11, RunWriteInputs | RunWriteOutputs);
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  int32_t size = 0;
+  auto* data = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, &size));
+  EXPECT_EQ(data->requested, 4000);
+  // Binomial(4000, 0.5): standard deviation 31.6; allow 4.5 of them.
+  EXPECT_NEAR(data->accepted, 2000, 143);
+}
+
+TEST_F(RunLoop, SameSeedSameFiles) {
+  AddVariable("a", DistNormal, 0, 1);
+  AddVariable("b", DistLogNormal, 1, 3);
+  AddVariable("c", DistUniform, 0, 1);
+  Link("a", "b", 0.6, CopulaClayton);
+  Link("a", "c", -0.4, CopulaFrank);
+  AddFormula("out", "a*b+c");
+  std::string a, b, sae;
+  for (int pass = 0; pass < 2; ++pass) {
+    TRunRequest r = Request(2, 123, RunWriteInputs | RunWriteOutputs);
+    ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+    (pass == 0 ? a : b) = ReadAll(Path("model.SAM"));
+    if (pass == 0) sae = ReadAll(Path("model.sae"));
+  }
+  EXPECT_FALSE(a.empty());
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(sae.empty());
+  TRunRequest r = Request(2, 124, RunWriteInputs | RunWriteOutputs);
+  ASSERT_EQ(Run_simul(&r), 1);
+  EXPECT_NE(ReadAll(Path("model.SAM")), a);
+}
+
+// Two constants and their sum: every sample is the same, so the whole file is known.
+TEST_F(RunLoop, SampleFilesByteExact) {
+  AddVariable("x", DistConstant, 1.03125);
+  AddVariable("y", DistConstant, -2.5);
+  Link("x", "y", 0.0, CopulaNormal);
+  AddFormula("z", "x+y");
+  TRunRequest r = Request(1, 5, RunWriteInputs | RunWriteOutputs);
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  std::string sam = ReadAll(Path("model.SAM"));
+  std::string header =
+      "2  ; Number of input variables (array of names goes next)\r\n"
+      "x\r\ny\r\n"
+      "1  ; Number of output variables (array of names goes next)\r\n"
+      "z\r\n";
+  ASSERT_EQ(sam.substr(0, header.size()), header);
+  std::string sample = " 1.0313E+00\r\n-2.5000E+00\r\n-1.4688E+00\r\n";
+  std::size_t first = sam.find(sample);
+  ASSERT_NE(first, std::string::npos) << sam.substr(0, 400);
+  EXPECT_EQ(sam.size() - first, 100 * sample.size());
+  std::string sae = ReadAll(Path("model.sae"));
+  EXPECT_EQ(sae.substr(0, sae.find("\r\n") + 2).find("x"), 0u) << sae.substr(0, 80);
+}
+
+TEST_F(RunLoop, InputSamplesFromAFile) {
+  // A source file of 250 samples of two inputs.
+  {
+    std::ofstream out(Path("source.sam"), std::ios::binary);
+    out << "2  ; Number of input variables (array of names goes next)\r\np\r\nq\r\n"
+        << "0  ; Number of output variables\r\n250  ; Number of samples\r\n";
+    for (int i = 0; i < 250; ++i) out << " " << (i % 10) << ".0000E+00\r\n 1.0000E+00\r\n";
+  }
+  TExtendedRandomVariable rv{};
+  for (int k = 0; k < 2; ++k) {
+    Ran_var_init(&rv);
+    example::SetName(rv.distribution.name, MaxNameLength, k == 0 ? "p" : "q");
+    rv.distribution.distType = DistSampleFile;
+    example::SetName(rv.distribution.u.sample.sampleFile, 126, Path("source.sam"));
+    rv.samplePosition = static_cast<int16_t>(k + 1);
+    TExtendedRandomVariable* out = nullptr;
+    int32_t size = 0;
+    ASSERT_GT(Create_extended_random_variable(&rv, &out, &size), 0);
+  }
+  Link("p", "q", 0.0, CopulaNormal);
+  AddFormula("s", "p+q");
+  TRunRequest r = Request(1, 1, RunWriteInputs | RunWriteOutputs);
+  g_calls = 0;
+  r.progress = CountCalls;
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  EXPECT_EQ(g_calls, 28);  // 25 blocks and 3 runs
+  int32_t size = 0;
+  auto* data = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, &size));
+  EXPECT_EQ(data->accepted, 250);
+  std::string post = ReadAll(Path("source_post.sam"));
+  ASSERT_FALSE(post.empty());
+  EXPECT_NE(post.find("s\r\n"), std::string::npos);
+  EXPECT_NE(post.find(" 9.0000E+00\r\n 1.0000E+00\r\n 1.0000E+01\r\n"), std::string::npos);
+}
+
+}  // namespace
