@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "dependence/generator.h"
+#include "model/store.h"
+#include "tesmira/model.h"
+#include "tesmira/structures.h"
 
 namespace tesmira {
 namespace {
@@ -26,6 +29,25 @@ TEST(CopulaTables, CorrelationResolution) {
   EXPECT_EQ(GridResolutionOf(nullptr, 0), 20);
   const double mixed[] = {0.3, -0.125, 0.0, 1.0};
   EXPECT_EQ(GridResolutionOf(mixed, 4), 200);
+}
+
+TEST(CopulaTables, GridResolutionOfTheModel) {
+  ASSERT_NE(Init_Model_data(), nullptr);
+  EXPECT_EQ(GridResolution(), 20);  // no nodes
+  const struct {
+    const char* name;
+    double r;
+  } nodes[] = {{"A", 0.35}, {"B", -0.125}, {"C", 0.0}};
+  for (const auto& n : nodes) {
+    void* out = nullptr;
+    int32_t size = 0;
+    const int32_t k = Create_dep_node(nullptr, &out, &size);
+    ASSERT_GT(k, 0);
+    SetNodeVariableName(out, n.name);
+    SetNodeCorrelation(k, n.r);
+  }
+  EXPECT_EQ(GridResolution(), 200);
+  End_model_data();
 }
 
 double RowSum(int i) {
