@@ -109,6 +109,7 @@ bool SetProgram::Evaluate(Environment& env, SetMode mode, int target, bool hasTe
     work[i] = WorkingText(userTexts[i]);
   }
   rt_.texts = userTexts;
+  for (int f = 0; f < n; ++f) env.SetFormulaEvaluated(f, f == 0);
   if (mode == SetMode::RunFirstPass) target = n > 0 ? 0 : -1;
 
   std::string targetWork;

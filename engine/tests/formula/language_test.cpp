@@ -266,5 +266,24 @@ TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
   EXPECT_TRUE(program.Evaluate(env, SetMode::CheckOne, -1, true, "q*2+1", nullptr, v));
 }
 
+TEST(FormulaLanguage, ArbitraryTextsEndWithAValueOrAMessage) {
+  // Random texts over the language's characters: every one compiles and runs
+  // to a value or a message without touching memory it does not own.
+  const std::string alphabet = "ab1.e+-*/^()[]{},#i_xsqrtmaxvy0 ";
+  uint32_t state = 12345;
+  auto next = [&] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  for (int i = 0; i < 1500; ++i) {
+    std::string text;
+    int length = static_cast<int>(next() % 40);
+    for (int k = 0; k < length; ++k) text.push_back(alphabet[next() % alphabet.size()]);
+    Outcome out = Evaluate(text);
+    EXPECT_TRUE(out.ok || !out.message.empty()) << text;
+    EXPECT_LE(out.message.size(), 255u);
+  }
+}
+
 }  // namespace
 }  // namespace tesmira::formula

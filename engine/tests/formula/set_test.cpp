@@ -1,6 +1,7 @@
 // Evaluation of a whole formula set over the samples of a run.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -159,6 +160,21 @@ TEST(FormulaSet, VaryRepeatsTheSampleForTheAccumulators) {
   ASSERT_TRUE(plain.Prepare());
   ASSERT_TRUE(plain.Sample({5}));
   EXPECT_EQ(plain.Output(0), 10);
+}
+
+TEST(FormulaSet, VaryAlwaysEnds) {
+  SetRun nan;
+  nan.env.formulas = {{"s", "sum(vary{0,x,1})"}};
+  nan.inputs = {"x"};
+  ASSERT_TRUE(nan.Prepare());
+  ASSERT_TRUE(nan.Sample({std::nan("")}));
+  EXPECT_EQ(nan.Output(0), 0);
+
+  SetRun endless;
+  endless.env.formulas = {{"s", "sum(vary{0,1e12,1})"}};
+  ASSERT_TRUE(endless.Prepare());
+  EXPECT_FALSE(endless.Sample({}));
+  EXPECT_EQ(endless.message, "The \"VARY\" function repeats a sample more than 1000000 times");
 }
 
 TEST(FormulaSet, DefaultNamesAndOutputs) {
