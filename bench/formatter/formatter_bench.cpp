@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "files/result_files.h"
 #include "files/sample_files.h"
+#include "files/sample_store.h"
+#include "tesmira/model.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 
@@ -95,6 +98,54 @@ void BM_WriteBothSampleFiles(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 15);
 }
 BENCHMARK(BM_WriteBothSampleFiles);
+
+
+// The end of a run of 10^6 samples of 15 columns: quantile tables of every
+// column and the correlation matrix from the sample store; items are samples.
+void BM_RunResults(benchmark::State& state) {
+  const int64_t n = state.range(0);
+  Init_Model_data();
+  tesmira::AllocateSimulationBlocks();
+  TSampleList in, out;
+  tesmira::ClearSampleList(in);
+  tesmira::ClearSampleList(out);
+  in.count = 10;
+  out.count = 5;
+  std::string dir = std::filesystem::temp_directory_path().string() + "/";
+  tesmira::SampleStore& store = tesmira::RunSampleStore();
+  std::mt19937_64 rng(2);
+  std::normal_distribution<double> g;
+  for (auto _ : state) {
+    state.PauseTiming();
+    tesmira::ResetDistributionSlots(false);
+    tesmira::ResetDistributionSlots(true);
+    store.Create(dir + "bench_results.TPS", 10, 5, true);
+    for (int64_t i = 0; i < n; ++i) {
+      for (int k = 0; k < 10; ++k) tesmira::SetEntryValue(in.entries[k], g(rng));
+      for (int k = 0; k < 5; ++k) tesmira::SetEntryValue(out.entries[k], g(rng));
+      store.Append(in, out);
+    }
+    store.Finish();
+    state.ResumeTiming();
+    std::vector<std::string> messages;
+    tesmira::EmpiricalSetup setup;
+    setup.resolution = 1000;
+    tesmira::BuildEmpiricalDistributions(store, in, setup, messages);
+    setup.outputs = true;
+    tesmira::BuildEmpiricalDistributions(store, out, setup, messages);
+    tesmira::RunResultsSetup rs;
+    rs.store = &store;
+    rs.inputs = &in;
+    rs.outputs = &out;
+    rs.accepted = n;
+    rs.planned = n;
+    rs.correlationKind = static_cast<int>(state.range(1));
+    tesmira::WriteRunResults(rs, messages);
+  }
+  End_model_data();
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_RunResults)->Args({1000000, 1})->Args({1000000, 2})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

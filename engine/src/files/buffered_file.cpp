@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace tesmira {
 
@@ -150,6 +152,28 @@ bool ReplaceFileBytes(const std::string& path, int64_t offset, std::size_t oldLe
   if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
   if (!ok) std::remove(tmp.c_str());
   return ok;
+}
+
+std::string FindFileNoCase(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::is_regular_file(path, ec)) return path;
+  fs::path p(path);
+  fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+  std::string want = p.filename().string();
+  auto lower = [](std::string t) {
+    for (char& c : t)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return t;
+  };
+  want = lower(want);
+  fs::directory_iterator it(dir, ec), end;
+  int guard = 0;
+  for (; !ec && it != end && guard < 100000; it.increment(ec), ++guard) {
+    if (lower(it->path().filename().string()) == want && it->is_regular_file(ec))
+      return (p.has_parent_path() ? (dir / it->path().filename()) : it->path().filename()).string();
+  }
+  return {};
 }
 
 }  // namespace tesmira

@@ -50,4 +50,8 @@ bool OverwriteFileBytes(const std::string& path, int64_t offset, std::string_vie
 bool ReplaceFileBytes(const std::string& path, int64_t offset, std::size_t oldLength,
                       std::string_view bytes);
 
+// The path of an existing file whose name matches path's file name without
+// regard to case (the path itself when it exists); empty when there is none.
+std::string FindFileNoCase(const std::string& path);
+
 }  // namespace tesmira

@@ -32,11 +32,6 @@ bool ParseNumber(std::string_view text, double& value) {
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 }  // namespace
 
 InputSampleTable& RunInputTable() {
@@ -57,7 +52,8 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
     std::string_view file = FilePart(probabilityName);
     probFile = ModelFolderText() + std::string(BaseNameOf(file)) + ".PRB";
   }
-  if (samples < 1 || !FileExists(probFile)) return false;
+  probFile = FindFileNoCase(probFile);
+  if (samples < 1 || probFile.empty()) return false;
   std::string_view probPart = FilePart(probFile);
   path_ = ModelFolderText() + std::string(BaseNameOf(probPart)) + ".TPP";
   width_ = std::clamp<int>(inputs.count, 0, MaxSampleListEntries) +

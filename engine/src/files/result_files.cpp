@@ -90,15 +90,15 @@ double EmpiricalRank(const std::vector<double>& table, double x) {
   std::size_t R = table.size() - 1;
   if (x >= table[R]) return 1.0;
   if (x <= table[0]) return 0.0;
-  std::size_t lo = 0, hi = R;  // table[lo] <= x < table[hi]
-  while (hi - lo > 1) {
-    std::size_t mid = (lo + hi) / 2;
-    if (table[mid] <= x)
-      lo = mid;
-    else
-      hi = mid;
+  // The last k with table[k] <= x (then x < table[k + 1]), without branches.
+  const double* base = table.data();
+  std::size_t len = R + 1;
+  while (len > 1) {
+    std::size_t half = len / 2;
+    base = base[half] <= x ? base + half : base;
+    len -= half;
   }
-  return static_cast<double>(lo) / static_cast<double>(R);
+  return static_cast<double>(base - table.data()) / static_cast<double>(R);
 }
 
 // Columns whose node has no variable or a constant one correlate with nothing.
@@ -138,51 +138,52 @@ bool ComputeMatrix(const RunResultsSetup& s) {
   const std::size_t recordBytes = static_cast<std::size_t>(n) * 4;
   const int64_t chunk = std::max<int64_t>(1, (1 << 22) / static_cast<int64_t>(recordBytes));
   std::vector<float> buf(static_cast<std::size_t>(chunk) * static_cast<std::size_t>(n));
-  std::vector<double> x(static_cast<std::size_t>(n)), sum(static_cast<std::size_t>(n), 0.0),
-      mean(static_cast<std::size_t>(n), 0.0);
-  std::vector<double> cross(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0);
-
-  auto pass = [&](bool second) -> bool {
-    for (int64_t r = 0; r < N;) {
-      int64_t take = std::min(chunk, N - r);
-      std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
-      std::size_t got = 0;
-      while (got < bytes) {
-        ssize_t k = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
-                            static_cast<off_t>(r * static_cast<int64_t>(recordBytes) +
-                                               static_cast<int64_t>(got)));
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) return false;
-        got += static_cast<std::size_t>(k);
+  const std::size_t nn = static_cast<std::size_t>(n);
+  // One pass over values centred on a shift near each column's mean (0.5 for
+  // ranks, the first sample otherwise); the exact centring follows below.
+  std::vector<double> x(nn), shift(nn, rank ? 0.5 : 0.0), sum(nn, 0.0);
+  std::vector<double> cross(nn * nn, 0.0);
+  bool ok = true;
+  for (int64_t r = 0; r < N && ok;) {
+    int64_t take = std::min(chunk, N - r);
+    std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
+    std::size_t got = 0;
+    while (got < bytes) {
+      ssize_t k = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
+                          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) +
+                                             static_cast<int64_t>(got)));
+      if (k < 0 && errno == EINTR) continue;
+      if (k <= 0) {
+        ok = false;
+        break;
       }
-      for (int64_t s2 = 0; s2 < take; ++s2) {
-        const float* rec = buf.data() + s2 * n;
-        for (int j = 0; j < n; ++j) {
-          double v = rec[j];
-          if (rank && tables[static_cast<std::size_t>(j)]) v = EmpiricalRank(*tables[static_cast<std::size_t>(j)], v);
-          x[static_cast<std::size_t>(j)] = second ? v - mean[static_cast<std::size_t>(j)] : v;
-        }
-        if (!second) {
-          for (int j = 0; j < n; ++j) sum[static_cast<std::size_t>(j)] += x[static_cast<std::size_t>(j)];
-        } else {
-          for (int i = 0; i < n; ++i) {
-            double xi = x[static_cast<std::size_t>(i)];
-            double* row = cross.data() + static_cast<std::size_t>(i) * n;
-            for (int j = i; j < n; ++j) row[j] += xi * x[static_cast<std::size_t>(j)];
-          }
-        }
-      }
-      r += take;
+      got += static_cast<std::size_t>(k);
     }
-    return true;
-  };
-  bool ok = pass(false);
-  if (ok) {
-    for (int j = 0; j < n; ++j) mean[static_cast<std::size_t>(j)] = sum[static_cast<std::size_t>(j)] / static_cast<double>(N);
-    ok = pass(true);
+    if (!ok) break;
+    if (r == 0 && !rank)
+      for (std::size_t j = 0; j < nn; ++j) shift[j] = buf[j];
+    for (int64_t s2 = 0; s2 < take; ++s2) {
+      const float* rec = buf.data() + s2 * n;
+      for (std::size_t j = 0; j < nn; ++j) {
+        double v = rec[j];
+        if (rank && tables[j]) v = EmpiricalRank(*tables[j], v);
+        x[j] = v - shift[j];
+        sum[j] += x[j];
+      }
+      for (std::size_t i = 0; i < nn; ++i) {
+        double xi = x[i];
+        double* row = cross.data() + i * nn;
+        for (std::size_t j = i; j < nn; ++j) row[j] += xi * x[j];
+      }
+    }
+    r += take;
   }
   ::close(fd);
   if (!ok) return false;
+  // Centred sums of squares and cross products.
+  const double dn = static_cast<double>(N);
+  for (std::size_t i = 0; i < nn; ++i)
+    for (std::size_t j = i; j < nn; ++j) cross[i * nn + j] -= sum[i] * sum[j] / dn;
   std::vector<bool> degenerate(static_cast<std::size_t>(n), false);
   for (int j = 0; j < n; ++j) {
     double variance = cross[static_cast<std::size_t>(j) * n + j] / static_cast<double>(N - 1);

@@ -483,8 +483,11 @@ bool CountWord(std::string_view line, int64_t& value) {
 int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
                              TSampleList* outputs, TextLineReader& reader) {
   if (!reader.Open(fileName)) {
+    std::string other = FindFileNoCase(fileName);  // the name in another case
     std::string bare(FilePart(fileName));
-    if (bare.empty() || bare == fileName || !reader.Open(bare)) return 0;
+    if ((other.empty() || !reader.Open(other)) &&
+        (bare.empty() || bare == fileName || !reader.Open(bare)))
+      return 0;
   }
   auto bad = [&](int64_t line) { return static_cast<int32_t>(-std::max<int64_t>(line, 1)); };
   TSampleList* lists[2] = {inputs, outputs};

@@ -53,6 +53,10 @@ double DecodeExtended(const TExtended80& v) {
   bool negative = top >> 15;
   int e80 = top & 0x7fff;
   uint64_t sign = negative ? uint64_t{1} << 63 : 0;
+  // A normal value that a double holds exactly (the common case).
+  if ((m >> 63) && (m & 0x7ff) == 0 && e80 >= 16383 - 1022 && e80 <= 16383 + 1023)
+    return std::bit_cast<double>(sign | (static_cast<uint64_t>(e80 - 16383 + 1023) << 52) |
+                                 ((m >> 11) & ((uint64_t{1} << 52) - 1)));
   if (e80 == 0x7fff) {
     if ((m << 1) == 0) return std::bit_cast<double>(sign | (uint64_t{0x7ff} << 52));
     return std::bit_cast<double>(sign | (uint64_t{0x7ff} << 52) | (uint64_t{1} << 51) |

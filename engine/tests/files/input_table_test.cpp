@@ -25,7 +25,7 @@ TEST(InputSampleTable, DrawsSamplesByCumulativeProbability) {
   {
     std::ofstream sam(dir / "in.sam", std::ios::binary);
     sam << "2\r\na\r\nb\r\n0\r\n3    ;* n\r\n1\r\n10\r\n2\r\n20\r\n 3.0E+00 \r\n30\r\n";
-    std::ofstream prb(dir / "in.PRB", std::ios::binary);
+    std::ofstream prb(dir / "in.prb", std::ios::binary);  // found without regard to case
     prb << "0.2\r\n0,3\r\nnot a number\r\n0.5\r\n";
   }
   TSampleList fileIn, fileOut, runIn, runOut;
