@@ -35,7 +35,9 @@ void BuildModel(const char* const* texts) {
   Init_Model_data();
   for (int k = 0; k < 20; ++k) {
     TUdf rec{};
-    tesmira::SetShortString(rec.name, "f" + std::to_string(k + 1));
+    std::string name(1, 'f');
+    name += std::to_string(k + 1);
+    tesmira::SetShortString(rec.name, name);
     tesmira::SetShortString(rec.text, texts[k]);
     TUdf* out = nullptr;
     int32_t size = 0;
@@ -46,7 +48,11 @@ void BuildModel(const char* const* texts) {
 void Evaluate(benchmark::State& state, const char* const* texts) {
   BuildModel(texts);
   std::vector<std::string> names;
-  for (int i = 1; i <= kInputs; ++i) names.push_back("x" + std::to_string(i));
+  for (int i = 1; i <= kInputs; ++i) {
+    std::string name(1, 'x');
+    name += std::to_string(i);
+    names.push_back(name);
+  }
   tesmira::FormulaSet set;
   std::string message;
   if (!set.Prepare(names, message)) {

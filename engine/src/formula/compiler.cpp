@@ -167,7 +167,12 @@ class Reducer {
     for (int i = l; i < r; ++i) s.push_back(cells_[static_cast<std::size_t>(i)].temp ? '.' : cells_[static_cast<std::size_t>(i)].c);
     return s;
   }
-  std::string Quoted(int l, int r) const { return "\"" + Display(l, r) + "\""; }
+  std::string Quoted(int l, int r) const {
+    std::string s(1, '"');
+    s += Display(l, r);
+    s.push_back('"');
+    return s;
+  }
 
   StepResult Fail(std::string message) {
     if (message.size() > 255) message.resize(255);

@@ -70,7 +70,7 @@ static std::string Lower(std::string_view s) {
 std::string FindDisFile(std::string_view folder, std::string_view name) {
   std::string dir(folder);
   std::replace(dir.begin(), dir.end(), '\\', '/');
-  if (dir.empty()) dir = ".";
+  if (dir.empty()) dir.assign(1, '.');
   std::string spelled(name);
   spelled.append(".DIS");
   std::string wanted = Lower(spelled);
