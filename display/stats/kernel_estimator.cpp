@@ -45,24 +45,34 @@ KernelEstimator::KernelEstimator(Dataset* data, std::int32_t points, double h,
   Column = column;
   LowerBound_ = lower;
   UpperBound_ = upper;
-  if (data && data->NumPoints() > 0) {
-    Min = data->ColumnMin(0);
-    Max = data->ColumnMax(0);
-  }
   LoadData();
+  if (data && data->NumPoints() > 0) {
+    if (column == 0) {
+      Min = DataMin;
+      Max = DataMax;
+    } else {
+      Min = data->ColumnMin(0);
+      Max = data->ColumnMax(0);
+    }
+  }
   NoPoints = 0;
   SetNoPoints(points);
 }
 
 void KernelEstimator::LoadData() {
-  Values.clear();
-  if (!Data || Data->NumPoints() <= 0) return;
+  NumData = 0;
+  if (!Data || Data->NumPoints() <= 0 || Column < 0 || Column >= Data->NumVariables()) return;
   const Vector& column = Data->Column(Column);
-  Values.assign(column.Data(), column.Data() + column.Size());
-  if (Values.empty()) return;
-  auto [lo, hi] = std::minmax_element(Values.begin(), Values.end());
-  DataMin = *lo;
-  DataMax = *hi;
+  NumData = column.Size();
+  if (NumData == 0) return;
+  const double* x = column.Data();
+  double lo = x[0], hi = x[0];
+  for (std::int32_t i = 1; i < NumData; ++i) {
+    lo = x[i] < lo ? x[i] : lo;
+    hi = x[i] > hi ? x[i] : hi;
+  }
+  DataMin = lo;
+  DataMax = hi;
 }
 
 void KernelEstimator::SetNoPoints(std::int32_t n) {
@@ -113,7 +123,7 @@ void KernelEstimator::Compute() {
   // The transforms need a power of two of at least 8 grid points; the density
   // of an empty dataset, or of no positive bandwidth, stays 0.
   if (NoPoints >= 8 && IsPowerOfTwo(NoPoints) &&
-      static_cast<std::size_t>(NoPoints) == Density_.size() && !Values.empty() &&
+      static_cast<std::size_t>(NoPoints) == Density_.size() && NumData > 0 &&
       Bandwidth_ > 0.0 && std::isfinite(Bandwidth_) && std::isfinite(GridStep_) &&
       GridStep_ > 0.0) {
     try {
@@ -135,24 +145,36 @@ void KernelEstimator::BinnedDensity() {
   const double h = Bandwidth_;
   const double lower = LowerBound_;
   const double upper = UpperBound_;
-  Bins.assign(m, 0.0);
+  Bins.assign(2 * (m + 1), 0.0);
   Kernel.resize(m);
   double* c = Bins.data();
   double* y = Density_.data();
 
   // 1. Linear binning; a weight beyond the last grid point wraps to the first.
+  // Alternate values go to two sets of bins, so that neighbouring values do not
+  // wait for each other's sums.
+  const double* x = Data->Column(Column).Data();
+  const std::size_t n = static_cast<std::size_t>(NumData);
   const double inv_delta = 1.0 / delta;
   const double limit = static_cast<double>(m);
-  for (double x : Values) {
-    double t = (x - a) * inv_delta;
-    if (!(t >= 0.0 && t < limit)) continue;
+  double* c2 = c + (m + 1);
+  auto bin = [&](double* bins, double value) {
+    double t = (value - a) * inv_delta;
+    if (!(t >= 0.0 && t < limit)) return;
     std::size_t j = static_cast<std::size_t>(t);
     double f = t - static_cast<double>(j);
-    c[j] += 1.0 - f;
-    c[j + 1 == m ? 0 : j + 1] += f;
+    bins[j] += 1.0 - f;
+    bins[j + 1] += f;
+  };
+  std::size_t i = 0;
+  for (; i + 1 < n; i += 2) {
+    bin(c, x[i]);
+    bin(c2, x[i + 1]);
   }
-  const double scale = 1.0 / (static_cast<double>(Values.size()) * h);
-  for (std::size_t j = 0; j < m; ++j) c[j] *= scale;
+  if (i < n) bin(c, x[i]);
+  const double scale = 1.0 / (static_cast<double>(n) * h);
+  c[0] += c[m] + c2[m];
+  for (std::size_t j = 0; j < m; ++j) c[j] = (c[j] + c2[j]) * scale;
 
   // 2. Kernel and moment-kernel weights on the circular lags.
   const bool lower_near = DataMin - h < lower && lower <= DataMin;

@@ -53,8 +53,10 @@ class KernelEstimator : public Estimator {
   std::int32_t ComputedNoPoints_ = 0;
   double ComputedBandwidth_ = 0.0;
   double GridStep_ = 0.0;
-  std::vector<double> Values;  // the variable's values (the binning needs no order)
-  double DataMin = 0.0;        // smallest and largest value, for the bounds test
+  // The variable's values are read from the dataset, which outlives the
+  // estimator; the binning needs no order, only their number and extremes.
+  std::int32_t NumData = 0;
+  double DataMin = 0.0;  // smallest and largest value, for the bounds test
   double DataMax = 0.0;
   std::vector<double> Density_;
   std::int32_t NoPoints = 0;

@@ -114,4 +114,12 @@ std::uint64_t File::ReadBuf(void* buffer, std::uint64_t count) {
   return done;
 }
 
+void File::Seek(std::uint64_t offset) {
+  if (handle_ < 0) errno = EBADF;
+  if (handle_ < 0 || ::lseek(handle_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+    throw Exception("Error reading from file " + quoted_name(name_) + " - " + last_error_text(),
+                    "File::Seek");
+  }
+}
+
 }  // namespace ut

@@ -36,6 +36,8 @@ class File {
   // and returns the number of bytes delivered (less than count only at the end
   // of the file).
   std::uint64_t ReadBuf(void* buffer, std::uint64_t count);
+  // Moves the read position to the byte offset from the start of the file.
+  void Seek(std::uint64_t offset);
 
   const String& name() const { return name_; }
   int mode() const { return mode_; }
