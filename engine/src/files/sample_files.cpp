@@ -524,7 +524,7 @@ int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
 
 }  // namespace tesmira
 
-extern "C" TESMIRA_API int32_t LoadSampleFileHeader(const char* fileName, TSampleList* inputs,
+TESMIRA_API int32_t LoadSampleFileHeader(const char* fileName, TSampleList* inputs,
                                                     TSampleList* outputs) {
   tesmira::TextLineReader reader;
   return tesmira::ReadSampleFileHeader(fileName ? fileName : "", inputs, outputs, reader);
