@@ -108,6 +108,20 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"prod(a)", 2},
       {"prev0(7)", 7},
       {"srt[0-16]", 4},
+      // boundaries
+      {"ln(2e-9)", std::log(2e-9)},
+      {"lg10(2e-9)", std::log10(2e-9)},
+      {"exp(88.02)", std::exp(88.02)},
+      {"lgam(0-1)", 0},
+      {"lgam(1)", 0},
+      {"gam(0.5)", std::sqrt(kPi)},
+      {"sq(0-3)", 9},
+      {"atan(0)", 0},
+      {"tg(0)", 0},
+      {"i#{1,1,2,2}", 2},  // both ends belong to the range
+      {"i1{1,0,3,2}", 0},
+      {"prev(5)", 5},      // no formula named: the argument
+      {"max{2,2}", 2},
       // multi-argument functions
       {"max{1,pi,2}", kPi},
       {"min{3,1,2}", 1},
@@ -188,6 +202,9 @@ TEST(FormulaLanguage, Messages) {
       {"lg10(0-1)", "Incorrect argument of \"Lg10\" function  -1.00"},
       {"srt(0-4)", "Negative argument of \"Sqrt\" function  -4.00"},
       {"exp(100)", "Overflow: arg of \"Exp\" > 88.03 \"exp(100)\""},
+      {"exp(88.03)", "Overflow: arg of \"Exp\" > 88.03 \"exp(88.03)\""},
+      {"ln(1e-9)", "Incorrect argument of \"Ln\" function   0.00"},
+      {"ln(0-1234.567)", "Incorrect argument of \"Ln\" function -1234.57"},
       {"tg(pi/2)", "Overflow calculating \"Tg\" function \"tg(..)\""},
       {"ctg(0)", "Overflow calculating \"Ctg\" function \"ctg(0)\""},
       {"(0-8)^(1/3)", "Incorrect operand of \"^\" operator  -8.00"},
