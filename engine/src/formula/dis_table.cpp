@@ -38,6 +38,11 @@ static bool ReadReal(const char*& p, const char* end, double& v) {
 }
 
 bool ReadDisTable(const std::string& path, DisTable& table) {
+  // Far more than any table of MaxTableRows lines needs.
+  constexpr std::uintmax_t kMaxFileSize = 16u << 20;
+  std::error_code ec;
+  std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxFileSize) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   table.column1.clear();

@@ -177,6 +177,14 @@ TEST(FormulaSet, VaryAlwaysEnds) {
   EXPECT_EQ(endless.message, "The \"VARY\" function repeats a sample more than 1000000 times");
 }
 
+TEST(FormulaSet, NoFormulas) {
+  SetRun run;
+  run.inputs = {"x"};
+  ASSERT_TRUE(run.Prepare());
+  EXPECT_EQ(run.program.OutputCount(), 0);
+  EXPECT_TRUE(run.Sample({1}));
+}
+
 TEST(FormulaSet, DefaultNamesAndOutputs) {
   SetRun run;
   run.env.formulas = {{"", "udf1+udf2"}, {"", "2"}, {"", "Formula*0+3"}, {"Named", ""}};
