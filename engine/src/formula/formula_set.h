@@ -27,7 +27,8 @@
 // The outputs are the first formula and every formula with a non-empty text,
 // in table order; OutputName(k) is the display name the output list shows and
 // OutputFormula(k) the 1-based formula index. After every sample the formula
-// values are also stored in the model's formula records.
+// values are also stored in the model's formula records, so the set must be
+// prepared again after formulas are created or deleted.
 #pragma once
 
 #include <cstdint>
