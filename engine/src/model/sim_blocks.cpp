@@ -344,6 +344,7 @@ std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& in
 // ---- loading flags ----------------------------------------------------------------
 
 void SetModelLoading(bool loading, bool linkedLoading) {
+  EnsureHooks();  // a new model clears the flags
   B().loading = loading;
   B().linkedLoading = linkedLoading;
 }
