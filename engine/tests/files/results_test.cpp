@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "busy_file.h"
 #include "files/result_files.h"
 #include "files/sample_store.h"
 #include "model/short_string.h"
@@ -135,6 +136,15 @@ TEST_F(ResultsTest, ManySamplesTiesUserQuantilesAndDistributionFile) {
   EXPECT_EQ(lines[1], " 1.00   2.00000000000000E+0002\r");
   EXPECT_EQ(lines[100], "99.75   1.99500000000000E+0004\r");
   EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ResultsTest, BusyDistributionFileFallsBackToTmpName) {
+  Fill(0, {{1, 2, 3}});
+  BusyFile busy(dir_ / "y1.DIS");
+  ASSERT_TRUE(Build(true, 100, nullptr, true));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "Distribution file y1.DIS is write-protected, y1.tmp.DIS is used instead");
+  EXPECT_EQ(Lines(dir_ / "y1.tmp.DIS").size(), 101u);
 }
 
 TEST_F(ResultsTest, CompressedRows) {

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "busy_file.h"
 #include "files/sample_files.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
@@ -166,37 +167,6 @@ TEST_F(SampleFilesTest, SeparateFilesAreNumbered) {
   EXPECT_TRUE(fs::exists(dir_ / "model007.sam"));
   EXPECT_TRUE(fs::exists(dir_ / "model007.sae"));
 }
-
-// A file in use: a running program's own file cannot be opened for writing
-// (ETXTBSY), which holds for root too.
-class BusyFile {
- public:
-  explicit BusyFile(const fs::path& path) {
-    fs::copy_file("/bin/sleep", path, fs::copy_options::overwrite_existing);
-    fs::permissions(path, fs::perms::owner_all);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::execl(path.c_str(), "sleep", "10", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    // Wait until the program runs from the file.
-    for (int i = 0; i < 200; ++i) {
-      std::FILE* f = std::fopen(path.c_str(), "r+b");
-      if (!f) break;
-      std::fclose(f);
-      ::usleep(10000);
-    }
-  }
-  ~BusyFile() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-};
 
 TEST_F(SampleFilesTest, BusyFileFallsBackToTmpName) {
   Name(in_, 1, "x");
