@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 TEST(InputSampleTable, DrawsSamplesByCumulativeProbability) {
   Init_Model_data();
-  fs::path dir = fs::temp_directory_path() / ("tesmira_tpp_" + std::to_string(::getpid()));
+  fs::path dir = fs::temp_directory_path() / (std::string("tesmira_tpp_").append(std::to_string(::getpid())));
   fs::create_directories(dir);
   ASSERT_TRUE(SetModelFileName((dir / "model.tsm").string().c_str()));
   {

@@ -37,7 +37,7 @@ class SampleFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("tesmira_sf_" + std::to_string(::getpid()) + "_" +
+           (std::string("tesmira_sf_").append(std::to_string(::getpid())) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -238,7 +238,7 @@ TEST_F(SampleFilesTest, HeaderReader) {
   };
   int n = 0;
   for (const Case& c : cases) {
-    fs::path p = dir_ / ("h" + std::to_string(n++) + ".sam");
+    fs::path p = dir_ / std::string("h").append(std::to_string(n++)).append(".sam");
     WriteAll(p, c.text);
     TSampleList in, out;
     EXPECT_EQ(LoadSampleFileHeader(p.string().c_str(), &in, &out), c.result) << c.text;
