@@ -120,24 +120,28 @@ class KeepFirst : public fn::RandVarPicker {
   }
 };
 
-// Every value of the file into column arrays: the program's load (names, line
-// count, 16000 samples), then every sample line.
+// Every value of the file into column arrays: the header pass (names, line
+// count), then every sample line.
 void BM_SaeParseAll(benchmark::State& state) {
   const std::string path = (data_dir / "bench_1e6x20.sae").string();
   std::vector<std::vector<float>> columns(kColumns, std::vector<float>(kSamples));
   std::vector<float*> targets;
   for (auto& c : columns) targets.push_back(c.data());
   for (auto _ : state) {
-    // The names line ends at the first line end; count the samples, then read them.
-    ut::File file(path, 0);
+    // The reader's header pass finds the names and counts the sample lines;
+    // then every sample line is read.
+    fn::SampleData set(new KeepFirst);
+    fn::SaeSampleFileReader reader(set);
+    KeepFirst picker;
+    reader.ReadHeader(path, picker);
+    const char* names_end = nullptr;
     char head[256];
+    ut::File file(path, 0);
     std::uint64_t got = file.ReadBuf(head, sizeof head);
-    const char* lf = static_cast<const char*>(std::memchr(head, '\n', got));
-    std::uint64_t offset = lf ? static_cast<std::uint64_t>(lf - head) : 0;
-    fn::SampleData counted(new KeepFirst);
-    counted.SetFile(path, fn::SampleFileSae);  // counts the lines (and loads 16000)
+    names_end = static_cast<const char*>(std::memchr(head, '\n', got));
+    std::uint64_t offset = names_end ? static_cast<std::uint64_t>(names_end - head) : 0;
     auto r = fn::SaeSampleFileReader::ReadSamples(file, offset, kColumns, targets,
-                                                  counted.GetNumSamplesInFile());
+                                                  set.GetNumSamplesInFile());
     if (r.samples != kSamples) state.SkipWithError("file not read whole");
     benchmark::DoNotOptimize(columns[7][12345]);
   }
