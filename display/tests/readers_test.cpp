@@ -3,6 +3,9 @@
 #include <clocale>
 #include <cmath>
 #include <locale>
+#include <random>
+
+#include "fn/sae_reader.h"
 
 #include "fn/sample_data.h"
 #include "sample_files.h"
@@ -309,6 +312,46 @@ TEST(Readers, SamhdrVariants) {
   EXPECT_EQ(many->GetNumSamplesInFile(), 500000u);
   EXPECT_EQ(many->GetNumSamples(), 16000u);
   EXPECT_EQ(many->GetVariable(0).GetMax(), 15999.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// Field texts of many shapes read exactly as the C library's strtod (C locale)
+// reads them, rounded to float.
+TEST(Readers, SaeFieldsReadAsStrtod) {
+  std::mt19937 gen(5);
+  auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
+  std::vector<std::string> texts = {"0", "-0", "+1", ".5", "5.", "1e", "1e+", "-1.5E-3x",
+                                    "00012.50", "1e22", "1e23", "9007199254740993",
+                                    "123456789012345678", "0.000000000000000000000000001",
+                                    "3.4028234e38", "1.17549435e-38", "1e-45", "7e-46",
+                                    "  \t42", "abc", "-", "+-3"};
+  for (int i = 0; i < 20000; ++i) {
+    std::string t;
+    if (pick(2)) t += pick(2) ? "-" : "+";
+    int digits = 1 + pick(17);  // up to 10^36 with the exponent: inside the float range
+    int point = pick(digits + 2) - 1;
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) t += '.';
+      t += static_cast<char>('0' + pick(10));
+    }
+    if (pick(3)) t += (pick(2) ? "e" : "E") + std::string(pick(2) ? "-" : "") + std::to_string(pick(20));
+    texts.push_back(t);
+  }
+  std::string text = "x\n";
+  for (const auto& t : texts) text += t + "\n";
+  std::vector<float> column(texts.size(), -1.0f);
+  std::vector<float*> targets{column.data()};
+  auto r = fn::SaeSampleFileReader::ParseSamples(text.data() + 2, text.data() + text.size(), 1,
+                                                 targets, static_cast<std::uint32_t>(texts.size()));
+  ASSERT_EQ(r.samples, texts.size()) << texts[r.samples];
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    float expected = static_cast<float>(std::strtod(texts[i].c_str(), nullptr));
+    EXPECT_EQ(std::memcmp(&column[i], &expected, 4), 0)
+        << "'" << texts[i] << "' read " << column[i] << ", strtod " << expected;
+  }
 }
 
 }  // namespace
