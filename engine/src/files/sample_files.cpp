@@ -255,6 +255,16 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
 }
 
 void SampleFileWriter::WriteSample(const TSampleList& inputs, const TSampleList& outputs) {
+  if (!impl_->pass[0].open && !impl_->pass[1].open) return;
+  double in[MaxSampleListEntries], out[MaxSampleListEntries];
+  int nin = std::clamp<int>(inputs.count, 0, MaxSampleListEntries);
+  int nout = std::clamp<int>(outputs.count, 0, MaxSampleListEntries);
+  for (int k = 0; k < nin; ++k) in[k] = DecodeExtended(inputs.entries[k].value);
+  for (int k = 0; k < nout; ++k) out[k] = DecodeExtended(outputs.entries[k].value);
+  WriteSample(in, out);
+}
+
+void SampleFileWriter::WriteSample(const double* inputs, const double* outputs) {
   Impl& m = *impl_;
   bool sam = m.pass[0].open, sae = m.pass[1].open;
   if (!sam && !sae) return;
@@ -266,10 +276,9 @@ void SampleFileWriter::WriteSample(const TSampleList& inputs, const TSampleList&
   if (sae) saeOut = m.pass[1].file.Reserve(n * (kSampleValueWidth + 2) + 2);
   for (std::size_t c = 0; c < n; ++c) {
     const Column& col = m.columns[c];
-    const TSampleListEntry& e =
-        col.output ? outputs.entries[col.index - 1] : inputs.entries[col.index - 1];
+    double v = col.output ? outputs[col.index - 1] : inputs[col.index - 1];
     char text[kSampleValueWidth];
-    FormatSampleValue(DecodeExtended(e.value), text);
+    FormatSampleValue(v, text);
     if (samOut) {
       std::memcpy(samOut, text, kSampleValueWidth);
       samOut[kSampleValueWidth] = '\r';

@@ -94,6 +94,8 @@ class SampleFileWriter {
   bool Open(const SampleFileSetup& setup);
   // Writes the current values of the lists as one sample to the open files.
   void WriteSample(const TSampleList& inputs, const TSampleList& outputs);
+  // The same from plain values by list position (0-based).
+  void WriteSample(const double* inputs, const double* outputs);
   // End of a simulation: appends ".SAP" pairs, closes the files that are
   // complete and corrects the sample count of the ".sam" file.
   void Close(bool lastSimulation);

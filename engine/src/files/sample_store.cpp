@@ -41,12 +41,20 @@ bool SampleStore::Create(const std::string& path, int inputCount, int outputCoun
 
 void SampleStore::Append(const TSampleList& inputs, const TSampleList& outputs) {
   if (!file_.IsOpen()) return;
+  double in[MaxSampleListEntries], out[MaxSampleListEntries];
+  for (int k = 0; k < inputCount_; ++k) in[k] = DecodeExtended(inputs.entries[k].value);
+  if (keepOutputs_)
+    for (int k = 0; k < outputCount_; ++k) out[k] = DecodeExtended(outputs.entries[k].value);
+  Append(in, out);
+}
+
+void SampleStore::Append(const double* inputs, const double* outputs) {
+  if (!file_.IsOpen()) return;
   int width = RecordWidth();
   char* p = file_.Reserve(static_cast<std::size_t>(width) * 4);
   DistributionSlots* din = DistributionSlotArray(false);
   DistributionSlots* dout = DistributionSlotArray(true);
-  auto put = [&](const TSampleListEntry& e, DistributionSlots* d, int k) {
-    double v = DecodeExtended(e.value);
+  auto put = [&](double v, DistributionSlots* d, int k) {
     float f = static_cast<float>(v);
     std::memcpy(p, &f, 4);
     p += 4;
@@ -55,9 +63,9 @@ void SampleStore::Append(const TSampleList& inputs, const TSampleList& outputs) 
       if (v < d->minimum[k]) d->minimum[k] = v;
     }
   };
-  for (int k = 0; k < inputCount_; ++k) put(inputs.entries[k], din, k);
+  for (int k = 0; k < inputCount_; ++k) put(inputs[k], din, k);
   if (keepOutputs_)
-    for (int k = 0; k < outputCount_; ++k) put(outputs.entries[k], dout, k);
+    for (int k = 0; k < outputCount_; ++k) put(outputs[k], dout, k);
   if (!file_.Commit(p)) failed_ = true;
   ++records_;
 }
@@ -120,8 +128,14 @@ bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<floa
 
 void AccumulateMoments(double* sum, double* sumsq, const TSampleList& list, int base) {
   int count = std::clamp<int>(list.count, 0, MaxSampleListEntries);
+  double values[MaxSampleListEntries];
+  for (int k = 0; k < count; ++k) values[k] = DecodeExtended(list.entries[k].value);
+  AccumulateMoments(sum, sumsq, values, count, base);
+}
+
+void AccumulateMoments(double* sum, double* sumsq, const double* values, int count, int base) {
   for (int k = 1; k <= count && base + k <= MaxSampleColumns; ++k) {
-    double v = DecodeExtended(list.entries[k - 1].value);
+    double v = values[k - 1];
     sum[base + k] += v;
     sumsq[base + k] += v * v;
   }

@@ -33,6 +33,8 @@ class SampleStore {
   // Appends the lists' current values as one record and updates the running
   // extremes of the run's distribution tables.
   void Append(const TSampleList& inputs, const TSampleList& outputs);
+  // The same from plain values by list position (0-based).
+  void Append(const double* inputs, const double* outputs);
   // Flushes the file; false when any write failed.
   bool Finish();
   // Closes (when open) and deletes the file.
@@ -66,6 +68,8 @@ SampleStore& RunSampleStore();
 // Adds each value of a list and its square to sum[base + k] and
 // sumsq[base + k] (k = 1..count).
 void AccumulateMoments(double* sum, double* sumsq, const TSampleList& list, int base);
+// The same for count plain values.
+void AccumulateMoments(double* sum, double* sumsq, const double* values, int count, int base);
 
 struct EmpiricalSetup {
   bool outputs = false;       // build the output entries (else the inputs)

@@ -195,6 +195,10 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   }
   const NodeTables& tables = RunTables();
   std::vector<double> uniforms(static_cast<std::size_t>(std::max<int>(inputs.count, 1)), 0.0);
+  // The current sample's values by list position.
+  std::vector<double> values(2 * MaxSampleListEntries, 0.0);
+  double* inValues = values.data();
+  double* outValues = values.data() + MaxSampleListEntries;
 
   // Statistics of the accepted samples.
   std::vector<double> sum(MaxSampleColumns + 1, 0.0), sumsq(MaxSampleColumns + 1, 0.0);
@@ -203,8 +207,8 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   const int64_t total = static_cast<int64_t>(s.numberOfSimulations) * samples;
 
   if (runs >= 1 && ok) {
-    InitDistributionSlots(false);
-    if (!outputsSuppressedNow) InitDistributionSlots(true);
+    ResetDistributionSlots(false);
+    if (!outputsSuppressedNow) ResetDistributionSlots(true);
     if (!store.Create(DerivedName(s.sampleBaseName, FileKindSampleStore), inputs.count, outputs.count,
                       outputsPresent))
       AppendMessage(message, "Failed to create the sample store " + store.Path());
@@ -255,20 +259,20 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
           DrawSample(plan, uniforms.data(), RunIdum());
           for (int i = 0; i < inputs.count; ++i) {
             const double* table = tables.byNode[static_cast<std::size_t>(i)];
-            double v = table ? LookupQuantile(table, tables.sizeByNode[static_cast<std::size_t>(i)],
-                                              uniforms[static_cast<std::size_t>(i)])
-                             : 0.0;
-            SetEntryValue(inputs.entries[i], v);
+            inValues[i] = table ? LookupQuantile(table, tables.sizeByNode[static_cast<std::size_t>(i)],
+                                                 uniforms[static_cast<std::size_t>(i)])
+                                : 0.0;
           }
         } else if (source) {
           if (!source->Read(inputs, outputs)) {
             ok = false;
             break;
           }
+          for (int i = 0; i < inputs.count; ++i) inValues[i] = EntryValue(inputs.entries[i]);
+          for (int j = 0; j < outputs.count; ++j) outValues[j] = EntryValue(outputs.entries[j]);
         }
         if (formulas) {
-          double* in = formulas->Inputs();
-          for (int i = 0; i < inputs.count; ++i) in[i] = EntryValue(inputs.entries[i]);
+          std::copy(inValues, inValues + inputs.count, formulas->Inputs());
           bool failed = false;
           isAccepted = formulas->Evaluate(failed);
           if (failed) {
@@ -278,16 +282,16 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
             evaluatorMessage = formulas->Message();
             message = evaluatorMessage;
           }
-          const double* outv = formulas->Outputs();
-          for (int j = 0; j < outputs.count; ++j) SetEntryValue(outputs.entries[j], outv[j]);
+          std::copy(formulas->Outputs(), formulas->Outputs() + outputs.count, outValues);
         }
         if (!isAccepted || stop) continue;
         ++accepted;
         ++Series().acceptedSeries;
-        writer.WriteSample(inputs, outputs);
-        store.Append(inputs, outputs);
-        AccumulateMoments(sum.data(), sumsq.data(), inputs, 0);
-        if (outputsPresent) AccumulateMoments(sum.data(), sumsq.data(), outputs, inputs.count);
+        writer.WriteSample(inValues, outValues);
+        store.Append(inValues, outValues);
+        AccumulateMoments(sum.data(), sumsq.data(), inValues, inputs.count, 0);
+        if (outputsPresent)
+          AccumulateMoments(sum.data(), sumsq.data(), outValues, outputs.count, inputs.count);
       }
       // After a stop the callback is still told the progress, but its answer no longer counts.
       if (!ReportProgress(s, total) && !stop) {
@@ -304,6 +308,9 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   }
   if (source) source->Close();
   if (!ok && !s.inputSampleMode) completedRuns = 0;
+  // The lists keep the last sample's values.
+  for (int i = 0; i < inputs.count; ++i) SetEntryValue(inputs.entries[i], inValues[i]);
+  for (int j = 0; j < outputs.count; ++j) SetEntryValue(outputs.entries[j], outValues[j]);
 
   // Results.
   std::vector<std::string> fileMessages;
