@@ -18,11 +18,6 @@ inline double OpenUniform(int32_t& idum) {
   return u > 0.0 ? u : 0.5 / 4294967296.0;
 }
 
-bool IsConstantNode(int i) {
-  const TExtendedRandomVariable* rv = VariableOfNode(NodeAt(i));
-  return rv != nullptr && rv->distribution.distType == DistConstant;
-}
-
 }  // namespace
 
 bool AlternativeRoutineCovers() {
@@ -76,8 +71,6 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
       s.copula = static_cast<int8_t>(copula);
       if (IsCompositeType(parent) && IsVineOrMatrixType(child)) {
         s.kind = SampleStep::Copy;
-      } else if (alternative && IsConstantNode(child)) {
-        s.kind = SampleStep::Keep;
       } else if (copula == CopulaMinimumInformation) {
         s.kind = SampleStep::MinInfo;
       } else if (alternative && copula == CopulaDiagonalBand && oldBand) {
@@ -111,8 +104,6 @@ void DrawSample(const SamplingPlan& plan, double* u, int32_t& idum) {
         break;
       case SampleStep::Copy:
         u[s.node] = u[s.parent];
-        break;
-      case SampleStep::Keep:
         break;
     }
   }

@@ -15,8 +15,7 @@ struct SampleStep {
     Conditional, // a child: conditional inverse of the copula for a fresh uniform
     MinInfo,     // a child of a minimum-information arc: grid sampler (a uniform is drawn all the same)
     OldBand,     // a child of a band arc in the old band mode: old band table
-    Copy,        // a vine below a composite node: the composite node's value
-    Keep         // a child that keeps its stored value (alternative routine, Constant variables)
+    Copy         // a vine below a composite node: the composite node's value
   };
   Kind kind;
   int8_t copula;     // copula type of the arc
@@ -32,9 +31,11 @@ struct SamplingPlan {
 };
 
 // Builds the plan of the global model. alternative selects the routine used
-// for the seed 4638 (each tree's arcs follow the copula of the tree's head,
-// Constant variables keep their value). oldBand: the run's old diagonal band
-// mode. False with a message when the model holds structures that the run
+// for the seed 4638: each tree's arcs follow the copula of the tree's head,
+// and band arcs use the old band table when oldBand (the run's old diagonal
+// band mode) is on. A child of a Constant variable is drawn like any other:
+// leaving the constant's uniform at 0 would condition its whole subtree on
+// the lowest quantile. False with a message when the model holds structures that the run
 // cannot sample (vines and correlation matrices).
 bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::string& message);
 

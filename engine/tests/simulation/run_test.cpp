@@ -1,4 +1,5 @@
 // Result codes, messages, progress and the files of a run.
+#include <cstring>
 #include <fstream>
 
 #include "simulation_fixture.h"
@@ -223,6 +224,81 @@ TEST_F(RunLoop, InputSamplesFromAFile) {
   ASSERT_FALSE(post.empty());
   EXPECT_NE(post.find("s\r\n"), std::string::npos);
   EXPECT_NE(post.find(" 9.0000E+00\r\n 1.0000E+00\r\n 1.0000E+01\r\n"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+int g_pumps = 0;
+void CountPumps() { ++g_pumps; }
+
+TEST_F(RunLoop, MessagePumpBetweenBlocksAndNoModel) {
+  AddVariable("a", DistUniform, 0, 1);
+  Node("a");
+  SetMessagePumpHook(CountPumps);
+  g_pumps = 0;
+  TRunRequest r = Request(3, 9);
+  EXPECT_EQ(Run_simul(&r), 1);
+  SetMessagePumpHook(nullptr);
+  EXPECT_EQ(g_pumps, 30);
+
+  End_model_data();
+  r = Request(1, 1);
+  EXPECT_EQ(Run_simul(&r), -1);
+  EXPECT_EQ(Message(r), "Initialization failure");
+  Init_Model_data();
+}
+
+TEST_F(RunLoop, SeriesWriteNumberedFilesAndNegateTheLastSeed) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  Link("a", "b", 0.5, CopulaNormal);
+  int32_t size = 0;
+  auto* data = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, &size));
+  for (int k = 1; k <= 3; ++k) {
+    TRunRequest r = Request(1, 40 + k, RunWriteInputs | RunWriteOutputs);
+    r.numberOfSimulations = 3;
+    r.simulationIndex = static_cast<int16_t>(k);
+    ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+    data = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, &size));
+    int seed = data->seed;  // a packed field: read by value
+    EXPECT_EQ(seed, k < 3 ? 40 + k : -(40 + k));
+  }
+  for (const char* name : {"model001.SAM", "model002.SAM", "model003.SAM"})
+    EXPECT_TRUE(std::filesystem::exists(Path(name))) << name;
+}
+
+// Tail dependence tells the copulas apart: Clayton gathers joint small values,
+// Gumbel joint large ones. The seed 4638 samples every arc of a tree with the
+// copula of the tree's head.
+double CornerRatio(const std::string& raw) {
+  std::size_t n = raw.size() / 8, low = 0, high = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    float u, v;
+    std::memcpy(&u, raw.data() + 8 * i, 4);
+    std::memcpy(&v, raw.data() + 8 * i + 4, 4);
+    low += (u < 0.05f && v < 0.05f);
+    high += (u > 0.95f && v > 0.95f);
+  }
+  return (low + 1.0) / (high + 1.0);
+}
+
+TEST_F(RunLoop, AlternativeRoutineFollowsTheHeadCopula) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  ASSERT_TRUE(Link("a", "b", 0.7, CopulaGumbel));
+  ASSERT_EQ(SetBivariateType(Node("a"), CopulaClayton), 1);
+  char ext[256];
+  FileKindExtension(FileKindSampleStore, ext);
+  TRunRequest r = Request(100, 4639, RunWriteBinary);
+  ASSERT_EQ(Run_simul(&r), 1);
+  double ordinary = CornerRatio(ReadAll(Path(std::string("model") + ext)));
+  r = Request(100, 4638, RunWriteBinary);
+  ASSERT_EQ(Run_simul(&r), 1);
+  double alternative = CornerRatio(ReadAll(Path(std::string("model") + ext)));
+  EXPECT_LT(ordinary, 0.8);      // Gumbel: upper corner
+  EXPECT_GT(alternative, 1.25);  // Clayton: lower corner
 }
 
 }  // namespace
