@@ -104,7 +104,7 @@ void LinkVineChild(int parent, int child) {
     p->childCount = static_cast<int16_t>(p->childCount + 1);
     c->parent = static_cast<int16_t>(parent);
   } else if (TDepNodeV1* p1 = NodeV1(parent)) {
-    if (!NodeV1(child) || p1->childCount >= MaxChildren) return;
+    if (!NodeV1(child) || p1->childCount >= 255) return;
     p1->u.children[p1->childCount] = child;
     p1->childCount = static_cast<uint8_t>(p1->childCount + 1);
     SetNodeParentName(child, NodeVariableName(p1));
