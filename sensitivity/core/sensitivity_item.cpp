@@ -1,0 +1,316 @@
+#include "sensitivity_item.h"
+
+#include <cmath>
+
+#include "correlation.h"
+#include "intro_sort.h"
+#include "poly_fit.h"
+#include "sample_store.h"
+
+namespace tesvane {
+
+void IntroSortOrder(const double* x, int64_t n, std::vector<int32_t>& order) {
+  std::vector<double> keys(x, x + n);
+  order.resize(static_cast<size_t>(n));
+  for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<int32_t>(i);
+  if (n > 0) IntroSort(keys.data(), order.data(), n - 1);
+}
+
+void BuildConditionalPoints(const double* x, const std::vector<int32_t>& order, int64_t n,
+                            int32_t usable, int32_t groups, int32_t baseDistinct,
+                            TConditionalPoints& points) {
+  points.PointOf.assign(static_cast<size_t>(n), -1);
+  points.X.clear();
+  points.Counts.clear();
+  auto at = [&](int64_t pos) { return order[static_cast<size_t>(pos)]; };
+  if (n <= 0 || baseDistinct <= 0) return;
+  if (baseDistinct == 1) {
+    for (int64_t i = 0; i < n; ++i) points.PointOf[static_cast<size_t>(i)] = 0;
+    points.X.push_back(x[at(0)]);
+    points.Counts.push_back(n);
+  } else if (baseDistinct > DiscreteThreshold) {
+    if (groups <= 0 || usable <= 0) return;
+    const int64_t g = usable / groups;
+    for (int32_t k = 0; k < groups; ++k) {
+      double sx = 0.0;
+      for (int64_t pos = k * g; pos < (k + 1) * g; ++pos) {
+        sx += x[at(pos)];
+        points.PointOf[static_cast<size_t>(at(pos))] = k;
+      }
+      points.X.push_back(sx / static_cast<double>(g));
+      points.Counts.push_back(g);
+    }
+  } else {
+    int64_t pos = 0;
+    while (pos < n) {
+      const double value = x[at(pos)];
+      const int32_t k = static_cast<int32_t>(points.X.size());
+      int64_t count = 0;
+      while (pos < n && x[at(pos)] == value) {
+        points.PointOf[static_cast<size_t>(at(pos))] = k;
+        ++pos;
+        ++count;
+      }
+      points.X.push_back(value);
+      points.Counts.push_back(count);
+    }
+  }
+}
+
+void PowerSums(const double* z, int64_t n, int32_t m, std::vector<double>& sumZ) {
+  sumZ.assign(2 * static_cast<size_t>(m) + 1, 0.0);
+  sumZ[0] = static_cast<double>(n);
+  for (int64_t j = 0; j < n; ++j) {
+    const double u = z[j];
+    sumZ[1] += u;
+    double power = u;
+    for (int32_t p = 2; p <= 2 * m; ++p) {
+      power *= u;
+      sumZ[static_cast<size_t>(p)] += power;
+    }
+  }
+}
+
+void PowerSumsY(const double* z, const double* y, double meanY, int64_t n, int32_t m,
+                std::vector<double>& sumZY) {
+  // Two samples a step, each with its own sums, added at the end.
+  std::vector<double> even(static_cast<size_t>(m) + 1, 0.0), odd(even.size(), 0.0);
+  int64_t j = 0;
+  for (; j + 1 < n; j += 2) {
+    const double u0 = z[j], u1 = z[j + 1];
+    const double w0 = y[j] - meanY, w1 = y[j + 1] - meanY;
+    double p0 = w0, p1 = w1;
+    even[0] += p0;
+    odd[0] += p1;
+    for (int32_t p = 1; p <= m; ++p) {
+      p0 *= u0;
+      p1 *= u1;
+      even[static_cast<size_t>(p)] += p0;
+      odd[static_cast<size_t>(p)] += p1;
+    }
+  }
+  for (; j < n; ++j) {
+    double p0 = y[j] - meanY;
+    even[0] += p0;
+    for (int32_t p = 1; p <= m; ++p) {
+      p0 *= z[j];
+      even[static_cast<size_t>(p)] += p0;
+    }
+  }
+  sumZY.resize(even.size());
+  for (size_t p = 0; p < even.size(); ++p) sumZY[p] = even[p] + odd[p];
+}
+
+TCorrRatioFit FitCorrelationRatio(int64_t n, int32_t m, const std::vector<double>& sumZ,
+                                  const std::vector<double>& sumZY, double sst, double meanX,
+                                  double sdX, double meanY) {
+  TCorrRatioFit fit;
+  fit.Coefs.assign(static_cast<size_t>(m) + 1, 0.0);
+  fit.Coefs[0] = meanY;
+  TSquareMatrix A;
+  std::vector<double> b;
+  int32_t status = FitSingular;
+  int32_t d = m;
+  for (; d >= 1; --d) {
+    NormalEquations(sumZ, sumZY, d, A, b);
+    status = SolveGaussJordan(A, b, 0, d);
+    if (status == FitSolved) break;
+  }
+  fit.Status = status;
+  if (status != FitSolved) return fit;
+  // Sum of squares of the fitted values about their mean.
+  double ssr = 0.0;
+  for (int32_t p = 0; p <= d; ++p) ssr += b[static_cast<size_t>(p)] * sumZY[static_cast<size_t>(p)];
+  ssr -= sumZY[0] * sumZY[0] / static_cast<double>(n);
+  if (sst > 0 && ssr > 0) fit.CorrRatio = ssr >= sst ? 1.0 : ssr / sst;
+  // Coefficients on unscaled x: z = (x - meanX) / sdX, expanded binomially;
+  // the fit was of y - meanY.
+  fit.Coefs.assign(static_cast<size_t>(m) + 1, 0.0);
+  fit.Coefs[0] = meanY;
+  for (int32_t p = 0; p <= d; ++p) {
+    const double cp = b[static_cast<size_t>(p)] / std::pow(sdX, p);
+    double binom = 1.0;  // C(p, j)
+    for (int32_t j = 0; j <= p; ++j) {
+      if (j > 0) binom = binom * (p - j + 1) / j;
+      fit.Coefs[static_cast<size_t>(j)] += cp * binom * std::pow(-meanX, p - j);
+    }
+  }
+  return fit;
+}
+
+void TSensitivityItem::SetNames(const std::vector<std::string>& loadedNames,
+                                const std::vector<int32_t>& vector) {
+  Names.clear();
+  for (int32_t v : vector) Names.push_back(loadedNames[static_cast<size_t>(v)]);
+}
+
+std::vector<double> TSensitivityItem::GetResults() {
+  ResultVector = {MeanPredicted,  MeanBase,           VarPredicted,      VarBase,
+                  Correlation,    RankCorrelation,    RegressionCoef,    CorrRatio,
+                  LinearityIndex, PartialCorrelation, PartialRegression, MultipleCorrelation};
+  return ResultVector;
+}
+
+void TSensitivityItem::CalcConditionalExpectation(const double* y, const double* x, int32_t usable,
+                                                  int32_t groups) {
+  const int64_t n = SampleCount;
+  std::vector<double> xs(x, x + n), ys(y, y + n);
+  if (n > 0) IntroSort(xs.data(), ys.data(), n - 1);
+  CondExpX.clear();
+  CondExpY.clear();
+  if (n <= 0 || BaseDistinct <= 0) return;
+  if (BaseDistinct == 1) {
+    double s = 0.0;
+    for (int64_t i = 0; i < n; ++i) s += ys[static_cast<size_t>(i)];
+    CondExpY.push_back(s / static_cast<double>(n));
+    CondExpX.push_back(xs[0]);
+  } else if (BaseDistinct > DiscreteThreshold) {
+    if (groups <= 0 || usable <= 0) return;
+    const int64_t g = usable / groups;
+    for (int32_t k = 0; k < groups; ++k) {
+      double sx = 0.0, sy = 0.0;
+      for (int64_t pos = k * g; pos < (k + 1) * g; ++pos) {
+        sx += xs[static_cast<size_t>(pos)];
+        sy += ys[static_cast<size_t>(pos)];
+      }
+      CondExpX.push_back(sx / static_cast<double>(g));
+      CondExpY.push_back(sy / static_cast<double>(g));
+    }
+  } else {
+    int64_t pos = 0;
+    while (pos < n) {
+      const double value = xs[static_cast<size_t>(pos)];
+      double sy = 0.0;
+      int64_t count = 0;
+      while (pos < n && xs[static_cast<size_t>(pos)] == value) {
+        sy += ys[static_cast<size_t>(pos)];
+        ++pos;
+        ++count;
+      }
+      CondExpX.push_back(value);
+      CondExpY.push_back(sy / static_cast<double>(count));
+    }
+  }
+}
+
+void TSensitivityItem::SetConditionalExpectation(const double* y, int64_t n,
+                                                 const TConditionalPoints& points) {
+  std::vector<double> sums(points.X.size(), 0.0);
+  for (int64_t i = 0; i < n; ++i) {
+    const int32_t k = points.PointOf[static_cast<size_t>(i)];
+    if (k >= 0) sums[static_cast<size_t>(k)] += y[i];
+  }
+  CondExpX = points.X;
+  CondExpY.resize(sums.size());
+  for (size_t k = 0; k < sums.size(); ++k)
+    CondExpY[k] = sums[k] / static_cast<double>(points.Counts[k]);
+}
+
+void TSensitivityItem::SetRankCorrelation(int64_t n, const TMidRanks& ranksY,
+                                          const TMidRanks& ranksX, TInt128 d4) {
+  TiesPredicted = static_cast<float>(ranksY.TieSum());
+  RunsPredicted = ranksY.Runs;
+  TiesBase = static_cast<float>(ranksX.TieSum());
+  RunsBase = ranksX.Runs;
+  RankCorrelation = static_cast<float>(SpearmanFromSums(n, ranksY.TieSum12, ranksX.TieSum12, d4));
+}
+
+void TSensitivityItem::SetRegressionCoef() {
+  if (VarBase > 0)
+    RegressionCoef = static_cast<float>(std::sqrt(static_cast<double>(VarPredicted)) *
+                                        static_cast<double>(Correlation) /
+                                        std::sqrt(static_cast<double>(VarBase)));
+  else
+    RegressionCoef = 0;
+}
+
+void TSensitivityItem::CalcRankCorrelation(const double* y, const double* x, int64_t n) {
+  TMidRanks ry, rx;
+  CalcMidRanks(y, n, ry);
+  CalcMidRanks(x, n, rx);
+  SetRankCorrelation(n, ry, rx,
+                     SumSquaredRankDifferences4(ry.TwiceRanks.data(), rx.TwiceRanks.data(), n));
+  SetRegressionCoef();
+}
+
+void TSensitivityItem::SetSameVariableRatio() {
+  ScalingFactor = 1;
+  FitStatus = FitSolved;
+  CorrRatio = 1;
+  PolyCoefs = {static_cast<double>(MeanPredicted) -
+                   static_cast<double>(RegressionCoef) * static_cast<double>(MeanBase),
+               static_cast<double>(RegressionCoef)};
+}
+
+void TSensitivityItem::SetCorrelationRatio(const TCorrRatioFit& fit, float scaling) {
+  ScalingFactor = scaling;
+  FitStatus = fit.Status;
+  CorrRatio = static_cast<float>(fit.CorrRatio);
+  PolyCoefs = fit.Coefs;
+}
+
+void TSensitivityItem::CalcCorrelationRatio(const double* y, const double* x, int64_t n,
+                                            bool sameVariable, int32_t degree, double meanX,
+                                            double varX, double meanY, double varY,
+                                            const double* cachedZ,
+                                            const std::vector<double>* cachedSumZ) {
+  ScalingFactor = 1;
+  if (sameVariable) {
+    SetSameVariableRatio();
+  } else if (n - 1 < degree) {
+    FitStatus = FitTooFewSamples;
+    CorrRatio = 0;
+    PolyCoefs.assign(static_cast<size_t>(degree) + 1, 0.0);
+  } else if (!(varX > 0.0)) {
+    // A constant base variable explains nothing; its fit is reported solved.
+    FitStatus = FitSolved;
+    CorrRatio = 0;
+    PolyCoefs.assign(static_cast<size_t>(degree) + 1, 0.0);
+    PolyCoefs[0] = meanY;
+  } else {
+    const double sd = std::sqrt(varX);
+    std::vector<double> ownZ, ownSumZ, sumZY;
+    const double* z = cachedZ;
+    if (z == nullptr) {
+      ownZ.resize(static_cast<size_t>(n));
+      for (int64_t i = 0; i < n; ++i) ownZ[static_cast<size_t>(i)] = StandardScore(x[i], meanX, sd);
+      z = ownZ.data();
+    }
+    const std::vector<double>* sumZ = cachedSumZ;
+    if (sumZ == nullptr || sumZ->size() < 2 * static_cast<size_t>(degree) + 1) {
+      PowerSums(z, n, degree, ownSumZ);
+      sumZ = &ownSumZ;
+    }
+    PowerSumsY(z, y, meanY, n, degree, sumZY);
+    const double sst = varY * static_cast<double>(n - 1);
+    SetCorrelationRatio(FitCorrelationRatio(n, degree, *sumZ, sumZY, sst, meanX, sd, meanY),
+                        static_cast<float>(1.0 / sd));
+  }
+  if (CorrRatio >= 0 && CorrRatio <= 1)
+    LinearityIndex = CorrRatio - Correlation * Correlation;
+  else
+    LinearityIndex = 0;
+}
+
+void TSensitivityItem::CalcPartialCoefficients(double cXX, double cYY, double cYX) {
+  if (BasePos == 0) {
+    // Y given itself: the partial coefficients are +1.
+    PartialCorrelation = VarPredicted > 0 ? 1.0f : 0.0f;
+    PartialRegression = VarBase > 0 ? 1.0f : 0.0f;
+  } else if (PredictedIsExplanatory) {
+    PartialCorrelation = 0;
+    PartialRegression = 0;
+  } else {
+    PartialCorrelation = cYY * cXX > 0 ? static_cast<float>(-cYX / std::sqrt(cYY * cXX)) : 0.0f;
+    PartialRegression = (cYY != 0 && VarBase > 0)
+                            ? static_cast<float>(std::sqrt(static_cast<double>(VarPredicted) /
+                                                           static_cast<double>(VarBase)) *
+                                                 (-cYX / cYY))
+                            : 0.0f;
+  }
+  double ratio = cYY != 0 ? static_cast<double>(CorrDeterminant) / cYY : 2.0;
+  if (ratio < 0) ratio = 0;  // a principal minor is never negative but for rounding
+  MultipleCorrelation = (cYY != 0 && ratio <= 1) ? static_cast<float>(std::sqrt(1 - ratio)) : 0.0f;
+}
+
+}  // namespace tesvane
