@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "dependence/generator.h"
+#include "files/input_table.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
@@ -57,13 +59,18 @@ bool InputSampleSource::Prepare(bool modelTakesInput, std::string& writeName) {
 
   std::string requested = s.sampleFile;
   std::string source = requested;
+  std::string probability;
   if (modelTakesInput) {
     TExtendedRandomVariable* rv = VariableOfNode(NodeAt(1));
-    if (rv) source = std::string(ShortStringView(rv->distribution.u.sample.sampleFile));
+    if (rv) {
+      source = std::string(ShortStringView(rv->distribution.u.sample.sampleFile));
+      probability = std::string(ShortStringView(rv->distribution.u.sample.probabilityFile));
+    }
   }
   writeName.clear();
   if (source.empty()) return false;
   source = WithFolderAndExtension(source, FileKindSampleText);
+  probability = probability.empty() ? source : WithFolderAndExtension(probability, FileKindProbabilities);
   if (!requested.empty() && !modelTakesInput) requested.clear();  // the request names the source
   if (!requested.empty() && !SameName(LowerCase(requested), LowerCase(source)))
     writeName = requested;
@@ -71,9 +78,11 @@ bool InputSampleSource::Prepare(bool modelTakesInput, std::string& writeName) {
     writeName = InsertPost(source);
 
   int32_t c = ReadSampleFileHeader(source, inputs, outputs, reader_);
-  fileInputs_ = inputs->count;
-  fileOutputs_ = outputs->count;
-  columnMap_.assign(static_cast<std::size_t>(fileInputs_ + fileOutputs_) + 1, 0);
+  fileInputs_ = *inputs;
+  fileOutputs_ = *outputs;
+  inputCount_ = inputs->count;
+  outputCount_ = outputs->count;
+  columnMap_.assign(static_cast<std::size_t>(inputCount_ + outputCount_) + 1, 0);
   if (modelTakesInput) {
     *inputs = savedInputs;
     *outputs = savedOutputs;
@@ -82,31 +91,58 @@ bool InputSampleSource::Prepare(bool modelTakesInput, std::string& writeName) {
       TExtendedRandomVariable* rv = VariableOfNode(NodeAt(d));
       if (rv == nullptr) continue;
       int column = rv->samplePosition;
-      if (column >= 1 && column <= fileInputs_ + fileOutputs_)
+      if (column >= 1 && column <= inputCount_ + outputCount_)
         columnMap_[static_cast<std::size_t>(column)] = d;  // positions outside the file are ignored
     }
   } else {
-    for (int k = 1; k <= fileInputs_; ++k) columnMap_[static_cast<std::size_t>(k)] = k;
+    for (int k = 1; k <= inputCount_; ++k) columnMap_[static_cast<std::size_t>(k)] = k;
   }
   if (c < 1) {
     reader_.Close();
     return false;
   }
   samples_ = c;
+  if (modelTakesInput) {
+    // With a probability file the samples are drawn from the binary table;
+    // the file entries name the run's input each column feeds.
+    for (int k = 0; k < fileInputs_.count; ++k)
+      fileInputs_.entries[k].objectIndex = static_cast<int16_t>(columnMap_[static_cast<std::size_t>(k + 1)]);
+    for (int k = 0; k < fileOutputs_.count; ++k) fileOutputs_.entries[k].objectIndex = 0;
+    InputSampleTable& table = RunInputTable();
+    if (table.Convert(probability, fileInputs_, fileOutputs_, reader_, c)) {
+      binary_ = true;
+    } else {
+      // The text reader may have been consumed by the attempt: read again from the start.
+      table.Delete();
+      reader_.Close();
+      TSampleList in{}, out{};
+      if (ReadSampleFileHeader(source, &in, &out, reader_) < 1) return false;
+    }
+  }
   return true;
 }
 
-bool InputSampleSource::Read(TSampleList& inputs, TSampleList& outputs) {
+void InputSampleSource::Close() {
+  reader_.Close();
+  if (binary_) RunInputTable().Delete();
+  binary_ = false;
+}
+
+bool InputSampleSource::Read(TSampleList& inputs, TSampleList& outputs, int32_t& idum) {
+  if (binary_) {
+    double u = NextUniform(idum);
+    return RunInputTable().Draw(u, fileInputs_, fileOutputs_, inputs, outputs, !modelTakesInput_) > 0;
+  }
   std::string_view line;
-  int columns = fileInputs_ + fileOutputs_;
+  int columns = inputCount_ + outputCount_;
   for (int k = 1; k <= columns; ++k) {
     double x = 0;
     if (!reader_.ReadLine(line) || !ParseValue(line, x)) return false;
     int d = columnMap_[static_cast<std::size_t>(k)];
     if (d >= 1 && d <= inputs.count) {
       SetEntryValue(inputs.entries[d - 1], x);
-    } else if (!modelTakesInput_ && k > fileInputs_) {
-      int o = k - fileInputs_;
+    } else if (!modelTakesInput_ && k > inputCount_) {
+      int o = k - inputCount_;
       if (o <= outputs.count) SetEntryValue(outputs.entries[o - 1], x);
     }
   }

@@ -91,6 +91,14 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   std::string evaluatorMessage;
   std::string folder = ModelFolderText();
 
+  // Result files are named after the base name's file part without extension.
+  {
+    std::string base(FilePart(s.sampleBaseName));
+    std::size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0) base.resize(dot);
+    s.sampleBaseName = base;
+  }
+
   // The sample lists: one input per node, one output per formula.
   ClearSampleList(outputs);
   BuildInputSampleList(inputs);
@@ -136,10 +144,11 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   // Runs and samples.
   int64_t runs = s.runs;
   int64_t samples = runs * 100;
-  if (s.inputSampleMode && ok) {
+  if (s.inputSampleMode && ok && !source->Binary()) {
     samples = fileSamples;
     runs = (samples - 1) / 100 + 1;
   }
+  const bool textInput = s.inputSampleMode && source && !source->Binary();
   std::string sampleFile = s.sampleFile;
   if (s.inputSampleMode) sampleFile = inputWriteName;
   else if (sampleFile.empty()) sampleFile = DerivedName(s.sampleBaseName, FileKindSampleText);
@@ -183,6 +192,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   // The sampling plan.
   SamplingPlan plan;
   const bool sampling = !s.inputSampleMode && !modelTakesInput;
+  if (source && source->Binary()) NextUniform(RunIdum());  // draws from the table start a stream too
   if (sampling) {
     // The stream starts here (its first draw is discarded); its seed selects the routine.
     NextUniform(RunIdum());
@@ -239,14 +249,14 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   for (int64_t r = 1; r <= runs && ok; ++r) {
     const bool lastRun = r == runs;
     int blocks = 10;
-    if (lastRun && s.inputSampleMode) {
+    if (lastRun && textInput) {
       int64_t rest = samples % 100;
       blocks = rest == 0 ? 10 : static_cast<int>((rest - 1) / 10 + 1);
     }
     for (int b = 1; b <= blocks && ok; ++b) {
       PumpMessages();
       int inBlock = 10;
-      if (lastRun && b == blocks && s.inputSampleMode) {
+      if (lastRun && b == blocks && textInput) {
         int rest = static_cast<int>(samples % 10);
         inBlock = rest == 0 ? 10 : rest;
       }
@@ -264,7 +274,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
                                 : 0.0;
           }
         } else if (source) {
-          if (!source->Read(inputs, outputs)) {
+          if (!source->Read(inputs, outputs, RunIdum())) {
             ok = false;
             break;
           }
@@ -349,7 +359,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
     rs.seed = seed;
     rs.options = s.options;
     rs.accepted = accepted;
-    rs.planned = s.inputSampleMode ? samples : completedRuns * 100;
+    rs.planned = textInput ? samples : completedRuns * 100;
     rs.resolution = s.resolution;
     rs.inputSamples = modelTakesInput;
     WriteRunResults(rs, fileMessages);

@@ -230,6 +230,66 @@ TEST_F(RunLoop, InputSamplesFromAFile) {
 
 namespace {
 
+// A model of Sample File variables whose probability file exists draws its
+// samples at random from the file, as many as the request asks for.
+TEST_F(RunLoop, InputSamplesDrawnWithTheirProbabilities) {
+  {
+    std::ofstream out(Path("src.sam"), std::ios::binary);
+    out << "1  ; Number of input variables (array of names goes next)\r\np\r\n"
+        << "0  ; Number of output variables\r\n3  ; Number of samples\r\n"
+        << " 1.0000E+00\r\n 2.0000E+00\r\n 3.0000E+00\r\n";
+    std::ofstream prb(Path("src.PRB"), std::ios::binary);
+    prb << "0.25\r\n0.75\r\n0\r\n";
+  }
+  TExtendedRandomVariable rv{};
+  Ran_var_init(&rv);
+  example::SetName(rv.distribution.name, MaxNameLength, "p");
+  rv.distribution.distType = DistSampleFile;
+  example::SetName(rv.distribution.u.sample.sampleFile, 126, Path("src.sam"));
+  rv.samplePosition = 1;
+  TExtendedRandomVariable* created = nullptr;
+  int32_t size = 0;
+  ASSERT_GT(Create_extended_random_variable(&rv, &created, &size), 0);
+  Node("p");
+  AddFormula("twice", "2*p");
+  TRunRequest r = Request(20, 3, RunWriteInputs | RunWriteOutputs);
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  auto* data = static_cast<TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, &size));
+  EXPECT_EQ(data->accepted, 2000);
+  // Sample 3 has probability 0; sample 1 about a quarter of the draws
+  // (binomial standard deviation 19.4; 5 of them allowed).
+  std::string post = ReadAll(Path("src_post.sam"));
+  std::size_t ones = 0, threes = 0;
+  for (std::size_t at = 0; (at = post.find("\r\n 1.0000E+00\r\n 2.0000E+00\r\n", at)) != std::string::npos; ++at) ++ones;
+  for (std::size_t at = 0; (at = post.find(" 3.0000E+00", at)) != std::string::npos; ++at) ++threes;
+  EXPECT_EQ(threes, 0u);
+  EXPECT_NEAR(static_cast<double>(ones), 500.0, 97.0);
+  char ext[256];
+  FileKindExtension(FileKindInputTable, ext);
+  EXPECT_FALSE(std::filesystem::exists(Path(std::string("src") + ext))) << "the table is deleted after the run";
+}
+
+// An output name without the legacy results extension names the result files.
+TEST_F(RunLoop, OutputNameBecomesTheBaseName) {
+  AddVariable("a", DistUniform, 0, 1);
+  AddVariable("b", DistUniform, 0, 1);
+  Link("a", "b", 0.5, CopulaNormal);
+  TRunRequest r = Request(1, 1, RunWriteInputs);
+  example::SetName(r.outputName, 255, "/elsewhere/case7.out");
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  EXPECT_TRUE(std::filesystem::exists(Path("case7.SAM")));
+  char ext[256];
+  FileKindExtension(FileKindLegacyResults, ext);
+  EXPECT_FALSE(std::filesystem::exists(Path(std::string("case7") + ext)));
+  EXPECT_FALSE(std::filesystem::exists(Path(std::string("model") + ext)));
+
+  r = Request(1, 1, RunWriteInputs);
+  example::SetName(r.outputName, 255, std::string("anything") + ext);
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  EXPECT_TRUE(std::filesystem::exists(Path("model.SAM")));
+  EXPECT_TRUE(std::filesystem::exists(Path(std::string("model") + ext))) << "legacy results are written";
+}
+
 int g_pumps = 0;
 void CountPumps() { ++g_pumps; }
 
