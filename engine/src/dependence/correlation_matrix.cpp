@@ -48,6 +48,7 @@ bool ReadMatrix(int root, const std::vector<int>& nodes, int n, TWorkMatrix& m) 
     for (int j = i + 1; j <= n; ++j) {
       int holder = 0, slot = 0;
       const int a = nodes[i], b = nodes[j];
+      if (!NodeAt(a) || !NodeAt(b)) return false;
       if (!MatrixCellAt(a, pos[a], b, pos[b], holder, slot)) return false;
       const double x = ReadSlot(holder, slot);
       if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x > -1.0 && x < 1.0)) return false;

@@ -54,7 +54,10 @@ std::vector<int> CurrentStructureMembers() {
 int NodeAtPosition(int root, int c) {
   if (!NodeAt(root) || c < 1) return 0;
   if (c == 1) return root;
-  if (ChildCount(root) >= c - 1) return ChildAt(root, c - 1);
+  if (ChildCount(root) >= c - 1) {
+    const int child = ChildAt(root, c - 1);
+    return NodeAt(child) ? child : 0;  // a corrupt child index is no node
+  }
   int x = root;
   for (int step = 1; step < c; ++step) {
     x = ChildAt(x, 1);
@@ -74,6 +77,7 @@ std::vector<int> NodesByPosition(int root, int n) {
       if (!NodeAt(chain)) chain = 0;
     }
     nodes[c] = c == 1 ? root : (k >= c - 1 ? ChildAt(root, c - 1) : chain);
+    if (!NodeAt(nodes[c])) nodes[c] = 0;  // a corrupt child index is no node
   }
   return nodes;
 }

@@ -72,3 +72,22 @@ TEST_F(CorruptStructureTest, OutOfRangeChildIndexesAreIgnored) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CorruptStructureTest, MatrixWithOutOfRangeChildIndexesEnds) {
+  MakeMatrix(4);
+  FillMatrix({{1, 0.5, 0.2, 0.1}, {0.5, 1, 0.3, 0.2}, {0.2, 0.3, 1, 0.4}, {0.1, 0.2, 0.4, 1}});
+  for (int bad : {999, -5, 0}) {
+    SetCurrentDependenceStructureRoot(GetNode(1), "");
+    SetChildren(1, {2, bad, 3, 4});
+    CMatrix_SetCell(Node(2), Node(3), 0.5);
+    CMatrix_GetCell(Node(4), Node(2));
+    EXPECT_FALSE(CMatrix_Verify(false)) << bad;
+    EXPECT_EQ(LastError(), "The input correlation matrix contains empty or invalid data cells. ");
+    SetCurrentDependenceStructureRoot(nullptr, "");
+    CMatrix_Verify(false);
+  }
+}
+
+}  // namespace
