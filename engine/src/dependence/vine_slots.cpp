@@ -150,9 +150,10 @@ double ReadSlot(int i, int s) {
 bool WriteSlot(int i, int s, double x) {
   if (s < 1 || s > TopSlot) return false;
   if (float* v = NodeValuesV2(i)) {
-    const float f = static_cast<float>(x);
-    if (v[s - 1] == f) return false;
-    v[s - 1] = f;
+    // The stored single is compared with x itself: a value that a single
+    // cannot hold exactly always counts as a change.
+    if (static_cast<double>(v[s - 1]) == x) return false;
+    v[s - 1] = static_cast<float>(x);
     return true;
   }
   if (int16_t* v = NodeValuesV1(i)) {

@@ -70,8 +70,9 @@ std::vector<int> MatrixPositions(int root);
 
 // Slot s (1..512) of node i, as a correlation (V1 codes decoded).
 double ReadSlot(int i, int s);
-// Stores x in slot s of node i (V1: its int16 code); true when the stored
-// value changed.
+// Stores x in slot s of node i (V1: its int16 code); true when the slot did
+// not already hold x (V2: the stored single compared with x as a double;
+// V1: the stored code compared with the code of x).
 bool WriteSlot(int i, int s, double x);
 // Raw slot access for edge values: V1 the int16, V2 the single.
 double ReadRawSlot(int i, int s);

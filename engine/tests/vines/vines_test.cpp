@@ -28,6 +28,13 @@ TEST_F(VineTest, SetCorrValueStoresInsideTheOpenIntervalAndRaisesTheLevel) {
   EXPECT_NEAR(Vine_GetCorrValue(Node(3), 1), 0.5, 1e-7);
   EXPECT_TRUE(Vine_SetCorrValue(Node(3), 2, -0.3));
   EXPECT_NEAR(Get_node_correlation_with_parent(Node(3)), 0.5, 1e-7);  // only level 1 is the arc
+  // Setting level 1 again to a value that the single slot holds only
+  // approximately puts it on the arc again, even after the arc was changed.
+  ASSERT_TRUE(Vine_SetCorrValue(Node(3), 1, 0.3));
+  ASSERT_TRUE(Set_node_correlation_with_parent(Node(3), 0.9f));
+  EXPECT_TRUE(Vine_SetCorrValue(Node(3), 1, 0.3));
+  EXPECT_EQ(Get_node_correlation_with_parent(Node(3)), 0.3);
+  ASSERT_TRUE(Vine_SetCorrValue(Node(3), 1, 0.5));
   EXPECT_EQ(Vine_IsTranscended(), 2);
   EXPECT_EQ(Vine_MaxTranscended(), 2);
   for (double bad : {1.0, -1.0, 1.5, std::nan("")})
