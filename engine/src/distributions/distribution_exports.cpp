@@ -7,7 +7,11 @@
 #include "tesmira/model.h"
 
 TESMIRA_API int32_t Process_extended_random_variable(TExtendedRandomVariable* rv, int32_t operation) {
-  return tesmira::ProcessDistribution(rv, operation, GetModelType());
+  try {
+    return tesmira::ProcessDistribution(rv, operation, GetModelType());
+  } catch (...) {  // out of memory for a text: nothing was done
+    return 0;
+  }
 }
 
 TESMIRA_API void Get_DistrTitle(int32_t type, char* out) {

@@ -229,7 +229,13 @@ void DiscreteFromValues(TDistribution& d, int r, const WorkArray& w) {
     for (int i = 1; i <= DiscretePairs; ++i) {
       bool empty = IsMissing(w[i]);
       SetFloat(&d.u.discrete.pairs[i - 1].value, empty ? marker : static_cast<float>(w[i]));
-      if (empty) break;
+      if (empty) {
+        // The rows after the first empty one are empty too (the check allows
+        // no value after a gap): values of a longer earlier list must not
+        // stay behind, where they would show and fail the next check.
+        for (int j = i + 1; j <= DiscretePairs; ++j) SetFloat(&d.u.discrete.pairs[j - 1].value, marker);
+        break;
+      }
       if (count == 0) count = static_cast<int16_t>(i);
       if (i > 1 && w[i - 1] < w[i]) count = static_cast<int16_t>(i);
     }
@@ -559,7 +565,10 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
     // The Discrete columns are the values (1) and the probabilities (2; -2 entered
     // without completion): other selectors have no meaning for its values.
     if (discrete && operation == 2 && selector != 1 && selector != 2) valid = false;
-    if (discrete && operation == 3 && selector != 1 && selector != 2 && selector != -2) valid = false;
+    // A negative selector marks a value entered by leaving one cell: for the
+    // value column (-1) that is the same as 1.
+    if (discrete && operation == 3 && selector != 1 && selector != -1 && selector != 2 && selector != -2)
+      valid = false;
     if (!valid) {
       SetText(rv, 1, operation == 3 ? "Invalid edit column selector" : "Invalid column selector");
       return -1;

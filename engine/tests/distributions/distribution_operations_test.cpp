@@ -470,6 +470,26 @@ TEST(EnterDistributionValues, DiscreteValuesAndProbabilities) {
   EXPECT_EQ(d.Run(2), 20);
   EXPECT_FLOAT_EQ(static_cast<float>(d.Value(3)), 0.1f);
   EXPECT_EQ(d.Run(1), 20);
+
+  // A shorter list replaces a longer one whole: no value of the old list
+  // stays behind its end (shown, and failing the next check). A value
+  // entered by leaving its cell (-1) is entered into the value column.
+  Variable e(13);
+  e.Run(0);
+  e.Select(1);
+  e.SetValues({1, 2, 3, 4, 5});
+  ASSERT_EQ(e.Run(3), 20);
+  ASSERT_EQ(e.DiscreteCount(), 5);
+  e.Select(-1);
+  e.SetValues({7, 8});
+  ASSERT_EQ(e.Run(3), 20) << e.Text(1);
+  EXPECT_EQ(e.DiscreteCount(), 2);
+  EXPECT_EQ(e.DiscreteValue(2), 8.0f);
+  for (int k = 3; k <= 20; ++k) EXPECT_TRUE(Missing(e.DiscreteValue(k))) << k;
+  e.Select(1);
+  EXPECT_EQ(e.Run(2), 20);
+  EXPECT_EQ(e.Text(5), " ");
+  EXPECT_EQ(e.Run(1), 20) << e.Text(1);
 }
 
 // ---- display texts --------------------------------------------------------------
