@@ -172,7 +172,10 @@ int32_t Vine_GetEdgeValue(void* node, int32_t level) {
   const int i = NodeIndexOf(node);
   const int e = EdgeSlot(i, level);
   if (e == 0 || NodeVineLevel(i) >= e) return -1;
-  return static_cast<uint16_t>(static_cast<int16_t>(ReadRawSlot(i, e)));
+  // A design-2 slot is a single and may hold anything a file brought along.
+  const double raw = ReadRawSlot(i, e);
+  if (!(raw > -32769.0 && raw < 32768.0)) return -1;
+  return static_cast<uint16_t>(static_cast<int16_t>(raw));
 }
 
 bool Vine_SetEdgeValue(void* node, int32_t level, int16_t value) {

@@ -121,6 +121,15 @@ TEST_F(VineTest, EdgeValuesLiveAtTheTopOfTheSlotsUntilLevelsReachThem) {
     ASSERT_TRUE(Vine_InitVineLevels(2));
     EXPECT_EQ(Vine_GetEdgeValue(Node(2), 1), 7) << design2;
   }
+  // A design-2 top slot holding no integer of 16 bits reads as absent.
+  End_model_data();
+  Init_Model_data();
+  Set_model_dep_type(2.0);
+  MakeStar(3, 4);
+  tesmira::NodeValuesV2(2)[511] = 1e10f;
+  EXPECT_EQ(Vine_GetEdgeValue(Node(2), 1), -1);
+  tesmira::NodeValuesV2(2)[511] = std::nanf("");
+  EXPECT_EQ(Vine_GetEdgeValue(Node(2), 1), -1);
 }
 
 TEST_F(VineTest, OldDesignKeepsVineValuesAsCodesBehindTheChildList) {
