@@ -406,6 +406,8 @@ bool DiscreteValuesValid(const WorkArray& w) {
   return true;
 }
 
+constexpr float kProbabilitySumSlack = 2e-6f;
+
 bool DiscreteProbabilitiesValid(const WorkArray& w, int count) {
   if (count > DiscretePairs) count = DiscretePairs;
   float sum = 0;
@@ -415,7 +417,10 @@ bool DiscreteProbabilitiesValid(const WorkArray& w, int count) {
     if (!(p >= 0 && p <= 1)) return false;
     if (i <= count) {
       sum += p;
-      if (sum > 1) return false;
+      // The single-precision sum of up to 20 probabilities carries rounding
+      // of about 1e-6: ten times 0.1 adds up to 1.0000001 and is a whole
+      // distribution, not one above 1.
+      if (sum > 1 + kProbabilitySumSlack) return false;
     }
   }
   return true;

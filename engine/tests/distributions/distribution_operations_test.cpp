@@ -490,6 +490,29 @@ TEST(EnterDistributionValues, DiscreteValuesAndProbabilities) {
   EXPECT_EQ(e.Run(2), 20);
   EXPECT_EQ(e.Text(5), " ");
   EXPECT_EQ(e.Run(1), 20) << e.Text(1);
+
+  // Ten probabilities of 0.1 (or twenty of 0.05) make a whole distribution,
+  // although their single-precision sum is 1.0000001.
+  for (int rows : {10, 20}) {
+    SCOPED_TRACE(rows);
+    Variable t(13);
+    t.Run(0);
+    t.Select(1);
+    std::vector<double> values, probabilities;
+    for (int k = 1; k <= rows; ++k) values.push_back(k);
+    t.SetValues(values);
+    ASSERT_EQ(t.Run(3), 20);
+    probabilities.assign(rows, 1.0 / rows);
+    t.SetValues(probabilities);
+    for (int selector : {2, -2}) {
+      t.Select(selector);
+      ASSERT_EQ(t.Run(3), 20) << t.Text(1);
+      EXPECT_NEAR(t.DiscreteProbability(rows), 1.0 / rows, 1e-6);
+    }
+    probabilities.back() += 1e-4;  // a sum of 1.0001 is still too much
+    t.SetValues(probabilities);
+    EXPECT_EQ(t.Run(3), -1);
+  }
 }
 
 // ---- display texts --------------------------------------------------------------
