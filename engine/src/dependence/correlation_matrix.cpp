@@ -157,8 +157,12 @@ void AddAllNodesToStructure(void) {
   if (!Model() || count < 1) return;
   int root = CurrentRootIndex();
   if (root == 0) root = 1;
+  // The root's child list is rebuilt in index order (child k is node k + 1
+  // under root 1), so that matrix positions and node indexes coincide.
+  for (int guard = 0; guard <= MaxChildren && ChildCount(root) > 0; ++guard)
+    RemoveChild(ChildAt(root, 1), root);
   for (int i = 1; i <= count; ++i) {
-    if (i == root || ParentIndex(i) == root) continue;
+    if (i == root) continue;
     if (const int p = ParentIndex(i)) RemoveChild(i, p);
     if (Design2())
       SetStoredParentIndex(i, 0);

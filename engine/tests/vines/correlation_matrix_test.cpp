@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "dependence/vines.h"
 #include "model/store.h"
 #include "vine_fixture.h"
 
@@ -28,6 +29,25 @@ TEST_F(MatrixTest, CellsAreSymmetricWithOnesOnTheDiagonal) {
   const float* root = tesmira::NodeValuesV2(1);
   EXPECT_FLOAT_EQ(root[6 + 2 - 1], 0.6f);
   EXPECT_FLOAT_EQ(tesmira::NodeValuesV2(2)[3 - 1], 0.5f);
+}
+
+TEST_F(MatrixTest, AddAllNodesListsTheChildrenInIndexOrder) {
+  // Node 1 already holds node 3 (and 3 holds 4) when the matrix is made.
+  AddVariables(4);
+  tesmira::LinkVineChild(1, 3);
+  tesmira::LinkVineChild(3, 4);
+  SetCurrentDependenceStructureRoot(GetNode(1), "");
+  SetDependenceType(nullptr, 1);
+  AddAllNodesToStructure();
+  ASSERT_EQ(tesmira::ChildCount(1), 3);
+  for (int k = 1; k <= 3; ++k) {
+    EXPECT_EQ(tesmira::ChildAt(1, k), k + 1);
+    EXPECT_EQ(tesmira::ParentIndex(k + 1), 1);
+  }
+  EXPECT_EQ(tesmira::ChildCount(3), 0);
+  ASSERT_TRUE(CMatrix_Initialize());
+  FillMatrix(kMatrix4);  // every cell addressable, positions as indexes
+  EXPECT_TRUE(CMatrix_Verify(false)) << LastError();
 }
 
 TEST_F(MatrixTest, SetCellRefusesTheDiagonalBoundsAndStrangers) {
