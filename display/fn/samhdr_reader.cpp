@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "fn/number_text.h"
 #include "ut/exception.h"
 #include "ut/file.h"
 
@@ -27,10 +26,23 @@ ut::String ToNarrow(const QString& text) {
 }
 
 // A number read like atol: leading white space, a sign, digits; 0 without digits.
+// Digits beyond the 64-bit range give the largest number of that sign, so that
+// they never read as a small valid value.
 std::int64_t ToNumber(const ut::String& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
+                             text[i] == '\v' || text[i] == '\f' || text[i] == '\r')) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max();
   std::int64_t v = 0;
-  if (ParseLeadingInteger(text.data(), text.data() + text.size(), v) != NumberText::Ok) return 0;
-  return v;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    const int digit = text[i] - '0';
+    v = v > (kLimit - digit) / 10 ? kLimit : v * 10 + digit;
+  }
+  return negative ? -v : v;
 }
 
 // Trims the text content as the document's text of an element.
@@ -100,7 +112,7 @@ std::unique_ptr<XmlElement> ModularSampleHeaderFileReader::OpenExistingXmlDoc(
         break;
       case QXmlStreamReader::StartElement: {
         auto element = std::make_unique<XmlElement>();
-        element->Name = ToNarrow(xml.name().toString());
+        element->Name = ToNarrow(xml.qualifiedName().toString());
         for (const QXmlStreamAttribute& a : xml.attributes()) {
           element->Attributes.emplace_back(ToNarrow(a.qualifiedName().toString()),
                                            ToNarrow(a.value().toString()));
