@@ -560,7 +560,8 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
   }
   int32_t selector;
   std::memcpy(&selector, &rv->representation, sizeof selector);
-  int magnitude = selector < 0 ? -selector : selector;
+  // |selector| without overflow for the most negative value.
+  int magnitude = selector < 0 ? (selector < -1000 ? 1000 : -selector) : selector;
   bool discrete = type == DistDiscrete;
 
   // The column selector.

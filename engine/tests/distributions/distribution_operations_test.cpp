@@ -243,6 +243,17 @@ TEST(Process, InvalidTypesAndSelectors) {
   EXPECT_EQ(gamma.Text(1), "Invalid column selector");
   gamma.Select(0);
   EXPECT_EQ(gamma.Run(2), -1);
+  // Any selector a record may hold, the most negative one included.
+  for (int32_t selector : {INT32_MIN, INT32_MIN + 1, -4, INT32_MAX}) {
+    SCOPED_TRACE(selector);
+    gamma.Select(selector);
+    for (int op : {2, 3, 7}) EXPECT_EQ(gamma.Run(op), -1);
+    Variable discrete(13);
+    discrete.Select(selector);
+    EXPECT_EQ(discrete.Run(2), -1);
+    EXPECT_EQ(discrete.Run(3), -1);
+    EXPECT_EQ(discrete.Run(7), selector > 2 ? 20 : -1);
+  }
   Variable d(13);
   d.Run(0);
   d.Select(0);
