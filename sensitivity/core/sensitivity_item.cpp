@@ -294,9 +294,11 @@ void TSensitivityItem::CalcCorrelationRatio(const double* y, const double* x, in
 
 void TSensitivityItem::CalcPartialCoefficients(double cXX, double cYY, double cYX) {
   if (BasePos == 0) {
-    // Y given itself: the partial coefficients are +1.
-    PartialCorrelation = VarPredicted > 0 ? 1.0f : 0.0f;
-    PartialRegression = VarBase > 0 ? 1.0f : 0.0f;
+    // X is Y: the three cofactors are one and the same, and the formulas
+    // below would give -1. A variable's partial coefficients with itself are
+    // +1, under the same conditions as the formulas.
+    PartialCorrelation = cYY * cXX > 0 ? 1.0f : 0.0f;
+    PartialRegression = (cYY != 0 && VarBase > 0) ? 1.0f : 0.0f;
   } else if (PredictedIsExplanatory) {
     PartialCorrelation = 0;
     PartialRegression = 0;

@@ -91,6 +91,23 @@ void TMyThread::RunJobs(const std::vector<const TCorrRatioInfo*>& jobs) {
   const size_t window = 4 * static_cast<size_t>(threads_);
   std::atomic<bool> stop{false};
   std::vector<std::thread> helpers;
+  // The helpers are stopped and joined on every way out, also when a
+  // listener call raises an error.
+  struct THelperStop {
+    std::mutex& lock;
+    std::atomic<bool>& stop;
+    std::condition_variable& room;
+    std::vector<std::thread>& helpers;
+    ~THelperStop() {
+      {
+        std::lock_guard<std::mutex> g(lock);
+        stop = true;
+      }
+      room.notify_all();
+      for (auto& t : helpers)
+        if (t.joinable()) t.join();
+    }
+  } helperStop{lock, stop, room, helpers};
   const unsigned helperCount = static_cast<unsigned>(std::min<size_t>(threads_, count));
   for (unsigned h = 0; h < helperCount; ++h) {
     helpers.emplace_back([&]() {
@@ -136,12 +153,6 @@ void TMyThread::RunJobs(const std::vector<const TCorrRatioInfo*>& jobs) {
     Append(std::move(*slot.Result));
     progress(i + 1);
   }
-  {
-    std::lock_guard<std::mutex> g(lock);
-    stop = true;
-  }
-  room.notify_all();
-  for (auto& t : helpers) t.join();
   if (error) std::rethrow_exception(error);
 }
 

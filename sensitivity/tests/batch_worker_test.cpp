@@ -228,6 +228,32 @@ TEST(Worker, ErrorEndsTheRunWithAMessageAndNoJobsEndAtOnce) {
             (std::vector<std::string>{"toggle", "cancel on", "toggle", "cancel off", "finish"}));
 }
 
+TEST(Worker, AWindowErrorDuringTheRunEndsItCleanly) {
+  // The window fails to append the second row: the run ends with the error's
+  // message, the helper threads are stopped, and the window leaves the
+  // running state.
+  class TFailingListener : public TRecordingListener {
+   public:
+    void AddResultRow(int32_t i) override {
+      TRecordingListener::AddResultRow(i);
+      if (i == 1) throw std::runtime_error("row failed");
+    }
+  };
+  TFileData store = RandomStore(300, 5);
+  for (TComputeMode mode : {TComputeMode::Batch, TComputeMode::ItemByItem}) {
+    TRunData run;
+    FillJobs(run, store, {0, 1}, {2, 3, 4, 5, 6});
+    TFailingListener listener;
+    TMyThread worker(store, run, listener, {}, mode, 4);
+    worker.Start();
+    worker.WaitFor();
+    EXPECT_EQ(run.Results.size(), 2u);
+    EXPECT_EQ(listener.Messages, (std::vector<std::string>{"row failed"}));
+    EXPECT_EQ(listener.Calls.back(), "finish");
+    EXPECT_FALSE(worker.Running());
+  }
+}
+
 TEST(Worker, RunParametersComeFromTheSettingsAndAreClamped) {
   TRunParameters p = ReadRunParameters(4);
   EXPECT_EQ(p.Degree, 4);

@@ -241,3 +241,40 @@ TEST(Measures, FewerSamplesThanDegreeAndSingularFits) {
 
 }  // namespace
 }  // namespace tesvane
+
+namespace tesvane {
+namespace {
+
+TEST(Measures, PartialCoefficientsFromCofactorsAndTheirGuards) {
+  struct TCase {
+    const char* what;
+    int32_t basePos;
+    float varP, varB, det;
+    double cXX, cYY, cYX;
+    float partial, regression, multiple;
+  };
+  const TCase cases[] = {
+      {"ordinary", 1, 4, 1, 0.5f, 1, 1, -0.5, 0.5f, 1.0f, 0.70710678f},
+      {"no cofactor of Y", 1, 4, 1, 0.5f, 1, 0, -0.5, 0, 0, 0},
+      {"constant base", 1, 4, 0, 0.5f, 1, 1, -0.5, 0.5f, 0, 0.70710678f},
+      {"determinant above the cofactor", 1, 1, 1, 0.8f, 1, 0.5, 0.1, -0.14142136f, -0.2f, 0},
+      // X is Y: the cofactors are one value; +1 where the formulas give -1.
+      {"base is predicted", 0, 2, 2, 0, 0.7, 0.7, 0.7, 1, 1, 1},
+      {"base is predicted, constant", 0, 0, 0, 0, 0.7, 0.7, 0.7, 1, 0, 1},
+      {"base is predicted, zero cofactors", 0, 2, 2, 0, 0, 0, 0, 0, 0, 0},
+  };
+  for (const TCase& c : cases) {
+    TSensitivityItem item;
+    item.BasePos = c.basePos;
+    item.VarPredicted = c.varP;
+    item.VarBase = c.varB;
+    item.CorrDeterminant = c.det;
+    item.CalcPartialCoefficients(c.cXX, c.cYY, c.cYX);
+    EXPECT_FLOAT_EQ(item.PartialCorrelation, c.partial) << c.what;
+    EXPECT_FLOAT_EQ(item.PartialRegression, c.regression) << c.what;
+    EXPECT_FLOAT_EQ(item.MultipleCorrelation, c.multiple) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace tesvane
