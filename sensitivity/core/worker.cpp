@@ -11,6 +11,18 @@
 
 namespace tesvane {
 
+bool BuildRunJobs(const TFileData& store, TRunData& run, const std::vector<int32_t>& predicted,
+                  const std::vector<int32_t>& base, TRunListener& listener) {
+  if (store.SampleCount <= 0) {
+    listener.ShowMessage("There is no samples loaded.");
+    return false;
+  }
+  auto jobs = BuildJobs(store, predicted, base);
+  std::lock_guard<std::mutex> guard(run.Lock);
+  run.Jobs = std::move(jobs);
+  return true;
+}
+
 TRunParameters ReadRunParameters(int32_t degree) {
   TRunParameters p;
   TIniFile ini(SettingsFileName());

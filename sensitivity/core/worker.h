@@ -38,6 +38,12 @@ enum class TComputeMode {
   ItemByItem,  // the documented computation, one job after the other
 };
 
+// The jobs of the Run command. Without samples in the store it shows "There
+// is no samples loaded." and changes nothing; otherwise run.Jobs is replaced
+// by BuildJobs(store, predicted, base). Returns whether the jobs were built.
+bool BuildRunJobs(const TFileData& store, TRunData& run, const std::vector<int32_t>& predicted,
+                  const std::vector<int32_t>& base, TRunListener& listener);
+
 // "No of groups" from the settings file (read at each run) and the degree
 // that the main window's control shows when the run starts.
 TRunParameters ReadRunParameters(int32_t degree);

@@ -228,6 +228,24 @@ TEST(Worker, ErrorEndsTheRunWithAMessageAndNoJobsEndAtOnce) {
             (std::vector<std::string>{"toggle", "cancel on", "toggle", "cancel off", "finish"}));
 }
 
+TEST(Worker, RunCommandNeedsSamplesAndBuildsOneJobPerPair) {
+  TRecordingListener listener;
+  TRunData run;
+  TFileData empty;
+  EXPECT_FALSE(BuildRunJobs(empty, run, {0}, {1}, listener));
+  EXPECT_EQ(listener.Messages, (std::vector<std::string>{"There is no samples loaded."}));
+  EXPECT_TRUE(run.Jobs.empty());
+  // One predicted and three base variables: three jobs, each with the two
+  // other base variables as explanatory ones.
+  TFileData store = RandomStore(30, 2);
+  ASSERT_TRUE(BuildRunJobs(store, run, {0}, {1, 2, 3}, listener));
+  ASSERT_EQ(run.Jobs.size(), 3u);
+  EXPECT_EQ(run.Jobs[0]->Vector(), (std::vector<int32_t>{0, 1, 2, 3}));
+  EXPECT_EQ(run.Jobs[1]->Vector(), (std::vector<int32_t>{0, 2, 1, 3}));
+  EXPECT_EQ(run.Jobs[2]->Vector(), (std::vector<int32_t>{0, 3, 1, 2}));
+  EXPECT_EQ(listener.Messages.size(), 1u);
+}
+
 TEST(Worker, AWindowErrorDuringTheRunEndsItCleanly) {
   // The window fails to append the second row: the run ends with the error's
   // message, the helper threads are stopped, and the window leaves the
