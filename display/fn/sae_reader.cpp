@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "fn/number_text.h"
 #include "ut/exception.h"
 
 namespace fn {
@@ -106,7 +107,12 @@ inline bool read_simple_decimal(const char*& p, const char* end, double& value) 
 inline Field read_field(const char*& p, const char* field_end, float& out) {
   while (p != field_end && is_blank(*p)) ++p;
   double v = 0.0;
-  if (!read_simple_decimal(p, field_end, v)) {
+  const char* sign_end = p != field_end && (*p == '-' || *p == '+') ? p + 1 : p;
+  NumberText hex_result = NumberText::Ok;
+  if (field_end - sign_end >= 2 && sign_end[0] == '0' && (sign_end[1] | 0x20) == 'x' &&
+      ParseHexDouble(p, field_end, v, hex_result)) {
+    if (hex_result != NumberText::Ok) return Field::NotFinite;
+  } else if (!read_simple_decimal(p, field_end, v)) {
     if (p != field_end && *p == '+') {
       ++p;
       if (p != field_end && (*p == '-' || *p == '+')) {
@@ -114,13 +120,12 @@ inline Field read_field(const char*& p, const char* field_end, float& out) {
         return Field::Ok;
       }
     }
+    const char* start = p;
     auto r = std::from_chars(p, field_end, v, std::chars_format::general);
     if (r.ec != std::errc::invalid_argument) p = r.ptr;
     if (r.ec == std::errc::result_out_of_range) {
-      long double wide = 0;
-      auto rw = std::from_chars(p, field_end, wide, std::chars_format::general);
-      if (rw.ec != std::errc() || std::fabs(wide) > 1) return Field::NotFinite;
-      v = static_cast<double>(wide);
+      // Beyond the double: tiny numbers give 0, huge ones are refused.
+      if (OutOfRangeValue(start, field_end, false, v) != NumberText::Ok) return Field::NotFinite;
     } else if (r.ec != std::errc()) {
       v = 0.0;
     }

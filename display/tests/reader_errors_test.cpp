@@ -67,6 +67,8 @@ TEST(ReaderErrors, Sam) {
        "Sample 2 of variable \"a\" is not a finite number.", kSamLoad},
       {"beyond the float range", head + "1\n1e39\n2\n",
        "Sample 1 of variable \"a\" is not a finite number.", kSamLoad},
+      {"hexadecimal beyond the float range", head + "1\n-0x1p200\n2\n",
+       "Sample 1 of variable \"a\" is not a finite number.", kSamLoad},
       {"no variables", "0\n0\n1\n1\n", "There are no random variables in the SAM file", kSamLoad},
   });
 }

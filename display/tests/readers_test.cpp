@@ -187,7 +187,7 @@ TEST(Readers, SamHeaderRemarksAndCounts) {
       "; before the sample count\r\n"
       "2    ;* Number of samples per variable\r\n"
       "1\r\n2\r\n3\r\n4\r\n5\r\n"
-      "  +6.5e1 trailing text\n7\n8\n9\n10\n";
+      "  +6.5e1 trailing text\n0x1.cp2\n1e-50\n9\n10\n";
   auto set = Load(dir.Write("h.SAM", text));
   ASSERT_EQ(set->NumVariables(), 5u);
   const char* names[] = {"a", "b", "c;d", "e", "out"};
@@ -197,6 +197,9 @@ TEST(Readers, SamHeaderRemarksAndCounts) {
   EXPECT_EQ(set->GetNumSamples(), 2u);
   EXPECT_EQ(set->GetVariable(0).GetSamples(), (std::vector<float>{1, 65}));
   EXPECT_EQ(set->GetVariable(4).GetSamples(), (std::vector<float>{5, 10}));
+  // Hexadecimal values and values too small for a float, as the C library reads them.
+  EXPECT_EQ(set->GetVariable(1).GetSamples(), (std::vector<float>{2, 7}));
+  EXPECT_EQ(set->GetVariable(2).GetSamples(), (std::vector<float>{3, 0}));
 }
 
 TEST(Readers, SamLoadsAtMost16000Samples) {
@@ -327,7 +330,9 @@ TEST(Readers, SaeFieldsReadAsStrtod) {
                                     "00012.50", "1e22", "1e23", "9007199254740993",
                                     "123456789012345678", "0.000000000000000000000000001",
                                     "3.4028234e38", "1.17549435e-38", "1e-45", "7e-46",
-                                    "  \t42", "abc", "-", "+-3"};
+                                    "  \t42", "abc", "-", "+-3", "0x1A", "-0x1.8p3", "+0X.8",
+                                    "0x", "0x-1", "0xg", "0x1p-20000", "1e-400", "-1e-5000",
+                                    "2.5e-4951"};
   for (int i = 0; i < 20000; ++i) {
     std::string t;
     if (pick(2)) t += pick(2) ? "-" : "+";
