@@ -26,6 +26,15 @@ std::string StoredStructureName(int i) {
   return pn;
 }
 
+// The name a structure is looked up by: TDepNodeV2 its structure name field,
+// TDepNodeV1 only the text behind a "VINE~" prefix of its parent name (a
+// plain parent name is the name of the node above, not a structure name).
+std::string SearchStructureName(int i) {
+  if (Design2()) return NodeStructureName(NodeAt(i));
+  std::string pn = NodeParentName(i);
+  return StartsWithVineAnyCase(pn) ? pn.substr(5) : std::string();
+}
+
 struct Composer {
   std::string buffer;
   int start = 0;
@@ -274,7 +283,7 @@ void* SetCurrentDependenceStructureRoot(void* node, const char* name) {
     } else {
       rootIndex = 0;
       for (int j = 1; j <= NodeCount() && rootIndex == 0; ++j)
-        if (SameName(StoredStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n)) rootIndex = j;
+        if (SameName(SearchStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n)) rootIndex = j;
       st.currentRoot = NodeAt(rootIndex);
     }
   }

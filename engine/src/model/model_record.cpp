@@ -149,8 +149,14 @@ void End_model_data(void) {
 }
 
 bool Set_model_dep_type(double version) {
-  State().design2 = version >= 2.0;
-  return State().design2;
+  auto& st = State();
+  bool design2 = version >= 2.0;
+  // Nodes of the old layout are smaller than the new one: once they are in
+  // the table, the flag can not select the new layout (their records would
+  // be read beyond their end). The caller sees the unchanged flag.
+  if (design2 && !st.design2 && st.model && st.model->nodeCount > 0) return st.design2;
+  st.design2 = design2;
+  return st.design2;
 }
 
 bool IsNodeDesign2(void) { return State().design2; }

@@ -398,7 +398,10 @@ void AttachChildBounded(int x, int c, int depth) {
   if (!Design2() || depth > 8) return;
   if (!NodeAt(x) || !NodeAt(c) || x == c) return;
   int cp = ParentIndex(c);
-  if (cp != 0 && cp != x) return;
+  // A vine that already hangs under a composite node is attached through
+  // that composite node (step 1 below reuses it).
+  bool viaComposite = IsTreeOrLatent(x) && IsVineType(c) && IsCompositeType(cp);
+  if (cp != 0 && cp != x && !viaComposite) return;
   if (ChildCount(x) >= MaxChildren && !ListsChild(x, c)) return;
 
   if (IsTreeOrLatent(x) && IsVineType(c)) {

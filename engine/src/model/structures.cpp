@@ -48,6 +48,13 @@ int DetachFromLister(int a) {
   return 0;
 }
 
+bool Lists(int parent, int child) {
+  int n = ChildCount(parent);
+  for (int k = 1; k <= n; ++k)
+    if (ChildAt(parent, k) == child) return true;
+  return false;
+}
+
 // Whether A is a vine or matrix inside a tree (its parent is not one).
 bool VineInsideTree(int a) {
   int p = ParentIndex(a);
@@ -71,6 +78,33 @@ void ShiftIndexes(int i) {
   }
 }
 
+// The old layout's saved copies follow a deletion as the nodes do: the copy
+// of D goes, D leaves every saved child list, later indexes drop by one and
+// parent names that named D name D's parent, so that a later swap brings
+// back no link to a node that is gone.
+void RemoveSavedCopyV1(int i, std::string_view dName, std::string_view dParentName) {
+  auto& saved = State().savedV1;
+  if (i >= static_cast<int>(saved.size())) return;
+  detail::FreeRecord(saved[i]);
+  saved.erase(saved.begin() + i);
+  for (std::size_t j = 1; j < saved.size(); ++j) {
+    TDepNodeV1* v = saved[j];
+    if (!v) continue;
+    int c = v->childCount;
+    for (int k = 0; k < c;) {
+      if (v->u.children[k] == i) {
+        for (int t = k; t + 1 < c; ++t) v->u.children[t] = v->u.children[t + 1];
+        v->u.children[--c] = 0;
+        continue;
+      }
+      if (v->u.children[k] > i) --v->u.children[k];
+      ++k;
+    }
+    v->childCount = static_cast<uint8_t>(c);
+    if (SameName(ShortStringView(v->parentName), dName)) SetShortString(v->parentName, NameOf(dParentName));
+  }
+}
+
 void RemoveFromTable(int i) {
   TModelRecord* m = Model();
   int n = NodeCount();
@@ -78,10 +112,6 @@ void RemoveFromTable(int i) {
   auto& st = State();
   if (st.currentRoot == node) st.currentRoot = nullptr;
   if (st.scanSavedRoot == node) st.scanSavedRoot = nullptr;
-  if (!st.design2 && i < static_cast<int>(st.savedV1.size())) {
-    detail::FreeRecord(st.savedV1[i]);
-    st.savedV1.erase(st.savedV1.begin() + i);
-  }
   detail::FreeRecord(node);
   for (int j = i; j < n; ++j) m->nodes[j] = m->nodes[j + 1];
   m->nodes[n] = nullptr;
@@ -205,9 +235,11 @@ int32_t Delete_dep_node(void* node) {
     return i;
   }
 
-  // 1. Children move to D's parent; D leaves every child list.
+  // 1. Children move to D's parent; D leaves every child list. D leaves its
+  // parent's list first so that a full list has room for D's children.
   std::string dParentName = NodeParentName(i);
   std::string dName = NodeVariableName(node);
+  if (v2 && p) RemoveChild(i, p);
   for (int s = 1; s <= count; ++s) {
     if (s == i) continue;
     if (v2) {
@@ -218,6 +250,8 @@ int32_t Delete_dep_node(void* node) {
         } else {
           SetStoredParentIndex(s, p);
           if (p) AttachChild(p, s);
+          // A child that found no room stays without a parent.
+          if (p && StoredParentIndex(s) == p && !Lists(p, s)) SetStoredParentIndex(s, 0);
         }
       }
     } else if (SameName(NodeParentName(s), dName)) {
@@ -246,6 +280,7 @@ int32_t Delete_dep_node(void* node) {
   }
 
   // 3. D leaves the table.
+  if (!v2) RemoveSavedCopyV1(i, dName, dParentName);
   RemoveFromTable(i);
   return i;
 }
@@ -581,6 +616,10 @@ bool CheckDepValue(char* message, double value) {
     if (!(value >= -1.0 && value <= 1.0)) text = "Must be within [-1.0, 1.0] interval";
   } else if (type >= DepCorrelationMatrix && type <= DepUserVine) {
     if (!(value > -1.0 && value < 1.0)) text = "Must be bigger than -1.0 and smaller than 1.0";
+  } else if (!(value >= -1.0 && value <= 1.0)) {
+    // A composite current root (or a type out of range) still takes
+    // correlations only.
+    text = "Must be within [-1.0, 1.0] interval";
   }
   CopyOut(message, text);
   return text.empty();

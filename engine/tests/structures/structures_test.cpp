@@ -168,6 +168,20 @@ TEST_F(StructuresTest, VineUnderATreeGetsOneCompositeNodeThatIsReused) {
   EXPECT_TRUE(Attach("y", "v"));
   EXPECT_EQ(Parent("y"), "COMP_NODE5");
   EXPECT_EQ(GetNumberOfDepNodes(true), 6);
+  // Detached from its tree, the composite node goes along when the vine head
+  // is attached to another tree node; no second one is made.
+  void* former = nullptr;
+  int32_t idx = 0;
+  ASSERT_TRUE(Process_dep_node(N("COMP_NODE5"), &former, &idx, DepNodeDetach));
+  EXPECT_EQ(former, N("t"));
+  EXPECT_TRUE(Attach("v", "x", 0));
+  EXPECT_EQ(Parent("COMP_NODE5"), "x");
+  EXPECT_EQ(Parent("v"), "COMP_NODE5");
+  EXPECT_EQ(GetNumberOfDepNodes(true), 6);
+  // While it hangs under x, attaching the vine to t changes nothing.
+  EXPECT_TRUE(Attach("v", "t"));
+  EXPECT_EQ(Parent("COMP_NODE5"), "x");
+  EXPECT_EQ(Children("t"), (Strings{"x"}));
 }
 
 TEST_F(StructuresTest, RebuildInsertsCompositeNodesForVinesStoredUnderTrees) {
@@ -202,6 +216,27 @@ TEST_F(StructuresTest, DeletingANodeMovesItsChildrenToItsParent) {
   EXPECT_EQ(Delete_dep_node(nullptr), 0);
   int dummy = 0;
   EXPECT_EQ(Delete_dep_node(&dummy), 0);
+}
+
+TEST_F(StructuresTest, DeletingAChildOfAFullNodeMovesItsChildUp) {
+  // Node 1 hangs under node 2, which is one of the 256 children of node 258.
+  for (int k = 1; k <= 258; ++k) {
+    TExtendedRandomVariable rv;
+    std::memset(&rv, 0, sizeof rv);
+    SetName(rv.distribution.name, "n" + std::to_string(k));
+    TExtendedRandomVariable* out = nullptr;
+    int32_t size = 0;
+    ASSERT_EQ(Create_extended_random_variable(&rv, &out, &size), k);
+  }
+  Update_dep_structure();
+  static_cast<TDepNodeV2*>(GetNode(1))->parent = 2;
+  for (int i = 2; i <= 257; ++i) static_cast<TDepNodeV2*>(GetNode(i))->parent = 258;
+  Update_dep_structure();
+  ASSERT_EQ(tesmira::ChildCount(258), 256);
+  EXPECT_EQ(Delete_dep_node(GetNode(2)), 2);
+  EXPECT_EQ(tesmira::ChildCount(257), 256);
+  EXPECT_EQ(tesmira::ChildAt(257, 256), 1);
+  EXPECT_EQ(static_cast<TDepNodeV2*>(GetNode(1))->parent, 257);
 }
 
 TEST_F(StructuresTest, DeletingACompositeNodeDetachesItsVine) {
@@ -439,6 +474,18 @@ TEST_F(StructuresTest, CheckDepValueTexts) {
     EXPECT_EQ(CheckDepValue(message, c.value), c.ok) << c.type << " " << c.value;
     EXPECT_STREQ(message, c.message);
   }
+  // A composite node as the current root still takes correlations only.
+  SetDependenceType(nullptr, DepTree);
+  Variables({"v", "w"});
+  Vine("v", {"w"});
+  ASSERT_TRUE(Attach("v", "a"));
+  SetCurrentDependenceStructureRoot(N("COMP_NODE5"), "");
+  ASSERT_EQ(GetDependenceType(nullptr), DepCompositeNode);
+  char message[256];
+  EXPECT_TRUE(CheckDepValue(message, 0.5));
+  EXPECT_STREQ(message, "");
+  EXPECT_FALSE(CheckDepValue(message, 2.5));
+  EXPECT_STREQ(message, "Must be within [-1.0, 1.0] interval");
 }
 
 TEST_F(StructuresTest, CorrelationNameAndOrderOfANode) {
@@ -716,6 +763,35 @@ TEST_F(OldDesignTest, CorruptParentNamesAndChildListsNeverHang) {
   EXPECT_EQ(Delete_dep_node(GetNode(1)), 1);
 }
 
+TEST_F(OldDesignTest, LayoutStaysWhileOldNodesExist) {
+  Variables({"a"});
+  EXPECT_FALSE(Set_model_dep_type(2.0));  // its 1108-byte records can not be read as the new layout
+  EXPECT_FALSE(IsNodeDesign2());
+  EXPECT_EQ(DepNodeSize(), 1108);
+  End_model_data();
+  Init_Model_data();
+  EXPECT_FALSE(Set_model_dep_type(1.5));
+  EXPECT_TRUE(Set_model_dep_type(2.0));
+}
+
+TEST_F(OldDesignTest, SavedCopiesFollowADeletion) {
+  Variables({"a", "b", "c"});
+  SetName(V1("b")->parentName, "a");
+  SetName(V1("c")->parentName, "b");
+  V1("a")->childCount = 1;
+  V1("a")->u.children[0] = 2;
+  V1("b")->childCount = 1;
+  V1("b")->u.children[0] = 3;
+  ASSERT_TRUE(tesmira::SaveStructure());
+  EXPECT_EQ(Delete_dep_node(N("b")), 2);
+  EXPECT_EQ(tesmira::NodeParentName(2), "a");
+  EXPECT_TRUE(MatchAndSwapDepStructures(0));
+  // The copies brought back know nothing of b.
+  EXPECT_EQ(tesmira::NodeParentName(2), "a");
+  EXPECT_EQ(tesmira::ChildCount(1), 0);
+  EXPECT_EQ(Parent("c"), "a");
+}
+
 TEST_F(OldDesignTest, VineNameLivesInTheParentName) {
   Variables({"v", "w"});
   SetName(V1("w")->parentName, "v");
@@ -726,6 +802,11 @@ TEST_F(OldDesignTest, VineNameLivesInTheParentName) {
   SetCurrentDependenceStructureRoot(nullptr, "CHAIN");
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), N("v"));
   EXPECT_EQ(tesmira::StructureDisplayName(N("v")), "chain");
+  // A plain parent name names the node above, not a structure.
+  Variables({"kid", "top"});
+  SetName(V1("kid")->parentName, "top");
+  SetCurrentDependenceStructureRoot(nullptr, "TOP");
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), N("top"));
 }
 
 }  // namespace
