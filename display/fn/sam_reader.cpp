@@ -1,5 +1,7 @@
 #include "fn/sam_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -52,6 +54,9 @@ bool SamSampleFileReader::SkipRemarks() {
 void SamSampleFileReader::ReadHeader(const ut::String& path, RandVarPicker& picker) {
   CloseFile();
   File = std::fopen(path.c_str(), "rb");
+  // A folder opens for reading here but holds no lines.
+  struct stat st;
+  if (File && ::fstat(::fileno(File), &st) == 0 && S_ISDIR(st.st_mode)) CloseFile();
   if (!File) throw ut::Exception("Can't open sample file \"" + path + "\"", kReadHeader);
   LineNumber = 0;
   ColumnNames.clear();

@@ -73,6 +73,20 @@ TEST(ReaderErrors, Sam) {
   });
 }
 
+TEST(ReaderErrors, SamFileNotOpened) {
+  TempDir dir;
+  for (const std::string& path : {dir.File("missing.sam"), dir.path().string()}) {
+    fn::SampleData set(testfiles::Cancelling());
+    try {
+      set.SetFile(path, fn::SampleFileSam);
+      ADD_FAILURE() << path;
+    } catch (const ut::Exception& e) {
+      EXPECT_EQ(e.message(), "Can't open sample file \"" + path + "\"");
+      EXPECT_EQ(e.function_name(), kSamHeader);
+    }
+  }
+}
+
 TEST(ReaderErrors, Sae) {
   const std::string k = "SaeSampleFileReader::ReadHeader";
   const std::string l = "SaeSampleFileReader::LoadSortSamples";
