@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "files/value_text.h"
 #include "formula/words.h"
 
 namespace tesmira::formula {
@@ -76,11 +77,7 @@ std::optional<double> ReadFormulaNumber(std::string_view t) {
 }
 
 std::string FixedText(double value, int width, int decimals) {
-  char buf[400];
-  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  std::string s = ec == std::errc() ? std::string(buf, ptr) : std::string("?");
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
-  return s;
+  return FormatFixed(value, decimals, width);
 }
 
 namespace {
@@ -372,7 +369,7 @@ class Reducer {
       if (kind == '(' || kind == '[') {
         fn = OneArgumentFunction(name);
         known = fn >= 0;
-        if (!known && kind == '(' && !name.empty() && !empty) {
+        if (!known && kind == '(' && !name.empty()) {
           table = resolver_.FindTable(name);
           known = table >= 0;
         }
@@ -404,8 +401,9 @@ class Reducer {
     }
     if (step > MaxIntermediates) return TooMany();
 
-    // A plain bracket is its content: no instruction.
-    if (kind == '(' && fn == FnIdentity) {
+    // A plain bracket is its content: no instruction (unless the code is
+    // run only in check mode, where a bracket's value is 0).
+    if (kind == '(' && fn == FnIdentity && !b_.bracketInstructions) {
       Replace(nl, gr, step, args[0]);
       return StepResult::Continued;
     }

@@ -54,7 +54,8 @@ CompiledText CompileText(std::string_view workingText, int32_t formula, Resolver
 // reads as 0.
 std::optional<double> ReadFormulaNumber(std::string_view text);
 
-// Fixed notation right-aligned in width characters, independent of the locale.
+// Fixed notation right-aligned in width characters, rounded half up,
+// independent of the locale.
 std::string FixedText(double value, int width, int decimals);
 
 }  // namespace tesmira::formula

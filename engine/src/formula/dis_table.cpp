@@ -13,7 +13,9 @@ double DisTable::Value(double x) const {
   int rows = Rows();
   if (rows < 2) return 0;
   int k = 0;
-  if (ascending) {
+  if (std::isnan(x)) {
+    // No row is at most x: row 0.
+  } else if (ascending) {
     auto it = std::upper_bound(column2.begin(), column2.end(), x);
     k = it == column2.begin() ? 0 : static_cast<int>(it - column2.begin()) - 1;
   } else {

@@ -89,6 +89,9 @@ struct Builder {
   std::vector<Operand> args;
   std::vector<std::string> texts;
   int32_t tempCount = 0;
+  // Every plain bracket becomes an instruction. For code that only runs in
+  // check mode, where a bracket gives 0 like every one-argument function.
+  bool bracketInstructions = false;
 
   int32_t AddConstant(double v) {
     constants.push_back(v);

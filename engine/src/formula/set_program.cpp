@@ -88,6 +88,7 @@ bool SetProgram::Evaluate(Environment& env, SetMode mode, int target, bool hasTe
                           const std::vector<std::string>* inputNames, double& value) {
   env_ = &env;
   builder_ = Builder{};
+  builder_.bracketInstructions = mode == SetMode::CheckOne;
   rt_ = Runtime{};
   outputs_.clear();
   outputNames_.clear();
@@ -311,9 +312,10 @@ bool SetProgram::Sample(bool& failed) {
   for (double& a : rt_.accumulators) a = 0;
   const Instr* begin = builder_.code.data();
   const Instr* end = begin + builder_.code.size();
+  ExecResult r = ExecResult::Ok;
   for (;;) {
     rt_.varyMore = rt_.varyEnd = false;
-    ExecResult r = rt_.Exec(begin, end);
+    r = rt_.Exec(begin, end);
     if (r == ExecResult::Failed) {
       failed = true;
       failedFormula_ = rt_.failedFormula;
@@ -327,6 +329,10 @@ bool SetProgram::Sample(bool& failed) {
     }
   }
   const bool accepted = !rt_.rejected;
+  // A sample rejected by a division by zero still evaluates the first formula,
+  // whose value is then 0 (a rejection by the condition formula ends the
+  // evaluation before it and leaves its value as it was).
+  if (!accepted && r == ExecResult::Ok && !rt_.values.empty()) rt_.values[0] = 0;
   for (std::size_t k = 0; k < outputs_.size(); ++k) {
     std::size_t f = static_cast<std::size_t>(outputs_[k]);
     double v = rt_.values[f];

@@ -33,13 +33,14 @@ inline bool ParseMultiWord(std::string_view name, MultiWord& out) {
   if (name.size() < 2 || name[0] != 'i') return false;
   std::string_view rest = name.substr(1);
   if (rest == "#") return out = {MultiWord::Indicator, 0}, true;
-  if (rest.size() > 6) return false;
-  int32_t k = 0;
+  // Any decimal integer that fits an int32.
+  int64_t k = 0;
   for (char c : rest) {
     if (c < '0' || c > '9') return false;
     k = k * 10 + (c - '0');
+    if (k > INT32_MAX) return false;
   }
-  out = {MultiWord::Indicator, k};
+  out = {MultiWord::Indicator, static_cast<int32_t>(k)};
   return true;
 }
 

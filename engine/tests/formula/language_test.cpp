@@ -197,6 +197,10 @@ TEST(FormulaLanguage, Messages) {
       {"vary{1,2}", "Incorrect number of parameters for the \"VARY\" function 2"},
       {"i4{0,0.5,0.7,3,1}", "Number of parameters does not match the indicative function 5"},
       {"i#{1}", "Number of parameters does not match the indicative function 1"},
+      {"i1234567{0,1,2}", "Number of parameters does not match the indicative function 3"},
+      {"i2147483647{0,1,2}", "Number of parameters does not match the indicative function 3"},
+      {"i2147483648{0,1,2}", "Incorrect function name \"i2147483648{0,1,2}\""},
+      {"i1#{0,1,2}", "Incorrect function name \"i1#{0,1,2}\""},
       // messages of the computation
       {"ln(0)", "Incorrect argument of \"Ln\" function   0.00"},
       {"lg10(0-1)", "Incorrect argument of \"Lg10\" function  -1.00"},
@@ -205,6 +209,8 @@ TEST(FormulaLanguage, Messages) {
       {"exp(88.03)", "Overflow: arg of \"Exp\" > 88.03 \"exp(88.03)\""},
       {"ln(1e-9)", "Incorrect argument of \"Ln\" function   0.00"},
       {"ln(0-1234.567)", "Incorrect argument of \"Ln\" function -1234.57"},
+      {"ln(0-0.125)", "Incorrect argument of \"Ln\" function  -0.13"},  // half up
+      {"srt(0-2.625)", "Negative argument of \"Sqrt\" function  -2.63"},
       {"tg(pi/2)", "Overflow calculating \"Tg\" function \"tg(..)\""},
       {"ctg(0)", "Overflow calculating \"Ctg\" function \"ctg(0)\""},
       {"(0-8)^(1/3)", "Incorrect operand of \"^\" operator  -8.00"},
@@ -266,6 +272,11 @@ TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
   EXPECT_EQ(v, 0);
   ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, true, "max{2,7}", nullptr, v));
   EXPECT_EQ(v, 7);
+  // A plain bracket is a one-argument function too: 0 in check mode.
+  ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, true, "max{(5),3}", nullptr, v));
+  EXPECT_EQ(v, 3);
+  ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, true, "(5)", nullptr, v));
+  EXPECT_EQ(v, 0);
   // Checking the whole set computes operations; "/" and "ln" give 1, "exp" reports its overflow.
   ASSERT_TRUE(program.Evaluate(env, SetMode::CheckSet, 0, false, {}, nullptr, v)) << program.Message();
   EXPECT_EQ(v, 9);

@@ -108,6 +108,20 @@ TEST(FormulaSet, Condition0TurnsADivisionByZeroIntoARejection) {
   ASSERT_TRUE(run.Sample({4}, &accepted));
   EXPECT_TRUE(accepted);
   EXPECT_EQ(run.Output(1), 0.25);
+
+  // The first formula is still evaluated in a sample rejected that way, and
+  // its value is then 0: prev reads 0 in the next sample.
+  SetRun target;
+  target.env.formulas = {{"t", "x*0+7+1/x"}, {"condition0", "1"}, {"p", "prev(t)"}};
+  target.inputs = {"x"};
+  ASSERT_TRUE(target.Prepare()) << target.message;
+  const double x[3] = {1, 0, 1};
+  const double prevT[3] = {0, 8, 0};
+  for (int s = 0; s < 3; ++s) {
+    ASSERT_TRUE(target.Sample({x[s]}, &accepted)) << target.message;
+    EXPECT_EQ(accepted, x[s] != 0);
+    EXPECT_EQ(target.Output(2), accepted ? prevT[s] : 0) << s;
+  }
 }
 
 TEST(FormulaSet, PreviousSampleValues) {
@@ -231,11 +245,17 @@ TEST_F(TableFiles, ADisFileIsAFunction) {
   run.env.formulas = {{"p", "Tab(x)"}};
   run.inputs = {"x"};
   ASSERT_TRUE(run.Prepare()) << run.message;
-  const double cases[][2] = {{0.5, 0}, {1, 0}, {2.5, 0.25}, {4, 0.75}, {9, 1}};
+  const double cases[][2] = {{0.5, 0}, {1, 0}, {2.5, 0.25}, {4, 0.75}, {9, 1}, {std::nan(""), 0}};
   for (auto& c : cases) {
     ASSERT_TRUE(run.Sample({c[0]}));
     EXPECT_EQ(run.Output(0), c[1]) << c[0];
   }
+  // A table name is a function name: with an empty bracket it lacks its argument.
+  SetRun empty;
+  empty.env.folder = dir_.string();
+  empty.env.formulas = {{"p", "tab()"}};
+  EXPECT_FALSE(empty.Prepare());
+  EXPECT_EQ(empty.message, "No argument for function \"tab()\"");
 }
 
 TEST_F(TableFiles, FilesThatAreNoTables) {
