@@ -54,6 +54,7 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
   }
   probFile = FindFileNoCase(probFile);
   if (samples < 1 || probFile.empty()) return false;
+  if (inputs.count < 1 && outputs.count < 1) return false;  // no columns: nothing to draw
   std::string_view probPart = FilePart(probFile);
   path_ = ModelFolderText() + std::string(BaseNameOf(probPart)) + ".TPP";
   width_ = std::clamp<int>(inputs.count, 0, MaxSampleListEntries) +
@@ -73,8 +74,11 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
     float f = static_cast<float>(x);
     out.Write(&f, 4);
   }
-  // The cumulative probabilities.
+  // The cumulative probabilities (only for samples that were all read, so
+  // that a header announcing more samples than the file holds allocates
+  // nothing beyond the file's size).
   TextLineReader prob;
+  if (!ok) samples_ = samples = 1;
   cumulative_.assign(static_cast<std::size_t>(samples), 1.0f);
   if (ok && prob.Open(probFile)) {
     double sum = 0;

@@ -54,7 +54,7 @@ int ExpandCorrRow(const float* row, int singles, float* buffer, int first, int c
   float last = 0.0f;
   for (int s = 0; s < singles && j < capacity; ++s) {
     float v = row[s];
-    if (v <= 1.9f) {
+    if (!(v > 1.9f)) {  // a value (also a NaN, which is no count)
       buffer[j++] = v;
       last = v;
     } else {
@@ -75,6 +75,7 @@ struct CorrState {
   std::vector<float> matrix;  // n x n, row-major, 0-based
   std::vector<float> rowOut = std::vector<float>(MaxSampleColumns);
   float expanded[MaxSampleColumns + 2] = {};
+  int expandedRow = 0;  // the row held in expanded, 0 for none
   CorrRowReader reader = nullptr;
   SampleStore* store = nullptr;
   bool keepStore = false;
@@ -187,8 +188,11 @@ bool ComputeMatrix(const RunResultsSetup& s) {
   std::vector<bool> degenerate(static_cast<std::size_t>(n), false);
   for (int j = 0; j < n; ++j) {
     double variance = cross[static_cast<std::size_t>(j) * n + j] / static_cast<double>(N - 1);
+    // A column of non-finite values (an overflowing formula) correlates
+    // with nothing, like a constant one.
     degenerate[static_cast<std::size_t>(j)] =
-        variance < 1e-12 || (!s.inputSamples && DegenerateNodeColumn(j + 1));
+        !(variance >= 1e-12 && std::isfinite(variance)) ||
+        (!s.inputSamples && DegenerateNodeColumn(j + 1));
   }
   for (int i = 0; i < n; ++i) {
     for (int j = i + 1; j < n; ++j) {
@@ -197,7 +201,8 @@ bool ComputeMatrix(const RunResultsSetup& s) {
         double cij = cross[static_cast<std::size_t>(i) * n + j];
         double vi = cross[static_cast<std::size_t>(i) * n + i];
         double vj = cross[static_cast<std::size_t>(j) * n + j];
-        r = std::clamp(cij / std::sqrt(vi * vj), -1.0, 1.0);
+        r = cij / (std::sqrt(vi) * std::sqrt(vj));
+        r = std::isfinite(r) ? std::clamp(r, -1.0, 1.0) : 0.0;
       }
       c.matrix[static_cast<std::size_t>(i) * n + j] = static_cast<float>(r);
       c.matrix[static_cast<std::size_t>(j) * n + i] = static_cast<float>(r);
@@ -220,6 +225,14 @@ bool WriteBytes(const std::string& path, const void* data, std::size_t size) {
   return f.Close();
 }
 
+// The same through a temporary file beside it, renamed over it when complete.
+bool ReplaceWithBytes(const std::string& path, const void* data, std::size_t size) {
+  std::string tmp = path + ".~tmp";
+  if (WriteBytes(tmp, data, size) && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
+  std::remove(tmp.c_str());
+  return false;
+}
+
 void SetShort8(unsigned char (&s)[9], std::string_view text) { SetShortString(s, 8, text); }
 
 }  // namespace
@@ -230,6 +243,7 @@ void ResetRunCorrelations() {
   c.n = 0;
   c.matrix.clear();
   c.store = nullptr;
+  c.expandedRow = 0;
 }
 
 void SetCorrDataSource(CorrRowReader reader) { C().reader = reader; }
@@ -345,7 +359,7 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
             rows.reserve(static_cast<std::size_t>(st.Records()) * keep.size());
             for (int64_t r = 0; r < st.Records(); ++r)
               for (int j : keep) rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
-            if (!WriteBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
+            if (!ReplaceWithBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
           } else {
             failed(st.Path());
           }
@@ -410,7 +424,10 @@ TESMIRA_API double Get_sample_correlation(int32_t i, int32_t j) {
     int singles = std::clamp(bytes / 4, 0, static_cast<int>(MaxSampleColumns));
     std::fill(std::begin(c.expanded), std::end(c.expanded), 0.0f);
     ExpandCorrRow(compressed, singles, c.expanded, row + 1, MaxSampleColumns + 1);
+    c.expandedRow = row;
   }
+  // A row that could not be read is not answered from another row.
+  if (c.expandedRow != row) return CorrUnavailable;
   return c.expanded[col];
 }
 

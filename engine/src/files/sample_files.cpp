@@ -167,14 +167,16 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
   int selectedInputs = 0, selectedOutputs = 0, inputColumns = 0;
   int k = 0;
   int last = inputsOnly ? inCount : inCount + outCount;
+  const bool objectOrder = bit4 && s.columnEntry != nullptr;
   for (int j = 1; j <= last; ++j) {
     if (!selected(j)) continue;
     if (j > inCount) {
       ++selectedOutputs;
-      if (k < inCount && (!bit1 || bit4) && bit2) k = inCount + (s.zoziVor ? 1 : 0);
     } else {
       ++selectedInputs;
     }
+    if (objectOrder) continue;
+    if (j > inCount && k < inCount && (!bit1 || bit4) && bit2) k = inCount + (s.zoziVor ? 1 : 0);
     ++k;
     int e = entry(k);
     if (e >= 1 && e <= inCount) {
@@ -185,6 +187,24 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
       continue;  // no entry for this column
     }
     if (j <= inCount) ++inputColumns;
+  }
+  if (objectOrder) {
+    // Selected samples: the objects in the order of the list, each at its own
+    // list position, the variables before the formulas. (Counting the
+    // selected positions and jumping to the outputs would lose the selected
+    // formulas whenever not every variable is selected.)
+    std::vector<Column> outColumns;
+    for (int c = 1; c <= MaxSampleColumns; ++c) {
+      int e = s.columnEntry[c];
+      if (e < 1 || e > inCount + outCount || !selected(e)) continue;
+      if (e <= inCount) {
+        m.columns.push_back({false, e});
+        ++inputColumns;
+      } else if (!inputsOnly) {
+        outColumns.push_back({true, e - inCount});
+      }
+    }
+    m.columns.insert(m.columns.end(), outColumns.begin(), outColumns.end());
   }
 
   bool continuing = !s.separateFiles && s.simulations > 1 && s.simulationIndex > 1;
@@ -256,7 +276,7 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
 
 void SampleFileWriter::WriteSample(const TSampleList& inputs, const TSampleList& outputs) {
   if (!impl_->pass[0].open && !impl_->pass[1].open) return;
-  double in[MaxSampleListEntries], out[MaxSampleListEntries];
+  double in[MaxSampleListEntries] = {}, out[MaxSampleListEntries] = {};
   int nin = std::clamp<int>(inputs.count, 0, MaxSampleListEntries);
   int nout = std::clamp<int>(outputs.count, 0, MaxSampleListEntries);
   for (int k = 0; k < nin; ++k) in[k] = DecodeExtended(inputs.entries[k].value);
@@ -504,23 +524,24 @@ int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
   for (TSampleList* list : lists) {
     if (list) ClearSampleList(*list);
     // The count line, after blank lines and comments.
+    // (A line at the very end of the file fails too, comment or not.)
     for (;;) {
       if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);
-      if (line.size() > 256) return bad(reader.LineNumber());
+      if (line.size() > 256 || reader.AtEnd()) return bad(reader.LineNumber());
       line = TrimLeft(line);
       if (line.empty() || line[0] == ';') continue;
       break;
     }
     int64_t count = 0;
     int64_t countLine = reader.LineNumber();
-    if (reader.AtEnd() || !CountWord(line, count) || count < 0 || count > MaxSampleListEntries)
+    if (!CountWord(line, count) || count < 0 || count > MaxSampleListEntries)
       return bad(countLine);
     if (list) list->count = static_cast<int16_t>(count);
     for (int64_t i = 0; i < count; ++i) {
       if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);
       std::string_view name = Trim(line);
-      if (line.size() > 256 || name.empty()) return bad(reader.LineNumber());
-      if (list) SetShortString(list->entries[i].name, name);
+      if (name.empty()) return bad(reader.LineNumber());
+      if (list) SetShortString(list->entries[i].name, name);  // cut to 32 characters
     }
   }
   if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);

@@ -315,7 +315,7 @@ void BuildInputSampleList(TSampleList& list) {
 }
 
 std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& inputs,
-                                     bool zoziVor) {
+                                     bool zoziVor, const TSampleList* outputs) {
   std::vector<int32_t> map(MaxSampleColumns + 1, 0);
   int inCount = std::clamp<int>(inputs.count, 0, MaxSampleListEntries);
   std::vector<void*> list;
@@ -333,6 +333,15 @@ std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& in
           inputs, LowerCase(ShortStringView(VariableAt(v)->distribution.name)));
     } else if (int f = FormulaIndexOf(static_cast<TUdf*>(obj)); f > 0) {
       position = inCount + f;
+      if (outputs) {
+        position = 0;
+        int outCount = std::clamp<int>(outputs->count, 0, MaxSampleListEntries);
+        for (int j = 0; j < outCount; ++j)
+          if (outputs->entries[j].objectIndex == f) {
+            position = inCount + j + 1;
+            break;
+          }
+      }
     } else if (zoziVor) {
       position = static_cast<int32_t>(k);
     }

@@ -96,9 +96,12 @@ void ClearSampleList(TSampleList& list);
 // input position by lower-cased name; a formula: input count + its formula
 // number; in a ZoziVor model any other object: k itself), 0 for none.
 // objects is the run request's list, ended by none; nullptr means every
-// variable in table order followed by every formula.
+// variable in table order followed by every formula. With the run's output
+// list a formula maps to input count + the position of its output entry (the
+// entry whose object index is the formula's number; 0 when it is no output),
+// which differs from its formula number when a formula before it is no output.
 std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& inputs,
-                                     bool zoziVor);
+                                     bool zoziVor, const TSampleList* outputs = nullptr);
 
 // ---- loading flags and out-of-date results -------------------------------------
 

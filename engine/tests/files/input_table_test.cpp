@@ -57,6 +57,18 @@ TEST(InputSampleTable, DrawsSamplesByCumulativeProbability) {
   TextLineReader again;
   ReadSampleFileHeader((dir / "in.sam").string(), &fileIn, &fileOut, again);
   EXPECT_FALSE(t.Convert((dir / "other.sam").string(), fileIn, fileOut, again, 3));
+  // A header of no columns and a huge sample count builds nothing.
+  {
+    std::ofstream sam(dir / "none.sam", std::ios::binary);
+    sam << "0\r\n0\r\n2000000000    ;* n\r\n";
+    std::ofstream prb(dir / "none.prb", std::ios::binary);
+    prb << "1\r\n";
+  }
+  TextLineReader empty;
+  ASSERT_EQ(ReadSampleFileHeader((dir / "none.sam").string(), &fileIn, &fileOut, empty), 2000000000);
+  EXPECT_FALSE(t.Convert("none.sam", fileIn, fileOut, empty, 2000000000));
+  EXPECT_TRUE(t.Cumulative().empty());
+  t.Delete();
   fs::remove_all(dir);
   End_model_data();
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <sstream>
@@ -230,6 +231,45 @@ TEST_F(ResultsTest, RankCorrelationOfAMonotoneTransformAndLegacyFiles) {
   EXPECT_EQ(fs::file_size(dir_ / "m.QUA"), 606u);
   EXPECT_FALSE(fs::exists(dir_ / "m.USE"));
   EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ResultsTest, NonFiniteColumnCorrelatesWithNothingAndKeepsRowsAligned) {
+  const double inf = std::numeric_limits<double>::infinity();
+  Fill(1, {{1, 2, 3, 4}, {1, 2, inf, 4}, {2, 4, 6, 8}, {8, 6, 4, 2}});
+  ASSERT_TRUE(Build(false, 100));
+  ASSERT_TRUE(Build(true, 100));
+  RunResultsSetup s;
+  s.store = &RunSampleStore();
+  s.inputs = &in_;
+  s.outputs = &out_;
+  s.accepted = 4;
+  ASSERT_TRUE(WriteRunResults(s, messages_));
+  EXPECT_EQ(Get_sample_correlation(1, 2), 0.0);
+  EXPECT_NEAR(Get_sample_correlation(1, 3), 1.0, 1e-6);
+  EXPECT_NEAR(Get_sample_correlation(1, 4), -1.0, 1e-6);
+  // A NaN in a stored row is a value, never a repeat count.
+  const float row[] = {0.5f, std::numeric_limits<float>::quiet_NaN(), 0.25f};
+  float buffer[8] = {};
+  EXPECT_EQ(ExpandCorrRow(row, 3, buffer, 1, 8), 3);
+  EXPECT_EQ(buffer[3], 0.25f);
+}
+
+bool failingReader(int32_t, float*, int32_t*) { return false; }
+bool rowOneReader(int32_t i, float* row, int32_t* bytes) {
+  if (i != 1) return false;
+  row[0] = 0.75f;
+  row[1] = 0.5f;
+  *bytes = 8;
+  return true;
+}
+
+TEST_F(ResultsTest, UnreadableRowIsNotAnsweredFromAnotherRow) {
+  SetCorrDataSource(&rowOneReader);
+  EXPECT_EQ(Get_sample_correlation(3, 1), 0.5);
+  EXPECT_EQ(Get_sample_correlation(2, 3), CorrUnavailable);  // row 2 cannot be read
+  SetCorrDataSource(&failingReader);
+  EXPECT_EQ(Get_sample_correlation(1, 2), 0.75);  // the row read last is row 1
+  SetCorrDataSource(nullptr);
 }
 
 TEST_F(ResultsTest, SingleSampleCorrelatesWithNothing) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "busy_file.h"
 #include "files/sample_files.h"
@@ -219,6 +220,52 @@ TEST_F(SampleFilesTest, SelectionAndColumnMapChooseColumns) {
             std::string::npos);
 }
 
+TEST_F(SampleFilesTest, SelectedObjectsAreWrittenWhateverIsLeftOut) {
+  // The column map as the run builds it for the selected objects: one entry
+  // per object of the list, without gaps. A formula selected while a
+  // variable is left out is still written, and the variables come first.
+  Name(in_, 1, "a");
+  Name(in_, 2, "b");
+  Name(in_, 3, "c");
+  Name(out_, 1, "y");
+  Name(out_, 2, "z");
+  for (int k = 0; k < 3; ++k) SetEntryValue(in_.entries[k], k + 1.0);
+  SetEntryValue(out_.entries[0], 10.0);
+  SetEntryValue(out_.entries[1], 20.0);
+  struct Case {
+    std::vector<int32_t> objects;  // list positions of the selected objects in list order
+    int32_t options;
+    const char* sae;
+  };
+  const Case cases[] = {
+      {{2, 5}, 1 | 2 | 4, "b, z\r\n 2.0000E+00,  2.0000E+01\r\n"},
+      {{5, 3, 4, 1}, 1 | 2 | 4, "c, a, z, y\r\n 3.0000E+00,  1.0000E+00,  2.0000E+01,  1.0000E+01\r\n"},
+      {{4, 2}, 1 | 4, "b\r\n 2.0000E+00\r\n"},  // inputs only
+      {{1, 2, 3, 4}, 1 | 2 | 4, "a, b, c, y\r\n 1.0000E+00,  2.0000E+00,  3.0000E+00,  1.0000E+01\r\n"},
+  };
+  for (const Case& c : cases) {
+    uint8_t selection[MaxSampleColumns + 1] = {};
+    int32_t map[MaxSampleColumns + 1] = {};
+    for (std::size_t k = 0; k < c.objects.size(); ++k) {
+      selection[c.objects[k]] = 1;
+      map[k + 1] = c.objects[k];
+    }
+    SampleFileSetup s = Setup("obj.sam", 1);
+    s.options = c.options;
+    s.selection = selection;
+    s.columnEntry = map;
+    ASSERT_TRUE(SampleOutput().Open(s));
+    SampleOutput().WriteSample(in_, out_);
+    SampleOutput().Close(true);
+    EXPECT_EQ(ReadAll(dir_ / "obj.sae"), c.sae) << c.objects.size();
+  }
+  // The last case's header: three inputs and one output.
+  EXPECT_NE(ReadAll(dir_ / "obj.sam").find("3  ; Number of input variables (array of names goes "
+                                           "next)\r\na\r\nb\r\nc\r\n1  ; Number of output "
+                                           "variables (array of names goes next)\r\ny\r\n1    ;*"),
+            std::string::npos);
+}
+
 TEST_F(SampleFilesTest, HeaderReader) {
   struct Case {
     const char* text;
@@ -235,6 +282,8 @@ TEST_F(SampleFilesTest, HeaderReader) {
       {"-1\nx\n", -1},
       {"1\nx\n", -3},                // no output count
       {"1\nx\n0\n", -3},             // count line right at the end of the file
+      {"1\nx\n; last\n", -3},        // a comment line right at the end of the file
+      {"2\na\n; c\n0\n4\n", 4},       // a name line is not skipped even as a comment
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -250,6 +299,12 @@ TEST_F(SampleFilesTest, HeaderReader) {
     }
   }
   EXPECT_EQ(LoadSampleFileHeader((dir_ / "none.sam").string().c_str(), nullptr, nullptr), 0);
+  // A name line of any length is read, the name cut to 32 characters.
+  fs::path p = dir_ / "long.sam";
+  WriteAll(p, "1\n  " + std::string(300, 'n') + "  \n0\n9\n");
+  TSampleList in, out;
+  EXPECT_EQ(LoadSampleFileHeader(p.string().c_str(), &in, &out), 9);
+  EXPECT_EQ(ShortStringView(in.entries[0].name), std::string(32, 'n'));
 }
 
 TEST_F(SampleFilesTest, WrittenFileReadsBack) {

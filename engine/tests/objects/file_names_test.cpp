@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "model/short_string.h"
+#include "model/store.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
 
@@ -50,6 +52,11 @@ TEST_F(FileNamesTest, FolderAndDerivedNames) {
   EXPECT_EQ(Derived("run", 18), "/home/ana/models/run.SAM");
   ASSERT_TRUE(SetModelFileName("C:\\data\\m.tsm"));  // written with "/"
   EXPECT_EQ(Derived("m", 7), "C:/data/m.DIS");
+  // A drive folder of two characters gets no separator.
+  tesmira::SetShortString(tesmira::Model()->folder, "C:");
+  ModelFolder(buf);
+  EXPECT_STREQ(buf, "C:");
+  EXPECT_EQ(Derived("run", 18), "C:run.SAM");
   ASSERT_TRUE(SetModelFileName("plain.tsm"));
   EXPECT_EQ(Derived("plain", 18), "plain.SAM");
   // A name beyond 255 characters is refused, never cut.

@@ -235,6 +235,17 @@ TEST_F(ObjectsTest, ColumnMapOfTheOrderedObjects) {
   EXPECT_EQ(some[1], 4);
   EXPECT_EQ(some[2], 1);
   EXPECT_EQ(some[3], 0);
+  // With the run's outputs a formula maps to its output entry: f1 is no
+  // output, f2 is the first one.
+  TSampleList outputs;
+  ClearSampleList(outputs);
+  outputs.entries[0].objectIndex = 2;
+  outputs.count = 1;
+  std::vector<int32_t> mapped = SampleColumnMap(selected, inputs, false, &outputs);
+  EXPECT_EQ(mapped[1], 3);
+  EXPECT_EQ(mapped[2], 1);
+  void* first[] = {Fetch_UDF(1, ""), nullptr};
+  EXPECT_EQ(SampleColumnMap(first, inputs, false, &outputs)[1], 0);
 }
 
 TEST(ExtendedCodec, BytesAndRoundTrips) {
