@@ -375,14 +375,18 @@ void Relink(int parent, int child) {
 }
 
 // The composite node above a vine head (created when missing); 0 on failure.
+// A member of a vine or matrix gets none: moving it would tear its structure
+// apart. A new composite node takes the head's place below a tree node.
 int CompositeAbove(int vine) {
   int p = ParentIndex(vine);
   if (p && IsCompositeType(p)) return p;
+  if (p && !IsTreeOrLatent(p)) return 0;
   int k = NewCompositeNode(vine);
   if (k == 0) return 0;
   if (p) RemoveChild(vine, p);
   SetStoredParentIndex(vine, 0);
   AttachChild(k, vine);
+  if (p) AttachChild(p, k);
   return k;
 }
 

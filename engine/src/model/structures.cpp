@@ -193,7 +193,9 @@ int32_t Update_dep_node(const void* record, void** out, const char* newName) {
     }
   if (i == 0) return 0;
   std::string_view nn = NameArg(newName);
-  if (!nn.empty()) {
+  // The node's own name (in any case) is no rename: its variable holds that
+  // name too, which is no clash.
+  if (!nn.empty() && !SameName(nn, oldName)) {
     int kind = 0;
     int hit = Object_exists(std::string(nn).c_str(), &kind);
     if (hit != 0 && !(kind == 7 && hit == i)) return -hit;

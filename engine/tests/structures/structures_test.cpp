@@ -184,6 +184,27 @@ TEST_F(StructuresTest, VineUnderATreeGetsOneCompositeNodeThatIsReused) {
   EXPECT_EQ(Children("t"), (Strings{"x"}));
 }
 
+TEST_F(StructuresTest, TreeNodesBelowAVineNeverTearItApart) {
+  Variables({"t", "v", "w", "y"});
+  Vine("v", {"w"});
+  // Below a member of the vine nothing is attached.
+  EXPECT_TRUE(Attach("y", "w"));
+  EXPECT_EQ(Parent("w"), "v");
+  EXPECT_EQ(Children("v"), (Strings{"w"}));
+  EXPECT_EQ(Parent("y"), "");
+  EXPECT_EQ(GetNumberOfDepNodes(true), 4);
+  // A vine head stored straight below a tree node keeps its place in the
+  // tree: the new composite node takes it.
+  V2("v")->parent = static_cast<int16_t>(Index("t"));
+  V2("t")->children[0] = static_cast<int16_t>(Index("v"));
+  V2("t")->childCount = 1;
+  EXPECT_TRUE(Attach("y", "v"));
+  EXPECT_EQ(Parent("v"), "COMP_NODE5");
+  EXPECT_EQ(Parent("y"), "COMP_NODE5");
+  EXPECT_EQ(Parent("COMP_NODE5"), "t");
+  EXPECT_EQ(Children("t"), (Strings{"COMP_NODE5"}));
+}
+
 TEST_F(StructuresTest, RebuildInsertsCompositeNodesForVinesStoredUnderTrees) {
   Variables({"t", "v", "w"});
   Vine("v", {"w"});
@@ -518,6 +539,7 @@ TEST_F(StructuresTest, UpdateAndCreateNodeConventions) {
   EXPECT_EQ(Update_dep_node(&rec, &out, ""), 1);
   EXPECT_EQ(Get_node_correlation_with_parent(N("a")), 0.5);
   EXPECT_EQ(Update_dep_node(&rec, &out, "b"), -2);  // variable b
+  EXPECT_EQ(Update_dep_node(&rec, &out, "A"), 1);   // its own name, held by its own variable too
   SetName(rec.varName, "ghost");
   EXPECT_EQ(Update_dep_node(&rec, &out, ""), 0);
   // Merging shifts the parent and child indexes of copied nodes.
