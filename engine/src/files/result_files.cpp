@@ -249,6 +249,9 @@ void ResetRunCorrelations() {
 void SetCorrDataSource(CorrRowReader reader) { C().reader = reader; }
 
 bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& messages) {
+  // The correlations belong to the model of the run: a new model forgets them.
+  RegisterModelInitHook(&ResetRunCorrelations);
+  RegisterModelReleaseHook(&ResetRunCorrelations);
   ResetRunCorrelations();
   CorrState& c = C();
   TSampleData* data = SampleDataBlock();

@@ -198,6 +198,12 @@ TEST_F(ResultsTest, ProductMomentAndRankCorrelations) {
   EXPECT_EQ(ShortStringView(d->sampleName), "m");
   EXPECT_EQ(ShortStringView(d->designTag), "Tesmira2");
   EXPECT_EQ(outputs, 3);
+  // A new model has no correlations of the old one.
+  End_model_data();
+  Init_Model_data();
+  ASSERT_TRUE(AllocateSimulationBlocks());
+  EXPECT_EQ(Compute_corr_data(1, &row), 0);
+  EXPECT_EQ(Get_sample_correlation(1, 2), CorrUnavailable);
 }
 
 TEST_F(ResultsTest, RankCorrelationOfAMonotoneTransformAndLegacyFiles) {
