@@ -18,18 +18,9 @@ constexpr int kMaxDepth = 100;
 bool StartsWithVineAnyCase(std::string_view s) { return s.size() >= 5 && SameName(s.substr(0, 5), "VINE~"); }
 
 // The structure name of a node: TDepNodeV2 its structure name field,
-// TDepNodeV1 its parent name behind the "VINE~" prefix (else the parent name).
-std::string StoredStructureName(int i) {
-  if (Design2()) return NodeStructureName(NodeAt(i));
-  std::string pn = NodeParentName(i);
-  if (StartsWithVineAnyCase(pn)) return pn.substr(5);
-  return pn;
-}
-
-// The name a structure is looked up by: TDepNodeV2 its structure name field,
 // TDepNodeV1 only the text behind a "VINE~" prefix of its parent name (a
 // plain parent name is the name of the node above, not a structure name).
-std::string SearchStructureName(int i) {
+std::string StoredStructureName(int i) {
   if (Design2()) return NodeStructureName(NodeAt(i));
   std::string pn = NodeParentName(i);
   return StartsWithVineAnyCase(pn) ? pn.substr(5) : std::string();
@@ -283,7 +274,7 @@ void* SetCurrentDependenceStructureRoot(void* node, const char* name) {
     } else {
       rootIndex = 0;
       for (int j = 1; j <= NodeCount() && rootIndex == 0; ++j)
-        if (SameName(SearchStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n)) rootIndex = j;
+        if (SameName(StoredStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n)) rootIndex = j;
       st.currentRoot = NodeAt(rootIndex);
     }
   }

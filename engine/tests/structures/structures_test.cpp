@@ -829,6 +829,11 @@ TEST_F(OldDesignTest, VineNameLivesInTheParentName) {
   SetName(V1("kid")->parentName, "top");
   SetCurrentDependenceStructureRoot(nullptr, "TOP");
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), N("top"));
+  // A vine head inside a tree is not named after the node above it.
+  V1("kid")->typeBits = DepDVine << 3;
+  char type[256], copula[256];
+  EXPECT_EQ(GetDependenceStrings(N("kid"), type, copula), 1);
+  EXPECT_STREQ(copula, "Copula type: Frank ... Vine name: kid");
 }
 
 }  // namespace
