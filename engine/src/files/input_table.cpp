@@ -52,6 +52,7 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
     std::string_view file = FilePart(probabilityName);
     probFile = ModelFolderText() + std::string(BaseNameOf(file)) + ".PRB";
   }
+  std::replace(probFile.begin(), probFile.end(), '\\', '/');
   probFile = FindFileNoCase(probFile);
   if (samples < 1 || probFile.empty()) return false;
   if (inputs.count < 1 && outputs.count < 1) return false;  // no columns: nothing to draw

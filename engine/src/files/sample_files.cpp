@@ -512,7 +512,9 @@ bool CountWord(std::string_view line, int64_t& value) {
 int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
                              TSampleList* outputs, TextLineReader& reader) {
   if (!reader.Open(fileName)) {
-    std::string other = FindFileNoCase(fileName);  // the name in another case
+    std::string slashed = fileName;  // a path written with backslashes
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    std::string other = FindFileNoCase(slashed);  // the name in another case
     std::string bare(FilePart(fileName));
     if ((other.empty() || !reader.Open(other)) &&
         (bare.empty() || bare == fileName || !reader.Open(bare)))

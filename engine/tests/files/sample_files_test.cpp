@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -299,6 +300,10 @@ TEST_F(SampleFilesTest, HeaderReader) {
     }
   }
   EXPECT_EQ(LoadSampleFileHeader((dir_ / "none.sam").string().c_str(), nullptr, nullptr), 0);
+  // A path written with backslashes and another case is found.
+  std::string windows = (dir_ / "H0.SAM").string();
+  std::replace(windows.begin(), windows.end(), '/', '\\');
+  EXPECT_EQ(LoadSampleFileHeader(windows.c_str(), nullptr, nullptr), 250);
   // A name line of any length is read, the name cut to 32 characters.
   fs::path p = dir_ / "long.sam";
   WriteAll(p, "1\n  " + std::string(300, 'n') + "  \n0\n9\n");
