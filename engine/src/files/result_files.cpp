@@ -40,7 +40,9 @@ std::vector<float> CompressCorrRow(const float* values, int count) {
     float v = values[j++];
     out.push_back(v);
     int c = 0;
-    while (j + c < count && std::fabs(values[j + c] - v) < 0.001f) ++c;
+    while (j + c < count &&
+           std::fabs(static_cast<double>(values[j + c]) - static_cast<double>(v)) < 0.001)
+      ++c;
     if (c >= 2) {
       out.push_back(static_cast<float>(c));
       j += c;
