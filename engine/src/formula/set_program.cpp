@@ -142,12 +142,14 @@ bool SetProgram::Evaluate(Environment& env, SetMode mode, int target, bool hasTe
     if (target >= 0) needed[static_cast<std::size_t>(target)] = 1;
   }
 
+  // The condition formula is the last one named condition or condition0; a
+  // formula named condition0 anywhere turns divisions by zero into rejections.
   int condition = -1;
   for (int f = 0; f < n; ++f) {
     std::string lname = Lower(names[static_cast<std::size_t>(f)]);
     if (lname == "condition" || lname == "condition0") {
       condition = f;
-      rt_.condition0 = lname == "condition0";
+      rt_.condition0 = rt_.condition0 || lname == "condition0";
     }
   }
 

@@ -109,6 +109,19 @@ TEST(FormulaSet, Condition0TurnsADivisionByZeroIntoARejection) {
   EXPECT_TRUE(accepted);
   EXPECT_EQ(run.Output(1), 0.25);
 
+  // A later formula named condition is the condition formula; the division
+  // still rejects.
+  SetRun both;
+  both.env.formulas = {{"t", "1"}, {"y", "1/x"}, {"Condition0", "1"}, {"condition", "x-2"}};
+  both.inputs = {"x"};
+  ASSERT_TRUE(both.Prepare()) << both.message;
+  ASSERT_TRUE(both.Sample({0}, &accepted)) << both.message;
+  EXPECT_FALSE(accepted);
+  ASSERT_TRUE(both.Sample({2}, &accepted));
+  EXPECT_FALSE(accepted);
+  ASSERT_TRUE(both.Sample({4}, &accepted));
+  EXPECT_TRUE(accepted);
+
   // The first formula is still evaluated in a sample rejected that way, and
   // its value is then 0: prev reads 0 in the next sample.
   SetRun target;
