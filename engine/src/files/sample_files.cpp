@@ -338,7 +338,9 @@ void SampleFileWriter::Impl::CorrectCount(int p) {
   std::string text = std::to_string(f.written);
   int fieldWidth = f.countDigits + 4;  // the digits and the four blanks before ";*"
   bool ok;
-  if (static_cast<int>(text.size()) <= fieldWidth) {
+  // At least one blank stays before ";*": a count run into it ("12345;*")
+  // would no longer read as a number.
+  if (static_cast<int>(text.size()) < fieldWidth) {
     if (static_cast<int>(text.size()) < f.countDigits)
       text.append(static_cast<std::size_t>(f.countDigits) - text.size(), ' ');
     ok = OverwriteFileBytes(f.name, f.countOffset, text);

@@ -149,6 +149,16 @@ TEST_F(SampleFilesTest, SeriesWithoutSeparateFilesCollectsAndRewritesLongerCount
             std::string::npos);
   EXPECT_TRUE(w.TakeMessages().empty());
   EXPECT_FALSE(fs::exists(dir_ / "big.sam.~tmp"));
+  EXPECT_EQ(LoadSampleFileHeader((dir_ / "big.sam").string().c_str(), nullptr, nullptr), 123456);
+
+  // A count exactly as long as the digits and the blanks keeps a blank
+  // before ";*", so the file still reads.
+  ASSERT_TRUE(w.Open(Setup("full.sam", 1)));
+  for (int i = 0; i < 10000; ++i) w.WriteSample(in_, out_);
+  w.Close(true);
+  EXPECT_NE(ReadAll(dir_ / "full.sam").find("y\r\n10000    ;* Number of samples per variable\r\n"),
+            std::string::npos);
+  EXPECT_EQ(LoadSampleFileHeader((dir_ / "full.sam").string().c_str(), nullptr, nullptr), 10000);
 }
 
 TEST_F(SampleFilesTest, SeparateFilesAreNumbered) {
