@@ -176,6 +176,9 @@ bool SwapWithSavedStructure() {
     for (int i = 1; i <= n; ++i) {
       TDepNodeV2* node = NodeV2(i);
       for (int k = 0; k < CorrValueSlots; ++k) std::swap(node->values[k], node->savedValues[k]);
+      // A composite node stays one: a node made after the save holds no
+      // saved type of its own, and composite nodes are never converted.
+      if (node->depType == DepCompositeNode || node->savedDepType == DepCompositeNode) continue;
       int16_t type = node->depType;
       node->depType = static_cast<int16_t>(node->savedDepType);
       node->savedDepType = type;
@@ -200,6 +203,7 @@ bool RestoreSavedStructure() {
     for (int i = 1; i <= n; ++i) {
       TDepNodeV2* node = NodeV2(i);
       std::memcpy(node->values, node->savedValues, sizeof node->values);
+      if (node->depType == DepCompositeNode || node->savedDepType == DepCompositeNode) continue;
       node->depType = static_cast<int16_t>(node->savedDepType);
     }
   } else {

@@ -481,6 +481,9 @@ int32_t Update_dep_structure(void) {
       for (int s = 1; s <= NodeCount(); ++s) {
         if (s == x || StoredParentIndex(s) != x) continue;
         AttachChild(x, s);
+        // A link that can not be made (a tree node below a member of a
+        // vine) is dropped rather than left half made.
+        if (StoredParentIndex(s) == x && !Lists(x, s)) SetStoredParentIndex(s, 0);
       }
       for (int c : former) {
         if (c < 1 || c > NodeCount() || c == x || !IsVineType(c)) continue;

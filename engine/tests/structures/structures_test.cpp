@@ -193,6 +193,12 @@ TEST_F(StructuresTest, TreeNodesBelowAVineNeverTearItApart) {
   EXPECT_EQ(Children("v"), (Strings{"w"}));
   EXPECT_EQ(Parent("y"), "");
   EXPECT_EQ(GetNumberOfDepNodes(true), 4);
+  // Nor by the rebuild, which drops such a stored link instead of keeping it half made.
+  V2("y")->parent = static_cast<int16_t>(Index("w"));
+  Update_dep_structure();
+  EXPECT_EQ(V2("y")->parent, 0);
+  EXPECT_EQ(Parent("w"), "v");
+  EXPECT_EQ(GetNumberOfDepNodes(true), 4);
   // A vine head stored straight below a tree node keeps its place in the
   // tree: the new composite node takes it.
   V2("v")->parent = static_cast<int16_t>(Index("t"));
@@ -682,6 +688,20 @@ TEST_F(StructuresTest, SavedStructureOfTheCurrentLayout) {
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), N("a"));
   ReleaseSavedStructure();
   EXPECT_FALSE(MatchAndSwapDepStructures(2));
+}
+
+TEST_F(StructuresTest, SwapKeepsCompositeNodesMadeAfterTheSave) {
+  Variables({"t", "v", "w"});
+  ASSERT_TRUE(tesmira::SaveStructure());
+  Vine("v", {"w"}, DepDVine);
+  ASSERT_TRUE(Attach("v", "t"));
+  ASSERT_EQ(Name(4), "COMP_NODE4");
+  EXPECT_TRUE(MatchAndSwapDepStructures(DepTree));
+  EXPECT_EQ(tesmira::NodeDepType(4), DepCompositeNode);
+  EXPECT_EQ(tesmira::NodeDepType(Index("w")), DepTree);  // the saved type comes back
+  EXPECT_TRUE(MatchAndSwapDepStructures(DepDVine));
+  EXPECT_EQ(tesmira::NodeDepType(4), DepCompositeNode);
+  EXPECT_EQ(tesmira::NodeDepType(Index("w")), DepDVine);
 }
 
 // ---- the old node layout -------------------------------------------------------
