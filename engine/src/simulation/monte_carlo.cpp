@@ -70,6 +70,8 @@ void MarkObjects(void** objects, const TSampleList& in,
   }
 }
 
+double RunUniform() { return NextUniform(RunIdum()); }
+
 bool ReportProgress(const RunSettings& s, int64_t total) {
   return s.progress(static_cast<int32_t>(std::min<int64_t>(Series().drawn, INT32_MAX)),
                     static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX)));
@@ -90,6 +92,8 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   bool stoppedByCallback = false;
   std::string evaluatorMessage;
   std::string folder = ModelFolderText();
+  std::string modelBaseName(ShortStringView(Model()->fileName));
+  modelBaseName = modelBaseName.substr(0, modelBaseName.find('.'));
 
   // Result files are named after the base name's file part without extension.
   {
@@ -219,7 +223,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   if (runs >= 1 && ok) {
     ResetDistributionSlots(false);
     if (!outputsSuppressedNow) ResetDistributionSlots(true);
-    if (!store.Create(DerivedName(s.sampleBaseName, FileKindSampleStore), inputs.count, outputs.count,
+    if (!store.Create(DerivedName(modelBaseName, FileKindSampleStore), inputs.count, outputs.count,
                       outputsPresent))
       AppendMessage(message, "Failed to create the sample store " + store.Path());
   }
@@ -228,7 +232,8 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   std::vector<int32_t> columnMap;
   if (runs >= 1 && ok && written > 0 && s.options != 0 && !(s.options & RunWriteBinary) &&
       !sampleFile.empty()) {
-    columnMap = SampleColumnMap((s.options & RunWriteSelected) ? s.sampledObjects : nullptr, inputs, false);
+    columnMap = SampleColumnMap((s.options & RunWriteSelected) ? s.sampledObjects : nullptr, inputs, false,
+                                &outputs);
     SampleFileSetup setup;
     setup.fileName = sampleFile;
     setup.inputs = &inputs;
@@ -240,6 +245,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
     setup.simulationIndex = s.simulationIndex;
     setup.simulations = s.numberOfSimulations;
     setup.separateFiles = s.separateSampleFiles;
+    setup.uniform = RunUniform;  // the ".SAP" pairs of a sample file named so
     writer.Open(setup);
   }
 
@@ -362,6 +368,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
     rs.planned = textInput ? samples : completedRuns * 100;
     rs.resolution = s.resolution;
     rs.inputSamples = modelTakesInput;
+    rs.selection = written > 0 ? writeFlags.data() : nullptr;  // the columns a kept ".TPS" holds
     WriteRunResults(rs, fileMessages);
   } else {
     store.Delete();

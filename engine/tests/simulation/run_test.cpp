@@ -290,6 +290,28 @@ TEST_F(RunLoop, OutputNameBecomesTheBaseName) {
   EXPECT_TRUE(std::filesystem::exists(Path(std::string("model") + ext))) << "legacy results are written";
 }
 
+// With only the selected objects written, the files hold exactly those.
+TEST_F(RunLoop, SelectedObjectsOnly) {
+  AddVariable("a", DistUniform, 0, 1);
+  TExtendedRandomVariable* b = AddVariable("b", DistUniform, 0, 1);
+  AddVariable("c", DistUniform, 0, 1);
+  Link("a", "b", 0.5, CopulaNormal);
+  Link("a", "c", 0.5, CopulaNormal);
+  AddFormula("f", "a+b+c");
+  TUdf* g = AddFormula("g", "a-c");
+  void* objects[] = {g, b, nullptr};
+  TRunRequest r = Request(1, 1, RunWriteInputs | RunWriteOutputs | RunWriteSelected);
+  r.sampledObjects = objects;
+  ASSERT_EQ(Run_simul(&r), 1) << Message(r);
+  std::string sam = ReadAll(Path("model.SAM"));
+  EXPECT_EQ(sam.rfind("1  ; Number of input variables (array of names goes next)\r\nb\r\n"
+                      "1  ; Number of output variables (array of names goes next)\r\ng\r\n", 0),
+            0u)
+      << sam.substr(0, 200);
+  std::string sae = ReadAll(Path("model.sae"));
+  EXPECT_EQ(sae.substr(0, sae.find("\r\n")), "b, g");
+}
+
 int g_pumps = 0;
 void CountPumps() { ++g_pumps; }
 
