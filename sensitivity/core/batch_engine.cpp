@@ -19,7 +19,7 @@ struct TBatchEngine::TVariableCache {
   bool IsBase = false;
   TConditionalPoints Points;
   std::vector<double> Z;     // standardised row (base variables with a variance)
-  std::vector<double> SumZ;  // sums of z^p, p = 0..2 degree
+  TOrthogonalBasis Basis;    // orthogonal polynomials of z up to the degree
 };
 
 struct TBatchEngine::TCofactorSet {
@@ -161,7 +161,7 @@ void TBatchEngine::Prepare(const std::vector<const TCorrRatioInfo*>& jobs) {
       const double sd = std::sqrt(c.Variance);
       c.Z.resize(static_cast<size_t>(n));
       for (int64_t i = 0; i < n; ++i) c.Z[static_cast<size_t>(i)] = StandardScore(x[i], c.Mean, sd);
-      PowerSums(c.Z.data(), n, degree, c.SumZ);
+      BuildOrthogonalBasis(c.Z.data(), n, degree, c.Basis);
     }
   });
 
@@ -235,7 +235,7 @@ TJobResult TBatchEngine::Compute(const TCorrRatioInfo& job) const {
       SumSquaredRankDifferences4(cy.Ranks.TwiceRanks.data(), cx.Ranks.TwiceRanks.data(), n));
   item->SetRegressionCoef();
   item->CalcCorrelationRatio(y, x, n, yId == xId, parameters_.Degree, cx.Mean, cx.Variance, cy.Mean,
-                             cy.Variance, cx.Z.empty() ? nullptr : cx.Z.data(), &cx.SumZ);
+                             cy.Variance, cx.Z.empty() ? nullptr : cx.Z.data(), &cx.Basis);
 
   std::vector<int32_t> key = vector;
   std::sort(key.begin(), key.end());

@@ -2,7 +2,7 @@
 // recomputing per job (the documented way computes matrices per job):
 // - per variable, once: mean and variance, mid-ranks (radix sort), and for a
 //   base variable the IntroSort order with its conditional-expectation
-//   points, the standardised row and its power sums;
+//   points, the standardised row and its orthogonal polynomial basis;
 // - one correlation matrix of all variables of the run;
 // - one determinant and cofactor matrix per set of job variables (all jobs of
 //   one predicted variable of the Run command share a set), the jobs' own

@@ -1,5 +1,6 @@
 #include "sensitivity_item.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "correlation.h"
@@ -57,82 +58,132 @@ void BuildConditionalPoints(const double* x, const std::vector<int32_t>& order, 
   }
 }
 
-void PowerSums(const double* z, int64_t n, int32_t m, std::vector<double>& sumZ) {
-  sumZ.assign(2 * static_cast<size_t>(m) + 1, 0.0);
-  sumZ[0] = static_cast<double>(n);
-  for (int64_t j = 0; j < n; ++j) {
-    const double u = z[j];
-    sumZ[1] += u;
-    double power = u;
-    for (int32_t p = 2; p <= 2 * m; ++p) {
-      power *= u;
-      sumZ[static_cast<size_t>(p)] += power;
+namespace {
+// p_(k+1) counts as vanishing on the samples when its sum of squares is below
+// this share of the sum of squares of the terms it is made of (an amplitude
+// of 1e-10 of theirs): what is left is rounding.
+constexpr double VanishingLimit = 1e-20;
+}  // namespace
+
+void BuildOrthogonalBasis(const double* z, int64_t n, int32_t m, TOrthogonalBasis& basis) {
+  basis = TOrthogonalBasis();
+  basis.Requested = m;
+  if (n <= 0) return;
+  // cur holds p_k at every sample, prev p_(k-1); p_(k+1) is written over prev.
+  std::vector<double> prev(static_cast<size_t>(n), 0.0), cur(static_cast<size_t>(n), 1.0);
+  double norm = static_cast<double>(n), zNorm = 0.0, prevNorm = 0.0;
+  for (int64_t i = 0; i < n; ++i) zNorm += z[i];
+  basis.Norms.push_back(norm);
+  for (int32_t k = 0; k < m; ++k) {
+    const double a = zNorm / norm;
+    const double b = k > 0 ? norm / prevNorm : 0.0;
+    double nextNorm = 0.0, nextZNorm = 0.0, scale = 0.0;
+    for (int64_t i = 0; i < n; ++i) {
+      const size_t u = static_cast<size_t>(i);
+      const double q = (z[i] - a) * cur[u] - b * prev[u];
+      const double t = std::fabs(z[i] - a) * std::fabs(cur[u]) + b * std::fabs(prev[u]);
+      scale += t * t;
+      nextNorm += q * q;
+      nextZNorm += z[i] * q * q;
+      prev[u] = q;
     }
+    if (!(nextNorm > VanishingLimit * scale) || !std::isfinite(nextNorm)) break;
+    basis.Alpha.push_back(a);
+    basis.Beta.push_back(b);
+    basis.Norms.push_back(nextNorm);
+    basis.Degree = k + 1;
+    prevNorm = norm;
+    norm = nextNorm;
+    zNorm = nextZNorm;
+    prev.swap(cur);
   }
 }
 
-void PowerSumsY(const double* z, const double* y, double meanY, int64_t n, int32_t m,
-                std::vector<double>& sumZY) {
+void OrthogonalProjections(const double* z, const double* y, double meanY, int64_t n,
+                           const TOrthogonalBasis& basis, std::vector<double>& sums) {
+  const int32_t d = basis.Degree;
   // Two samples a step, each with its own sums, added at the end.
-  std::vector<double> even(static_cast<size_t>(m) + 1, 0.0), odd(even.size(), 0.0);
+  std::vector<double> even(static_cast<size_t>(d) + 1, 0.0), odd(even.size(), 0.0);
+  const double* alpha = basis.Alpha.data();
+  const double* beta = basis.Beta.data();
   int64_t j = 0;
   for (; j + 1 < n; j += 2) {
-    const double u0 = z[j], u1 = z[j + 1];
+    const double z0 = z[j], z1 = z[j + 1];
     const double w0 = y[j] - meanY, w1 = y[j + 1] - meanY;
-    double p0 = w0, p1 = w1;
-    even[0] += p0;
-    odd[0] += p1;
-    for (int32_t p = 1; p <= m; ++p) {
-      p0 *= u0;
-      p1 *= u1;
-      even[static_cast<size_t>(p)] += p0;
-      odd[static_cast<size_t>(p)] += p1;
+    double p0 = 1.0, q0 = 0.0, p1 = 1.0, q1 = 0.0;
+    even[0] += w0;
+    odd[0] += w1;
+    for (int32_t k = 0; k < d; ++k) {
+      const double r0 = (z0 - alpha[k]) * p0 - beta[k] * q0;
+      const double r1 = (z1 - alpha[k]) * p1 - beta[k] * q1;
+      q0 = p0;
+      p0 = r0;
+      q1 = p1;
+      p1 = r1;
+      even[static_cast<size_t>(k) + 1] += w0 * p0;
+      odd[static_cast<size_t>(k) + 1] += w1 * p1;
     }
   }
   for (; j < n; ++j) {
-    double p0 = y[j] - meanY;
-    even[0] += p0;
-    for (int32_t p = 1; p <= m; ++p) {
-      p0 *= z[j];
-      even[static_cast<size_t>(p)] += p0;
+    const double w = y[j] - meanY;
+    double p = 1.0, q = 0.0;
+    even[0] += w;
+    for (int32_t k = 0; k < d; ++k) {
+      const double r = (z[j] - alpha[k]) * p - beta[k] * q;
+      q = p;
+      p = r;
+      even[static_cast<size_t>(k) + 1] += w * p;
     }
   }
-  sumZY.resize(even.size());
-  for (size_t p = 0; p < even.size(); ++p) sumZY[p] = even[p] + odd[p];
+  sums.resize(even.size());
+  for (size_t p = 0; p < even.size(); ++p) sums[p] = even[p] + odd[p];
 }
 
-TCorrRatioFit FitCorrelationRatio(int64_t n, int32_t m, const std::vector<double>& sumZ,
-                                  const std::vector<double>& sumZY, double sst, double meanX,
+TCorrRatioFit FitCorrelationRatio(int32_t m, const TOrthogonalBasis& basis,
+                                  const std::vector<double>& sums, double sst, double meanX,
                                   double sdX, double meanY) {
   TCorrRatioFit fit;
   fit.Coefs.assign(static_cast<size_t>(m) + 1, 0.0);
   fit.Coefs[0] = meanY;
-  TSquareMatrix A;
-  std::vector<double> b;
-  int32_t status = FitSingular;
-  int32_t d = m;
-  for (; d >= 1; --d) {
-    NormalEquations(sumZ, sumZY, d, A, b);
-    status = SolveGaussJordan(A, b, 0, d);
-    if (status == FitSolved) break;
+  const int32_t d = std::min(basis.Degree, m);
+  if (d < 1) {
+    fit.Status = FitSingular;
+    return fit;
   }
-  fit.Status = status;
-  if (status != FitSolved) return fit;
-  // Sum of squares of the fitted values about their mean.
+  fit.Status = FitSolved;
+  // The coefficient of p_k and the fitted values' sum of squares about their mean.
+  std::vector<double> c(static_cast<size_t>(d) + 1);
   double ssr = 0.0;
-  for (int32_t p = 0; p <= d; ++p) ssr += b[static_cast<size_t>(p)] * sumZY[static_cast<size_t>(p)];
-  ssr -= sumZY[0] * sumZY[0] / static_cast<double>(n);
+  for (int32_t k = 0; k <= d; ++k) {
+    const size_t u = static_cast<size_t>(k);
+    c[u] = sums[u] / basis.Norms[u];
+    if (k > 0) ssr += c[u] * sums[u];
+  }
   if (sst > 0 && ssr > 0) fit.CorrRatio = ssr >= sst ? 1.0 : ssr / sst;
-  // Coefficients on unscaled x: z = (x - meanX) / sdX, expanded binomially;
-  // the fit was of y - meanY.
+  // The fit in powers of z: g = meanY + sum of c_k p_k, the p_k expanded by
+  // their recurrence.
+  std::vector<double> g(static_cast<size_t>(d) + 1, 0.0);
+  std::vector<double> pPrev, p = {1.0};
+  g[0] = meanY + c[0];
+  for (int32_t k = 0; k < d; ++k) {
+    std::vector<double> next(p.size() + 1, 0.0);
+    for (size_t j = 0; j < p.size(); ++j) {
+      next[j + 1] += p[j];
+      next[j] -= basis.Alpha[static_cast<size_t>(k)] * p[j];
+    }
+    for (size_t j = 0; j < pPrev.size(); ++j) next[j] -= basis.Beta[static_cast<size_t>(k)] * pPrev[j];
+    pPrev = std::move(p);
+    p = std::move(next);
+    for (size_t j = 0; j < p.size(); ++j) g[j] += c[static_cast<size_t>(k) + 1] * p[j];
+  }
+  // Coefficients on unscaled x: z = (x - meanX) / sdX, expanded binomially.
   fit.Coefs.assign(static_cast<size_t>(m) + 1, 0.0);
-  fit.Coefs[0] = meanY;
-  for (int32_t p = 0; p <= d; ++p) {
-    const double cp = b[static_cast<size_t>(p)] / std::pow(sdX, p);
-    double binom = 1.0;  // C(p, j)
-    for (int32_t j = 0; j <= p; ++j) {
-      if (j > 0) binom = binom * (p - j + 1) / j;
-      fit.Coefs[static_cast<size_t>(j)] += cp * binom * std::pow(-meanX, p - j);
+  for (int32_t q = 0; q <= d; ++q) {
+    const double cq = g[static_cast<size_t>(q)] / std::pow(sdX, q);
+    double binom = 1.0;  // C(q, j)
+    for (int32_t j = 0; j <= q; ++j) {
+      if (j > 0) binom = binom * (q - j + 1) / j;
+      fit.Coefs[static_cast<size_t>(j)] += cq * binom * std::pow(-meanX, q - j);
     }
   }
   return fit;
@@ -253,7 +304,7 @@ void TSensitivityItem::CalcCorrelationRatio(const double* y, const double* x, in
                                             bool sameVariable, int32_t degree, double meanX,
                                             double varX, double meanY, double varY,
                                             const double* cachedZ,
-                                            const std::vector<double>* cachedSumZ) {
+                                            const TOrthogonalBasis* cachedBasis) {
   ScalingFactor = 1;
   if (sameVariable) {
     SetSameVariableRatio();
@@ -269,21 +320,22 @@ void TSensitivityItem::CalcCorrelationRatio(const double* y, const double* x, in
     PolyCoefs[0] = meanY;
   } else {
     const double sd = std::sqrt(varX);
-    std::vector<double> ownZ, ownSumZ, sumZY;
+    std::vector<double> ownZ, sums;
+    TOrthogonalBasis ownBasis;
     const double* z = cachedZ;
     if (z == nullptr) {
       ownZ.resize(static_cast<size_t>(n));
       for (int64_t i = 0; i < n; ++i) ownZ[static_cast<size_t>(i)] = StandardScore(x[i], meanX, sd);
       z = ownZ.data();
     }
-    const std::vector<double>* sumZ = cachedSumZ;
-    if (sumZ == nullptr || sumZ->size() < 2 * static_cast<size_t>(degree) + 1) {
-      PowerSums(z, n, degree, ownSumZ);
-      sumZ = &ownSumZ;
+    const TOrthogonalBasis* basis = cachedBasis;
+    if (basis == nullptr || basis->Requested != degree) {
+      BuildOrthogonalBasis(z, n, degree, ownBasis);
+      basis = &ownBasis;
     }
-    PowerSumsY(z, y, meanY, n, degree, sumZY);
+    OrthogonalProjections(z, y, meanY, n, *basis, sums);
     const double sst = varY * static_cast<double>(n - 1);
-    SetCorrelationRatio(FitCorrelationRatio(n, degree, *sumZ, sumZY, sst, meanX, sd, meanY),
+    SetCorrelationRatio(FitCorrelationRatio(degree, *basis, sums, sst, meanX, sd, meanY),
                         static_cast<float>(1.0 / sd));
   }
   if (CorrRatio >= 0 && CorrRatio <= 1)

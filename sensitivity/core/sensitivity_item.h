@@ -32,25 +32,37 @@ void BuildConditionalPoints(const double* x, const std::vector<int32_t>& order, 
 void IntroSortOrder(const double* x, int64_t n, std::vector<int32_t>& order);
 
 // The correlation ratio of the least-squares polynomial of degree m that
-// predicts y from the standardised base variable z = (x - mean) / sd. sumZ
-// holds the sums of z^p (p = 0..2m) and sumZY those of z^p (y - mean of y)
-// (p = 0..m), accumulated with running powers; sst is the sum of squares of
-// y about its mean. With the normal equations A c = b solved, the fitted
-// values' sum of squares about their mean is c.b - b0^2 / n, and the ratio is
-// that over sst: var(fit) / var(y). A singular fit (fewer distinct z than
-// m + 1) is redone at lower degrees: its fitted values are those of any
-// least-squares polynomial of degree m.
+// predicts y from the standardised base variable z = (x - mean) / sd. The fit
+// is computed in the polynomials that are orthogonal over the samples of z
+// (monic, by the three-term recurrence p_0 = 1, p_1 = z - a_0,
+// p_(k+1) = (z - a_k) p_k - b_k p_(k-1)), which stays accurate where the
+// normal equations in powers of z lose every digit (skewed or heavy-tailed
+// base variables at higher degrees). With s_k the sum of (y - mean of y) p_k
+// and N_k the sum of p_k^2, the fitted values' sum of squares about their mean
+// is the sum over k >= 1 of s_k^2 / N_k, and the ratio is that over sst (the
+// sum of squares of y about its mean): var(fit) / var(y). When p_(k+1)
+// vanishes on the samples (fewer distinct values than k + 2) the basis ends
+// at degree k: its fitted values are those of any least-squares polynomial of
+// degree m.
+struct TOrthogonalBasis {
+  int32_t Requested = 0;       // the degree m asked for
+  int32_t Degree = 0;          // the degree reached (at most m)
+  std::vector<double> Alpha;   // a_0 .. a_(Degree-1)
+  std::vector<double> Beta;    // b_0 .. b_(Degree-1) (b_0 = 0)
+  std::vector<double> Norms;   // N_0 .. N_Degree
+};
 struct TCorrRatioFit {
   int32_t Status = 0;
   std::vector<double> Coefs;  // c0..cm on unscaled x (and y)
   double CorrRatio = 0.0;
 };
 inline double StandardScore(double x, double mean, double sd) { return (x - mean) / sd; }
-void PowerSums(const double* z, int64_t n, int32_t m, std::vector<double>& sumZ);
-void PowerSumsY(const double* z, const double* y, double meanY, int64_t n, int32_t m,
-                std::vector<double>& sumZY);
-TCorrRatioFit FitCorrelationRatio(int64_t n, int32_t m, const std::vector<double>& sumZ,
-                                  const std::vector<double>& sumZY, double sst, double meanX,
+void BuildOrthogonalBasis(const double* z, int64_t n, int32_t m, TOrthogonalBasis& basis);
+// s_k = sum of (y_i - meanY) p_k(z_i), k = 0..basis.Degree.
+void OrthogonalProjections(const double* z, const double* y, double meanY, int64_t n,
+                           const TOrthogonalBasis& basis, std::vector<double>& sums);
+TCorrRatioFit FitCorrelationRatio(int32_t m, const TOrthogonalBasis& basis,
+                                  const std::vector<double>& sums, double sst, double meanX,
                                   double sdX, double meanY);
 
 class TSensitivityItem {
@@ -98,12 +110,12 @@ class TSensitivityItem {
   void CalcConditionalExpectation(const double* y, const double* x, int32_t usable, int32_t groups);
   void CalcRankCorrelation(const double* y, const double* x, int64_t n);
   // meanX, varX, meanY and varY are the double moments of x and y. The batch engine
-  // passes the standardised base row z and its power sums (up to at least
-  // 2 degree) that it keeps per base variable; without them they are computed.
+  // passes the standardised base row z and its orthogonal basis (built for
+  // `degree`) that it keeps per base variable; without them they are computed.
   void CalcCorrelationRatio(const double* y, const double* x, int64_t n, bool sameVariable,
                             int32_t degree, double meanX, double varX, double meanY, double varY,
                             const double* cachedZ = nullptr,
-                            const std::vector<double>* cachedSumZ = nullptr);
+                            const TOrthogonalBasis* cachedBasis = nullptr);
   void CalcPartialCoefficients(double cXX, double cYY, double cYX);
 
   // The steps shared with the batch engine.

@@ -278,3 +278,49 @@ TEST(Measures, PartialCoefficientsFromCofactorsAndTheirGuards) {
 
 }  // namespace
 }  // namespace tesvane
+
+namespace tesvane {
+namespace {
+
+TEST(Measures, CorrelationRatioOfAHeavilySkewedBaseAtHighDegrees) {
+  // x spans seven decades (most samples near 1); y depends on log x. The
+  // expected ratios are var(fit) / var(y) of the exact least-squares fits,
+  // solved in 250-digit arithmetic (mpmath).
+  const int n = 2000;
+  std::vector<double> x, y;
+  for (int i = 1; i <= n; ++i) {
+    const double u = std::fmod(i * 0.6180339887498949, 1.0);
+    const double v = std::fmod(i * 0.41421356237309515, 1.0);
+    x.push_back(std::exp(16.0 * u));
+    y.push_back(std::sin(6.0 * u) + 0.2 * v);
+  }
+  TFileData store;
+  store.VarCount = 2;
+  store.SampleCount = n;
+  store.Samples = {y, x};
+  store.Names = {"y", "x"};
+  for (int32_t v = 0; v < 2; ++v)
+    store.Variables.Add(std::make_shared<TRandomVariable>(v, store.Names[static_cast<size_t>(v)],
+                                                          "", 2, 2, ""));
+  store.DistinctCounts = {21, 21};
+  store.MinValues = {-1, 1};
+  store.MaxValues = {1, 9e6};
+  auto jobs = BuildJobs(store, {0}, {1});
+  const std::pair<int32_t, double> cases[] = {
+      {3, 0.32648620162724}, {6, 0.553035043405143}, {10, 0.7113077055173}};
+  for (const auto& [degree, ratio] : cases) {
+    TRunParameters p;
+    p.Degree = degree;
+    TBatchEngine engine(store, p, 1);
+    engine.Prepare({jobs[0].get()});
+    for (const TJobResult& r : {ComputeJobItemByItem(store, *jobs[0], p), engine.Compute(*jobs[0])}) {
+      EXPECT_EQ(r.Item->FitStatus, 0) << degree;
+      EXPECT_NEAR(r.Item->CorrRatio, ratio, 1e-6) << degree;
+      EXPECT_NEAR(r.Item->LinearityIndex, ratio - 0.2949741649753207 * 0.2949741649753207, 1e-6)
+          << degree;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tesvane
