@@ -407,6 +407,11 @@ void AttachChildBounded(int x, int c, int depth) {
   bool viaComposite = IsTreeOrLatent(x) && IsVineType(c) && IsCompositeType(cp);
   if (cp != 0 && cp != x && !viaComposite) return;
   if (ChildCount(x) >= MaxChildren && !ListsChild(x, c)) return;
+  // A node never goes below its own descendants (nor does the composite
+  // node above it): that would close a loop.
+  int count = NodeCount();
+  for (int a = x, steps = 0; a != 0 && steps <= count; a = ParentIndex(a), ++steps)
+    if (a == c || (cp != 0 && a == cp && IsCompositeType(cp))) return;
 
   if (IsTreeOrLatent(x) && IsVineType(c)) {
     // 1. a vine below a tree node hangs under a composite node.

@@ -314,6 +314,9 @@ bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t o
     case DepNodeAttach: {
       int t = NodeIndexOf(pn);
       if (t == 0 || t == a || t == p || ParentIndex(t) == a) return false;
+      // Nor below one of its own descendants, which would close a loop.
+      for (int q = ParentIndex(t), steps = 0; q != 0 && steps <= NodeCount(); q = ParentIndex(q), ++steps)
+        if (q == a) return false;
       RemoveChild(a, t);
       int before = ChildCount(t);
       if (Design2()) {

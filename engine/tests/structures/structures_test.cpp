@@ -105,6 +105,10 @@ TEST_F(StructuresTest, AttachAtAPositionAndRefusals) {
   EXPECT_FALSE(Process_dep_node(N("c3"), &target, &k, DepNodeAttach));
   EXPECT_EQ(k, 0);
   EXPECT_EQ(Parent("c3"), "c1");
+  // A node never goes below its own descendant.
+  EXPECT_FALSE(Attach("r", "c3"));
+  EXPECT_TRUE(Children("c3").empty());
+  EXPECT_EQ(Parent("r"), "");
 }
 
 TEST_F(StructuresTest, QueriesOfProcessDepNode) {
@@ -182,6 +186,11 @@ TEST_F(StructuresTest, VineUnderATreeGetsOneCompositeNodeThatIsReused) {
   EXPECT_TRUE(Attach("v", "t"));
   EXPECT_EQ(Parent("COMP_NODE5"), "x");
   EXPECT_EQ(Children("t"), (Strings{"x"}));
+  // Nor does the composite node go below a node that hangs under it.
+  ASSERT_TRUE(Process_dep_node(N("COMP_NODE5"), &former, &idx, DepNodeDetach));
+  Attach("v", "y");
+  EXPECT_EQ(Parent("COMP_NODE5"), "");
+  EXPECT_TRUE(Children("y").empty());
 }
 
 TEST_F(StructuresTest, TreeNodesBelowAVineNeverTearItApart) {
