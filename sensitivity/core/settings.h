@@ -51,7 +51,7 @@ inline constexpr int32_t DefaultDegreeMin = 1;
 inline constexpr int32_t DefaultDegreeMax = 10;
 inline constexpr int32_t DefaultDegree = 3;
 // The largest polynomial degree accepted from the settings: beyond it the
-// normal equations of the fit cannot be solved in double precision.
+// fit's coefficients in powers of x keep no digits in double precision.
 inline constexpr int32_t DegreeLimit = 20;
 inline constexpr int32_t RecentFileSlots = 5;
 inline constexpr int32_t ResultColumnCount = 16;  // "Col1" .. "Col16" written as defaults
