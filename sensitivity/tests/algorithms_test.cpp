@@ -252,3 +252,31 @@ TEST(Spearman, ExactAtAMillionSamples) {
 
 }  // namespace
 }  // namespace tesvane
+
+namespace tesvane {
+namespace {
+
+TEST(Spearman, MatrixWithTiesMatchesScipyOnAnyNumberOfThreads) {
+  // Expected: scipy.stats.spearmanr of the same columns.
+  const int n = 1000;
+  std::vector<double> a, b, c;
+  for (int i = 1; i <= n; ++i) {
+    const double u = std::fmod(i * 0.6180339887498949, 1.0);
+    const double v = std::fmod(i * 0.41421356237309515, 1.0);
+    a.push_back(std::floor(4 * u));
+    b.push_back(u * u + 0.3 * v);
+    c.push_back(std::floor(10 * v) / 10 - u);
+  }
+  for (unsigned threads : {1u, 3u}) {
+    const std::vector<double> r = SpearmanMatrix({a.data(), b.data(), c.data()}, n, threads);
+    ASSERT_EQ(r.size(), 9u);
+    EXPECT_NEAR(r[1], 0.9127995903460112, 1e-12);
+    EXPECT_NEAR(r[2], -0.684190155222115, 1e-12);
+    EXPECT_NEAR(r[5], -0.4435436395436396, 1e-12);
+    EXPECT_EQ(r[3], r[1]);
+    EXPECT_EQ(r[0], 1.0);
+  }
+}
+
+}  // namespace
+}  // namespace tesvane
