@@ -237,6 +237,11 @@ TEST(Measures, FewerSamplesThanDegreeAndSingularFits) {
   TJobResult t = ComputeJobItemByItem(two, *BuildJobs(two, {0}, {1})[0], {});
   EXPECT_EQ(t.Item->FitStatus, 0);
   EXPECT_NEAR(t.Item->CorrRatio, t.Item->Correlation * t.Item->Correlation, 1e-6);
+  // The polynomial passes through the two conditional means, 0.2 and 3.2.
+  const std::vector<double>& c = t.Item->PolyCoefs;
+  ASSERT_EQ(c.size(), 4u);
+  EXPECT_NEAR(c[0], 0.2, 1e-12);
+  EXPECT_NEAR(c[0] + c[1] + c[2] + c[3], 3.2, 1e-12);
 }
 
 }  // namespace
