@@ -148,9 +148,15 @@ class Reducer {
         }
         if (digit && j + 2 < n && cells_[j].c == 'e' && (cells_[j + 1].c == '-' || cells_[j + 1].c == '+') &&
             IsDigit(cells_[j + 2].c)) {
-          cells_[j + 1].numberSign = true;
-          i = j + 2;
-          continue;
+          // Only when the exponent's digits end the operand: in 2e+0.5 or
+          // 1e-5x the sign stays an operator.
+          std::size_t k = j + 2;
+          while (k < n && IsDigit(cells_[k].c)) ++k;
+          if (k == n || IsDelimiterChar(cells_[k].c) || IsOperatorChar(cells_[k].c)) {
+            cells_[j + 1].numberSign = true;
+            i = k;
+            continue;
+          }
         }
         i = j > i ? j : i + 1;
         continue;

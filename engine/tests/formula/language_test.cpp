@@ -76,6 +76,8 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"1e-5", 0.00001},
       {"2*1e-5", 0.00002},
       {"1e+2", 100},
+      {"2e+0.5", 2.5},  // no number: the sign stays an operator
+      {"1e-5-1", 0.00001 - 1},
       {"1.5e3", 1500},
       {"1e", 1},
       {".5", 0.5},
@@ -158,6 +160,10 @@ TEST(FormulaLanguage, VariableNamesWithOperatorCharacters) {
   Outcome out = Evaluate("x-y", {"x-y"}, {7});
   ASSERT_TRUE(out.ok) << out.message;
   EXPECT_EQ(out.value, 7);
+  // An exponent's sign belongs to the number only when the number ends there.
+  out = Evaluate("1e-5x", {"5x"}, {2});
+  ASSERT_TRUE(out.ok) << out.message;
+  EXPECT_EQ(out.value, -1);
   // Variables come before constants.
   out = Evaluate("pi", {"pi"}, {4});
   EXPECT_EQ(out.value, 4);
