@@ -322,7 +322,9 @@ bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t o
       if (Design2()) {
         AttachChild(t, a);
       } else {
-        // The parent names are authoritative in the old design.
+        // The parent names are authoritative in the old design; a child list
+        // that still holds A would contradict the new name.
+        DetachFromLister(a);
         SetNodeParentName(a, NodeVariableName(NodeAt(t)));
       }
       int after = ChildCount(t);

@@ -749,6 +749,21 @@ TEST_F(OldDesignTest, NodesAreNamedByTheirParents) {
   EXPECT_EQ(Index("r"), 0);
 }
 
+TEST_F(OldDesignTest, AttachingRenamesTheParentAndLeavesTheOldChildList) {
+  Variables({"p", "t", "a"});
+  SetName(V1("a")->parentName, "p");
+  V1("p")->childCount = 1;
+  V1("p")->u.children[0] = 3;
+  EXPECT_TRUE(Attach("a", "t"));
+  EXPECT_EQ(tesmira::NodeParentName(3), "t");
+  EXPECT_EQ(Parent("a"), "t");
+  EXPECT_EQ(tesmira::ChildCount(1), 0);
+  void* p = nullptr;
+  int32_t k = 0;
+  EXPECT_TRUE(Process_dep_node(N("a"), &p, &k, DepNodeParent));
+  EXPECT_EQ(p, N("t"));
+}
+
 TEST_F(OldDesignTest, RecordsAreCheckedOnCreate) {
   TDepNodeV1 rec;
   std::memset(&rec, 0, sizeof rec);
