@@ -3,7 +3,9 @@
 // inputs a = 2, b = 3, c = 5.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <fstream>
 #include <string>
 
 #include "fake_environment.h"
@@ -298,6 +300,33 @@ TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
   env.formulas[0].text = "q";
   EXPECT_TRUE(program.Evaluate(env, SetMode::CheckSet, -1, false, {}, nullptr, v));
   EXPECT_TRUE(program.Evaluate(env, SetMode::CheckOne, -1, true, "q*2+1", nullptr, v));
+}
+
+TEST(FormulaLanguage, AgreesWithTheStepByStepRewritingOfTheText) {
+  // Texts with the outcome of rewriting them step by step, worked out apart
+  // from this evaluator: every operator, bracket kind, function and message.
+  std::ifstream in(std::string(TESMIRA_FORMULA_TEST_DATA) + "/rewriting_cases.tsv", std::ios::binary);
+  ASSERT_TRUE(in) << "rewriting_cases.tsv";
+  std::string line;
+  int cases = 0;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1);
+    ASSERT_NE(t2, std::string::npos) << line;
+    std::string text = line.substr(0, t1), kind = line.substr(t1 + 1, t2 - t1 - 1), expected = line.substr(t2 + 1);
+    Outcome out = Evaluate(text);
+    if (kind == "OK") {
+      double value = 0;
+      ASSERT_EQ(std::from_chars(expected.data(), expected.data() + expected.size(), value).ec, std::errc()) << line;
+      ASSERT_TRUE(out.ok) << text << ": " << out.message;
+      EXPECT_NEAR(out.value, value, 1e-12 * std::max(1.0, std::fabs(value))) << text;
+    } else {
+      EXPECT_FALSE(out.ok) << text;
+      EXPECT_EQ(out.message, expected) << text;
+    }
+    ++cases;
+  }
+  EXPECT_GT(cases, 150);
 }
 
 TEST(FormulaLanguage, ArbitraryTextsEndWithAValueOrAMessage) {
