@@ -283,17 +283,26 @@ double FrankHInverse(double t, double u, double theta) {
   if (theta == 0.0) return t;
   if (theta > 37.35) return u;
   if (theta < -37.35) return 1.0 - u;
-  // v = -(1/theta) ln(1 - (1 - e^-theta) / D), D = (1/t - 1) e^(-theta u) + 1
-  if (std::fabs(theta) < 1.0) {
-    // Here the logarithm's argument stays above e^-1: no cancellation.
-    const double denominator = (1.0 / t - 1.0) * std::exp(-theta * u) + 1.0;
-    return Clamp01(-std::log1p(std::expm1(-theta) / denominator) / theta);
+  // v = -(1/theta) ln(1 - (1 - e^-theta) / ((1/t - 1) e^(-theta u) + 1))
+  //   = ln(1 + z) / theta,  z = (1 - e^-theta) t / ((1 - t) e^(-theta u) + t e^-theta),
+  // where 1 + z = ((1 - t) e^(-theta u) + t) / ((1 - t) e^(-theta u) + t e^-theta):
+  // sums of positive terms, so neither form cancels. For |theta| < 1, z itself
+  // is exact to rounding (from e^-theta - 1) and ln(1 + z) keeps the digits
+  // that the division by a small theta brings forward; otherwise the ratio is
+  // taken whole (1 + z can be tiny for theta <= -1).
+  // e^-theta and e^-theta - 1, each from the function that keeps its digits.
+  double n, m;
+  if (theta >= 1.0) {
+    n = std::exp(-theta);
+    m = n - 1.0;
+  } else {
+    m = std::expm1(-theta);
+    n = 1.0 + m;
   }
-  // Otherwise as v = (ln(1 + a) - ln(a + e^-theta)) / theta with
-  // a = (1/t - 1) e^(-theta u): sums of positive terms, no cancellation.
-  const double a = (1.0 / t - 1.0) * std::exp(-theta * u);
-  if (!(a <= std::numeric_limits<double>::max())) return 0.0;  // t vanishingly small
-  return Clamp01((std::log1p(a) - std::log(a + std::exp(-theta))) / theta);
+  const double below = (1.0 - t) * std::exp(-theta * u);
+  const double denominator = below + t * n;
+  if (theta > -1.0 && theta < 1.0) return Clamp01(std::log1p(-m * t / denominator) / theta);
+  return Clamp01(std::log((below + t) / denominator) / theta);
 }
 
 double FrankH(double v, double u, double theta) {
@@ -490,32 +499,76 @@ double GumbelH(double v, double u, double q) {
   return Clamp01(std::exp(x - w + (q - 1.0) * (std::log(x) - logW)));
 }
 
-// Solves h(v | u) = t through w: w + (q - 1) ln w = x + (q - 1) ln x - ln t,
-// by Newton's method on s = ln w (a convex increasing function of s: after at
-// most one step from the left the steps converge monotonically from the
-// right), then y = (w^q - x^q)^(1/q). The start w = c - (q - 1) ln c lies just
-// left of the root when the root exceeds 1.
+// With x = -ln u, y = -ln v and w = (x^q + y^q)^(1/q) = x e^mu (mu >= 0),
+// h(v | u) = t reads f(mu) = x (e^mu - 1) + (q - 1) mu - T = 0 with T = -ln t,
+// an increasing convex function of mu, and then y = x (e^(q mu) - 1)^(1/q).
+// Measuring w from x keeps the digits of t near 1 (through T) and of u near 1
+// (through x).
+//
+// From mu, the correction d solves (q - 1) d + B (e^d - 1) = -f(mu) with
+// B = x e^mu exactly; its series in -f(mu), taken to the fifth power, leaves
+// an error of the sixth order, so one exponential per pass and mostly one or
+// two passes. The start is the root with e^mu - 1 replaced by its Pade form
+// mu / (1 - mu / 2) while that is below 1.
 double GumbelHInverse(double t, double u, double q) {
   if (u == 0.0) return t;
   if (t <= 0.0) return 0.0;
   if (t >= 1.0) return 1.0;
   if (u >= 1.0) return 1.0;  // all mass at v = 1
+  if (!(q > 1.0)) return t;  // independence (and no Gumbel parameter below it)
   const double x = -std::log(u);
-  const double logX = std::log(x);
-  const double c = x + (q - 1.0) * logX - std::log(t);
-  double s = c > 1.0 ? std::log(std::max(c - (q - 1.0) * std::log(c), x)) : 0.0;
-  for (int i = 0; i < 100; ++i) {
-    const double w = std::exp(s);
-    const double step = (w + (q - 1.0) * s - c) / (w + q - 1.0);
-    s -= step;
-    // Convergence is quadratic: after a step below 1e-9 the error is below 1e-17.
-    if (std::fabs(step) <= 1e-9 * std::max(1.0, std::fabs(s))) break;
+  const double T = -std::log(t);
+  const double a = q - 1.0;
+  const double b = x + a + 0.5 * T;
+  double mu = 2.0 * T / (b + std::sqrt(b * b - 2.0 * a * T));
+  if (mu > 1.0) {
+    // Beyond the Pade form's reach: the smaller of two starts right of the
+    // root, the root with e^mu - 1 replaced by mu + mu^2 / 2 and ln(1 + T/x)
+    // (which also keeps e^mu finite); Newton's steps then fall monotonically.
+    const double s = x + a;
+    mu = std::min(2.0 * T / (s + std::sqrt(s * s + 2.0 * x * T)), std::log1p(T / x));
   }
-  if (s < logX) s = logX;
-  const double e = q * (logX - s);  // ln (x/w)^q <= 0
-  if (e >= 0.0) return 1.0;
-  const double logY = s + std::log(-std::expm1(e)) / q;
-  return Clamp01(std::exp(-std::exp(logY)));
+  for (int i = 0; i < 50; ++i) {
+    // e^mu - 1; from 0.1 on the plain exponential loses no digit that matters.
+    const double e = mu > 0.1 ? std::exp(mu) - 1.0 : std::expm1(mu);
+    const double B = x * (e + 1.0);
+    const double r = -(x * e + a * mu - T);
+    const double c1 = a + B;
+    const double i1 = 1.0 / c1;
+    const double newton = r * i1;
+    if (!(std::fabs(newton) <= 0.1)) {
+      // Far from the root: a Newton step, never more than 1 upwards.
+      mu += std::min(newton, 1.0);
+      if (std::isnan(mu)) break;
+      continue;
+    }
+    // Reversion of c1 d + c2 d^2 + ... + c5 d^5 = r, c_k = B / k! (k >= 2).
+    const double c2 = B / 2.0, c3 = B / 6.0, c4 = B / 24.0, c5 = B / 120.0;
+    const double i2 = i1 * i1;
+    const double d2 = -c2 * i2 * i1;
+    const double d3 = (2.0 * c2 * c2 - c1 * c3) * i2 * i2 * i1;
+    const double d4 = (5.0 * c1 * c2 * c3 - c1 * c1 * c4 - 5.0 * c2 * c2 * c2) * i2 * i2 * i2 * i1;
+    const double d5 = (6.0 * c1 * c1 * c2 * c4 + 3.0 * c1 * c1 * c3 * c3 + 14.0 * c2 * c2 * c2 * c2 -
+                       c1 * c1 * c1 * c5 - 21.0 * c1 * c2 * c2 * c3) *
+                      i2 * i2 * i2 * i2 * i1;
+    const double step = r * (i1 + r * (d2 + r * (d3 + r * (d4 + r * d5))));
+    mu += step;
+    // y grows like e^mu for large mu and like mu^(1/q) for small mu: after a
+    // step below 3e-3 min(mu, 1) the error of y is of the order (3e-3)^6.
+    if (!(std::fabs(step) > 3e-3 * std::min(mu, 1.0))) break;
+  }
+  if (std::isnan(mu)) return t;
+  if (mu <= 0.0) return 1.0;
+  // y = x e^mu (1 - e^(-q mu))^(1/q) = x (e^(q mu) - 1)^(1/q).
+  const double qmu = q * mu;
+  double y;
+  if (qmu > 1.0) {
+    y = x * std::exp(mu + std::log(1.0 - std::exp(-qmu)) / q);
+  } else {
+    const double k = qmu > 0.1 ? std::exp(qmu) - 1.0 : std::expm1(qmu);
+    y = x * std::exp(std::log(k) / q);
+  }
+  return Clamp01(std::exp(-y));
 }
 
 namespace {

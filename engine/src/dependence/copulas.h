@@ -115,7 +115,8 @@ double GumbelH(double v, double u, double q);
 double GumbelHInverse(double t, double u, double q);
 // The base Gumbel inverse by the bracketed root finder on [0, 1] (tolerance
 // 1e-6; returns t when the search fails). GumbelHInverse solves the same
-// equation in a reduced form to full precision and is several times faster.
+// equation in a reduced form to full precision (also for t or u within a few
+// units of the last place of 1) and is many times faster.
 double GumbelHInverseBracketed(double t, double u, double q);
 // The rotated variants 5..12 with a signed parameter, guards included.
 double ClaytonVariantH(int type, double v, double u, double p);

@@ -13,15 +13,17 @@ namespace {
 constexpr int kShuffleSize = 97;
 
 uint32_t LcgState = 0;
-double ShuffleTable[kShuffleSize];
-double ShuffleLast = 0.0;
+// The table and the last value hold base states; the uniform of a state is
+// state * 2^-32, exact in a double, so keeping states loses nothing and keeps
+// the double conversions off the chain from one draw to the next.
+uint32_t ShuffleTable[kShuffleSize];
+uint32_t ShuffleLast = 0;
 TClockFraction Clock = nullptr;
 
-// One step of the base generator. state * 2^-32 is exact in a double (32
-// significant bits), so this equals the 80-bit extended value bit for bit.
-inline double BaseUniform() {
+// One step of the base generator.
+inline uint32_t BaseStep() {
   LcgState = LcgState * 134775813u + 1u;
-  return static_cast<double>(LcgState) * 0x1p-32;
+  return LcgState;
 }
 
 double SystemClockFraction() {
@@ -51,15 +53,16 @@ double NextUniform(int32_t& idum) {
     }
     LcgState = static_cast<uint32_t>(GeneratorSeed);
     idum = 1;
-    for (int j = 0; j < kShuffleSize; ++j) ShuffleTable[j] = BaseUniform();
-    for (int j = 0; j < kShuffleSize; ++j) ShuffleTable[j] = BaseUniform();
-    ShuffleLast = BaseUniform();
+    for (int j = 0; j < kShuffleSize; ++j) ShuffleTable[j] = BaseStep();
+    for (int j = 0; j < kShuffleSize; ++j) ShuffleTable[j] = BaseStep();
+    ShuffleLast = BaseStep();
   }
-  // 97 * ShuffleLast has at most 39 significant bits: exact in a double.
-  int j = static_cast<int>(97.0 * ShuffleLast);
+  // trunc(97 * uniform) = (97 * state) div 2^32 exactly (97 * uniform has at
+  // most 39 significant bits, so the product in doubles is exact too).
+  const uint32_t j = static_cast<uint32_t>((uint64_t{97} * ShuffleLast) >> 32);
   ShuffleLast = ShuffleTable[j];
-  ShuffleTable[j] = BaseUniform();
-  return ShuffleLast;
+  ShuffleTable[j] = BaseStep();
+  return static_cast<double>(ShuffleLast) * 0x1p-32;
 }
 
 int32_t RandomInteger(int32_t n) {

@@ -283,6 +283,45 @@ TEST(Copulas, BaseCopulasAgreeWithClosedForms) {
   EXPECT_FALSE(CopulaFaultPending());
 }
 
+// Inverses at the far ends of t, u and the parameter, against 50-digit
+// values: t within a few ulps of 1 (where -ln t carries the digits), u near 0
+// or 1, parameters near 1 and near the Frank cut-off, results far below 1.
+struct TEndCase {
+  Family family;
+  double p, u, t;
+  double inverse;
+};
+
+const TEndCase kEndCases[] = {
+    {Family::Gumbel, 103.0, 0.5304131992981101, 0.9999999999999981, 0.63364452497936011},
+    {Family::Gumbel, 30.0, 0.6707656239899997, 0.9999999999999958, 0.87583487344665236},
+    {Family::Gumbel, 3.0, 5.121092927822761e-213, 0.9999999999999996, 0.99931835902593},
+    {Family::Gumbel, 2.0779899034975813, 0.5, 0.9999999997671694, 0.99998268172889189},
+    {Family::Gumbel, 1.0001, 0.9999999999999992, 0.06, 0.060215329550978817},
+    {Family::Gumbel, 1.0001, 0.3, 1e-300, 9.9975046713080185e-301},
+    {Family::Gumbel, 50.0, 1e-300, 0.5, 4.8303033205994118e-283},
+    {Family::Gumbel, 1.5, 0.999, 2.3283064365386963e-10, 3.0588315270078814e-8},
+    {Family::Gumbel, 1.01, 0.9999999967652683, 0.0784197226466139, 0.096166141413517283},
+    {Family::Gumbel, 1.000000000001, 0.9999999999999994, 0.6155627045785708, 0.61556270459975059},
+    {Family::Frank, -37.3, 0.9993148865046269, 0.9999999999999786, 0.84441402530495969},
+    {Family::Frank, -37.3, 0.637255590030616, 0.9999999999999544, 0.99997427499246768},
+    {Family::Frank, -37.0, 0.3, 2.3283064365386963e-10, 0.10116897315211531},
+    {Family::Frank, -37.0, 0.999, 0.5, 0.01923833231890759},
+    {Family::Frank, -1.0, 0.2, 0.9999999997671694, 0.99999999982023756},
+    {Family::Frank, 37.0, 0.9, 2.3283064365386963e-10, 0.30052175799449841},
+    {Family::Frank, 1e-09, 0.4, 0.3, 0.29999999997899999},
+    {Family::Frank, -1e-09, 0.4, 0.3, 0.30000000002099999},
+    {Family::Frank, 0.99, 0.7, 1e-12, 1.2693552001805629e-12},
+};
+
+TEST(Copulas, InversesKeepTheirDigitsAtTheEnds) {
+  for (const auto& c : kEndCases) {
+    EXPECT_NEAR(BaseHInverse(c.family, c.t, c.u, c.p), c.inverse, 1e-10 * c.inverse)
+        << "family " << static_cast<int>(c.family) << " p " << c.p << " u " << c.u << " t "
+        << c.t;
+  }
+}
+
 // The diagonal band of signed half-width w as a uniform on [c - |w|, c + |w|]
 // (c = u, or 1 - u for w < 0) reflected at 0 and 1: h and its inverse
 // computed independently from that picture.
