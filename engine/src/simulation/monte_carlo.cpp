@@ -139,7 +139,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
     for (int k = 0; k < outputs.count; ++k) {
       TSampleListEntry& e = outputs.entries[k];
       SetShortString(e.name, LowerCase(formulas->OutputName(k)));
-      SetEntryValue(e, 0.0);
+      SetEntryValue(e, 1.0);  // the value the first pass leaves
       e.objectIndex = static_cast<int16_t>(formulas->OutputFormula(k));
     }
   }
