@@ -291,14 +291,19 @@ double FrankHInverse(double t, double u, double theta) {
   // that the division by a small theta brings forward; otherwise the ratio is
   // taken whole (1 + z can be tiny for theta <= -1).
   // e^-theta and e^-theta - 1, each from the function that keeps its digits.
-  double n, m;
-  if (theta >= 1.0) {
-    n = std::exp(-theta);
-    m = n - 1.0;
-  } else {
-    m = std::expm1(-theta);
-    n = 1.0 + m;
+  // A sampler calls with one theta many times over: the two are kept for it.
+  static thread_local double lastTheta = 0.0, lastN = 1.0, lastM = 0.0;
+  if (theta != lastTheta) {
+    if (theta >= 1.0) {
+      lastN = std::exp(-theta);
+      lastM = lastN - 1.0;
+    } else {
+      lastM = std::expm1(-theta);
+      lastN = 1.0 + lastM;
+    }
+    lastTheta = theta;
   }
+  const double n = lastN, m = lastM;
   const double below = (1.0 - t) * std::exp(-theta * u);
   const double denominator = below + t * n;
   if (theta > -1.0 && theta < 1.0) return Clamp01(std::log1p(-m * t / denominator) / theta);
