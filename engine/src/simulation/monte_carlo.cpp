@@ -209,6 +209,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   }
   const NodeTables& tables = RunTables();
   std::vector<double> uniforms(static_cast<std::size_t>(std::max<int>(inputs.count, 1)), 0.0);
+  std::vector<double> scores(uniforms.size(), 0.0);
   // The current sample's values by list position.
   std::vector<double> values(2 * MaxSampleListEntries, 0.0);
   double* inValues = values.data();
@@ -272,7 +273,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
         bool isAccepted = true;
         ++sampleNumber;
         if (sampling) {
-          DrawSample(plan, uniforms.data(), RunIdum());
+          DrawSample(plan, uniforms.data(), scores.data(), RunIdum());
           for (int i = 0; i < inputs.count; ++i) {
             const double* table = tables.byNode[static_cast<std::size_t>(i)];
             inValues[i] = table ? LookupQuantile(table, tables.sizeByNode[static_cast<std::size_t>(i)],

@@ -1,5 +1,7 @@
 #include "simulation/sampling_plan.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "dependence/copula_tables.h"
@@ -39,6 +41,7 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
     }
   }
   std::vector<char> visited(static_cast<std::size_t>(n) + 1, 0);
+  std::vector<std::size_t> stepIndex(static_cast<std::size_t>(n) + 1, 0);
   struct Frame {
     int node;
     int next;  // next child position, 1-based
@@ -49,7 +52,8 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
     if (!IsStructureHead(head, false) || visited[head]) continue;
     visited[head] = 1;
     int headCopula = NodeCopula(head);
-    plan.steps.push_back({SampleStep::Head, static_cast<int8_t>(headCopula), head - 1, -1, 0.0, 0.0});
+    plan.steps.push_back({SampleStep::Head, false, static_cast<int8_t>(headCopula), head - 1, -1, 0.0, 0.0, 0.0});
+    stepIndex[static_cast<std::size_t>(head)] = plan.steps.size() - 1;
     stack.assign(1, {head, 1});
     // Depth first: a child's value is drawn, then its own children, then the next sibling.
     while (!stack.empty()) {
@@ -75,18 +79,24 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
         s.kind = SampleStep::MinInfo;
       } else if (alternative && copula == CopulaDiagonalBand && oldBand) {
         s.kind = SampleStep::OldBand;
+      } else if (copula == CopulaNormal) {
+        s.kind = SampleStep::Normal;
+        s.parameter = CopulaParameter(copula, s.rank);
+        s.spread = std::sqrt(std::max(0.0, 1.0 - s.parameter * s.parameter));
+        plan.steps[stepIndex[static_cast<std::size_t>(parent)]].needZ = true;
       } else {
         s.kind = SampleStep::Conditional;
         s.parameter = CopulaParameter(copula, s.rank);
       }
       plan.steps.push_back(s);
+      stepIndex[static_cast<std::size_t>(child)] = plan.steps.size() - 1;
       stack.push_back({child, 1});
     }
   }
   return true;
 }
 
-void DrawSample(const SamplingPlan& plan, double* u, int32_t& idum) {
+void DrawSample(const SamplingPlan& plan, double* u, double* z, int32_t& idum) {
   for (const SampleStep& s : plan.steps) {
     switch (s.kind) {
       case SampleStep::Head:
@@ -95,6 +105,12 @@ void DrawSample(const SamplingPlan& plan, double* u, int32_t& idum) {
       case SampleStep::Conditional:
         u[s.node] = ConditionalInverse(s.copula, s.parameter, u[s.parent], OpenUniform(idum));
         break;
+      case SampleStep::Normal: {
+        double y = s.parameter * z[s.parent] + s.spread * NormalQuantile(OpenUniform(idum), 0.0, 1.0);
+        u[s.node] = NormalCdf(y, 0.0, 1.0);
+        z[s.node] = y;
+        continue;
+      }
       case SampleStep::MinInfo:
         NextUniform(idum);
         u[s.node] = SampleMinInfo(CopulaGrid, s.rank, u[s.parent]);
@@ -106,6 +122,7 @@ void DrawSample(const SamplingPlan& plan, double* u, int32_t& idum) {
         u[s.node] = u[s.parent];
         break;
     }
+    if (s.needZ) z[s.node] = NormalQuantile(u[s.node], 0.0, 1.0);
   }
 }
 

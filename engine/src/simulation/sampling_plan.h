@@ -15,14 +15,22 @@ struct SampleStep {
     Conditional, // a child: conditional inverse of the copula for a fresh uniform
     MinInfo,     // a child of a minimum-information arc: grid sampler (a uniform is drawn all the same)
     OldBand,     // a child of a band arc in the old band mode: old band table
-    Copy         // a vine below a composite node: the composite node's value
+    Copy,        // a vine below a composite node: the composite node's value
+    Normal       // a child of a normal-copula arc, drawn on the normal scale (below)
   };
   Kind kind;
+  // The node's normal score z = NormalQuantile(u) is kept for its own
+  // normal-copula children: a normal arc then costs one quantile and one
+  // distribution function instead of two quantiles and one, and a chain of
+  // normal arcs carries z = rho z_parent + sqrt(1 - rho^2) NormalQuantile(t)
+  // exactly instead of through u and back.
+  bool needZ;
   int8_t copula;     // copula type of the arc
   int32_t node;      // 0-based node position (= input list position - 1)
   int32_t parent;    // 0-based parent position, -1 for heads
   double rank;       // rank correlation with the parent
   double parameter;  // copula parameter derived from the rank correlation
+  double spread;     // Normal: sqrt(1 - parameter^2)
 };
 
 struct SamplingPlan {
@@ -42,8 +50,9 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
 // True when the alternative routine can sample every structure of the model.
 bool AlternativeRoutineCovers();
 
-// Draws one sample of uniforms into u[0 .. nodeCount-1] (u must be zeroed or
-// hold the previous sample; every node of a structure is overwritten).
-void DrawSample(const SamplingPlan& plan, double* u, int32_t& idum);
+// Draws one sample of uniforms into u[0 .. nodeCount-1] (every node of a
+// structure is overwritten); z[0 .. nodeCount-1] is work space for the
+// normal scores.
+void DrawSample(const SamplingPlan& plan, double* u, double* z, int32_t& idum);
 
 }  // namespace tesmira
