@@ -12,27 +12,11 @@
 #include "files/buffered_file.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
+#include "files/value_text.h"
 #include "model/sim_blocks.h"
 
 namespace tesmira {
 
-namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool ParseNumber(std::string_view text, double& value) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return false;
-  auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-  return r.ec == std::errc() && r.ptr == text.data() + text.size();
-}
-
-}  // namespace
 
 InputSampleTable& RunInputTable() {
   static InputSampleTable table;
@@ -68,7 +52,7 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
   const int64_t values = static_cast<int64_t>(samples) * width_;
   for (int64_t v = 0; v < values; ++v) {
     double x = 0;
-    if (!sam.ReadLine(line) || !ParseNumber(line, x)) {
+    if (!sam.ReadLine(line) || !ParseNumberField(line, x)) {
       ok = false;
       break;
     }
@@ -85,10 +69,10 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
     double sum = 0;
     int32_t k = 0;
     while (k < samples && prob.ReadLine(line)) {
-      std::string text(Trim(line));
+      std::string text(line);  // ParseNumberField ignores the blanks around it
       std::replace(text.begin(), text.end(), ',', '.');
       double p = 0;
-      if (!ParseNumber(text, p)) continue;
+      if (!ParseNumberField(text, p)) continue;
       sum += p;
       cumulative_[static_cast<std::size_t>(k++)] = sum > 0.99999999 ? 1.0f : static_cast<float>(sum);
     }

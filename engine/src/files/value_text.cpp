@@ -250,4 +250,14 @@ std::string FormatFixed(double value, int decimals, int width) {
   return out;
 }
 
+bool ParseNumberField(std::string_view text, double& value) {
+  const char* blanks = " \t\r\n";
+  std::size_t a = text.find_first_not_of(blanks);
+  if (a == std::string_view::npos) return false;
+  text = text.substr(a, text.find_last_not_of(blanks) - a + 1);
+  if (text.front() == '+') text.remove_prefix(1);
+  auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
 }  // namespace tesmira

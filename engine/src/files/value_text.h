@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tesmira {
 
@@ -20,5 +21,10 @@ std::size_t FormatScientific(double value, int significant, int exponentDigits, 
 // Fixed notation with `decimals` decimals rounded half up, right-aligned in
 // `width` characters (wider when needed).
 std::string FormatFixed(double value, int decimals, int width);
+
+// Reads a whole field as a number with a point as decimal separator: blanks,
+// tabs and line ends around it are ignored, a leading "+" is allowed, and
+// nothing else may follow. False for an empty or malformed field.
+bool ParseNumberField(std::string_view text, double& value);
 
 }  // namespace tesmira

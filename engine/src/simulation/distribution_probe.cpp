@@ -1,8 +1,9 @@
 #include "simulation/distribution_probe.h"
 
-#include <charconv>
 #include <fstream>
 #include <string_view>
+
+#include "files/value_text.h"
 
 namespace tesmira {
 namespace {
@@ -15,19 +16,13 @@ std::string_view Trim(std::string_view s) {
   return s.substr(a, b - a + 1);
 }
 
-bool ParseNumber(std::string_view s, double& x) {
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), x);
-  return ec == std::errc() && p == s.data() + s.size();
-}
-
 // Two numbers separated by blanks (or, failing that, a tab).
 bool HoldsPair(std::string_view line) {
   std::size_t sep = line.find(' ');
   if (sep == std::string_view::npos) sep = line.find('\t');
   if (sep == std::string_view::npos) return false;
   double a = 0, b = 0;
-  return ParseNumber(Trim(line.substr(0, sep)), a) && ParseNumber(Trim(line.substr(sep + 1)), b);
+  return ParseNumberField(line.substr(0, sep), a) && ParseNumberField(line.substr(sep + 1), b);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "simulation/input_samples.h"
 
-#include <charconv>
 #include <string_view>
 
 #include "dependence/generator.h"
 #include "files/input_table.h"
+#include "files/value_text.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
@@ -22,10 +22,9 @@ bool HasExtension(std::string_view name) {
 }
 
 std::string WithFolderAndExtension(const std::string& name, int kind) {
-  if (name.empty() || HasExtension(name)) return name;
-  char out[256];
-  if (DerivedFileName(name.c_str(), kind, out)) return out;
-  return name;
+  std::string out;
+  if (name.empty() || HasExtension(name) || !DerivedFileNameText(name, kind, out)) return name;
+  return out;
 }
 
 std::string InsertPost(const std::string& name) {
@@ -36,15 +35,6 @@ std::string InsertPost(const std::string& name) {
   return name.substr(0, dot) + "_post" + name.substr(dot);
 }
 
-bool ParseValue(std::string_view line, double& x) {
-  std::size_t a = line.find_first_not_of(" \t");
-  if (a == std::string_view::npos) return false;
-  std::size_t b = line.find_last_not_of(" \t");
-  line = line.substr(a, b - a + 1);
-  if (!line.empty() && line.front() == '+') line.remove_prefix(1);
-  auto [p, ec] = std::from_chars(line.data(), line.data() + line.size(), x);
-  return ec == std::errc() && p == line.data() + line.size();
-}
 
 }  // namespace
 
@@ -137,7 +127,7 @@ bool InputSampleSource::Read(TSampleList& inputs, TSampleList& outputs, int32_t&
   int columns = inputCount_ + outputCount_;
   for (int k = 1; k <= columns; ++k) {
     double x = 0;
-    if (!reader_.ReadLine(line) || !ParseValue(line, x)) return false;
+    if (!reader_.ReadLine(line) || !ParseNumberField(line, x)) return false;
     int d = columnMap_[static_cast<std::size_t>(k)];
     if (d >= 1 && d <= inputs.count) {
       SetEntryValue(inputs.entries[d - 1], x);

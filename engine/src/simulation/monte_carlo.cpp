@@ -44,9 +44,10 @@ void AppendMessage(std::string& message, const std::string& text) {
   message += text;
 }
 
-std::string DerivedName(const std::string& base, int kind) {
-  char out[256];
-  return DerivedFileName(base.c_str(), kind, out) ? std::string(out) : std::string();
+std::string DerivedName(std::string_view base, int kind) {
+  std::string out;
+  DerivedFileNameText(base, kind, out);  // empty when the name would not fit
+  return out;
 }
 
 // Marks the list positions (1-based, inputs then outputs) of the given
@@ -92,8 +93,7 @@ int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
   bool stoppedByCallback = false;
   std::string evaluatorMessage;
   std::string folder = ModelFolderText();
-  std::string modelBaseName(ShortStringView(Model()->fileName));
-  modelBaseName = modelBaseName.substr(0, modelBaseName.find('.'));
+  const std::string_view modelBaseName = BaseNameOf(ShortStringView(Model()->fileName));
 
   // Result files are named after the base name's file part without extension.
   {

@@ -85,12 +85,6 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-std::string FileKindExt(int kind) {
-  char buf[256];
-  FileKindExtension(kind, buf);
-  return buf;
-}
-
 // Applies a request over an all-zero one (step by step as the dialog expects).
 void ApplyRequest(const TRunRequest& r, RunSettings& s, std::string& baseName) {
   RunSettings fresh;
@@ -121,7 +115,7 @@ void ApplyRequest(const TRunRequest& r, RunSettings& s, std::string& baseName) {
   std::string outputName(Text(r.outputName, 255));
   if (!outputName.empty()) {
     std::string lower = LowerCase(outputName);
-    std::string ext = LowerCase(FileKindExt(FileKindLegacyResults));
+    std::string ext = LowerCase(FileKindExtensionText(FileKindLegacyResults));
     std::size_t at = ext.empty() ? std::string::npos : lower.find(ext);
     if (at == std::string::npos || at + ext.size() != lower.size()) {
       s.sampleBaseName = outputName;
@@ -213,8 +207,7 @@ int32_t Run(TRunRequest& request, std::string& message) {
     message = "Initialization failure";
     return RunInitFailure;
   }
-  std::string base(ShortStringView(Model()->fileName));
-  base = base.substr(0, base.find('.'));
+  std::string base(BaseNameOf(ShortStringView(Model()->fileName)));
 
   RunSettings& s = Settings();
   ApplyRequest(request, s, base);
