@@ -18,11 +18,11 @@ class BusyFile {
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     pid_ = ::fork();
     if (pid_ == 0) {
-      ::execl(path.c_str(), "sleep", "10", static_cast<char*>(nullptr));
+      ::execl(path.c_str(), "sleep", "30", static_cast<char*>(nullptr));
       ::_exit(127);
     }
     // Wait until the program runs from the file.
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {  // up to 10 s on a loaded machine
       std::FILE* f = std::fopen(path.c_str(), "r+b");
       if (!f) break;
       std::fclose(f);
