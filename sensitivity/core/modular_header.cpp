@@ -9,7 +9,7 @@
 #include <map>
 #include <set>
 
-#include "ini_file.h"
+#include "settings.h"
 
 namespace tesvane {
 

@@ -13,6 +13,9 @@
 
 namespace tesvane {
 
+using common::ParseInt32;
+using common::TIniFile;
+
 // Section and key names.
 namespace ini {
 inline constexpr const char* RecentFiles = "Recent files";

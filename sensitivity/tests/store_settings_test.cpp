@@ -1,7 +1,6 @@
 // The variable list, the selection step and the settings file.
 #include <gtest/gtest.h>
 
-#include "ini_file.h"
 #include "settings.h"
 #include "test_support.h"
 

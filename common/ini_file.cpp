@@ -1,14 +1,10 @@
 #include "ini_file.h"
 
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "sample_store.h"
-
-namespace tesvane {
+namespace common {
 
 namespace {
 
@@ -20,6 +16,18 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 }  // namespace
+
+bool SameNameAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
 
 bool ParseInt32(std::string_view text, int32_t& value) {
   text = TrimBlanks(text);
@@ -35,6 +43,7 @@ bool ParseInt32(std::string_view text, int32_t& value) {
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) { Load(); }
 
 void TIniFile::Load() {
+  preamble_.clear();
   sections_.clear();
   std::ifstream in(path_, std::ios::binary);
   if (!in) return;
@@ -42,7 +51,7 @@ void TIniFile::Load() {
   TSection* current = nullptr;
   while (std::getline(in, line)) {
     std::string_view l = TrimBlanks(line);
-    if (l.empty() || l.front() == ';') continue;
+    if (l.empty()) continue;  // blank lines are written anew between sections
     if (l.front() == '[') {
       size_t close = l.find(']');
       std::string name(l.substr(1, close == std::string_view::npos ? l.size() - 1 : close - 1));
@@ -54,70 +63,87 @@ void TIniFile::Load() {
       continue;
     }
     size_t eq = l.find('=');
-    if (eq == std::string_view::npos || current == nullptr) continue;
+    if (eq == std::string_view::npos || l.front() == ';' || l.front() == '#') {
+      if (current == nullptr)
+        preamble_.emplace_back(l);
+      else
+        current->Lines.push_back(TLine{false, {}, std::string(l)});
+      continue;
+    }
     std::string key(TrimBlanks(l.substr(0, eq)));
     std::string value(TrimBlanks(l.substr(eq + 1)));
+    if (current == nullptr) {
+      preamble_.emplace_back(l);
+      continue;
+    }
     bool found = false;
-    for (auto& e : current->Entries) {
-      if (SameTextAscii(e.Key, key)) {  // the first occurrence counts
+    for (const auto& e : current->Lines) {
+      if (e.IsEntry && SameNameAscii(e.Key, key)) {  // the first occurrence counts
         found = true;
         break;
       }
     }
-    if (!found) current->Entries.push_back(TEntry{key, value});
+    if (!found) current->Lines.push_back(TLine{true, key, value});
   }
 }
 
 std::string TIniFile::Text() const {
   std::string out;
+  for (const auto& p : preamble_) out += p + "\r\n";
   for (size_t i = 0; i < sections_.size(); ++i) {
-    if (i > 0) out += "\r\n";
+    if (i > 0 || !preamble_.empty()) out += "\r\n";
     out += "[" + sections_[i].Name + "]\r\n";
-    for (const auto& e : sections_[i].Entries) out += e.Key + "=" + e.Value + "\r\n";
+    for (const auto& e : sections_[i].Lines)
+      out += e.IsEntry ? e.Key + "=" + e.Value + "\r\n" : e.Value + "\r\n";
   }
   return out;
 }
 
-void TIniFile::Save() const {
+void TIniFile::UpdateFile() const {
   namespace fs = std::filesystem;
-  std::string tmp = path_ + ".tmp";
+  const std::string tmp = path_ + ".tmp";
+  const std::string failure = "Cannot write the settings file " + path_;
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    std::string text = Text();
+    const std::string text = Text();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     if (!out) {
       std::error_code ec;
       fs::remove(tmp, ec);
-      throw ESensitivityError("Cannot write the settings file " + path_);
+      throw EIniFileError(failure);
     }
   }
   std::error_code ec;
   fs::rename(tmp, path_, ec);
   if (ec) {
     fs::remove(tmp, ec);
-    throw ESensitivityError("Cannot write the settings file " + path_);
+    throw EIniFileError(failure);
   }
+}
+
+void TIniFile::Changed() {
+  if (autoSave_) UpdateFile();
 }
 
 const TIniFile::TSection* TIniFile::FindSection(const std::string& section) const {
   for (const auto& s : sections_)
-    if (SameTextAscii(s.Name, section)) return &s;
+    if (SameNameAscii(s.Name, section)) return &s;
   return nullptr;
 }
 
 TIniFile::TSection* TIniFile::FindSection(const std::string& section) {
   for (auto& s : sections_)
-    if (SameTextAscii(s.Name, section)) return &s;
+    if (SameNameAscii(s.Name, section)) return &s;
   return nullptr;
 }
 
-const TIniFile::TEntry* TIniFile::FindEntry(const std::string& section,
-                                            const std::string& key) const {
+const TIniFile::TLine* TIniFile::FindEntry(const std::string& section,
+                                           const std::string& key) const {
   const TSection* s = FindSection(section);
   if (s == nullptr) return nullptr;
-  for (const auto& e : s->Entries)
-    if (SameTextAscii(e.Key, key)) return &e;
+  for (const auto& e : s->Lines)
+    if (e.IsEntry && SameNameAscii(e.Key, key)) return &e;
   return nullptr;
 }
 
@@ -129,15 +155,23 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
   return FindEntry(section, key) != nullptr;
 }
 
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
+  std::vector<std::string> keys;
+  if (const TSection* s = FindSection(section))
+    for (const auto& e : s->Lines)
+      if (e.IsEntry) keys.push_back(e.Key);
+  return keys;
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
-  const TEntry* e = FindEntry(section, key);
+  const TLine* e = FindEntry(section, key);
   return e == nullptr ? defaultValue : e->Value;
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
                               int32_t defaultValue) const {
-  const TEntry* e = FindEntry(section, key);
+  const TLine* e = FindEntry(section, key);
   int32_t v = 0;
   if (e == nullptr || !ParseInt32(e->Value, v)) return defaultValue;
   return v;
@@ -160,15 +194,15 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     s = &sections_.back();
   }
   bool found = false;
-  for (auto& e : s->Entries) {
-    if (SameTextAscii(e.Key, key)) {
+  for (auto& e : s->Lines) {
+    if (e.IsEntry && SameNameAscii(e.Key, key)) {
       e.Value = v;
       found = true;
       break;
     }
   }
-  if (!found) s->Entries.push_back(TEntry{key, v});
-  Save();
+  if (!found) s->Lines.push_back(TLine{true, key, v});
+  Changed();
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -182,13 +216,23 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
   TSection* s = FindSection(section);
   if (s == nullptr) return;
-  for (auto it = s->Entries.begin(); it != s->Entries.end(); ++it) {
-    if (SameTextAscii(it->Key, key)) {
-      s->Entries.erase(it);
-      Save();
+  for (auto it = s->Lines.begin(); it != s->Lines.end(); ++it) {
+    if (it->IsEntry && SameNameAscii(it->Key, key)) {
+      s->Lines.erase(it);
+      Changed();
       return;
     }
   }
 }
 
-}  // namespace tesvane
+void TIniFile::EraseSection(const std::string& section) {
+  for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    if (SameNameAscii(it->Name, section)) {
+      sections_.erase(it);
+      Changed();
+      return;
+    }
+  }
+}
+
+}  // namespace common
