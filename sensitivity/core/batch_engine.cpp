@@ -18,8 +18,8 @@ struct TBatchEngine::TVariableCache {
   TMidRanks Ranks;
   bool IsBase = false;
   TConditionalPoints Points;
-  std::vector<double> Z;     // standardised row (base variables with a variance)
-  TOrthogonalBasis Basis;    // orthogonal polynomials of z up to the degree
+  std::vector<double> Z;   // standardised row (base variables with a variance)
+  TOrthogonalBasis Basis;  // orthogonal polynomials of z up to the degree
 };
 
 struct TBatchEngine::TCofactorSet {
@@ -162,6 +162,7 @@ void TBatchEngine::Prepare(const std::vector<const TCorrRatioInfo*>& jobs) {
       c.Z.resize(static_cast<size_t>(n));
       for (int64_t i = 0; i < n; ++i) c.Z[static_cast<size_t>(i)] = StandardScore(x[i], c.Mean, sd);
       BuildOrthogonalBasis(c.Z.data(), n, degree, c.Basis);
+      c.Basis.UnscaledSingular = UnscaledFitSingular(x, n, degree);
     }
   });
 
@@ -252,7 +253,8 @@ TJobResult TBatchEngine::Compute(const TCorrRatioInfo& job) const {
   }
   TJobMatrix cofactors(set.Cofactors, positions);
   item->CorrDeterminant = static_cast<float>(set.Det >= 0 ? set.Det : 0.0);
-  item->CalcPartialCoefficients(cofactors(b, b), cofactors(0, 0), cofactors(0, b));
+  item->CalcPartialCoefficients(cofactors(b, b), cofactors(0, 0), cofactors(0, b),
+                                set.Det >= 0 ? set.Det : 0.0);
   item->GetResults();
 
   TJobResult result;

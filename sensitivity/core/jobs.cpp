@@ -85,7 +85,7 @@ TJobResult ComputeJobItemByItem(const TFileData& store, const TCorrRatioInfo& jo
                              parameters.Degree, means[static_cast<size_t>(b)],
                              variances[static_cast<size_t>(b)], means[0], variances[0]);
   item->CorrDeterminant = static_cast<float>(det);
-  item->CalcPartialCoefficients(cofactors(b, b), cofactors(0, 0), cofactors(0, b));
+  item->CalcPartialCoefficients(cofactors(b, b), cofactors(0, 0), cofactors(0, b), det);
   item->GetResults();
 
   TJobResult result;

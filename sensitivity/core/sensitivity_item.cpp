@@ -171,7 +171,8 @@ TCorrRatioFit FitCorrelationRatio(int32_t m, const TOrthogonalBasis& basis,
       next[j + 1] += p[j];
       next[j] -= basis.Alpha[static_cast<size_t>(k)] * p[j];
     }
-    for (size_t j = 0; j < pPrev.size(); ++j) next[j] -= basis.Beta[static_cast<size_t>(k)] * pPrev[j];
+    for (size_t j = 0; j < pPrev.size(); ++j)
+      next[j] -= basis.Beta[static_cast<size_t>(k)] * pPrev[j];
     pPrev = std::move(p);
     p = std::move(next);
     for (size_t j = 0; j < p.size(); ++j) g[j] += c[static_cast<size_t>(k) + 1] * p[j];
@@ -331,12 +332,13 @@ void TSensitivityItem::CalcCorrelationRatio(const double* y, const double* x, in
     const TOrthogonalBasis* basis = cachedBasis;
     if (basis == nullptr || basis->Requested != degree) {
       BuildOrthogonalBasis(z, n, degree, ownBasis);
+      ownBasis.UnscaledSingular = UnscaledFitSingular(x, n, degree);
       basis = &ownBasis;
     }
     OrthogonalProjections(z, y, meanY, n, *basis, sums);
     const double sst = varY * static_cast<double>(n - 1);
     SetCorrelationRatio(FitCorrelationRatio(degree, *basis, sums, sst, meanX, sd, meanY),
-                        static_cast<float>(1.0 / sd));
+                        basis->UnscaledSingular ? static_cast<float>(1.0 / sd) : 1.0f);
   }
   if (CorrRatio >= 0 && CorrRatio <= 1)
     LinearityIndex = CorrRatio - Correlation * Correlation;
@@ -344,7 +346,22 @@ void TSensitivityItem::CalcCorrelationRatio(const double* y, const double* x, in
     LinearityIndex = 0;
 }
 
+bool UnscaledFitSingular(const double* x, int64_t n, int32_t m) {
+  if (n - 1 < m || m < 1) return false;
+  TSquareMatrix A;
+  std::vector<double> b;
+  const int32_t saved = GetFitStatus();
+  const bool singular = PolyFit(x, x, n, m, A, b) == FitSingular;
+  SetFitStatus(saved);
+  return singular;
+}
+
 void TSensitivityItem::CalcPartialCoefficients(double cXX, double cYY, double cYX) {
+  CalcPartialCoefficients(cXX, cYY, cYX, static_cast<double>(CorrDeterminant));
+}
+
+void TSensitivityItem::CalcPartialCoefficients(double cXX, double cYY, double cYX,
+                                               double determinant) {
   if (BasePos == 0) {
     // X is Y: the three cofactors are one and the same, and the formulas
     // below would give -1. A variable's partial coefficients with itself are
@@ -362,7 +379,7 @@ void TSensitivityItem::CalcPartialCoefficients(double cXX, double cYY, double cY
                                                  (-cYX / cYY))
                             : 0.0f;
   }
-  double ratio = cYY != 0 ? static_cast<double>(CorrDeterminant) / cYY : 2.0;
+  double ratio = cYY != 0 ? determinant / cYY : 2.0;
   if (ratio < 0) ratio = 0;  // a principal minor is never negative but for rounding
   MultipleCorrelation = (cYY != 0 && ratio <= 1) ? static_cast<float>(std::sqrt(1 - ratio)) : 0.0f;
 }

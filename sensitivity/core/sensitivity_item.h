@@ -45,12 +45,19 @@ void IntroSortOrder(const double* x, int64_t n, std::vector<int32_t>& order);
 // at degree k: its fitted values are those of any least-squares polynomial of
 // degree m.
 struct TOrthogonalBasis {
-  int32_t Requested = 0;       // the degree m asked for
-  int32_t Degree = 0;          // the degree reached (at most m)
-  std::vector<double> Alpha;   // a_0 .. a_(Degree-1)
-  std::vector<double> Beta;    // b_0 .. b_(Degree-1) (b_0 = 0)
-  std::vector<double> Norms;   // N_0 .. N_Degree
+  int32_t Requested = 0;      // the degree m asked for
+  int32_t Degree = 0;         // the degree reached (at most m)
+  std::vector<double> Alpha;  // a_0 .. a_(Degree-1)
+  std::vector<double> Beta;   // b_0 .. b_(Degree-1) (b_0 = 0)
+  std::vector<double> Norms;  // N_0 .. N_Degree
+  // The fit in plain powers of the unscaled x (the normal equations) is
+  // singular; only then is the scaling factor 1 / sd(x) rather than 1.
+  bool UnscaledSingular = false;
 };
+// Whether the normal equations of a degree-m fit in powers of the unscaled x
+// are singular (Gauss-Jordan with full pivoting: a pivot below FitPivotLimit).
+// Depends on x alone.
+bool UnscaledFitSingular(const double* x, int64_t n, int32_t m);
 struct TCorrRatioFit {
   int32_t Status = 0;
   std::vector<double> Coefs;  // c0..cm on unscaled x (and y)
@@ -117,6 +124,10 @@ class TSensitivityItem {
                             const double* cachedZ = nullptr,
                             const TOrthogonalBasis* cachedBasis = nullptr);
   void CalcPartialCoefficients(double cXX, double cYY, double cYX);
+  // As above with the determinant in double precision: the multiple
+  // correlation takes det / C_YY from it, so that a ratio of exactly 1 (a
+  // constant predicted variable) gives 0 and not the float's rounding.
+  void CalcPartialCoefficients(double cXX, double cYY, double cYX, double determinant);
 
   // The steps shared with the batch engine.
   void SetConditionalExpectation(const double* y, int64_t n, const TConditionalPoints& points);

@@ -244,6 +244,46 @@ TEST(Measures, FewerSamplesThanDegreeAndSingularFits) {
   EXPECT_NEAR(c[0] + c[1] + c[2] + c[3], 3.2, 1e-12);
 }
 
+// The scaling factor is 1 unless the fit in powers of the unscaled base
+// variable is singular, then 1 / sd(X); both ways of computing agree.
+TEST(Measures, ScalingFactorOnlyForASingularUnscaledFit) {
+  std::vector<double> wide = Grid(60, -2, 3), tiny = Grid(60, 0, 1e-5), y;
+  for (double v : wide) y.push_back(v * v + 0.1 * std::sin(7 * v));
+  TFileData store = Store({y, wide, tiny});
+  TRunParameters p;
+  p.Degree = 3;
+  auto jobs = BuildJobs(store, {0}, {1, 2});
+  TBatchEngine engine(store, p, 2);
+  std::vector<const TCorrRatioInfo*> list{jobs[0].get(), jobs[1].get()};
+  engine.Prepare(list);
+  for (size_t j = 0; j < 2; ++j) {
+    TJobResult one = ComputeJobItemByItem(store, *jobs[j], p);
+    TJobResult batch = engine.Compute(*jobs[j]);
+    const double sd = std::sqrt(static_cast<double>(one.Item->VarBase));
+    const float expected = j == 0 ? 1.0f : static_cast<float>(1.0 / sd);
+    EXPECT_FLOAT_EQ(one.Item->ScalingFactor, expected) << j;
+    EXPECT_FLOAT_EQ(batch.Item->ScalingFactor, expected) << j;
+  }
+  EXPECT_FALSE(UnscaledFitSingular(wide.data(), 60, 3));
+  EXPECT_TRUE(UnscaledFitSingular(tiny.data(), 60, 3));
+}
+
+// A constant predicted variable is explained by nothing: its multiple
+// correlation is exactly 0 (det / C_YY is 1 in double precision).
+TEST(Measures, ConstantPredictedVariableHasNoMultipleCorrelation) {
+  std::vector<double> a = Grid(40, 0, 1), b, c(40, 2.5);
+  for (double v : a) b.push_back(std::cos(5 * v) + 0.3 * v);
+  TFileData store = Store({c, a, b});
+  auto jobs = BuildJobs(store, {0}, {1, 2});
+  TBatchEngine engine(store, {}, 2);
+  std::vector<const TCorrRatioInfo*> list{jobs[0].get(), jobs[1].get()};
+  engine.Prepare(list);
+  for (size_t j = 0; j < 2; ++j) {
+    EXPECT_EQ(ComputeJobItemByItem(store, *jobs[j], {}).Item->MultipleCorrelation, 0.0f) << j;
+    EXPECT_EQ(engine.Compute(*jobs[j]).Item->MultipleCorrelation, 0.0f) << j;
+  }
+}
+
 }  // namespace
 }  // namespace tesvane
 
@@ -305,8 +345,8 @@ TEST(Measures, CorrelationRatioOfAHeavilySkewedBaseAtHighDegrees) {
   store.Samples = {y, x};
   store.Names = {"y", "x"};
   for (int32_t v = 0; v < 2; ++v)
-    store.Variables.Add(std::make_shared<TRandomVariable>(v, store.Names[static_cast<size_t>(v)],
-                                                          "", 2, 2, ""));
+    store.Variables.Add(
+        std::make_shared<TRandomVariable>(v, store.Names[static_cast<size_t>(v)], "", 2, 2, ""));
   store.DistinctCounts = {21, 21};
   store.MinValues = {-1, 1};
   store.MaxValues = {1, 9e6};
@@ -318,7 +358,8 @@ TEST(Measures, CorrelationRatioOfAHeavilySkewedBaseAtHighDegrees) {
     p.Degree = degree;
     TBatchEngine engine(store, p, 1);
     engine.Prepare({jobs[0].get()});
-    for (const TJobResult& r : {ComputeJobItemByItem(store, *jobs[0], p), engine.Compute(*jobs[0])}) {
+    for (const TJobResult& r :
+         {ComputeJobItemByItem(store, *jobs[0], p), engine.Compute(*jobs[0])}) {
       EXPECT_EQ(r.Item->FitStatus, 0) << degree;
       EXPECT_NEAR(r.Item->CorrRatio, ratio, 1e-6) << degree;
       EXPECT_NEAR(r.Item->LinearityIndex, ratio - 0.2949741649753207 * 0.2949741649753207, 1e-6)
