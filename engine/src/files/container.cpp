@@ -723,12 +723,12 @@ TESMIRA_API int32_t ReadTSMFile(const char* fileName, int32_t level, int32_t lin
       f.linkCount = j;
     }
     h.linkCount = f.linkCount;
+    SetModelFileNameText(Absolute(name));
     for (int j = 1; j <= f.linkCount; ++j) {
       std::string linked = ResolveModelPath(f.links[static_cast<std::size_t>(j)]);
       if (!linked.empty()) ReadTSMFile(linked.c_str(), level + 1, j);
     }
     SetModelType(h.modelType);
-    SetModelFileNameText(Absolute(name));
   }
   if (!top || result != 1) CloseFd(fd);
   if (!top) f.modelFd = previousFd;

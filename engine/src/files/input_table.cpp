@@ -10,13 +10,12 @@
 #include <cstdio>
 
 #include "files/buffered_file.h"
+#include "files/value_text.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
-#include "files/value_text.h"
 #include "model/sim_blocks.h"
 
 namespace tesmira {
-
 
 InputSampleTable& RunInputTable() {
   static InputSampleTable table;
@@ -28,8 +27,7 @@ InputSampleTable::~InputSampleTable() {
 }
 
 bool InputSampleTable::Convert(const std::string& probabilityName, const TSampleList& inputs,
-                               const TSampleList& outputs, TextLineReader& sam,
-                               int32_t samples) {
+                               const TSampleList& outputs, TextLineReader& sam, int32_t samples) {
   Delete();
   std::string probFile = probabilityName;
   if (LowerCase(probabilityName).find(".prb") == std::string::npos) {
@@ -74,7 +72,8 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
       double p = 0;
       if (!ParseNumberField(text, p)) continue;
       sum += p;
-      cumulative_[static_cast<std::size_t>(k++)] = sum > 0.99999999 ? 1.0f : static_cast<float>(sum);
+      cumulative_[static_cast<std::size_t>(k++)] =
+          sum > 0.99999999 ? 1.0f : static_cast<float>(sum);
     }
   } else {
     ok = false;
@@ -94,7 +93,8 @@ int32_t InputSampleTable::Draw(double u, const TSampleList& fileInputs,
   if (fd_ < 0 || samples_ < 1) return 0;
   float uf = static_cast<float>(u);
   auto it = std::lower_bound(cumulative_.begin(), cumulative_.end(), uf);
-  int32_t c = it == cumulative_.end() ? samples_ : static_cast<int32_t>(it - cumulative_.begin()) + 1;
+  int32_t c =
+      it == cumulative_.end() ? samples_ : static_cast<int32_t>(it - cumulative_.begin()) + 1;
   std::size_t bytes = static_cast<std::size_t>(width_) * 4;
   off_t offset = static_cast<off_t>(c - 1) * static_cast<off_t>(bytes);
   if (bytes > 0 && ::pread(fd_, record_.data(), bytes, offset) != static_cast<ssize_t>(bytes))

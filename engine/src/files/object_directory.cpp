@@ -65,8 +65,8 @@ void CompactLinkTable() {
   }
   for (int j = to + 1; j <= TsmMaxLinks; ++j) f.links[j].clear();
   for (int k = 1; k <= f.length; ++k) {
-    int32_t& link = f.entries[k].link;
-    if (link > 0) link = link <= f.linkCount ? newIndex[link] : 0;
+    const int32_t link = f.entries[k].link;
+    if (link > 0) f.entries[k].link = link <= f.linkCount ? newIndex[link] : 0;
   }
   f.linkCount = to;
   f.header.linkCount = to;

@@ -152,9 +152,9 @@ bool ComputeMatrix(const RunResultsSetup& s) {
     std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
     std::size_t got = 0;
     while (got < bytes) {
-      ssize_t k = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
-                          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) +
-                                             static_cast<int64_t>(got)));
+      ssize_t k = ::pread(
+          fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
+          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) + static_cast<int64_t>(got)));
       if (k < 0 && errno == EINTR) continue;
       if (k <= 0) {
         ok = false;
@@ -192,9 +192,8 @@ bool ComputeMatrix(const RunResultsSetup& s) {
     double variance = cross[static_cast<std::size_t>(j) * n + j] / static_cast<double>(N - 1);
     // A column of non-finite values (an overflowing formula) correlates
     // with nothing, like a constant one.
-    degenerate[static_cast<std::size_t>(j)] =
-        !(variance >= 1e-12 && std::isfinite(variance)) ||
-        (!s.inputSamples && DegenerateNodeColumn(j + 1));
+    degenerate[static_cast<std::size_t>(j)] = !(variance >= 1e-12 && std::isfinite(variance)) ||
+                                              (!s.inputSamples && DegenerateNodeColumn(j + 1));
   }
   for (int i = 0; i < n; ++i) {
     for (int j = i + 1; j < n; ++j) {
@@ -363,7 +362,8 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
             std::vector<float> rows;
             rows.reserve(static_cast<std::size_t>(st.Records()) * keep.size());
             for (int64_t r = 0; r < st.Records(); ++r)
-              for (int j : keep) rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
+              for (int j : keep)
+                rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
             if (!ReplaceWithBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
           } else {
             failed(st.Path());
@@ -399,7 +399,9 @@ TESMIRA_API double Get_sample_correlation(int32_t i, int32_t j) {
   if (Design2()) {
     int nodes = NodeCount();
     auto p = [&](int x) { return x >= 1 && x <= nodes ? ParentIndex(x) : 0; };
-    auto vineType = [&](int x) { return x >= 1 && x <= nodes && NodeDepType(x) >= 1 && NodeDepType(x) <= 4; };
+    auto vineType = [&](int x) {
+      return x >= 1 && x <= nodes && NodeDepType(x) >= 1 && NodeDepType(x) <= 4;
+    };
     auto vineBelowComposite = [&](int x) {
       return vineType(x) && p(x) > 0 && IsCompositeType(p(x));
     };

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <charconv>
+#include <climits>
 #include <cstring>
 
 #include "files/buffered_file.h"
@@ -393,9 +393,15 @@ void SampleFileWriter::Abandon() {
   }
 }
 
-bool SampleFileWriter::IsOpen(int pass) const { return (pass == 0 || pass == 1) && impl_->pass[pass].open; }
-const std::string& SampleFileWriter::FileName(int pass) const { return impl_->pass[pass == 1 ? 1 : 0].name; }
-int64_t SampleFileWriter::SamplesWritten(int pass) const { return impl_->pass[pass == 1 ? 1 : 0].written; }
+bool SampleFileWriter::IsOpen(int pass) const {
+  return (pass == 0 || pass == 1) && impl_->pass[pass].open;
+}
+const std::string& SampleFileWriter::FileName(int pass) const {
+  return impl_->pass[pass == 1 ? 1 : 0].name;
+}
+int64_t SampleFileWriter::SamplesWritten(int pass) const {
+  return impl_->pass[pass == 1 ? 1 : 0].written;
+}
 int SampleFileWriter::ColumnCount() const { return static_cast<int>(impl_->columns.size()); }
 
 std::vector<std::string> SampleFileWriter::TakeMessages() {
@@ -511,8 +517,8 @@ bool CountWord(std::string_view line, int64_t& value) {
 
 }  // namespace
 
-int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
-                             TSampleList* outputs, TextLineReader& reader) {
+int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs, TSampleList* outputs,
+                             TextLineReader& reader) {
   if (!reader.Open(fileName)) {
     std::string slashed = fileName;  // a path written with backslashes
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
@@ -538,8 +544,7 @@ int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
     }
     int64_t count = 0;
     int64_t countLine = reader.LineNumber();
-    if (!CountWord(line, count) || count < 0 || count > MaxSampleListEntries)
-      return bad(countLine);
+    if (!CountWord(line, count) || count < 0 || count > MaxSampleListEntries) return bad(countLine);
     if (list) list->count = static_cast<int16_t>(count);
     for (int64_t i = 0; i < count; ++i) {
       if (!reader.ReadLine(line)) return bad(reader.LineNumber() + 1);
@@ -559,7 +564,7 @@ int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
 }  // namespace tesmira
 
 TESMIRA_API int32_t LoadSampleFileHeader(const char* fileName, TSampleList* inputs,
-                                                    TSampleList* outputs) {
+                                         TSampleList* outputs) {
   tesmira::TextLineReader reader;
   return tesmira::ReadSampleFileHeader(fileName ? fileName : "", inputs, outputs, reader);
 }

@@ -106,8 +106,9 @@ bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<floa
     std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
     std::size_t got = 0;
     while (got < bytes) {
-      ssize_t n = ::pread(fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
-                          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) + static_cast<int64_t>(got)));
+      ssize_t n = ::pread(
+          fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
+          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) + static_cast<int64_t>(got)));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         ok = false;
@@ -118,7 +119,8 @@ bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<floa
     if (!ok) break;
     for (int64_t s = 0; s < take; ++s) {
       const float* rec = buf.data() + s * width + first;
-      for (int c = 0; c < count; ++c) cols[static_cast<std::size_t>(c)][static_cast<std::size_t>(r + s)] = rec[c];
+      for (int c = 0; c < count; ++c)
+        cols[static_cast<std::size_t>(c)][static_cast<std::size_t>(r + s)] = rec[c];
     }
     r += take;
   }
@@ -171,7 +173,8 @@ void SortSingles(std::vector<float>& values) {
   for (std::size_t i = 0; i < n; ++i) {
     uint32_t k = keys[i];
     uint32_t b = (k & 0x80000000u) ? (k & 0x7fffffffu) : ~k;
-    values[i] = k == 0xffffffffu ? std::numeric_limits<float>::quiet_NaN() : std::bit_cast<float>(b);
+    values[i] =
+        k == 0xffffffffu ? std::numeric_limits<float>::quiet_NaN() : std::bit_cast<float>(b);
   }
 }
 
@@ -196,8 +199,8 @@ bool WriteDistributionFile(const std::string& folder, const std::string& name,
   int err = f.Create(path);
   if (err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY || err == EBUSY) {
     std::string alt = folder + name + ".tmp" + ext;
-    messages.push_back("Distribution file " + name + ext + " is write-protected, " + name +
-                       ".tmp" + ext + " is used instead");
+    messages.push_back("Distribution file " + name + ext + " is write-protected, " + name + ".tmp" +
+                       ext + " is used instead");
     path = alt;
     err = f.Create(path);
   }

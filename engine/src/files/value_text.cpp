@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdint>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "files/sample_files.h"
@@ -14,7 +14,8 @@ namespace tesmira {
 
 void DecimalDigits18(double value, char digits[18], int& exponent) {
   char buf[40];
-  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
+  auto res =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
   // "d.ddddddddddddddddde[+-]xx[x]"
   const char* p = buf;
   digits[0] = *p++;
