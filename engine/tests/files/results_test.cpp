@@ -38,7 +38,7 @@ class ResultsTest : public ::testing::Test {
   void SetUp() override {
     Init_Model_data();
     dir_ = fs::temp_directory_path() /
-           (std::string("tesmira_res_").append(std::to_string(::getpid())) + "_" +
+           ("tesmira_res_" + std::to_string(::getpid()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -59,8 +59,8 @@ class ResultsTest : public ::testing::Test {
     int outputs = static_cast<int>(cols.size()) - inputs;
     in_.count = static_cast<int16_t>(inputs);
     out_.count = static_cast<int16_t>(outputs);
-    for (int k = 0; k < inputs; ++k) SetShortString(in_.entries[k].name, std::string("x").append(std::to_string(k + 1)));
-    for (int k = 0; k < outputs; ++k) SetShortString(out_.entries[k].name, std::string("y").append(std::to_string(k + 1)));
+    for (int k = 0; k < inputs; ++k) SetShortString(in_.entries[k].name, "x" + std::to_string(k + 1));
+    for (int k = 0; k < outputs; ++k) SetShortString(out_.entries[k].name, "y" + std::to_string(k + 1));
     SampleStore& s = RunSampleStore();
     ASSERT_TRUE(s.Create((dir_ / "m.TPS").string(), inputs, outputs, true));
     for (std::size_t r = 0; r < cols[0].size(); ++r) {
