@@ -10,8 +10,14 @@
 
 namespace tesmira {
 
+// Closes its file and deletes the binary table when it goes out of scope.
 class InputSampleSource {
  public:
+  InputSampleSource() = default;
+  InputSampleSource(const InputSampleSource&) = delete;
+  InputSampleSource& operator=(const InputSampleSource&) = delete;
+  ~InputSampleSource() { Close(); }
+
   // Opens the source file, reads its header and maps its columns onto the
   // model's inputs. writeName receives the sample file the run writes (empty
   // for none). False when no sample can be read.
@@ -34,7 +40,7 @@ class InputSampleSource {
   TSampleList fileOutputs_{};
   bool binary_ = false;
   std::vector<int32_t> columnMap_;  // column k (1-based) -> input position, 0 for none
-  int inputCount_ = 0;   // columns of the file: its inputs, then its outputs
+  int inputCount_ = 0;              // columns of the file: its inputs, then its outputs
   int outputCount_ = 0;
   int32_t samples_ = 0;
   bool modelTakesInput_ = false;

@@ -29,7 +29,7 @@ namespace {
 constexpr int kSeedOfAlternativeRoutine = 4638;
 
 struct SeriesCounters {
-  int64_t drawn = 0;          // sample iterations over the whole series
+  int64_t drawn = 0;  // sample iterations over the whole series
   int64_t acceptedSeries = 0;
 };
 
@@ -53,8 +53,8 @@ std::string DerivedName(std::string_view base, int kind) {
 // Marks the list positions (1-based, inputs then outputs) of the given
 // objects: a variable at its input position, a formula after the inputs at
 // its output position, anything else by name in either list.
-void MarkObjects(void** objects, const TSampleList& in,
-                 const FormulaSet* formulas, std::vector<uint8_t>& flags) {
+void MarkObjects(void** objects, const TSampleList& in, const FormulaSet* formulas,
+                 std::vector<uint8_t>& flags) {
   if (objects == nullptr) return;
   for (int k = 0; k < MaxSampleColumns && objects[k] != nullptr; ++k) {
     void* o = objects[k];
@@ -78,314 +78,419 @@ bool ReportProgress(const RunSettings& s, int64_t total) {
                     static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX)));
 }
 
-}  // namespace
+// One run request from its sample lists to its result files. Each step
+// works on the members that the steps before it filled in; the input-sample
+// source belongs to the run and is closed with it on every way out.
+class MonteCarloRun {
+ public:
+  MonteCarloRun(std::string& message, bool modelTakesInput)
+      : s_(Settings()),
+        inputs_(*InputSampleList()),
+        outputs_(*OutputSampleList()),
+        writer_(SampleOutput()),
+        store_(RunSampleStore()),
+        message_(message),
+        modelTakesInput_(modelTakesInput) {}
 
-int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
-  RunSettings& s = Settings();
-  TSampleList& inputs = *InputSampleList();
-  TSampleList& outputs = *OutputSampleList();
-  SampleFileWriter& writer = SampleOutput();
-  SampleStore& store = RunSampleStore();
+  int32_t Execute() {
+    NormaliseBaseName();
+    PrepareLists();
+    if (int32_t code = PrepareFormulas(); code != RunCompleted) return code;
+    CountSamples();
+    ChooseColumns();
+    if (int32_t code = PrepareUserQuantiles(); code != RunCompleted) return code;
+    if (int32_t code = PrepareSampling(); code != RunCompleted) return code;
+    OpenOutputs();
+    Loop();
+    source_.reset();
+    KeepLastSample();
+    WriteResults();
+    return ResultCode();
+  }
+
+ private:
+  void NormaliseBaseName();
+  void PrepareLists();
+  int32_t PrepareFormulas();
+  void CountSamples();
+  void ChooseColumns();
+  int32_t PrepareUserQuantiles();
+  int32_t PrepareSampling();
+  void OpenOutputs();
+  void Loop();
+  void TakeSample(int64_t run);
+  void StopAfter(int64_t completed);
+  void KeepLastSample();
+  void WriteResults();
+  void WriteResultFiles(std::vector<std::string>& fileMessages);
+  int32_t ResultCode();
+
+  RunSettings& s_;
+  TSampleList& inputs_;
+  TSampleList& outputs_;
+  SampleFileWriter& writer_;
+  SampleStore& store_;
+  std::string& message_;
+  const bool modelTakesInput_;
+
+  std::unique_ptr<InputSampleSource> source_;
+  std::unique_ptr<FormulaSet> formulas_;
+  std::string inputWriteName_;
+  bool outputsSuppressed_ = false;
+  bool outputsPresent_ = false;
+  int32_t fileSamples_ = 0;
+  bool ok_ = true;
+
+  int64_t runs_ = 0;
+  int64_t samples_ = 0;
+  bool textInput_ = false;
+  std::string sampleFile_;
+
+  std::vector<uint8_t> writeFlags_;  // by list position (1-based): column written
+  std::vector<uint8_t> distFlags_;   // by list position: distribution file written
+  int written_ = 0;
+  std::vector<int32_t> columnMap_;  // read by the sample file writer until it closes
+
+  TUserQuantiles* userQuantiles_ = nullptr;
+  bool userQuantilesActive_ = false;
+
+  SamplingPlan plan_;
+  const NodeTables& tables_ = RunTables();
+  bool sampling_ = false;
+  std::vector<double> uniforms_;
+  std::vector<double> scores_;
+  // The current sample's values by list position: inputs, then outputs.
+  std::vector<double> values_ = std::vector<double>(2 * MaxSampleListEntries, 0.0);
+  double* inValues_ = values_.data();
+  double* outValues_ = values_.data() + MaxSampleListEntries;
+
+  std::vector<double> sum_ = std::vector<double>(MaxSampleColumns + 1, 0.0);
+  std::vector<double> sumsq_ = std::vector<double>(MaxSampleColumns + 1, 0.0);
+  int64_t accepted_ = 0;
+  int64_t total_ = 0;
+  int64_t completedRuns_ = 0;
+  bool stop_ = false;
+  bool stoppedByCallback_ = false;
+  std::string evaluatorMessage_;
+};
+
+// Result files are named after the base name's file part without extension.
+void MonteCarloRun::NormaliseBaseName() {
+  std::string base(FilePart(s_.sampleBaseName));
+  std::size_t dot = base.rfind('.');
+  if (dot != std::string::npos && dot > 0) base.resize(dot);
+  s_.sampleBaseName = base;
+}
+
+// The sample lists: one input per node (outputs follow the formulas), and the
+// input-sample file when the run reads its samples.
+void MonteCarloRun::PrepareLists() {
+  ClearSampleList(outputs_);
+  BuildInputSampleList(inputs_);
+  outputsSuppressed_ = (s_.options & RunWriteInputs) && !(s_.options & RunWriteOutputs);
+  if (!s_.inputSampleMode) return;
+  source_ = std::make_unique<InputSampleSource>();
+  if (!source_->Prepare(modelTakesInput_, inputWriteName_)) {
+    ok_ = false;
+  } else {
+    fileSamples_ = source_->Samples();
+    if (!modelTakesInput_) outputsSuppressed_ = !source_->FileHasOutputs();
+  }
+}
+
+// The formula set compiled over the inputs, and one output per formula.
+int32_t MonteCarloRun::PrepareFormulas() {
   const int modelType = GetModelType();
-  const bool outputsSuppressed = (s.options & RunWriteInputs) && !(s.options & RunWriteOutputs);
-  bool ok = true;
-  bool stop = false;
-  bool stoppedByCallback = false;
-  std::string evaluatorMessage;
-  std::string folder = ModelFolderText();
-  const std::string_view modelBaseName = BaseNameOf(ShortStringView(Model()->fileName));
-
-  // Result files are named after the base name's file part without extension.
-  {
-    std::string base(FilePart(s.sampleBaseName));
-    std::size_t dot = base.rfind('.');
-    if (dot != std::string::npos && dot > 0) base.resize(dot);
-    s.sampleBaseName = base;
-  }
-
-  // The sample lists: one input per node, one output per formula.
-  ClearSampleList(outputs);
-  BuildInputSampleList(inputs);
-  std::unique_ptr<InputSampleSource> source;
-  std::string inputWriteName;
-  bool outputsSuppressedNow = outputsSuppressed;
-  int32_t fileSamples = 0;
-  if (s.inputSampleMode) {
-    source = std::make_unique<InputSampleSource>();
-    if (!source->Prepare(modelTakesInput, inputWriteName)) {
-      ok = false;
-    } else {
-      fileSamples = source->Samples();
-      if (!modelTakesInput) outputsSuppressedNow = !source->FileHasOutputs();
-    }
-  }
-
-  std::unique_ptr<FormulaSet> formulas;
   const bool formulaModel = modelType == ModelTypeFormula || modelType == ModelTypeZoziVor;
-  if (formulaModel && FormulaCount() > 0 && !outputsSuppressedNow &&
-      (!s.inputSampleMode || modelTakesInput)) {
+  if (formulaModel && FormulaCount() > 0 && !outputsSuppressed_ &&
+      (!s_.inputSampleMode || modelTakesInput_)) {
     std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(inputs.count));
-    for (int k = 0; k < inputs.count; ++k) names.emplace_back(ShortStringView(inputs.entries[k].name));
-    formulas = std::make_unique<FormulaSet>();
+    names.reserve(static_cast<std::size_t>(inputs_.count));
+    for (int k = 0; k < inputs_.count; ++k)
+      names.emplace_back(ShortStringView(inputs_.entries[k].name));
+    formulas_ = std::make_unique<FormulaSet>();
     std::string detail;
-    if (!formulas->Prepare(names, detail)) {
-      message = "Model integrity/parsing failure";
-      if (!detail.empty()) message += ": " + detail;
-      if (source) source->Close();
+    if (!formulas_->Prepare(names, detail)) {
+      message_ = "Model integrity/parsing failure";
+      if (!detail.empty()) message_ += ": " + detail;
       return RunModelIntegrityFailure;
     }
-    outputs.count = static_cast<int16_t>(std::min(formulas->OutputCount(), static_cast<int>(MaxSampleListEntries)));
-    for (int k = 0; k < outputs.count; ++k) {
-      TSampleListEntry& e = outputs.entries[k];
-      SetShortString(e.name, LowerCase(formulas->OutputName(k)));
+    outputs_.count = static_cast<int16_t>(
+        std::min(formulas_->OutputCount(), static_cast<int>(MaxSampleListEntries)));
+    for (int k = 0; k < outputs_.count; ++k) {
+      TSampleListEntry& e = outputs_.entries[k];
+      SetShortString(e.name, LowerCase(formulas_->OutputName(k)));
       SetEntryValue(e, 1.0);  // the value the first pass leaves
-      e.objectIndex = static_cast<int16_t>(formulas->OutputFormula(k));
+      e.objectIndex = static_cast<int16_t>(formulas_->OutputFormula(k));
     }
   }
-  const bool outputsPresent = !outputsSuppressedNow && outputs.count > 0;
+  outputsPresent_ = !outputsSuppressed_ && outputs_.count > 0;
+  return RunCompleted;
+}
 
-  // Runs and samples.
-  int64_t runs = s.runs;
-  int64_t samples = runs * 100;
-  if (s.inputSampleMode && ok && !source->Binary()) {
-    samples = fileSamples;
-    runs = (samples - 1) / 100 + 1;
+// Runs of 100 samples, or as many samples as a text input file holds.
+void MonteCarloRun::CountSamples() {
+  runs_ = s_.runs;
+  samples_ = runs_ * 100;
+  if (s_.inputSampleMode && ok_ && !source_->Binary()) {
+    samples_ = fileSamples_;
+    runs_ = (samples_ - 1) / 100 + 1;
   }
-  const bool textInput = s.inputSampleMode && source && !source->Binary();
-  std::string sampleFile = s.sampleFile;
-  if (s.inputSampleMode) sampleFile = inputWriteName;
-  else if (sampleFile.empty()) sampleFile = DerivedName(s.sampleBaseName, FileKindSampleText);
+  textInput_ = s_.inputSampleMode && source_ && !source_->Binary();
+  sampleFile_ = s_.sampleFile;
+  if (s_.inputSampleMode)
+    sampleFile_ = inputWriteName_;
+  else if (sampleFile_.empty())
+    sampleFile_ = DerivedName(s_.sampleBaseName, FileKindSampleText);
+  completedRuns_ = runs_;
+  total_ = static_cast<int64_t>(s_.numberOfSimulations) * samples_;
+}
 
-  // Positions written to the sample files and distribution files.
-  const int positions = inputs.count + outputs.count;
-  std::vector<uint8_t> writeFlags(static_cast<std::size_t>(positions) + 1, 0);
-  if (s.options & RunWriteSelected) {
-    MarkObjects(s.sampledObjects, inputs, formulas.get(), writeFlags);
+// Positions written to the sample files and distribution files.
+void MonteCarloRun::ChooseColumns() {
+  const int positions = inputs_.count + outputs_.count;
+  writeFlags_.assign(static_cast<std::size_t>(positions) + 1, 0);
+  if (s_.options & RunWriteSelected) {
+    MarkObjects(s_.sampledObjects, inputs_, formulas_.get(), writeFlags_);
   } else {
+    const bool in = (s_.options & RunWriteInputs) != 0, out = (s_.options & RunWriteOutputs) != 0;
     for (int p = 1; p <= positions; ++p)
-      writeFlags[static_cast<std::size_t>(p)] =
-          (p <= inputs.count) ? (s.options & RunWriteInputs) != 0 : (s.options & RunWriteOutputs) != 0;
+      writeFlags_[static_cast<std::size_t>(p)] = p <= inputs_.count ? in : out;
   }
-  std::vector<uint8_t> distFlags(static_cast<std::size_t>(positions) + 1, s.distributionFile ? 1 : 0);
-  if (s.distributionFile && s.selectedDistributions) {
-    std::fill(distFlags.begin(), distFlags.end(), 0);
-    MarkObjects(s.selectedDistributions, inputs, formulas.get(), distFlags);
+  distFlags_.assign(static_cast<std::size_t>(positions) + 1, s_.distributionFile ? 1 : 0);
+  if (s_.distributionFile && s_.selectedDistributions) {
+    std::fill(distFlags_.begin(), distFlags_.end(), 0);
+    MarkObjects(s_.selectedDistributions, inputs_, formulas_.get(), distFlags_);
   }
-  int written = 0;
-  for (int p = 1; p <= positions; ++p) written += writeFlags[static_cast<std::size_t>(p)];
+  written_ = 0;
+  for (int p = 1; p <= positions; ++p) written_ += writeFlags_[static_cast<std::size_t>(p)];
+}
 
-  // User quantiles of the outputs: validated, values reset.
-  TUserQuantiles* userQuantiles = nullptr;
-  const bool userQuantilesActive = s.userQuantiles && outputsPresent;
-  if (userQuantilesActive) {
-    userQuantiles = NewUserQuantiles(false);
-    if (userQuantiles == nullptr) {
-      message = "Initialization failure";
-      if (source) source->Close();
-      return RunInitFailure;
-    }
-    for (int k = 0; k < outputs.count; ++k) {
-      std::string name(ShortStringView(outputs.entries[k].name));
-      int32_t target = 0;
-      double x = 0;
-      Process_user_quantiles(name.c_str(), &target, &x, 3);
-    }
+// User quantiles of the outputs: validated, values reset.
+int32_t MonteCarloRun::PrepareUserQuantiles() {
+  userQuantilesActive_ = s_.userQuantiles && outputsPresent_;
+  if (!userQuantilesActive_) return RunCompleted;
+  userQuantiles_ = NewUserQuantiles(false);
+  if (userQuantiles_ == nullptr) {
+    message_ = "Initialization failure";
+    return RunInitFailure;
   }
+  for (int k = 0; k < outputs_.count; ++k) {
+    std::string name(ShortStringView(outputs_.entries[k].name));
+    int32_t target = 0;
+    double x = 0;
+    Process_user_quantiles(name.c_str(), &target, &x, 3);
+  }
+  return RunCompleted;
+}
 
-  // The sampling plan.
-  SamplingPlan plan;
-  const bool sampling = !s.inputSampleMode && !modelTakesInput;
-  if (source && source->Binary()) NextUniform(RunIdum());  // draws from the table start a stream too
-  if (sampling) {
+// The sampling plan, and the start of the uniform stream.
+int32_t MonteCarloRun::PrepareSampling() {
+  sampling_ = !s_.inputSampleMode && !modelTakesInput_;
+  if (source_ && source_->Binary())
+    NextUniform(RunIdum());  // draws from the table start a stream too
+  if (sampling_) {
     // The stream starts here (its first draw is discarded); its seed selects the routine.
     NextUniform(RunIdum());
     bool alternative = GeneratorSeed == kSeedOfAlternativeRoutine && AlternativeRoutineCovers();
     std::string planMessage;
-    if (!BuildSamplingPlan(plan, alternative, OldDiagonalBandMode(), planMessage)) {
-      message = "Model integrity/parsing failure: " + planMessage;
+    if (!BuildSamplingPlan(plan_, alternative, OldDiagonalBandMode(), planMessage)) {
+      message_ = "Model integrity/parsing failure: " + planMessage;
       return RunModelIntegrityFailure;
     }
   }
-  const NodeTables& tables = RunTables();
-  std::vector<double> uniforms(static_cast<std::size_t>(std::max<int>(inputs.count, 1)), 0.0);
-  std::vector<double> scores(uniforms.size(), 0.0);
-  // The current sample's values by list position.
-  std::vector<double> values(2 * MaxSampleListEntries, 0.0);
-  double* inValues = values.data();
-  double* outValues = values.data() + MaxSampleListEntries;
+  uniforms_.assign(static_cast<std::size_t>(std::max<int>(inputs_.count, 1)), 0.0);
+  scores_.assign(uniforms_.size(), 0.0);
+  if (s_.simulationIndex == 1) Series() = SeriesCounters{};
+  return RunCompleted;
+}
 
-  // Statistics of the accepted samples.
-  std::vector<double> sum(MaxSampleColumns + 1, 0.0), sumsq(MaxSampleColumns + 1, 0.0);
-  if (s.simulationIndex == 1) Series() = SeriesCounters{};
-  int64_t accepted = 0;
-  const int64_t total = static_cast<int64_t>(s.numberOfSimulations) * samples;
+// The sample store, the distribution slots and the text sample files.
+void MonteCarloRun::OpenOutputs() {
+  if (runs_ < 1 || !ok_) return;
+  ResetDistributionSlots(false);
+  if (!outputsSuppressed_) ResetDistributionSlots(true);
+  const std::string_view modelBaseName = BaseNameOf(ShortStringView(Model()->fileName));
+  if (!store_.Create(DerivedName(modelBaseName, FileKindSampleStore), inputs_.count, outputs_.count,
+                     outputsPresent_))
+    AppendMessage(message_, "Failed to create the sample store " + store_.Path());
 
-  if (runs >= 1 && ok) {
-    ResetDistributionSlots(false);
-    if (!outputsSuppressedNow) ResetDistributionSlots(true);
-    if (!store.Create(DerivedName(modelBaseName, FileKindSampleStore), inputs.count, outputs.count,
-                      outputsPresent))
-      AppendMessage(message, "Failed to create the sample store " + store.Path());
-  }
+  if (written_ == 0 || s_.options == 0 || (s_.options & RunWriteBinary) || sampleFile_.empty())
+    return;
+  const bool selected = (s_.options & RunWriteSelected) != 0;
+  columnMap_ = SampleColumnMap(selected ? s_.sampledObjects : nullptr, inputs_, false, &outputs_);
+  SampleFileSetup setup;
+  setup.fileName = sampleFile_;
+  setup.inputs = &inputs_;
+  setup.outputs = &outputs_;
+  setup.selection = writeFlags_.data();
+  setup.columnEntry = selected ? columnMap_.data() : nullptr;
+  setup.options = s_.options;
+  setup.announcedSamples = static_cast<int32_t>(std::min<int64_t>(samples_, INT32_MAX));
+  setup.simulationIndex = s_.simulationIndex;
+  setup.simulations = s_.numberOfSimulations;
+  setup.separateFiles = s_.separateSampleFiles;
+  setup.uniform = RunUniform;  // the ".SAP" pairs of a sample file named so
+  writer_.Open(setup);
+}
 
-  // The sample files.
-  std::vector<int32_t> columnMap;
-  if (runs >= 1 && ok && written > 0 && s.options != 0 && !(s.options & RunWriteBinary) &&
-      !sampleFile.empty()) {
-    columnMap = SampleColumnMap((s.options & RunWriteSelected) ? s.sampledObjects : nullptr, inputs, false,
-                                &outputs);
-    SampleFileSetup setup;
-    setup.fileName = sampleFile;
-    setup.inputs = &inputs;
-    setup.outputs = &outputs;
-    setup.selection = writeFlags.data();
-    setup.columnEntry = (s.options & RunWriteSelected) ? columnMap.data() : nullptr;
-    setup.options = s.options;
-    setup.announcedSamples = static_cast<int32_t>(std::min<int64_t>(samples, INT32_MAX));
-    setup.simulationIndex = s.simulationIndex;
-    setup.simulations = s.numberOfSimulations;
-    setup.separateFiles = s.separateSampleFiles;
-    setup.uniform = RunUniform;  // the ".SAP" pairs of a sample file named so
-    writer.Open(setup);
-  }
-
-  // The loop: runs of 10 blocks of 10 samples.
-  int64_t completedRuns = runs;
-  int64_t sampleNumber = 0;
-  for (int64_t r = 1; r <= runs && ok; ++r) {
-    const bool lastRun = r == runs;
+// Runs of 10 blocks of 10 samples; the last run of a text input file ends
+// with its last sample.
+void MonteCarloRun::Loop() {
+  for (int64_t r = 1; r <= runs_ && ok_; ++r) {
+    const bool lastRun = r == runs_;
     int blocks = 10;
-    if (lastRun && textInput) {
-      int64_t rest = samples % 100;
+    if (lastRun && textInput_) {
+      int64_t rest = samples_ % 100;
       blocks = rest == 0 ? 10 : static_cast<int>((rest - 1) / 10 + 1);
     }
-    for (int b = 1; b <= blocks && ok; ++b) {
+    for (int b = 1; b <= blocks && ok_; ++b) {
       PumpMessages();
       int inBlock = 10;
-      if (lastRun && b == blocks && textInput) {
-        int rest = static_cast<int>(samples % 10);
+      if (lastRun && b == blocks && textInput_) {
+        int rest = static_cast<int>(samples_ % 10);
         inBlock = rest == 0 ? 10 : rest;
       }
-      for (int k = 0; k < inBlock; ++k) {
-        ++Series().drawn;
-        if (stop) continue;  // the remaining samples are passed without drawing
-        bool isAccepted = true;
-        ++sampleNumber;
-        if (sampling) {
-          DrawSample(plan, uniforms.data(), scores.data(), RunIdum());
-          for (int i = 0; i < inputs.count; ++i) {
-            const double* table = tables.byNode[static_cast<std::size_t>(i)];
-            inValues[i] = table ? LookupQuantile(table, tables.sizeByNode[static_cast<std::size_t>(i)],
-                                                 uniforms[static_cast<std::size_t>(i)])
-                                : 0.0;
-          }
-        } else if (source) {
-          if (!source->Read(inputs, outputs, RunIdum())) {
-            ok = false;
-            break;
-          }
-          for (int i = 0; i < inputs.count; ++i) inValues[i] = EntryValue(inputs.entries[i]);
-          for (int j = 0; j < outputs.count; ++j) outValues[j] = EntryValue(outputs.entries[j]);
-        }
-        if (formulas) {
-          std::copy(inValues, inValues + inputs.count, formulas->Inputs());
-          bool failed = false;
-          isAccepted = formulas->Evaluate(failed);
-          if (failed) {
-            stop = true;
-            completedRuns = r - 1;
-            isAccepted = false;
-            evaluatorMessage = formulas->Message();
-            message = evaluatorMessage;
-          }
-          std::copy(formulas->Outputs(), formulas->Outputs() + outputs.count, outValues);
-        }
-        if (!isAccepted || stop) continue;
-        ++accepted;
-        ++Series().acceptedSeries;
-        writer.WriteSample(inValues, outValues);
-        store.Append(inValues, outValues);
-        AccumulateMoments(sum.data(), sumsq.data(), inValues, inputs.count, 0);
-        if (outputsPresent)
-          AccumulateMoments(sum.data(), sumsq.data(), outValues, outputs.count, inputs.count);
-      }
+      for (int k = 0; k < inBlock && ok_; ++k) TakeSample(r);
       // After a stop the callback is still told the progress, but its answer no longer counts.
-      if (!ReportProgress(s, total) && !stop) {
-        stop = true;
-        stoppedByCallback = true;
-        completedRuns = r - 1;
+      if (!ReportProgress(s_, total_) && !stop_) {
+        stoppedByCallback_ = true;
+        StopAfter(r - 1);
       }
     }
-    if (ok && !ReportProgress(s, total) && !stop) {
-      stop = true;
-      stoppedByCallback = true;
-      completedRuns = r;
+    if (ok_ && !ReportProgress(s_, total_) && !stop_) {
+      stoppedByCallback_ = true;
+      StopAfter(r);
     }
   }
-  if (source) source->Close();
-  if (!ok && !s.inputSampleMode) completedRuns = 0;
-  // The lists keep the last sample's values.
-  for (int i = 0; i < inputs.count; ++i) SetEntryValue(inputs.entries[i], inValues[i]);
-  for (int j = 0; j < outputs.count; ++j) SetEntryValue(outputs.entries[j], outValues[j]);
+  if (!ok_ && !s_.inputSampleMode) completedRuns_ = 0;
+}
 
-  // Results.
-  std::vector<std::string> fileMessages;
-  if (runs >= 1 && store.Records() >= 0 && accepted >= 1) {
-    if (!store.Finish()) fileMessages.push_back("Failed to write the sample store " + store.Path());
-    EmpiricalSetup in;
-    in.outputs = false;
-    in.resolution = s.resolution;
-    in.distributionFiles = s.distributionFile;
-    in.distributionSelection = distFlags.data();
-    in.extension = s.distributionExtension;
-    in.folder = folder;
-    BuildEmpiricalDistributions(store, inputs, in, fileMessages);
-    if (outputsPresent) {
-      EmpiricalSetup out = in;
-      out.outputs = true;
-      out.userQuantiles = userQuantilesActive ? userQuantiles : nullptr;
-      BuildEmpiricalDistributions(store, outputs, out, fileMessages);
+void MonteCarloRun::StopAfter(int64_t completed) {
+  stop_ = true;
+  completedRuns_ = completed;
+}
+
+// One sample of run r: drawn or read, evaluated, and kept when accepted.
+void MonteCarloRun::TakeSample(int64_t r) {
+  ++Series().drawn;
+  if (stop_) return;  // the remaining samples are passed without drawing
+  if (sampling_) {
+    DrawSample(plan_, uniforms_.data(), scores_.data(), RunIdum());
+    for (int i = 0; i < inputs_.count; ++i) {
+      const auto n = static_cast<std::size_t>(i);
+      const double* table = tables_.byNode[n];
+      inValues_[i] = table ? LookupQuantile(table, tables_.sizeByNode[n], uniforms_[n]) : 0.0;
     }
-    int columns = inputs.count + (outputsPresent ? outputs.count : 0);
-    ComputeSampleResults(sum.data(), sumsq.data(), accepted, columns, *SampleResultsBlock());
+  } else if (source_) {
+    if (!source_->Read(inputs_, outputs_, RunIdum())) {
+      ok_ = false;
+      return;
+    }
+    for (int i = 0; i < inputs_.count; ++i) inValues_[i] = EntryValue(inputs_.entries[i]);
+    for (int j = 0; j < outputs_.count; ++j) outValues_[j] = EntryValue(outputs_.entries[j]);
+  }
+  bool isAccepted = true;
+  if (formulas_) {
+    std::copy(inValues_, inValues_ + inputs_.count, formulas_->Inputs());
+    bool failed = false;
+    isAccepted = formulas_->Evaluate(failed);
+    if (failed) {
+      StopAfter(r - 1);
+      isAccepted = false;
+      evaluatorMessage_ = formulas_->Message();
+      message_ = evaluatorMessage_;
+    }
+    std::copy(formulas_->Outputs(), formulas_->Outputs() + outputs_.count, outValues_);
+  }
+  if (!isAccepted || stop_) return;
+  ++accepted_;
+  ++Series().acceptedSeries;
+  writer_.WriteSample(inValues_, outValues_);
+  store_.Append(inValues_, outValues_);
+  AccumulateMoments(sum_.data(), sumsq_.data(), inValues_, inputs_.count, 0);
+  if (outputsPresent_)
+    AccumulateMoments(sum_.data(), sumsq_.data(), outValues_, outputs_.count, inputs_.count);
+}
 
-    int32_t seed = GeneratorSeed;
-    if (s.numberOfSimulations > 1 && s.simulationIndex >= s.numberOfSimulations) seed = -seed;
-    RunResultsSetup rs;
-    rs.store = &store;
-    rs.inputs = &inputs;
-    rs.outputs = &outputs;
-    rs.userQuantiles = userQuantilesActive ? userQuantiles : nullptr;
-    rs.sampleResults = SampleResultsBlock();
-    rs.folder = folder;
-    rs.baseName = s.sampleBaseName;
-    rs.legacyFiles = s.legacyFiles;
-    rs.userQuantileFlag = userQuantilesActive;
-    rs.correlationKind = s.correlationKind;
-    rs.seed = seed;
-    rs.options = s.options;
-    rs.accepted = accepted;
-    rs.planned = textInput ? samples : completedRuns * 100;
-    rs.resolution = s.resolution;
-    rs.inputSamples = modelTakesInput;
-    rs.selection = written > 0 ? writeFlags.data() : nullptr;  // the columns a kept ".TPS" holds
-    WriteRunResults(rs, fileMessages);
+// The lists keep the last sample's values.
+void MonteCarloRun::KeepLastSample() {
+  for (int i = 0; i < inputs_.count; ++i) SetEntryValue(inputs_.entries[i], inValues_[i]);
+  for (int j = 0; j < outputs_.count; ++j) SetEntryValue(outputs_.entries[j], outValues_[j]);
+}
+
+void MonteCarloRun::WriteResults() {
+  std::vector<std::string> fileMessages;
+  if (runs_ >= 1 && store_.Records() >= 0 && accepted_ >= 1) {
+    WriteResultFiles(fileMessages);
   } else {
-    store.Delete();
+    store_.Delete();
     if (TSampleData* data = SampleDataBlock()) data->requested = 0;
   }
-  writer.Close(s.simulationIndex >= s.numberOfSimulations);
-  for (const std::string& m : writer.TakeMessages()) fileMessages.push_back(m);
-  for (const std::string& m : fileMessages) AppendMessage(message, m);
+  writer_.Close(s_.simulationIndex >= s_.numberOfSimulations);
+  for (const std::string& m : writer_.TakeMessages()) fileMessages.push_back(m);
+  for (const std::string& m : fileMessages) AppendMessage(message_, m);
+}
 
-  int32_t code = completedRuns >= 1 ? RunCompleted : RunNoRuns;
-  if (accepted == 0 && message.empty() && !stoppedByCallback) {
-    message = "No output samples produced, no output files created";
+// Empirical distributions, the sample results block and the result files.
+void MonteCarloRun::WriteResultFiles(std::vector<std::string>& fileMessages) {
+  if (!store_.Finish()) fileMessages.push_back("Failed to write the sample store " + store_.Path());
+  const std::string folder = ModelFolderText();
+  EmpiricalSetup in;
+  in.outputs = false;
+  in.resolution = s_.resolution;
+  in.distributionFiles = s_.distributionFile;
+  in.distributionSelection = distFlags_.data();
+  in.extension = s_.distributionExtension;
+  in.folder = folder;
+  BuildEmpiricalDistributions(store_, inputs_, in, fileMessages);
+  TUserQuantiles* quantiles = userQuantilesActive_ ? userQuantiles_ : nullptr;
+  if (outputsPresent_) {
+    EmpiricalSetup out = in;
+    out.outputs = true;
+    out.userQuantiles = quantiles;
+    BuildEmpiricalDistributions(store_, outputs_, out, fileMessages);
+  }
+  int columns = inputs_.count + (outputsPresent_ ? outputs_.count : 0);
+  ComputeSampleResults(sum_.data(), sumsq_.data(), accepted_, columns, *SampleResultsBlock());
+
+  int32_t seed = GeneratorSeed;
+  if (s_.numberOfSimulations > 1 && s_.simulationIndex >= s_.numberOfSimulations) seed = -seed;
+  RunResultsSetup rs;
+  rs.store = &store_;
+  rs.inputs = &inputs_;
+  rs.outputs = &outputs_;
+  rs.userQuantiles = quantiles;
+  rs.sampleResults = SampleResultsBlock();
+  rs.folder = folder;
+  rs.baseName = s_.sampleBaseName;
+  rs.legacyFiles = s_.legacyFiles;
+  rs.userQuantileFlag = userQuantilesActive_;
+  rs.correlationKind = s_.correlationKind;
+  rs.seed = seed;
+  rs.options = s_.options;
+  rs.accepted = accepted_;
+  rs.planned = textInput_ ? samples_ : completedRuns_ * 100;
+  rs.resolution = s_.resolution;
+  rs.inputSamples = modelTakesInput_;
+  rs.selection = written_ > 0 ? writeFlags_.data() : nullptr;  // the columns a kept ".TPS" holds
+  WriteRunResults(rs, fileMessages);
+}
+
+int32_t MonteCarloRun::ResultCode() {
+  int32_t code = completedRuns_ >= 1 ? RunCompleted : RunNoRuns;
+  if (accepted_ == 0 && message_.empty() && !stoppedByCallback_) {
+    message_ = "No output samples produced, no output files created";
     code = RunNoOutputSamples;
   }
-  if (stop && !evaluatorMessage.empty()) code = RunStoppedWithMessage;
+  if (stop_ && !evaluatorMessage_.empty()) code = RunStoppedWithMessage;
   return code;
+}
+
+}  // namespace
+
+int32_t RunMonteCarlo(std::string& message, bool modelTakesInput) {
+  return MonteCarloRun(message, modelTakesInput).Execute();
 }
 
 }  // namespace tesmira
