@@ -8,7 +8,9 @@
 
 namespace tesmira::formula {
 
-std::string DefaultFormulaName0(int f) { return f == 0 ? std::string("formula") : "udf" + std::to_string(f); }
+std::string DefaultFormulaName0(int f) {
+  return f == 0 ? std::string("formula") : "udf" + std::to_string(f);
+}
 
 static std::string Lower(std::string_view s) {
   std::string out(s);
@@ -18,8 +20,8 @@ static std::string Lower(std::string_view s) {
 }
 
 static bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '@' ||
-         c == '!' || c == '#' || c == '$' || c == '&';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '@' || c == '!' || c == '#' || c == '$' || c == '&';
 }
 
 std::vector<Reference> FindReferences(std::string_view text, const std::vector<std::string>& keys) {
@@ -30,7 +32,8 @@ std::vector<Reference> FindReferences(std::string_view text, const std::vector<s
     std::size_t pos = 0;
     while ((pos = text.find(key, pos)) != std::string_view::npos) {
       std::size_t after = pos + key.size();
-      bool bounded = (pos == 0 || !IsNameChar(text[pos - 1])) && (after >= text.size() || !IsNameChar(text[after]));
+      bool bounded = (pos == 0 || !IsNameChar(text[pos - 1])) &&
+                     (after >= text.size() || !IsNameChar(text[after]));
       if (bounded) {
         bool inPrev = pos >= 5 && text.substr(pos - 5, 5) == "prev(";
         refs.push_back({static_cast<int>(g), !inPrev});
@@ -50,12 +53,14 @@ class SetResolver : public Resolver {
       : env_(env), rt_(rt) {
     if (inputNames) {
       for (std::size_t i = 0; i < inputNames->size(); ++i)
-        variables_.try_emplace(Lower((*inputNames)[i]), Operand{OperandKind::Input, static_cast<int32_t>(i)});
+        variables_.try_emplace(Lower((*inputNames)[i]),
+                               Operand{OperandKind::Input, static_cast<int32_t>(i)});
     } else {
       for (int v = 0; v < env.VariableCount(); ++v)
         variables_.try_emplace(Lower(env.VariableName(v)), Operand{OperandKind::Zero, 0});
     }
-    for (std::size_t g = 0; g < keys.size(); ++g) formulas_.try_emplace(keys[g], static_cast<int>(g));
+    for (std::size_t g = 0; g < keys.size(); ++g)
+      formulas_.try_emplace(keys[g], static_cast<int>(g));
   }
   std::optional<Operand> FindVariable(std::string_view name) override {
     auto it = variables_.find(std::string(name));
@@ -84,8 +89,190 @@ class SetResolver : public Resolver {
 
 }  // namespace
 
-bool SetProgram::Evaluate(Environment& env, SetMode mode, int target, bool hasText, std::string_view text,
-                          const std::vector<std::string>* inputNames, double& value) {
+namespace {
+
+// The formula table as one evaluation sees it: names, lookup keys, the texts
+// the user wrote, their working forms and the references between them.
+struct FormulaTexts {
+  int n = 0;
+  std::vector<std::string> names, keys, userTexts, work;
+  std::vector<std::vector<Reference>> refs;
+
+  // Marks every formula that start refers to, directly or through others.
+  void Closure(std::string_view start, std::vector<char>& set) const {
+    std::vector<int> todo;
+    auto mark = [&](const Reference& r) {
+      if (set[static_cast<std::size_t>(r.formula)]) return;
+      set[static_cast<std::size_t>(r.formula)] = 1;
+      todo.push_back(r.formula);
+    };
+    for (const Reference& r : FindReferences(start, keys)) mark(r);
+    while (!todo.empty()) {
+      int f = todo.back();
+      todo.pop_back();
+      for (const Reference& r : refs[static_cast<std::size_t>(f)]) mark(r);
+    }
+  }
+};
+
+// Reads the table; in CheckOne with a text, that text stands for the target's.
+FormulaTexts ReadFormulaTexts(Environment& env, SetMode mode, int target, bool hasText,
+                              std::string_view text, std::vector<std::string>& displayNames) {
+  FormulaTexts t;
+  t.n = env.FormulaCount();
+  const auto count = static_cast<std::size_t>(t.n);
+  t.names.resize(count);
+  t.keys.resize(count);
+  t.userTexts.resize(count);
+  t.work.resize(count);
+  displayNames.resize(count);
+  for (int f = 0; f < t.n; ++f) {
+    std::size_t i = static_cast<std::size_t>(f);
+    t.names[i] = env.FormulaName(f);
+    displayNames[i] = t.names[i].empty() ? DefaultFormulaName0(f) : t.names[i];
+    t.keys[i] = Lower(displayNames[i]);
+    t.userTexts[i] = env.FormulaText(f);
+    if (mode == SetMode::CheckOne && hasText && f == target) t.userTexts[i] = std::string(text);
+    t.work[i] = WorkingText(t.userTexts[i]);
+  }
+  t.refs.resize(count);
+  for (std::size_t i = 0; i < count; ++i) t.refs[i] = FindReferences(t.work[i], t.keys);
+  return t;
+}
+
+// The condition formula is the last one named condition or condition0; a
+// formula named condition0 anywhere turns divisions by zero into rejections.
+int FindCondition(const FormulaTexts& t, bool& condition0) {
+  int condition = -1;
+  for (int f = 0; f < t.n; ++f) {
+    std::string lname = Lower(t.names[static_cast<std::size_t>(f)]);
+    if (lname == "condition" || lname == "condition0") {
+      condition = f;
+      condition0 = condition0 || lname == "condition0";
+    }
+  }
+  return condition;
+}
+
+// Evaluation order: passes in table order; a formula is taken once every
+// formula it refers to (outside prev) has been taken. The first formula is
+// the target and counts as evaluated: it is evaluated last. The formulas the
+// condition needs come first.
+struct EvaluationOrder {
+  std::vector<int> conditionOrder, order;
+  std::vector<char> evaluated, taken;
+  std::vector<char> all;  // every formula that had to be evaluated
+};
+
+EvaluationOrder OrderFormulas(const FormulaTexts& t, const std::vector<char>& needed,
+                              int condition) {
+  const int n = t.n;
+  EvaluationOrder o;
+  o.evaluated.assign(static_cast<std::size_t>(n), 0);
+  o.taken.assign(static_cast<std::size_t>(n), 0);
+  if (n > 0) o.evaluated[0] = 1;
+  auto passes = [&](const std::vector<char>& subset, std::vector<int>& order) {
+    for (int pass = 0; pass < 3 * n; ++pass) {
+      bool waiting = false, progress = false;
+      for (int f = 0; f < n; ++f) {
+        std::size_t i = static_cast<std::size_t>(f);
+        if (!subset[i] || o.evaluated[i]) continue;
+        bool ready = true;
+        for (const Reference& r : t.refs[i])
+          if (r.ordering && !o.evaluated[static_cast<std::size_t>(r.formula)]) ready = false;
+        if (!ready) {
+          waiting = true;
+          continue;
+        }
+        o.evaluated[i] = o.taken[i] = 1;
+        order.push_back(f);
+        progress = true;
+      }
+      if (!waiting || !progress) break;
+    }
+  };
+  o.all = needed;
+  if (condition >= 0) {
+    std::vector<char> subset(static_cast<std::size_t>(n), 0);
+    t.Closure(t.work[static_cast<std::size_t>(condition)], subset);
+    subset[static_cast<std::size_t>(condition)] = 1;
+    passes(subset, o.conditionOrder);
+    for (int f = 0; f < n; ++f)
+      o.all[static_cast<std::size_t>(f)] |= subset[static_cast<std::size_t>(f)];
+  }
+  passes(needed, o.order);
+  return o;
+}
+
+// prev before the second sample: the first readable argument of prev0 in
+// the formula's text (a number or a parametric variable's first parameter).
+std::vector<double> PrevInitialValues(Environment& env, const FormulaTexts& t) {
+  std::vector<double> initial(static_cast<std::size_t>(t.n), 0.0);
+  for (int f = 0; f < t.n; ++f) {
+    const std::string& w = t.work[static_cast<std::size_t>(f)];
+    for (std::size_t pos = w.find("prev0("); pos != std::string::npos;
+         pos = w.find("prev0(", pos + 1)) {
+      std::size_t from = pos + 6, to = w.find(')', from);
+      std::string arg = w.substr(from, to == std::string::npos ? std::string::npos : to - from);
+      if (auto v = ReadFormulaNumber(arg)) {
+        initial[static_cast<std::size_t>(f)] = *v;
+        break;
+      }
+      bool found = false;
+      for (int v = 0; v < env.VariableCount() && !found; ++v) {
+        double p = 0;
+        if (Lower(env.VariableName(v)) == arg && env.VariableFirstParameter(v, p)) {
+          initial[static_cast<std::size_t>(f)] = p;
+          found = true;
+        }
+      }
+      if (found) break;
+    }
+  }
+  return initial;
+}
+
+// Compiles formula f (-1: a text of no formula, stored in slot n) with its
+// store, and the condition check after the condition formula.
+void CompileFormula(Builder& builder, Resolver& resolver, int f, std::string_view w, int n,
+                    int condition) {
+  CompiledText ct = CompileText(w, f, resolver, builder);
+  if (!ct.ok) return;
+  Instr store;
+  store.op = Op::Store;
+  store.formula = f;
+  store.aux2 = f >= 0 ? f : n;
+  store.a = ct.result;
+  builder.code.push_back(store);
+  if (f == condition) {
+    Instr cond;
+    cond.op = Op::Condition;
+    cond.formula = f;
+    cond.a = Operand{OperandKind::Formula, f};
+    builder.code.push_back(cond);
+  }
+}
+
+// The message for formulas that could not be ordered (they refer to themselves).
+std::string CircularMessage(const std::vector<int>& missing,
+                            const std::vector<std::string>& displayNames) {
+  std::string m;
+  if (missing.size() < 2) {
+    m = " Self-containing definition: " + displayNames[static_cast<std::size_t>(missing[0])];
+  } else {
+    m = "Circular redirection: ";
+    for (std::size_t k = 0; k < missing.size(); ++k) {
+      if (k) m += " -> ";
+      m += displayNames[static_cast<std::size_t>(missing[k])];
+    }
+  }
+  if (m.size() > 255) m.resize(255);
+  return m;
+}
+
+}  // namespace
+
+void SetProgram::Reset(Environment& env, SetMode mode) {
   env_ = &env;
   builder_ = Builder{};
   builder_.bracketInstructions = mode == SetMode::CheckOne;
@@ -95,211 +282,98 @@ bool SetProgram::Evaluate(Environment& env, SetMode mode, int target, bool hasTe
   outputValues_.clear();
   valueFields_.clear();
   failedFormula_ = -1;
-  value = 0;
+}
 
-  const int n = env.FormulaCount();
-  std::vector<std::string> names(static_cast<std::size_t>(n)), keys(names), userTexts(names), work(names);
-  rt_.displayNames.resize(static_cast<std::size_t>(n));
-  for (int f = 0; f < n; ++f) {
-    std::size_t i = static_cast<std::size_t>(f);
-    names[i] = env.FormulaName(f);
-    rt_.displayNames[i] = names[i].empty() ? DefaultFormulaName0(f) : names[i];
-    keys[i] = Lower(rt_.displayNames[i]);
-    userTexts[i] = env.FormulaText(f);
-    if (mode == SetMode::CheckOne && hasText && f == target) userTexts[i] = std::string(text);
-    work[i] = WorkingText(userTexts[i]);
-  }
-  rt_.texts = userTexts;
+bool SetProgram::Evaluate(Environment& env, SetMode mode, int target, bool hasText,
+                          std::string_view text, const std::vector<std::string>* inputNames,
+                          double& value) {
+  Reset(env, mode);
+  value = 0;
+  const FormulaTexts t = ReadFormulaTexts(env, mode, target, hasText, text, rt_.displayNames);
+  const int n = t.n;
+  rt_.texts = t.userTexts;
   for (int f = 0; f < n; ++f) env.SetFormulaEvaluated(f, f == 0);
   if (mode == SetMode::RunFirstPass) target = n > 0 ? 0 : -1;
 
   std::string targetWork;
   if (mode == SetMode::CheckSet)
-    targetWork = n > 0 ? work[0] : std::string();
+    targetWork = n > 0 ? t.work[0] : std::string();
   else if (target >= 0 && target < n)
-    targetWork = work[static_cast<std::size_t>(target)];
+    targetWork = t.work[static_cast<std::size_t>(target)];
   else
     targetWork = WorkingText(text);
   if (target >= n) target = -1;
 
-  // References and the needed set.
-  std::vector<std::vector<Reference>> refs(static_cast<std::size_t>(n));
-  for (int f = 0; f < n; ++f) refs[static_cast<std::size_t>(f)] = FindReferences(work[static_cast<std::size_t>(f)], keys);
-  auto closure = [&](std::string_view start, std::vector<char>& set) {
-    std::vector<int> todo;
-    for (const Reference& r : FindReferences(start, keys))
-      if (!set[static_cast<std::size_t>(r.formula)]) set[static_cast<std::size_t>(r.formula)] = 1, todo.push_back(r.formula);
-    while (!todo.empty()) {
-      int f = todo.back();
-      todo.pop_back();
-      for (const Reference& r : refs[static_cast<std::size_t>(f)])
-        if (!set[static_cast<std::size_t>(r.formula)]) set[static_cast<std::size_t>(r.formula)] = 1, todo.push_back(r.formula);
-    }
-  };
+  // CheckOne evaluates what the target needs; the other modes evaluate everything.
   std::vector<char> needed(static_cast<std::size_t>(n), mode == SetMode::CheckOne ? 0 : 1);
   if (mode == SetMode::CheckOne) {
-    closure(targetWork, needed);
+    t.Closure(targetWork, needed);
     if (target >= 0) needed[static_cast<std::size_t>(target)] = 1;
   }
+  const int condition = FindCondition(t, rt_.condition0);
+  const EvaluationOrder o = OrderFormulas(t, needed, condition);
+  rt_.prevInitial = PrevInitialValues(env, t);
 
-  // The condition formula is the last one named condition or condition0; a
-  // formula named condition0 anywhere turns divisions by zero into rejections.
-  int condition = -1;
-  for (int f = 0; f < n; ++f) {
-    std::string lname = Lower(names[static_cast<std::size_t>(f)]);
-    if (lname == "condition" || lname == "condition0") {
-      condition = f;
-      rt_.condition0 = rt_.condition0 || lname == "condition0";
-    }
-  }
-
-  // Evaluation order: passes in table order; a formula is taken once every
-  // formula it refers to (outside prev) has been taken. The first formula is
-  // the target and counts as evaluated: it is evaluated last.
-  std::vector<char> evaluated(static_cast<std::size_t>(n), 0), taken(static_cast<std::size_t>(n), 0);
-  if (n > 0) evaluated[0] = 1;
-  auto passes = [&](const std::vector<char>& subset, std::vector<int>& order) {
-    for (int pass = 0; pass < 3 * n; ++pass) {
-      bool waiting = false, progress = false;
-      for (int f = 0; f < n; ++f) {
-        std::size_t i = static_cast<std::size_t>(f);
-        if (!subset[i] || evaluated[i]) continue;
-        bool ready = true;
-        for (const Reference& r : refs[i])
-          if (r.ordering && !evaluated[static_cast<std::size_t>(r.formula)]) ready = false;
-        if (!ready) {
-          waiting = true;
-          continue;
-        }
-        evaluated[i] = taken[i] = 1;
-        order.push_back(f);
-        progress = true;
-      }
-      if (!waiting || !progress) break;
-    }
-  };
-  std::vector<int> conditionOrder, order;
-  std::vector<char> all = needed;
-  if (condition >= 0) {
-    std::vector<char> subset(static_cast<std::size_t>(n), 0);
-    closure(work[static_cast<std::size_t>(condition)], subset);
-    subset[static_cast<std::size_t>(condition)] = 1;
-    passes(subset, conditionOrder);
-    for (int f = 0; f < n; ++f) all[static_cast<std::size_t>(f)] |= subset[static_cast<std::size_t>(f)];
-  }
-  passes(needed, order);
-
-  // prev before the second sample: the first readable argument of prev0 in
-  // the formula's text (a number or a parametric variable's first parameter).
-  rt_.prevInitial.assign(static_cast<std::size_t>(n), 0.0);
-  for (int f = 0; f < n; ++f) {
-    const std::string& w = work[static_cast<std::size_t>(f)];
-    for (std::size_t pos = w.find("prev0("); pos != std::string::npos; pos = w.find("prev0(", pos + 1)) {
-      std::size_t from = pos + 6, to = w.find(')', from);
-      std::string arg = w.substr(from, to == std::string::npos ? std::string::npos : to - from);
-      if (auto v = ReadFormulaNumber(arg)) {
-        rt_.prevInitial[static_cast<std::size_t>(f)] = *v;
-        break;
-      }
-      bool found = false;
-      for (int v = 0; v < env.VariableCount() && !found; ++v) {
-        double p = 0;
-        if (Lower(env.VariableName(v)) == arg && env.VariableFirstParameter(v, p)) {
-          rt_.prevInitial[static_cast<std::size_t>(f)] = p;
-          found = true;
-        }
-      }
-      if (found) break;
-    }
-  }
-
-  // Compile in evaluation order.
-  SetResolver resolver(env, rt_, keys, mode == SetMode::RunFirstPass ? inputNames : nullptr);
-  auto compileFormula = [&](int f, std::string_view w) {
-    CompiledText ct = CompileText(w, f, resolver, builder_);
-    if (ct.ok) {
-      Instr store;
-      store.op = Op::Store;
-      store.formula = f;
-      store.aux2 = f >= 0 ? f : n;  // a text of no formula: the slot after the last formula
-      store.a = ct.result;
-      builder_.code.push_back(store);
-      if (f == condition) {
-        Instr cond;
-        cond.op = Op::Condition;
-        cond.formula = f;
-        cond.a = Operand{OperandKind::Formula, f};
-        builder_.code.push_back(cond);
-      }
-    }
-    return ct;
-  };
-  for (int f : conditionOrder) compileFormula(f, work[static_cast<std::size_t>(f)]);
-  for (int f : order) compileFormula(f, work[static_cast<std::size_t>(f)]);
+  // Compile in evaluation order; the target comes last.
+  SetResolver resolver(env, rt_, t.keys, mode == SetMode::RunFirstPass ? inputNames : nullptr);
+  for (int f : o.conditionOrder)
+    CompileFormula(builder_, resolver, f, t.work[static_cast<std::size_t>(f)], n, condition);
+  for (int f : o.order)
+    CompileFormula(builder_, resolver, f, t.work[static_cast<std::size_t>(f)], n, condition);
   const std::size_t targetBegin = builder_.code.size();
-  bool targetTaken = target >= 0 && taken[static_cast<std::size_t>(target)];
-  if (!targetTaken) compileFormula(target, targetWork);
+  if (target < 0 || !o.taken[static_cast<std::size_t>(target)])
+    CompileFormula(builder_, resolver, target, targetWork, n, condition);
 
-  const int inputCount = inputNames && mode == SetMode::RunFirstPass ? static_cast<int>(inputNames->size()) : 0;
+  const int inputCount =
+      inputNames && mode == SetMode::RunFirstPass ? static_cast<int>(inputNames->size()) : 0;
   rt_.Link(builder_, n + 1, inputCount);
   rt_.run = mode == SetMode::RunFirstPass;
   rt_.check = mode != SetMode::CheckSet;
   rt_.firstPass = true;
 
   const Instr* code = builder_.code.data();
-  ExecResult r = rt_.Exec(code, code + targetBegin);
-  auto markRecords = [&]() {
-    for (int f = 0; f < n; ++f) {
-      std::size_t i = static_cast<std::size_t>(f);
-      if (!taken[i] && f != target) continue;
-      if (unsigned char* field = env.FormulaValueField(f)) std::memcpy(field, &rt_.values[i], sizeof(double));
-      env.SetFormulaEvaluated(f, true);
-    }
-  };
-  if (r == ExecResult::Failed) {
+  if (rt_.Exec(code, code + targetBegin) == ExecResult::Failed) {
     failedFormula_ = rt_.failedFormula;
     return false;
   }
   std::vector<int> missing;
   for (int f = 0; f < n; ++f)
-    if (all[static_cast<std::size_t>(f)] && !evaluated[static_cast<std::size_t>(f)]) missing.push_back(f);
+    if (o.all[static_cast<std::size_t>(f)] && !o.evaluated[static_cast<std::size_t>(f)])
+      missing.push_back(f);
   if (!missing.empty()) {
-    std::string m;
-    if (missing.size() < 2) {
-      m = " Self-containing definition: " + rt_.displayNames[static_cast<std::size_t>(missing[0])];
-    } else {
-      m = "Circular redirection: ";
-      for (std::size_t k = 0; k < missing.size(); ++k) {
-        if (k) m += " -> ";
-        m += rt_.displayNames[static_cast<std::size_t>(missing[k])];
-      }
-    }
-    if (m.size() > 255) m.resize(255);
-    rt_.message = m;
+    rt_.message = CircularMessage(missing, rt_.displayNames);
     failedFormula_ = missing[0];
     return false;
   }
-  r = rt_.Exec(code + targetBegin, code + builder_.code.size());
-  if (r == ExecResult::Failed) {
+  if (rt_.Exec(code + targetBegin, code + builder_.code.size()) == ExecResult::Failed) {
     failedFormula_ = rt_.failedFormula;
     return false;
   }
   value = rt_.values[static_cast<std::size_t>(target >= 0 ? target : n)];
-  markRecords();
-
-  if (mode == SetMode::RunFirstPass) {
-    for (int f = 0; f < n; ++f)
-      if (f == 0 || !userTexts[static_cast<std::size_t>(f)].empty()) outputs_.push_back(f);
-    for (int f : outputs_) {
-      outputNames_.push_back(keys[static_cast<std::size_t>(f)]);
-      valueFields_.push_back(env.FormulaValueField(f));
-    }
-    outputValues_.assign(outputs_.size(), 1.0);
-    rt_.check = false;
-    rt_.firstPass = false;
-    rt_.sampleCounter = 0;
+  for (int f = 0; f < n; ++f) {
+    std::size_t i = static_cast<std::size_t>(f);
+    if (!o.taken[i] && f != target) continue;
+    if (unsigned char* field = env.FormulaValueField(f))
+      std::memcpy(field, &rt_.values[i], sizeof(double));
+    env.SetFormulaEvaluated(f, true);
   }
+  if (mode == SetMode::RunFirstPass) PrepareSampling(env, t.userTexts, t.keys);
   return true;
+}
+
+// The outputs of a run: the first formula and every formula with a text.
+void SetProgram::PrepareSampling(Environment& env, const std::vector<std::string>& userTexts,
+                                 const std::vector<std::string>& keys) {
+  for (int f = 0; f < static_cast<int>(userTexts.size()); ++f)
+    if (f == 0 || !userTexts[static_cast<std::size_t>(f)].empty()) outputs_.push_back(f);
+  for (int f : outputs_) {
+    outputNames_.push_back(keys[static_cast<std::size_t>(f)]);
+    valueFields_.push_back(env.FormulaValueField(f));
+  }
+  outputValues_.assign(outputs_.size(), 1.0);
+  rt_.check = false;
+  rt_.firstPass = false;
+  rt_.sampleCounter = 0;
 }
 
 bool SetProgram::Sample(bool& failed) {
@@ -326,7 +400,8 @@ bool SetProgram::Sample(bool& failed) {
     if (r == ExecResult::Rejected || rt_.rejected || !rt_.varyMore || rt_.varyEnd) break;
     if (++rt_.repetition >= MaxRepetitions) {
       failed = true;
-      rt_.message = "The \"VARY\" function repeats a sample more than " + std::to_string(MaxRepetitions) + " times";
+      rt_.message = "The \"VARY\" function repeats a sample more than " +
+                    std::to_string(MaxRepetitions) + " times";
       return false;
     }
   }

@@ -23,7 +23,10 @@ class Environment {
   virtual std::string FormulaName(int f) const = 0;  // may be empty
   virtual std::string FormulaText(int f) const = 0;
   // The 8 bytes of the formula record's value field, or nullptr.
-  virtual unsigned char* FormulaValueField(int f) { (void)f; return nullptr; }
+  virtual unsigned char* FormulaValueField(int f) {
+    (void)f;
+    return nullptr;
+  }
   virtual void SetFormulaEvaluated(int f, bool evaluated) { (void)f, (void)evaluated; }
   virtual int VariableCount() const = 0;
   virtual std::string VariableName(int v) const = 0;
@@ -49,7 +52,8 @@ struct Reference {
   int formula;
   bool ordering;
 };
-std::vector<Reference> FindReferences(std::string_view workingText, const std::vector<std::string>& keys);
+std::vector<Reference> FindReferences(std::string_view workingText,
+                                      const std::vector<std::string>& keys);
 
 class SetProgram {
  public:
@@ -76,6 +80,10 @@ class SetProgram {
   static constexpr int32_t MaxRepetitions = 1000000;
 
  private:
+  void Reset(Environment& env, SetMode mode);
+  void PrepareSampling(Environment& env, const std::vector<std::string>& userTexts,
+                       const std::vector<std::string>& keys);
+
   Environment* env_ = nullptr;
   Builder builder_;
   Runtime rt_;
