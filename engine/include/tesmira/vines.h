@@ -68,3 +68,21 @@ TESMIRA_API void Vine_RetrieveErrorMessage(char* out);
 // Clears the current structure, then counts the vines of the model that have
 // at most one level.
 TESMIRA_API int32_t Vine_CheckNotTranscended(void);
+
+// ---- conversions ---------------------------------------------------------------
+// Each works on the current structure, or on every structure of its source
+// type when there is none; method 1..4 selects how partial correlations are
+// evaluated (1 plain recursion, exponential in the node count; 2..4
+// memoised; 0 means 3). The callback (may be NULL) receives the percent done
+// and cancels by returning false; a cancelled or failed structure is left as
+// it was. The structures are saved once before the first one is rewritten.
+
+// A D-vine into a correlation matrix (or, with toCanonical, a canonical
+// vine); 1 done, 0 failed or cancelled.
+TESMIRA_API int32_t Vine_MorvikToCMatrix(TVineProgressCallback callback, int16_t method,
+                                         bool toCanonical);
+TESMIRA_API int32_t Vine_MorvikToCanonical(TVineProgressCallback callback, int16_t method);
+// A correlation matrix into a D-vine; 1 done, 0 failed or cancelled.
+TESMIRA_API int32_t CMatrix_toMorvik(TVineProgressCallback callback, int16_t method);
+// A canonical vine into a correlation matrix (or, with toMorvik, a D-vine).
+TESMIRA_API bool CanVine_toCMatrix(bool toMorvik, TVineProgressCallback callback, int16_t method);

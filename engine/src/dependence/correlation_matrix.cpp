@@ -21,25 +21,6 @@ struct TCanonicalValue {
   double value;
 };
 
-// Matrix roots to verify: the current root, or every matrix of the model.
-std::vector<int> MatrixRoots(int given) {
-  std::vector<int> roots;
-  if (given) {
-    roots.push_back(given);
-    return roots;
-  }
-  StructureScanBegin();
-  for (int guard = 0, n = NodeCount(); guard <= n; ++guard) {
-    const int root = StructureScanNext();
-    if (root == 0) break;
-    if (NodeDepType(root) == DepCorrelationMatrix &&
-        std::find(roots.begin(), roots.end(), root) == roots.end())
-      roots.push_back(root);
-  }
-  StructureScanEnd();
-  return roots;
-}
-
 // Reads the upper triangle into M (left-aligned rows); false on an empty,
 // unavailable or out-of-range cell.
 bool ReadMatrix(int root, const std::vector<int>& nodes, int n, TWorkMatrix& m) {
@@ -117,6 +98,33 @@ bool VerifyOneMatrix(int root, bool convert, bool& saved) {
 
 }  // namespace
 
+std::vector<int> StructureRootsOfType(int given, int type) {
+  std::vector<int> roots;
+  if (given) {
+    roots.push_back(given);
+    return roots;
+  }
+  StructureScanBegin();
+  for (int guard = 0, n = NodeCount(); guard <= n; ++guard) {
+    const int root = StructureScanNext();
+    if (root == 0) break;
+    if (NodeDepType(root) == type && std::find(roots.begin(), roots.end(), root) == roots.end())
+      roots.push_back(root);
+  }
+  StructureScanEnd();
+  return roots;
+}
+
+void MarkMatrixCellsNotSet(const std::vector<int>& members) {
+  for (int i : members) {
+    const int top = std::min(TopSlot, 2 * ChildCapacity(i));
+    for (int s = 2 * ChildCount(i) + 1; s <= top; ++s) {
+      if (float* v = NodeValuesV2(i)) v[s - 1] = static_cast<float>(CorrNotSet);
+      if (int16_t* v = NodeValuesV1(i)) v[s - 1] = -1;
+    }
+  }
+}
+
 }  // namespace tesmira
 
 using namespace tesmira;
@@ -124,13 +132,7 @@ using namespace tesmira;
 bool CMatrix_Initialize(void) {
   if (!Model() || CurrentStructureType() != DepCorrelationMatrix) return false;
   Update_dep_structure();
-  for (int i : CurrentStructureMembers()) {
-    const int top = std::min(TopSlot, 2 * ChildCapacity(i));
-    for (int s = 2 * ChildCount(i) + 1; s <= top; ++s) {
-      if (float* v = NodeValuesV2(i)) v[s - 1] = static_cast<float>(CorrNotSet);
-      if (int16_t* v = NodeValuesV1(i)) v[s - 1] = -1;
-    }
-  }
+  MarkMatrixCellsNotSet(CurrentStructureMembers());
   return true;
 }
 
@@ -200,7 +202,7 @@ bool CMatrix_Verify(bool convert) {
   bool saved = SavedStructureExists();
   bool ok = true;
   try {
-    for (int root : MatrixRoots(given)) {
+    for (int root : StructureRootsOfType(given, DepCorrelationMatrix)) {
       SetCurrentRoot(NodeAt(root));
       if (!VerifyOneMatrix(root, convert, saved)) {
         ok = false;

@@ -47,6 +47,14 @@ int NodeAtPosition(int root, int c);
 // in it; entries 0 where a position is empty.
 std::vector<int> NodesByPosition(int root, int n);
 
+// The roots to work on: the given root, or (given 0) every structure root of
+// the model whose dependence type is type, in the order of the structure scan.
+std::vector<int> StructureRootsOfType(int given, int type);
+
+// Sets every value slot after the child list of the given nodes to
+// CorrNotSet (old design: the code -1), the state of a new matrix.
+void MarkMatrixCellsNotSet(const std::vector<int>& members);
+
 // Number of linked nodes in the structure headed by root.
 int LinkedNodesInStructure(int root);
 

@@ -1,0 +1,430 @@
+// Exported conversions between D-vines, canonical vines and correlation
+// matrices. Each computes the new values of a structure completely before it
+// rewrites the structure, so a failure or a cancel leaves that structure as
+// it was; the structures are saved once, before the first rewrite.
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "dependence/partial_correlation.h"
+#include "dependence/partial_peeling.h"
+#include "dependence/rank_correlation.h"
+#include "dependence/vine_slots.h"
+#include "dependence/vines.h"
+#include "model/store.h"
+#include "tesmira/structures.h"
+#include "tesmira/vines.h"
+
+namespace tesmira {
+
+namespace {
+
+constexpr std::string_view MsgNotCanonical = "The input structure is not a valid canonical vine. ";
+constexpr std::string_view MsgIntermediate =
+    "The intermediate correlation matrix is found to be NOT positive definite. ";
+constexpr std::string_view MsgApproximation = "The approximation is not positive definite.";
+
+// Progress of one conversion: the callback is called once per percent of
+// the estimated work; a false answer cancels.
+class TConversionProgress : public TWorkProgress {
+ public:
+  explicit TConversionProgress(TVineProgressCallback callback) : callback_(callback) {}
+
+  void Start(double total) {
+    step_ = total / 100.0;
+    counter_ = 0.0;
+    threshold_ = step_;
+    percent_ = 1;
+    if (callback_ && !callback_(1, 100)) cancelled_ = true;
+  }
+
+  bool Step() override {
+    counter_ += 1.0;
+    if (counter_ >= threshold_) {
+      if (percent_ < 100) ++percent_;
+      threshold_ = counter_ + step_;
+      if (callback_ && !cancelled_ && !callback_(percent_, 100)) cancelled_ = true;
+    }
+    return !cancelled_;
+  }
+
+  bool Cancelled() const { return cancelled_; }
+
+ private:
+  TVineProgressCallback callback_;
+  double counter_ = 0, threshold_ = 0, step_ = 1;
+  int16_t percent_ = 0;
+  bool cancelled_ = false;
+};
+
+// The structure headed by root: its nodes by position and the members.
+struct TStructure {
+  int root = 0;
+  int n = 0;
+  std::vector<int> nodes;  // 1..n
+  std::vector<int> members;
+};
+
+bool ReadStructure(int root, TStructure& s) {
+  s.root = root;
+  s.n = LinkedNodesInStructure(root);
+  s.nodes = NodesByPosition(root, s.n);
+  s.members.clear();
+  for (int i = 1, count = NodeCount(); i <= count; ++i)
+    if (InStructure(i, root)) s.members.push_back(i);
+  if (s.n < 2) return false;
+  for (int k = 1; k <= s.n; ++k)
+    if (s.nodes[k] == 0) return false;
+  return true;
+}
+
+// Units of work: one per peeling step with a memo, one per call of the
+// plain recursion without (a partial correlation given k positions costs
+// (3^k - 1) / 2 calls).
+double DVineEstimate(int n, int method) {
+  double total = 0;
+  for (int i = 2; i <= n - 1; ++i)
+    total += method == PartialMethodPlain ? (n - i) * ((std::pow(3.0, i - 1) - 1.0) / 2.0 - (i - 1))
+                                          : double(n - i) * (i - 1);
+  return total;
+}
+
+double MatrixEstimate(int n, int method) {
+  double total = 0;
+  for (int e = 0; e <= n - 2; ++e)
+    total += method == PartialMethodPlain ? (n - 1 - e) * (std::pow(3.0, e) - 1.0) / 2.0
+                                          : double(n - 1 - e);
+  return total;
+}
+
+// A stored value as a correlation: the not-set marker reads as 0.
+double StoredValue(double x) {
+  if (IsCorrNotSet(x)) return 0.0;
+  return x;
+}
+
+void SetMembersType(const TStructure& s, int type) {
+  SetDependenceType(nullptr, type);
+  for (int i : s.members) SetNodeDepType(i, type);
+}
+
+// Writes the matrix held in m (1-based, full) into the structure.
+void RewriteAsMatrix(const TStructure& s, const TWorkMatrix& m) {
+  SetMembersType(s, DepCorrelationMatrix);
+  MarkMatrixCellsNotSet(s.members);
+  for (int k = 1; k < s.n; ++k)
+    for (int l = k + 1; l <= s.n; ++l)
+      CMatrix_SetCell(NodeAt(s.nodes[k]), NodeAt(s.nodes[l]), m.At(k, l));
+}
+
+// Turns the structure into a chain of D-vine values dvine[j][i] (positions
+// j, j + i, 1-based j).
+void RewriteAsDVine(const TStructure& s, const TCorrRows& dvine) {
+  SetMembersType(s, DepDVine);
+  ClearVineNodes(s.members, true);
+  for (int k = 1; k < s.n; ++k) LinkVineChild(s.nodes[k], s.nodes[k + 1]);
+  for (int j = 1; j < s.n; ++j)
+    for (int i = 1; j + i <= s.n; ++i) Vine_SetCorrValue(NodeAt(s.nodes[j]), i, dvine[j][i]);
+}
+
+// The D-vine of the full matrix in m (1..n): every value into dvine first;
+// false when cancelled or when a value is not strictly inside (-1, 1).
+bool DVineOfWorkMatrix(int n, TPartialCorrelations& pc, int method, TWorkProgress& progress,
+                       TCorrRows& dvine, bool& notDefinite) {
+  dvine.assign(static_cast<std::size_t>(n) + 1,
+               std::vector<double>(static_cast<std::size_t>(n) + 1, 0.0));
+  for (int e = 0; e <= n - 2; ++e) {
+    for (int row = 1; row <= n - 1 - e; ++row) {
+      pc.SetPivot(row + 1);
+      if (method > PartialMethodPlain) {
+        pc.ResetMemo();
+        if (!progress.Step()) return false;
+      }
+      const double v = pc.PartialCorr(row, row + e + 1, e);
+      if (pc.Cancelled()) return false;
+      if (!(v > -1.0 && v < 1.0)) {
+        notDefinite = true;
+        return false;
+      }
+      dvine[row][e + 1] = v;
+    }
+  }
+  return true;
+}
+
+// The common start of the conversions: a saved structure of the target type
+// for the given root is swapped in when it exists. True when that settled it.
+bool SwapInSavedResult(int given, int source, int target) {
+  if (!given || !SavedStructureExists() || SavedDepType(given) != target) return false;
+  if (!MatchAndSwapDepStructures(target)) return false;
+  if (CurrentStructureType() == target) return true;
+  MatchAndSwapDepStructures(source);
+  return false;
+}
+
+bool ValidMethod(int16_t& method) {
+  if (method == 0) method = PartialMethodMemo;
+  return method >= 1 && method <= 4;
+}
+
+}  // namespace
+
+}  // namespace tesmira
+
+using namespace tesmira;
+
+int32_t Vine_MorvikToCMatrix(TVineProgressCallback callback, int16_t method, bool toCanonical) {
+  ClearVineError();
+  if (!Model() || !ValidMethod(method)) return 0;
+  void* const current = CurrentRoot();
+  const int given = CurrentRootIndex();
+  if (given && NodeDepType(given) != DepDVine) {
+    SetVineError(MsgNotVine);
+    return 0;
+  }
+  const int target = toCanonical ? DepCanonicalVine : DepCorrelationMatrix;
+  if (SwapInSavedResult(given, DepDVine, target)) return 1;
+  const bool withMemo = toCanonical || method > PartialMethodPlain;
+  if (!AllocateWorkMatrices(NodeCount(), withMemo)) {
+    SetVineError(MsgNoMemory);
+    return 0;
+  }
+  TConversionProgress progress(callback);
+  const std::vector<int> roots = StructureRootsOfType(given, DepDVine);
+  std::vector<TStructure> structures;
+  double total = 0;
+  for (int root : roots) {
+    TStructure s;
+    if (!ReadStructure(root, s)) continue;
+    total += DVineEstimate(s.n, method);
+    structures.push_back(std::move(s));
+  }
+  progress.Start(total);
+  int32_t result = 1;
+  bool saved = false;
+  TWorkMatrix& m = ConversionMatrix();
+  TWorkMatrix& q = MemoMatrix();
+  const bool mode = V1MatrixMode();
+  try {
+    for (const TStructure& s : structures) {
+      if (progress.Cancelled()) {
+        result = 0;
+        break;
+      }
+      SetCurrentRoot(NodeAt(s.root));
+      m.Reset(0.0, s.n);
+      TPartialCorrelations pc(m, withMemo ? &q : nullptr, s.n, method, &progress);
+      for (int i = 1; i <= s.n - 1 && !pc.Cancelled(); ++i) {
+        for (int j = 1; j <= s.n - i && !pc.Cancelled(); ++j) {
+          pc.SetPivot(j + 1);
+          if (method > PartialMethodPlain) pc.ResetMemo();
+          double x = StoredValue(Vine_GetCorrValue(NodeAt(s.nodes[j]), i));
+          if (!(x >= -1.0 && x <= 1.0)) x = 0.0;  // an unavailable level counts as independent
+          if (i > 1) x = RankToProduct(true, x);
+          pc.PeelToMatrix(j, j + i, i - 1, x);
+        }
+      }
+      if (pc.Failed()) SetVineError(MsgApproximation);
+      if (pc.Cancelled() || progress.Cancelled()) {
+        result = 0;
+        break;
+      }
+      if (!toCanonical) {
+        if (!saved) saved = SaveStructure();
+        SetV1MatrixMode(true);
+        RewriteAsMatrix(s, m);
+        SetV1MatrixMode(mode);
+        continue;
+      }
+      // Canonical values: level 1 is the first row, the higher levels come
+      // from the partial-correlation sweep on left-aligned rows.
+      std::vector<double> firstRow(static_cast<std::size_t>(s.n) + 1, 0.0);
+      for (int k = 1; k <= s.n - 1; ++k) firstRow[k] = m.At(1, k + 1);
+      for (int r = 1; r <= s.n - 1; ++r)
+        for (int k = 1; k <= s.n - r; ++k) m.At(r, k) = m.At(r, r + k);
+      struct TValue {
+        int level, position;
+        double value;
+      };
+      std::vector<TValue> higher;
+      if (!PartialCorrelationSweep(m, q, s.n, [&higher](int level, int position, double value) {
+            higher.push_back({level, position, value});
+          })) {
+        SetVineError(MsgIntermediate);
+        if (saved) {
+          RestoreSavedStructure();
+          FreeSavedStructure();
+        }
+        result = 0;
+        break;
+      }
+      if (!saved) saved = SaveStructure();
+      SetV1MatrixMode(true);
+      SetMembersType(s, DepCanonicalVine);
+      ResetVineValues(s.members);
+      for (int k = 1; k <= s.n - 1; ++k) Vine_SetCorrValue(NodeAt(s.nodes[k + 1]), 1, firstRow[k]);
+      for (const TValue& v : higher)
+        Vine_SetCorrValue(NodeAt(s.nodes[v.position]), v.level, v.value);
+      SetV1MatrixMode(mode);
+    }
+  } catch (const std::bad_alloc&) {
+    SetVineError(MsgNoMemory);
+    result = 0;
+  }
+  SetV1MatrixMode(mode);
+  SetCurrentRoot(current);
+  FreeWorkMatrices();
+  return result;
+}
+
+int32_t Vine_MorvikToCanonical(TVineProgressCallback callback, int16_t method) {
+  return Vine_MorvikToCMatrix(callback, method, true);
+}
+
+int32_t CMatrix_toMorvik(TVineProgressCallback callback, int16_t method) {
+  ClearVineError();
+  if (!Model() || !ValidMethod(method)) return 0;
+  void* const current = CurrentRoot();
+  const int given = CurrentRootIndex();
+  if (given && NodeDepType(given) != DepCorrelationMatrix) {
+    SetVineError(MsgNotMatrix);
+    return 0;
+  }
+  if (SwapInSavedResult(given, DepCorrelationMatrix, DepDVine)) return 1;
+  if (!AllocateWorkMatrices(NodeCount(), method > PartialMethodPlain)) {
+    SetVineError(MsgNoMemory);
+    return 0;
+  }
+  TConversionProgress progress(callback);
+  std::vector<TStructure> structures;
+  double total = 0;
+  for (int root : StructureRootsOfType(given, DepCorrelationMatrix)) {
+    TStructure s;
+    if (!ReadStructure(root, s)) continue;
+    total += MatrixEstimate(s.n, method);
+    structures.push_back(std::move(s));
+  }
+  progress.Start(total);
+  int32_t result = 1;
+  bool saved = false;
+  TWorkMatrix& m = ConversionMatrix();
+  try {
+    for (const TStructure& s : structures) {
+      if (progress.Cancelled()) {
+        result = 0;
+        break;
+      }
+      SetCurrentRoot(NodeAt(s.root));
+      m.Reset(0.0, s.n);
+      bool cellsOk = true;
+      for (int i = 1; i <= s.n && cellsOk; ++i)
+        for (int j = 1; j <= s.n && cellsOk; ++j) {
+          const double x = CMatrix_GetCell(NodeAt(s.nodes[i]), NodeAt(s.nodes[j]));
+          if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x >= -1.0 && x <= 1.0)) cellsOk = false;
+          m.At(i, j) = x;
+        }
+      if (!cellsOk) {
+        SetVineError(MsgEmptyCells);
+        result = 0;
+        break;
+      }
+      TPartialCorrelations pc(m, method > PartialMethodPlain ? &MemoMatrix() : nullptr, s.n, method,
+                              &progress);
+      TCorrRows dvine;
+      bool notDefinite = false;
+      if (!DVineOfWorkMatrix(s.n, pc, method, progress, dvine, notDefinite)) {
+        if (notDefinite) SetVineError(MsgNotPositiveDefinite);
+        result = 0;
+        break;
+      }
+      if (!saved) saved = SaveStructure();
+      RewriteAsDVine(s, dvine);
+    }
+  } catch (const std::bad_alloc&) {
+    SetVineError(MsgNoMemory);
+    result = 0;
+  }
+  SetCurrentRoot(current);
+  FreeWorkMatrices();
+  return result;
+}
+
+bool CanVine_toCMatrix(bool toMorvik, TVineProgressCallback callback, int16_t method) {
+  ClearVineError();
+  if (!Model()) return false;
+  if (CurrentStructureType() != DepCanonicalVine) {
+    SetVineError(MsgNotCanonical);
+    return false;
+  }
+  if (!ValidMethod(method)) return false;
+  void* const current = CurrentRoot();
+  const int given = CurrentRootIndex();
+  const int target = toMorvik ? DepDVine : DepCorrelationMatrix;
+  if (SwapInSavedResult(given, DepCanonicalVine, target)) return true;
+  if (!AllocateWorkMatrices(NodeCount(), method > PartialMethodPlain)) {
+    SetVineError(MsgNoMemory);
+    return false;
+  }
+  TConversionProgress progress(callback);
+  std::vector<TStructure> structures;
+  double total = 0;
+  for (int root : StructureRootsOfType(given, DepCanonicalVine)) {
+    TStructure s;
+    if (!ReadStructure(root, s)) continue;
+    total += toMorvik ? MatrixEstimate(s.n, method) : s.n;
+    structures.push_back(std::move(s));
+  }
+  progress.Start(total);
+  bool result = true;
+  bool saved = false;
+  TWorkMatrix& m = ConversionMatrix();
+  const bool mode = V1MatrixMode();
+  try {
+    for (const TStructure& s : structures) {
+      if (progress.Cancelled()) {
+        result = false;
+        break;
+      }
+      SetCurrentRoot(NodeAt(s.root));
+      TCorrRows canonical(static_cast<std::size_t>(s.n));
+      for (int p = 2; p <= s.n; ++p) {
+        canonical[p - 1].assign(static_cast<std::size_t>(p), 0.0);
+        for (int l = 1; l <= p - 1; ++l) {
+          const double x = StoredValue(Vine_GetCorrValue(NodeAt(s.nodes[p]), l));
+          canonical[p - 1][l] = x >= -1.0 && x <= 1.0 ? x : 0.0;
+        }
+      }
+      TCorrRows r;
+      MatrixFromCanonical(canonical, r);
+      m.Reset(0.0, s.n);
+      for (int i = 1; i <= s.n; ++i)
+        for (int j = 1; j <= s.n; ++j) m.At(i, j) = r[i - 1][j - 1];
+      if (!toMorvik) {
+        if (!saved) saved = SaveStructure();
+        SetV1MatrixMode(true);
+        RewriteAsMatrix(s, m);
+        SetV1MatrixMode(mode);
+        for (int k = 0; k < s.n; ++k) progress.Step();
+        continue;
+      }
+      TPartialCorrelations pc(m, method > PartialMethodPlain ? &MemoMatrix() : nullptr, s.n, method,
+                              &progress);
+      TCorrRows dvine;
+      bool notDefinite = false;
+      if (!DVineOfWorkMatrix(s.n, pc, method, progress, dvine, notDefinite)) {
+        if (notDefinite) SetVineError(MsgNotPositiveDefinite);
+        result = false;
+        break;
+      }
+      if (!saved) saved = SaveStructure();
+      RewriteAsDVine(s, dvine);
+    }
+  } catch (const std::bad_alloc&) {
+    SetVineError(MsgNoMemory);
+    result = false;
+  }
+  SetV1MatrixMode(mode);
+  SetCurrentRoot(current);
+  FreeWorkMatrices();
+  return result;
+}

@@ -1,0 +1,186 @@
+#include "dependence/vine_samplers.h"
+
+#include <cmath>
+
+#include "dependence/copulas.h"
+#include "dependence/generator.h"
+#include "dependence/numeric_lists.h"
+#include "distributions/special_functions.h"
+
+namespace tesmira {
+
+namespace {
+
+// The copula types whose conditional inverse the vine samplers use.
+bool VineInverseType(int copula) {
+  return copula == CopulaFrank || copula == CopulaDiagonalBand || copula == CopulaElliptical ||
+         (copula >= 5 && copula <= 12);
+}
+
+}  // namespace
+
+double NormalCdfSeries(double x) {
+  // Phi(x) = erfc(-x / sqrt 2) / 2: the same function as the series
+  // x + x^3/3 + x^5/15 + ... times the density, without its cancellation
+  // against 0.5 in the lower tail and without its huge terms far out.
+  if (std::isnan(x)) return 0.5;
+  const double p = 0.5 * std::erfc(-x * 0.70710678118654752440);
+  return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p);
+}
+
+// ---- normal belief net -------------------------------------------------------------
+
+bool TNormalBBN::Build(const std::vector<int>& nodes, const TCorrRows& rho) {
+  const int n = static_cast<int>(nodes.size());
+  if (n < 1 || static_cast<int>(rho.size()) != n) return false;
+  TMatrix a(n), l(n);
+  for (int i = 0; i < n; ++i) {
+    if (static_cast<int>(rho[i].size()) != n) return false;
+    for (int j = 0; j < n; ++j) a[i][j] = i == j ? 1.0 : rho[i][j];
+  }
+  try {
+    CholeskyDecomposition(a, l);
+  } catch (const EMathsError&) {
+    return false;
+  }
+  nodes_ = nodes;
+  lower_.clear();
+  for (int j = 0; j < n; ++j)
+    for (int k = 0; k <= j; ++k) {
+      if (!std::isfinite(l[j][k])) return false;
+      lower_.push_back(l[j][k]);
+    }
+  v_.assign(static_cast<std::size_t>(n), 0.0);
+  return true;
+}
+
+void TNormalBBN::Sample(double* u, int32_t& idum) const {
+  const std::size_t n = nodes_.size();
+  double* v = v_.data();
+  v[0] = static_cast<double>(InverseNormal(NonZeroUniform(u[nodes_[0]])));
+  for (std::size_t k = 1; k < n; ++k)
+    v[k] = static_cast<double>(InverseNormal(NonZeroUniform(NextUniform(idum))));
+  // Row j of L times v, from the last row up so that v[0..j-1] are still the
+  // independent scores; row 0 is (1), the root keeps its score.
+  for (std::size_t j = n; j-- > 1;) {
+    const double* row = lower_.data() + j * (j + 1) / 2;
+    double s = 0.0;
+    for (std::size_t k = 0; k <= j; ++k) s += row[k] * v[k];
+    v[j] = s;
+  }
+  for (std::size_t j = 0; j < n; ++j) u[nodes_[j]] = NormalCdfSeries(v[j]);
+}
+
+// ---- canonical vine ------------------------------------------------------------------
+
+void TCanonicalVineSampler::Build(int copula, const std::vector<int>& nodes,
+                                  const TCorrRows& values) {
+  copula_ = copula;
+  nodes_ = nodes;
+  const std::size_t m = nodes.empty() ? 0 : nodes.size() - 1;
+  row_.assign(m + 1, 0);
+  param_.clear();
+  for (std::size_t p = 1; p <= m; ++p) {
+    row_[p] = param_.size();
+    for (std::size_t level = 1; level <= p; ++level) {
+      const double r = p < values.size() && level < values[p].size() ? values[p][level] : 0.0;
+      param_.push_back(CopulaParameter(copula, r));
+    }
+  }
+  w_.assign(m + 1, 0.0);
+}
+
+void TCanonicalVineSampler::Sample(double* u, int32_t& idum) const {
+  if (nodes_.size() < 2) return;
+  const std::size_t m = nodes_.size() - 1;
+  double* w = w_.data();
+  w[0] = u[nodes_[0]];
+  for (std::size_t p = m; p >= 1; --p) w[p] = NextUniform(idum);
+  const bool inverts = VineInverseType(copula_);
+  for (std::size_t p = m; p >= 1; --p) {
+    // Invert from the highest level (given all lower positions) down to level
+    // 1 (given the root); the conditioning value of each level is the fresh
+    // uniform of that position, its conditional probability given those before it.
+    double t = w[p];
+    if (inverts) {
+      const double* param = param_.data() + row_[p];
+      for (std::size_t a = 1; a <= p; ++a)
+        t = ConditionalInverse(copula_, param[p - a], w[p - a], t);
+    } else {
+      t = 0.0;
+    }
+    u[nodes_[p]] = t;
+  }
+}
+
+// ---- D-vine --------------------------------------------------------------------------
+
+std::string DVineMemoMessage() {
+  return "Failed to allocate a vector in procedure Sample_to_Dvine, size requested (bytes) :  "
+         "8000.00";
+}
+
+void TDVineSampler::Build(int copula, const std::vector<int>& nodes, const TCorrRows& values) {
+  copula_ = copula;
+  nodes_ = nodes;
+  n_ = nodes.size();
+  param_.assign(n_ * n_, 0.0);
+  for (std::size_t j = 0; j + 1 < n_; ++j)
+    for (std::size_t i = 1; j + i < n_; ++i) {
+      const double r = j < values.size() && i < values[j].size() ? values[j][i] : 0.0;
+      param_[j * n_ + j + i] = CopulaParameter(copula, r);
+    }
+  memo_.assign(n_ * n_, 0.0);
+  tags_.assign(n_ * n_, 0);
+  stamp_ = 0;
+  v_.assign(n_, 0.0);
+}
+
+double TDVineSampler::Conditional(int r, int d, int c) const {
+  if (r == c) return v_[static_cast<std::size_t>(r)];
+  const std::size_t at = static_cast<std::size_t>(r) * n_ + static_cast<std::size_t>(c > r ? c : d);
+  if (tags_[at] == stamp_) return memo_[at];
+  double x;
+  if (d == c)
+    x = ConditionalCdf(copula_, Parameter(r, d), v_[static_cast<std::size_t>(d)],
+                       v_[static_cast<std::size_t>(r)]);
+  else if (c > r)  // the conditioning positions lie above r: d = r + 1
+    x = ConditionalCdf(copula_, Parameter(r, c), Conditional(c, d, c - 1),
+                       Conditional(r, d, c - 1));
+  else  // they lie below r: c = r - 1
+    x = ConditionalCdf(copula_, Parameter(r, d), Conditional(d, d + 1, c),
+                       Conditional(r, d + 1, c));
+  if (x < -1000.0) x = kCopulaFaultValue;
+  tags_[at] = stamp_;
+  memo_[at] = x;
+  return x;
+}
+
+void TDVineSampler::Sample(double* u, int32_t& idum) const {
+  if (n_ < 2) return;
+  if (++stamp_ == 0) {  // after 2^32 samples the old tags could match again
+    std::fill(tags_.begin(), tags_.end(), 0u);
+    stamp_ = 1;
+  }
+  double* v = v_.data();
+  v[0] = u[nodes_[0]];
+  for (std::size_t i = 1; i < n_; ++i) v[i] = NextUniform(idum);
+  const bool inverts = VineInverseType(copula_);
+  for (std::size_t i = 1; i < n_; ++i) {
+    double t = v[i];
+    if (inverts) {
+      // From the pair farthest apart (given everything between) to the neighbour.
+      for (std::size_t j = 0; j < i; ++j) {
+        const double c =
+            Conditional(static_cast<int>(j), static_cast<int>(j + 1), static_cast<int>(i - 1));
+        t = ConditionalInverse(copula_, Parameter(static_cast<int>(j), static_cast<int>(i)), c, t);
+      }
+    } else {
+      t = 0.5;
+    }
+    v[i] = t;
+  }
+  for (std::size_t k = 1; k < n_; ++k) u[nodes_[k]] = v[k];
+}
+
+}  // namespace tesmira
