@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "dependence/copula_tables.h"
 #include "dependence/copulas.h"
 #include "dependence/generator.h"
+#include "dependence/partial_peeling.h"
+#include "dependence/vine_slots.h"
 #include "model/store.h"
 #include "tesmira/records.h"
+#include "tesmira/vines.h"
 
 namespace tesmira {
 namespace {
@@ -22,24 +26,150 @@ inline double OpenUniform(int32_t& idum) {
 
 }  // namespace
 
+namespace {
+
+std::string StructureLabel(int root) {
+  return "the structure `" + StructureDisplayName(NodeAt(root)) + "`";
+}
+
+// A stored vine value as a correlation: not set or not addressable reads as 0.
+bool VineValue(int node, int level, double& x) {
+  x = Vine_GetCorrValue(NodeAt(node), level);
+  if (IsCorrNotSet(x) || IsCorrUnavailable(x)) x = 0.0;
+  return x > -1.0 && x < 1.0;
+}
+
+// Adds the sampler of the vine or matrix headed by root to the plan and its
+// step after the root's own; the root is the current structure meanwhile.
+bool AddStructureSampler(SamplingPlan& plan, int root, bool oldBand, std::string& message) {
+  const int type = NodeDepType(root);
+  const int copula = NodeCopula(root);
+  const int n = LinkedNodesInStructure(root);
+  const std::vector<int> nodes = NodesByPosition(root, n);
+  std::vector<int> positions(static_cast<std::size_t>(n));
+  for (int k = 1; k <= n; ++k) {
+    if (nodes[k] == 0) {
+      message = "The input structure is not a valid vine: " + StructureLabel(root);
+      return false;
+    }
+    positions[k - 1] = nodes[k] - 1;
+  }
+  if (type == DepUserVine) {
+    message = "User-defined vines can not be sampled by this version; " + StructureLabel(root) +
+              " is one";
+    return false;
+  }
+  if (type != DepCorrelationMatrix && copula == CopulaMinimumInformation) {
+    message = "The minimum information copula can not be used on a vine; " + StructureLabel(root) +
+              " uses it";
+    return false;
+  }
+  if (type == DepDVine && copula != CopulaNormal && oldBand) {
+    message = "D-vines are not sampled in the old diagonal band mode; convert " +
+              StructureLabel(root) + " to a canonical vine first";
+    return false;
+  }
+  SampleStep step{};
+  step.node = root - 1;
+  step.copula = static_cast<int8_t>(copula);
+  TCorrRows values(static_cast<std::size_t>(n),
+                   std::vector<double>(static_cast<std::size_t>(n), 0.0));
+  if (type == DepCorrelationMatrix) {
+    for (int i = 1; i <= n; ++i)
+      for (int j = i + 1; j <= n; ++j) {
+        const double r = CMatrix_GetCell(NodeAt(nodes[i]), NodeAt(nodes[j]));
+        if (IsCorrNotSet(r) || IsCorrUnavailable(r) || !(r > -1.0 && r < 1.0)) {
+          message = "The correlation matrix of " + StructureLabel(root) +
+                    " contains empty or invalid data cells";
+          return false;
+        }
+        values[i - 1][j - 1] = values[j - 1][i - 1] = NormalRhoFromRank(r);
+      }
+  } else {
+    const bool dvine = type == DepDVine;
+    for (int p = 1; p <= n; ++p)
+      for (int level = 1; level <= (dvine ? n - p : p - 1); ++level) {
+        double x = 0.0;
+        if (!VineValue(nodes[p], level, x)) {
+          message = "The input structure is not a valid vine: " + StructureLabel(root);
+          return false;
+        }
+        // D-vine: values[j][i] of positions j, j + i; canonical: values[p][l].
+        values[p - 1][static_cast<std::size_t>(level)] =
+            copula == CopulaNormal ? NormalRhoFromRank(x) : x;
+      }
+    if (copula != CopulaNormal) {
+      if (dvine) {
+        step.kind = SampleStep::DVine;
+        step.parent = static_cast<int32_t>(plan.dVines.size());
+        plan.dVines.emplace_back();
+        try {
+          plan.dVines.back().Build(copula, positions, values);
+        } catch (const std::bad_alloc&) {
+          message = DVineMemoMessage();
+          return false;
+        }
+      } else {
+        step.kind = SampleStep::CanonicalVine;
+        step.parent = static_cast<int32_t>(plan.canonicalVines.size());
+        plan.canonicalVines.emplace_back();
+        plan.canonicalVines.back().Build(copula, positions, values);
+      }
+      plan.steps.push_back(step);
+      return true;
+    }
+    TCorrRows r;
+    if (dvine) {
+      if (!MatrixFromDVine(values, r)) r.clear();
+    } else {
+      MatrixFromCanonical(values, r);
+    }
+    values.swap(r);
+  }
+  for (int i = 0; i < n && static_cast<int>(values.size()) == n; ++i) values[i][i] = 1.0;
+  step.kind = SampleStep::NormalNet;
+  step.parent = static_cast<int32_t>(plan.nets.size());
+  plan.nets.emplace_back();
+  if (!plan.nets.back().Build(positions, values)) {
+    message = "The correlation matrix of " + StructureLabel(root) + " is not positive definite";
+    return false;
+  }
+  plan.steps.push_back(step);
+  return true;
+}
+
+}  // namespace
+
 bool AlternativeRoutineCovers() {
   for (int i = 1; i <= NodeCount(); ++i)
-    if (IsVineOrMatrixType(i)) return false;
+    if (IsVineOrMatrixType(i) &&
+        (NodeDepType(i) == DepCorrelationMatrix || NodeCopula(i) == CopulaNormal))
+      return false;
   return true;
 }
 
 bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::string& message) {
   plan.steps.clear();
+  plan.nets.clear();
+  plan.canonicalVines.clear();
+  plan.dVines.clear();
   int n = NodeCount();
   plan.nodeCount = n;
-  for (int i = 1; i <= n; ++i) {
-    if (IsVineOrMatrixType(i)) {
-      message =
-          "Vines and correlation matrices can not be sampled by this version; the structure of `" +
-          NodeVariableName(NodeAt(i)) + "` needs them";
-      return false;
-    }
-  }
+  void* const current = CurrentRoot();
+  // Vines and matrices with members, each sampled as a whole after its
+  // root's value; in the alternative routine the D-vines come last.
+  std::vector<int> deferred;
+  auto addStructure = [&](int root) {
+    SetCurrentRoot(NodeAt(root));
+    const bool ok = AddStructureSampler(plan, root, oldBand, message);
+    SetCurrentRoot(current);
+    return ok;
+  };
+  auto markMembers = [&](int root, std::vector<char>& visited) {
+    for (int i = 1; i <= n; ++i)
+      if (InStructure(i, root)) visited[static_cast<std::size_t>(i)] = 1;
+  };
+  auto isWholeStructure = [](int i) { return IsVineOrMatrixType(i) && ChildCount(i) > 0; };
   std::vector<char> visited(static_cast<std::size_t>(n) + 1, 0);
   std::vector<std::size_t> stepIndex(static_cast<std::size_t>(n) + 1, 0);
   struct Frame {
@@ -52,7 +182,19 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
     if (!IsStructureHead(head, false) || visited[head]) continue;
     visited[head] = 1;
     int headCopula = NodeCopula(head);
-    plan.steps.push_back({SampleStep::Head, false, static_cast<int8_t>(headCopula), head - 1, -1, 0.0, 0.0, 0.0});
+    if (isWholeStructure(head)) {
+      markMembers(head, visited);
+      if (alternative && NodeDepType(head) == DepDVine) {
+        deferred.push_back(head);
+        continue;
+      }
+      plan.steps.push_back(
+          {SampleStep::Head, false, static_cast<int8_t>(headCopula), head - 1, -1, 0.0, 0.0, 0.0});
+      if (!addStructure(head)) return false;
+      continue;
+    }
+    plan.steps.push_back(
+        {SampleStep::Head, false, static_cast<int8_t>(headCopula), head - 1, -1, 0.0, 0.0, 0.0});
     stepIndex[static_cast<std::size_t>(head)] = plan.steps.size() - 1;
     stack.assign(1, {head, 1});
     // Depth first: a child's value is drawn, then its own children, then the next sibling.
@@ -75,6 +217,15 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
       s.copula = static_cast<int8_t>(copula);
       if (IsCompositeType(parent) && IsVineOrMatrixType(child)) {
         s.kind = SampleStep::Copy;
+        plan.steps.push_back(s);
+        if (!isWholeStructure(child)) continue;
+        markMembers(child, visited);
+        if (alternative && NodeDepType(child) == DepDVine) {
+          deferred.push_back(-child);  // its value is the composite node's, copied above
+        } else if (!addStructure(child)) {
+          return false;
+        }
+        continue;
       } else if (copula == CopulaMinimumInformation) {
         s.kind = SampleStep::MinInfo;
       } else if (alternative && copula == CopulaDiagonalBand && oldBand) {
@@ -93,6 +244,13 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
       stack.push_back({child, 1});
     }
   }
+  for (int d : deferred) {
+    const int root = d < 0 ? -d : d;
+    if (d > 0)
+      plan.steps.push_back({SampleStep::Head, false, static_cast<int8_t>(NodeCopula(root)),
+                            root - 1, -1, 0.0, 0.0, 0.0});
+    if (!addStructure(root)) return false;
+  }
   return true;
 }
 
@@ -106,7 +264,8 @@ void DrawSample(const SamplingPlan& plan, double* u, double* z, int32_t& idum) {
         u[s.node] = ConditionalInverse(s.copula, s.parameter, u[s.parent], OpenUniform(idum));
         break;
       case SampleStep::Normal: {
-        double y = s.parameter * z[s.parent] + s.spread * NormalQuantile(OpenUniform(idum), 0.0, 1.0);
+        double y =
+            s.parameter * z[s.parent] + s.spread * NormalQuantile(OpenUniform(idum), 0.0, 1.0);
         u[s.node] = NormalCdf(y, 0.0, 1.0);
         z[s.node] = y;
         continue;
@@ -121,6 +280,15 @@ void DrawSample(const SamplingPlan& plan, double* u, double* z, int32_t& idum) {
       case SampleStep::Copy:
         u[s.node] = u[s.parent];
         break;
+      case SampleStep::NormalNet:
+        plan.nets[static_cast<std::size_t>(s.parent)].Sample(u, idum);
+        continue;
+      case SampleStep::CanonicalVine:
+        plan.canonicalVines[static_cast<std::size_t>(s.parent)].Sample(u, idum);
+        continue;
+      case SampleStep::DVine:
+        plan.dVines[static_cast<std::size_t>(s.parent)].Sample(u, idum);
+        continue;
     }
     if (s.needZ) z[s.node] = NormalQuantile(u[s.node], 0.0, 1.0);
   }

