@@ -167,6 +167,137 @@ bool ValidMethod(int16_t& method) {
   return method >= 1 && method <= 4;
 }
 
+// The frame of one conversion call: the structures of the source type with
+// the estimate of their work, the progress, the save before the first
+// rewrite, and on the way out the current structure restored and the work
+// matrices freed.
+class TConversion {
+ public:
+  TConversion(TVineProgressCallback callback, int16_t method)
+      : progress_(callback),
+        method_(method),
+        current_(CurrentRoot()),
+        given_(CurrentRootIndex()),
+        mode_(V1MatrixMode()) {}
+  ~TConversion() {
+    SetV1MatrixMode(mode_);
+    SetCurrentRoot(current_);
+    FreeWorkMatrices();
+  }
+
+  int Given() const { return given_; }
+  int Method() const { return method_; }
+  TConversionProgress& Progress() { return progress_; }
+  const std::vector<TStructure>& Structures() const { return structures_; }
+
+  // Allocates the work matrices and starts the progress; false (with the
+  // message) when the memory cannot be had.
+  bool Begin(int source, bool withMemo, double (*estimate)(int n, int method)) {
+    if (!AllocateWorkMatrices(NodeCount(), withMemo)) {
+      SetVineError(MsgNoMemory);
+      return false;
+    }
+    double total = 0;
+    for (int root : StructureRootsOfType(given_, source)) {
+      TStructure s;
+      if (!ReadStructure(root, s)) continue;
+      total += estimate(s.n, method_);
+      structures_.push_back(std::move(s));
+    }
+    progress_.Start(total);
+    return true;
+  }
+
+  void SaveOnce() {
+    if (!saved_) saved_ = SaveStructure();
+  }
+  bool Saved() const { return saved_; }
+
+  // Rewrites s as the matrix in the conversion matrix M.
+  void WriteMatrix(const TStructure& s) {
+    SaveOnce();
+    SetV1MatrixMode(true);
+    RewriteAsMatrix(s, ConversionMatrix());
+    SetV1MatrixMode(mode_);
+  }
+
+  // The D-vine of the matrix in M, then s rewritten as that D-vine; false
+  // when cancelled or not positive definite (s is left as it was).
+  bool WriteDVineOfMatrix(const TStructure& s) {
+    TPartialCorrelations pc(ConversionMatrix(),
+                            method_ > PartialMethodPlain ? &MemoMatrix() : nullptr, s.n, method_,
+                            &progress_);
+    TCorrRows dvine;
+    bool notDefinite = false;
+    if (!DVineOfWorkMatrix(s.n, pc, method_, progress_, dvine, notDefinite)) {
+      if (notDefinite) SetVineError(MsgNotPositiveDefinite);
+      return false;
+    }
+    SaveOnce();
+    RewriteAsDVine(s, dvine);
+    return true;
+  }
+
+ private:
+  TConversionProgress progress_;
+  int method_;
+  void* current_;
+  int given_;
+  bool mode_;
+  bool saved_ = false;
+  std::vector<TStructure> structures_;
+};
+
+// The canonical values of s (levels 1 and up, from the first row of M and
+// the partial-correlation sweep); false when the sweep finds M not
+// positive definite.
+bool WriteCanonicalOfMatrix(TConversion& frame, const TStructure& s) {
+  TWorkMatrix& m = ConversionMatrix();
+  std::vector<double> firstRow(static_cast<std::size_t>(s.n) + 1, 0.0);
+  for (int k = 1; k <= s.n - 1; ++k) firstRow[k] = m.At(1, k + 1);
+  for (int r = 1; r <= s.n - 1; ++r)
+    for (int k = 1; k <= s.n - r; ++k) m.At(r, k) = m.At(r, r + k);  // left-aligned rows
+  struct TValue {
+    int level, position;
+    double value;
+  };
+  std::vector<TValue> higher;
+  if (!PartialCorrelationSweep(m, MemoMatrix(), s.n,
+                               [&higher](int level, int position, double value) {
+                                 higher.push_back({level, position, value});
+                               }))
+    return false;
+  frame.SaveOnce();
+  const bool mode = V1MatrixMode();
+  SetV1MatrixMode(true);
+  SetMembersType(s, DepCanonicalVine);
+  ResetVineValues(s.members);
+  for (int k = 1; k <= s.n - 1; ++k) Vine_SetCorrValue(NodeAt(s.nodes[k + 1]), 1, firstRow[k]);
+  for (const TValue& v : higher) Vine_SetCorrValue(NodeAt(s.nodes[v.position]), v.level, v.value);
+  SetV1MatrixMode(mode);
+  return true;
+}
+
+// D-vine s peeled into M; false when cancelled or failed.
+bool PeelDVine(TConversion& frame, const TStructure& s, bool withMemo) {
+  const int method = frame.Method();
+  TWorkMatrix& m = ConversionMatrix();
+  m.Reset(0.0, s.n);
+  TPartialCorrelations pc(m, withMemo ? &MemoMatrix() : nullptr, s.n, method, &frame.Progress());
+  for (int i = 1; i <= s.n - 1 && !pc.Cancelled(); ++i) {
+    for (int j = 1; j <= s.n - i && !pc.Cancelled(); ++j) {
+      pc.SetPivot(j + 1);
+      if (method > PartialMethodPlain) pc.ResetMemo();
+      double x = StoredValue(Vine_GetCorrValue(NodeAt(s.nodes[j]), i));
+      if (!(x >= -1.0 && x <= 1.0)) x = 0.0;  // an unavailable level counts as independent
+      if (i > 1) x = RankToProduct(true, x);
+      pc.PeelToMatrix(j, j + i, i - 1, x);
+    }
+  }
+  if (pc.Failed()) SetVineError(MsgApproximation);
+  return !pc.Cancelled() && !frame.Progress().Cancelled();
+}
+
 }  // namespace
 
 }  // namespace tesmira
@@ -176,105 +307,38 @@ using namespace tesmira;
 int32_t Vine_MorvikToCMatrix(TVineProgressCallback callback, int16_t method, bool toCanonical) {
   ClearVineError();
   if (!Model() || !ValidMethod(method)) return 0;
-  void* const current = CurrentRoot();
-  const int given = CurrentRootIndex();
-  if (given && NodeDepType(given) != DepDVine) {
+  TConversion frame(callback, method);
+  if (frame.Given() && NodeDepType(frame.Given()) != DepDVine) {
     SetVineError(MsgNotVine);
     return 0;
   }
-  const int target = toCanonical ? DepCanonicalVine : DepCorrelationMatrix;
-  if (SwapInSavedResult(given, DepDVine, target)) return 1;
+  if (SwapInSavedResult(frame.Given(), DepDVine,
+                        toCanonical ? DepCanonicalVine : DepCorrelationMatrix))
+    return 1;
   const bool withMemo = toCanonical || method > PartialMethodPlain;
-  if (!AllocateWorkMatrices(NodeCount(), withMemo)) {
-    SetVineError(MsgNoMemory);
-    return 0;
-  }
-  TConversionProgress progress(callback);
-  const std::vector<int> roots = StructureRootsOfType(given, DepDVine);
-  std::vector<TStructure> structures;
-  double total = 0;
-  for (int root : roots) {
-    TStructure s;
-    if (!ReadStructure(root, s)) continue;
-    total += DVineEstimate(s.n, method);
-    structures.push_back(std::move(s));
-  }
-  progress.Start(total);
-  int32_t result = 1;
-  bool saved = false;
-  TWorkMatrix& m = ConversionMatrix();
-  TWorkMatrix& q = MemoMatrix();
-  const bool mode = V1MatrixMode();
+  if (!frame.Begin(DepDVine, withMemo, DVineEstimate)) return 0;
   try {
-    for (const TStructure& s : structures) {
-      if (progress.Cancelled()) {
-        result = 0;
-        break;
-      }
+    for (const TStructure& s : frame.Structures()) {
+      if (frame.Progress().Cancelled()) return 0;
       SetCurrentRoot(NodeAt(s.root));
-      m.Reset(0.0, s.n);
-      TPartialCorrelations pc(m, withMemo ? &q : nullptr, s.n, method, &progress);
-      for (int i = 1; i <= s.n - 1 && !pc.Cancelled(); ++i) {
-        for (int j = 1; j <= s.n - i && !pc.Cancelled(); ++j) {
-          pc.SetPivot(j + 1);
-          if (method > PartialMethodPlain) pc.ResetMemo();
-          double x = StoredValue(Vine_GetCorrValue(NodeAt(s.nodes[j]), i));
-          if (!(x >= -1.0 && x <= 1.0)) x = 0.0;  // an unavailable level counts as independent
-          if (i > 1) x = RankToProduct(true, x);
-          pc.PeelToMatrix(j, j + i, i - 1, x);
-        }
-      }
-      if (pc.Failed()) SetVineError(MsgApproximation);
-      if (pc.Cancelled() || progress.Cancelled()) {
-        result = 0;
-        break;
-      }
+      if (!PeelDVine(frame, s, withMemo)) return 0;
       if (!toCanonical) {
-        if (!saved) saved = SaveStructure();
-        SetV1MatrixMode(true);
-        RewriteAsMatrix(s, m);
-        SetV1MatrixMode(mode);
-        continue;
-      }
-      // Canonical values: level 1 is the first row, the higher levels come
-      // from the partial-correlation sweep on left-aligned rows.
-      std::vector<double> firstRow(static_cast<std::size_t>(s.n) + 1, 0.0);
-      for (int k = 1; k <= s.n - 1; ++k) firstRow[k] = m.At(1, k + 1);
-      for (int r = 1; r <= s.n - 1; ++r)
-        for (int k = 1; k <= s.n - r; ++k) m.At(r, k) = m.At(r, r + k);
-      struct TValue {
-        int level, position;
-        double value;
-      };
-      std::vector<TValue> higher;
-      if (!PartialCorrelationSweep(m, q, s.n, [&higher](int level, int position, double value) {
-            higher.push_back({level, position, value});
-          })) {
+        frame.WriteMatrix(s);
+      } else if (!WriteCanonicalOfMatrix(frame, s)) {
+        // Every structure returns to its state before the call.
         SetVineError(MsgIntermediate);
-        if (saved) {
+        if (frame.Saved()) {
           RestoreSavedStructure();
           FreeSavedStructure();
         }
-        result = 0;
-        break;
+        return 0;
       }
-      if (!saved) saved = SaveStructure();
-      SetV1MatrixMode(true);
-      SetMembersType(s, DepCanonicalVine);
-      ResetVineValues(s.members);
-      for (int k = 1; k <= s.n - 1; ++k) Vine_SetCorrValue(NodeAt(s.nodes[k + 1]), 1, firstRow[k]);
-      for (const TValue& v : higher)
-        Vine_SetCorrValue(NodeAt(s.nodes[v.position]), v.level, v.value);
-      SetV1MatrixMode(mode);
     }
   } catch (const std::bad_alloc&) {
     SetVineError(MsgNoMemory);
-    result = 0;
+    return 0;
   }
-  SetV1MatrixMode(mode);
-  SetCurrentRoot(current);
-  FreeWorkMatrices();
-  return result;
+  return 1;
 }
 
 int32_t Vine_MorvikToCanonical(TVineProgressCallback callback, int16_t method) {
@@ -284,70 +348,42 @@ int32_t Vine_MorvikToCanonical(TVineProgressCallback callback, int16_t method) {
 int32_t CMatrix_toMorvik(TVineProgressCallback callback, int16_t method) {
   ClearVineError();
   if (!Model() || !ValidMethod(method)) return 0;
-  void* const current = CurrentRoot();
-  const int given = CurrentRootIndex();
-  if (given && NodeDepType(given) != DepCorrelationMatrix) {
+  TConversion frame(callback, method);
+  if (frame.Given() && NodeDepType(frame.Given()) != DepCorrelationMatrix) {
     SetVineError(MsgNotMatrix);
     return 0;
   }
-  if (SwapInSavedResult(given, DepCorrelationMatrix, DepDVine)) return 1;
-  if (!AllocateWorkMatrices(NodeCount(), method > PartialMethodPlain)) {
-    SetVineError(MsgNoMemory);
-    return 0;
-  }
-  TConversionProgress progress(callback);
-  std::vector<TStructure> structures;
-  double total = 0;
-  for (int root : StructureRootsOfType(given, DepCorrelationMatrix)) {
-    TStructure s;
-    if (!ReadStructure(root, s)) continue;
-    total += MatrixEstimate(s.n, method);
-    structures.push_back(std::move(s));
-  }
-  progress.Start(total);
-  int32_t result = 1;
-  bool saved = false;
+  if (SwapInSavedResult(frame.Given(), DepCorrelationMatrix, DepDVine)) return 1;
+  if (!frame.Begin(DepCorrelationMatrix, method > PartialMethodPlain, MatrixEstimate)) return 0;
   TWorkMatrix& m = ConversionMatrix();
   try {
-    for (const TStructure& s : structures) {
-      if (progress.Cancelled()) {
-        result = 0;
-        break;
-      }
+    for (const TStructure& s : frame.Structures()) {
+      if (frame.Progress().Cancelled()) return 0;
       SetCurrentRoot(NodeAt(s.root));
       m.Reset(0.0, s.n);
-      bool cellsOk = true;
-      for (int i = 1; i <= s.n && cellsOk; ++i)
-        for (int j = 1; j <= s.n && cellsOk; ++j) {
+      for (int i = 1; i <= s.n; ++i)
+        for (int j = 1; j <= s.n; ++j) {
           const double x = CMatrix_GetCell(NodeAt(s.nodes[i]), NodeAt(s.nodes[j]));
-          if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x >= -1.0 && x <= 1.0)) cellsOk = false;
+          if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x >= -1.0 && x <= 1.0)) {
+            SetVineError(MsgEmptyCells);
+            return 0;
+          }
           m.At(i, j) = x;
         }
-      if (!cellsOk) {
-        SetVineError(MsgEmptyCells);
-        result = 0;
-        break;
-      }
-      TPartialCorrelations pc(m, method > PartialMethodPlain ? &MemoMatrix() : nullptr, s.n, method,
-                              &progress);
-      TCorrRows dvine;
-      bool notDefinite = false;
-      if (!DVineOfWorkMatrix(s.n, pc, method, progress, dvine, notDefinite)) {
-        if (notDefinite) SetVineError(MsgNotPositiveDefinite);
-        result = 0;
-        break;
-      }
-      if (!saved) saved = SaveStructure();
-      RewriteAsDVine(s, dvine);
+      if (!frame.WriteDVineOfMatrix(s)) return 0;
     }
   } catch (const std::bad_alloc&) {
     SetVineError(MsgNoMemory);
-    result = 0;
+    return 0;
   }
-  SetCurrentRoot(current);
-  FreeWorkMatrices();
-  return result;
+  return 1;
 }
+
+namespace {
+
+double CanonicalEstimate(int n, int) { return n; }
+
+}  // namespace
 
 bool CanVine_toCMatrix(bool toMorvik, TVineProgressCallback callback, int16_t method) {
   ClearVineError();
@@ -357,34 +393,17 @@ bool CanVine_toCMatrix(bool toMorvik, TVineProgressCallback callback, int16_t me
     return false;
   }
   if (!ValidMethod(method)) return false;
-  void* const current = CurrentRoot();
-  const int given = CurrentRootIndex();
-  const int target = toMorvik ? DepDVine : DepCorrelationMatrix;
-  if (SwapInSavedResult(given, DepCanonicalVine, target)) return true;
-  if (!AllocateWorkMatrices(NodeCount(), method > PartialMethodPlain)) {
-    SetVineError(MsgNoMemory);
+  TConversion frame(callback, method);
+  if (SwapInSavedResult(frame.Given(), DepCanonicalVine,
+                        toMorvik ? DepDVine : DepCorrelationMatrix))
+    return true;
+  if (!frame.Begin(DepCanonicalVine, method > PartialMethodPlain,
+                   toMorvik ? MatrixEstimate : CanonicalEstimate))
     return false;
-  }
-  TConversionProgress progress(callback);
-  std::vector<TStructure> structures;
-  double total = 0;
-  for (int root : StructureRootsOfType(given, DepCanonicalVine)) {
-    TStructure s;
-    if (!ReadStructure(root, s)) continue;
-    total += toMorvik ? MatrixEstimate(s.n, method) : s.n;
-    structures.push_back(std::move(s));
-  }
-  progress.Start(total);
-  bool result = true;
-  bool saved = false;
   TWorkMatrix& m = ConversionMatrix();
-  const bool mode = V1MatrixMode();
   try {
-    for (const TStructure& s : structures) {
-      if (progress.Cancelled()) {
-        result = false;
-        break;
-      }
+    for (const TStructure& s : frame.Structures()) {
+      if (frame.Progress().Cancelled()) return false;
       SetCurrentRoot(NodeAt(s.root));
       TCorrRows canonical(static_cast<std::size_t>(s.n));
       for (int p = 2; p <= s.n; ++p) {
@@ -400,31 +419,15 @@ bool CanVine_toCMatrix(bool toMorvik, TVineProgressCallback callback, int16_t me
       for (int i = 1; i <= s.n; ++i)
         for (int j = 1; j <= s.n; ++j) m.At(i, j) = r[i - 1][j - 1];
       if (!toMorvik) {
-        if (!saved) saved = SaveStructure();
-        SetV1MatrixMode(true);
-        RewriteAsMatrix(s, m);
-        SetV1MatrixMode(mode);
-        for (int k = 0; k < s.n; ++k) progress.Step();
-        continue;
+        frame.WriteMatrix(s);
+        for (int k = 0; k < s.n; ++k) frame.Progress().Step();
+      } else if (!frame.WriteDVineOfMatrix(s)) {
+        return false;
       }
-      TPartialCorrelations pc(m, method > PartialMethodPlain ? &MemoMatrix() : nullptr, s.n, method,
-                              &progress);
-      TCorrRows dvine;
-      bool notDefinite = false;
-      if (!DVineOfWorkMatrix(s.n, pc, method, progress, dvine, notDefinite)) {
-        if (notDefinite) SetVineError(MsgNotPositiveDefinite);
-        result = false;
-        break;
-      }
-      if (!saved) saved = SaveStructure();
-      RewriteAsDVine(s, dvine);
     }
   } catch (const std::bad_alloc&) {
     SetVineError(MsgNoMemory);
-    result = false;
+    return false;
   }
-  SetV1MatrixMode(mode);
-  SetCurrentRoot(current);
-  FreeWorkMatrices();
-  return result;
+  return true;
 }

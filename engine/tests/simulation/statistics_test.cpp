@@ -2,42 +2,17 @@
 // correlation and each variable's marginal distribution.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
-#include <cstring>
+#include "rank_statistics.h"
 #include "simulation_fixture.h"
 
 using example::AddVariable;
 using example::Link;
 
 namespace {
-
-std::vector<double> Ranks(const std::vector<float>& x) {
-  std::vector<int> order(x.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](int a, int b) { return x[a] < x[b]; });
-  std::vector<double> r(x.size());
-  for (std::size_t i = 0; i < order.size();) {
-    std::size_t j = i;
-    while (j + 1 < order.size() && x[order[j + 1]] == x[order[i]]) ++j;
-    for (std::size_t k = i; k <= j; ++k) r[order[k]] = 0.5 * (i + j) + 1;
-    i = j + 1;
-  }
-  return r;
-}
-
-double Spearman(const std::vector<float>& a, const std::vector<float>& b) {
-  std::vector<double> ra = Ranks(a), rb = Ranks(b);
-  double n = static_cast<double>(a.size()), mean = (n + 1) / 2;
-  double sab = 0, saa = 0, sbb = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    sab += (ra[i] - mean) * (rb[i] - mean);
-    saa += (ra[i] - mean) * (ra[i] - mean);
-    sbb += (rb[i] - mean) * (rb[i] - mean);
-  }
-  return sab / std::sqrt(saa * sbb);
-}
 
 template <class Cdf>
 double KolmogorovSmirnov(std::vector<float> x, Cdf cdf) {
@@ -93,12 +68,17 @@ TEST_F(TreeStatistics, LinksReachTheirRankCorrelationsAndMarginalsHold) {
   const double dmax = 1.95 / std::sqrt(n);
   const double sigmaL = std::log(3.0) / 1.6448536269514722;
   EXPECT_LT(KolmogorovSmirnov(c[0], [](double x) { return Phi((x - 10) / 2); }), dmax);
-  EXPECT_LT(KolmogorovSmirnov(c[1], [&](double x) { return x <= 0 ? 0 : Phi(std::log(x) / sigmaL); }), dmax);
-  EXPECT_LT(KolmogorovSmirnov(c[2], [](double x) {
-              x = std::clamp(x, 0.0, 1.0);
-              return x * x * (6 - 8 * x + 3 * x * x);  // Beta(2, 3)
-            }), dmax);
-  EXPECT_LT(KolmogorovSmirnov(c[3], [](double x) { return std::clamp((x + 1) / 2, 0.0, 1.0); }), dmax);
+  EXPECT_LT(
+      KolmogorovSmirnov(c[1], [&](double x) { return x <= 0 ? 0 : Phi(std::log(x) / sigmaL); }),
+      dmax);
+  EXPECT_LT(KolmogorovSmirnov(c[2],
+                              [](double x) {
+                                x = std::clamp(x, 0.0, 1.0);
+                                return x * x * (6 - 8 * x + 3 * x * x);  // Beta(2, 3)
+                              }),
+            dmax);
+  EXPECT_LT(KolmogorovSmirnov(c[3], [](double x) { return std::clamp((x + 1) / 2, 0.0, 1.0); }),
+            dmax);
   EXPECT_LT(KolmogorovSmirnov(c[4], [](double x) { return std::clamp(x, 0.0, 1.0); }), dmax);
 }
 
