@@ -455,11 +455,12 @@ TESMIRA_API int32_t LoadTSMFile(const char* fileName, int32_t mode) {
       // by old files), or the output file's own name with ".tsm".
       std::string recorded = data ? std::string(ShortStringView(data->modelName)) : std::string();
       std::string own;
-      std::string_view file = FilePartOf(name);
+      const std::string file = FilePartOf(name);
       if (std::size_t p = name.find(".tso"); p != std::string::npos)
         own = name.substr(0, p) + ".tsm";
       std::vector<std::string> candidates;
-      if (!own.empty() && !recorded.empty() && SameName(file.substr(0, recorded.size()), recorded))
+      if (!own.empty() && !recorded.empty() &&
+          SameName(std::string_view(file).substr(0, recorded.size()), recorded))
         candidates.push_back(own);
       if (!recorded.empty()) candidates.push_back(ModelFolderText() + recorded + ".tsm");
       if (!own.empty()) candidates.push_back(own);

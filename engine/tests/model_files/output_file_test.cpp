@@ -1,0 +1,119 @@
+// Output files: the result blocks after the model's objects, reading them
+// back with the run's model, and the correlation rows read from the file.
+#include "model_files_fixture.h"
+#include "tesmira/files.h"
+#include "tesmira/simulation.h"
+
+namespace {
+
+class OutputFileTest : public ModelFilesTest {
+ protected:
+  // Three inputs (two of them linked) and two outputs, run and saved.
+  void RunModel(const std::string& modelName = "model.tsm") {
+    AddVariable("a", 0, 1);
+    AddVariable("b", 1, 2);
+    AddVariable("c", 2, 3);
+    SyncNodes();
+    ASSERT_TRUE(Link("a", "b", 0.7));
+    AddFormula("s", "a+b");
+    AddFormula("p", "a*c");
+    model_ = Path(modelName);
+    ASSERT_EQ(WriteTSMFile(model_.c_str()), 8);
+    TRunRequest r = DefaultRunRequest;
+    r.runs = 10;
+    r.seed = 7;
+    r.correlationKind = 2;
+    r.options = 0;
+    ASSERT_EQ(Run_simul(&r), RunCompleted);
+  }
+  std::string model_;
+};
+
+TEST_F(OutputFileTest, ResultsFollowTheModelsObjectsInTheirOrder) {
+  RunModel();
+  const std::string path = Path("model.tso");
+  ASSERT_EQ(WriteTSOFile(path.c_str()), 8 + 12);
+  const std::string b = ReadAll(path);
+  EXPECT_EQ(b.substr(4 + 46, 42), "Simulation Output file for the model model");
+  struct Expected {
+    int kind, state, size;
+  };
+  const Expected results[12] = {{8, 2, 90048},  {9, 1, 808},    {9, 1, 808}, {10, 2, 68000},
+                                {11, 2, 45002}, {12, 2, 45002}, {13, 1, -1}, {13, 1, -1},
+                                {13, 1, -1},    {13, 1, -1},    {13, 1, -1}, {14, 2, 16004}};
+  const int32_t directory = At<int32_t>(b, 4 + 166);
+  int32_t expectedOffset = At<int32_t>(b, 4 + 330);
+  for (int i = 0; i < 20; ++i) {
+    TTsmObjectEntry e = At<TTsmObjectEntry>(b, static_cast<std::size_t>(directory + 23 * i));
+    EXPECT_EQ(int{e.offset}, expectedOffset) << i;
+    expectedOffset += e.size;
+    if (i < 8) continue;
+    const Expected& x = results[i - 8];
+    EXPECT_EQ(int{e.kind}, x.kind) << i;
+    EXPECT_EQ(int{e.state}, x.state) << i;
+    const int expectedSize = x.size > 0 ? x.size : e.size - e.size % 4;
+    EXPECT_EQ(int{e.size}, expectedSize) << i;
+  }
+  EXPECT_EQ(static_cast<std::size_t>(expectedOffset), b.size());
+  void* header = nullptr;
+  EXPECT_EQ(GetFileHeader(path.c_str(), &header), TsmKindOutput);
+  // The model's directory is as it was.
+  EXPECT_EQ(Get_TSMObjectsNumber(0), 8);
+  // Correlation row j is the block written for it.
+  for (int j = 1; j <= 5; ++j) {
+    TTsmObjectEntry e = At<TTsmObjectEntry>(b, static_cast<std::size_t>(directory + 23 * (13 + j)));
+    ASSERT_EQ(int{e.kind}, ObjCorrelationData);
+    std::string row(8000, '\0');
+    ASSERT_TRUE(GetCorrData(row.data(), j));
+    EXPECT_TRUE(row.substr(0, static_cast<std::size_t>(e.size)) ==
+                b.substr(static_cast<std::size_t>(e.offset), static_cast<std::size_t>(e.size)))
+        << j;
+  }
+  EXPECT_FALSE(GetCorrData(std::string(8000, '\0').data(), 6));
+  EXPECT_NEAR(Get_sample_correlation(1, 2), 0.7, 0.2);
+}
+
+TEST_F(OutputFileTest, AnOpenedOutputFileBringsItsModelAndWritesBackTheSameBytes) {
+  RunModel();
+  const std::string first = Path("model.tso"), second = Path("copy.tso");
+  ASSERT_GT(WriteTSOFile(first.c_str()), 0);
+  const double r12 = Get_sample_correlation(1, 2);
+  ASSERT_TRUE(Init_data());
+  void* header = nullptr;
+  ASSERT_EQ(GetFileHeader(first.c_str(), &header), TsmKindOutput);
+  ASSERT_EQ(LoadTSMFile(first.c_str(), TsmOpen), 20);
+  EXPECT_EQ(GetNumberOfRandomVariables(), 3);
+  EXPECT_EQ(GetNumberOfFormulas(), 2);
+  EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 3);  // the model's copies were refused
+  EXPECT_EQ(ScanDuplicateNames(), 8);
+  EXPECT_FLOAT_EQ(static_cast<float>(Get_sample_correlation(1, 2)), static_cast<float>(r12));
+  ASSERT_EQ(WriteTSMFile(second.c_str()), 20);
+  EXPECT_TRUE(ReadAll(first) == ReadAll(second));
+}
+
+TEST_F(OutputFileTest, TheModelOfAnOutputFileIsFoundByTheOutputFilesOwnName) {
+  struct Case {
+    const char* model;   // the model the run saved
+    const char* output;  // the output file's name
+  };
+  // A moved model: the recorded name names no file. A long name: old files
+  // recorded 8 characters of it.
+  const Case cases[] = {{"model.tsm", "renamed.tso"}, {"longmodelname.tsm", "longmodelname.tso"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    ASSERT_TRUE(Init_data());
+    RunModel(c.model);
+    const std::string output = Path(c.output);
+    ASSERT_GT(WriteTSOFile(output.c_str()), 0);
+    const std::string own =
+        Path(std::string(c.output).substr(0, std::string(c.output).find('.')) + ".tsm");
+    if (own != model_) std::filesystem::rename(model_, own);
+    ASSERT_TRUE(Init_data());
+    ASSERT_EQ(LoadTSMFile(output.c_str(), TsmOpen), 20);
+    EXPECT_EQ(GetNumberOfRandomVariables(), 3);
+    EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 3);
+    EXPECT_EQ(ScanDuplicateNames(), 8);
+  }
+}
+
+}  // namespace
