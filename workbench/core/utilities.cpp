@@ -1,5 +1,6 @@
 #include "utilities.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,7 +93,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 bool IsReadOnlyFile(const std::string& path) {
-  return FileExists(path) && access(Slashes(path).c_str(), W_OK) != 0;
+  struct stat st;
+  if (!FileExists(path) || stat(Slashes(path).c_str(), &st) != 0) return false;
+  // The permission bits of the class this user falls in, so that a file
+  // marked read-only counts as such even for the superuser.
+  mode_t bit = st.st_uid == geteuid() ? S_IWUSR : st.st_gid == getegid() ? S_IWGRP : S_IWOTH;
+  return (st.st_mode & bit) == 0 || access(Slashes(path).c_str(), W_OK) != 0;
 }
 
 std::string UniqueFileName(const std::string& base, const std::string& ext, bool apply) {
