@@ -14,9 +14,13 @@ namespace tesmira::wb {
 
 namespace {
 
-bool IsOpeningMode(int mode) { return mode == LoadOpen || mode == LoadListed || mode == LoadConvert; }
+bool IsOpeningMode(int mode) {
+  return mode == LoadOpen || mode == LoadListed || mode == LoadConvert;
+}
 
-void Warn(TWorkbench& wb, const std::string& text) { wb.Prompt().Show(TMessageKind::Warning, text); }
+void Warn(TWorkbench& wb, const std::string& text) {
+  wb.Prompt().Show(TMessageKind::Warning, text);
+}
 void Error(TWorkbench& wb, const std::string& text) { wb.Prompt().Show(TMessageKind::Error, text); }
 
 bool ContainsNoCase(std::string_view text, std::string_view part) {
@@ -162,11 +166,11 @@ std::string SaveModelAs(TWorkbench& wb, bool useDialog, const TFileDialogOptions
 
 TAnswer ConfirmSaveModel(TWorkbench& wb) {
   if (!wb.Modified) return TAnswer::Yes;
-  TAnswer answer = wb.Prompt().Ask(TMessageKind::Warning,
-                                   "The contents of the model file " +
-                                       ExtractFileName(wb.CurrentFileName) +
-                                       " has been changed. Do you want to save the file?",
-                                   BtnYesNoCancel);
+  TAnswer answer =
+      wb.Prompt().Ask(TMessageKind::Warning,
+                      "The contents of the model file " + ExtractFileName(wb.CurrentFileName) +
+                          " has been changed. Do you want to save the file?",
+                      BtnYesNoCancel);
   if (answer != TAnswer::Yes) return answer;
   Mark_AllTSMObjectsSelected(true);
   if (wb.CurrentFileName.empty()) {
@@ -274,7 +278,8 @@ bool BuildFilePreview(const std::string& fileName, std::vector<std::string>& lin
     if (count <= 0) continue;
     char title[256] = {};
     GetDatatypeTitle(k, title);
-    lines.push_back("  -  " + std::to_string(count) + " " + Cp437ToUtf8(title) + (count > 1 ? "s" : ""));
+    lines.push_back("  -  " + std::to_string(count) + " " + Cp437ToUtf8(title) +
+                    (count > 1 ? "s" : ""));
   }
   lines.push_back("Total number of the data objects: " + std::to_string(h->entryCount));
   lines.push_back(("Model type: " + Cp437ToUtf8(ShortStringView(h->modelTypeName))).substr(0, 44));

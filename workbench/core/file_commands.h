@@ -15,11 +15,11 @@ namespace tesmira::wb {
 class TWorkbench;
 
 enum TLoadMode {
-  LoadOpen = 0,        // open with the dialog
-  LoadListed = 1,      // open the files already in the dialog's list (command line, recent files)
+  LoadOpen = 0,    // open with the dialog
+  LoadListed = 1,  // open the files already in the dialog's list (command line, recent files)
   LoadMerge = 2,
   LoadLink = 3,
-  LoadConvert = 4,     // convert legacy files to model files
+  LoadConvert = 4,  // convert legacy files to model files
 };
 
 // An open dialog: its settings and its list of chosen files.

@@ -164,8 +164,8 @@ void RelativizeAllDistributionFiles(const TWorkbench& wb) {
 }
 
 int ResolveFormulaReference(std::string& reference) {
-  for (int i = GetNumberOfFormulas(); i >= 1; --i) {
-    TUdf* f = Fetch_UDF(i, "");
+  for (int i = Get_TSMObjectsNumber(ObjFormula); i >= 1; --i) {
+    auto* f = static_cast<TUdf*>(Get_TSMObject(i, ObjFormula));
     if (f == nullptr) continue;
     std::string_view name = ShortStringView(f->name);
     if (SameName(name, reference) && reference.size() <= MaxNameLength) return i;
@@ -189,10 +189,12 @@ std::string RenameReferences(int skipIndex, const std::string& oldName,
     list += "\"" + Utf8(name) + "\"";
   };
   const TTok pattern{TokId, oldName};
-  for (int i = 1; i <= GetNumberOfFormulas(); ++i) {
-    if (i == skipIndex) continue;
-    TUdf* f = Fetch_UDF(i, "");
-    if (f == nullptr) continue;
+  const TUdf* skip = skipIndex > 0 ? Fetch_UDF(skipIndex, "") : nullptr;
+  // In list order, so that the message names the formulas as the list shows them.
+  const int count = Get_TSMObjectsNumber(ObjFormula);
+  for (int i = 1; i <= count; ++i) {
+    auto* f = static_cast<TUdf*>(Get_TSMObject(i, ObjFormula));
+    if (f == nullptr || f == skip) continue;
     std::string_view text = ShortStringView(f->text);
     std::string_view name = ShortStringView(f->name);
     if (IsLinkedTSMObject(i, ObjFormula) > 0) {
@@ -218,7 +220,8 @@ std::string RenameReferences(int skipIndex, const std::string& oldName,
     return "Name reference was updated in UDF(s) named: " + updated + ", but NOT for " +
            notUpdated + " due to the linked status.";
   if (!notUpdated.empty())
-    return "Name reference update failed in UDF(s) named: " + notUpdated + " due to the linked status.";
+    return "Name reference update failed in UDF(s) named: " + notUpdated +
+           " due to the linked status.";
   if (!updated.empty()) return "Name reference was updated in UDF(s) named: " + updated + ".";
   return "";
 }
@@ -284,7 +287,8 @@ std::string DependenceNodeCaption(TWorkbench& wb, void* node, bool withCorrelati
     text = std::to_string(index) + ". " + text;
   }
   if (withCorrelation)
-    text = "(" + FormatCorrelation(Get_node_correlation_with_parent(node), CurrentDisplaySettings()) +
+    text = "(" +
+           FormatCorrelation(Get_node_correlation_with_parent(node), CurrentDisplaySettings()) +
            ") " + text;
   return text;
 }
@@ -301,18 +305,24 @@ int TreeIndexOfNode(IDependenceTree& tree, void* node) {
 
 void ReparentTreeItems(TWorkbench& wb) {
   IDependenceTree& tree = wb.Ui().DependenceTree();
+  // The structure's members are taken before any is detached: a detached
+  // node's children no longer count as members.
+  std::vector<void*> members;
   int nodes = Get_TSMObjectsNumber(ObjDependenceNode);
   for (int k = 1; k <= nodes; ++k) {
     void* node = Get_TSMObject(k, ObjDependenceNode);
+    if (ThisNodeInStructure(node)) members.push_back(node);
+  }
+  for (void* node : members) {
     TTreeItem item = tree.FindItem(node);
-    if (item == nullptr || !ThisNodeInStructure(node)) continue;
+    if (item == nullptr) continue;
     void* parent = nullptr;
     Process_dep_node(node, &parent, nullptr, DepNodeDetach);
     if (parent == nullptr || tree.ParentItem(item) != nullptr) continue;
     TTreeItem parentItem = tree.FindItem(parent);
     if (parentItem == nullptr)
-      parentItem =
-          tree.InsertFirstSibling(item, Utf8(DependenceNodeCaption(wb, parent, true, false)), parent);
+      parentItem = tree.InsertFirstSibling(
+          item, Utf8(DependenceNodeCaption(wb, parent, true, false)), parent);
     tree.MoveUnder(item, parentItem);
   }
   for (TTreeItem item : tree.Items()) {
@@ -328,7 +338,9 @@ bool CheckMatrixCells(const std::vector<void*>& nodes, bool wantEmpty, TGridRect
   for (std::size_t i = 0; i < n; ++i)
     for (std::size_t j = i + 1; j < n; ++j) {
       double v = CMatrix_GetCell(nodes[i], nodes[j]);
-      bool empty = v == CorrNotSet || v == CorrUnavailable;
+      // Cells are kept in single precision: compare the markers as singles.
+      float x = static_cast<float>(v);
+      bool empty = x == static_cast<float>(CorrNotSet) || x == static_cast<float>(CorrUnavailable);
       if (empty != wantEmpty) {
         if (cell) {
           cell->Left = cell->Right = static_cast<int>(j) + 1;

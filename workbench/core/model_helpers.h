@@ -65,8 +65,7 @@ int ResolveFormulaReference(std::string& reference);
 // Rewrites the references to oldName in every formula but skipIndex; returns
 // the message that names the formulas updated and those not updated (UTF-8),
 // or an empty text.
-std::string RenameReferences(int skipIndex, const std::string& oldName,
-                             const std::string& newName);
+std::string RenameReferences(int skipIndex, const std::string& oldName, const std::string& newName);
 
 // Display index of a node whose name is not a variable's: the number of
 // variables + 1 + such nodes before it; -1 when the node is not in the model.
@@ -74,8 +73,7 @@ int ExtraNodeIndex(void* node);
 void* NthExtraNode(int n);
 bool ShowsStructureName(void* node);
 std::string StructureNodeCaption(void* node);
-std::string DependenceNodeCaption(TWorkbench& wb, void* node, bool withCorrelation,
-                                  bool withIndex);
+std::string DependenceNodeCaption(TWorkbench& wb, void* node, bool withCorrelation, bool withIndex);
 bool IsLatent(void* node);
 // 1-based position of the node's first item in the tree's flat order; 0 when none.
 int TreeIndexOfNode(IDependenceTree& tree, void* node);

@@ -91,8 +91,7 @@ bool TUndoRanVar::Apply(TWorkbench& wb, bool, bool) {
     code_ = Flip(code_);
   } else if (code_ & UndoAbsent) {
     if (Create_TSMObject(ObjRandomVariable, &record_) > 0) {
-      MoveToPosition(Fetch_extended_random_variable(0, name.c_str()), ObjRandomVariable,
-                     position_);
+      MoveToPosition(Fetch_extended_random_variable(0, name.c_str()), ObjRandomVariable, position_);
     } else {
       RanvarOverflowMessage(false);
     }
@@ -106,7 +105,8 @@ bool TUndoRanVar::Apply(TWorkbench& wb, bool, bool) {
       changed.distribution = record_.distribution;
       changed.samplePosition = record_.samplePosition;
     }
-    if (code_ & UndoDescription) std::memcpy(changed.description, record_.description, sizeof changed.description);
+    if (code_ & UndoDescription)
+      std::memcpy(changed.description, record_.description, sizeof changed.description);
     record_ = live;
     TExtendedRandomVariable* out = nullptr;
     Update_extended_random_variable(&changed, &out, "", false);

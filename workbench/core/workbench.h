@@ -55,4 +55,9 @@ class TWorkbench {
   IWorkbenchUi& ui_;
 };
 
+// Shows the engine's warning that no more random variables fit through the
+// workbench's prompt (the engine itself shows no boxes).
+void InstallOverflowWarning(TWorkbench& wb);
+void RemoveOverflowWarning();
+
 }  // namespace tesmira::wb
