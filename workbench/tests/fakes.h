@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -164,7 +165,8 @@ struct FakeUi : IWorkbenchUi {
   std::vector<TObjectList> clicks;
   int saveButtonUpdates = 0, quantileClears = 0, gridRepaints = 0, vineRepaints = 0,
       vineRebuilds = 0, variableReloads = 0, formulaReloads = 0;
-  int variableCount = 0, formulaCount = 0;  // list lengths the window reports
+  int variableCount = 0, formulaCount = 0;     // list lengths the window reports
+  std::function<int(TObjectList)> countLists;  // when set, the lengths come from here
   bool treeButtonDown = false;
   FakeTree tree;
   std::vector<void*> matrixNodes;
@@ -173,6 +175,7 @@ struct FakeUi : IWorkbenchUi {
   void UpdateSaveButton() override { ++saveButtonUpdates; }
   void ShowPanel(TPanel p) override { panels.push_back(p); }
   int ListItemCount(TObjectList l) override {
+    if (countLists) return countLists(l);
     return l == TObjectList::Variables ? variableCount : formulaCount;
   }
   void SelectListItem(TObjectList l, int index) override { selections.emplace_back(l, index); }

@@ -30,6 +30,10 @@ class ModelTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     ASSERT_TRUE(Init_data());
     InstallOverflowWarning(f.wb);
+    // The lists show the model's objects.
+    f.ui.countLists = [](TObjectList l) {
+      return Get_TSMObjectsNumber(l == TObjectList::Variables ? ObjRandomVariable : ObjFormula);
+    };
   }
   void TearDown() override {
     RemoveOverflowWarning();
