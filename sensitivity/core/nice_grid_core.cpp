@@ -22,7 +22,6 @@ std::vector<std::string> SplitTitle(const std::string& title) {
   }
 }
 
-
 }  // namespace
 
 void TNiceColumnData::Assign(const TNiceColumnData& other) {
@@ -400,6 +399,10 @@ void TNiceGridCore::SetGutterWidth(int v) {
 
 void TNiceGridCore::SetGutterStrings(const std::vector<std::string>& v) {
   gutterStrings_ = v;
+  GutterStringsChanged();
+}
+
+void TNiceGridCore::GutterStringsChanged() {
   if (gutterKind_ == gkString) InvalidateGutter();
 }
 

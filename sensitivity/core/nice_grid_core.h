@@ -194,6 +194,10 @@ class TNiceGridCore {
   void SetGutterWidth(int v);
   const std::vector<std::string>& GutterStrings() const { return gutterStrings_; }
   void SetGutterStrings(const std::vector<std::string>& v);
+  // The list itself, for appending and exchanging captions in place; call
+  // GutterStringsChanged afterwards.
+  std::vector<std::string>& GutterStringList() { return gutterStrings_; }
+  void GutterStringsChanged();
   std::string GutterCaption(int row) const;
   bool GutterAscSorted = false;
   bool RowSelect = false;

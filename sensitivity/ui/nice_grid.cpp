@@ -279,11 +279,7 @@ TNiceGrid::TNiceGrid(QWidget* parent) : QAbstractScrollArea(parent), core_(*this
   core_.Recalculate();
 }
 
-TNiceGrid::~TNiceGrid() {
-  // Columns go before the widget parts they refer to.
-  core_.OnColRowChanged = nullptr;
-  core_.SetColCount(0);
-}
+TNiceGrid::~TNiceGrid() = default;
 
 void TNiceGrid::ConnectEvents() {
   core_.OnFilterChar = [this](int c, int r, const std::string& chr, bool& allowed) {
@@ -348,6 +344,25 @@ void TNiceGrid::SetGutterStrings(const QStringList& strings) {
   v.reserve(strings.size());
   for (const auto& s : strings) v.push_back(s.toStdString());
   core_.SetGutterStrings(v);
+}
+
+QString TNiceGrid::GutterString(int i) const {
+  const auto& list = core_.GutterStrings();
+  return i >= 0 && static_cast<size_t>(i) < list.size() ? QString::fromStdString(list[i])
+                                                        : QString();
+}
+
+void TNiceGrid::AddGutterString(const QString& s) {
+  core_.GutterStringList().push_back(s.toStdString());
+  core_.GutterStringsChanged();
+}
+
+void TNiceGrid::SetGutterString(int i, const QString& s) {
+  if (i < 0) return;
+  auto& list = core_.GutterStringList();
+  if (list.size() <= static_cast<size_t>(i)) list.resize(i + 1);
+  list[i] = s.toStdString();
+  core_.GutterStringsChanged();
 }
 
 void TNiceGrid::SetDefRowHeight(int v) { core_.SetDefRowHeight(v); }
@@ -479,6 +494,19 @@ QColor TNiceGrid::CellColor(int col, int row) const {
 
 void TNiceGrid::DrawCellText(QPainter& p, const QRect& r, const QString& text, THorzAlign h,
                              TVertAlign v, bool keepRight, int* caretX) {
+  if (!caretX) {
+    // Qt's own alignment places the line as above and clips it to r.
+    if (text.isEmpty()) return;
+    const int flags = Qt::TextSingleLine |
+                      (h == haCenter  ? Qt::AlignHCenter
+                       : h == haRight ? Qt::AlignRight
+                                      : Qt::AlignLeft) |
+                      (v == vaTop      ? Qt::AlignTop
+                       : v == vaBottom ? Qt::AlignBottom
+                                       : Qt::AlignVCenter);
+    p.drawText(r, flags, text);
+    return;
+  }
   const QFontMetrics fm(p.font());
   const int line = fm.height();
   const int width = text.isEmpty() ? 0 : fm.horizontalAdvance(text);

@@ -178,6 +178,11 @@ class TNiceGrid : public QAbstractScrollArea, private TNiceGridHost {
   void SetGutterWidth(int v) { core_.SetGutterWidth(v); }
   QStringList GutterStrings() const;
   void SetGutterStrings(const QStringList& strings);
+  int GutterStringCount() const { return static_cast<int>(core_.GutterStrings().size()); }
+  QString GutterString(int i) const;
+  void AddGutterString(const QString& s);
+  // Replaces entry i (padding the list).
+  void SetGutterString(int i, const QString& s);
   bool GutterAscSorted() const { return core_.GutterAscSorted; }
   void SetGutterAscSorted(bool v) { core_.GutterAscSorted = v; }
   const QColor& Color() const { return color_; }

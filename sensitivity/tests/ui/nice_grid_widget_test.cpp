@@ -6,7 +6,9 @@
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "nice_grid.h"
 
@@ -178,6 +180,62 @@ TEST(NiceGridWidget, CursorPerHitKind) {
   EXPECT_EQ(g->viewport()->cursor().shape(), Qt::SplitHCursor);
   Mouse(*g, QEvent::MouseMove, QPoint(60, 60), Qt::NoButton, Qt::NoButton);
   EXPECT_EQ(g->viewport()->cursor().shape(), Qt::CrossCursor);
+}
+
+TEST(NiceGridWidget, KeysClipboardAndEditor) {
+  auto g = MakeGrid(4);
+  g->setFocus();
+  QTest::keyClicks(g.get(), "12");
+  QTest::keyClick(g.get(), Qt::Key_Return);
+  EXPECT_EQ(g->Cells(0, 0), "12");
+  EXPECT_EQ(g->Row(), 1);
+  QTest::keyClick(g.get(), Qt::Key_Up, Qt::ShiftModifier);
+  QTest::keyClick(g.get(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("12\r\n\r\n"));
+  QGuiApplication::clipboard()->setText(QStringLiteral("a\tb\r\nc\td\r\n"));
+  QTest::keyClick(g.get(), Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(g.get(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(g->Cells(1, 1), "d");
+
+  // A click on the current cell opens the editor; its text goes to the cell.
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(60, 27));
+  ASSERT_TRUE(g->Editing());
+  QTest::keyClicks(g->Editor(), "z");
+  EXPECT_EQ(g->Cells(0, 0), "az");
+  QTest::keyClick(g->Editor(), Qt::Key_Return);
+  EXPECT_FALSE(g->Editing());
+  g->SetReadOnly(true);
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(60, 27));
+  EXPECT_FALSE(g->Editing());
+
+  // A disabled grid ignores keys and clicks.
+  g->SetEnabled(false);
+  QTest::keyClick(g.get(), Qt::Key_Down);
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(140, 60));
+  EXPECT_EQ(g->Row(), 0);
+  EXPECT_EQ(g->Col(), 0);
+}
+
+TEST(NiceGridWidget, ScrollBarsAndWheel) {
+  auto g = MakeGrid(100);
+  QScrollBar* bar = g->verticalScrollBar();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
+  EXPECT_EQ(bar->maximum(), g->Core().MaxVertOffset());
+  EXPECT_EQ(bar->singleStep(), 18);
+  EXPECT_EQ(bar->pageStep(), 90);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(g->Core().VertOffset(), 18);
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(g->Core().VertOffset(), 108);
+  QWheelEvent wheel(QPointF(50, 50), g->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                    QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(g->viewport(), &wheel);
+  EXPECT_EQ(g->Core().VertOffset(), 228);
+  EXPECT_EQ(bar->value(), 228);
+  g->SetDefRowHeight(20);
+  EXPECT_EQ(bar->singleStep(), 20);
+  EXPECT_EQ(bar->pageStep(), 100);
 }
 
 }  // namespace
