@@ -38,9 +38,9 @@ class VineRun : public SimulationTest {
   void Structure(int n, bool chain, int type, int copula) {
     Variables(n);
     for (int k = 2; k <= n; ++k) ASSERT_TRUE(Link(Name(chain ? k - 1 : 1), Name(k), 0.0, copula));
-    ASSERT_EQ(SetDependenceType(N(1), type), 1);
-    for (int k = 1; k <= n; ++k) ASSERT_EQ(SetBivariateType(N(k), copula), 1);
     SetCurrentDependenceStructureRoot(N(1), "");
+    ASSERT_EQ(SetDependenceType(nullptr, type), 1);
+    for (int k = 1; k <= n; ++k) ASSERT_EQ(SetBivariateType(N(k), copula), 1);
   }
 
   // The columns of the sample store of the last run.
@@ -103,8 +103,10 @@ TEST_F(VineRun, FrankDVineAndClaytonCanonicalVineReachTheirFirstLevel) {
   Variables(10);
   for (int k = 2; k <= 6; ++k) ASSERT_TRUE(Link(Name(k - 1), Name(k), 0.0, CopulaFrank));
   for (int k = 8; k <= 10; ++k) ASSERT_TRUE(Link(Name(7), Name(k), 0.0, CopulaClayton));
-  ASSERT_EQ(SetDependenceType(N(1), DepDVine), 1);
-  ASSERT_EQ(SetDependenceType(N(7), DepCanonicalVine), 1);
+  SetCurrentDependenceStructureRoot(N(1), "");
+  ASSERT_EQ(SetDependenceType(nullptr, DepDVine), 1);
+  SetCurrentDependenceStructureRoot(N(7), "");
+  ASSERT_EQ(SetDependenceType(nullptr, DepCanonicalVine), 1);
   for (int k = 1; k <= 10; ++k)
     ASSERT_EQ(SetBivariateType(N(k), k <= 6 ? CopulaFrank : CopulaClayton), 1);
   SetCurrentDependenceStructureRoot(N(1), "");
