@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dependence/copulas.h"
 #include "dependence/generator.h"
 #include "distributions/distribution_types.h"
 #include "files/result_files.h"
@@ -292,6 +293,7 @@ int32_t MonteCarloRun::PrepareSampling() {
   if (sampling_) {
     // The stream starts here (its first draw is discarded); its seed selects the routine.
     NextUniform(RunIdum());
+    ClearCopulaFault();
     bool alternative = GeneratorSeed == kSeedOfAlternativeRoutine && AlternativeRoutineCovers();
     std::string planMessage;
     if (!BuildSamplingPlan(plan_, alternative, OldDiagonalBandMode(), planMessage)) {
@@ -430,6 +432,12 @@ void MonteCarloRun::WriteResults() {
   writer_.Close(s_.simulationIndex >= s_.numberOfSimulations);
   for (const std::string& m : writer_.TakeMessages()) fileMessages.push_back(m);
   for (const std::string& m : fileMessages) AppendMessage(message_, m);
+  // A fault in a vine's conditional distribution was replaced by its fixed
+  // value; the run says so once.
+  if (sampling_ && CopulaFaultPending()) {
+    AppendMessage(message_, CopulaFaultMessage());
+    ClearCopulaFault();
+  }
 }
 
 // Empirical distributions, the sample results block and the result files.
