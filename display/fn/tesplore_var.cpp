@@ -193,11 +193,21 @@ std::int32_t CTesploreVar::NormalizeDensity() {
   return peak;
 }
 
-float CTesploreVar::MaxBinHeight() const {
+float CTesploreVar::BinHeight(std::int32_t i, std::uint32_t num_samples) const {
+  if (!Bins) return 0.0f;
+  // The bin width in the variable's units; a constant variable has none, so its
+  // one bin counts per dataset unit.
+  double width = Bins->GetBinWidth() * static_cast<double>(Span) / 100.0;
+  if (!(width > 0.0)) width = Bins->GetBinWidth() > 0.0 ? Bins->GetBinWidth() : 1.0;
+  const double n = num_samples > 0 ? num_samples : 1;
+  return static_cast<float>(Bins->GetCount(i) / (n * width));
+}
+
+float CTesploreVar::MaxBinHeight(std::uint32_t num_samples) const {
   if (!Bins) return -1.0f;
   float height = 0.0f;
   for (std::int32_t i = 0; i < Bins->GetNumBins(); ++i) {
-    height = std::max(height, std::trunc(static_cast<float>(Bins->GetCount(i)) * DensityScale));
+    height = std::max(height, BinHeight(i, num_samples));
   }
   return height;
 }

@@ -69,8 +69,11 @@ class CTesploreVar {
   void BuildEstimators(std::int32_t points, float smoothing);
   // Scales the density; returns the grid index of its peak.
   std::int32_t NormalizeDensity();
-  // -1 without a histogram, else the largest trunc(count x DensityScale).
-  float MaxBinHeight() const;
+  // Height of histogram bin i as a density per unit of the variable, for a
+  // histogram of num_samples samples: count / (num_samples x bin width in units).
+  float BinHeight(std::int32_t i, std::uint32_t num_samples) const;
+  // -1 without a histogram, else the largest BinHeight.
+  float MaxBinHeight(std::uint32_t num_samples) const;
 
   bool IsInput = false;
   std::int32_t ViewIndex = 0;

@@ -109,7 +109,11 @@ TEST(TesploreVar, EstimatorsForThePlots) {
     integral += y * v->DensityScale * v->DensityEstimate->GridStep() * (399.0 / 100.0);
   }
   EXPECT_NEAR(integral, 512.0 / 511.0, 1e-3);
-  EXPECT_GT(v->MaxBinHeight(), 0.0f);
+  // Bars are densities per unit: 400 samples over 399 units, bins of 10% of it.
+  double area = 0;
+  for (int i = 0; i < v->Bins->GetNumBins(); ++i) area += v->BinHeight(i, 400) * 39.9;
+  EXPECT_NEAR(area, 1.0, 1e-5);
+  EXPECT_GT(v->MaxBinHeight(400), 0.0f);
   v->BuildEstimators(300, 0.0f);  // smoothing 0: nothing changes
   EXPECT_EQ(v->DensityEstimate->noPoints(), 512);
 
@@ -123,7 +127,7 @@ TEST(TesploreVar, EstimatorsForThePlots) {
   EXPECT_EQ(v->DensityEstimate->noPoints(), 128);
   EXPECT_EQ(v->DensityEstimate->LowerBound(), -1.0);
   EXPECT_EQ(v->DensityEstimate->UpperBound(), 101.0);
-  EXPECT_EQ(v->MaxBinHeight(), -1.0f);
+  EXPECT_EQ(v->MaxBinHeight(200), -1.0f);
   EXPECT_FALSE(v->Bins);
 
   // Cobwebs: halfway between this axis and the partner's.
