@@ -218,6 +218,7 @@ class TNiceGridCore {
   const std::vector<THeaderInfo>& Header() const { return header_; }
   void BuildHeader();
   void Recalculate();
+  bool InRecalculate() const { return inRecalculate_; }
   int FixedWidth() const { return fixedWidth_; }
   int FixedHeight() const { return fixedHeight_; }
   int BodyWidth() const { return bodyWidth_; }

@@ -75,12 +75,9 @@ Qt::MouseButton FromButton(TNiceButton b) {
 int AlignX(const QRect& r, int textWidth, THorzAlign h, bool keepRight) {
   const int right = r.left() + r.width();
   switch (h) {
-    case haCenter:
-      return r.left() + (r.width() - textWidth) / 2;
-    case haRight:
-      return right - textWidth;
-    default:
-      return keepRight && textWidth > r.width() ? right - textWidth : r.left();
+    case haCenter: return r.left() + (r.width() - textWidth) / 2;
+    case haRight: return right - textWidth;
+    default: return keepRight && textWidth > r.width() ? right - textWidth : r.left();
   }
 }
 
@@ -238,8 +235,7 @@ void TNiceInplace::keyPressEvent(QKeyEvent* e) {
       HideEdit();
       grid_->setFocus();
       return;
-    default:
-      break;
+    default: break;
   }
   const QString text = e->text();
   if (grid_->OnFilterChar && !text.isEmpty() && text[0] >= QChar(32)) {
@@ -409,12 +405,9 @@ QCursor TNiceGrid::CursorOf(int kind) {
       static const QCursor right = ArrowCursor(false);
       return right;
     }
-    case nhCell:
-      return QCursor(Qt::CrossCursor);
-    case nhBorder:
-      return QCursor(Qt::SplitHCursor);
-    default:
-      return QCursor(Qt::ArrowCursor);
+    case nhCell: return QCursor(Qt::CrossCursor);
+    case nhBorder: return QCursor(Qt::SplitHCursor);
+    default: return QCursor(Qt::ArrowCursor);
   }
 }
 
@@ -719,6 +712,9 @@ void TNiceGrid::paintEvent(QPaintEvent* e) {
 
 void TNiceGrid::resizeEvent(QResizeEvent* e) {
   QAbstractScrollArea::resizeEvent(e);
+  // Showing or hiding a scroll bar during a relayout resizes the viewport;
+  // that relayout reads the new size itself.
+  if (core_.InRecalculate()) return;
   core_.Recalculate();
   if (ColCount() > 0) core_.EnsureVisible(core_.Col(), core_.Row());
   viewport()->update();
@@ -732,40 +728,18 @@ void TNiceGrid::keyPressEvent(QKeyEvent* e) {
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
   TNiceKey key = TNiceKey::Other;
   switch (e->key()) {
-    case Qt::Key_Home:
-      key = TNiceKey::Home;
-      break;
-    case Qt::Key_End:
-      key = TNiceKey::End;
-      break;
-    case Qt::Key_Left:
-      key = TNiceKey::Left;
-      break;
-    case Qt::Key_Right:
-      key = TNiceKey::Right;
-      break;
-    case Qt::Key_Up:
-      key = TNiceKey::Up;
-      break;
-    case Qt::Key_Down:
-      key = TNiceKey::Down;
-      break;
-    case Qt::Key_PageUp:
-      key = TNiceKey::PageUp;
-      break;
-    case Qt::Key_PageDown:
-      key = TNiceKey::PageDown;
-      break;
-    case Qt::Key_Insert:
-      key = TNiceKey::Insert;
-      break;
-    case Qt::Key_Delete:
-      key = TNiceKey::Delete;
-      break;
+    case Qt::Key_Home: key = TNiceKey::Home; break;
+    case Qt::Key_End: key = TNiceKey::End; break;
+    case Qt::Key_Left: key = TNiceKey::Left; break;
+    case Qt::Key_Right: key = TNiceKey::Right; break;
+    case Qt::Key_Up: key = TNiceKey::Up; break;
+    case Qt::Key_Down: key = TNiceKey::Down; break;
+    case Qt::Key_PageUp: key = TNiceKey::PageUp; break;
+    case Qt::Key_PageDown: key = TNiceKey::PageDown; break;
+    case Qt::Key_Insert: key = TNiceKey::Insert; break;
+    case Qt::Key_Delete: key = TNiceKey::Delete; break;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      key = TNiceKey::Enter;
-      break;
+    case Qt::Key_Enter: key = TNiceKey::Enter; break;
     case Qt::Key_C:
       if (ctrl) key = TNiceKey::C;
       break;
@@ -775,8 +749,7 @@ void TNiceGrid::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_X:
       if (ctrl) key = TNiceKey::X;
       break;
-    default:
-      break;
+    default: break;
   }
   if (key != TNiceKey::Other) {
     core_.KeyDown(key, ToShift(e->modifiers()));
