@@ -85,18 +85,11 @@ int LoadModelFiles(TWorkbench& wb, TOpenDialog& dialog, int mode, std::string& r
     int result = -1;
     switch (kind) {
       case TsmKindModel:
-      case TsmKindOutput:
-        result = LoadTSMFile(name.c_str(), mode);
-        break;
-      case TsmKindSampleFile:
-        result = LoadSampleFile(name.c_str());
-        break;
+      case TsmKindOutput: result = LoadTSMFile(name.c_str(), mode); break;
+      case TsmKindSampleFile: result = LoadSampleFile(name.c_str()); break;
       case TsmKindLegacyUnreadable:
-      case TsmKindLegacyModel:
-        result = ConvertDOSFile(wb, name, mode);
-        break;
-      default:
-        break;
+      case TsmKindLegacyModel: result = ConvertDOSFile(wb, name, mode); break;
+      default: break;
     }
     bool legacy = kind == TsmKindLegacyUnreadable || kind == TsmKindLegacyModel;
     if (result > 0 && (mode == LoadOpen || mode == LoadListed)) {

@@ -130,12 +130,8 @@ std::string FormatNumberAs(double value, int letter, int width, int precision) {
         body = ScientificText(x, significant);
         break;
       }
-      case 1:
-        body = FixedText(value, precision);
-        break;
-      default:
-        body = GeneralText(value, significant);
-        break;
+      case 1: body = FixedText(value, precision); break;
+      default: body = GeneralText(value, significant); break;
     }
   }
   if (std::signbit(value) && !std::isnan(value)) body.insert(body.begin(), '-');

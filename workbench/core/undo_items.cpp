@@ -226,8 +226,7 @@ bool TUndoObjectName::Apply(TWorkbench& wb, bool undo, bool) {
       ui.ShowPanel(TPanel::Dependence);
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
