@@ -27,6 +27,12 @@ void SetCurrentDisplaySettings(const TDisplaySettings& s) {
   SetDisplaySettings(v);
 }
 
+std::string FormatNumber(double value) { return FormatNumber(value, CurrentDisplaySettings()); }
+
+std::string FormatCorrelation(double value) {
+  return FormatCorrelation(value, CurrentDisplaySettings());
+}
+
 int GetHeaderModelType() {
   void* header = nullptr;
   GetFileHeader("", &header);
@@ -170,8 +176,8 @@ int ResolveFormulaReference(std::string& reference) {
     std::string_view name = ShortStringView(f->name);
     if (SameName(name, reference) && reference.size() <= MaxNameLength) return i;
     if (!reference.empty() && reference[0] == ' ') {
-      std::string shown = " " + std::string(ShortStringView(f->text)) +
-                          std::string(ShortStringView(f->description));
+      std::string shown(1, ' ');
+      shown.append(ShortStringView(f->text)).append(ShortStringView(f->description));
       if (LowerCase(shown) == LowerCase(reference)) {
         reference = std::string(name);
         return i;
@@ -186,7 +192,7 @@ std::string RenameReferences(int skipIndex, const std::string& oldName,
   std::string updated, notUpdated;
   auto add = [](std::string& list, std::string_view name) {
     if (!list.empty()) list += ", ";
-    list += "\"" + Utf8(name) + "\"";
+    list.append(1, '"').append(Utf8(name)).append(1, '"');
   };
   const TTok pattern{TokId, oldName};
   const TUdf* skip = skipIndex > 0 ? Fetch_UDF(skipIndex, "") : nullptr;
@@ -287,9 +293,11 @@ std::string DependenceNodeCaption(TWorkbench& wb, void* node, bool withCorrelati
     text = std::to_string(index) + ". " + text;
   }
   if (withCorrelation)
-    text = "(" +
-           FormatCorrelation(Get_node_correlation_with_parent(node), CurrentDisplaySettings()) +
-           ") " + text;
+    text = std::string(1, '(')
+               .append(FormatCorrelation(Get_node_correlation_with_parent(node),
+                                         CurrentDisplaySettings()))
+               .append(") ")
+               .append(text);
   return text;
 }
 

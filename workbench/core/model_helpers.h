@@ -26,6 +26,10 @@ class EWorkbenchError : public std::runtime_error {
 TDisplaySettings CurrentDisplaySettings();
 void SetCurrentDisplaySettings(const TDisplaySettings& settings);
 
+// Numbers and correlations in the formats of the engine's display settings.
+std::string FormatNumber(double value);
+std::string FormatCorrelation(double value);
+
 // Model type of the open model's file header: 1 FAULT TREE, 2 FORMULA, 3 ZOZIVOR.
 int GetHeaderModelType();
 void SetHeaderModelType(int type);

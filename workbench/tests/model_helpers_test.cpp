@@ -211,6 +211,8 @@ TEST_F(Helpers, HeaderModelTypeAndDisplaySettings) {
   TDisplaySettings r = CurrentDisplaySettings();
   EXPECT_EQ(std::tie(r.quantperdistrib, r.fpformat, r.fpwidth, r.fpprecision, r.fpprecisionCMX),
             std::make_tuple(2, 0, 10, 3, 1));
+  EXPECT_EQ(FormatNumber(3.14159), " 3.14E+000");
+  EXPECT_EQ(FormatCorrelation(-0.25), "-0.3");
   SetCurrentDisplaySettings(TDisplaySettings{});
 }
 
