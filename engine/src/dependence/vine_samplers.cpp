@@ -28,6 +28,17 @@ double NormalCdfSeries(double x) {
   return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p);
 }
 
+double FrankHFast(double v, double u, double theta) {
+  if (theta == 0.0 || !(v > 0.0 && v < 1.0) || !(u >= 0.0 && u <= 1.0)) return FrankH(v, u, theta);
+  const bool turned = theta < 0.0;
+  const double q = turned ? -theta : theta;
+  const double w = turned ? 1.0 - v : v;
+  const double b = std::expm1(-q * w), c = std::expm1(-q * (1.0 - w));
+  const double h = b / (b + c * std::exp(q * (u - w)));
+  if (!std::isfinite(h)) return FrankH(v, u, theta);
+  return turned ? 1.0 - h : h;
+}
+
 // ---- normal belief net -------------------------------------------------------------
 
 bool TNormalBBN::Build(const std::vector<int>& nodes, const TCorrRows& rho) {
@@ -136,20 +147,30 @@ void TDVineSampler::Build(int copula, const std::vector<int>& nodes, const TCorr
   v_.assign(n_, 0.0);
 }
 
+// h(v | u) of the pair at index pair of param_ (Frank by its faster form).
+double TDVineSampler::H(std::size_t pair, double u, double v) const {
+  if (copula_ == CopulaFrank) {
+    const double h = FrankHFast(v, u, param_[pair]);
+    if (std::isfinite(h)) return h;
+  }
+  return ConditionalCdf(copula_, param_[pair], u, v);  // records a fault
+}
+
 double TDVineSampler::Conditional(int r, int d, int c) const {
   if (r == c) return v_[static_cast<std::size_t>(r)];
   const std::size_t at = static_cast<std::size_t>(r) * n_ + static_cast<std::size_t>(c > r ? c : d);
   if (tags_[at] == stamp_) return memo_[at];
+  auto pair = [this](int a, int b) {
+    return a < b ? static_cast<std::size_t>(a) * n_ + static_cast<std::size_t>(b)
+                 : static_cast<std::size_t>(b) * n_ + static_cast<std::size_t>(a);
+  };
   double x;
   if (d == c)
-    x = ConditionalCdf(copula_, Parameter(r, d), v_[static_cast<std::size_t>(d)],
-                       v_[static_cast<std::size_t>(r)]);
+    x = H(pair(r, d), v_[static_cast<std::size_t>(d)], v_[static_cast<std::size_t>(r)]);
   else if (c > r)  // the conditioning positions lie above r: d = r + 1
-    x = ConditionalCdf(copula_, Parameter(r, c), Conditional(c, d, c - 1),
-                       Conditional(r, d, c - 1));
+    x = H(pair(r, c), Conditional(c, d, c - 1), Conditional(r, d, c - 1));
   else  // they lie below r: c = r - 1
-    x = ConditionalCdf(copula_, Parameter(r, d), Conditional(d, d + 1, c),
-                       Conditional(r, d + 1, c));
+    x = H(pair(r, d), Conditional(d, d + 1, c), Conditional(r, d + 1, c));
   if (x < -1000.0) x = kCopulaFaultValue;
   tags_[at] = stamp_;
   memo_[at] = x;
@@ -169,11 +190,18 @@ void TDVineSampler::Sample(double* u, int32_t& idum) const {
   for (std::size_t i = 1; i < n_; ++i) {
     double t = v[i];
     if (inverts) {
-      // From the pair farthest apart (given everything between) to the neighbour.
+      // From the pair farthest apart (given everything between) to the
+      // neighbour. After the pair (j, i), t is the probability of position i
+      // given positions j + 1 .. i - 1: the memo entry (i, j + 1) that later
+      // positions condition on, kept here instead of computed again.
       for (std::size_t j = 0; j < i; ++j) {
         const double c =
             Conditional(static_cast<int>(j), static_cast<int>(j + 1), static_cast<int>(i - 1));
         t = ConditionalInverse(copula_, Parameter(static_cast<int>(j), static_cast<int>(i)), c, t);
+        if (j + 1 < i) {
+          memo_[i * n_ + j + 1] = t;
+          tags_[i * n_ + j + 1] = stamp_;
+        }
       }
     } else {
       t = 0.5;

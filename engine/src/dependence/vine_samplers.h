@@ -25,6 +25,12 @@ double NormalCdfSeries(double x);
 // exactly 0 becomes 2^-33 (the stream itself is unchanged).
 inline double NonZeroUniform(double u) { return u > 0.0 ? u : 0x1p-33; }
 
+// The Frank h(v | u) = b / (b + c e^(q (u - w))) with b = e^(-q w) - 1 and
+// c = e^(-q (1 - w)) - 1, q = |theta|, w = v (for theta < 0: w = 1 - v and
+// the complement): FrankH's value at three exponentials instead of five,
+// without cancellation (b and c have one sign) or overflow.
+double FrankHFast(double v, double u, double theta);
+
 class TNormalBBN {
  public:
   // nodes: the members' array positions, root first; rho: the product-moment
@@ -69,6 +75,8 @@ class TDVineSampler {
                  : param_[static_cast<std::size_t>(b) * n_ + a];
   }
   double Conditional(int r, int d, int c) const;
+
+  double H(std::size_t pair, double u, double v) const;
 
   int copula_ = 0;
   std::size_t n_ = 0;

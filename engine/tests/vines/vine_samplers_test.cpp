@@ -143,6 +143,15 @@ void ExpectConditionalSpearman(const std::vector<std::vector<double>>& c, int co
   EXPECT_NEAR(Spearman(ha, hb), conditional, kTolerance);
 }
 
+TEST(DVineSampler, FastFrankHAgreesWithTheCopula) {
+  const double grid[] = {1e-12, 1e-6, 0.01, 0.2, 0.5, 0.7, 0.99, 1 - 1e-9};
+  for (double theta : {-200.0, -30.0, -5.0, -0.5, 1e-4, 0.5, 5.0, 30.0, 200.0})
+    for (double u : grid)
+      for (double v : grid)
+        EXPECT_NEAR(FrankHFast(v, u, theta), FrankH(v, u, theta), 1e-13)
+            << theta << " " << u << " " << v;
+}
+
 TEST(DVineSampler, FrankLinksReachTheirConditionalRankCorrelation) {
   TDVineSampler sampler;
   sampler.Build(CopulaFrank, Positions(3), {{0, 0.7, 0.5}, {0, 0.7}, {0}});
