@@ -39,23 +39,12 @@ void RenderPlot(TPlotContext& ctx) {
     c.TextOut(ctx.whole.left + 7 + c.TextWidth(label) + 2, y, QString::number(doc.CountSelected()));
   }
   switch (type) {
-    case PlotCobwebs:
-      DrawCobwebs(ctx, c);
-      break;
-    case PlotMarginals:
-      DrawMarginals(ctx, c, false);
-      break;
-    case PlotScatter:
-      DrawScatter(ctx, c);
-      break;
-    case PlotDensity:
-      DrawDensity(ctx, c);
-      break;
-    case PlotHistogram:
-      DrawHistogram(ctx, c);
-      break;
-    default:
-      break;
+    case PlotCobwebs: DrawCobwebs(ctx, c); break;
+    case PlotMarginals: DrawMarginals(ctx, c, false); break;
+    case PlotScatter: DrawScatter(ctx, c); break;
+    case PlotDensity: DrawDensity(ctx, c); break;
+    case PlotHistogram: DrawHistogram(ctx, c); break;
+    default: break;
   }
 }
 

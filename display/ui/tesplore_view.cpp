@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -16,8 +17,21 @@ TPaint::TPaint(TFrmTesploreView* frame) : QWidget(frame), frame_(frame) {
 void TPaint::DrawBand(const TRect& band) {
   band_ = band;
   showBand_ = true;
-  repaint();
-  showBand_ = false;
+  update();
+}
+
+void TPaint::mousePressEvent(QMouseEvent* event) {
+  frame_->FrameMouseDown(event->button(), event->position().toPoint().x(),
+                         event->position().toPoint().y());
+}
+
+void TPaint::mouseMoveEvent(QMouseEvent* event) {
+  frame_->FrameMouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+void TPaint::mouseReleaseEvent(QMouseEvent* event) {
+  frame_->FrameMouseUp(event->button(), event->position().toPoint().x(),
+                       event->position().toPoint().y());
 }
 
 void TPaint::paintEvent(QPaintEvent*) {
@@ -30,6 +44,8 @@ void TPaint::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     p.drawRect(1, 1, width() - 3, height() - 3);
   }
+  const int state = frame_->MouseState();
+  if (state != MouseRangeSelection && state != MouseZoomBand) showBand_ = false;
   if (showBand_) {
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     QPen pen(Qt::white, 0, Qt::DotLine);

@@ -21,11 +21,15 @@ class TPaint : public QWidget {
  public:
   explicit TPaint(TFrmTesploreView* frame);
   void SetImage(const QImage* image) { image_ = image; }
-  // Repaints, then shows the rubber band as a dotted frame.
+  // Shows the picture with the rubber band over it as a dotted frame at the
+  // next paint.
   void DrawBand(const TRect& band);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   TFrmTesploreView* frame_;
@@ -79,6 +83,17 @@ class TFrmTesploreView : public QWidget {
   // Called with the paths of files dropped on the plot.
   std::function<void(const QStringList&)> OnFilesDropped;
 
+  // The main window's part in mouse work: recording an undo snapshot of a
+  // kind, setting its controls from the document, and its real-time switch.
+  std::function<void(std::uint32_t)> OnRecordUndo;
+  std::function<void(std::uint32_t)> OnSyncToControls;
+  std::function<bool()> RealTimeUpdates;
+
+  void FrameMouseDown(Qt::MouseButton button, int x, int y);
+  void FrameMouseMove(int x, int y);
+  void FrameMouseUp(Qt::MouseButton button, int x, int y);
+  const TRect& BandRect() const { return m_band; }
+
   void PSel0Click(int tag);
   void Removethesamplesfilter1Click();
 
@@ -90,6 +105,10 @@ class TFrmTesploreView : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  std::vector<int> AxisPositions() const;
+  int AxesTop() const;
+  void EndNameDrag(int x, int y);
+
   QImage m_image;
   int m_depth = 8;
   int m_mouseState = MouseIdle;
@@ -102,4 +121,6 @@ class TFrmTesploreView : public QWidget {
   TFrameSettings m_settings;
   bool m_grayscale = false;
   int m_threads = 1;
+  // Working copies of the shown variables' ranges during a range selection.
+  std::vector<fn::CVarRange> m_working;
 };

@@ -1,0 +1,244 @@
+#include <QDir>
+#include <fstream>
+
+#include "plot_fixture.h"
+#include "ui/main_window.h"
+#include "ui/services.h"
+#include "ui/start_up.h"
+
+namespace {
+
+// Answers the dialogs and keeps what they were asked.
+struct TestServices : ITesploreServices {
+  void ErrorBox(const QString& message, const QString& caption) override {
+    boxes << caption + "|" + message;
+  }
+  void InfoBox(const QString& message, const QString& caption) override {
+    boxes << caption + "|" + message;
+  }
+  QString OpenFile(const QString&, const QString&, const QString&) override { return open; }
+  QString SaveFile(const QString&, const QString&, const QString& proposed,
+                   const QString&) override {
+    proposals << proposed;
+    return save;
+  }
+  QStringList boxes, proposals;
+  QString open, save;
+};
+
+class MainWindowTest : public plots::PlotTest {
+ protected:
+  void SetUp() override {
+    PlotTest::SetUp();
+    SetSettingsFilePath(dir.File("tesplore.INI"));
+    SetServices(&services);
+    ColorRecord = ColorPreset(PresetDefaultColor);
+  }
+  void TearDown() override {
+    SetServices(nullptr);
+    SetSettingsFilePath(std::string());
+  }
+  // A sample file of n samples: column c holds c + i / n for sample i.
+  QString Samples(const std::string& name, int columns, int n) {
+    std::vector<std::string> names;
+    testfiles::Table rows(static_cast<std::size_t>(n));
+    for (int c = 0; c < columns; ++c) names.push_back("v" + std::to_string(c));
+    for (int i = 0; i < n; ++i) {
+      for (int c = 0; c < columns; ++c)
+        rows[static_cast<std::size_t>(i)].push_back(c + double(i) / n);
+    }
+    const bool sam = name.size() > 4 && name.substr(name.size() - 4) == ".sam";
+    return QString::fromStdString(dir.Write(
+        name, sam ? testfiles::SamText(names, {}, rows) : testfiles::SaeText(names, rows)));
+  }
+  TestServices services;
+};
+
+TEST(CommandLine, Table) {
+  struct Case {
+    QStringList args;
+    bool valid;
+    QString file;
+  };
+  const Case cases[] = {
+      {{"prog"}, true, ""},
+      {{"prog", "a b.sam"}, true, "a b.sam"},
+      {{"prog", "-loadmodularsample", "m.samhdr"}, true, "m.samhdr"},
+      {{"prog", "-loadmodularsample", "m.sam"}, true, "m.sam"},
+      {{"prog", "-LoadModularSample", "x"}, false, ""},
+      {{"prog", "a", "b"}, false, ""},
+      {{"prog", "-loadmodularsample"}, true, "-loadmodularsample"},
+  };
+  for (const Case& c : cases) {
+    const TCommandLine line = ParseCommandLine(c.args);
+    EXPECT_EQ(line.valid, c.valid) << c.args.join(' ').toStdString();
+    EXPECT_EQ(line.file, c.file) << c.args.join(' ').toStdString();
+  }
+}
+
+TEST_F(MainWindowTest, StartUpAndInvalidCommandLine) {
+  TFrmTesplore window(QSize(1280, 1024));
+  EXPECT_EQ(window.windowTitle(), "Tesplore - no sample file loaded");
+  EXPECT_FALSE(ProcessCommandLine(window, {"prog", "a", "b"}));
+  ASSERT_EQ(services.boxes.size(), 1);
+  EXPECT_EQ(services.boxes[0], "Tesplore Startup Error|Invalid command line arguments");
+
+  services.boxes.clear();
+  EXPECT_TRUE(ProcessCommandLine(window, {"prog", QString::fromStdString(dir.File("x.sae"))}));
+  ASSERT_EQ(services.boxes.size(), 1);
+  EXPECT_TRUE(services.boxes[0].startsWith(
+      "Tesplore Error|Error reading sample file \"x.sae\"\n\nDetails:  "))
+      << services.boxes[0].toStdString();
+  EXPECT_TRUE(services.boxes[0].contains("\n\nFunction: 'File::File"))
+      << services.boxes[0].toStdString();
+  EXPECT_FALSE(services.boxes[0].endsWith("'"));
+}
+
+TEST_F(MainWindowTest, LoadCaptionPlotTypesAndRecentFiles) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  const QString model = Samples("model.sam", 3, 500);
+  window.LoadAndShowSampleFile(model);
+  EXPECT_EQ(window.windowTitle(), "Tesplore - model [Cobwebs]");
+  EXPECT_EQ(window.TotalSamples->text(), "(Total: 500)");
+  EXPECT_EQ(window.m_lstRandVar->count(), 3);
+  EXPECT_TRUE(window.m_actSaveSel->isEnabled());
+  EXPECT_FALSE(window.m_actUndo->isEnabled());
+
+  window.m_actPlot[PlotScatter]->trigger();
+  EXPECT_EQ(window.Document().m_plotType, PlotScatter);
+  EXPECT_EQ(window.windowTitle(), "Tesplore - model [Scatter]");
+  EXPECT_FALSE(window.m_actSaveSel->isEnabled());
+  EXPECT_TRUE(window.m_actUndo->isEnabled());
+  EXPECT_FALSE(window.m_actRedo->isEnabled());
+  window.TypedKey("h");
+  EXPECT_EQ(window.Document().m_plotType, PlotHistogram);
+  window.TypedKey("E");
+  EXPECT_EQ(window.Document().m_plotType, PlotDensity);
+  window.m_actUndo->trigger();
+  EXPECT_EQ(window.Document().m_plotType, PlotHistogram);
+  EXPECT_TRUE(window.m_actRedo->isEnabled());
+
+  // The smoothing keys stop at the ends of the bar.
+  window.BWidth->setValue(3);
+  window.TypedKey("o");
+  EXPECT_EQ(window.BWidth->value(), 1);
+  window.BWidth->setValue(38);
+  window.TypedKey("O");
+  EXPECT_EQ(window.BWidth->value(), 40);
+  EXPECT_FLOAT_EQ(window.Document().m_smoothing, 5.0f);
+
+  // Recent files: a known one moves up, a fifth drops the oldest.
+  const QString b = Samples("b.sae", 2, 20), c = Samples("c.sae", 2, 20),
+                d = Samples("d.sae", 2, 20), e = Samples("e.sae", 2, 20);
+  for (const QString& f : {b, c, d}) window.LoadAndShowSampleFile(f);
+  EXPECT_EQ(window.RecentFiles(), (QStringList{d, c, b, model}));
+  window.LoadAndShowSampleFile(c);
+  EXPECT_EQ(window.RecentFiles(), (QStringList{c, d, b, model}));
+  window.LoadAndShowSampleFile(e);
+  EXPECT_EQ(window.RecentFiles(), (QStringList{e, c, d, b}));
+
+  // A failed load after a good one: no file.
+  window.LoadAndShowSampleFile(QString::fromStdString(dir.File("gone.sae")));
+  EXPECT_EQ(window.windowTitle(), "Tesplore - no sample file loaded");
+  EXPECT_FALSE(window.m_actSaveSel->isEnabled());
+  EXPECT_EQ(window.m_lstRandVar->count(), 0);
+}
+
+TEST_F(MainWindowTest, SaveSelectedSamplesProposesTheName) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  QDir().mkpath(QString::fromStdString(dir.File("a.b")));
+  const QString model = Samples("a.b/model.sae", 2, 300);
+  window.LoadAndShowSampleFile(model);
+  services.save = QString::fromStdString(dir.File("out.sam"));
+  window.m_actSaveSel->trigger();
+  ASSERT_EQ(services.proposals.size(), 1);
+  EXPECT_EQ(services.proposals[0], QString::fromStdString(dir.File("a.b/model2.sam")));
+  std::ifstream in(dir.File("out.sam"));
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("\r\n200 ;* Number of samples per variable"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, SidePanel) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  window.LoadAndShowSampleFile(Samples("m.sae", 3, 1000));
+  const std::size_t before = window.Document().HistorySize();
+  // A run of slider moves leaves one undo step.
+  for (int n : {300, 400, 500}) window.NumSamplesT->setValue(n);
+  EXPECT_EQ(window.Document().m_numSamples, 500u);
+  EXPECT_EQ(window.NumSamplesE->text(), "500");
+  EXPECT_EQ(window.Document().HistorySize(), before + 1);
+  window.m_actUndo->trigger();
+  EXPECT_EQ(window.Document().m_numSamples, 200u);
+
+  // A number typed into a bound edit: manual fit with that bound.
+  window.m_actPlot[PlotDensity]->trigger();
+  window.m_bounds[0]->setFocus();
+  window.m_bounds[0]->setText("12.5");
+  window.m_bounds[0]->setModified(true);
+  emit window.m_bounds[0]->editingFinished();
+  EXPECT_EQ(window.Document().m_boxType, BoxManual);
+  EXPECT_FLOAT_EQ(window.Document().m_box.x0, 12.5f);
+  EXPECT_TRUE(window.Fit3->isChecked());
+
+  // Variables: "Clr" then "All" through the window's shortcuts.
+  window.m_actPlot[PlotCobwebs]->trigger();
+  window.m_actSelNone->trigger();
+  EXPECT_EQ(window.Document().CountVisible(), 0u);
+  window.m_actSelAll->trigger();
+  EXPECT_EQ(window.Document().CountVisible(), 3u);
+  window.m_lstRandVar->item(1)->setCheckState(Qt::Unchecked);
+  EXPECT_EQ(window.Document().m_visible, (std::vector<std::uint8_t>{1, 0, 1}));
+}
+
+TEST_F(MainWindowTest, MouseBandSelectsARange) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  window.show();
+  QApplication::processEvents();
+  window.LoadAndShowSampleFile(Samples("m.sae", 2, 1000));
+  SampleDataView& doc = window.Document();
+  window.NumSamplesT->setValue(1000);
+  TFrmTesploreView& view = *window.View();
+  const TRect P = view.PlotRect();
+  const std::size_t before = doc.HistorySize();
+  // A band over axis 0 from 30% to 60% of its height.
+  const int top = P.top, bottom = P.bottom, x = P.left;
+  const int y1 = bottom - static_cast<int>(0.6 * (bottom - top)),
+            y2 = bottom - static_cast<int>(0.3 * (bottom - top));
+  view.FrameMouseDown(Qt::LeftButton, x - 10, y1);
+  EXPECT_EQ(view.MouseState(), MouseRangeSelection);
+  view.FrameMouseMove(x + 10, y2);
+  view.FrameMouseUp(Qt::LeftButton, x + 10, y2);
+  const float hi = 1.0f - float(y1 - top) / float(bottom - top),
+              lo = 1.0f - float(y2 - top) / float(bottom - top);
+  fn::CVarRange expected;
+  expected.Combine(lo, hi, fn::SelectReplaceIntersection);
+  EXPECT_EQ(doc.m_order[0]->Range.GetIntervals(), expected.GetIntervals());
+  EXPECT_EQ(doc.m_order[1]->Range.Count(), 1);
+  int count = 0;
+  for (std::size_t s = 0; s < 1000; ++s) {
+    const float r = doc.m_order[0]->PercentileRank(s);
+    count += r >= lo && r <= hi;
+  }
+  EXPECT_EQ(doc.CountSelected(), count);
+  EXPECT_GT(count, 250);
+  EXPECT_EQ(doc.HistorySize(), before + 1);
+  window.m_actUndo->trigger();
+  EXPECT_EQ(doc.CountSelected(), 1000);
+
+  // A band touching no axis changes nothing.
+  view.FrameMouseDown(Qt::LeftButton, x + 40, y1);
+  view.FrameMouseMove(x + 60, y2);
+  view.FrameMouseUp(Qt::LeftButton, x + 60, y2);
+  EXPECT_EQ(doc.CountSelected(), 1000);
+
+  // A press on a cobweb of one shown variable is ignored.
+  window.m_lstRandVar->item(1)->setCheckState(Qt::Unchecked);
+  view.FrameMouseDown(Qt::LeftButton, x, y1);
+  EXPECT_EQ(view.MouseState(), MouseIdle);
+}
+
+}  // namespace

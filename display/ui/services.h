@@ -1,0 +1,35 @@
+// Message boxes and file choosers of the display program. The windows reach
+// them through one service object, which tests replace to answer them.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "ut/exception.h"
+
+class QWidget;
+
+class ITesploreServices {
+ public:
+  virtual ~ITesploreServices() = default;
+  // Modal boxes with the error or the information icon and an OK button.
+  virtual void ErrorBox(const QString& message, const QString& caption) = 0;
+  virtual void InfoBox(const QString& message, const QString& caption) = 0;
+  // The chosen path, or empty when cancelled. filter in Qt's syntax.
+  virtual QString OpenFile(const QString& title, const QString& filter, const QString& folder) = 0;
+  virtual QString SaveFile(const QString& title, const QString& filter, const QString& proposed,
+                           const QString& suffix) = 0;
+};
+
+// The services in use; the platform's dialogs unless a test installs others.
+ITesploreServices& Services();
+// Installs services (not owned; null restores the platform's dialogs).
+void SetServices(ITesploreServices* services);
+// The window that owns the dialogs.
+void SetDialogOwner(QWidget* owner);
+
+// The error box; an empty caption reads "Tesplore Error".
+void ShowErrorBox(const QString& message, const QString& caption = QString());
+// message, the exception's message and its function's name in one error box.
+void ShowExceptionBox(const QString& message, const ut::Exception& e,
+                      const QString& caption = QString());
