@@ -22,6 +22,7 @@
 #include "simulation/run_state.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
+#include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 
 namespace tesmira {
@@ -312,7 +313,8 @@ void MonteCarloRun::OpenOutputs() {
   if (runs_ < 1 || !ok_) return;
   ResetDistributionSlots(false);
   if (!outputsSuppressed_) ResetDistributionSlots(true);
-  const std::string_view modelBaseName = BaseNameOf(ShortStringView(Model()->fileName));
+  std::string_view modelBaseName = BaseNameOf(ShortStringView(Model()->fileName));
+  if (modelBaseName.empty()) modelBaseName = s_.sampleBaseName;
   if (!store_.Create(DerivedName(modelBaseName, FileKindSampleStore), inputs_.count, outputs_.count,
                      outputsPresent_))
     AppendMessage(message_, "Failed to create the sample store " + store_.Path());
@@ -483,6 +485,15 @@ void MonteCarloRun::WriteResultFiles(std::vector<std::string>& fileMessages) {
   rs.inputSamples = modelTakesInput_;
   rs.selection = written_ > 0 ? writeFlags_.data() : nullptr;  // the columns a kept ".TPS" holds
   WriteRunResults(rs, fileMessages);
+  // The belief-net program reads the kept ".TPS" with this description.
+  if ((s_.options & RunWriteBinary) && !WriteRvInfoFile()) {
+    char name[256];
+    DerivedFileName(std::string(BaseNameOf(ShortStringView(Model()->fileName))).c_str(),
+                    FileKindSampleStore, name);
+    char info[256];
+    ChangeFileExtension(name, "RVINFO", info);
+    fileMessages.push_back("Failed to write result file " + std::string(info));
+  }
 }
 
 int32_t MonteCarloRun::ResultCode() {

@@ -100,8 +100,10 @@ void ApplyRequest(const TRunRequest& r, RunSettings& s, std::string& baseName) {
   if (!s.inputSampleMode) {
     // A positive seed starts a new stream, 0 seeds from the clock, a negative
     // seed continues the current stream.
-    if (r.seed > 0) RunIdum() = -r.seed;
-    else if (r.seed == 0) RunIdum() = 0;
+    if (r.seed > 0)
+      RunIdum() = -r.seed;
+    else if (r.seed == 0)
+      RunIdum() = 0;
   }
   // Resolutions other than 1000 and 10000 mean 100.
   s.resolution = (r.resolution == 1000 || r.resolution == 10000) ? r.resolution : 100;
@@ -123,8 +125,7 @@ void ApplyRequest(const TRunRequest& r, RunSettings& s, std::string& baseName) {
     }
   }
   std::string source(Text(r.sourceSampleFile, 255));
-  if (s.inputSampleMode && !source.empty())
-    s.sampleBaseName = s.legacyFiles ? baseName : source;
+  if (s.inputSampleMode && !source.empty()) s.sampleBaseName = s.legacyFiles ? baseName : source;
   s.sampleFile = std::string(Text(r.sampleFile, 255));
   s.progress = r.progress ? r.progress : AlwaysContinue;
   s.sampledObjects = r.sampledObjects;
@@ -168,7 +169,8 @@ int32_t PrepareDistributions(std::string& message) {
         message = text + "; check the variable `" + name + "`";
         return RunDistributionFileFailure;
       }
-      message = "Read failure or wrong format of the distribution; check the variable `" + name + "`";
+      message =
+          "Read failure or wrong format of the distribution; check the variable `" + name + "`";
     }
     int n = QuantileTableSize(rv->distribution, s.resolution);
     std::vector<double>& table = t.tables[static_cast<std::size_t>(k)];
@@ -218,6 +220,20 @@ int32_t Run(TRunRequest& request, std::string& message) {
     message = "Number of runs must be non-zero";
     return RunNoRuns;
   }
+  if (s.sampleBaseName.empty()) {
+    // A model never saved and no output name: the results are named after the
+    // requested sample file, or the run is refused (files named by their
+    // extension alone would land in the current folder).
+    std::string_view file = FilePart(s.sampleFile);
+    s.sampleBaseName = std::string(BaseNameOf(file));
+    if (s.sampleBaseName.empty()) {
+      message = "The results have no file name: save the model or give an output name first";
+      return RunInitFailure;
+    }
+    if (ModelFolderText().empty())
+      SetShortString(Model()->folder,
+                     std::string_view(s.sampleFile).substr(0, s.sampleFile.size() - file.size()));
+  }
   if (GetModelType() == ModelTypeZoziVor) {
     message = "ZoziVor models can not be simulated by this version";
     return RunZoziVorFailure;
@@ -236,7 +252,8 @@ int32_t Run(TRunRequest& request, std::string& message) {
       s.inputSampleMode = true;
     } else {
       CopulaGrid = GridResolution();
-      if (modelCopula == CopulaDiagonalBand && GetOldDiagonalBandMode()) BuildOldBandTable(CopulaGrid);
+      if (modelCopula == CopulaDiagonalBand && GetOldDiagonalBandMode())
+        BuildOldBandTable(CopulaGrid);
       int32_t code = PrepareDistributions(message);
       if (code != RunCompleted) return code;
     }

@@ -116,4 +116,39 @@ TEST_F(OutputFileTest, TheModelOfAnOutputFileIsFoundByTheOutputFilesOwnName) {
   }
 }
 
+TEST_F(OutputFileTest, AHandOverRunLeavesTheSampleStoreAndItsDescription) {
+  AddVariable("a");
+  AddVariable("b");
+  SyncNodes();
+  AddFormula("s", "a+b");
+  SetModelFileName(Path("net.tsm").c_str());
+  TRunRequest r = DefaultRunRequest;
+  r.runs = 2;
+  r.seed = 3;
+  r.options = RunWriteBinary;
+  ASSERT_EQ(Run_simul(&r), RunCompleted);
+  EXPECT_TRUE(std::filesystem::exists(Path("net.TPS")));
+  EXPECT_EQ(ReadAll(Path("net.RVINFO")).substr(0, 40),
+            "[General]\r\nNumberOfRandomVariables=2\r\n\r\n");
+}
+
+TEST_F(OutputFileTest, AnUnnamedModelTakesItsResultNamesFromTheSampleFileOrIsRefused) {
+  AddVariable("a");
+  SyncNodes();
+  AddFormula("s", "2*a");
+  TRunRequest r = DefaultRunRequest;
+  r.runs = 1;
+  r.seed = 3;
+  r.options = RunWriteInputs | RunWriteOutputs;
+  ASSERT_EQ(Run_simul(&r), RunInitFailure);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(r.message + 1), r.message[0]),
+            "The results have no file name: save the model or give an output name first");
+  EXPECT_FALSE(std::filesystem::exists(".SIM"));
+  const std::string sample = Path("draws.sam");
+  tesmira::SetShortString(r.sampleFile, 255, sample);
+  ASSERT_EQ(Run_simul(&r), RunCompleted);
+  EXPECT_TRUE(std::filesystem::exists(sample));
+  EXPECT_TRUE(std::filesystem::exists(Path("draws.SIM")));
+}
+
 }  // namespace
