@@ -11,6 +11,7 @@
 #include "model_builder.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
+#include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 #include "tesmira/simulation.h"
 
@@ -33,10 +34,10 @@ bool Progress(int32_t current, int32_t total) {
 
 void BuildModel() {
   // Tree 1: demand drives price and the two supplier lead times.
-  AddVariable("demand", DistLogNormal, 1000, 2);       // median, error factor
-  AddVariable("price", DistNormal, 12.5, 1.5);          // mean, standard deviation
-  AddVariable("leadtime_a", DistGamma, 4, 0.5, 0, 1);   // shape, rate, -, location
-  AddVariable("leadtime_b", DistWeibull, 0, 1.8, 6, 0); // -, shape, scale, location
+  AddVariable("demand", DistLogNormal, 1000, 2);         // median, error factor
+  AddVariable("price", DistNormal, 12.5, 1.5);           // mean, standard deviation
+  AddVariable("leadtime_a", DistGamma, 4, 0.5, 0, 1);    // shape, rate, -, location
+  AddVariable("leadtime_b", DistWeibull, 0, 1.8, 6, 0);  // -, shape, scale, location
   Link("demand", "price", 0.6, CopulaNormal);
   Link("demand", "leadtime_a", 0.4, CopulaClayton);
   Link("leadtime_a", "leadtime_b", 0.7, CopulaFrank);
@@ -55,6 +56,30 @@ void BuildModel() {
   AddFormula("condition", "i#{0,leadtime_a+leadtime_b,20}");
 }
 
+// Registers every object the builder made in the object directory and saves
+// the model file.
+bool SaveModel(const std::filesystem::path& path) {
+  for (int k = 1; k <= GetNumberOfRandomVariables(); ++k)
+    Create_TSMObject(ObjRandomVariable, GetRanVar(k));
+  for (int k = 0; k < GetNumberOfFormulas(); ++k) Create_TSMObject(ObjFormula, GetUDF(k));
+  Update_TSMObjects(ObjDependenceNode);
+  return WriteTSMFile(path.string().c_str()) > 0;
+}
+
+// Opens a model or output file as the workbench does (probe, then load) and
+// says what it holds.
+bool ReadBack(const std::filesystem::path& path) {
+  Init_data();
+  void* header = nullptr;
+  int32_t kind = GetFileHeader(path.string().c_str(), &header);
+  int32_t entries = LoadTSMFile(path.string().c_str(), TsmOpen);
+  std::printf("  %s: %s, %d entries; %d variables, %d formulas, %d dependence nodes\n",
+              path.filename().string().c_str(),
+              kind == TsmKindOutput ? "output file" : "model file", entries,
+              GetNumberOfRandomVariables(), GetNumberOfFormulas(), GetNumberOfDepNodes(true));
+  return entries > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,9 +88,14 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir, ec);
   dir = std::filesystem::absolute(dir);
 
-  Init_Model_data();
+  Init_data();
   SetModelFileName((dir / "supply.tsm").string().c_str());
   BuildModel();
+  if (!SaveModel(dir / "supply.tsm")) {
+    std::printf("The model file %s could not be written\n", (dir / "supply.tsm").string().c_str());
+    End_data();
+    return 1;
+  }
 
   TRunRequest request = DefaultRunRequest;
   request.runs = 1000;  // 100000 samples
@@ -80,7 +110,7 @@ int main(int argc, char** argv) {
   std::string message(reinterpret_cast<const char*>(request.message + 1), request.message[0]);
   if (code != RunCompleted) {
     std::printf("Run failed with code %d: %s\n", code, message.c_str());
-    End_model_data();
+    End_data();
     return 1;
   }
   if (!message.empty()) std::printf("Note: %s\n", message.c_str());
@@ -105,8 +135,9 @@ int main(int argc, char** argv) {
     std::printf("%-12s %14.4f %14.4f\n", name, results->means[p - 1],
                 std::sqrt(results->variances[p - 1]));
   }
-  std::printf("\nRank correlations of the accepted samples (link targets in brackets;\n"
-              "the condition drops long lead times, which weakens their correlation)\n");
+  std::printf(
+      "\nRank correlations of the accepted samples (link targets in brackets;\n"
+      "the condition drops long lead times, which weakens their correlation)\n");
   struct Pair {
     const char* a;
     const char* b;
@@ -118,6 +149,21 @@ int main(int argc, char** argv) {
     if (i < 1 || j < 1) continue;
     std::printf("  %-10s %-10s %8.4f  (%s)\n", q.a, q.b, Get_sample_correlation(i, j), q.target);
   }
-  End_model_data();
-  return 0;
+  const std::filesystem::path output = dir / "supply.tso";
+  if (WriteTSOFile(output.string().c_str()) <= 0) {
+    std::printf("The output file %s could not be written\n", output.string().c_str());
+    End_data();
+    return 1;
+  }
+  std::printf("\nModel and output files, read back:\n");
+  bool ok = ReadBack(dir / "supply.tsm") && ReadBack(output);
+  data = static_cast<TSampleData*>(
+      Fetch_object(ObjSampleData, 0, nullptr, &size));  // the loaded results
+  if (ok && data) {
+    int i = position("demand"), j = position("price");
+    std::printf("  demand-price rank correlation from the output file: %.4f\n",
+                Get_sample_correlation(i, j));
+  }
+  End_data();
+  return ok ? 0 : 1;
 }
