@@ -216,6 +216,34 @@ TEST(NiceGridWidget, KeysClipboardAndEditor) {
   EXPECT_EQ(g->Col(), 0);
 }
 
+TEST(NiceGridWidget, TypingShowsCaretAfterText) {
+  auto g = MakeGrid(4);
+  g->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(g.get()));
+  g->setFocus();
+  ASSERT_TRUE(g->hasFocus());
+  // A 1-pixel column, DefRowHeight - 2 high, in the text colour, just after
+  // the text of cell (0, 0), whose inner rectangle starts at (23, 19).
+  auto caretX = [&]() {
+    const QImage img = Grab(*g);
+    const QRgb ink = g->palette().color(QPalette::Text).rgb();
+    for (int x = 23; x < 96; ++x) {
+      int run = 0;
+      for (int y = 18; y < 34; ++y) run += img.pixel(x, y) == ink;
+      if (run == 16) return x;
+    }
+    return -1;
+  };
+  EXPECT_EQ(caretX(), -1);
+  QTest::keyClick(g.get(), Qt::Key_1);
+  const int afterOne = caretX();
+  EXPECT_GT(afterOne, 24);
+  QTest::keyClick(g.get(), Qt::Key_2);
+  EXPECT_GT(caretX(), afterOne);
+  QTest::keyClick(g.get(), Qt::Key_Return);
+  EXPECT_EQ(caretX(), -1);
+}
+
 TEST(NiceGridWidget, ScrollBarsAndWheel) {
   auto g = MakeGrid(100);
   QScrollBar* bar = g->verticalScrollBar();
