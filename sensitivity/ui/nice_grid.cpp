@@ -686,8 +686,9 @@ void TNiceGrid::paintEvent(QPaintEvent* e) {
   }
   const QRect exposed = e->rect();
   const QRect cellBox = ToQRect(core_.CellBox());
-  const bool frame =
-      core_.Enabled() && core_.DrawSelectionQ && core_.Col() != -1 && core_.Row() != -1;
+  // An invalid SelectionColor stands for "no colour": no frame.
+  const bool frame = core_.Enabled() && core_.DrawSelectionQ && selectionColor_.isValid() &&
+                     core_.Col() != -1 && core_.Row() != -1;
   if (RowCount() > 0) {
     const QRect s = ToQRect(core_.BlockScreenRect(core_.SelectArea()));
     const QRegion ring = QRegion(s.adjusted(-1, -1, 1, 1)) - QRegion(s.adjusted(2, 2, -2, -2));

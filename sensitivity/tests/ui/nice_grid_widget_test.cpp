@@ -78,8 +78,11 @@ TEST(NiceGridWidget, SelectionFrameIsThreePixelsInSelectionColor) {
   for (int y : {34, 35, 36, 70, 71, 72}) EXPECT_EQ(img.pixel(140, y), sel) << y;
   for (int y : {33, 37, 69, 73}) EXPECT_NE(img.pixel(140, y), sel) << y;
 
+  g->SetSelectionColor(QColor());
+  EXPECT_EQ(Grab(*g).pixel(99, 50), g->GridColor().rgb());  // the cell's own border
   g->SetDrawSelectionQ(false);
-  EXPECT_NE(Grab(*g).pixel(99, 50), sel);
+  g->SetSelectionColor(QColor(255, 255, 202));
+  EXPECT_EQ(Grab(*g).pixel(99, 50), g->GridColor().rgb());
 }
 
 TEST(NiceGridWidget, AlternateRowsAndDrawCellBrush) {
