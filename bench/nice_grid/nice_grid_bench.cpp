@@ -1,8 +1,12 @@
 // Timings of the result grid (run with QT_QPA_PLATFORM=offscreen):
 //   Repaint/0, Repaint/1: a 1000 x 700 view of 10^5 rows x 14 columns painted
 //     into an image, at the top and scrolled to the end;
-//   AppendRows: 4761 rows appended one at a time the way the result list
-//     does it, with the coalesced repaint processed at the end;
+//   AppendRows/0: 4761 rows appended one at a time the way the result list
+//     does it, their coalesced repaint processed at the end (rows arriving
+//     faster than the screen repaints);
+//   AppendRows/1: the same with the event loop run after every row, so each
+//     row is followed by one full repaint of the window (rows arriving
+//     slower than the screen repaints);
 //   CopyText, CsvExport: 10^4 rows x 14 columns.
 #include <benchmark/benchmark.h>
 
