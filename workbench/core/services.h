@@ -125,7 +125,8 @@ class IWorkbenchUi {
   virtual void SelectListItem(TObjectList list, int index) = 0;
   // Shows the list's selection in its editor frame (OnListVarClick).
   virtual void ListClick(TObjectList list) = 0;
-  // Re-reads the editor frame from the model (flag 1: the selected object).
+  // Re-reads the editor frame and its list from the model (flag 1: the
+  // selected object).
   virtual void ReloadVariableFrame(int flag) = 0;
   virtual void ReloadFormulaFrame(int flag) = 0;
   // Clears the simulation dialog's "User Defined Quantiles" box.

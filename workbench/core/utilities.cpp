@@ -42,6 +42,12 @@ bool TryParseNumber(double& number, std::string_view text) {
   return true;
 }
 
+std::string CounterLabelText(int selected, int total) {
+  if (total <= 0) return "0 total";
+  if (selected <= 0) return "none";
+  return std::to_string(selected) + " of " + std::to_string(total) + " total";
+}
+
 int ClampInt(int value, int min, int max) { return value < min ? min : std::min(value, max); }
 
 int InRangeOr(int value, int defaultValue, int min, int max) {

@@ -20,6 +20,10 @@ bool IsMissingText(std::string_view text);
 // whatever the locale; false (number unchanged) for a missing or malformed text.
 bool TryParseNumber(double& number, std::string_view text);
 
+// The counter label of an object list: "none" when nothing is selected,
+// otherwise "k of n total"; "0 total" for an empty list.
+std::string CounterLabelText(int selected, int total);
+
 int ClampInt(int value, int min, int max);
 int InRangeOr(int value, int defaultValue, int min, int max);
 

@@ -74,6 +74,9 @@ TEST(Utilities, TextHelpers) {
   std::string edit = "my var name";
   EXPECT_EQ(EditBlanksToUnderscores(edit), "my_var_name");
   EXPECT_EQ(edit, "my_var_name");
+  EXPECT_EQ(CounterLabelText(0, 0), "0 total");
+  EXPECT_EQ(CounterLabelText(0, 5), "none");
+  EXPECT_EQ(CounterLabelText(2, 5), "2 of 5 total");
   EXPECT_EQ(RepeatChar('-', 3), "---");
   EXPECT_EQ(RepeatChar('-', -1), "");
   EXPECT_EQ(ChangeFileExt("a/b.c/model", ".tsm"), "a/b.c/model.tsm");
