@@ -232,3 +232,22 @@ TEST_F(VineConversions, RefusalsKeepTheStructure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VineConversions, SecondCallFindsTheSavedResult) {
+  ThreeNodeDVine(0.5);
+  ASSERT_EQ(Vine_MorvikToCMatrix(nullptr, 3, false), 1);
+  // Back to the D-vine by the saved copy, then the same conversion again:
+  // the saved matrix is swapped in without any work.
+  ASSERT_TRUE(MatchAndSwapDepStructures(DepDVine));
+  ASSERT_EQ(GetDependenceType(Node(1)), DepDVine);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(1), 2), 0.5, 1e-7);
+  g_calls = 0;
+  EXPECT_EQ(Vine_MorvikToCMatrix(Answer, 3, false), 1);
+  EXPECT_EQ(g_calls, 0);
+  EXPECT_EQ(GetDependenceType(Node(1)), DepCorrelationMatrix);
+  EXPECT_NEAR(CMatrix_GetCell(Node(1), Node(3)), 0.6148348975, 1e-6);
+}
+
+}  // namespace
