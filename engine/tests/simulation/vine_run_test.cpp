@@ -127,6 +127,35 @@ TEST_F(VineRun, FrankDVineAndClaytonCanonicalVineReachTheirFirstLevel) {
   }
 }
 
+TEST_F(VineRun, CompositeNodePassesItsValueToTheVine) {
+  // a - b is a tree; a - (composite) - v1 joins the canonical vine v1 {v2, v3}
+  // into it: the vine's root takes the composite node's value, its members
+  // keep the vine's rank correlations with the root.
+  for (const char* x : {"v1", "v2", "v3", "a", "b"}) ASSERT_TRUE(AddVariable(x, DistUniform, 0, 1));
+  ASSERT_TRUE(Link("v1", "v2", 0.0, CopulaFrank));
+  ASSERT_TRUE(Link("v1", "v3", 0.0, CopulaFrank));
+  SetCurrentDependenceStructureRoot(Node("v1"), "");
+  ASSERT_EQ(SetDependenceType(nullptr, DepCanonicalVine), 1);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("v2"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("v3"), 1, -0.5));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  ASSERT_TRUE(Link("a", "b", 0.5, CopulaFrank));
+  void* a = Node("a");
+  void* target = a;
+  int32_t position = 0;
+  ASSERT_TRUE(Process_dep_node(Node("v1"), &target, &position, DepNodeAttach));
+  ASSERT_EQ(GetNumberOfDepNodes(true), 6);  // the composite node came in
+  void* composite = Fetch_dep_node(6, nullptr);
+  ASSERT_TRUE(IsCompositeNode(composite));
+  ASSERT_TRUE(Set_node_correlation_with_parent(composite, 0.7f));
+  ASSERT_EQ(SetBivariateType(composite, CopulaFrank), 1);
+  const auto c = Run(6, 12);                           // the composite node has a column of its own
+  EXPECT_NEAR(Spearman(c[3], c[4]), 0.5, kTolerance);  // a, b
+  EXPECT_NEAR(Spearman(c[3], c[0]), 0.7, kTolerance);  // a, v1 through the composite node
+  EXPECT_NEAR(Spearman(c[0], c[1]), 0.6, kTolerance);  // the vine below it
+  EXPECT_NEAR(Spearman(c[0], c[2]), -0.5, kTolerance);
+}
+
 bool StopAtOnce(int32_t, int32_t) { return false; }
 
 TEST_F(VineRun, NothingSurvivesFromAStoppedRun) {
