@@ -40,6 +40,7 @@ void FillItemInputs(TSensitivityItem& item, const TFileData& store,
   const size_t y = static_cast<size_t>(vector[0]);
   const size_t x = static_cast<size_t>(vector[static_cast<size_t>(basePos)]);
   item.SetNames(store.Names, vector);
+  item.VariableIds = vector;
   item.BasePos = basePos;
   item.BaseDistinct = store.DistinctCounts[x];
   item.BaseMin = store.MinValues[x];

@@ -95,6 +95,8 @@ class TSensitivityItem {
   int32_t UsableCount = 0;
   int32_t GroupCount = 20;
   std::vector<std::string> Names;
+  // The store positions of Names (the job's variable vector).
+  std::vector<int32_t> VariableIds;
   std::vector<double> PolyCoefs;
   int32_t FitStatus = 0;
   std::vector<double> ResultVector;
