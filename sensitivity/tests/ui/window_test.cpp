@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "about_box.h"
+#include "jobs.h"
 #include "options_dialog.h"
 #include "result_views.h"
 #include "settings.h"
@@ -486,6 +487,148 @@ TEST_F(WindowTest, OptionsCheckEverythingBeforeWriting) {
   services.DialogAnswer = nullptr;
   w.OptionsCommand();
   EXPECT_EQ(ReadText(Ini()), after);
+}
+
+// A file big enough that a run of ten jobs takes a while.
+QString BigFile(const std::string& folder, int samples) {
+  std::string text = "y, a, b, c, d, e, f, g, h, i, j\n";
+  uint32_t state = 12345;
+  auto next = [&]() {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) / 16777216.0;
+  };
+  for (int n = 0; n < samples; ++n) {
+    for (int c = 0; c < 11; ++c) text += (c ? ", " : "") + std::to_string(next());
+    text += "\n";
+  }
+  WriteText(folder + "/big.sae", text);
+  return QString::fromStdString(folder + "/big.sae");
+}
+
+TEST_F(WindowTest, CancelStopsBetweenJobsAndClosingDuringARunEnds) {
+  TFormTesvaneMain& w = Start();
+  w.OpenSampleFile(BigFile(Folder(), 60000));
+  Check(w.cklstConditioned, 0);
+  QTest::mouseClick(w.ckSelAllConditioning, Qt::LeftButton, {}, QPoint(5, 5));
+  Check(w.cklstConditioning, 0, false);  // ten base variables: ten jobs
+  QTest::mouseClick(w.btnRun, Qt::LeftButton);
+  EXPECT_TRUE(w.Running());
+  EXPECT_FALSE(w.btnRun->isEnabled());
+  EXPECT_FALSE(w.actOpen->isEnabled());
+  EXPECT_FALSE(w.actRunScript->isEnabled());
+  QTRY_VERIFY_WITH_TIMEOUT(w.btnCancel->isEnabled(), 20000);
+  QTRY_VERIFY_WITH_TIMEOUT(w.ProgressBar1->isVisible(), 20000);
+  QTest::mouseClick(w.btnCancel, Qt::LeftButton);
+  EXPECT_FALSE(w.btnCancel->isEnabled());
+  WaitForRun();
+  EXPECT_LT(w.ShownResultCount(), 10);
+  EXPECT_EQ(static_cast<size_t>(w.ShownResultCount()), RunData.Results.size());
+  EXPECT_FALSE(w.btnCancel->isEnabled());
+  EXPECT_FALSE(w.ProgressBar1->isVisible());
+  EXPECT_EQ(w.statusPanel1->text(), "Ready to perform calculations");
+  EXPECT_TRUE(w.btnRun->isEnabled());
+
+  // Closing during a run: the window closes once the current job is done.
+  QTest::mouseClick(w.btnRun, Qt::LeftButton);
+  EXPECT_TRUE(w.Running());
+  w.close();
+  EXPECT_TRUE(w.isVisible());
+  QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
+  EXPECT_FALSE(w.Running());
+}
+
+TEST_F(WindowTest, ScriptsLoadAndComputeThroughTheWindow) {
+  TFormTesvaneMain& w = Start();
+  const std::string dir = Folder();
+  WriteText(dir + "/load.pelscript",
+            "<pellian_script type=\"LOAD_SAMPLES\"><filename>" + Fixture().toStdString() +
+                "</filename><random_variable><v>Y</v><v>x2</v><v>zz</v></random_variable>"
+                "</pellian_script>");
+  services.OpenAnswers = {QString::fromStdString(dir + "/load.pelscript")};
+  w.actRunScript->trigger();
+  EXPECT_EQ(services.OpenTitles.back(), "Open Pellian Script File");
+  EXPECT_EQ(FileData.Names, (std::vector<std::string>{"y", "x2"}));
+  EXPECT_EQ(w.cklstConditioning->count(), 2);
+  EXPECT_EQ(w.windowTitle(), "Tesvane - " + Fixture());
+  ASSERT_FALSE(services.Boxes.empty());
+  EXPECT_EQ(services.Boxes.back().Caption, "Pellian Script Result");
+  EXPECT_EQ(services.Boxes.back().Icon, QMessageBox::Warning);
+
+  WriteText(dir + "/calc.pelscript",
+            "<pellian_script type=\"CALC_CORR_RATIO\">"
+            "<corr_ratio><predicted>y</predicted><base>x2</base></corr_ratio>"
+            "<corr_ratio><predicted>X2</predicted><base>y</base></corr_ratio></pellian_script>");
+  w.RunScript(QString::fromStdString(dir + "/calc.pelscript"));
+  WaitForRun();
+  ASSERT_EQ(w.ShownResultCount(), 2);
+  // The core's results for the same jobs.
+  TRunParameters p = ReadRunParameters(w.trkDegree->value());
+  for (int r = 0; r < 2; ++r) {
+    TJobResult expected = ComputeJobItemByItem(FileData, *RunData.Jobs[static_cast<size_t>(r)], p);
+    const std::vector<std::string> texts = ResultRowTexts(*expected.Item);
+    for (int c = 0; c < 14; ++c)
+      EXPECT_EQ(w.m_gridMainList->Cells(c, r).toStdString(), texts[static_cast<size_t>(c)]);
+  }
+}
+
+TEST_F(WindowTest, RecentFilesDegreeEditAndEveryCommand) {
+  TFormTesvaneMain& w = Start();
+  const std::string dir = Folder();
+  const QString file = SmallFile(dir);
+  services.OpenAnswers = {file, QString::fromStdString(dir + "/none.sae"), file.toUpper()};
+  for (int i = 0; i < 3; ++i) w.actOpen->trigger();
+  // A failed open joins the list; the same path in other letters does not.
+  ASSERT_EQ(w.RecentFiles().size(), 2u);
+  EXPECT_EQ(w.RecentFiles()[0], dir + "/none.sae");
+  EXPECT_EQ(w.mnuReopen->actions()[0]->text().toStdString(), "&0: " + dir + "/none.sae");
+  w.mnuReopen->actions()[0]->trigger();
+  EXPECT_EQ(services.Texts().last().toStdString(), "File " + dir + "/none.sae does not exist.");
+  EXPECT_EQ(w.RecentFiles().size(), 1u);
+  w.mnuReopen->actions()[0]->trigger();
+  EXPECT_EQ(w.windowTitle(), "Tesvane - " + file);
+
+  // Letters typed into the degree edit are refused with the range.
+  QTest::keyClick(w.edtDegree, Qt::Key_A);
+  EXPECT_EQ(services.Texts().last(), "Please enter an integer between 1 and 10");
+  w.edtDegree->setText("5");
+  EXPECT_EQ(w.trkDegree->value(), 5);
+  w.edtDegree->setText("50");
+  EXPECT_EQ(w.trkDegree->value(), 5);
+  w.trkDegree->setValue(4);
+  EXPECT_EQ(w.edtDegree->text(), "4");
+
+  // Every command once, results loaded.
+  Check(w.cklstConditioned, 0);
+  Check(w.cklstConditioning, 1);
+  Check(w.cklstConditioning, 2);
+  RunAndWait();
+  w.UpDown1ChangingEx(1);
+  services.SaveAnswers = {{QString::fromStdString(dir + "/a.png"), 0},
+                          {QString::fromStdString(dir + "/b.png"), 0},
+                          {QString::fromStdString(dir + "/c.csv"), 0}};
+  for (QAction* a : {w.actCopyScatter, w.actCopyCondExp, w.actCopyResults, w.actCopyMatrixAll,
+                     w.actCopyMatrixSel, w.actExportScatter, w.actExportCondExp, w.actExportResults,
+                     w.actOptions, w.actHelp, w.actPdfHelp, w.actAbout}) {
+    EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    a->trigger();
+  }
+  for (QMenu* m : {w.mnuScatter, w.mnuCondExp, w.mnuResults, w.mnuMatrix})
+    for (QAction* a : m->actions())
+      if (!a->menu()) a->trigger();
+  for (QAction* a : w.condDot) a->trigger();
+  EXPECT_EQ(w.Chart1->DotSize(), 3);
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(dir + "/a.png")));
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(dir + "/c.csv")));
+  EXPECT_EQ(services.Documents.size(), 2u);
+  EXPECT_TRUE(services.Documents[0].endsWith("TesvaneHelp.html"));
+  EXPECT_FALSE(QApplication::clipboard()->text().isEmpty());
+  // Close (Ctrl+W) and Exit.
+  w.actClose->trigger();
+  EXPECT_EQ(w.windowTitle(), "Tesvane - [No sample file loaded]");
+  EXPECT_EQ(w.ShownResultCount(), 0);
+  w.actExit->trigger();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_NE(ReadText(Ini()).find("File1=" + dir + "/small.sae"), std::string::npos);
 }
 
 TEST(VariablePicker, TextsColoursAndOkButton) {
