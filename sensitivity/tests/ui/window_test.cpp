@@ -631,6 +631,23 @@ TEST_F(WindowTest, RecentFilesDegreeEditAndEveryCommand) {
   EXPECT_NE(ReadText(Ini()).find("File1=" + dir + "/small.sae"), std::string::npos);
 }
 
+TEST_F(WindowTest, PickerAtLoadAndHiddenColumnsAtStart) {
+  WriteText(Ini(), "[General settings]\r\nImport selected=1\r\n[ListView]\r\nColHide5=0\r\n");
+  TFormTesvaneMain& w = Start();
+  EXPECT_FALSE(w.m_gridMainList->Columns()[4]->Visible);  // Std of the predicted variable
+  EXPECT_TRUE(w.m_gridMainList->Columns()[3]->Visible);
+  services.DialogAnswer = [](QDialog& d) {
+    auto& picker = static_cast<TRandVarPickerForm&>(d);
+    EXPECT_EQ(picker.CountLabel()->text(), "4 random variables selected");
+    picker.ClickEntry(1);
+    return int(QDialog::Accepted);
+  };
+  w.OpenSampleFile(SmallFile(Folder()));
+  EXPECT_EQ(services.Dialogs, 1);
+  EXPECT_EQ(FileData.Names, (std::vector<std::string>{"y", "b", "c"}));
+  EXPECT_EQ(w.cklstConditioned->count(), 3);
+}
+
 TEST(VariablePicker, TextsColoursAndOkButton) {
   test::App();
   TRandVarList vars;
