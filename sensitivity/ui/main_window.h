@@ -55,6 +55,8 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   bool Running() const { return worker_ != nullptr; }
   // A close was asked for during a run.
   bool closing() const { return closeWhenDone_; }
+  // The running worker was asked to stop.
+  bool CancelRequested() const { return worker_ != nullptr && worker_->Terminated(); }
   void RunScriptCommand();
   void RunScript(const QString& path);
 

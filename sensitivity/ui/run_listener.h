@@ -19,7 +19,9 @@ class TGuiRunListener : public TRunListener {
     Post([](TFormTesvaneMain* w) { w->ToggleProgressBar(); });
   }
   void EnableCancel(bool enabled) override {
-    Post([enabled](TFormTesvaneMain* w) { w->btnCancel->setEnabled(enabled && !w->closing()); });
+    Post([enabled](TFormTesvaneMain* w) {
+      w->btnCancel->setEnabled(enabled && !w->closing() && !w->CancelRequested());
+    });
   }
   void SetStatus(const std::string& text) override {
     Post([text](TFormTesvaneMain* w) { w->SetStatus(text); });
