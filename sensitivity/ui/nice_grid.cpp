@@ -787,7 +787,8 @@ void TNiceGrid::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TNiceGrid::mouseDoubleClickEvent(QMouseEvent* e) {
-  QAbstractScrollArea::mouseDoubleClickEvent(e);
+  // The second press of a double click is a press like the first.
+  mousePressEvent(e);
   if (OnDblClick) OnDblClick(this);
 }
 

@@ -207,6 +207,17 @@ TEST(NiceGridWidget, KeysClipboardAndEditor) {
   EXPECT_EQ(g->Cells(0, 0), "az");
   QTest::keyClick(g->Editor(), Qt::Key_Return);
   EXPECT_FALSE(g->Editing());
+  // A double click on another cell selects it, then opens the editor there.
+  int doubles = 0;
+  g->OnDblClick = [&](TNiceGrid*) { ++doubles; };
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(140, 45));
+  EXPECT_FALSE(g->Editing());
+  QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, QPoint(140, 45));
+  EXPECT_EQ(doubles, 1);
+  EXPECT_EQ(g->Col(), 1);
+  EXPECT_EQ(g->Row(), 1);
+  EXPECT_TRUE(g->Editing());
+  QTest::keyClick(g->Editor(), Qt::Key_Escape);
   g->SetReadOnly(true);
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(60, 27));
   EXPECT_FALSE(g->Editing());
