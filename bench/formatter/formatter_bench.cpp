@@ -140,6 +140,9 @@ void BM_RunResults(benchmark::State& state) {
     rs.accepted = n;
     rs.planned = n;
     rs.correlationKind = static_cast<int>(state.range(1));
+    std::vector<float> correlations;
+    if (tesmira::ComputeRunCorrelations(store, rs.correlationKind, false, correlations))
+      rs.correlations = &correlations;
     tesmira::WriteRunResults(rs, messages);
   }
   End_model_data();

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "files/value_text.h"
+#include "text/value_text.h"
 
 namespace tesmira::wb {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "files/value_text.h"
+#include "text/value_text.h"
 
 namespace tesmira::wb {
 

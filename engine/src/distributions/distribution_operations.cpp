@@ -9,7 +9,7 @@
 #include "distributions/distribution_texts.h"
 #include "distributions/distribution_types.h"
 #include "distributions/special_functions.h"
-#include "files/value_text.h"
+#include "text/value_text.h"
 #include "model/short_string.h"
 
 namespace tesmira {

@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "files/buffered_file.h"
-#include "files/value_text.h"
+#include "text/value_text.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"

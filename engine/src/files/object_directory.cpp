@@ -565,7 +565,7 @@ TESMIRA_API int32_t LoadSampleFile(const char* fileName) {
   if (count <= 0) return count;
   std::error_code ec;
   SetModelFileNameText(std::filesystem::absolute(name, ec).string());
-  if (!InputSampleList() || !OutputSampleList()) Init_simul();
+  if (!InputSampleList() || !OutputSampleList()) AllocateSimulationBlocks();
   if (TSampleList* in = InputSampleList()) *in = f.sampleHeader.inputs;
   if (TSampleList* out = OutputSampleList()) *out = f.sampleHeader.outputs;
   return count;

@@ -4,7 +4,8 @@
 // ".CMM" and ".QUA".
 //
 // After the sampling loop and the empirical distributions (sample_store.h) a
-// run calls ComputeSampleResults and then WriteRunResults; the output file
+// run computes its statistics (simulation/run_statistics.h) and then calls
+// WriteRunResults; the output file
 // writer then asks for the correlation rows one by one (Compute_corr_data).
 #pragma once
 
@@ -16,11 +17,6 @@
 #include "tesmira/objects.h"
 
 namespace tesmira {
-
-// Means and variances of columns 1..columns from the sums and sums of
-// squares (indexed 1..columns) of n accepted samples; both 0 when n < 2.
-void ComputeSampleResults(const double* sum, const double* sumsq, int64_t n, int columns,
-                          TSampleResults& out);
 
 // ---- compressed rows ----------------------------------------------------------------
 
@@ -40,6 +36,10 @@ struct RunResultsSetup {
   const TSampleList* outputs = nullptr;
   const TUserQuantiles* userQuantiles = nullptr;
   const TSampleResults* sampleResults = nullptr;  // means and variances
+  // Correlations of every pair of the store's columns (RecordWidth() squared
+  // values, row-major), taken over by WriteRunResults; nullptr when the store
+  // could not be read.
+  std::vector<float>* correlations = nullptr;
   std::string folder;         // model folder with its trailing separator
   std::string baseName;       // result base name of the legacy files and the record
   bool legacyFiles = false;   // write ".SIM", ".USE", ".CMM", ".QUA"

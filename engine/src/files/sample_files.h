@@ -25,23 +25,9 @@
 #include <vector>
 
 #include "tesmira/objects.h"
+#include "text/value_text.h"
 
 namespace tesmira {
-
-// ---- value texts -------------------------------------------------------------
-
-// Width of a value text in the sample files.
-inline constexpr std::size_t kSampleValueWidth = 11;
-
-// The 11-character text of a value: " 1.2345E+02", "-1.2346E-04", " 1.234E+150";
-// non-finite values are "Nan", "+Inf", "-Inf" right-aligned. Writes exactly
-// 11 characters (no terminator) and returns out + 11.
-char* FormatSampleValue(double value, char* out);
-// The 13-character text with the four-digit exponent: " 1.2345E+0002".
-char* FormatSampleValue13(double value, char* out);
-// The 11-character text that always keeps the last two exponent digits
-// (the ".SAP" pairs).
-char* FormatSampleValueShort(double value, char* out);
 
 // ---- file names -----------------------------------------------------------
 

@@ -13,7 +13,7 @@
 
 #include "files/result_files.h"
 #include "files/sample_files.h"
-#include "files/value_text.h"
+#include "text/value_text.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 
@@ -126,21 +126,6 @@ bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<floa
   }
   ::close(fd);
   return ok;
-}
-
-void AccumulateMoments(double* sum, double* sumsq, const TSampleList& list, int base) {
-  int count = std::clamp<int>(list.count, 0, MaxSampleListEntries);
-  double values[MaxSampleListEntries];
-  for (int k = 0; k < count; ++k) values[k] = DecodeExtended(list.entries[k].value);
-  AccumulateMoments(sum, sumsq, values, count, base);
-}
-
-void AccumulateMoments(double* sum, double* sumsq, const double* values, int count, int base) {
-  for (int k = 1; k <= count && base + k <= MaxSampleColumns; ++k) {
-    double v = values[k - 1];
-    sum[base + k] += v;
-    sumsq[base + k] += v * v;
-  }
 }
 
 // ---- sorting ----------------------------------------------------------------------

@@ -8,7 +8,7 @@
 //   SampleStore& store = RunSampleStore();
 //   store.Create(DerivedFileName(model, 19), inputs.count, outputs.count, keepOutputs);
 //   per accepted sample: store.Append(inputs, outputs);
-//                        AccumulateMoments(sum, sumsq, inputs, 0) ...
+//                        AccumulateMoments(sum, sumsq, inputs, 0) ...  (simulation/run_statistics.h)
 //   store.Finish();
 //   BuildEmpiricalDistributions(store, inputs, setup(outputs = false), messages);
 //   BuildEmpiricalDistributions(store, outputs, setup(outputs = true), messages);
@@ -64,12 +64,6 @@ class SampleStore {
 
 // The run's store.
 SampleStore& RunSampleStore();
-
-// Adds each value of a list and its square to sum[base + k] and
-// sumsq[base + k] (k = 1..count).
-void AccumulateMoments(double* sum, double* sumsq, const TSampleList& list, int base);
-// The same for count plain values.
-void AccumulateMoments(double* sum, double* sumsq, const double* values, int count, int base);
 
 struct EmpiricalSetup {
   bool outputs = false;       // build the output entries (else the inputs)

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "files/value_text.h"
+#include "text/value_text.h"
 #include "formula/words.h"
 
 namespace tesmira::formula {

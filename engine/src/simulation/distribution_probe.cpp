@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "files/value_text.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 namespace {

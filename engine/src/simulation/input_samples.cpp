@@ -4,7 +4,7 @@
 
 #include "dependence/generator.h"
 #include "files/input_table.h"
-#include "files/value_text.h"
+#include "text/value_text.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"

@@ -19,6 +19,7 @@
 #include "model/sim_blocks.h"
 #include "model/store.h"
 #include "simulation/input_samples.h"
+#include "simulation/run_statistics.h"
 #include "simulation/run_state.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
@@ -484,6 +485,10 @@ void MonteCarloRun::WriteResultFiles(std::vector<std::string>& fileMessages) {
   rs.resolution = s_.resolution;
   rs.inputSamples = modelTakesInput_;
   rs.selection = written_ > 0 ? writeFlags_.data() : nullptr;  // the columns a kept ".TPS" holds
+  std::vector<float> correlations;
+  if (!store_.Path().empty() &&
+      ComputeRunCorrelations(store_, s_.correlationKind, modelTakesInput_, correlations))
+    rs.correlations = &correlations;
   WriteRunResults(rs, fileMessages);
   // The belief-net program reads the kept ".TPS" with this description.
   if ((s_.options & RunWriteBinary) && !WriteRvInfoFile()) {

@@ -17,6 +17,7 @@
 #include "files/sample_store.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "simulation/run_statistics.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
 
@@ -35,6 +36,14 @@ std::vector<std::string> Lines(const fs::path& p) {
 
 class ResultsTest : public ::testing::Test {
  protected:
+  // As a run does: the correlations first, then the result files.
+  bool WriteWithCorrelations(RunResultsSetup& s) {
+    std::vector<float> matrix;
+    if (ComputeRunCorrelations(*s.store, s.correlationKind, s.inputSamples, matrix))
+      s.correlations = &matrix;
+    return WriteRunResults(s, messages_);
+  }
+
   void SetUp() override {
     Init_Model_data();
     dir_ = fs::temp_directory_path() /
@@ -179,7 +188,7 @@ TEST_F(ResultsTest, ProductMomentAndRankCorrelations) {
   s.accepted = 5;
   s.planned = 100;
   s.seed = 40000;
-  ASSERT_TRUE(WriteRunResults(s, messages_));
+  ASSERT_TRUE(WriteWithCorrelations(s));
   EXPECT_FALSE(fs::exists(dir_ / "m.TPS"));  // not kept without the binary option
   EXPECT_NEAR(Get_sample_correlation(1, 2), std::sqrt(0.6), 1e-6);
   EXPECT_NEAR(Get_sample_correlation(3, 1), -1.0, 1e-6);
@@ -229,7 +238,7 @@ TEST_F(ResultsTest, RankCorrelationOfAMonotoneTransformAndLegacyFiles) {
   s.correlationKind = 2;
   s.legacyFiles = true;
   s.resolution = 1000;
-  ASSERT_TRUE(WriteRunResults(s, messages_));
+  ASSERT_TRUE(WriteWithCorrelations(s));
   // Ranks read from a table of 1000 steps: equal ranks up to the resolution.
   EXPECT_GT(Get_sample_correlation(1, 2), 0.999);
   EXPECT_EQ(fs::file_size(dir_ / "m.SIM"), 90048u);
@@ -249,7 +258,7 @@ TEST_F(ResultsTest, NonFiniteColumnCorrelatesWithNothingAndKeepsRowsAligned) {
   s.inputs = &in_;
   s.outputs = &out_;
   s.accepted = 4;
-  ASSERT_TRUE(WriteRunResults(s, messages_));
+  ASSERT_TRUE(WriteWithCorrelations(s));
   EXPECT_EQ(Get_sample_correlation(1, 2), 0.0);
   EXPECT_NEAR(Get_sample_correlation(1, 3), 1.0, 1e-6);
   EXPECT_NEAR(Get_sample_correlation(1, 4), -1.0, 1e-6);
@@ -286,7 +295,7 @@ TEST_F(ResultsTest, SingleSampleCorrelatesWithNothing) {
   s.inputs = &in_;
   s.outputs = &out_;
   s.accepted = 1;
-  ASSERT_TRUE(WriteRunResults(s, messages_));
+  ASSERT_TRUE(WriteWithCorrelations(s));
   EXPECT_EQ(Get_sample_correlation(1, 2), 0.0);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "files/sample_files.h"
-#include "files/value_text.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 namespace {

@@ -1,4 +1,4 @@
-// Number texts of the simulation's files, independent of the locale.
+// Number texts of the engine's files and messages, independent of the locale.
 #pragma once
 
 #include <cstddef>
@@ -26,5 +26,18 @@ std::string FormatFixed(double value, int decimals, int width);
 // tabs and line ends around it are ignored, a leading "+" is allowed, and
 // nothing else may follow. False for an empty or malformed field.
 bool ParseNumberField(std::string_view text, double& value);
+
+// Width of a value text in the sample files.
+inline constexpr std::size_t kSampleValueWidth = 11;
+
+// The 11-character text of a value: " 1.2345E+02", "-1.2346E-04", " 1.234E+150";
+// non-finite values are "Nan", "+Inf", "-Inf" right-aligned. Writes exactly
+// 11 characters (no terminator) and returns out + 11.
+char* FormatSampleValue(double value, char* out);
+// The 13-character text with the four-digit exponent: " 1.2345E+0002".
+char* FormatSampleValue13(double value, char* out);
+// The 11-character text that always keeps the last two exponent digits
+// (the ".SAP" pairs).
+char* FormatSampleValueShort(double value, char* out);
 
 }  // namespace tesmira

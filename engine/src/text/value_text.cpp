@@ -1,4 +1,4 @@
-#include "files/value_text.h"
+#include "text/value_text.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "files/sample_files.h"
 
 namespace tesmira {
 
