@@ -28,7 +28,7 @@ inline TExtendedRandomVariable* AddVariable(const std::string& name, int type, d
   SetName(rv.distribution.name, MaxNameLength, name);
   rv.distribution.distType = static_cast<uint8_t>(type);
   rv.representation = 1;
-  Process_extended_random_variable(&rv, 0);  // the type's defaults
+  Process_extended_random_variable(&rv, SetDistributionDefaultsOp);
   double p[4] = {p1, p2, p3, p4};
   std::memcpy(rv.distribution.u.params, p, sizeof p);
   TExtendedRandomVariable* out = nullptr;

@@ -565,18 +565,23 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
   bool discrete = type == DistDiscrete;
 
   // The column selector.
-  if (operation == 2 || operation == 3 || operation == 7) {
-    int limit = operation == 3 ? kEditable[type] : kShown[type];
+  if (operation == DistributionValueTextsOp || operation == EnterDistributionValuesOp ||
+      operation == ValueLabelsOp) {
+    int limit = operation == EnterDistributionValuesOp ? kEditable[type] : kShown[type];
     bool valid = (discrete && selector > 2) || (magnitude >= 1 && magnitude <= limit);
     // The Discrete columns are the values (1) and the probabilities (2; -2 entered
     // without completion): other selectors have no meaning for its values.
-    if (discrete && operation == 2 && selector != 1 && selector != 2) valid = false;
+    if (discrete && operation == DistributionValueTextsOp && selector != 1 && selector != 2)
+      valid = false;
     // A negative selector marks a value entered by leaving one cell: for the
     // value column (-1) that is the same as 1.
-    if (discrete && operation == 3 && selector != 1 && selector != -1 && selector != 2 && selector != -2)
+    if (discrete && operation == EnterDistributionValuesOp && selector != 1 && selector != -1 &&
+        selector != 2 && selector != -2)
       valid = false;
     if (!valid) {
-      SetText(rv, 1, operation == 3 ? "Invalid edit column selector" : "Invalid column selector");
+      SetText(rv, 1,
+              operation == EnterDistributionValuesOp ? "Invalid edit column selector"
+                                                     : "Invalid column selector");
       return -1;
     }
   }
@@ -584,7 +589,7 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
   WorkArray w;
   w.fill(kMarker);
   bool fileType = IsFileType(type);
-  if (!fileType && operation != 4 && operation != 5) {
+  if (!fileType && operation != DistributionTitleOp && operation != DistributionPictureOp) {
     for (int i = 1; i <= (type == DistConstant ? 1 : ValueSlots); ++i) {
       double v;
       std::memcpy(&v, &rv->values[i - 1], sizeof v);
@@ -600,10 +605,8 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
   int result = 0;
   bool writeValues = !fileType;  // the file types keep their value slots (no work values)
   switch (operation) {
-    case 0:
-      result = SetDistributionDefaults(copy, w, modelType);
-      break;
-    case 1:
+    case SetDistributionDefaultsOp: result = SetDistributionDefaults(copy, w, modelType); break;
+    case CheckDistributionOp:
       if (fileType) {
         result = 1;
         break;
@@ -612,7 +615,7 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
       result = DistributionValues(copy.d, 1, w);
       if (CheckDistributionValues(copy.d, 1, w, modelType, true, message) < 0) result = -1;
       break;
-    case 2:
+    case DistributionValueTextsOp:
       if (fileType) {
         w[1] = 0;
         SetText(rv, 1, FileNameWithoutFolder(copy.d));
@@ -622,9 +625,10 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
       }
       w.fill(kMarker);
       result = DistributionValues(copy.d, selector, w);
-      for (int i = 1; i <= result; ++i) SetText(rv, i, IsMissing(w[i]) ? std::string(" ") : ValueText(w[i]));
+      for (int i = 1; i <= result; ++i)
+        SetText(rv, i, IsMissing(w[i]) ? std::string(" ") : ValueText(w[i]));
       break;
-    case 3: {
+    case EnterDistributionValuesOp: {
       if (fileType) {
         result = 1;
         break;
@@ -656,21 +660,22 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
       copy.d = converted;
       break;
     }
-    case 4:
+    case DistributionTitleOp:
       SetText(rv, 1, DistributionTitle(type));
       result = 1;
       break;
-    case 5: {
+    case DistributionPictureOp: {
       const char* const* lines = nullptr;
       result = DistributionPictureLines(type, &lines);
       for (int i = 0; i < result; ++i) SetText(rv, i + 1, lines[i]);
       break;
     }
-    case 6:
+    case RepresentationTitlesOp:
       result = kShown[type];
-      for (int i = 1; i <= result; ++i) SetText(rv, i, discrete ? " " : kRepresentationTitles[i - 1]);
+      for (int i = 1; i <= result; ++i)
+        SetText(rv, i, discrete ? " " : kRepresentationTitles[i - 1]);
       break;
-    case 7:
+    case ValueLabelsOp:
       if (discrete) {
         for (int i = 1; i <= DiscretePairs; ++i) {
           std::string number = std::to_string(i);
@@ -688,16 +693,13 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
         for (int i = 5; i <= TextLines; ++i) SetText(rv, i, "");
       }
       break;
-    case 8:
-      result = kEditable[type];
-      break;
-    default:
-      result = 0;
-      break;
+    case EditableRepresentationsOp: result = kEditable[type]; break;
+    default: result = 0; break;
   }
 
   if (!message.empty()) SetText(rv, 1, message);
-  if (operation >= 0 && operation <= 3 && result > 0) {
+  if (operation >= SetDistributionDefaultsOp && operation <= EnterDistributionValuesOp &&
+      result > 0) {
     if (writeValues) {
       for (int i = 1; i <= result && i <= ValueSlots; ++i) {
         double v = IsMissing(w[i]) ? MissingValue : static_cast<double>(w[i]);

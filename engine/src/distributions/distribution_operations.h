@@ -5,21 +5,10 @@
 
 #include <cstdint>
 
+#include "tesmira/distributions.h"
 #include "tesmira/records.h"
 
 namespace tesmira {
-
-enum DistributionOperation {
-  SetDistributionDefaultsOp = 0,
-  CheckDistributionOp = 1,
-  DistributionValueTextsOp = 2,
-  EnterDistributionValuesOp = 3,
-  DistributionTitleOp = 4,
-  DistributionPictureOp = 5,
-  RepresentationTitlesOp = 6,
-  ValueLabelsOp = 7,
-  EditableRepresentationsOp = 8
-};
 
 // Process_extended_random_variable with the model type given (1 FAULT TREE
 // changes defaults and checks) instead of read from the global model.

@@ -16,6 +16,10 @@
 namespace tesmira {
 namespace {
 
+// The last of the four Gumbel variants.
+constexpr int kLastCopula = CopulaGumbel + 3;
+
+
 enum class Family { Frank, Clayton, Gumbel, Normal };
 
 // h(x | u) and h^-1(x | u) of the base copulas, computed independently with
@@ -482,7 +486,7 @@ TEST(Copulas, GuardsAndLimits) {
   EXPECT_NEAR(FrankH(0.2, 0.3, -800.0), 0.0, 1e-12);
   EXPECT_NEAR(FrankH(0.8, 0.3, -800.0), 1.0, 1e-12);
   // Gumbel: p = 1 and p = -1 are independence; -1 < p < 1 is no Gumbel parameter.
-  for (int type = 9; type <= 12; ++type) {
+  for (int type = CopulaGumbel; type <= kLastCopula; ++type) {
     EXPECT_EQ(ConditionalInverse(type, 1.0, 0.3, 0.6), 0.6);
     EXPECT_EQ(ConditionalInverse(type, -1.0, 0.3, 0.6), 0.6);
     EXPECT_EQ(ConditionalCdf(type, -1.0, 0.3, 0.6), 0.6);
@@ -517,10 +521,10 @@ TEST(Copulas, GuardsAndLimits) {
   // Codes outside 0..12 and the conditional distributions of types 2.
   EXPECT_EQ(ConditionalInverse(13, 0.5, 0.3, 0.6), 0.0);
   EXPECT_EQ(ConditionalInverse(-1, 0.5, 0.3, 0.6), 0.0);
-  EXPECT_EQ(ConditionalCdf(13, 0.5, 0.3, 0.6), 0.0);
+  EXPECT_EQ(ConditionalCdf(kLastCopula + 1, 0.5, 0.3, 0.6), 0.0);
   EXPECT_EQ(ConditionalCdf(CopulaMinimumInformation, 0.5, 0.3, 0.6), 0.0);
   // Clayton and Gumbel variants return t exactly 0 or 1 unchanged.
-  for (int type = 5; type <= 12; ++type) {
+  for (int type = CopulaClayton; type <= kLastCopula; ++type) {
     const double p = CopulaParameter(type, -0.6);
     EXPECT_EQ(ConditionalInverse(type, p, 0.4, 0.0), 0.0);
     EXPECT_EQ(ConditionalInverse(type, p, 0.4, 1.0), 1.0);
@@ -566,7 +570,7 @@ TEST(Copulas, FaultsOfTheConditionalCdfAreReported) {
   EXPECT_STREQ(CopulaFaultMessage(), "");
   // Nothing returns NaN: a sweep over awkward arguments of every type.
   const double awkward[] = {0.0, 1e-300, 1e-17, 0.5, 1.0 - 1e-16, 1.0};
-  for (int type = 0; type <= 12; ++type) {
+  for (int type = CopulaFrank; type <= kLastCopula; ++type) {
     if (type == CopulaMinimumInformation) continue;
     for (double r : {-1.0, -0.999, -0.5, 0.5, 0.999, 1.0}) {
       const double p = CopulaParameter(type, r);
@@ -682,7 +686,7 @@ TSample Draw(int type, double r, int32_t seed) {
 // five of those.
 TEST(Copulas, SamplingReachesTheRankCorrelationOfTheParameter) {
   CopulaGrid = 20;
-  for (int type = 0; type <= 12; ++type) {
+  for (int type = CopulaFrank; type <= kLastCopula; ++type) {
     for (double r : {0.7, -0.7}) {
       const double expected = (r > 0 ? 1 : -1) * ExactSpearmanAt07(type);
       const double tol = 5.0 * (1.0 - expected * expected) / std::sqrt(double(kPairs));

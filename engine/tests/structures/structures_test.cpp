@@ -463,21 +463,25 @@ TEST_F(StructuresTest, DependenceTypeOfAStructure) {
 }
 
 TEST_F(StructuresTest, BivariateTypes) {
-  EXPECT_EQ(SetBivariateType(nullptr, 3), 0);  // no nodes
+  EXPECT_EQ(SetBivariateType(nullptr, CopulaElliptical), 0);  // no nodes
   Variables({"a", "b"});
   struct Case {
     void* node;
     int32_t copula;
     int32_t result;
-  } cases[] = {{nullptr, 13, -1}, {nullptr, -1, -1}, {N("a"), 13, -1}, {nullptr, 4, 1}, {N("b"), 9, 1}};
+  } cases[] = {{nullptr, CopulaGumbel + 4, -1},
+               {nullptr, -1, -1},
+               {N("a"), CopulaGumbel + 4, -1},
+               {nullptr, CopulaNormal, 1},
+               {N("b"), CopulaGumbel, 1}};
   for (const Case& c : cases) EXPECT_EQ(SetBivariateType(c.node, c.copula), c.result) << c.copula;
-  EXPECT_EQ(GetBivariateType(N("a")), 4);
-  EXPECT_EQ(GetBivariateType(N("b")), 9);
-  EXPECT_EQ(GetBivariateType(nullptr), 4);
+  EXPECT_EQ(GetBivariateType(N("a")), CopulaNormal);
+  EXPECT_EQ(GetBivariateType(N("b")), CopulaGumbel);
+  EXPECT_EQ(GetBivariateType(nullptr), CopulaNormal);
   int stranger = 0;
-  EXPECT_EQ(SetBivariateType(&stranger, 1), -1);
+  EXPECT_EQ(SetBivariateType(&stranger, CopulaDiagonalBand), -1);
   V2("a")->depType = 5;
-  EXPECT_EQ(SetBivariateType(N("a"), 1), -1);
+  EXPECT_EQ(SetBivariateType(N("a"), CopulaDiagonalBand), -1);
   char title[256];
   EXPECT_TRUE(GetCopulaTitle(6, title));
   EXPECT_STREQ(title, "AntiClayton - Upper Negative Clayton");
@@ -665,7 +669,7 @@ TEST_F(StructuresTest, DependenceStrings) {
   Attach("x", "t");
   Vine("v", {"w"}, DepDVine);
   SetCurrentDependenceStructureRoot(N("v"), "myvine");
-  SetBivariateType(N("v"), 1);
+  SetBivariateType(N("v"), CopulaDiagonalBand);
   char type[256], copula[256];
   EXPECT_EQ(GetDependenceStrings(N("v"), type, copula), 1);
   EXPECT_STREQ(type, "Dependence structure type: D-Vine");

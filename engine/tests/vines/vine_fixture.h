@@ -21,7 +21,7 @@ class VineModelTest : public ::testing::Test {
     for (int k = 1; k <= n; ++k) {
       TExtendedRandomVariable* rv = Init_extended_random_variable();
       tesmira::SetShortString(rv->distribution.name, "x" + std::to_string(k));
-      rv->distribution.distType = 2;
+      rv->distribution.distType = DistUniform;
       rv->distribution.u.params[0] = 0.0;
       rv->distribution.u.params[1] = 1.0;
       int32_t size = 0;
