@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "files/model_container.h"
@@ -157,29 +158,40 @@ bool WriteAt(int fd, const void* data, std::size_t size, int64_t offset) {
   return true;
 }
 
+// The 1-based index of every variable, formula and node of the store, by address.
+struct StoreIndex {
+  std::unordered_map<const void*, int> variables, formulas, nodes;
+  StoreIndex() {
+    for (int k = 1; k <= VariableCount(); ++k) variables[VariableAt(k)] = k;
+    for (int k = 1; k <= FormulaCount(); ++k) formulas[FormulaAt(k)] = k;
+    for (int k = 1; k <= NodeCount(); ++k) nodes[NodeAt(k)] = k;
+  }
+  static int Of(const std::unordered_map<const void*, int>& map, const void* p) {
+    auto it = map.find(p);
+    return it == map.end() ? 0 : it->second;
+  }
+};
+
 // The record a written entry stores, with its current size; nullptr when the
 // object is gone.
-const void* EntryData(int kind, void* object, int32_t& size) {
+const void* EntryData(const StoreIndex& store, int kind, void* object, int32_t& size) {
   switch (kind) {
     case ObjRandomVariable:
       size = sizeof(TExtendedRandomVariable);
-      return VariableIndexOf(static_cast<const TExtendedRandomVariable*>(object)) > 0 ? object
-                                                                                      : nullptr;
+      return StoreIndex::Of(store.variables, object) > 0 ? object : nullptr;
     case ObjFormula:
       size = sizeof(TUdf);
-      return FormulaIndexOf(static_cast<const TUdf*>(object)) > 0 ? object : nullptr;
+      return StoreIndex::Of(store.formulas, object) > 0 ? object : nullptr;
     case ObjDependenceNode:
     case ObjDependenceNode2:
       size = DepNodeSize();
-      return NodeIndexOf(object) > 0 ? object : nullptr;
+      return StoreIndex::Of(store.nodes, object) > 0 ? object : nullptr;
     case ObjSampleData:
     case ObjUserDistribution:
     case ObjInputSample:
     case ObjOutputSample:
-    case ObjSampleResults:
-      return Fetch_object(kind, 0, nullptr, &size);
-    default:
-      return nullptr;
+    case ObjSampleResults: return Fetch_object(kind, 0, nullptr, &size);
+    default: return nullptr;
   }
 }
 
@@ -196,6 +208,7 @@ std::vector<PlannedEntry> PlanEntries() {
   std::vector<PlannedEntry> plan;
   int distributions = 0;
   DistributionSlots* outputs = DistributionSlotArray(true);
+  const StoreIndex store;
   for (int k = 1; k <= f.length; ++k) {
     const TTsmObjectEntry& e = f.entries[k];
     if (!IsWrittenEntry(e)) continue;
@@ -209,7 +222,7 @@ std::vector<PlannedEntry> PlanEntries() {
       p.entry.size = static_cast<int32_t>(table.size() * sizeof(double));
     } else if (e.kind != ObjCorrelationData) {
       int32_t size = 0;
-      p.data = EntryData(e.kind, f.objects[k], size);
+      p.data = EntryData(store, e.kind, f.objects[k], size);
       if (!p.data) continue;
       p.entry.size = size;
     }
@@ -221,9 +234,10 @@ std::vector<PlannedEntry> PlanEntries() {
       nodeSlots.push_back(i);
   std::vector<PlannedEntry> nodes;
   for (std::size_t i : nodeSlots) nodes.push_back(plan[i]);
-  std::stable_sort(nodes.begin(), nodes.end(), [](const PlannedEntry& a, const PlannedEntry& b) {
-    return NodeIndexOf(a.data) < NodeIndexOf(b.data);
-  });
+  std::stable_sort(
+      nodes.begin(), nodes.end(), [&store](const PlannedEntry& a, const PlannedEntry& b) {
+        return StoreIndex::Of(store.nodes, a.data) < StoreIndex::Of(store.nodes, b.data);
+      });
   for (std::size_t i = 0; i < nodeSlots.size(); ++i) plan[nodeSlots[i]] = nodes[i];
   return plan;
 }
@@ -350,27 +364,18 @@ void ApplyDisplaySettings(const TTsmFileHeader& h) {
 // own test (kinds 9 and 13), -1 for kinds no file stores.
 int32_t FixedBlockSize(int kind) {
   switch (kind) {
-    case ObjRandomVariable:
-      return sizeof(TExtendedRandomVariable);
-    case ObjFormula:
-      return sizeof(TUdf);
+    case ObjRandomVariable: return sizeof(TExtendedRandomVariable);
+    case ObjFormula: return sizeof(TUdf);
     case ObjDependenceNode:
-    case ObjDependenceNode2:
-      return DepNodeSize();
-    case ObjSampleData:
-      return sizeof(TSampleData);
-    case ObjUserDistribution:
-      return sizeof(TUserQuantiles);
+    case ObjDependenceNode2: return DepNodeSize();
+    case ObjSampleData: return sizeof(TSampleData);
+    case ObjUserDistribution: return sizeof(TUserQuantiles);
     case ObjInputSample:
-    case ObjOutputSample:
-      return sizeof(TSampleList);
-    case ObjSampleResults:
-      return sizeof(TSampleResults);
+    case ObjOutputSample: return sizeof(TSampleList);
+    case ObjSampleResults: return sizeof(TSampleResults);
     case ObjDistribution:
-    case ObjCorrelationData:
-      return 0;
-    default:
-      return -1;
+    case ObjCorrelationData: return 0;
+    default: return -1;
   }
 }
 
@@ -387,11 +392,22 @@ bool PlausibleBlock(const TTsmObjectEntry& e, int64_t fileLength) {
   return e.size % 4 == 0 && e.size <= CorrelationDataSize;
 }
 
-// Reads the data blocks of slots first..last into the store.
+// Reads the data blocks of slots first..last into the store: a file of
+// moderate size in one read, a larger one block by block.
 int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
   ContainerState& f = Files();
+  constexpr int64_t kWholeFile = int64_t{256} << 20;
+  std::vector<char> whole;
+  if (fileLength <= kWholeFile) {
+    try {
+      whole.resize(static_cast<std::size_t>(fileLength));
+    } catch (const std::bad_alloc&) {
+      return TsmReadNoMemory;
+    }
+    if (!ReadAt(fd, whole.data(), fileLength, 0)) whole.clear();
+  }
   int32_t largest = 0;
-  for (int k = first; k <= last; ++k)
+  for (int k = first; k <= last && whole.empty(); ++k)
     if (PlausibleBlock(f.entries[k], fileLength))
       largest = std::max(largest, int32_t{f.entries[k].size});
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(largest) + 1]);
@@ -403,14 +419,20 @@ int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
       continue;
     }
     if (e.kind == ObjCorrelationData) continue;  // read when a report asks for it
-    if (!ReadAt(fd, buffer.get(), e.size, e.offset)) {
+    const char* block = nullptr;
+    if (!whole.empty() && int64_t{e.offset} + e.size <= static_cast<int64_t>(whole.size())) {
+      block = whole.data() + e.offset;
+    } else if (whole.empty() && ReadAt(fd, buffer.get(), e.size, e.offset)) {
+      block = buffer.get();
+    }
+    if (!block) {
       e.state = TsmDeleted;
       continue;
     }
     if (e.kind == ObjDistribution) SetResolution(e.size / 8 - 1);
     void* object = nullptr;
     int32_t size = 0;
-    int32_t result = Create_object(e.kind, buffer.get(), &object, &size);
+    int32_t result = Create_object(e.kind, block, &object, &size);
     if (result > 0 && object) {
       e.state = TsmInMemory;
       e.size = size;
