@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t kind = LegacyCountOnly;
   ImportADOSFile(path.c_str(), &kind);
   kind = 0;
-  if (DOStoTSMObjects(path.c_str(), &kind) > 0) WriteTSMFile((dir + "back.tsm").c_str());
+  DOStoTSMObjects(path.c_str(), &kind);
   End_data();
   return 0;
 }
