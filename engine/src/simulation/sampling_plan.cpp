@@ -161,7 +161,12 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
   std::vector<int> deferred;
   auto addStructure = [&](int root) {
     SetCurrentRoot(NodeAt(root));
-    const bool ok = AddStructureSampler(plan, root, oldBand, message);
+    bool ok = false;
+    try {
+      ok = AddStructureSampler(plan, root, oldBand, message);
+    } catch (const std::bad_alloc&) {
+      message = "Not enough memory to sample " + StructureLabel(root);
+    }
     SetCurrentRoot(current);
     return ok;
   };
@@ -257,9 +262,7 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
 void DrawSample(const SamplingPlan& plan, double* u, double* z, int32_t& idum) {
   for (const SampleStep& s : plan.steps) {
     switch (s.kind) {
-      case SampleStep::Head:
-        u[s.node] = OpenUniform(idum);
-        break;
+      case SampleStep::Head: u[s.node] = OpenUniform(idum); break;
       case SampleStep::Conditional:
         u[s.node] = ConditionalInverse(s.copula, s.parameter, u[s.parent], OpenUniform(idum));
         break;
@@ -274,12 +277,8 @@ void DrawSample(const SamplingPlan& plan, double* u, double* z, int32_t& idum) {
         NextUniform(idum);
         u[s.node] = SampleMinInfo(CopulaGrid, s.rank, u[s.parent]);
         break;
-      case SampleStep::OldBand:
-        u[s.node] = SampleOldBand(s.rank, u[s.parent]);
-        break;
-      case SampleStep::Copy:
-        u[s.node] = u[s.parent];
-        break;
+      case SampleStep::OldBand: u[s.node] = SampleOldBand(s.rank, u[s.parent]); break;
+      case SampleStep::Copy: u[s.node] = u[s.parent]; break;
       case SampleStep::NormalNet:
         plan.nets[static_cast<std::size_t>(s.parent)].Sample(u, idum);
         continue;
