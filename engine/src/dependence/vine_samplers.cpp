@@ -156,7 +156,7 @@ double TDVineSampler::H(std::size_t pair, double u, double v) const {
   return ConditionalCdf(copula_, param_[pair], u, v);  // records a fault
 }
 
-double TDVineSampler::Conditional(int r, int d, int c) const {
+double TDVineSampler::DVineConditional(int r, int d, int c) const {
   if (r == c) return v_[static_cast<std::size_t>(r)];
   const std::size_t at = static_cast<std::size_t>(r) * n_ + static_cast<std::size_t>(c > r ? c : d);
   if (tags_[at] == stamp_) return memo_[at];
@@ -168,9 +168,9 @@ double TDVineSampler::Conditional(int r, int d, int c) const {
   if (d == c)
     x = H(pair(r, d), v_[static_cast<std::size_t>(d)], v_[static_cast<std::size_t>(r)]);
   else if (c > r)  // the conditioning positions lie above r: d = r + 1
-    x = H(pair(r, c), Conditional(c, d, c - 1), Conditional(r, d, c - 1));
+    x = H(pair(r, c), DVineConditional(c, d, c - 1), DVineConditional(r, d, c - 1));
   else  // they lie below r: c = r - 1
-    x = H(pair(r, d), Conditional(d, d + 1, c), Conditional(r, d + 1, c));
+    x = H(pair(r, d), DVineConditional(d, d + 1, c), DVineConditional(r, d + 1, c));
   if (x < -1000.0) x = kCopulaFaultValue;
   tags_[at] = stamp_;
   memo_[at] = x;
@@ -196,8 +196,9 @@ void TDVineSampler::Sample(double* u, int32_t& idum) const {
       // positions condition on, kept here instead of computed again.
       for (std::size_t j = 0; j < i; ++j) {
         const double c =
-            Conditional(static_cast<int>(j), static_cast<int>(j + 1), static_cast<int>(i - 1));
-        t = ConditionalInverse(copula_, Parameter(static_cast<int>(j), static_cast<int>(i)), c, t);
+            DVineConditional(static_cast<int>(j), static_cast<int>(j + 1), static_cast<int>(i - 1));
+        t = ConditionalInverse(copula_, DVineParameter(static_cast<int>(j), static_cast<int>(i)), c,
+                               t);
         if (j + 1 < i) {
           memo_[i * n_ + j + 1] = t;
           tags_[i * n_ + j + 1] = stamp_;

@@ -31,6 +31,7 @@ inline double NonZeroUniform(double u) { return u > 0.0 ? u : 0x1p-33; }
 // without cancellation (b and c have one sign) or overflow.
 double FrankHFast(double v, double u, double theta);
 
+// Sample is SampleNormalBBN for one structure.
 class TNormalBBN {
  public:
   // nodes: the members' array positions, root first; rho: the product-moment
@@ -46,6 +47,7 @@ class TNormalBBN {
   mutable std::vector<double> v_;
 };
 
+// Sample is SampleCanonicalVine for one structure.
 class TCanonicalVineSampler {
  public:
   // copula: the vine's copula type; values[p][l] (p = 1..m, l = 1..p) the rank
@@ -61,6 +63,9 @@ class TCanonicalVineSampler {
   mutable std::vector<double> w_;  // the position's fresh uniforms
 };
 
+// Sample is Sample_to_Dvine for one structure: position i is drawn by
+// inverting its fresh uniform through the pairs (0, i), (1, i), .., (i-1, i),
+// each given DVineConditional of the lower position.
 class TDVineSampler {
  public:
   // values[j][i] (j = 0..n-2, i = 1..n-1-j): the rank correlation of positions
@@ -70,11 +75,11 @@ class TDVineSampler {
   void Sample(double* u, int32_t& idum) const;
 
  private:
-  double Parameter(int a, int b) const {
+  double DVineParameter(int a, int b) const {
     return a < b ? param_[static_cast<std::size_t>(a) * n_ + b]
                  : param_[static_cast<std::size_t>(b) * n_ + a];
   }
-  double Conditional(int r, int d, int c) const;
+  double DVineConditional(int r, int d, int c) const;
 
   double H(std::size_t pair, double u, double v) const;
 
