@@ -2,9 +2,9 @@
 
 #include <QActionGroup>
 #include <QApplication>
-#include <QDir>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -52,6 +52,27 @@ TFrmTesplore::TFrmTesplore(QSize screen)
   m_tesploreView->OnRecordUndo = [this](std::uint32_t kind) { RecordUndo(kind); };
   m_tesploreView->OnSyncToControls = [this](std::uint32_t flags) { SyncDocument(false, flags); };
   m_tesploreView->OnBoxChanged = [this] { SyncDocument(false, SyncBounds); };
+  PrintPanel = new QLabel(QStringLiteral("Preparing to print"), this);
+  PrintPanel->setObjectName(QStringLiteral("PrintPanel"));
+  PrintPanel->setAlignment(Qt::AlignCenter);
+  PrintPanel->setFrameShape(QFrame::Panel);
+  PrintPanel->setAutoFillBackground(true);
+  PrintPanel->hide();
+  m_tesploreView->OnPrintStatus = [this](const QString& text) {
+    if (text.isEmpty()) {
+      PrintPanel->hide();
+      return;
+    }
+    PrintPanel->setText(text);
+    PrintPanel->adjustSize();
+    PrintPanel->resize(std::max(PrintPanel->width(), 160), 40);
+    const QPoint at = m_tesploreView->mapTo(
+        this, QPoint(m_tesploreView->width() / 2, m_tesploreView->height() / 2));
+    PrintPanel->move(at.x() - PrintPanel->width() / 2, at.y() - PrintPanel->height() / 2);
+    PrintPanel->show();
+    PrintPanel->raise();
+    QApplication::processEvents();
+  };
   m_tesploreView->OnFilesDropped = [this](const QStringList& files) {
     if (!files.isEmpty() && !files.first().isEmpty()) LoadAndShowSampleFile(files.first());
   };
@@ -159,9 +180,15 @@ void TFrmTesplore::BuildMenus() {
   m_actSaveSel = file->addAction(QStringLiteral("Save Selected Samples..."), this,
                                  [this] { SaveSelection(); });
   file->addSeparator();
-  m_actExport = file->addAction(QStringLiteral("Export to &Bitmap..."));
+  m_actExport = file->addAction(QStringLiteral("Export to &Bitmap..."), this, [this] {
+    const QString path = Services().SaveFile(QStringLiteral("Choose Export File Name"),
+                                             QStringLiteral("Bitmap file (*.bmp)"), QString(),
+                                             QStringLiteral("bmp"));
+    if (!path.isEmpty()) m_tesploreView->ExportImage(path);
+  });
   file->addSeparator();
-  m_actPrint = file->addAction(QStringLiteral("&Print..."));
+  m_actPrint = file->addAction(QStringLiteral("&Print..."), this,
+                               [this] { m_tesploreView->PrintPlot(windowTitle()); });
   m_actPrint->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
   file->addSeparator();
   for (int i = 0; i < 4; ++i) {
@@ -181,7 +208,8 @@ void TFrmTesplore::BuildMenus() {
   m_actUndo->setEnabled(false);
   m_actRedo->setEnabled(false);
   edit->addSeparator();
-  m_actCopy = edit->addAction(QStringLiteral("&Copy"));
+  m_actCopy =
+      edit->addAction(QStringLiteral("&Copy"), this, [this] { m_tesploreView->CopyToClipboard(); });
   m_actCopy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
@@ -524,6 +552,7 @@ void TFrmTesplore::LoadAndShowSampleFile(const QString& path) {
     TotalSamples->setText(
         QStringLiteral("(Total: %1)").arg(m_document.Samples().GetNumSamplesInFile()));
     UpdateRecentFiles(path);
+    m_tesploreView->SetPrintTitle(QFileInfo(path).completeBaseName());
     enable =
         m_document.Samples().NumVariables() > 0 && m_document.Samples().GetVariable(0).HasSamples();
   } else {

@@ -70,6 +70,7 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   QAction *m_actIndex, *m_actHelpFile, *m_actAbout;
   QToolBar* ToolBar1;
   QLabel* Label9;
+  QLabel* PrintPanel;
   QToolButton *butRT, *ToolButton15;
   QWidget* Panel1;
   QWidget *Panel2, *OptSmooth, *OptScale1, *OptScale2, *OptFit;

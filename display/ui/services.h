@@ -5,8 +5,11 @@
 #include <QString>
 #include <memory>
 
+#include "doc/settings.h"
+
 #include "ut/exception.h"
 
+class QPrinter;
 class QWidget;
 
 class ITesploreServices {
@@ -19,6 +22,10 @@ class ITesploreServices {
   virtual QString OpenFile(const QString& title, const QString& filter, const QString& folder) = 0;
   virtual QString SaveFile(const QString& title, const QString& filter, const QString& proposed,
                            const QString& suffix) = 0;
+  // The export options (size, JPEG quality) before an export; false cancels.
+  virtual bool ExportOptions(TFrameSettings& settings, bool jpeg) = 0;
+  // The printer to print on, with the print settings and title; null cancels.
+  virtual std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings& settings, QString& title) = 0;
 };
 
 // The services in use; the platform's dialogs unless a test installs others.

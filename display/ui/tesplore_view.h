@@ -94,6 +94,19 @@ class TFrmTesploreView : public QWidget {
   void FrameMouseUp(Qt::MouseButton button, int x, int y);
   const TRect& BandRect() const { return m_band; }
 
+  // Writes the picture to a file; its extension chooses the format (none or
+  // ".bmp" bitmap, ".png", ".gif", ".tif", anything else JPEG).
+  bool ExportImage(const QString& file);
+  // The picture at the given bits per pixel: 8 with the palette, or 24.
+  QImage ExportPicture(int depth) const;
+  void CopyToClipboard();
+  // Prints the plot on a page with the title and an information line; the
+  // printer's document takes the caption.
+  void PrintPlot(const QString& caption);
+  void SetPrintTitle(const QString& title) { m_printTitle = title; }
+  // Shows the printing progress texts; an empty text hides them.
+  std::function<void(const QString&)> OnPrintStatus;
+
   void PSel0Click(int tag);
   void Removethesamplesfilter1Click();
 
@@ -123,4 +136,5 @@ class TFrmTesploreView : public QWidget {
   int m_threads = 1;
   // Working copies of the shown variables' ranges during a range selection.
   std::vector<fn::CVarRange> m_working;
+  QString m_printTitle;
 };

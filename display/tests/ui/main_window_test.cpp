@@ -2,29 +2,12 @@
 #include <fstream>
 
 #include "plot_fixture.h"
+#include "test_services.h"
 #include "ui/main_window.h"
 #include "ui/services.h"
 #include "ui/start_up.h"
 
 namespace {
-
-// Answers the dialogs and keeps what they were asked.
-struct TestServices : ITesploreServices {
-  void ErrorBox(const QString& message, const QString& caption) override {
-    boxes << caption + "|" + message;
-  }
-  void InfoBox(const QString& message, const QString& caption) override {
-    boxes << caption + "|" + message;
-  }
-  QString OpenFile(const QString&, const QString&, const QString&) override { return open; }
-  QString SaveFile(const QString&, const QString&, const QString& proposed,
-                   const QString&) override {
-    proposals << proposed;
-    return save;
-  }
-  QStringList boxes, proposals;
-  QString open, save;
-};
 
 class MainWindowTest : public plots::PlotTest {
  protected:
