@@ -134,6 +134,19 @@ TEST(NiceGridWidget, TitleAndCornerClicks) {
   Drag(*g, QPoint(50, 5), {QPoint(130, 5), QPoint(210, 5)});
   EXPECT_EQ(g->SelectArea(), (TNiceRect{0, 0, 2, 5}));
 
+  // Gutter: a click selects the row, dragging selects whole rows.
+  std::vector<int> rows;
+  g->OnGutterClick = [&](TNiceGrid*, int r, Qt::MouseButton, Qt::KeyboardModifiers) {
+    rows.push_back(r);
+  };
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(10, 18 + 2 * 18 + 9));
+  EXPECT_EQ(g->SelectArea(), (TNiceRect{0, 2, 2, 2}));
+  EXPECT_EQ(g->Col(), 0);
+  EXPECT_EQ(g->Row(), 2);
+  Drag(*g, QPoint(10, 18 + 18 + 9), {QPoint(10, 18 + 3 * 18 + 9), QPoint(10, 18 + 4 * 18 + 9)});
+  EXPECT_EQ(g->SelectArea(), (TNiceRect{0, 1, 2, 4}));
+  EXPECT_EQ(rows, (std::vector<int>{2, 1}));
+
   // A cell click selects it, its row under RowSelect; the right button leaves
   // everything as it is.
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(130, 50));
