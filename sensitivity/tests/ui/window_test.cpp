@@ -2,6 +2,7 @@
 // list, details, charts, exports, dialogs and scripts.
 #include <gtest/gtest.h>
 
+#include <QtCharts/QLegendMarker>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
@@ -646,6 +647,43 @@ TEST_F(WindowTest, PickerAtLoadAndHiddenColumnsAtStart) {
   EXPECT_EQ(services.Dialogs, 1);
   EXPECT_EQ(FileData.Names, (std::vector<std::string>{"y", "b", "c"}));
   EXPECT_EQ(w.cklstConditioned->count(), 3);
+}
+
+TEST_F(WindowTest, MatrixOfARunEqualsTheCoreAndChartLookIsKeptAtClose) {
+  TFormTesvaneMain& w = Start();
+  w.OpenSampleFile(Fixture());
+  Check(w.cklstConditioned, 0);
+  for (int b : {1, 2, 3}) Check(w.cklstConditioning, b);
+  RunAndWait();
+  w.UpDown1ChangingEx(2);
+  w.ComboBox1->setCurrentIndex(1);
+  TNiceGrid* m = w.m_gridCorrMatrix;
+  ASSERT_EQ(m->ColCount(), 4);
+  EXPECT_EQ(m->GutterStrings(), (QStringList{"y", "x2", "x1", "x3"}));
+  TJobResult core =
+      ComputeJobItemByItem(FileData, *RunData.Jobs[1], ReadRunParameters(w.trkDegree->value()));
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      // The core's cofactors, rounded to the shown precision.
+      const double shown = m->Cells(j, i).toDouble();
+      EXPECT_NEAR(shown, core.Cofactors(i, j), 5e-5 + 1e-6 * std::fabs(core.Cofactors(i, j)))
+          << i << " " << j;
+    }
+  // A click on a legend marker hides its series, another shows it again.
+  QLegendMarker* marker = w.MainChart->Chart()->legend()->markers(w.MainChart->LineSeries())[0];
+  emit marker->clicked();
+  EXPECT_FALSE(w.MainChart->LineSeries()->isVisible());
+  emit marker->clicked();
+  EXPECT_TRUE(w.MainChart->LineSeries()->isVisible());
+  w.scatterDot[2]->trigger();
+  w.condDot[0]->trigger();
+  w.trkDegree->setValue(5);
+  w.close();
+  TIniFile ini(SettingsFileName());
+  EXPECT_EQ(ini.ReadInteger("Parameters", "Series1 dot size", 0), 3);
+  EXPECT_EQ(ini.ReadInteger("Parameters", "LineSeries1 dot size", 0), 1);
+  EXPECT_EQ(ini.ReadInteger("Parameters", "Degree of polynomial", 0), 5);
+  EXPECT_EQ(ini.ReadInteger("Parameters", "Matrix type", 0), 1);
 }
 
 TEST(VariablePicker, TextsColoursAndOkButton) {
