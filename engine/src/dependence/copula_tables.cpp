@@ -22,6 +22,7 @@ namespace {
 // correlation 0.05 i; each row sums to 1.
 constexpr int kMixRows = 19;
 constexpr int kMixColumns = 102;
+// clang-format off
 constexpr double kMinInfoMixingTable[kMixRows][kMixColumns] = {
     // r = 0.05
     {0,
@@ -309,6 +310,7 @@ constexpr double kMinInfoMixingTable[kMixRows][kMixColumns] = {
      0.034500, 0.035589, 0.036621, 0.037589, 0.038484, 0.039298, 0.040023, 0.040652,
      0.041178, 0.041595, 0.041898, 0.042082, 0.042143},
 };
+// clang-format on
 
 // The rows as running sums (entry j is the sum of entries 0..j), each scaled so
 // that its last entry is exactly 1. Built once, on first use.

@@ -4,6 +4,7 @@
 
 namespace tesmira {
 
+// clang-format off
 const TRankProductPair RankProductTable[RankTablePairs] = {
     {0.0f, 0.0f},
     {0.002f, 0.001927776f},
@@ -507,5 +508,6 @@ const TRankProductPair RankProductTable[RankTablePairs] = {
     {0.998f, 0.9978555f},
     {1.0f, 1.0f},
 };
+// clang-format on
 
 }  // namespace tesmira

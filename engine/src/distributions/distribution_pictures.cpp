@@ -15,6 +15,7 @@ struct Picture {
 // tau, 0xEC infinity, 0xF2 >=, 0xF3 <=, 0xFB square root. Lines are padded
 // with blanks to 47 characters (48 for the Discrete type); empty lines are
 // empty strings.
+// clang-format off
 const Picture kPictures[] = {
     // type 1
     {5, {
@@ -134,6 +135,7 @@ const Picture kPictures[] = {
       "      Enter the value / probability pairs       ",
     }},
 };
+// clang-format on
 
 }  // namespace
 

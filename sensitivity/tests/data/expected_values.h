@@ -1,6 +1,7 @@
 // Made by make_expected.py with numpy 1.24.2 and scipy 1.10.1; do not edit.
 #pragma once
 
+// clang-format off
 namespace expected {
 
 inline constexpr int SampleCount = 200;
@@ -28,3 +29,4 @@ inline constexpr double ce_x2_x[] = {0.0, 1.0, 2.0, 3.0, 4.0};
 inline constexpr double ce_x2_y[] = {0.6484782608695652, 1.0856818181818182, 2.7496774193548386, 5.267045454545454, 8.637142857142857};
 
 }  // namespace expected
+// clang-format on

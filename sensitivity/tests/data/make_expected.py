@@ -94,7 +94,7 @@ def arr(name, vals, ctype="double"):
 with open("expected_values.h", "w") as f:
     f.write("// Made by make_expected.py with numpy %s and scipy %s; do not edit.\n"
             % (np.__version__, __import__("scipy").__version__))
-    f.write("#pragma once\n\nnamespace expected {\n\n")
+    f.write("#pragma once\n\n// clang-format off\nnamespace expected {\n\n")
     f.write(f"inline constexpr int SampleCount = {n};\n")
     f.write(f"inline constexpr int BaseCount = {len(bases)};\n")
     for key in rows[0]:
@@ -104,5 +104,5 @@ with open("expected_values.h", "w") as f:
     f.write(f"inline constexpr double corr_determinant = {det!r};\n")
     f.write(arr("ce_x1_x", ce_x1_x) + arr("ce_x1_y", ce_x1_y))
     f.write(arr("ce_x2_x", ce_x2_x) + arr("ce_x2_y", ce_x2_y))
-    f.write("\n}  // namespace expected\n")
+    f.write("\n}  // namespace expected\n// clang-format on\n")
 print("det", det, "partials", [r["partial"] for r in rows])
