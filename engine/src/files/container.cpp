@@ -693,7 +693,7 @@ TESMIRA_API int32_t ReadTSMFile(const char* fileName, int32_t level, int32_t lin
   const bool wasLoading = ModelLoading();
   if (result == 1) {
     SetModelLoading(true, !top);
-    if (top) f.overflowWarned = false;
+    f.overflowWarned = false;
     // The directory.
     const int64_t entryEnd = int64_t{h.directoryOffset} + int64_t{h.entryCount} * h.entrySize;
     if (h.entryCount > 0 && entryEnd > fileLength) result = TsmReadShort;

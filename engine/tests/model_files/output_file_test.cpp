@@ -152,3 +152,59 @@ TEST_F(OutputFileTest, AnUnnamedModelTakesItsResultNamesFromTheSampleFileOrIsRef
 }
 
 }  // namespace
+
+namespace {
+
+using ProbeTest = ModelFilesTest;
+
+TEST_F(ProbeTest, SampleFilesAreProbedAndLoadedAsInputSamples) {
+  AddVariable("a");
+  SyncNodes();
+  AddFormula("s", "2*a");
+  SetModelFileName(Path("m.tsm").c_str());
+  TRunRequest r = DefaultRunRequest;
+  r.runs = 1;
+  r.seed = 5;
+  r.options = RunWriteInputs | RunWriteOutputs;
+  ASSERT_EQ(Run_simul(&r), RunCompleted);
+  const std::string sam = Path("m.sam");
+  ASSERT_TRUE(std::filesystem::exists(sam) || std::filesystem::exists(Path("m.SAM")));
+  const std::string file = std::filesystem::exists(sam) ? sam : Path("m.SAM");
+  ASSERT_TRUE(Init_data());
+  void* header = nullptr;
+  ASSERT_EQ(GetFileHeader(file.c_str(), &header), TsmKindSampleFile);
+  EXPECT_EQ(static_cast<TSampleFileHeader*>(header)->count, 100);
+  ASSERT_EQ(LoadSampleFile(file.c_str()), 100);
+  TSampleList* inputs = Fetch_sample_data(0, "a");
+  ASSERT_NE(inputs, nullptr);
+  EXPECT_EQ(int{inputs->count}, 1);
+  // Bytes that are neither a container, a sample file nor an old model.
+  WriteAll(Path("junk.bin"), std::string(300, '\x07'));
+  EXPECT_EQ(GetFileHeader(Path("junk.bin").c_str(), &header), TsmKindLegacyUnreadable);
+}
+
+TEST_F(ProbeTest, AFileThatBringsTooManyVariablesWarnsOnce) {
+  static std::vector<std::string> messages;
+  messages.clear();
+  SetRanvarOverflowHandler([](const char* text) { messages.push_back(text); });
+  AddVariable("extra1");
+  AddVariable("extra2");
+  const std::string path = Path("extra.tsm");
+  ASSERT_EQ(WriteTSMFile(path.c_str()), 2);
+  ASSERT_TRUE(Init_data());
+  for (int k = 1; k <= MaxVariables; ++k) ASSERT_NE(AddVariable("v" + std::to_string(k)), nullptr);
+  EXPECT_EQ(RanvarOverflowMessage(false), 1);
+  ASSERT_EQ(LoadTSMFile(path.c_str(), TsmMerge), 2);
+  SetRanvarOverflowHandler(nullptr);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0],
+            "Can`t create any more random variables.\n\rTesmira supports only max. 1000 variables");
+  EXPECT_EQ(messages[1],
+            "The file that`s being loaded contains too many input variables.\n\rTesmira supports "
+            "only max. 1000 "
+            "variables,\n\rthe extraneous ones will be discarded.\n\rThis might result in numerous "
+            "errors in the "
+            "Formula/UDF panel");
+}
+
+}  // namespace
