@@ -596,10 +596,20 @@ TESMIRA_API int32_t WriteTSMFile(const char* fileName) {
     CloseFd(f.outputFd);
     f.outputFd = -1;
   }
-  // The existing target must be writable (the rename would replace it anyway).
-  if (::access(full.c_str(), F_OK) == 0 && ::access(full.c_str(), W_OK) != 0) {
-    std::memcpy(f.header.description, savedDescription, sizeof savedDescription);
-    return 0;
+  // The existing target must be writable (the rename would replace it
+  // anyway) and not held open by another program; the model's own file is
+  // locked by its handle here.
+  if (::access(full.c_str(), F_OK) == 0) {
+    bool refused = ::access(full.c_str(), W_OK) != 0;
+    if (!refused && !(f.modelFd >= 0 && !own.empty() && SamePath(full, Absolute(own)))) {
+      int probe = OpenLocked(full, true);
+      refused = probe < 0;
+      CloseFd(probe);
+    }
+    if (refused) {
+      std::memcpy(f.header.description, savedDescription, sizeof savedDescription);
+      return 0;
+    }
   }
 
   std::vector<TTsmObjectEntry> savedEntries(f.entries.begin(), f.entries.begin() + f.length + 1);

@@ -1,5 +1,9 @@
 // The container's byte layout, the reader's codes at their limits, round
 // trips and failed saves.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <functional>
 
 #include "files/model_container.h"
@@ -141,15 +145,9 @@ class RoundTrip : public ContainerTest, public ::testing::WithParamInterface<int
 
 TEST_P(RoundTrip, WriteReadWriteGivesTheSameBytes) {
   switch (GetParam()) {
-    case 0:
-      BuildTreeModel();
-      break;
-    case 1:
-      BuildMatrixModel();
-      break;
-    default:
-      BuildVineModel();
-      break;
+    case 0: BuildTreeModel(); break;
+    case 1: BuildMatrixModel(); break;
+    default: BuildVineModel(); break;
   }
   const int nodes = GetNumberOfDepNodes(true);
   std::vector<int> parents;
@@ -180,6 +178,19 @@ TEST_F(ContainerTest, AFailedSaveLeavesThePreviousFileAsItWas) {
     EXPECT_EQ(WriteTSMFile(path.c_str()), 0) << fault;
     tesmira::SetWriteFaultAfter(-1);
     EXPECT_TRUE(ReadAll(path) == before) << fault;
+  }
+  // A file that another program holds locked is not replaced.
+  {
+    ASSERT_TRUE(Init_data());
+    int other = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    AddVariable("x");
+    EXPECT_EQ(WriteTSMFile(path.c_str()), 0);
+    EXPECT_TRUE(ReadAll(path) == before);
+    ::close(other);
+    ASSERT_TRUE(Init_data());
+    ASSERT_GT(LoadTSMFile(path.c_str(), TsmOpen), 0);
+    AddVariable("more");
   }
   int files = 0;
   for (const auto& e : std::filesystem::directory_iterator(dir_))
