@@ -43,7 +43,7 @@ QLabel* Caption(const char* text, QWidget* parent) {
 
 TFrmTesplore::TFrmTesplore(QSize screen)
     : m_tesploreView(new TFrmTesploreView(this)),
-      m_document(std::string(), nullptr, this),
+      m_document(std::string(), new TServicesPicker, this),
       m_settingsPath(SettingsFilePath()) {
   setObjectName(QStringLiteral("FrmTesplore"));
   SetDialogOwner(this);

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -80,6 +81,37 @@ class TPlatformServices : public ITesploreServices {
     s.JPEGCompression = quality->value();
     return true;
   }
+  bool PickVariables(const QStringList& names, int limit, std::set<std::size_t>& chosen) override {
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("Choose Random Variables"));
+    auto* form = new QFormLayout(&dialog);
+    auto* list = new QListWidget(&dialog);
+    for (int i = 0; i < names.size(); ++i) {
+      auto* item = new QListWidgetItem(names[i], list);
+      item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+      item->setCheckState(i < limit ? Qt::Checked : Qt::Unchecked);
+    }
+    form->addRow(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+      int n = 0;
+      for (int i = 0; i < list->count(); ++i) n += list->item(i)->checkState() == Qt::Checked;
+      if (n < 1 || n > limit) {
+        ErrorBox(QStringLiteral("Choose from 1 to %1 variables.").arg(limit),
+                 QStringLiteral("Tesplore"));
+        return;
+      }
+      dialog.accept();
+    });
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosen.clear();
+    for (int i = 0; i < list->count(); ++i) {
+      if (list->item(i)->checkState() == Qt::Checked) chosen.insert(static_cast<std::size_t>(i));
+    }
+    return true;
+  }
   std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings&, QString&) override {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer.get(), owner);
@@ -98,6 +130,16 @@ ITesploreServices& Services() { return installed ? *installed : platform; }
 void SetServices(ITesploreServices* services) { installed = services; }
 
 void SetDialogOwner(QWidget* w) { owner = w; }
+
+bool TServicesPicker::PickVariables(const std::vector<std::unique_ptr<fn::CTesploreVar>>& variables,
+                                    std::uint32_t limit, ut::SizeTSet& chosen) {
+  QStringList names;
+  for (const auto& v : variables) names << QString::fromStdString(v->GetName());
+  std::set<std::size_t> picked;
+  if (!Services().PickVariables(names, static_cast<int>(limit), picked)) return false;
+  chosen = picked;
+  return true;
+}
 
 void ShowErrorBox(const QString& message, const QString& caption) {
   Services().ErrorBox(message, caption.isEmpty() ? QStringLiteral("Tesplore Error") : caption);

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <set>
 
+#include "doc/sample_data_view.h"
 #include "doc/settings.h"
 
 #include "ut/exception.h"
@@ -26,6 +29,17 @@ class ITesploreServices {
   virtual bool ExportOptions(TFrameSettings& settings, bool jpeg) = 0;
   // The printer to print on, with the print settings and title; null cancels.
   virtual std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings& settings, QString& title) = 0;
+  // The variables to keep of a file that names many: on true, chosen holds
+  // their positions in names (at most limit of them).
+  virtual bool PickVariables(const QStringList& names, int limit,
+                             std::set<std::size_t>& chosen) = 0;
+};
+
+// The document's chooser: asks through the services.
+class TServicesPicker : public RandVarPickerUI {
+ public:
+  bool PickVariables(const std::vector<std::unique_ptr<fn::CTesploreVar>>& variables,
+                     std::uint32_t limit, ut::SizeTSet& chosen) override;
 };
 
 // The services in use; the platform's dialogs unless a test installs others.

@@ -128,6 +128,22 @@ TEST_F(MainWindowTest, LoadCaptionPlotTypesAndRecentFiles) {
   EXPECT_EQ(window.m_lstRandVar->count(), 0);
 }
 
+TEST_F(MainWindowTest, ManyVariablesAskThePicker) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  const QString wide = Samples("wide.sae", 25, 30);
+  services.pick = {2, 5, 24};
+  window.LoadAndShowSampleFile(wide);
+  EXPECT_EQ(services.pickerAsked, QList<int>{25});
+  ASSERT_EQ(window.m_lstRandVar->count(), 3);
+  EXPECT_EQ(window.m_lstRandVar->item(2)->text(), "v24");
+  services.pick.clear();  // cancelled: the first ones are kept
+  window.LoadAndShowSampleFile(wide);
+  EXPECT_EQ(window.m_lstRandVar->count(), 25);
+  window.LoadAndShowSampleFile(Samples("narrow.sae", 20, 30));
+  EXPECT_EQ(services.pickerAsked.size(), 2);
+}
+
 TEST_F(MainWindowTest, SaveSelectedSamplesProposesTheName) {
   TFrmTesplore window(QSize(1280, 1024));
   window.resize(900, 700);

@@ -3,6 +3,7 @@
 // Services that answer the program's dialogs as a test tells them and keep
 // what they were asked.
 
+#include <gtest/gtest.h>
 #include <QPrinter>
 #include <QStringList>
 
@@ -39,6 +40,15 @@ struct TestServices : ITesploreServices {
     printer->setOutputFileName(pdf);
     return printer;
   }
+  bool PickVariables(const QStringList& names, int limit, std::set<std::size_t>& chosen) override {
+    pickerAsked << names.size();
+    EXPECT_EQ(limit, 69);
+    if (pick.empty()) return false;
+    chosen = pick;
+    return true;
+  }
+  QList<int> pickerAsked;
+  std::set<std::size_t> pick;
   QStringList boxes, proposals;
   QString open, save;
   QList<bool> exportAsked;
