@@ -1,0 +1,387 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "ini_file.h"
+
+#include "application.h"
+#include "link_manager.h"
+#include "main_view.h"
+#include "model_helpers.h"
+#include "options_dialog.h"
+#include "small_dialogs.h"
+#include "undo_items.h"
+#include "window_fixture.h"
+
+namespace tesmira::wb::test {
+namespace {
+
+std::string Description(const std::string& file) {
+  void* header = nullptr;
+  Init_data();
+  LoadTSMFile(file.c_str(), TsmOpen);
+  GetFileHeader(file.c_str(), &header);
+  return std::string(ShortStringView(CurrentFileHeader()->description));
+}
+
+TEST_F(WindowTest, StartsWithoutFileAndNewMakesAnEmptyFormulaModel) {
+  auto& w = Open();
+  EXPECT_EQ(w.windowTitle(), "Tesmira v2.2 - no file");
+  EXPECT_FALSE(w.Workbench().FileOpen);
+  EXPECT_FALSE(w.listVar->isVisibleTo(&w));
+  QStringList menus;
+  for (QAction* a : w.menuBar()->actions()) menus << a->text();
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Options", "&Help"}));
+
+  w.show();
+  EXPECT_EQ(w.mitNewFormula->shortcut(), QKeySequence("Ctrl+N"));
+  w.mitNewFormula->trigger();
+  EXPECT_EQ(w.windowTitle(), "Tesmira v2.2 -  [Input] Formula Model");
+  EXPECT_TRUE(w.listVar->isVisibleTo(&w));
+  EXPECT_EQ(w.VisiblePanel(), PanelVariables);
+}
+
+TEST_F(WindowTest, NewWithModifiedModelAndCancelChangesNothing) {
+  auto& w = Open();
+  w.NewModelOfType(1);
+  AddVariable("a");
+  SetModified(w.Workbench(), true);
+  {
+    CurrentUndoGroup group(w.Workbench().Undo);
+    group.AddItem(std::make_unique<TUndoRanVar>(0x20, 1, Normal("a")));
+    group.Push();
+  }
+  ASSERT_TRUE(w.Workbench().Undo.CanUndo());
+  f.prompt.answers = {TAnswer::Cancel};
+  w.NewModelOfType(0);
+  EXPECT_EQ(f.prompt.shown.size(), 1u);
+  EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 1);
+  EXPECT_EQ(GetHeaderModelType(), 3);
+  EXPECT_TRUE(w.Workbench().Undo.CanUndo());
+  EXPECT_TRUE(w.Workbench().Modified);
+}
+
+TEST_F(WindowTest, OpenShowsTheModelAndKeepsRecentFiles) {
+  auto& w = Open();
+  const std::string m = WriteModel("m.tsm", {"alpha", "beta"}, {{"f", "alpha+beta"}});
+  f.chooser.openAnswers = {{m}};
+  w.OpenClick();
+  EXPECT_EQ(ApplicationTitle(), "m.tsm - Tesmira");
+  EXPECT_EQ(w.windowTitle().toStdString(), "Tesmira v2.2 - " + m + " [Input] Formula Model");
+  EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(w.MRU[0]->toolTip().toStdString(), m);
+
+  // A file already listed moves up whatever its letter case; a fifth drops the oldest.
+  std::vector<std::string> others;
+  for (const char* n : {"b.tsm", "c.tsm", "d.tsm"}) others.push_back(WriteModel(n, {"x"}));
+  for (const std::string& o : others) w.OpenGivenFile(o);
+  EXPECT_TRUE(w.AddToMRU(Path("M.TSM")));
+  EXPECT_EQ(w.MRU[0]->toolTip().toStdString(), Path("M.TSM"));
+  EXPECT_EQ(w.MRU[1]->toolTip().toStdString(), others[2]);
+  EXPECT_EQ(w.MRU[3]->toolTip().toStdString(), others[0]);
+  w.OpenGivenFile(WriteModel("e.tsm", {"y"}));
+  EXPECT_EQ(w.MRU[3]->toolTip().toStdString(), others[1]);
+
+  // A cancelled Open changes nothing.
+  const auto title = w.windowTitle();
+  f.chooser.openAnswers = {{}};
+  w.OpenClick();
+  EXPECT_EQ(w.windowTitle(), title);
+}
+
+TEST_F(WindowTest, DroppingFilesOpensTheFirst) {
+  auto& w = Open();
+  const std::string a = WriteModel("a.tsm", {"one"});
+  const std::string b = WriteModel("b.tsm", {"two"});
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
+                QUrl::fromLocalFile(QString::fromStdString(b))});
+  w.DropFiles(&data);
+  EXPECT_EQ(w.Workbench().CurrentFileName, a);
+  EXPECT_EQ(Names(w.listVar), std::vector<std::string>{"one"});
+}
+
+TEST_F(WindowTest, SaveWritesTheCaseDescriptionAndKeepsModifiedOnFailure) {
+  auto& w = Open();
+  const std::string m = WriteModel("m.tsm", {"a"});
+  w.OpenGivenFile(m);
+  w.show();
+  w.edModelDescription->setFocus();
+  QTest::keyClicks(w.edModelDescription, "case one");
+  EXPECT_TRUE(w.Workbench().Modified);
+  w.FileMenuClick();
+  EXPECT_TRUE(w.mitSave->isEnabled());
+  w.SaveClick();
+  EXPECT_FALSE(w.Workbench().Modified);
+
+  // A paste marks the model modified too.
+  QApplication::clipboard()->setText("!");
+  w.edModelDescription->paste();
+  EXPECT_TRUE(w.Workbench().Modified);
+  // A file that cannot be written: the model stays modified.
+  w.Workbench().CurrentFileName = Path("gone/m.tsm");
+  w.SaveClick();
+  EXPECT_TRUE(w.Workbench().Modified);
+  const auto texts = f.prompt.Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "There was a problem writing the file m.tsm"),
+            texts.end());
+  win.reset();
+  EXPECT_EQ(Description(m).substr(0, 8), "case one");
+}
+
+TEST_F(WindowTest, SaveWithAnInvalidFormulaAsks) {
+  auto& w = Open();
+  const std::string m = WriteModel("m.tsm", {"a"}, {{"f", "a+"}});
+  w.OpenGivenFile(m);
+  for (TAnswer answer : {TAnswer::Cancel, TAnswer::No}) {
+    SetModified(w.Workbench(), true);
+    f.prompt.shown.clear();
+    f.prompt.answers = {answer};
+    w.SaveClick();
+    ASSERT_EQ(f.prompt.shown.size(), 1u);
+    EXPECT_EQ(f.prompt.shown[0].text.rfind("A diagnostic error:\n\rf: ", 0), 0u);
+    EXPECT_EQ(w.Workbench().Modified, answer == TAnswer::Cancel);
+  }
+}
+
+TEST_F(WindowTest, ExtractWritesTheSelectionAndKeepsTheModelsFile) {
+  auto& w = Open();
+  const std::string m = WriteModel("m.tsm", {"a", "b", "c"});
+  w.OpenGivenFile(m);
+  SetModified(w.Workbench(), true);
+  w.listVar->clearSelection();
+  w.listVar->selectionModel()->select(w.listVar->model()->index(0, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  w.listVar->selectionModel()->select(w.listVar->model()->index(2, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  const std::string extract = Path("part.tsm");
+  f.chooser.saveAnswers = {extract};
+  w.ExtractClick(false);
+  EXPECT_EQ(f.chooser.lastOptions.InitialName, "m_extract");
+  EXPECT_EQ(w.Workbench().CurrentFileName, m);
+  EXPECT_TRUE(w.Workbench().Modified);
+  w.SaveClick();
+  EXPECT_FALSE(w.Workbench().Modified);
+  win.reset();
+  Init_data();
+  ASSERT_GT(LoadTSMFile(extract.c_str(), TsmOpen), 0);
+  EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 2);
+  Init_data();
+  ASSERT_GT(LoadTSMFile(m.c_str(), TsmOpen), 0);
+  EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 3);
+}
+
+TEST_F(WindowTest, ExitAsksTheSaveQuestionAndCancelKeepsRunning) {
+  auto& w = Open();
+  w.show();
+  w.NewClick();
+  SetModified(w.Workbench(), true);
+  f.prompt.answers = {TAnswer::Cancel};
+  w.mitExit->trigger();
+  EXPECT_TRUE(w.isVisible());
+  ASSERT_EQ(f.prompt.shown.size(), 1u);
+  EXPECT_NE(f.prompt.shown[0].text.find("Do you want to save the file?"), std::string::npos);
+  f.prompt.answers = {TAnswer::No};
+  w.mitExit->trigger();
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(WindowTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
+  {
+    auto& w = Open();
+    w.setGeometry(50, 60, 700, 500);
+    w.AddToMRU("/x/one.tsm");
+    TDisplaySettings d;
+    d.fpformat = 1;
+    d.fpwidth = 9;
+    SetCurrentDisplaySettings(d);
+    w.Workbench().Undo.SetDepth(40);
+    win.reset();
+  }
+  SetCurrentDisplaySettings(TDisplaySettings{});
+  auto& w = Open();
+  EXPECT_EQ(w.geometry(), QRect(50, 60, 700, 500));
+  EXPECT_EQ(w.MRU[0]->toolTip(), "/x/one.tsm");
+  EXPECT_TRUE(w.MRU[0]->isVisible() || !w.isVisible());
+  EXPECT_FALSE(w.MRU[1]->isVisible());
+  EXPECT_EQ(CurrentDisplaySettings().fpformat, 1);
+  EXPECT_EQ(CurrentDisplaySettings().fpwidth, 9);
+  EXPECT_EQ(w.Workbench().Undo.GetDepth(), 40);
+}
+
+TEST_F(WindowTest, ButtonBarSteps) {
+  auto& w = Open();
+  w.OpenGivenFile(WriteModel("m.tsm", {"a", "b", "c"}));
+  auto selected = [&] {
+    std::vector<int> rows;
+    for (const QModelIndex& i : w.listVar->selectionModel()->selectedRows())
+      rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
+  w.listVar->clearSelection();
+  w.NavButtons[2]->click();  // ">" without a selection
+  EXPECT_EQ(selected(), std::vector<int>{1});
+  w.NavButtons[3]->click();
+  EXPECT_EQ(selected(), std::vector<int>{2});
+  w.NavButtons[2]->click();  // ">" on the last
+  EXPECT_EQ(selected(), std::vector<int>{2});
+  w.listVar->selectAll();
+  w.NavButtons[0]->click();
+  EXPECT_EQ(selected(), std::vector<int>{0});
+  w.NavButtons[1]->click();  // "<" on the first
+  EXPECT_EQ(selected(), std::vector<int>{0});
+  // Typed characters are characters: "!" and "q" do not step.
+  w.show();
+  w.listVar->setFocus();
+  QTest::keyClicks(w.listVar, "!q\"");
+  EXPECT_EQ(selected(), std::vector<int>{0});
+  QTest::keyClick(w.listVar, Qt::Key_PageDown);
+  EXPECT_EQ(selected(), std::vector<int>{1});
+}
+
+TEST_F(WindowTest, CommandLine) {
+  const std::string sam = Path("f.sam");
+  WriteText(sam, "3\nx1\nx2\nx3\n2\ny1\ny2\n1    ;* samples\n1\n2\n3\n4\n5\n");
+  {
+    auto& w = Open({QString::fromStdString(sam)});
+    (void)w;
+  }
+  struct Case {
+    QStringList args;
+    bool imported;
+  };
+  const Case cases[] = {
+      {{"-import_sam_file_for_udf", QString::fromStdString(sam)}, true},
+      {{"-IMPORT_SAM_FILE_FOR_UDF", QString::fromStdString(sam)}, false},
+      {{"-import_sam_file_for_udf", QString::fromStdString(Path("none.sam"))}, false},
+      {{"-import_sam_file_for_udf", QString::fromStdString(sam), "x"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    auto& w = Open(c.args);
+    EXPECT_EQ(w.ShowLogoAllowed(), !c.imported);
+    w.ProcessCommandLine();
+    if (c.imported) {
+      EXPECT_EQ(GetHeaderModelType(), 2);
+      EXPECT_EQ(w.VisiblePanel(), PanelFormulas);
+      ASSERT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 5);
+      for (int i = 1; i <= 5; ++i) {
+        auto* rv = static_cast<TExtendedRandomVariable*>(Get_TSMObject(i, ObjRandomVariable));
+        EXPECT_EQ(rv->distribution.distType, 12);
+        EXPECT_EQ(rv->samplePosition, i - 1);
+      }
+    } else {
+      EXPECT_FALSE(w.Workbench().FileOpen);
+    }
+    win.reset();
+    Init_data();
+  }
+  // One existing model file is opened.
+  const std::string m = WriteModel("m.tsm", {"a"});
+  auto& w = Open({QString::fromStdString(m)});
+  w.ProcessCommandLine();
+  EXPECT_EQ(w.Workbench().CurrentFileName, m);
+}
+
+TEST_F(WindowTest, OptionsDialog) {
+  TFrmOptions o;
+  o.Load(TDisplaySettings{}, 13, true);
+  o.cbxFormat->setCurrentIndex(1);
+  o.udWidth->setValue(10);
+  o.udPrecision->setValue(3);
+  EXPECT_EQ(o.labPi->text(), "     3.142");
+  o.DefaultClick();
+  EXPECT_EQ(o.udUndo->value(), 60);
+  EXPECT_EQ(o.Display().fpformat, 2);  // Default changes only the controls
+  EXPECT_EQ(o.UndoDepth(), 13);
+  o.udWidth->setValue(4);
+  o.chkObjIdx->setChecked(false);
+  o.AcceptClick();
+  EXPECT_EQ(o.result(), 1);
+  EXPECT_EQ(o.Display().fpwidth, 4);
+  EXPECT_EQ(o.Display().fpformat, 2);
+  EXPECT_EQ(o.UndoDepth(), 60);
+  EXPECT_FALSE(o.ShowIndexes());
+}
+
+TEST_F(WindowTest, SmallWindows) {
+  TLogoForm* logo = new TLogoForm;
+  EXPECT_EQ(logo->Timer1->interval(), 6000);
+  EXPECT_EQ(logo->size(), QSize(640, 480));
+  QTest::mousePress(logo, Qt::LeftButton);
+  EXPECT_EQ(logo->Timer1->interval(), 26000);
+  logo->show();
+  QTest::mouseRelease(logo, Qt::LeftButton);
+  EXPECT_FALSE(logo->isVisible());
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  TVineToMatrixModal modal;
+  EXPECT_TRUE(modal.ProgressFunc(0, 100));
+  EXPECT_EQ(modal.ProgressLabel->text(), "Conversion complete : 0 %");
+  EXPECT_TRUE(modal.ProgressFunc(100, 100));
+  EXPECT_EQ(modal.ProgressLabel->text(), "Conversion complete : 99 %");
+  modal.CancelButton->click();
+  EXPECT_FALSE(modal.ProgressFunc(50, 100));
+}
+
+TEST_F(WindowTest, AnEscapingExceptionShowsTheErrorBox) {
+  std::vector<std::string> errors;
+  auto keep = TTesmiraApplication::ErrorSink();
+  TTesmiraApplication::ErrorSink() = [&](const std::string& e) { errors.push_back(e); };
+  EXPECT_FALSE(TTesmiraApplication::Guard([]() -> bool { throw std::runtime_error("boom"); }));
+  EXPECT_TRUE(TTesmiraApplication::Guard([] { return true; }));
+  EXPECT_EQ(errors, std::vector<std::string>{"boom"});
+  TTesmiraApplication::ErrorSink() = keep;
+}
+
+TEST_F(WindowTest, LinkManagerKeepsTheLinkWhenTheNewChoiceIsCancelled) {
+  common::TIniFile ini(settings.toStdString());
+  ini.WriteInteger("LinkWindow", "Top", 5000);
+  ini.WriteInteger("LinkWindow", "Left", 10);
+  ini.UpdateFile();
+  auto& w = Open();
+  const std::string a = WriteModel("a.tsm", {"ext_a"});
+  const std::string b = WriteModel("b.tsm", {"ext_b"});
+  w.NewClick();
+  AddVariable("own");
+  w.UpdateView(0x04);
+  TFrmLink link(w, settings);
+  EXPECT_EQ(ReadLinkWindowPlace(ini, 1280, 1024).Top, 924);
+  f.chooser.openAnswers = {{a}, {b}};
+  w.LinkOrMergeClick(true);
+  w.LinkOrMergeClick(true);
+  link.FillLinkList();
+  ASSERT_EQ(link.listLink->topLevelItemCount(), 2);
+
+  // "..." on a link whose file is gone, then Cancel: nothing changes.
+  std::filesystem::rename(a, Path("moved.tsm"));
+  link.listLink->setCurrentItem(link.listLink->topLevelItem(0));
+  f.chooser.openAnswers = {{}};
+  link.BrowseClick();
+  ASSERT_EQ(link.listLink->topLevelItemCount(), 2);
+  EXPECT_EQ(link.listLink->topLevelItem(0)->text(0), "a.tsm");
+  std::filesystem::rename(Path("moved.tsm"), a);
+
+  // Merge of both: the later first; the own variable stays.
+  link.listLink->selectAll();
+  link.MergeClick();
+  EXPECT_EQ(GetLinkedFilesNumber(), 0);
+  EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 3);
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(IsLinkedTSMObject(i, ObjRandomVariable), 0);
+}
+
+}  // namespace
+}  // namespace tesmira::wb::test

@@ -1,0 +1,44 @@
+// "Tesmira Link Manager": the stay-on-top tool window listing the model's
+// linked files, with Add Link, Merge, Remove and "..." (change the file of
+// the selected link).
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QPushButton;
+class QToolButton;
+class QTreeWidget;
+
+namespace tesmira::wb {
+
+class TFrmTesmiraMain;
+
+class TFrmLink : public QWidget {
+  Q_OBJECT
+ public:
+  TFrmLink(TFrmTesmiraMain& main, const QString& settingsPath, QWidget* parent = nullptr);
+  ~TFrmLink() override;
+
+  void FillLinkList();
+  void AddLinkClick();
+  void MergeClick();
+  void RemoveClick();
+  void BrowseClick();
+
+  QTreeWidget* listLink;
+  QToolButton *butVarAdd, *butMerge, *butRemove;
+  QPushButton* butBrowse;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  std::vector<int> SelectedLinks() const;
+  void UpdateButtons();
+  void PlaceBrowseButton();
+  TFrmTesmiraMain& main_;
+  QString settingsPath_;
+};
+
+}  // namespace tesmira::wb

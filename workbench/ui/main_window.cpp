@@ -1,0 +1,1024 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
+
+#include "about_box.h"
+#include "cp437.h"
+#include "file_commands.h"
+#include "link_manager.h"
+#include "main_view.h"
+#include "model/short_string.h"
+#include "model_helpers.h"
+#include "object_list_model.h"
+#include "options_dialog.h"
+#include "small_dialogs.h"
+#include "tesmira/model.h"
+#include "tesmira/model_files.h"
+#include "tesmira/objects.h"
+#include "tesmira/simulation.h"
+#include "utilities.h"
+
+namespace tesmira::wb {
+
+namespace {
+
+const char* const kInputFilter = "Tesmira input files (.tsm)|*.tsm";
+const char* const kOutputFilter = "Tesmira output files (.tso)|*.tso";
+const char* const kSampleFilter = "Tesmira sample files (.sam)|*.sam";
+const char* const kLegacyFilter =
+    "Random Variable files (.ran)|*.ran|Formula files (.fml)|*.fml|Dependence files (.220, "
+    ".dep)|*.220;*.dep|All DOS Tesmira files |*.ran;*.fml;*.220;*.dep|All files|*.*";
+const char* const kModelSaveFilter = "Tesmira model files (.tsm)|*.tsm";
+const char* const kEmptyReport = "(Click on Report|Generate to create report)";
+
+// The dependence view's tree until that panel exists: it holds no items.
+class TNoTree : public IDependenceTree {
+ public:
+  std::vector<TTreeItem> Items() override { return {}; }
+  void* ItemNode(TTreeItem) override { return nullptr; }
+  TTreeItem ParentItem(TTreeItem) override { return nullptr; }
+  TTreeItem AddTopLevelItem(const std::string&, void*) override { return nullptr; }
+  TTreeItem InsertFirstSibling(TTreeItem, const std::string&, void*) override { return nullptr; }
+  void MoveToTopLevel(TTreeItem) override {}
+  void MoveUnder(TTreeItem, TTreeItem) override {}
+  void RemoveItem(TTreeItem) override {}
+  void SelectItem(TTreeItem) override {}
+  void SetItemText(TTreeItem, const std::string&) override {}
+  void SortAlphabetically() override {}
+  void RemoveAvailableNode(void*) override {}
+  void AddAvailableNode(const std::string&, const std::string&, void*) override {}
+  void SortAvailableNodes() override {}
+};
+
+bool InputKind(int kind) { return kind == FileKindModelFile || kind == FileKindLegacyModel; }
+
+QTableView* MakeList(QWidget* parent, const char* name, TObjectListModel* model) {
+  auto* view = new QTableView(parent);
+  view->setObjectName(name);
+  view->setModel(model);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+  view->horizontalHeader()->setStretchLastSection(true);
+  view->setShowGrid(false);
+  view->setWordWrap(false);
+  return view;
+}
+
+}  // namespace
+
+QString DefaultSettingsPath() {
+  const QString dir = QCoreApplication::applicationDirPath();
+  if (QFileInfo(dir).isWritable()) return dir + "/tesmira.INI";
+  QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  QDir().mkpath(config);
+  return config + "/tesmira.INI";
+}
+
+TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
+                                 const QString& settingsPath, const QStringList& args,
+                                 QWidget* parent)
+    : QMainWindow(parent),
+      tree_(std::make_unique<TNoTree>()),
+      wb_(prompt, chooser, *this),
+      settingsPath_(settingsPath),
+      args_(args) {
+  setObjectName("FrmTesmiraMain");
+  setWindowTitle("Tesmira");
+  setAcceptDrops(true);
+  wb_.ReportAvailable = false;
+  InstallOverflowWarning(wb_);
+  BuildPanels();
+  BuildMenus();
+  ReadSettings();
+  setMinimumSize(640, 320);
+  if (NewModel(wb_)) UpdateView(0x1F);
+  wb_.NodeOrderCounter = 0;
+}
+
+TFrmTesmiraMain::~TFrmTesmiraMain() {
+  WriteSettings();
+  RemoveOverflowWarning();
+}
+
+void TFrmTesmiraMain::BuildPanels() {
+  stack_ = new QStackedWidget(this);
+  setCentralWidget(stack_);
+  panEmpty_ = new QWidget(stack_);
+  panEmpty_->setObjectName("panGraphics");
+  stack_->addWidget(panEmpty_);
+
+  varModel_ = new TObjectListModel(ObjRandomVariable, this);
+  forModel_ = new TObjectListModel(ObjFormula, this);
+
+  panVar_ = new QWidget(stack_);
+  panVar_->setObjectName("panVar");
+  auto* varBox = new QVBoxLayout(panVar_);
+  varBox->setContentsMargins(0, 0, 0, 0);
+  listVar = MakeList(panVar_, "listVar", varModel_);
+  varBox->addWidget(listVar, 1);
+  m_formButtonsBar = new QWidget(panVar_);
+  m_formButtonsBar->setObjectName("m_formButtonsBar");
+  auto* bar = new QHBoxLayout(m_formButtonsBar);
+  bar->setContentsMargins(4, 2, 4, 2);
+  const char* const captions[] = {"|<", "<", ">", ">|"};
+  const char* const names[] = {"butToBegin", "butToPrev", "butToNext", "butToEnd"};
+  for (int tag = 0; tag < 4; ++tag) {
+    NavButtons[tag] = new QPushButton(captions[tag], m_formButtonsBar);
+    NavButtons[tag]->setObjectName(names[tag]);
+    NavButtons[tag]->setFocusPolicy(Qt::NoFocus);
+    bar->addWidget(NavButtons[tag]);
+    connect(NavButtons[tag], &QPushButton::clicked, this, [this, tag] { Navigate(tag); });
+  }
+  butMerge = new QPushButton("&Merge", m_formButtonsBar);
+  butMerge->setObjectName("butMerge");
+  bar->addWidget(butMerge);
+  bar->addStretch(1);
+  connect(butMerge, &QPushButton::clicked, this, [this] {
+    if (QTableView* list = CurrentList()) {
+      SyncSelection(true);
+      const int kind = list == listVar ? ObjRandomVariable : ObjFormula;
+      for (const QModelIndex& i : list->selectionModel()->selectedRows())
+        if (Merge_LinkedObjects(i.row() + 1, kind) > 0) SetModified(wb_, true);
+      list->viewport()->update();
+    }
+  });
+  varBox->addWidget(m_formButtonsBar);
+  stack_->addWidget(panVar_);
+
+  panFor_ = new QWidget(stack_);
+  panFor_->setObjectName("panFor");
+  auto* forBox = new QVBoxLayout(panFor_);
+  forBox->setContentsMargins(0, 0, 0, 0);
+  listFor = MakeList(panFor_, "listFor", forModel_);
+  forBox->addWidget(listFor, 1);
+  stack_->addWidget(panFor_);
+
+  richReport = new QPlainTextEdit(stack_);
+  richReport->setObjectName("richReport");
+  richReport->setReadOnly(true);
+  QFont mono("DejaVu Sans Mono");
+  mono.setStyleHint(QFont::Monospace);
+  richReport->setFont(mono);
+  richReport->setPlainText(kEmptyReport);
+  stack_->addWidget(richReport);
+
+  for (QTableView* list : {listVar, listFor}) {
+    list->installEventFilter(this);
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { EditMenuClick(); });
+  }
+}
+
+void TFrmTesmiraMain::BuildMenus() {
+  auto add = [this](QMenu* menu, const QString& text, auto slot,
+                    const QKeySequence& key = {}) -> QAction* {
+    QAction* a = menu->addAction(text);
+    if (!key.isEmpty()) a->setShortcut(key);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  mnuFile = menuBar()->addMenu("&File");
+  connect(mnuFile, &QMenu::aboutToShow, this, &TFrmTesmiraMain::FileMenuClick);
+  mitNew = add(mnuFile, "New Tesmira Model", [this] { NewClick(); });
+  mitNew->setVisible(false);
+  mitNewFormula = add(
+      mnuFile, "New &Formula Model", [this] { NewModelOfType(0); }, QKeySequence("Ctrl+N"));
+  mitNewZozivor = add(
+      mnuFile, "New &Zozivor Model", [this] { NewModelOfType(1); }, QKeySequence("Ctrl+D"));
+  QMenu* typeMenu = mnuFile->addMenu("Model Type");
+  mitModelType = typeMenu->menuAction();
+  mitModelType->setVisible(false);
+  add(typeMenu, "Formula", [this] { SetModelClick(0); });
+  add(typeMenu, "Zozivor", [this] { SetModelClick(1); });
+  mnuFile->addSeparator();
+  mitOpen = add(
+      mnuFile, "Open Tesmira File...", [this] { OpenClick(); }, QKeySequence("Ctrl+O"));
+  mitMerge = add(mnuFile, "Merge Tesmira file...", [this] { LinkOrMergeClick(false); });
+  mitLink = add(mnuFile, "Link Tesmira file...", [this] { LinkOrMergeClick(true); });
+  mitManageLinks = add(mnuFile, "Manage Links...", [this] { ManageLinksClick(); });
+  mitExtractAll = add(mnuFile, "Extract To A File..", [this] { ExtractClick(true); });
+  mitExtractAll->setVisible(false);
+  mitExtract = add(mnuFile, "Extract Selected Random Variables To A File...",
+                   [this] { ExtractClick(false); });
+  mnuFile->addSeparator();
+  mitImportDOS = add(mnuFile, "Import DOS Tesmira File...", [this] { ImportDOSClick(); });
+  mitConvertDOS = add(mnuFile, "Convert DOS Tesmira File...", [this] { ConvertDOSClick(); });
+  mnuFile->addSeparator();
+  mitSave = add(
+      mnuFile, "Save", [this] { SaveClick(); }, QKeySequence("Ctrl+S"));
+  mitSaveAs = add(mnuFile, "Save As...", [this] { SaveAsClick(); });
+  mnuFile->addSeparator();
+  mitMergeSel = add(mnuFile, "Merge Selected Objects", [this] { MergeSelectedClick(); });
+  mitMergeAll = add(mnuFile, "Merge All External Objects", [this] { MergeAllClick(); });
+  mnuFile->addSeparator();
+  for (int i = 0; i < 4; ++i) MRU[i] = add(mnuFile, "", [this, i] { MRUClick(i); });
+  mnuFile->addSeparator();
+  mitExit = add(mnuFile, "Exit", [this] { ExitClick(); });
+
+  mnuEdit = menuBar()->addMenu("&Edit");
+  connect(mnuEdit, &QMenu::aboutToShow, this, &TFrmTesmiraMain::EditMenuClick);
+  mitUndo = add(
+      mnuEdit, "Undo ",
+      [this] {
+        wb_.Undo.Undo();
+        EditMenuClick();
+      },
+      QKeySequence("Ctrl+Z"));
+  mitRedo = add(
+      mnuEdit, "Redo ",
+      [this] {
+        wb_.Undo.Redo();
+        EditMenuClick();
+      },
+      QKeySequence("Ctrl+Shift+Z"));
+
+  mnuModel = menuBar()->addMenu("&Model");
+  connect(mnuModel, &QMenu::aboutToShow, this, &TFrmTesmiraMain::ViewMenuClick);
+  auto* panels = new QActionGroup(this);
+  mitViewVar = add(mnuModel, "Random Variables Input", [this] { ChangePanel(PanelVariables); });
+  mitViewFor = add(mnuModel, "Formula/UDF Input", [this] { ChangePanel(PanelFormulas); });
+  for (QAction* a : {mitViewVar, mitViewFor}) {
+    a->setCheckable(true);
+    panels->addAction(a);
+  }
+  mnuModel->addSeparator();
+  QMenu* view = mnuModel->addMenu("View");
+  mitToolbar = add(view, "Toolbar", [this] { tbMain->setVisible(mitToolbar->isChecked()); });
+  mitToolbar->setCheckable(true);
+  mitToolbar->setChecked(true);
+
+  // Run, Dependence and Report come between Model and Options with their
+  // panels and dialogs.
+  mitOptions = menuBar()->addAction("&Options");
+  connect(mitOptions, &QAction::triggered, this, &TFrmTesmiraMain::OptionsClick);
+  QMenu* help = menuBar()->addMenu("&Help");
+  mitAbout = add(help, "&About Tesmira", [this] { AboutClick(); });
+
+  tbMain = addToolBar("tbMain");
+  tbMain->setObjectName("tbMain");
+  tbMain->setMovable(false);
+  toolNew = tbMain->addAction("New", this, [this] { NewModelOfType(0); });
+  toolOpen = tbMain->addAction("Open", this, [this] { OpenClick(); });
+  toolSave = tbMain->addAction("Save", this, [this] { ToolSaveClick(); });
+  tbMain->addSeparator();
+  auto* toolPanels = new QActionGroup(this);
+  toolVar = tbMain->addAction("Variables", this, [this] { ChangePanel(PanelVariables); });
+  toolFun = tbMain->addAction("Formulas", this, [this] { ChangePanel(PanelFormulas); });
+  for (QAction* a : {toolVar, toolFun}) {
+    a->setCheckable(true);
+    toolPanels->addAction(a);
+  }
+  auto* descr = new QWidget(tbMain);
+  descr->setObjectName("DescrPanel");
+  auto* descrBox = new QHBoxLayout(descr);
+  descrBox->setContentsMargins(0, 0, 1, 0);
+  labModelDescriptionLabel = new QLabel("    Case Description:  ", descr);
+  labModelDescriptionLabel->setObjectName("labModelDescriptionLabel");
+  edModelDescription = new QLineEdit(descr);
+  edModelDescription->setObjectName("edModelDescription");
+  edModelDescription->setMaxLength(100);
+  descrBox->addWidget(labModelDescriptionLabel);
+  descrBox->addWidget(edModelDescription, 1);
+  descr->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  tbMain->addWidget(descr);
+  // Every user edit (typing, pasting, cutting) changes the model.
+  connect(edModelDescription, &QLineEdit::textEdited, this, [this](const QString& text) {
+    TTsmFileHeader* header = CurrentFileHeader();
+    SetShortString(header->description, Utf8ToCp437(text.left(100).toStdString()));
+    SetModified(wb_, true);
+  });
+}
+
+void TFrmTesmiraMain::ReadSettings() {
+  QRect screen = QGuiApplication::primaryScreen()
+                     ? QGuiApplication::primaryScreen()->availableGeometry()
+                     : QRect(0, 0, 1024, 768);
+  settings_.Read(settingsPath_.toStdString(), screen.width(), screen.height(), screen.width());
+  if (!settings_.WorkDir.empty()) QDir::setCurrent(QString::fromStdString(settings_.WorkDir));
+  if (settings_.Top != -1 && settings_.Left != -1) {
+    setGeometry(settings_.Left, settings_.Top, settings_.Width, settings_.Height);
+  } else {
+    resize(std::min(900, screen.width()), std::min(640, screen.height()));
+    move(screen.center() - rect().center());
+  }
+  if (settings_.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  mitToolbar->setChecked(settings_.Toolbar);
+  tbMain->setVisible(settings_.Toolbar);
+  SetCurrentDisplaySettings(settings_.Display);
+  wb_.Undo.SetDepth(settings_.Undo);
+  ShowIndexColumn(settings_.ShowObjIdx);
+  RefreshMRUActions();
+}
+
+void TFrmTesmiraMain::WriteSettings() {
+  settings_.WorkDir = QDir::currentPath().toStdString();
+  const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+  if (normal) {
+    settings_.Top = geometry().top();
+    settings_.Left = geometry().left();
+    settings_.Width = geometry().width();
+    settings_.Height = geometry().height();
+  }
+  settings_.Maximized = windowState() & Qt::WindowMaximized;
+  settings_.Toolbar = mitToolbar->isChecked();
+  settings_.Display = CurrentDisplaySettings();
+  settings_.Undo = wb_.Undo.GetDepth();
+  settings_.Write(settingsPath_.toStdString(), normal);
+}
+
+void TFrmTesmiraMain::RefreshMRUActions() {
+  for (int i = 0; i < 4; ++i) {
+    const QString name = QString::fromStdString(settings_.Mru[i]);
+    MRU[i]->setText(QString("&%1 %2").arg(i + 1).arg(name));
+    MRU[i]->setToolTip(name);
+    MRU[i]->setVisible(!name.isEmpty());
+  }
+}
+
+// ---- the central refresh ------------------------------------------------------
+
+void TFrmTesmiraMain::UpdateView(unsigned mask) {
+  for (TViewStep step : DecodeViewMask(mask)) {
+    switch (step) {
+      case TViewStep::Caption: UpdateCaption(); break;
+      case TViewStep::VariableList: RebuildList(listVar, varModel_, mask); break;
+      case TViewStep::FormulaList: RebuildList(listFor, forModel_, mask); break;
+      case TViewStep::Dependence: break;
+      case TViewStep::LinkManager:
+        if (link_ && link_->isVisible()) link_->FillLinkList();
+        break;
+      case TViewStep::EnsureSelection:
+        for (QTableView* list : {listVar, listFor})
+          if (list->model()->rowCount() > 0 && !HasSelection(list)) {
+            list->selectRow(0);
+            ListClick(list == listVar ? TObjectList::Variables : TObjectList::Formulas);
+          }
+        break;
+      case TViewStep::ChoosePanel: {
+        const bool modelPanel = panel_ == PanelVariables || panel_ == PanelFormulas ||
+                                panel_ == PanelDependence || panel_ == PanelZoziVor;
+        if (!wb_.FileOpen || InputKind(wb_.CurrentFileKind)) {
+          // The ZoziVor panel comes with the graph editor; until then a
+          // ZoziVor model shows its variables.
+          if (!modelPanel || (GetHeaderModelType() == 3 && (mask & ViewCaption)))
+            ChangePanel(PanelVariables);
+        } else if (wb_.CurrentFileKind == FileKindOutputFile) {
+          ChangePanel(PanelReport);
+          if (link_) link_->hide();
+        } else if (wb_.CurrentFileKind == FileKindSampleFile) {
+          ChangePanel(PanelVariables);
+          if (link_) link_->hide();
+        }
+        break;
+      }
+      case TViewStep::GraphRebuild:
+      case TViewStep::GraphState: break;
+    }
+  }
+}
+
+void TFrmTesmiraMain::UpdateCaption() {
+  if (wb_.FileOpen) {
+    void* header = nullptr;
+    wb_.CurrentFileKind = GetFileHeader(wb_.CurrentFileName.c_str(), &header);
+  }
+  TWindowTitles t = BuildWindowTitles(wb_.FileOpen, wb_.CurrentFileName, wb_.CurrentFileKind,
+                                      GetHeaderModelType());
+  setWindowTitle(QString::fromStdString(t.Caption));
+  QApplication::setApplicationDisplayName(QString());
+  qApp->setProperty("tesmiraTitle", QString::fromStdString(t.Title));
+  mnuEdit->setEnabled(wb_.FileOpen && (InputKind(wb_.CurrentFileKind) ||
+                                       wb_.CurrentFileKind == FileKindOutputFile));
+  const bool input = wb_.FileOpen && InputKind(wb_.CurrentFileKind);
+  edModelDescription->setEnabled(input);
+  labModelDescriptionLabel->setEnabled(input);
+  const bool lists = wb_.FileOpen && wb_.CurrentFileKind != FileKindSampleFile;
+  listVar->setVisible(lists);
+  m_formButtonsBar->setVisible(lists);
+  ShowCaseDescription();
+  ViewMenuClick();
+  FileMenuClick();
+}
+
+QString ApplicationTitle() { return qApp->property("tesmiraTitle").toString(); }
+
+void TFrmTesmiraMain::ShowCaseDescription() {
+  void* header = nullptr;
+  if (GetFileHeader(wb_.CurrentFileName.c_str(), &header) >= FileKindModelFile && header) {
+    auto* h = static_cast<TTsmFileHeader*>(header);
+    edModelDescription->setText(
+        QString::fromStdString(Cp437ToUtf8(ShortStringView(h->description))));
+  } else {
+    edModelDescription->setText(
+        QString::fromStdString(Cp437ToUtf8(ShortStringView(CurrentFileHeader()->description))));
+  }
+}
+
+void TFrmTesmiraMain::RebuildList(QTableView* view, TObjectListModel* model, unsigned mask) {
+  model->Rebuild();
+  if (view == listVar) {
+    const bool sample = IsSampleInputModel();
+    // The Add and Batch buttons come with the variable editor.
+    (void)sample;
+  }
+  if (model->rowCount() > 0 && ViewSelectsFirstItem(mask)) view->selectRow(0);
+  ListClick(view == listVar ? TObjectList::Variables : TObjectList::Formulas);
+}
+
+void TFrmTesmiraMain::ViewMenuClick() {
+  const bool input = wb_.FileOpen && InputKind(wb_.CurrentFileKind);
+  mitViewVar->setEnabled(input);
+  mitViewFor->setEnabled(input);
+  toolVar->setEnabled(input);
+  toolFun->setEnabled(input);
+}
+
+void TFrmTesmiraMain::EditMenuClick() {
+  mitUndo->setEnabled(wb_.Undo.CanUndo());
+  mitUndo->setText(QString::fromStdString("Undo " + wb_.Undo.ActionCaption(true)));
+  mitRedo->setEnabled(wb_.Undo.CanRedo());
+  mitRedo->setText(QString::fromStdString("Redo " + wb_.Undo.ActionCaption(false)));
+}
+
+void TFrmTesmiraMain::ChangePanel(int index) {
+  if (index == PanelFormulas && Get_TSMObjectsNumber(ObjFormula) == 0) {
+    // The formula panel always shows at least one (empty) formula; the
+    // addition is not recorded for undo.
+    TUdf udf;
+    std::memset(&udf, 0, sizeof udf);
+    SetShortString(udf.name, UniqueObjectName("F", 6));
+    if (Create_TSMObject(ObjFormula, &udf) > 0) {
+      SetModified(wb_, true);
+      forModel_->Rebuild();
+    }
+  }
+  panel_ = index;
+  QWidget* page = index == PanelVariables  ? panVar_
+                  : index == PanelFormulas ? panFor_
+                  : index == PanelReport   ? static_cast<QWidget*>(richReport)
+                                           : panEmpty_;
+  if (index == PanelFormulas)
+    static_cast<QVBoxLayout*>(panFor_->layout())->addWidget(m_formButtonsBar);
+  else if (index == PanelVariables)
+    static_cast<QVBoxLayout*>(panVar_->layout())->addWidget(m_formButtonsBar);
+  stack_->setCurrentWidget(page);
+  if (index == PanelVariables) {
+    mitViewVar->setChecked(true);
+    toolVar->setChecked(true);
+    ListClick(TObjectList::Variables);
+  } else if (index == PanelFormulas) {
+    mitViewFor->setChecked(true);
+    toolFun->setChecked(true);
+    ListClick(TObjectList::Formulas);
+    listFor->setFocus();
+  } else if (index == PanelReport) {
+    richReport->setFocus();
+  }
+}
+
+void TFrmTesmiraMain::ShowPanel(TPanel panel) {
+  ChangePanel(panel == TPanel::Variables  ? PanelVariables
+              : panel == TPanel::Formulas ? PanelFormulas
+              : panel == TPanel::ZoziVor  ? PanelZoziVor
+                                          : PanelDependence);
+}
+
+void TFrmTesmiraMain::ShowIndexColumn(bool show) {
+  settings_.ShowObjIdx = show;
+  for (QTableView* list : {listVar, listFor}) list->setColumnHidden(0, !show);
+}
+
+QTableView* TFrmTesmiraMain::CurrentList() const {
+  if (panel_ == PanelVariables) return listVar;
+  if (panel_ == PanelFormulas) return listFor;
+  return nullptr;
+}
+
+QTableView* TFrmTesmiraMain::ListOf(TObjectList list) const {
+  return list == TObjectList::Variables ? listVar : listFor;
+}
+
+bool TFrmTesmiraMain::HasSelection(QTableView* view) const {
+  return view->selectionModel() && view->selectionModel()->hasSelection();
+}
+
+int TFrmTesmiraMain::ListItemCount(TObjectList list) { return ListOf(list)->model()->rowCount(); }
+
+void TFrmTesmiraMain::SelectListItem(TObjectList list, int index) {
+  QTableView* view = ListOf(list);
+  if (view->model()->rowCount() !=
+      Get_TSMObjectsNumber(list == TObjectList::Variables ? ObjRandomVariable : ObjFormula))
+    static_cast<TObjectListModel*>(view->model())->Rebuild();
+  view->selectRow(index);
+  view->scrollTo(view->model()->index(index, 0));
+}
+
+void TFrmTesmiraMain::ListClick(TObjectList) {
+  // The editor frames show the selection when they exist.
+  EditMenuClick();
+}
+
+void TFrmTesmiraMain::ReloadVariableFrame(int) { varModel_->Rebuild(); }
+void TFrmTesmiraMain::ReloadFormulaFrame(int) { forModel_->Rebuild(); }
+
+IDependenceTree& TFrmTesmiraMain::DependenceTree() { return *tree_; }
+
+void TFrmTesmiraMain::SyncSelection(bool toModel) {
+  const std::pair<QTableView*, int> lists[] = {{listVar, ObjRandomVariable}, {listFor, ObjFormula}};
+  for (const auto& [view, kind] : lists) {
+    const int rows = view->model()->rowCount();
+    if (toModel) {
+      for (int r = 0; r < rows; ++r)
+        Mark_TSMObjectSelected(r + 1, kind, view->selectionModel()->isRowSelected(r, {}));
+    } else {
+      view->clearSelection();
+      for (int r = 0; r < rows; ++r)
+        if (IsSelectedTSMObject(r + 1, kind) > 0)
+          view->selectionModel()->select(view->model()->index(r, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  }
+}
+
+void TFrmTesmiraMain::Navigate(int tag) {
+  QTableView* list = CurrentList();
+  if (!list) return;
+  const int count = list->model()->rowCount();
+  if (count == 0) return;
+  const QModelIndex current = list->selectionModel()->currentIndex();
+  int a = HasSelection(list) && current.isValid() ? current.row() : 0;
+  if (HasSelection(list) && !list->selectionModel()->isRowSelected(a, {}))
+    a = list->selectionModel()->selectedRows().front().row();
+  if (tag == 2 && a >= count - 1) return;
+  if (tag == 1 && a == 0) return;
+  const int target = tag == 0 ? 0 : tag == 1 ? a - 1 : tag == 2 ? a + 1 : count - 1;
+  list->clearSelection();
+  list->selectRow(target);
+  ListClick(list == listVar ? TObjectList::Variables : TObjectList::Formulas);
+}
+
+// ---- window events --------------------------------------------------------------
+
+void TFrmTesmiraMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!firstShow_) return;
+  firstShow_ = false;
+  if (ShowLogoAllowed()) {
+    auto* logo = new TLogoForm(this);
+    logo->show();
+  }
+  ProcessCommandLine();
+}
+
+void TFrmTesmiraMain::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscardReport(true, true) || ConfirmSaveModel(wb_) == TAnswer::Cancel) {
+    event->ignore();
+    return;
+  }
+  if (link_) link_->hide();
+  event->accept();
+}
+
+void TFrmTesmiraMain::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
+
+void TFrmTesmiraMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TFrmTesmiraMain::dropEvent(QDropEvent* event) {
+  event->acceptProposedAction();
+  DropFiles(event->mimeData());
+}
+
+void TFrmTesmiraMain::DropFiles(const QMimeData* data) {
+  if (!ConfirmDiscardReport(true, false)) return;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) {
+      OpenGivenFile(url.toLocalFile().toStdString());
+      return;
+    }
+}
+
+bool TFrmTesmiraMain::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched == listVar || watched == listFor) && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown) {
+      Navigate(key->key() == Qt::Key_PageUp ? 1 : 2);
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- the File menu --------------------------------------------------------------
+
+bool TFrmTesmiraMain::ConfirmDiscardReport(bool ask, bool quitting) {
+  const QString ending = quitting ? "quitting the program?" : "discarding it?";
+  if (ask && richReport->document()->lineCount() > 2 && ReportTag > 0 &&
+      richReport->document()->isModified()) {
+    TAnswer a = wb_.Prompt().Ask(TMessageKind::Confirmation,
+                                 "Do you wish to save the report before " + ending.toStdString(),
+                                 BtnYesNoCancel);
+    if (a == TAnswer::Cancel) return false;
+    if (a == TAnswer::Yes) {
+      const int keep = panel_;
+      panel_ = PanelReport;
+      SaveAsClick();
+      panel_ = keep;
+      if (richReport->document()->isModified()) return false;
+    }
+  }
+  richReport->setPlainText(kEmptyReport);
+  richReport->document()->setModified(false);
+  ReportTag = 0;
+  return true;
+}
+
+bool TFrmTesmiraMain::NewClick() {
+  if (!ConfirmDiscardReport(true, false)) return false;
+  if (!NewModelAfterPrompt(wb_)) return false;
+  wb_.FileOpen = true;
+  ResetAfterLoad(false, true);
+  ChangePanel(PanelVariables);
+  return true;
+}
+
+void TFrmTesmiraMain::NewModelOfType(int index) {
+  if (NewClick()) SetModelClick(index);
+}
+
+void TFrmTesmiraMain::SetModelClick(int index) {
+  const int type = index == 0 ? 2 : 3;
+  if (type == GetHeaderModelType()) return;
+  SetHeaderModelType(type);
+  UpdateView(0x103);
+}
+
+void TFrmTesmiraMain::ResetAfterLoad(bool loaded, bool isNew) {
+  ClearUserDefinedQuantiles();
+  wb_.ReportAvailable = false;
+  if (loaded || isNew) {
+    ResolveLinkedDistributionFiles(wb_);
+    wb_.Undo.ClearHistory();
+  }
+  UpdateView(0x53D);
+  EditMenuClick();
+}
+
+bool TFrmTesmiraMain::AddToMRU(const std::string& name) {
+  if (!AddToRecentFiles(settings_.Mru, name)) return false;
+  RefreshMRUActions();
+  return true;
+}
+
+void TFrmTesmiraMain::OpenClick() {
+  if (!ConfirmDiscardReport(true, false)) return;
+  TOpenDialog dialog;
+  dialog.Options.Title = "Open";
+  dialog.Options.Filter = std::string(kInputFilter) + "|" + kOutputFilter + "|" + kSampleFilter;
+  std::string loaded;
+  bool replaced = false;
+  LoadModelFiles(wb_, dialog, LoadOpen, loaded, &replaced);
+  if (!loaded.empty())
+    ResetAfterLoad(AddToMRU(loaded), false);
+  else if (replaced)
+    ResetAfterLoad(false, true);  // the old model is gone: start clean
+}
+
+std::string TFrmTesmiraMain::LoadGivenFile(const std::string& fileName) {
+  TOpenDialog dialog;
+  dialog.Files = {fileName};
+  std::string loaded;
+  bool replaced = false;
+  LoadModelFiles(wb_, dialog, LoadListed, loaded, &replaced);
+  if (loaded.empty() && replaced) ResetAfterLoad(false, true);
+  return loaded;
+}
+
+void TFrmTesmiraMain::OpenGivenFile(const std::string& fileName) {
+  const std::string loaded = LoadGivenFile(fileName);
+  if (!loaded.empty()) ResetAfterLoad(AddToMRU(loaded), false);
+}
+
+void TFrmTesmiraMain::MRUClick(int entry) {
+  if (!ConfirmDiscardReport(true, false)) return;
+  OpenGivenFile(settings_.Mru[entry]);
+}
+
+void TFrmTesmiraMain::LinkOrMergeClick(bool link) {
+  TOpenDialog dialog;
+  dialog.Options.Title = link ? "Link" : "Merge";
+  dialog.Options.Filter = kInputFilter;
+  SyncSelection(true);
+  std::string loaded;
+  LoadModelFiles(wb_, dialog, link ? LoadLink : LoadMerge, loaded);
+  AddToMRU(loaded);
+  ClearUserDefinedQuantiles();
+  ResolveLinkedDistributionFiles(wb_);
+  wb_.ReportAvailable = false;
+  UpdateView(0x63C);
+  SyncSelection(false);
+  UpdateView(0x080);
+}
+
+bool TFrmTesmiraMain::MarkForWrite(bool extractOnly, bool all) {
+  Mark_AllTSMObjectsSelected(!extractOnly);
+  if (!extractOnly) return true;
+  const bool takeVar = all || panel_ == PanelVariables;
+  const bool takeFor = all || panel_ == PanelFormulas;
+  const std::pair<QTableView*, int> lists[] = {{listVar, ObjRandomVariable}, {listFor, ObjFormula}};
+  for (const auto& [view, kind] : lists) {
+    if ((view == listVar && !takeVar) || (view == listFor && !takeFor)) continue;
+    for (const QModelIndex& i : view->selectionModel()->selectedRows())
+      Mark_TSMObjectSelected(i.row() + 1, kind, true);
+  }
+  return true;
+}
+
+void TFrmTesmiraMain::ExtractClick(bool all) {
+  const bool takeVar = (all || panel_ == PanelVariables) && HasSelection(listVar);
+  const bool takeFor = !takeVar && (all || panel_ == PanelFormulas) && HasSelection(listFor);
+  if (!takeVar && !takeFor) {
+    wb_.Prompt().Show(TMessageKind::Plain, "No objects selected, nothing to extract");
+    return;
+  }
+  if (takeFor) {
+    SyncSelection(true);
+    if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | 0x040);
+    SyncSelection(false);
+  }
+  Mark_AllTSMObjectsSelected(false);
+  QTableView* view = takeVar ? listVar : listFor;
+  const int kind = takeVar ? ObjRandomVariable : ObjFormula;
+  for (const QModelIndex& i : view->selectionModel()->selectedRows())
+    Mark_TSMObjectSelected(i.row() + 1, kind, true);
+  const std::string base = wb_.CurrentFileName.empty()
+                               ? std::string("model_extract")
+                               : ChangeFileExt(wb_.CurrentFileName, "_extract");
+  TFileDialogOptions options;
+  options.Title = "Save As";
+  options.Filter = kModelSaveFilter;
+  options.InitialName = ExtractFileName(UniqueFileName(ChangeFileExt(base, ""), ".tsm", false));
+  options.InitialFolder = ExtractFileFolder(wb_.CurrentFileName);
+  const std::string ownName = wb_.CurrentFileName;
+  const bool ownModified = wb_.Modified;
+  SetExtractState(1);
+  SaveModelAs(wb_, true, options);
+  SetExtractState(0);
+  // The model keeps its own file and its unsaved state.
+  wb_.CurrentFileName = ownName;
+  wb_.Modified = ownModified;
+  UpdateSaveButton();
+}
+
+void TFrmTesmiraMain::ImportDOSClick() {
+  TOpenDialog dialog;
+  dialog.Options.Title = "Import DOS Tesmira File";
+  dialog.Options.Filter = kLegacyFilter;
+  std::string loaded;
+  LoadModelFiles(wb_, dialog, LoadOpen, loaded);
+  if (!loaded.empty()) {
+    AddToMRU(loaded);
+    wb_.Undo.ClearHistory();
+  }
+  UpdateView(0x3D);
+  if (!loaded.empty()) UpdateView(0x100);
+}
+
+void TFrmTesmiraMain::ConvertDOSClick() {
+  const QString caption = windowTitle();
+  setWindowTitle("Converting DOS files...");
+  TOpenDialog dialog;
+  dialog.Options.Title = "Convert DOS Tesmira File";
+  dialog.Options.Filter = kLegacyFilter;
+  dialog.Options.MultiSelect = true;
+  std::string result;
+  if (LoadModelFiles(wb_, dialog, LoadConvert, result) > 0) {
+    NewModel(wb_);
+    UpdateView(0x3D);
+  } else {
+    setWindowTitle(caption);
+  }
+}
+
+void TFrmTesmiraMain::SaveClick() {
+  if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | 0x040);
+  if (!CheckFormulaSet(wb_, true, panel_ == PanelFormulas)) return;
+  MarkForWrite(false, true);
+  if (!SaveModelAs(wb_, false).empty()) {
+    AddToMRU(wb_.CurrentFileName);
+    SetModified(wb_, false);
+  }
+  UpdateView(ViewCaption);
+}
+
+void TFrmTesmiraMain::SaveAsClick(bool fromSimulate) {
+  if (panel_ == PanelReport && !fromSimulate) {
+    const bool plain = ReportTag != 2;
+    TFileDialogOptions options;
+    options.Title = "Save Tesmira Report";
+    options.Filter = plain
+                         ? "Tesmira Report (*.rep)|*.rep|Text Document (*.txt)|*.txt|All Files|*.*"
+                         : "Rich Text Format (*.rtf)|*.rtf|All Files|*.*";
+    options.InitialName = ChangeFileExt(ExtractFileName(wb_.CurrentFileName), "");
+    std::string name;
+    if (!wb_.Chooser().ChooseSave(options, name)) return;
+    if (QFileInfo(QString::fromStdString(name)).suffix().isEmpty()) name += plain ? ".rep" : ".rtf";
+    if (FileExists(name) && wb_.Prompt().Ask(TMessageKind::Confirmation,
+                                             name + " already exists.\nDo you want to replace it?",
+                                             BtnYesNo) != TAnswer::Yes)
+      return;
+    QFile file(QString::fromStdString(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      wb_.Prompt().Show(TMessageKind::Error,
+                        "There was a problem writing the file " + ExtractFileName(name));
+      return;
+    }
+    QString text = richReport->toPlainText();
+    text.replace("\n", "\r\n");
+    file.write(text.toUtf8());
+    richReport->document()->setModified(false);
+    return;
+  }
+  if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | 0x040);
+  if (!CheckFormulaSet(wb_, true, panel_ == PanelFormulas)) return;
+  MarkForWrite(false, true);
+  TFileDialogOptions options;
+  options.Title = "Save As";
+  options.Filter = kModelSaveFilter;
+  options.InitialName = ChangeFileExt(ExtractFileName(wb_.CurrentFileName), "");
+  options.InitialFolder = ExtractFileFolder(wb_.CurrentFileName);
+  const std::string saved = SaveModelAs(wb_, true, options);
+  if (!saved.empty()) {
+    AddToMRU(saved);
+    SetModified(wb_, false);
+  }
+  UpdateView(ViewCaption);
+}
+
+void TFrmTesmiraMain::ToolSaveClick() {
+  FileMenuClick();
+  if (mitSave->isEnabled())
+    SaveClick();
+  else if (mitSaveAs->isEnabled())
+    SaveAsClick();
+}
+
+void TFrmTesmiraMain::MergeSelectedClick() {
+  SyncSelection(true);
+  QTableView* list = CurrentList();
+  if (!list || !HasSelection(list)) {
+    wb_.Prompt().Show(TMessageKind::Information, "No objects selected, nothing to merge.");
+    return;
+  }
+  const int kind = list == listVar ? ObjRandomVariable : ObjFormula;
+  bool merged = false;
+  for (const QModelIndex& i : list->selectionModel()->selectedRows()) {
+    const int n = i.row() + 1;
+    if (kind == ObjRandomVariable && IsLinkedTSMObject(n, kind) > 0)
+      RelativizeDistributionFile(wb_, n);
+    if (Merge_LinkedObjects(n, kind) > 0) merged = true;
+  }
+  if (merged) {
+    ScanDeadLinks();
+    SetModified(wb_, true);
+  } else {
+    wb_.Prompt().Show(TMessageKind::Information,
+                      "None of the objects selected is an external one, nothing to merge");
+  }
+  UpdateView(0x3C);
+  SyncSelection(false);
+  wb_.ReportAvailable = false;
+}
+
+void TFrmTesmiraMain::MergeAllClick() {
+  SyncSelection(true);
+  RelativizeAllDistributionFiles(wb_);
+  if (Merge_LinkedObjects(0, 0) > 0) {
+    ScanDeadLinks();
+    SetModified(wb_, true);
+  } else {
+    wb_.Prompt().Show(TMessageKind::Plain,
+                      "None of the model`s objects is an external one, nothing to merge");
+  }
+  UpdateView(0x3C);
+  SyncSelection(false);
+  wb_.ReportAvailable = false;
+}
+
+void TFrmTesmiraMain::ManageLinksClick() {
+  if (!link_) return;
+  if (link_->isVisible()) {
+    link_->hide();
+  } else {
+    link_->FillLinkList();
+    link_->show();
+  }
+}
+
+void TFrmTesmiraMain::FileMenuClick() {
+  const bool open = wb_.FileOpen;
+  const bool input = InputKind(wb_.CurrentFileKind);
+  const bool report = panel_ == PanelReport;
+  const bool hasName = !wb_.CurrentFileName.empty();
+  const bool links = GetLinkedFilesNumber() > 0;
+  mitModelType->setEnabled(open);
+  mitSave->setEnabled(open && wb_.Modified && hasName && input);
+  mitSaveAs->setEnabled(open && (input || (wb_.CurrentFileKind == FileKindOutputFile &&
+                                           (ReportTag == 1 || ReportTag == 2))));
+  const bool anySelection = HasSelection(listVar) || HasSelection(listFor);
+  mitExtractAll->setEnabled(open && anySelection && input && !report);
+  QTableView* list = CurrentList();
+  mitExtract->setEnabled(open && input && list && HasSelection(list));
+  mitExtract->setText(panel_ == PanelFormulas ? "Extract Selected Formula/UDF To A File..."
+                      : panel_ == PanelDependence
+                          ? "Extract Selected Dependence Tree To A File..."
+                          : "Extract Selected Random Variables To A File...");
+  mitMergeSel->setEnabled(open && list && HasSelection(list) && links && input);
+  mitMergeAll->setEnabled(open && links && input);
+  mitLink->setEnabled(open && input && !report);
+  mitManageLinks->setEnabled(open && input && !report);
+  mitMerge->setEnabled(input && !report);
+  UpdateSaveButton();
+}
+
+void TFrmTesmiraMain::UpdateSaveButton() {
+  toolSave->setEnabled(SaveButtonEnabled(wb_.FileOpen, wb_.CurrentFileKind, wb_.Modified,
+                                         !wb_.CurrentFileName.empty(), ReportTag));
+}
+
+void TFrmTesmiraMain::OptionsClick() {
+  TFrmOptions options(this);
+  options.Load(CurrentDisplaySettings(), wb_.Undo.GetDepth(), settings_.ShowObjIdx);
+  if (options.exec() != QDialog::Accepted) return;
+  SetCurrentDisplaySettings(options.Display());
+  wb_.Undo.SetDepth(options.UndoDepth());
+  ShowIndexColumn(options.ShowIndexes());
+  listVar->viewport()->update();
+  listFor->viewport()->update();
+}
+
+void TFrmTesmiraMain::AboutClick() {
+  TAboutTesmira about(this);
+  about.exec();
+}
+
+void TFrmTesmiraMain::ExitClick() { close(); }
+
+// ---- the command line ------------------------------------------------------------
+
+bool TFrmTesmiraMain::ShowLogoAllowed() const {
+  return !(args_.size() == 2 && args_[0] == "-import_sam_file_for_udf" &&
+           QFileInfo(args_[1]).isFile());
+}
+
+void TFrmTesmiraMain::ProcessCommandLine() {
+  if (args_.size() == 1) {
+    if (QFileInfo(args_[0]).isFile()) OpenGivenFile(args_[0].toStdString());
+  } else if (!ShowLogoAllowed()) {
+    if (!NewClick()) return;
+    SetModelClick(0);
+    CreateVariablesFromSampleFile(QFileInfo(args_[1]).absoluteFilePath().toStdString());
+    UpdateView(0x53D);
+    ChangePanel(PanelFormulas);
+  }
+}
+
+void TFrmTesmiraMain::CreateVariablesFromSampleFile(const std::string& fileName) {
+  if (wb::CreateVariablesFromSampleFile(wb_, fileName) < 0) return;
+  UpdateView(ViewVariables);
+  listVar->selectAll();
+  ListClick(TObjectList::Variables);
+}
+
+}  // namespace tesmira::wb

@@ -1,0 +1,174 @@
+// The workbench's main window: menus, toolbar, the work panels (variables,
+// formulas, report) and the File menu's commands over the core's file
+// commands. It is the core's IWorkbenchUi.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+#include "services.h"
+#include "settings.h"
+#include "workbench.h"
+
+class QAction;
+class QMimeData;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QTableView;
+class QToolBar;
+
+namespace tesmira::wb {
+
+class TObjectListModel;
+class TFrmLink;
+
+// The panels by their index.
+enum TPanelIndex {
+  PanelZoziVor = 0,
+  PanelVariables = 1,
+  PanelFormulas = 2,
+  PanelDependence = 3,
+  PanelReport = 4
+};
+
+// The settings file: "tesmira.INI" beside the executable when that folder
+// is writable, else in the application's configuration folder.
+QString DefaultSettingsPath();
+// The application title the window last set ("m.tsm - Tesmira").
+QString ApplicationTitle();
+
+class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
+  Q_OBJECT
+ public:
+  // args: the command line without the program name.
+  TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser, const QString& settingsPath,
+                  const QStringList& args = {}, QWidget* parent = nullptr);
+  ~TFrmTesmiraMain() override;
+
+  TWorkbench& Workbench() { return wb_; }
+  const TWorkbenchSettings& Settings() const { return settings_; }
+  void SetLinkManager(TFrmLink* link) { link_ = link; }
+
+  // File menu.
+  bool NewClick();
+  void NewModelOfType(int index);  // 0 formula, 1 ZoziVor
+  void SetModelClick(int index);
+  void OpenClick();
+  void OpenGivenFile(const std::string& fileName);
+  std::string LoadGivenFile(const std::string& fileName);
+  void MRUClick(int entry);
+  void LinkOrMergeClick(bool link);
+  void ExtractClick(bool all);
+  void ImportDOSClick();
+  void ConvertDOSClick();
+  void SaveClick();
+  void SaveAsClick(bool fromSimulate = false);
+  void ToolSaveClick();
+  void MergeSelectedClick();
+  void MergeAllClick();
+  void ManageLinksClick();
+  void FileMenuClick();
+  void OptionsClick();
+  void AboutClick();
+  void ExitClick();
+  bool AddToMRU(const std::string& name);
+  void ResetAfterLoad(bool loaded, bool isNew);
+  // Asks to save a generated report before it is discarded; false: stop.
+  bool ConfirmDiscardReport(bool ask, bool quitting);
+  // The command line, run once at the first showing.
+  bool ShowLogoAllowed() const;
+  void ProcessCommandLine();
+  void CreateVariablesFromSampleFile(const std::string& fileName);
+
+  // Opens the first local file of a drop.
+  void DropFiles(const QMimeData* data);
+
+  void ChangePanel(int index);
+  int VisiblePanel() const { return panel_; }
+  void ShowIndexColumn(bool show);
+  void SyncSelection(bool toModel);
+  void Navigate(int tag);  // the button bar's |< < > >|
+
+  // IWorkbenchUi
+  void UpdateView(unsigned mask) override;
+  void UpdateSaveButton() override;
+  void ShowPanel(TPanel panel) override;
+  int ListItemCount(TObjectList list) override;
+  void SelectListItem(TObjectList list, int index) override;
+  void ListClick(TObjectList list) override;
+  void ReloadVariableFrame(int flag) override;
+  void ReloadFormulaFrame(int flag) override;
+  void ClearUserDefinedQuantiles() override {}
+  bool DependenceTreeButtonDown() override { return true; }
+  void RepaintDependenceGrid() override {}
+  void RepaintVineView() override {}
+  void RebuildUserVineLevels() override {}
+  IDependenceTree& DependenceTree() override;
+  std::vector<void*> MatrixNodes() override { return {}; }
+
+  // Controls the tests reach.
+  QTableView* listVar = nullptr;
+  QTableView* listFor = nullptr;
+  QPlainTextEdit* richReport = nullptr;
+  int ReportTag = 0;  // 0 empty, 1 plain text, 2 rich text
+  QLineEdit* edModelDescription = nullptr;
+  QLabel* labModelDescriptionLabel = nullptr;
+  QToolBar* tbMain = nullptr;
+  QWidget* m_formButtonsBar = nullptr;
+  std::array<QPushButton*, 4> NavButtons{};
+  QPushButton* butMerge = nullptr;
+  QAction *mitNew = nullptr, *mitNewFormula = nullptr, *mitNewZozivor = nullptr, *mitOpen = nullptr,
+          *mitMerge = nullptr, *mitLink = nullptr, *mitManageLinks = nullptr, *mitExtract = nullptr,
+          *mitExtractAll = nullptr, *mitImportDOS = nullptr, *mitConvertDOS = nullptr,
+          *mitSave = nullptr, *mitSaveAs = nullptr, *mitMergeSel = nullptr, *mitMergeAll = nullptr,
+          *mitExit = nullptr, *mitModelType = nullptr, *mitUndo = nullptr, *mitRedo = nullptr,
+          *mitViewVar = nullptr, *mitViewFor = nullptr, *mitToolbar = nullptr,
+          *mitOptions = nullptr, *mitAbout = nullptr, *toolNew = nullptr, *toolOpen = nullptr,
+          *toolSave = nullptr, *toolVar = nullptr, *toolFun = nullptr;
+  std::array<QAction*, 4> MRU{};
+  QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuModel = nullptr, *mnuDependence = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildPanels();
+  void ReadSettings();
+  void WriteSettings();
+  void UpdateCaption();
+  void ViewMenuClick();
+  void EditMenuClick();
+  void ShowCaseDescription();
+  void RebuildList(QTableView* view, TObjectListModel* model, unsigned mask);
+  QTableView* CurrentList() const;
+  QTableView* ListOf(TObjectList list) const;
+  bool HasSelection(QTableView* view) const;
+  bool MarkForWrite(bool extractOnly, bool all);
+  void RefreshMRUActions();
+
+  std::unique_ptr<IDependenceTree> tree_;
+  TWorkbench wb_;
+  TWorkbenchSettings settings_;
+  QString settingsPath_;
+  QStringList args_;
+  bool firstShow_ = true;
+  int panel_ = -1;
+  QStackedWidget* stack_ = nullptr;
+  QWidget *panVar_ = nullptr, *panFor_ = nullptr, *panEmpty_ = nullptr;
+  TObjectListModel *varModel_ = nullptr, *forModel_ = nullptr;
+  TFrmLink* link_ = nullptr;
+};
+
+}  // namespace tesmira::wb
