@@ -1,0 +1,492 @@
+#include "zozivor/solver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "files/value_text.h"
+
+namespace tesmira {
+namespace {
+
+constexpr int kSlots = ZoziVorMaxItems + 2;  // 801: nodes 0..800, arcs 1..800
+constexpr double kZero = 1e-8;
+constexpr double kNoCandidate = 2147483647.0;
+constexpr int kNone = -1;
+
+double Snap(double v) { return std::fabs(v) < kZero ? 0.0 : v; }
+
+void Right(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out.append(text);
+}
+
+void Fixed(std::string& out, double v, int decimals, int width) {
+  out += FormatFixed(v, decimals, width);
+}
+
+void Line(std::string& out, std::string_view text = {}) {
+  out.append(text);
+  out += "\r\n";
+}
+
+}  // namespace
+
+void ZoziVorSolver::AllocateSolverTables() {
+  for (auto* v : {&balance_, &capacity_, &potential_, &pathFlow_, &arcCapacity_, &arcCost_})
+    v->assign(kSlots, 0.0);
+  for (auto* v : {&parent_, &treeArc_, &thread_, &depth_, &last_, &firstChild_, &lastChild_,
+                  &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_, &path_, &pathArc_,
+                  &tail_, &head_, &nextOut_, &prevOut_, &nextIn_, &prevIn_, &dumpOrder_})
+    v->assign(kSlots, 0);
+  reversed_.assign(kSlots, 0);
+  names_.assign(kSlots, std::string());
+  for (std::string& s : names_) s.reserve(10);
+  stamp_ = 0;
+}
+
+void ZoziVorSolver::FreeSolverTables() {
+  for (auto* v : {&balance_, &capacity_, &potential_, &pathFlow_, &arcCapacity_, &arcCost_}) {
+    v->clear();
+    v->shrink_to_fit();
+  }
+  for (auto* v : {&parent_, &treeArc_, &thread_, &depth_, &last_, &firstChild_, &lastChild_,
+                  &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_, &path_, &pathArc_,
+                  &tail_, &head_, &nextOut_, &prevOut_, &nextIn_, &prevIn_, &dumpOrder_}) {
+    v->clear();
+    v->shrink_to_fit();
+  }
+  reversed_.clear();
+  names_.clear();
+  n_ = m_ = 0;
+}
+
+void ZoziVorSolver::SetError(int code, std::string text) {
+  code_ = code;
+  text_ = std::move(text);
+}
+
+// The lists of outgoing and incoming arcs: the arc added last comes first.
+void ZoziVorSolver::Link(int a) {
+  int t = tail_[a], h = head_[a];
+  prevOut_[a] = kNone;
+  nextOut_[a] = firstOut_[t];
+  if (firstOut_[t] != kNone) prevOut_[firstOut_[t]] = a;
+  firstOut_[t] = a;
+  prevIn_[a] = kNone;
+  nextIn_[a] = firstIn_[h];
+  if (firstIn_[h] != kNone) prevIn_[firstIn_[h]] = a;
+  firstIn_[h] = a;
+}
+
+void ZoziVorSolver::Unlink(int a) {
+  int t = tail_[a], h = head_[a];
+  if (prevOut_[a] != kNone) nextOut_[prevOut_[a]] = nextOut_[a];
+  else firstOut_[t] = nextOut_[a];
+  if (nextOut_[a] != kNone) prevOut_[nextOut_[a]] = prevOut_[a];
+  if (prevIn_[a] != kNone) nextIn_[prevIn_[a]] = nextIn_[a];
+  else firstIn_[h] = nextIn_[a];
+  if (nextIn_[a] != kNone) prevIn_[nextIn_[a]] = prevIn_[a];
+}
+
+// An arc that leaves the tree at its capacity is turned round, so that every
+// non-tree arc carries flow 0 in the solver's orientation.
+void ZoziVorSolver::Reverse(int a) {
+  Unlink(a);
+  std::swap(tail_[a], head_[a]);
+  arcCost_[a] = -arcCost_[a];
+  reversed_[a] ^= 1;
+  Link(a);
+}
+
+void ZoziVorSolver::RemoveChild(int parent, int child) {
+  int p = prevSibling_[child], n = nextSibling_[child];
+  if (p != kNone) nextSibling_[p] = n;
+  else firstChild_[parent] = n;
+  if (n != kNone) prevSibling_[n] = p;
+  else lastChild_[parent] = p;
+  prevSibling_[child] = nextSibling_[child] = kNone;
+}
+
+void ZoziVorSolver::AppendChild(int parent, int child) {
+  prevSibling_[child] = lastChild_[parent];
+  nextSibling_[child] = kNone;
+  if (lastChild_[parent] != kNone) nextSibling_[lastChild_[parent]] = child;
+  else firstChild_[parent] = child;
+  lastChild_[parent] = child;
+}
+
+double ZoziVorSolver::TreeFlow(int v) const {
+  int a = treeArc_[v];
+  if (a != 0 && head_[a] == v) return balance_[v] - capacity_[v];
+  return balance_[v];
+}
+
+void ZoziVorSolver::SetTreeFlow(int v, double f) {
+  int a = treeArc_[v];
+  capacity_[v] = a != 0 ? arcCapacity_[a] : 0.0;
+  balance_[v] = RoundReal48(a != 0 && head_[a] == v ? f + capacity_[v] : f);
+}
+
+double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace) {
+  ClearError();
+  infeasible_ = false;
+  iterations_ = 0;
+  n_ = net.NodeCount();
+  m_ = net.ArcCount();
+  if (n_ > ZoziVorMaxItems || m_ > ZoziVorMaxItems) {
+    SetError(ZoziVorTooLarge, "The number of nodes is too large. The maximal number is 800.");
+    return 0;
+  }
+  if (!Allocated()) AllocateSolverTables();
+  for (int v = 0; v <= n_; ++v) {
+    balance_[v] = capacity_[v] = potential_[v] = 0;
+    parent_[v] = 0;
+    treeArc_[v] = 0;
+    firstOut_[v] = firstIn_[v] = kNone;
+    firstChild_[v] = lastChild_[v] = nextSibling_[v] = prevSibling_[v] = kNone;
+    mark_[v] = 0;
+    if (v > 0) {
+      const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
+      names_[v] = node.name;
+      if (node.type == 'S' || node.type == 's') balance_[v] = node.value;
+      else if (node.type == 'D' || node.type == 'd') balance_[v] = -node.value;
+    }
+  }
+  stamp_ = 0;
+
+  // Arcs of negative cost are turned round; lower bounds move into the balances.
+  double constant = 0;
+  for (int a = 1; a <= m_; ++a) {
+    const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(a)];
+    int from = std::clamp<int>(arc.from, 1, std::max(n_, 1));
+    int to = std::clamp<int>(arc.to, 1, std::max(n_, 1));
+    double l = arc.lower, u = arc.upper, c = arc.cost;
+    if (c >= 0) {
+      tail_[a] = from;
+      head_[a] = to;
+      arcCost_[a] = c;
+      balance_[from] -= l;
+      balance_[to] += l;
+      constant += l * c;
+      reversed_[a] = 0;
+    } else {
+      tail_[a] = to;
+      head_[a] = from;
+      arcCost_[a] = -c;
+      balance_[from] -= u;
+      balance_[to] += u;
+      constant += u * c;
+      reversed_[a] = 1;
+    }
+    arcCapacity_[a] = RoundReal48(u - l);
+    Link(a);
+  }
+  for (int v = 1; v <= n_; ++v) balance_[v] = RoundReal48(balance_[v]);
+  constant = RoundReal48(constant);
+
+  // The dump order: every node's outgoing arcs in the order they were added.
+  {
+    int k = 0;
+    for (int v = 1; v <= n_; ++v) {
+      int first = k;
+      for (int a = firstOut_[v]; a != kNone; a = nextOut_[a]) dumpOrder_[k++] = a;
+      std::reverse(dumpOrder_.begin() + first, dumpOrder_.begin() + k);
+    }
+  }
+
+  if (trace) {
+    std::string& out = *trace;
+    Line(out, "BEGIN");
+    out += " PROBLEM NUMBER   1 ";
+    Right(out, std::to_string(n_), 7);
+    Line(out, " NODES");
+    auto nodes = [&](bool supply) {
+      for (int v = 1; v <= n_; ++v) {
+        const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
+        bool isSupply = node.type == 'S' || node.type == 's';
+        bool isDemand = node.type == 'D' || node.type == 'd';
+        if (supply ? !isSupply : !isDemand) continue;
+        Right(out, node.name, 12);
+        Fixed(out, node.value, 0, 28);
+        Line(out);
+      }
+    };
+    Line(out, "SUPPLY");
+    nodes(true);
+    Line(out, "ARCS                         c      a       b ");
+    for (int k = 0; k < m_; ++k) {
+      const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(dumpOrder_[k])];
+      Right(out, net.nodes[static_cast<std::size_t>(arc.from)].name, 12);
+      Right(out, net.nodes[static_cast<std::size_t>(arc.to)].name, 12);
+      Fixed(out, arc.cost, 2, 8);
+      Fixed(out, arc.lower, 2, 8);
+      Fixed(out, arc.upper, 2, 8);
+      Line(out);
+    }
+    Line(out, "DEMAND");
+    nodes(false);
+    Line(out, "END");
+    Line(out);
+    out += "Value : ";
+    Fixed(out, constant, 2, 12);
+    Line(out);
+    Line(out);
+  }
+
+  // Checks, in this order.
+  for (int a = 1; a <= m_; ++a) {
+    if (arcCapacity_[a] < 0) {
+      const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(a)];
+      SetError(ZoziVorNegativeCapacity,
+               "The problem is INFEASIBLE!\n\rArc ( " + net.nodes[static_cast<std::size_t>(arc.from)].name +
+                   ", " + net.nodes[static_cast<std::size_t>(arc.to)].name + ") has negative capacity.");
+      return constant;
+    }
+  }
+  double sum = 0;
+  for (int v = 1; v <= n_; ++v) sum += balance_[v];
+  if (!(std::fabs(sum) < kZero)) {
+    SetError(ZoziVorUnbalanced,
+             " The problem is INFEASIBLE!\r\n The sum of the external flows is nonzero.");
+    return constant;
+  }
+  for (int v = 1; v <= n_; ++v) {
+    if ((firstOut_[v] == kNone && balance_[v] >= kZero) ||
+        (firstIn_[v] == kNone && balance_[v] <= -kZero)) {
+      SetError(ZoziVorBlockingNode,
+               " The problem is INFEASIBLE!\r\n Node " + names_[v] + " is blocking");
+      return constant;
+    }
+  }
+
+  // The initial tree: every node hangs from the root without a tree arc.
+  for (int v = 1; v <= n_; ++v) AppendChild(0, v);
+  InitTreeCounts();
+  int64_t size = n_ + m_;
+  cap_ = capOverride_ > 0 ? capOverride_ : std::min<int64_t>(50 * size * size + 50, 2000000);
+  return constant;
+}
+
+// Preorder thread, depths and the last node of every subtree, walked from
+// the root over the child lists.
+void ZoziVorSolver::InitTreeCounts() {
+  depth_[0] = 0;
+  int previous = 0;
+  int w = firstChild_[0];
+  while (w != kNone) {
+    thread_[previous] = w;
+    previous = w;
+    depth_[w] = depth_[parent_[w]] + 1;
+    if (firstChild_[w] != kNone) {
+      w = firstChild_[w];
+      continue;
+    }
+    while (w != 0 && nextSibling_[w] == kNone) {
+      last_[w] = previous;
+      w = parent_[w];
+    }
+    if (w == 0) break;
+    last_[w] = previous;
+    w = nextSibling_[w];
+  }
+  thread_[previous] = 0;
+  last_[0] = previous;
+}
+
+bool ZoziVorSolver::SolverIteration() {
+  if (code_ != 0 || infeasible_ || n_ == 0) return false;
+  if (iterations_ >= cap_) {
+    SetError(ZoziVorIterationLimit, "The solver did not reach a solution in " +
+                                        std::to_string(cap_) + " iterations.");
+    return false;
+  }
+  ++iterations_;
+
+  // 1. The leaving node: the largest violation, the first one on ties.
+  int v = 0;
+  double worst = 0;
+  bool excess = false;
+  for (int u = 1; u <= n_; ++u) {
+    double x = balance_[u], k = capacity_[u], violation = 0;
+    bool over = false;
+    if (x - k >= kZero) {
+      violation = (x - k) * (x - k);
+      over = true;
+    } else if (x <= -kZero) {
+      violation = x * x;
+    }
+    if (violation > worst) {
+      worst = violation;
+      v = u;
+      excess = over;
+    }
+  }
+  if (v == 0) return false;  // optimal
+  const double delta = excess ? balance_[v] - capacity_[v] : -balance_[v];
+  const int leaving = treeArc_[v];
+
+  // 2. The entering arc: out of the subtree for an excess, into it for a
+  // deficit; subtree nodes in thread order, each node's arcs in list order.
+  // The leaving arc itself is no candidate.
+  ++stamp_;
+  for (int w = v;; w = thread_[w]) {
+    mark_[w] = stamp_;
+    if (w == last_[v]) break;
+  }
+  int entering = 0;
+  double best = kNoCandidate;
+  for (int w = v;; w = thread_[w]) {
+    if (excess) {
+      for (int a = firstOut_[w]; a != kNone; a = nextOut_[a]) {
+        if (a == leaving || mark_[head_[a]] == stamp_) continue;
+        double rc = arcCost_[a] + potential_[w] - potential_[head_[a]];
+        if (rc < best) {
+          best = rc;
+          entering = a;
+        }
+      }
+    } else {
+      for (int a = firstIn_[w]; a != kNone; a = nextIn_[a]) {
+        if (a == leaving || mark_[tail_[a]] == stamp_) continue;
+        double rc = arcCost_[a] + potential_[tail_[a]] - potential_[w];
+        if (rc < best) {
+          best = rc;
+          entering = a;
+        }
+      }
+    }
+    if (w == last_[v]) break;
+  }
+
+  // 3. No entering arc: the violation cannot be repaired.
+  if (entering == 0) {
+    infeasible_ = true;
+    SetError(ZoziVorInfeasible, "The problem is INFEASIBLE");
+    return false;
+  }
+
+  // 4. Pivot. Potentials of the subtree shift so that the entering arc's
+  // reduced cost becomes 0.
+  const double shift = excess ? -best : best;
+  if (shift != 0) {
+    for (int w = v;; w = thread_[w]) {
+      potential_[w] = RoundReal48(potential_[w] + shift);
+      if (w == last_[v]) break;
+    }
+  }
+  const int q = excess ? tail_[entering] : head_[entering];  // the end inside the subtree
+  const int r = excess ? head_[entering] : tail_[entering];
+  const int p = parent_[v];
+
+  // Flows along the cycle: inside the subtree from q up to v, outside from p
+  // and from r up to their common ancestor.
+  int count = 0;
+  const double inside = excess ? -delta : delta;
+  for (int w = q;; w = parent_[w]) {
+    path_[count++] = w;
+    balance_[w] = RoundReal48(balance_[w] + inside);
+    if (w == v) break;
+  }
+  {
+    const double fromP = inside, fromR = -inside;
+    int a = p, b = r;
+    while (a != b) {
+      if (depth_[a] >= depth_[b]) {
+        balance_[a] = RoundReal48(balance_[a] + fromP);
+        a = parent_[a];
+      } else {
+        balance_[b] = RoundReal48(balance_[b] + fromR);
+        b = parent_[b];
+      }
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    pathFlow_[i] = TreeFlow(path_[i]);
+    pathArc_[i] = treeArc_[path_[i]];
+  }
+
+  // The leaving arc leaves at a bound; at its capacity it is turned round.
+  if (leaving != 0) {
+    bool up = tail_[leaving] == v;
+    if (up == excess) Reverse(leaving);
+  }
+
+  // The subtree is re-hung at the entering arc: the path from q to v turns round.
+  RemoveChild(p, v);
+  for (int i = 1; i < count; ++i) RemoveChild(path_[i], path_[i - 1]);
+  for (int i = 1; i < count; ++i) {
+    int w = path_[i];
+    parent_[w] = path_[i - 1];
+    treeArc_[w] = pathArc_[i - 1];
+    AppendChild(path_[i - 1], w);
+    SetTreeFlow(w, -pathFlow_[i - 1]);
+  }
+  parent_[q] = r;
+  treeArc_[q] = entering;
+  AppendChild(r, q);
+  SetTreeFlow(q, excess ? delta : -delta);
+  InitTreeCounts();
+  return true;
+}
+
+bool ZoziVorSolver::Solve() {
+  while (SolverIteration()) {
+  }
+  return code_ == 0 || code_ == ZoziVorInfeasible;
+}
+
+double ZoziVorSolver::ComputeSolution(ZoziVorNetworkTables& net, std::string* trace) {
+  double total = 0;
+  for (int a = 1; a <= m_; ++a) {
+    ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(a)];
+    double c = std::fabs(arcCapacity_[a]);
+    int t = tail_[a], h = head_[a];
+    double x = 0;
+    bool tree = false;
+    if (treeArc_[h] == a) {
+      x = c - balance_[h];
+      tree = true;
+    } else if (treeArc_[t] == a) {
+      x = balance_[t];
+      tree = true;
+    }
+    double flow = reversed_[a] ? arc.lower + (c - x) : arc.lower + x;
+    arc.flow = Snap(RoundReal48(flow));
+    arc.marginal = Snap(RoundReal48(potential_[t] + arcCost_[a] - potential_[h]));
+    arc.state = tree ? 't' : (reversed_[a] ? 'c' : 'b');
+    arc.potentialFrom = Snap(potential_[std::clamp<int>(arc.from, 0, n_)]);
+    arc.potentialTo = Snap(potential_[std::clamp<int>(arc.to, 0, n_)]);
+    total += arc.cost * arc.flow;
+  }
+  total = Snap(RoundReal48(total));
+
+  if (trace) {
+    std::string& out = *trace;
+    Line(out, "   arcs .     a .  flow.       b .     c . marg.cost  arctype . pot[v] . pot[w]");
+    for (int k = 0; k < m_; ++k) {
+      const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(dumpOrder_[k])];
+      Right(out, net.nodes[static_cast<std::size_t>(arc.from)].name, 3);
+      out += "  ";
+      Right(out, net.nodes[static_cast<std::size_t>(arc.to)].name, 3);
+      Fixed(out, arc.lower, 2, 8);
+      Fixed(out, arc.flow, 2, 8);
+      out += (arc.flow < arc.lower - kZero || arc.flow > arc.upper + kZero) ? '*' : ' ';
+      Fixed(out, arc.upper, 2, 7);
+      Fixed(out, Snap(arc.cost), 2, 8);
+      Fixed(out, arc.marginal, 2, 8);
+      out += arc.marginal < 0 ? '*' : ' ';
+      Right(out, arc.state == 't' ? "tree " : (arc.state == 'c' ? "ceiling" : "bottom"), 12);
+      Fixed(out, arc.potentialFrom, 2, 8);
+      Fixed(out, arc.potentialTo, 2, 8);
+      Line(out);
+    }
+    if (infeasible_) Line(out, "*** INFEASIBLE ***");
+    out += "Recalculated Value : ";
+    Fixed(out, total, 2, 12);
+    Line(out);
+  }
+  return total;
+}
+
+}  // namespace tesmira
