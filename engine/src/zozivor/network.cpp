@@ -101,8 +101,9 @@ void ZoziVorNetwork::AddName(std::string_view name, int16_t binding) {
     tables_.arcs.push_back(x);
     arc = &tables_.arcs.back();
   }
-  (letter == 'L' ? arc->lowerBinding : letter == 'U' ? arc->upperBinding : arc->costBinding) =
-      binding;
+  (letter == 'L'   ? arc->lowerBinding
+   : letter == 'U' ? arc->upperBinding
+                   : arc->costBinding) = binding;
 }
 
 void ZoziVorNetwork::Bind(const TSampleList& inputs, const TSampleList& outputs) {
@@ -132,8 +133,8 @@ void ZoziVorNetwork::Bind(const TSampleList& inputs, const TSampleList& outputs)
   for (int v = 1; v <= tables_.NodeCount() && dxNode_ == 0; ++v) {
     const ZoziVorNode& node = tables_.nodes[static_cast<std::size_t>(v)];
     if (!IsDemand(node.type) || node.binding == 0) continue;
-    const TSampleListEntry& e = node.binding > 0 ? inputs.entries[node.binding - 1]
-                                                 : outputs.entries[-node.binding - 1];
+    const TSampleListEntry& e =
+        node.binding > 0 ? inputs.entries[node.binding - 1] : outputs.entries[-node.binding - 1];
     if (LowerCase(ShortStringView(e.name)) == "dx") {
       dxNode_ = v;
       dxPosition_ = node.binding > 0 ? node.binding - 1 : modelInputs_ - node.binding - 1;
@@ -154,12 +155,15 @@ bool ZoziVorNetwork::Setup(TSampleList& inputs, TSampleList& outputs, int64_t it
   traceFile_.reset();
   if (!tracePath_.empty()) {
     traceFile_ = std::make_unique<BufferedFile>();
-    if (traceFile_->Create(tracePath_) != 0) traceFile_.reset();
-    else traceFile_->Write("Start ZoziVor\r\n", 15);
+    if (traceFile_->Create(tracePath_) != 0)
+      traceFile_.reset();
+    else
+      traceFile_->Write("Start ZoziVor\r\n", 15);
   }
 
   if (readNodes_ >= ZoziVorReadLimit || readArcs_ >= ZoziVorReadLimit) {
-    solver_.SetError(ZoziVorTooLarge, "The number of nodes is too large. The maximal number is 800.");
+    solver_.SetError(ZoziVorTooLarge,
+                     "The number of nodes is too large. The maximal number is 800.");
     message = FormatError(iteration);
   } else if (modelInputs_ + modelOutputs_ > MaxSampleListEntries ||
              OutputCount() > MaxSampleListEntries) {
@@ -193,7 +197,8 @@ bool ZoziVorNetwork::Setup(TSampleList& inputs, TSampleList& outputs, int64_t it
   out.count = static_cast<int16_t>(k);
   inputs = in;
   outputs = out;
-  trace_.reserve(static_cast<std::size_t>(200 + 180 * tables_.ArcCount() + 50 * tables_.NodeCount()));
+  trace_.reserve(
+      static_cast<std::size_t>(200 + 180 * tables_.ArcCount() + 50 * tables_.NodeCount()));
   return true;
 }
 
@@ -201,8 +206,7 @@ double ZoziVorNetwork::BoundValue(const double* inputs, int16_t binding) const {
   return binding > 0 ? inputs[binding - 1] : inputs[modelInputs_ - binding - 1];
 }
 
-bool ZoziVorNetwork::Solve(double* inputs, double* outputs, int64_t sample,
-                           std::string& message) {
+bool ZoziVorNetwork::Solve(double* inputs, double* outputs, int64_t sample, std::string& message) {
   solver_.ClearError();
   std::string* trace = traceFile_ ? &trace_ : nullptr;
   if (trace) {
@@ -292,8 +296,8 @@ int ZoziVorNetwork::MarkArcParameterEntries(uint8_t* flags, int size) const {
 
 std::string ZoziVorNetwork::FormatError(int64_t iteration) const {
   if (solver_.ErrorCode() == 0) return {};
-  return "ZoziVor Error " + std::to_string(solver_.ErrorCode()) + "\r\n\r\n" +
-         solver_.ErrorText() + "; iteration " + std::to_string(iteration);
+  return "ZoziVor Error " + std::to_string(solver_.ErrorCode()) + "\r\n\r\n" + solver_.ErrorText() +
+         "; iteration " + std::to_string(iteration);
 }
 
 bool ZoziVorNetwork::End() {

@@ -35,9 +35,10 @@ void Line(std::string& out, std::string_view text = {}) {
 void ZoziVorSolver::AllocateSolverTables() {
   for (auto* v : {&balance_, &capacity_, &potential_, &pathFlow_, &arcCapacity_, &arcCost_})
     v->assign(kSlots, 0.0);
-  for (auto* v : {&parent_, &treeArc_, &thread_, &depth_, &last_, &firstChild_, &lastChild_,
-                  &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_, &path_, &pathArc_,
-                  &tail_, &head_, &nextOut_, &prevOut_, &nextIn_, &prevIn_, &dumpOrder_})
+  for (auto* v :
+       {&parent_,      &treeArc_,     &thread_,   &depth_,   &last_,   &firstChild_, &lastChild_,
+        &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_,   &path_,       &pathArc_,
+        &tail_,        &head_,        &nextOut_,  &prevOut_, &nextIn_, &prevIn_,     &dumpOrder_})
     v->assign(kSlots, 0);
   reversed_.assign(kSlots, 0);
   names_.assign(kSlots, std::string());
@@ -50,9 +51,10 @@ void ZoziVorSolver::FreeSolverTables() {
     v->clear();
     v->shrink_to_fit();
   }
-  for (auto* v : {&parent_, &treeArc_, &thread_, &depth_, &last_, &firstChild_, &lastChild_,
-                  &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_, &path_, &pathArc_,
-                  &tail_, &head_, &nextOut_, &prevOut_, &nextIn_, &prevIn_, &dumpOrder_}) {
+  for (auto* v :
+       {&parent_,      &treeArc_,     &thread_,   &depth_,   &last_,   &firstChild_, &lastChild_,
+        &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_,   &path_,       &pathArc_,
+        &tail_,        &head_,        &nextOut_,  &prevOut_, &nextIn_, &prevIn_,     &dumpOrder_}) {
     v->clear();
     v->shrink_to_fit();
   }
@@ -81,11 +83,15 @@ void ZoziVorSolver::Link(int a) {
 
 void ZoziVorSolver::Unlink(int a) {
   int t = tail_[a], h = head_[a];
-  if (prevOut_[a] != kNone) nextOut_[prevOut_[a]] = nextOut_[a];
-  else firstOut_[t] = nextOut_[a];
+  if (prevOut_[a] != kNone)
+    nextOut_[prevOut_[a]] = nextOut_[a];
+  else
+    firstOut_[t] = nextOut_[a];
   if (nextOut_[a] != kNone) prevOut_[nextOut_[a]] = prevOut_[a];
-  if (prevIn_[a] != kNone) nextIn_[prevIn_[a]] = nextIn_[a];
-  else firstIn_[h] = nextIn_[a];
+  if (prevIn_[a] != kNone)
+    nextIn_[prevIn_[a]] = nextIn_[a];
+  else
+    firstIn_[h] = nextIn_[a];
   if (nextIn_[a] != kNone) prevIn_[nextIn_[a]] = prevIn_[a];
 }
 
@@ -101,18 +107,24 @@ void ZoziVorSolver::Reverse(int a) {
 
 void ZoziVorSolver::RemoveChild(int parent, int child) {
   int p = prevSibling_[child], n = nextSibling_[child];
-  if (p != kNone) nextSibling_[p] = n;
-  else firstChild_[parent] = n;
-  if (n != kNone) prevSibling_[n] = p;
-  else lastChild_[parent] = p;
+  if (p != kNone)
+    nextSibling_[p] = n;
+  else
+    firstChild_[parent] = n;
+  if (n != kNone)
+    prevSibling_[n] = p;
+  else
+    lastChild_[parent] = p;
   prevSibling_[child] = nextSibling_[child] = kNone;
 }
 
 void ZoziVorSolver::AppendChild(int parent, int child) {
   prevSibling_[child] = lastChild_[parent];
   nextSibling_[child] = kNone;
-  if (lastChild_[parent] != kNone) nextSibling_[lastChild_[parent]] = child;
-  else firstChild_[parent] = child;
+  if (lastChild_[parent] != kNone)
+    nextSibling_[lastChild_[parent]] = child;
+  else
+    firstChild_[parent] = child;
   lastChild_[parent] = child;
 }
 
@@ -149,8 +161,10 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     if (v > 0) {
       const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
       names_[v] = node.name;
-      if (node.type == 'S' || node.type == 's') balance_[v] = node.value;
-      else if (node.type == 'D' || node.type == 'd') balance_[v] = -node.value;
+      if (node.type == 'S' || node.type == 's')
+        balance_[v] = node.value;
+      else if (node.type == 'D' || node.type == 'd')
+        balance_[v] = -node.value;
     }
   }
   stamp_ = 0;
@@ -239,8 +253,9 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     if (arcCapacity_[a] < 0) {
       const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(a)];
       SetError(ZoziVorNegativeCapacity,
-               "The problem is INFEASIBLE!\n\rArc ( " + net.nodes[static_cast<std::size_t>(arc.from)].name +
-                   ", " + net.nodes[static_cast<std::size_t>(arc.to)].name + ") has negative capacity.");
+               "The problem is INFEASIBLE!\n\rArc ( " +
+                   net.nodes[static_cast<std::size_t>(arc.from)].name + ", " +
+                   net.nodes[static_cast<std::size_t>(arc.to)].name + ") has negative capacity.");
       return constant;
     }
   }
@@ -297,8 +312,8 @@ void ZoziVorSolver::InitTreeCounts() {
 bool ZoziVorSolver::SolverIteration() {
   if (code_ != 0 || infeasible_ || n_ == 0) return false;
   if (iterations_ >= cap_) {
-    SetError(ZoziVorIterationLimit, "The solver did not reach a solution in " +
-                                        std::to_string(cap_) + " iterations.");
+    SetError(ZoziVorIterationLimit,
+             "The solver did not reach a solution in " + std::to_string(cap_) + " iterations.");
     return false;
   }
   ++iterations_;

@@ -80,7 +80,8 @@ class ZoziVorSolver {
   int stamp_ = 0;
 
   // Per node 0..n (0 is the root).
-  std::vector<double> balance_;   // flow of the tree arc towards the root (+ capacity for a downward arc)
+  std::vector<double>
+      balance_;  // flow of the tree arc towards the root (+ capacity for a downward arc)
   std::vector<double> capacity_;  // capacity of the node's tree arc (0 without one)
   std::vector<double> potential_;
   std::vector<int> parent_, treeArc_, thread_, depth_, last_;

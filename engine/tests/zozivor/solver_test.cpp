@@ -1,3 +1,5 @@
+#include "zozivor/solver.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 
 #include "model/sim_blocks.h"
 #include "zozivor/network_tables.h"
-#include "zozivor/solver.h"
 
 namespace tesmira {
 namespace {
@@ -73,8 +74,9 @@ TEST(ZoziVorReal48, RoundsLikeTheResultFileCodec) {
 TEST(ZoziVorSolver, SmallNetworksReachTheirOptimum) {
   ZoziVorSolver solver;
   // Two supplies, two demands; the cheaper crossing carries the most.
-  auto net = MakeNetwork({20, 30, -25, -25}, {{1, 3, 0, 100, 1}, {1, 4, 0, 100, 4},
-                                              {2, 3, 0, 100, 3}, {2, 4, 0, 100, 2}});
+  auto net =
+      MakeNetwork({20, 30, -25, -25},
+                  {{1, 3, 0, 100, 1}, {1, 4, 0, 100, 4}, {2, 3, 0, 100, 3}, {2, 4, 0, 100, 2}});
   EXPECT_DOUBLE_EQ(SolveNetwork(solver, net), 85);
   EXPECT_EQ(solver.ErrorCode(), 0);
   const double flows[] = {20, 0, 5, 25};
@@ -88,8 +90,8 @@ TEST(ZoziVorSolver, SmallNetworksReachTheirOptimum) {
   }
 
   // A negative cost at a binding upper bound: the arc ends at its ceiling.
-  auto ceiling = MakeNetwork({10, -10, 0}, {{1, 2, 0, 100, 5}, {1, 3, 0, 100, 1},
-                                            {3, 2, 0, 4, -3}});
+  auto ceiling =
+      MakeNetwork({10, -10, 0}, {{1, 2, 0, 100, 5}, {1, 3, 0, 100, 1}, {3, 2, 0, 4, -3}});
   EXPECT_DOUBLE_EQ(SolveNetwork(solver, ceiling), 6 * 5 + 4 * 1 - 3 * 4);
   EXPECT_EQ(ceiling.arcs[3].state, 'c');
   EXPECT_DOUBLE_EQ(ceiling.arcs[3].flow, 4);
@@ -133,8 +135,9 @@ TEST(ZoziVorSolver, ReportsInfeasibleAndEndsAtTheIterationCap) {
   EXPECT_EQ(solver.ErrorCode(), ZoziVorInfeasible);
   EXPECT_EQ(solver.ErrorText(), "The problem is INFEASIBLE");
 
-  auto big = MakeNetwork({20, 30, -25, -25}, {{1, 3, 0, 100, 1}, {1, 4, 0, 100, 4},
-                                              {2, 3, 0, 100, 3}, {2, 4, 0, 100, 2}});
+  auto big =
+      MakeNetwork({20, 30, -25, -25},
+                  {{1, 3, 0, 100, 1}, {1, 4, 0, 100, 4}, {2, 3, 0, 100, 3}, {2, 4, 0, 100, 2}});
   solver.SetIterationCap(2);
   SolveNetwork(solver, big);
   EXPECT_EQ(solver.ErrorCode(), ZoziVorIterationLimit);
@@ -169,8 +172,10 @@ RandomProblem MakeRandomProblem(uint64_t seed) {
   };
   for (int v = 2; v <= p.n; ++v) {
     int u = 1 + g.Next(v - 1);
-    if (g.Next(2)) add(u, v);
-    else add(v, u);
+    if (g.Next(2))
+      add(u, v);
+    else
+      add(v, u);
   }
   for (int i = 0, extra = 1 + g.Next(2 * p.n); i < extra; ++i) {
     int a = 1 + g.Next(p.n);
