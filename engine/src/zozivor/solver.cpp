@@ -35,10 +35,9 @@ void Line(std::string& out, std::string_view text = {}) {
 void ZoziVorSolver::AllocateSolverTables() {
   for (auto* v : {&balance_, &capacity_, &potential_, &pathFlow_, &arcCapacity_, &arcCost_})
     v->assign(kSlots, 0.0);
-  for (auto* v :
-       {&parent_,      &treeArc_,     &thread_,   &depth_,   &last_,   &firstChild_, &lastChild_,
-        &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_,   &path_,       &pathArc_,
-        &tail_,        &head_,        &nextOut_,  &prevOut_, &nextIn_, &prevIn_,     &dumpOrder_})
+  for (auto* v : {&parent_,  &treeArc_,  &thread_,  &depth_,  &last_,   &before_,   &order_,
+                  &oldLast_, &firstOut_, &firstIn_, &mark_,   &path_,   &pathArc_,  &tail_,
+                  &head_,    &nextOut_,  &prevOut_, &nextIn_, &prevIn_, &dumpOrder_})
     v->assign(kSlots, 0);
   reversed_.assign(kSlots, 0);
   names_.assign(kSlots, std::string());
@@ -51,10 +50,9 @@ void ZoziVorSolver::FreeSolverTables() {
     v->clear();
     v->shrink_to_fit();
   }
-  for (auto* v :
-       {&parent_,      &treeArc_,     &thread_,   &depth_,   &last_,   &firstChild_, &lastChild_,
-        &nextSibling_, &prevSibling_, &firstOut_, &firstIn_, &mark_,   &path_,       &pathArc_,
-        &tail_,        &head_,        &nextOut_,  &prevOut_, &nextIn_, &prevIn_,     &dumpOrder_}) {
+  for (auto* v : {&parent_,  &treeArc_,  &thread_,  &depth_,  &last_,   &before_,   &order_,
+                  &oldLast_, &firstOut_, &firstIn_, &mark_,   &path_,   &pathArc_,  &tail_,
+                  &head_,    &nextOut_,  &prevOut_, &nextIn_, &prevIn_, &dumpOrder_}) {
     v->clear();
     v->shrink_to_fit();
   }
@@ -105,29 +103,6 @@ void ZoziVorSolver::Reverse(int a) {
   Link(a);
 }
 
-void ZoziVorSolver::RemoveChild(int parent, int child) {
-  int p = prevSibling_[child], n = nextSibling_[child];
-  if (p != kNone)
-    nextSibling_[p] = n;
-  else
-    firstChild_[parent] = n;
-  if (n != kNone)
-    prevSibling_[n] = p;
-  else
-    lastChild_[parent] = p;
-  prevSibling_[child] = nextSibling_[child] = kNone;
-}
-
-void ZoziVorSolver::AppendChild(int parent, int child) {
-  prevSibling_[child] = lastChild_[parent];
-  nextSibling_[child] = kNone;
-  if (lastChild_[parent] != kNone)
-    nextSibling_[lastChild_[parent]] = child;
-  else
-    firstChild_[parent] = child;
-  lastChild_[parent] = child;
-}
-
 double ZoziVorSolver::TreeFlow(int v) const {
   int a = treeArc_[v];
   if (a != 0 && head_[a] == v) return balance_[v] - capacity_[v];
@@ -156,7 +131,6 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     parent_[v] = 0;
     treeArc_[v] = 0;
     firstOut_[v] = firstIn_[v] = kNone;
-    firstChild_[v] = lastChild_[v] = nextSibling_[v] = prevSibling_[v] = kNone;
     mark_[v] = 0;
     if (v > 0) {
       const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
@@ -276,37 +250,74 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
   }
 
   // The initial tree: every node hangs from the root without a tree arc.
-  for (int v = 1; v <= n_; ++v) AppendChild(0, v);
+  for (int v = 1; v <= n_; ++v) parent_[v] = 0;
   InitTreeCounts();
   int64_t size = n_ + m_;
   cap_ = capOverride_ > 0 ? capOverride_ : std::min<int64_t>(50 * size * size + 50, 2000000);
   return constant;
 }
 
-// Preorder thread, depths and the last node of every subtree, walked from
-// the root over the child lists.
+// The initial tree: the thread runs 0 -> 1 -> ... -> n -> 0, every node its
+// own subtree at depth 1.
 void ZoziVorSolver::InitTreeCounts() {
   depth_[0] = 0;
-  int previous = 0;
-  int w = firstChild_[0];
-  while (w != kNone) {
-    thread_[previous] = w;
-    previous = w;
-    depth_[w] = depth_[parent_[w]] + 1;
-    if (firstChild_[w] != kNone) {
-      w = firstChild_[w];
-      continue;
-    }
-    while (w != 0 && nextSibling_[w] == kNone) {
-      last_[w] = previous;
-      w = parent_[w];
-    }
-    if (w == 0) break;
-    last_[w] = previous;
-    w = nextSibling_[w];
+  for (int v = 0; v <= n_; ++v) {
+    thread_[v] = v < n_ ? v + 1 : 0;
+    before_[v] = v > 0 ? v - 1 : n_;
+    last_[v] = v;
+    if (v > 0) depth_[v] = 1;
   }
-  thread_[previous] = 0;
-  last_[0] = previous;
+  last_[0] = n_;
+}
+
+void ZoziVorSolver::Rehang(int v, int p, int q, int r, int count) {
+  // The subtree leaves the thread; the ancestors that ended with it end before it.
+  const int oldEnd = last_[v];
+  const int previous = before_[v], next = thread_[oldEnd];
+  thread_[previous] = next;
+  before_[next] = previous;
+  for (int a = p;; a = parent_[a]) {
+    if (last_[a] != oldEnd) break;
+    last_[a] = previous;
+    if (a == 0) break;
+  }
+  // Its new preorder from q: the old subtree of q, then each path node with
+  // its old subtree less the part already taken, in path order.
+  for (int i = 0; i < count; ++i) oldLast_[i] = last_[path_[i]];
+  int k = 0;
+  for (int w = q;; w = thread_[w]) {
+    order_[k++] = w;
+    if (w == oldLast_[0]) break;
+  }
+  for (int i = 1; i < count; ++i) {
+    for (int w = path_[i]; w != path_[i - 1]; w = thread_[w]) order_[k++] = w;
+    if (oldLast_[i - 1] != oldLast_[i]) {
+      for (int w = thread_[oldLast_[i - 1]];; w = thread_[w]) {
+        order_[k++] = w;
+        if (w == oldLast_[i]) break;
+      }
+    }
+  }
+  // Path nodes now end where the whole subtree ends; depths follow the new parents.
+  const int end = order_[k - 1];
+  for (int i = 0; i < count; ++i) last_[path_[i]] = end;
+  for (int i = 0; i < k; ++i) depth_[order_[i]] = depth_[parent_[order_[i]]] + 1;
+  // It goes in after the end of r's subtree.
+  const int at = last_[r];
+  const int after = thread_[at];
+  int prev = at;
+  for (int i = 0; i < k; ++i) {
+    thread_[prev] = order_[i];
+    before_[order_[i]] = prev;
+    prev = order_[i];
+  }
+  thread_[end] = after;
+  before_[after] = end;
+  for (int a = r;; a = parent_[a]) {
+    if (last_[a] != at) break;
+    last_[a] = end;
+    if (a == 0) break;
+  }
 }
 
 bool ZoziVorSolver::SolverIteration() {
@@ -318,60 +329,75 @@ bool ZoziVorSolver::SolverIteration() {
   }
   ++iterations_;
 
-  // 1. The leaving node: the largest violation, the first one on ties.
+  // 1. The leaving node: the largest violation, the first one on ties. With
+  // capacities >= 0 at most one of x - k and -x is positive.
+  const double* balance = balance_.data();
+  const double* capacity = capacity_.data();
   int v = 0;
   double worst = 0;
-  bool excess = false;
   for (int u = 1; u <= n_; ++u) {
-    double x = balance_[u], k = capacity_[u], violation = 0;
-    bool over = false;
-    if (x - k >= kZero) {
-      violation = (x - k) * (x - k);
-      over = true;
-    } else if (x <= -kZero) {
-      violation = x * x;
-    }
+    double x = balance[u];
+    double d = std::max(x - capacity[u], -x);
+    double violation = d >= kZero ? d * d : 0.0;
     if (violation > worst) {
       worst = violation;
       v = u;
-      excess = over;
     }
   }
   if (v == 0) return false;  // optimal
-  const double delta = excess ? balance_[v] - capacity_[v] : -balance_[v];
+  const bool excess = balance[v] - capacity[v] >= kZero;
+  const double delta = excess ? balance[v] - capacity[v] : -balance[v];
   const int leaving = treeArc_[v];
 
   // 2. The entering arc: out of the subtree for an excess, into it for a
   // deficit; subtree nodes in thread order, each node's arcs in list order.
   // The leaving arc itself is no candidate.
-  ++stamp_;
-  for (int w = v;; w = thread_[w]) {
-    mark_[w] = stamp_;
-    if (w == last_[v]) break;
+  const int* thread = thread_.data();
+  const int end = last_[v];
+  const int stamp = ++stamp_;
+  int* mark = mark_.data();
+  for (int w = v;; w = thread[w]) {
+    mark[w] = stamp;
+    if (w == end) break;
   }
+  const double* potential = potential_.data();
+  const double* cost = arcCost_.data();
   int entering = 0;
   double best = kNoCandidate;
-  for (int w = v;; w = thread_[w]) {
-    if (excess) {
-      for (int a = firstOut_[w]; a != kNone; a = nextOut_[a]) {
-        if (a == leaving || mark_[head_[a]] == stamp_) continue;
-        double rc = arcCost_[a] + potential_[w] - potential_[head_[a]];
+  if (excess) {
+    const int* first = firstOut_.data();
+    const int* next = nextOut_.data();
+    const int* other = head_.data();
+    for (int w = v;; w = thread[w]) {
+      const double pw = potential[w];
+      for (int a = first[w]; a != kNone; a = next[a]) {
+        const int o = other[a];
+        if (mark[o] == stamp || a == leaving) continue;
+        double rc = cost[a] + pw - potential[o];
         if (rc < best) {
           best = rc;
           entering = a;
         }
       }
-    } else {
-      for (int a = firstIn_[w]; a != kNone; a = nextIn_[a]) {
-        if (a == leaving || mark_[tail_[a]] == stamp_) continue;
-        double rc = arcCost_[a] + potential_[tail_[a]] - potential_[w];
-        if (rc < best) {
-          best = rc;
-          entering = a;
-        }
-      }
+      if (w == end) break;
     }
-    if (w == last_[v]) break;
+  } else {
+    const int* first = firstIn_.data();
+    const int* next = nextIn_.data();
+    const int* other = tail_.data();
+    for (int w = v;; w = thread[w]) {
+      const double pw = potential[w];
+      for (int a = first[w]; a != kNone; a = next[a]) {
+        const int o = other[a];
+        if (mark[o] == stamp || a == leaving) continue;
+        double rc = cost[a] + potential[o] - pw;
+        if (rc < best) {
+          best = rc;
+          entering = a;
+        }
+      }
+      if (w == end) break;
+    }
   }
 
   // 3. No entering arc: the violation cannot be repaired.
@@ -385,9 +411,9 @@ bool ZoziVorSolver::SolverIteration() {
   // reduced cost becomes 0.
   const double shift = excess ? -best : best;
   if (shift != 0) {
-    for (int w = v;; w = thread_[w]) {
+    for (int w = v;; w = thread[w]) {
       potential_[w] = RoundReal48(potential_[w] + shift);
-      if (w == last_[v]) break;
+      if (w == end) break;
     }
   }
   const int q = excess ? tail_[entering] : head_[entering];  // the end inside the subtree
@@ -427,21 +453,18 @@ bool ZoziVorSolver::SolverIteration() {
     if (up == excess) Reverse(leaving);
   }
 
-  // The subtree is re-hung at the entering arc: the path from q to v turns round.
-  RemoveChild(p, v);
-  for (int i = 1; i < count; ++i) RemoveChild(path_[i], path_[i - 1]);
+  // The subtree is re-hung at the entering arc: the path from q to v turns
+  // round.
   for (int i = 1; i < count; ++i) {
     int w = path_[i];
     parent_[w] = path_[i - 1];
     treeArc_[w] = pathArc_[i - 1];
-    AppendChild(path_[i - 1], w);
     SetTreeFlow(w, -pathFlow_[i - 1]);
   }
   parent_[q] = r;
   treeArc_[q] = entering;
-  AppendChild(r, q);
   SetTreeFlow(q, excess ? delta : -delta);
-  InitTreeCounts();
+  Rehang(v, p, q, r, count);
   return true;
 }
 

@@ -36,7 +36,7 @@ class ZoziVorSolver {
   // and sets up the initial tree. Returns the constant part of the
   // objective; a failed check leaves its code and text.
   double BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace);
-  // Depth, thread and subtree data of the current tree.
+  // Thread, depth and subtree data of the initial tree (every node below the root).
   void InitTreeCounts();
   // One iteration; false when the iterations end (optimal, infeasible or an
   // error: see ErrorCode).
@@ -65,8 +65,10 @@ class ZoziVorSolver {
   void Link(int a);
   void Unlink(int a);
   void Reverse(int a);
-  void RemoveChild(int parent, int child);
-  void AppendChild(int parent, int child);
+  // Moves the subtree of v (formerly below p, re-rooted at q along
+  // path_[0..count), new parents already set) below r in the thread, the
+  // depths and the subtree ends.
+  void Rehang(int v, int p, int q, int r, int count);
   // Flow towards the root on the node's tree arc.
   double TreeFlow(int v) const;
   void SetTreeFlow(int v, double f);
@@ -85,7 +87,8 @@ class ZoziVorSolver {
   std::vector<double> capacity_;  // capacity of the node's tree arc (0 without one)
   std::vector<double> potential_;
   std::vector<int> parent_, treeArc_, thread_, depth_, last_;
-  std::vector<int> firstChild_, lastChild_, nextSibling_, prevSibling_;
+  std::vector<int> before_;  // the thread backwards
+  std::vector<int> order_, oldLast_;
   std::vector<int> firstOut_, firstIn_;
   std::vector<int> mark_;
   std::vector<int> path_;
