@@ -75,6 +75,12 @@ void SetupAndSolve(Solved& s, const Named& inputs, const Named& outputs = {},
   s.ok = s.net.Solve(s.in.data(), s.out.data(), 1, s.message);
 }
 
+// Two plants, two markets, every crossing open up to 100.
+Named InstanceA() {
+  return {{"S1", 20}, {"S2", 30}, {"D3", 25},   {"D4", 25},   {"1C3", 1},   {"1C4", 4},
+          {"2C3", 3}, {"2C4", 2}, {"1U3", 100}, {"1U4", 100}, {"2U3", 100}, {"2U4", 100}};
+}
+
 double Output(Solved& s, const std::string& name) {
   const auto& t = s.net.Tables();
   for (int a = 1; a <= t.ArcCount(); ++a) {
@@ -154,18 +160,7 @@ TEST(ZoziVorNetwork, TooManyNodesFailAtSetup) {
 
 TEST(ZoziVorNetwork, SolvesTheTransportInstance) {
   Solved s;
-  SetupAndSolve(s, {{"S1", 20},
-                    {"S2", 30},
-                    {"D3", 25},
-                    {"D4", 25},
-                    {"1C3", 1},
-                    {"1C4", 4},
-                    {"2C3", 3},
-                    {"2C4", 2},
-                    {"1U3", 100},
-                    {"1U4", 100},
-                    {"2U3", 100},
-                    {"2U4", 100}});
+  SetupAndSolve(s, InstanceA());
   ASSERT_TRUE(s.ok) << s.message;
   EXPECT_DOUBLE_EQ(Output(s, "opt"), 85);
   EXPECT_DOUBLE_EQ(Output(s, "1F3"), 20);
@@ -252,20 +247,7 @@ TEST(ZoziVorNetwork, WritesTheTrace) {
                       ("zozivor_trace_" + std::to_string(::getpid()) + ".znp"))
                          .string();
   Solved s;
-  SetupAndSolve(s,
-                {{"S1", 20},
-                 {"S2", 30},
-                 {"D3", 25},
-                 {"D4", 25},
-                 {"1C3", 1},
-                 {"1C4", 4},
-                 {"2C3", 3},
-                 {"2C4", 2},
-                 {"1U3", 100},
-                 {"1U4", 100},
-                 {"2U3", 100},
-                 {"2U4", 100}},
-                {}, path);
+  SetupAndSolve(s, InstanceA(), {}, path);
   ASSERT_TRUE(s.ok);
   ASSERT_TRUE(s.net.End());
   std::string text = ReadFile(path);
