@@ -25,6 +25,7 @@
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
+#include "zozivor/network.h"
 
 namespace tesmira {
 namespace {
@@ -54,9 +55,9 @@ std::string DerivedName(std::string_view base, int kind) {
 }
 
 // Marks the list positions (1-based, inputs then outputs) of the given
-// objects: a variable at its input position, a formula after the inputs at
-// its output position, anything else by name in either list.
-void MarkObjects(void** objects, const TSampleList& in, const FormulaSet* formulas,
+// objects: a variable at its input position, a formula after the model's
+// inputCount inputs at its output position, anything else by name in either list.
+void MarkObjects(void** objects, const TSampleList& in, int inputCount, const FormulaSet* formulas,
                  std::vector<uint8_t>& flags) {
   if (objects == nullptr) return;
   for (int k = 0; k < MaxSampleColumns && objects[k] != nullptr; ++k) {
@@ -68,7 +69,7 @@ void MarkObjects(void** objects, const TSampleList& in, const FormulaSet* formul
       if (formulas) {
         for (int j = 0; j < formulas->OutputCount(); ++j)
           if (formulas->OutputFormula(j) == f)
-            flags[static_cast<std::size_t>(in.count + j + 1)] = 1;
+            flags[static_cast<std::size_t>(inputCount + j + 1)] = 1;
       }
     }
   }
@@ -99,6 +100,7 @@ class MonteCarloRun {
     NormaliseBaseName();
     PrepareLists();
     if (int32_t code = PrepareFormulas(); code != RunCompleted) return code;
+    PrepareNetwork();
     CountSamples();
     ChooseColumns();
     if (int32_t code = PrepareUserQuantiles(); code != RunCompleted) return code;
@@ -108,6 +110,7 @@ class MonteCarloRun {
     source_.reset();
     KeepLastSample();
     WriteResults();
+    EndNetwork();
     return ResultCode();
   }
 
@@ -115,6 +118,9 @@ class MonteCarloRun {
   void NormaliseBaseName();
   void PrepareLists();
   int32_t PrepareFormulas();
+  void PrepareNetwork();
+  void SolveNetwork(int64_t run);
+  void EndNetwork();
   void CountSamples();
   void ChooseColumns();
   int32_t PrepareUserQuantiles();
@@ -175,6 +181,13 @@ class MonteCarloRun {
   bool stop_ = false;
   bool stoppedByCallback_ = false;
   std::string evaluatorMessage_;
+
+  // A network model: its lists replace the model's lists, which keep
+  // modelInputs_ inputs and modelOutputs_ outputs (formulas) at their front.
+  bool network_ = false;
+  int modelInputs_ = 0;
+  int modelOutputs_ = 0;
+  std::string networkMessage_;
 };
 
 // Result files are named after the base name's file part without extension.
@@ -231,9 +244,34 @@ int32_t MonteCarloRun::PrepareFormulas() {
   return RunCompleted;
 }
 
+// A network model's lists: every model quantity is an input of the network,
+// whose flows, marginal costs and optimum are the outputs. The trace goes to
+// "debug.znp" in the model's folder. On failure no sample is drawn.
+void MonteCarloRun::PrepareNetwork() {
+  modelInputs_ = inputs_.count;
+  modelOutputs_ = outputs_.count;
+  if (GetModelType() != ModelTypeZoziVor || !ok_) return;
+  network_ = true;
+  if (s_.inputSampleMode) {
+    networkMessage_ = "ZoziVor models can not take their samples from a sample file";
+  } else if (outputsSuppressed_) {
+    networkMessage_ = "Zozivor can`t run with the output supressed";
+  } else if (inputs_.count + outputs_.count >= MaxSampleListEntries) {
+    networkMessage_ = "Too many input & output variables";
+  } else {
+    SetupZoziVor(inputs_, outputs_, 0, ModelFolderText() + "debug.znp", networkMessage_);
+  }
+  if (!networkMessage_.empty()) {
+    message_ = networkMessage_;
+    ok_ = false;
+    return;
+  }
+  outputsPresent_ = outputs_.count > 0;
+}
+
 // Runs of 100 samples, or as many samples as a text input file holds.
 void MonteCarloRun::CountSamples() {
-  runs_ = s_.runs;
+  runs_ = network_ && !ok_ ? 0 : s_.runs;
   samples_ = runs_ * 100;
   if (s_.inputSampleMode && ok_ && !source_->Binary()) {
     samples_ = fileSamples_;
@@ -254,7 +292,27 @@ void MonteCarloRun::ChooseColumns() {
   const int positions = inputs_.count + outputs_.count;
   writeFlags_.assign(static_cast<std::size_t>(positions) + 1, 0);
   if (s_.options & RunWriteSelected) {
-    MarkObjects(s_.sampledObjects, inputs_, formulas_.get(), writeFlags_);
+    MarkObjects(s_.sampledObjects, inputs_, modelInputs_, formulas_.get(), writeFlags_);
+    if (network_) {
+      // An arc's flow and marginal cost follow its bounds and cost; the last
+      // two positions are always written.
+      std::vector<uint8_t> parameters(static_cast<std::size_t>(positions) + 1, 0);
+      MarkArcParameterEntries(parameters.data(), positions + 1);
+      const auto& arcs = RunZoziVorNetwork().Tables().arcs;
+      for (int a = 1; a < static_cast<int>(arcs.size()); ++a) {
+        const ZoziVorArc& arc = arcs[static_cast<std::size_t>(a)];
+        bool any = false;
+        for (int16_t b : {arc.lowerBinding, arc.upperBinding, arc.costBinding}) {
+          int p = b > 0 ? b : (b < 0 ? modelInputs_ - b : 0);
+          any = any || (p > 0 && p <= positions && writeFlags_[static_cast<std::size_t>(p)]);
+        }
+        if (any)
+          for (int p : {inputs_.count + 2 * a - 1, inputs_.count + 2 * a})
+            writeFlags_[static_cast<std::size_t>(p)] = 1;
+      }
+      for (int p = std::max(1, positions - 1); p <= positions; ++p)
+        writeFlags_[static_cast<std::size_t>(p)] = 1;
+    }
   } else {
     const bool in = (s_.options & RunWriteInputs) != 0, out = (s_.options & RunWriteOutputs) != 0;
     for (int p = 1; p <= positions; ++p)
@@ -263,7 +321,7 @@ void MonteCarloRun::ChooseColumns() {
   distFlags_.assign(static_cast<std::size_t>(positions) + 1, s_.distributionFile ? 1 : 0);
   if (s_.distributionFile && s_.selectedDistributions) {
     std::fill(distFlags_.begin(), distFlags_.end(), 0);
-    MarkObjects(s_.selectedDistributions, inputs_, formulas_.get(), distFlags_);
+    MarkObjects(s_.selectedDistributions, inputs_, modelInputs_, formulas_.get(), distFlags_);
   }
   written_ = 0;
   for (int p = 1; p <= positions; ++p) written_ += writeFlags_[static_cast<std::size_t>(p)];
@@ -323,7 +381,15 @@ void MonteCarloRun::OpenOutputs() {
   if (written_ == 0 || s_.options == 0 || (s_.options & RunWriteBinary) || sampleFile_.empty())
     return;
   const bool selected = (s_.options & RunWriteSelected) != 0;
-  columnMap_ = SampleColumnMap(selected ? s_.sampledObjects : nullptr, inputs_, false, &outputs_);
+  if (network_) {
+    // The network's columns are list positions, not objects: every flagged one in list order.
+    columnMap_.assign(MaxSampleColumns + 1, 0);
+    int c = 0;
+    for (std::size_t p = 1; p < writeFlags_.size() && c < MaxSampleColumns; ++p)
+      if (writeFlags_[p]) columnMap_[static_cast<std::size_t>(++c)] = static_cast<int32_t>(p);
+  } else {
+    columnMap_ = SampleColumnMap(selected ? s_.sampledObjects : nullptr, inputs_, false, &outputs_);
+  }
   SampleFileSetup setup;
   setup.fileName = sampleFile_;
   setup.inputs = &inputs_;
@@ -382,7 +448,7 @@ void MonteCarloRun::TakeSample(int64_t r) {
   if (stop_) return;  // the remaining samples are passed without drawing
   if (sampling_) {
     DrawSample(plan_, uniforms_.data(), scores_.data(), RunIdum());
-    for (int i = 0; i < inputs_.count; ++i) {
+    for (int i = 0; i < modelInputs_; ++i) {
       const auto n = static_cast<std::size_t>(i);
       const double* table = tables_.byNode[n];
       inValues_[i] = table ? LookupQuantile(table, tables_.sizeByNode[n], uniforms_[n]) : 0.0;
@@ -397,7 +463,7 @@ void MonteCarloRun::TakeSample(int64_t r) {
   }
   bool isAccepted = true;
   if (formulas_) {
-    std::copy(inValues_, inValues_ + inputs_.count, formulas_->Inputs());
+    std::copy(inValues_, inValues_ + modelInputs_, formulas_->Inputs());
     bool failed = false;
     isAccepted = formulas_->Evaluate(failed);
     if (failed) {
@@ -406,9 +472,13 @@ void MonteCarloRun::TakeSample(int64_t r) {
       evaluatorMessage_ = formulas_->Message();
       message_ = evaluatorMessage_;
     }
-    std::copy(formulas_->Outputs(), formulas_->Outputs() + outputs_.count, outValues_);
+    std::copy(formulas_->Outputs(), formulas_->Outputs() + modelOutputs_, outValues_);
   }
   if (!isAccepted || stop_) return;
+  if (network_) {
+    SolveNetwork(r);
+    if (stop_) return;
+  }
   ++accepted_;
   ++Series().acceptedSeries;
   writer_.WriteSample(inValues_, outValues_);
@@ -416,6 +486,29 @@ void MonteCarloRun::TakeSample(int64_t r) {
   AccumulateMoments(sum_.data(), sumsq_.data(), inValues_, inputs_.count, 0);
   if (outputsPresent_)
     AccumulateMoments(sum_.data(), sumsq_.data(), outValues_, outputs_.count, inputs_.count);
+}
+
+// The network's inputs are the model's inputs followed by its outputs; its
+// outputs replace the formulas' values. A message stops the run.
+void MonteCarloRun::SolveNetwork(int64_t r) {
+  std::copy(outValues_, outValues_ + modelOutputs_, inValues_ + modelInputs_);
+  if (!SolveZoziVorSample(inValues_, outValues_, accepted_ + 1, networkMessage_)) {
+    message_ = networkMessage_;
+    StopAfter(r - 1);
+  }
+}
+
+// Infeasible samples keep the outputs of the solver's last tree; the message
+// counts them so that they are not taken for optima.
+void MonteCarloRun::EndNetwork() {
+  if (!network_) return;
+  ZoziVorNetwork& net = RunZoziVorNetwork();
+  if (net.InfeasibleSamples() > 0)
+    AppendMessage(message_, std::to_string(net.InfeasibleSamples()) + " samples infeasible");
+  const std::string trace = net.TracePath();
+  if (!net.End() && !trace.empty()) AppendMessage(message_, "Failed to write " + trace);
+  std::string cleared;
+  EndZoziVor(cleared);
 }
 
 // The lists keep the last sample's values.
@@ -507,6 +600,7 @@ int32_t MonteCarloRun::ResultCode() {
     message_ = "No output samples produced, no output files created";
     code = RunNoOutputSamples;
   }
+  if (!networkMessage_.empty()) code = RunZoziVorFailure;
   if (stop_ && !evaluatorMessage_.empty()) code = RunStoppedWithMessage;
   return code;
 }

@@ -234,10 +234,6 @@ int32_t Run(TRunRequest& request, std::string& message) {
       SetShortString(Model()->folder,
                      std::string_view(s.sampleFile).substr(0, s.sampleFile.size() - file.size()));
   }
-  if (GetModelType() == ModelTypeZoziVor) {
-    message = "ZoziVor models can not be simulated by this version";
-    return RunZoziVorFailure;
-  }
 
   bool modelTakesInput = false;
   if (NodeCount() == 0) {
