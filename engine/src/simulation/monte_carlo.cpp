@@ -296,8 +296,6 @@ void MonteCarloRun::ChooseColumns() {
     if (network_) {
       // An arc's flow and marginal cost follow its bounds and cost; the last
       // two positions are always written.
-      std::vector<uint8_t> parameters(static_cast<std::size_t>(positions) + 1, 0);
-      MarkArcParameterEntries(parameters.data(), positions + 1);
       const auto& arcs = RunZoziVorNetwork().Tables().arcs;
       for (int a = 1; a < static_cast<int>(arcs.size()); ++a) {
         const ZoziVorArc& arc = arcs[static_cast<std::size_t>(a)];
