@@ -185,6 +185,7 @@ class MonteCarloRun {
   // A network model: its lists replace the model's lists, which keep
   // modelInputs_ inputs and modelOutputs_ outputs (formulas) at their front.
   bool network_ = false;
+  bool networkReady_ = false;  // set up: its work tables and trace are open
   int modelInputs_ = 0;
   int modelOutputs_ = 0;
   std::string networkMessage_;
@@ -266,6 +267,7 @@ void MonteCarloRun::PrepareNetwork() {
     ok_ = false;
     return;
   }
+  networkReady_ = true;
   outputsPresent_ = outputs_.count > 0;
 }
 
@@ -499,7 +501,7 @@ void MonteCarloRun::SolveNetwork(int64_t r) {
 // Infeasible samples keep the outputs of the solver's last tree; the message
 // counts them so that they are not taken for optima.
 void MonteCarloRun::EndNetwork() {
-  if (!network_) return;
+  if (!networkReady_) return;
   ZoziVorNetwork& net = RunZoziVorNetwork();
   if (net.InfeasibleSamples() > 0)
     AppendMessage(message_, std::to_string(net.InfeasibleSamples()) + " samples infeasible");

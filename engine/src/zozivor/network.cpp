@@ -151,14 +151,17 @@ bool ZoziVorNetwork::Setup(TSampleList& inputs, TSampleList& outputs, int64_t it
   Bind(inputs, outputs);
 
   tracePath_ = tracePath;
+  traceFailed_ = false;
   trace_.clear();
   traceFile_.reset();
   if (!tracePath_.empty()) {
     traceFile_ = std::make_unique<BufferedFile>();
-    if (traceFile_->Create(tracePath_) != 0)
+    if (traceFile_->Create(tracePath_) != 0) {
       traceFile_.reset();
-    else
+      traceFailed_ = true;
+    } else {
       traceFile_->Write("Start ZoziVor\r\n", 15);
+    }
   }
 
   if (readNodes_ >= ZoziVorReadLimit || readArcs_ >= ZoziVorReadLimit) {
@@ -302,8 +305,9 @@ std::string ZoziVorNetwork::FormatError(int64_t iteration) const {
 
 bool ZoziVorNetwork::End() {
   solver_.FreeSolverTables();
-  bool ok = true;
-  if (traceFile_) ok = traceFile_->Close();
+  bool ok = !traceFailed_;
+  if (traceFile_) ok = traceFile_->Close() && ok;
+  traceFailed_ = false;
   traceFile_.reset();
   trace_.clear();
   trace_.shrink_to_fit();

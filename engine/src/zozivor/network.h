@@ -54,7 +54,7 @@ class ZoziVorNetwork {
   std::string FormatError(int64_t iteration) const;
 
   // Frees the work tables and closes the trace; false when the trace could
-  // not be written completely.
+  // not be created or written completely.
   bool End();
 
   int64_t InfeasibleSamples() const { return infeasible_; }
@@ -80,6 +80,7 @@ class ZoziVorNetwork {
   int readNodes_ = 0, readArcs_ = 0;
   int64_t infeasible_ = 0;
   std::string tracePath_;
+  bool traceFailed_ = false;  // the trace file could not be created
   std::string trace_;
   std::unique_ptr<BufferedFile> traceFile_;
 };
