@@ -89,14 +89,6 @@ TEST_F(RunCodes, FormulaErrorsAndRejections) {
   EXPECT_NE(Message(r).find("Division by zero"), std::string::npos) << Message(r);
 }
 
-TEST_F(RunCodes, ZoziVorModelsAreRefused) {
-  AddVariable("a", DistUniform, 0, 1);
-  Node("a");
-  SetModelType(ModelTypeZoziVor);
-  TRunRequest r = Request(1, 1);
-  EXPECT_EQ(Run_simul(&r), -6);
-}
-
 using RunLoop = SimulationTest;
 
 TEST_F(RunLoop, ProgressCallsAndStop) {
