@@ -1,6 +1,7 @@
 #include "zozivor/solver.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <string_view>
 
@@ -15,6 +16,12 @@ constexpr double kNoCandidate = 2147483647.0;
 constexpr int kNone = -1;
 
 double Snap(double v) { return std::fabs(v) < kZero ? 0.0 : v; }
+
+// (x - k)^2 above the capacity k, x^2 below 0, else 0 (k >= 0).
+double Violation(double x, double k) {
+  double d = std::max(x - k, -x);
+  return d >= kZero ? d * d : 0.0;
+}
 
 void Right(std::string& out, std::string_view text, std::size_t width) {
   if (text.size() < width) out.append(width - text.size(), ' ');
@@ -40,6 +47,7 @@ void ZoziVorSolver::AllocateSolverTables() {
                   &head_,    &nextOut_,  &prevOut_, &nextIn_, &prevIn_, &dumpOrder_})
     v->assign(kSlots, 0);
   reversed_.assign(kSlots, 0);
+  violating_.assign((kSlots + 63) / 64, 0);
   names_.assign(kSlots, std::string());
   for (std::string& s : names_) s.reserve(10);
   stamp_ = 0;
@@ -113,6 +121,20 @@ void ZoziVorSolver::SetTreeFlow(int v, double f) {
   int a = treeArc_[v];
   capacity_[v] = a != 0 ? arcCapacity_[a] : 0.0;
   balance_[v] = RoundReal48(a != 0 && head_[a] == v ? f + capacity_[v] : f);
+  MarkViolation(v);
+}
+
+void ZoziVorSolver::AddFlow(int v, double change) {
+  balance_[v] = RoundReal48(balance_[v] + change);
+  MarkViolation(v);
+}
+
+void ZoziVorSolver::MarkViolation(int v) {
+  uint64_t bit = uint64_t{1} << (v & 63);
+  if (Violation(balance_[v], capacity_[v]) > 0)
+    violating_[v >> 6] |= bit;
+  else
+    violating_[v >> 6] &= ~bit;
 }
 
 double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace) {
@@ -252,6 +274,8 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
   // The initial tree: every node hangs from the root without a tree arc.
   for (int v = 1; v <= n_; ++v) parent_[v] = 0;
   InitTreeCounts();
+  std::fill(violating_.begin(), violating_.end(), 0);
+  for (int v = 1; v <= n_; ++v) MarkViolation(v);
   int64_t size = n_ + m_;
   cap_ = capOverride_ > 0 ? capOverride_ : std::min<int64_t>(50 * size * size + 50, 2000000);
   return constant;
@@ -329,19 +353,20 @@ bool ZoziVorSolver::SolverIteration() {
   }
   ++iterations_;
 
-  // 1. The leaving node: the largest violation, the first one on ties. With
-  // capacities >= 0 at most one of x - k and -x is positive.
+  // 1. The leaving node: the largest violation, the first one on ties. Only
+  // the nodes flagged as violating are looked at, in number order.
   const double* balance = balance_.data();
   const double* capacity = capacity_.data();
   int v = 0;
   double worst = 0;
-  for (int u = 1; u <= n_; ++u) {
-    double x = balance[u];
-    double d = std::max(x - capacity[u], -x);
-    double violation = d >= kZero ? d * d : 0.0;
-    if (violation > worst) {
-      worst = violation;
-      v = u;
+  for (std::size_t word = 0; word < violating_.size(); ++word) {
+    for (uint64_t bits = violating_[word]; bits != 0; bits &= bits - 1) {
+      int u = static_cast<int>(word * 64) + std::countr_zero(bits);
+      double violation = Violation(balance[u], capacity[u]);
+      if (violation > worst) {
+        worst = violation;
+        v = u;
+      }
     }
   }
   if (v == 0) return false;  // optimal
@@ -426,7 +451,7 @@ bool ZoziVorSolver::SolverIteration() {
   const double inside = excess ? -delta : delta;
   for (int w = q;; w = parent_[w]) {
     path_[count++] = w;
-    balance_[w] = RoundReal48(balance_[w] + inside);
+    AddFlow(w, inside);
     if (w == v) break;
   }
   {
@@ -434,10 +459,10 @@ bool ZoziVorSolver::SolverIteration() {
     int a = p, b = r;
     while (a != b) {
       if (depth_[a] >= depth_[b]) {
-        balance_[a] = RoundReal48(balance_[a] + fromP);
+        AddFlow(a, fromP);
         a = parent_[a];
       } else {
-        balance_[b] = RoundReal48(balance_[b] + fromR);
+        AddFlow(b, fromR);
         b = parent_[b];
       }
     }

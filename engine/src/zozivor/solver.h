@@ -72,6 +72,8 @@ class ZoziVorSolver {
   // Flow towards the root on the node's tree arc.
   double TreeFlow(int v) const;
   void SetTreeFlow(int v, double f);
+  void AddFlow(int v, double change);
+  void MarkViolation(int v);
 
   int n_ = 0, m_ = 0;
   int code_ = 0;
@@ -99,7 +101,9 @@ class ZoziVorSolver {
   std::vector<int> tail_, head_, nextOut_, prevOut_, nextIn_, prevIn_;
   std::vector<double> arcCapacity_, arcCost_;
   std::vector<uint8_t> reversed_;
-  std::vector<int> dumpOrder_;  // the arcs in the order of the problem dump
+  std::vector<int> dumpOrder_;
+  std::vector<uint64_t> violating_;  // one bit per node whose tree arc is out of bounds  // the
+                                     // arcs in the order of the problem dump
   bool infeasible_ = false;
 };
 
