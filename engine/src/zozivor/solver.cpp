@@ -42,11 +42,12 @@ void Line(std::string& out, std::string_view text = {}) {
 void ZoziVorSolver::AllocateSolverTables() {
   for (auto* v : {&balance_, &capacity_, &potential_, &pathFlow_, &arcCapacity_, &arcCost_})
     v->assign(kSlots, 0.0);
-  for (auto* v : {&parent_,  &treeArc_,  &thread_,  &depth_,  &last_,   &before_,   &order_,
-                  &oldLast_, &firstOut_, &firstIn_, &mark_,   &path_,   &pathArc_,  &tail_,
-                  &head_,    &nextOut_,  &prevOut_, &nextIn_, &prevIn_, &dumpOrder_})
+  for (auto* v : {&parent_, &treeArc_, &thread_, &depth_, &last_, &before_, &order_, &oldLast_,
+                  &mark_, &path_, &pathArc_, &tail_, &head_, &dumpOrder_})
     v->assign(kSlots, 0);
   reversed_.assign(kSlots, 0);
+  outList_.assign(kSlots, {});
+  inList_.assign(kSlots, {});
   violating_.assign((kSlots + 63) / 64, 0);
   names_.assign(kSlots, std::string());
   for (std::string& s : names_) s.reserve(10);
@@ -58,13 +59,16 @@ void ZoziVorSolver::FreeSolverTables() {
     v->clear();
     v->shrink_to_fit();
   }
-  for (auto* v : {&parent_,  &treeArc_,  &thread_,  &depth_,  &last_,   &before_,   &order_,
-                  &oldLast_, &firstOut_, &firstIn_, &mark_,   &path_,   &pathArc_,  &tail_,
-                  &head_,    &nextOut_,  &prevOut_, &nextIn_, &prevIn_, &dumpOrder_}) {
+  for (auto* v : {&parent_, &treeArc_, &thread_, &depth_, &last_, &before_, &order_, &oldLast_,
+                  &mark_, &path_, &pathArc_, &tail_, &head_, &dumpOrder_}) {
     v->clear();
     v->shrink_to_fit();
   }
   reversed_.clear();
+  outList_.clear();
+  outList_.shrink_to_fit();
+  inList_.clear();
+  inList_.shrink_to_fit();
   names_.clear();
   n_ = m_ = 0;
 }
@@ -74,31 +78,23 @@ void ZoziVorSolver::SetError(int code, std::string text) {
   text_ = std::move(text);
 }
 
-// The lists of outgoing and incoming arcs: the arc added last comes first.
+// The lists of outgoing and incoming arcs, each held backwards: the arc
+// added last is at the back and comes first.
 void ZoziVorSolver::Link(int a) {
-  int t = tail_[a], h = head_[a];
-  prevOut_[a] = kNone;
-  nextOut_[a] = firstOut_[t];
-  if (firstOut_[t] != kNone) prevOut_[firstOut_[t]] = a;
-  firstOut_[t] = a;
-  prevIn_[a] = kNone;
-  nextIn_[a] = firstIn_[h];
-  if (firstIn_[h] != kNone) prevIn_[firstIn_[h]] = a;
-  firstIn_[h] = a;
+  outList_[tail_[a]].push_back({a, head_[a]});
+  inList_[head_[a]].push_back({a, tail_[a]});
 }
 
 void ZoziVorSolver::Unlink(int a) {
-  int t = tail_[a], h = head_[a];
-  if (prevOut_[a] != kNone)
-    nextOut_[prevOut_[a]] = nextOut_[a];
-  else
-    firstOut_[t] = nextOut_[a];
-  if (nextOut_[a] != kNone) prevOut_[nextOut_[a]] = prevOut_[a];
-  if (prevIn_[a] != kNone)
-    nextIn_[prevIn_[a]] = nextIn_[a];
-  else
-    firstIn_[h] = nextIn_[a];
-  if (nextIn_[a] != kNone) prevIn_[nextIn_[a]] = prevIn_[a];
+  auto drop = [a](std::vector<std::pair<int, int>>& list) {
+    for (std::size_t i = 0; i < list.size(); ++i)
+      if (list[i].first == a) {
+        list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+        return;
+      }
+  };
+  drop(outList_[tail_[a]]);
+  drop(inList_[head_[a]]);
 }
 
 // An arc that leaves the tree at its capacity is turned round, so that every
@@ -130,13 +126,10 @@ void ZoziVorSolver::AddFlow(int v, double change) {
 }
 
 void ZoziVorSolver::MarkViolation(int v) {
-  uint64_t bit = uint64_t{1} << (v & 63);
-  if (Violation(balance_[v], capacity_[v]) > 0)
-    violating_[v >> 6] |= bit;
-  else
-    violating_[v >> 6] &= ~bit;
+  const uint64_t bit = uint64_t{1} << (v & 63);
+  const uint64_t on = Violation(balance_[v], capacity_[v]) > 0 ? bit : 0;
+  violating_[v >> 6] = (violating_[v >> 6] & ~bit) | on;
 }
-
 double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace) {
   ClearError();
   infeasible_ = false;
@@ -152,7 +145,8 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     balance_[v] = capacity_[v] = potential_[v] = 0;
     parent_[v] = 0;
     treeArc_[v] = 0;
-    firstOut_[v] = firstIn_[v] = kNone;
+    outList_[v].clear();
+    inList_[v].clear();
     mark_[v] = 0;
     if (v > 0) {
       const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
@@ -199,9 +193,7 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
   {
     int k = 0;
     for (int v = 1; v <= n_; ++v) {
-      int first = k;
-      for (int a = firstOut_[v]; a != kNone; a = nextOut_[a]) dumpOrder_[k++] = a;
-      std::reverse(dumpOrder_.begin() + first, dumpOrder_.begin() + k);
+      for (const auto& entry : outList_[v]) dumpOrder_[k++] = entry.first;
     }
   }
 
@@ -263,8 +255,8 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     return constant;
   }
   for (int v = 1; v <= n_; ++v) {
-    if ((firstOut_[v] == kNone && balance_[v] >= kZero) ||
-        (firstIn_[v] == kNone && balance_[v] <= -kZero)) {
+    if ((outList_[v].empty() && balance_[v] >= kZero) ||
+        (inList_[v].empty() && balance_[v] <= -kZero)) {
       SetError(ZoziVorBlockingNode,
                " The problem is INFEASIBLE!\r\n Node " + names_[v] + " is blocking");
       return constant;
@@ -390,13 +382,11 @@ bool ZoziVorSolver::SolverIteration() {
   int entering = 0;
   double best = kNoCandidate;
   if (excess) {
-    const int* first = firstOut_.data();
-    const int* next = nextOut_.data();
-    const int* other = head_.data();
     for (int w = v;; w = thread[w]) {
       const double pw = potential[w];
-      for (int a = first[w]; a != kNone; a = next[a]) {
-        const int o = other[a];
+      const auto& list = outList_[static_cast<std::size_t>(w)];
+      for (std::size_t i = list.size(); i-- > 0;) {
+        const auto [a, o] = list[i];
         if (mark[o] == stamp || a == leaving) continue;
         double rc = cost[a] + pw - potential[o];
         if (rc < best) {
@@ -407,13 +397,11 @@ bool ZoziVorSolver::SolverIteration() {
       if (w == end) break;
     }
   } else {
-    const int* first = firstIn_.data();
-    const int* next = nextIn_.data();
-    const int* other = tail_.data();
     for (int w = v;; w = thread[w]) {
       const double pw = potential[w];
-      for (int a = first[w]; a != kNone; a = next[a]) {
-        const int o = other[a];
+      const auto& list = inList_[static_cast<std::size_t>(w)];
+      for (std::size_t i = list.size(); i-- > 0;) {
+        const auto [a, o] = list[i];
         if (mark[o] == stamp || a == leaving) continue;
         double rc = cost[a] + potential[o] - pw;
         if (rc < best) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "zozivor/network_tables.h"
@@ -91,14 +92,15 @@ class ZoziVorSolver {
   std::vector<int> parent_, treeArc_, thread_, depth_, last_;
   std::vector<int> before_;  // the thread backwards
   std::vector<int> order_, oldLast_;
-  std::vector<int> firstOut_, firstIn_;
+  // Per node its outgoing and incoming arcs (arc, other end), backwards.
+  std::vector<std::vector<std::pair<int, int>>> outList_, inList_;
   std::vector<int> mark_;
   std::vector<int> path_;
   std::vector<double> pathFlow_;
   std::vector<int> pathArc_;
   std::vector<std::string> names_;
   // Per arc 1..m (solver orientation).
-  std::vector<int> tail_, head_, nextOut_, prevOut_, nextIn_, prevIn_;
+  std::vector<int> tail_, head_;
   std::vector<double> arcCapacity_, arcCost_;
   std::vector<uint8_t> reversed_;
   std::vector<int> dumpOrder_;
