@@ -127,7 +127,8 @@ void ZoziVorSolver::AddFlow(int v, double change) {
 
 void ZoziVorSolver::MarkViolation(int v) {
   const uint64_t bit = uint64_t{1} << (v & 63);
-  const uint64_t on = Violation(balance_[v], capacity_[v]) > 0 ? bit : 0;
+  const double x = balance_[v];
+  const uint64_t on = (x - capacity_[v] >= kZero || x <= -kZero) ? bit : 0;
   violating_[v >> 6] = (violating_[v >> 6] & ~bit) | on;
 }
 double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace) {
