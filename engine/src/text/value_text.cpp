@@ -250,6 +250,41 @@ std::string FormatFixed(double value, int decimals, int width) {
   return out;
 }
 
+void AppendFixed(std::string& out, double value, int decimals, int width) {
+  static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  if (decimals >= 0 && decimals <= 6 && std::isfinite(value)) {
+    const double a = std::fabs(value);
+    const double p = a * kScale[decimals];
+    // Below 2^52 the whole part and the fraction of p are exact; p differs
+    // from |value| * 10^decimals, and the 18-digit expansion from |value|,
+    // by far less than p * 4e-16, so away from a half both round alike.
+    if (p < 4503599627370496.0) {
+      const double whole = std::floor(p);
+      const double fraction = p - whole;
+      if (std::fabs(fraction - 0.5) > p * 4e-16) {
+        uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+        char digits[24];
+        int count = 0;
+        do {
+          digits[count++] = static_cast<char>('0' + n % 10);
+          n /= 10;
+        } while (n != 0);
+        const bool nonzero = count > 1 || digits[0] != '0';
+        while (count < decimals + 1) digits[count++] = '0';
+        const int length = count + (decimals > 0 ? 1 : 0) + (value < 0 && nonzero ? 1 : 0);
+        if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
+        if (value < 0 && nonzero) out += '-';
+        for (int i = count - 1; i >= 0; --i) {
+          out += digits[i];
+          if (i == decimals && decimals > 0) out += '.';
+        }
+        return;
+      }
+    }
+  }
+  out += FormatFixed(value, decimals, width);
+}
+
 bool ParseNumberField(std::string_view text, double& value) {
   const char* blanks = " \t\r\n";
   std::size_t a = text.find_first_not_of(blanks);

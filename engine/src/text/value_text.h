@@ -21,6 +21,10 @@ std::size_t FormatScientific(double value, int significant, int exponentDigits, 
 // Fixed notation with `decimals` decimals rounded half up, right-aligned in
 // `width` characters (wider when needed).
 std::string FormatFixed(double value, int decimals, int width);
+// The same text appended to out, without the decimal expansion for values
+// of up to 6 decimals that lie clearly away from a rounding half (long
+// tables of such numbers, as the network solver's trace writes).
+void AppendFixed(std::string& out, double value, int decimals, int width);
 
 // Reads a whole field as a number with a point as decimal separator: blanks,
 // tabs and line ends around it are ignored, a leading "+" is allowed, and

@@ -29,7 +29,7 @@ void Right(std::string& out, std::string_view text, std::size_t width) {
 }
 
 void Fixed(std::string& out, double v, int decimals, int width) {
-  out += FormatFixed(v, decimals, width);
+  AppendFixed(out, v, decimals, width);
 }
 
 void Line(std::string& out, std::string_view text = {}) {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "files/sample_files.h"
 #include "text/value_text.h"
@@ -29,20 +30,13 @@ TEST(SampleValueText, DocumentedTexts) {
     const char* text11;
   };
   const Case cases[] = {
-      {123.45, " 1.2345E+0002", " 1.2345E+02"},
-      {-0.000123456, "-1.2346E-0004", "-1.2346E-04"},
-      {0.0, " 0.0000E+0000", " 0.0000E+00"},
-      {99999.5, " 1.0000E+0005", " 1.0000E+05"},
-      {1.23456e150, " 1.2346E+0150", " 1.234E+150"},
-      {2.5e-150, " 2.5000E-0150", " 2.500E-150"},
-      {1.03125, " 1.0313E+0000", " 1.0313E+00"},
-      {-1e-100, "-1.0000E-0100", "-1.000E-100"},
-      {-0.3, "-3.0000E-0001", "-3.0000E-01"},
-      {4.5, " 4.5000E+0000", " 4.5000E+00"},
-      {1.0, " 1.0000E+0000", " 1.0000E+00"},
-      {-0.0, " 0.0000E+0000", " 0.0000E+00"},
-      {9.99995e99, " 1.0000E+0100", " 1.000E+100"},
-      {1.5e308, " 1.5000E+0308", " 1.500E+308"},
+      {123.45, " 1.2345E+0002", " 1.2345E+02"},      {-0.000123456, "-1.2346E-0004", "-1.2346E-04"},
+      {0.0, " 0.0000E+0000", " 0.0000E+00"},         {99999.5, " 1.0000E+0005", " 1.0000E+05"},
+      {1.23456e150, " 1.2346E+0150", " 1.234E+150"}, {2.5e-150, " 2.5000E-0150", " 2.500E-150"},
+      {1.03125, " 1.0313E+0000", " 1.0313E+00"},     {-1e-100, "-1.0000E-0100", "-1.000E-100"},
+      {-0.3, "-3.0000E-0001", "-3.0000E-01"},        {4.5, " 4.5000E+0000", " 4.5000E+00"},
+      {1.0, " 1.0000E+0000", " 1.0000E+00"},         {-0.0, " 0.0000E+0000", " 0.0000E+00"},
+      {9.99995e99, " 1.0000E+0100", " 1.000E+100"},  {1.5e308, " 1.5000E+0308", " 1.500E+308"},
       {5e-324, " 4.9407E-0324", " 4.940E-324"},
   };
   for (const Case& c : cases) {
@@ -121,6 +115,45 @@ TEST(NumberText, ScientificFifteenDigitsAndFixedLabels) {
   EXPECT_EQ(FormatFixed(9999.0, 2, 5), "9999.00");
   EXPECT_EQ(FormatFixed(9.996, 2, 5), "10.00");
   EXPECT_EQ(FormatFixed(0.125, 2, 5), " 0.13");
+}
+
+TEST(NumberText, AppendFixedWritesWhatFormatFixedWrites) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                0.5,
+                                -0.5,
+                                1.5,
+                                2.5,
+                                0.125,
+                                0.025,
+                                1.005,
+                                999.975,
+                                -0.004,
+                                -0.005,
+                                9.996,
+                                4503599627370495.5,
+                                1e300,
+                                -1e-300,
+                                std::numeric_limits<double>::infinity(),
+                                NAN};
+  for (int e = -10; e <= 16; ++e)
+    for (int k = 0; k < 300; ++k) values.push_back((unit(rng) - 0.3) * std::pow(10.0, e));
+  // Halves of every scale and their neighbours.
+  for (int d = 0; d <= 6; ++d)
+    for (int k = 0; k < 200; ++k) {
+      double half = (std::floor(unit(rng) * 1e6) + 0.5) / std::pow(10.0, d);
+      for (double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e9)})
+        values.push_back(v), values.push_back(-v);
+    }
+  for (double v : values)
+    for (int decimals = 0; decimals <= 7; ++decimals)
+      for (int width : {0, 8, 12}) {
+        std::string out = "x";
+        AppendFixed(out, v, decimals, width);
+        ASSERT_EQ(out, "x" + FormatFixed(v, decimals, width)) << v << " " << decimals;
+      }
 }
 
 }  // namespace
