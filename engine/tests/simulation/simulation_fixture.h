@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,8 +19,10 @@ class SimulationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps apart the same test run from two build trees at once.
     dir_ = std::filesystem::temp_directory_path() /
-           ("tesmira_sim_" + std::string(info->test_suite_name()) + "_" + info->name());
+           ("tesmira_sim_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+            std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     Init_Model_data();
