@@ -103,8 +103,12 @@ class MonteCarloRun {
     PrepareNetwork();
     CountSamples();
     ChooseColumns();
-    if (int32_t code = PrepareUserQuantiles(); code != RunCompleted) return code;
-    if (int32_t code = PrepareSampling(); code != RunCompleted) return code;
+    int32_t code = PrepareUserQuantiles();
+    if (code == RunCompleted) code = PrepareSampling();
+    if (code != RunCompleted) {
+      EndNetwork();
+      return code;
+    }
     OpenOutputs();
     Loop();
     source_.reset();
