@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "files/value_text.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 namespace {
