@@ -33,8 +33,9 @@ TEST(SharedLibrary, StoreIsCalledByName) {
   ASSERT_NE(lib.handle, nullptr) << dlerror();
   auto init = reinterpret_cast<TModelRecord* (*)()>(dlsym(lib.handle, "Init_Model_data"));
   auto end = reinterpret_cast<void (*)()>(dlsym(lib.handle, "End_model_data"));
-  auto create = reinterpret_cast<int32_t (*)(const TExtendedRandomVariable*, TExtendedRandomVariable**, int32_t*)>(
-      dlsym(lib.handle, "Create_extended_random_variable"));
+  auto create =
+      reinterpret_cast<int32_t (*)(const TExtendedRandomVariable*, TExtendedRandomVariable**,
+                                   int32_t*)>(dlsym(lib.handle, "Create_extended_random_variable"));
   auto exists = reinterpret_cast<int32_t (*)(const char*)>(dlsym(lib.handle, "Variable_exists"));
   ASSERT_TRUE(init && end && create && exists);
   ASSERT_NE(init(), nullptr);
@@ -61,3 +62,18 @@ TEST(SharedLibrary, ExportsNothingButTheInterface) {
 }
 
 }  // namespace
+
+// The report-data functions are found by name (no ordinals in ELF).
+TEST(SharedLibrary, ReportDataIsCalledByName) {
+  Library lib;
+  ASSERT_NE(lib.handle, nullptr) << dlerror();
+  const char* names[] = {"Rep_get_section_info", "Rep_get_table_info", "Rep_get_object_data"};
+  for (const char* name : names) {
+    auto fn = reinterpret_cast<int32_t (*)(void*)>(dlsym(lib.handle, name));
+    ASSERT_NE(fn, nullptr) << name;
+    EXPECT_EQ(fn(nullptr), -1) << name;
+  }
+  auto next = reinterpret_cast<int32_t (*)(int32_t)>(dlsym(lib.handle, "Rep_get_next_section"));
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next(2), 5);
+}
