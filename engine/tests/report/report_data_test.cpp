@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "../simulation/simulation_fixture.h"
 #include "model_builder.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
@@ -27,22 +28,8 @@ void SetText(unsigned char* s, const std::string& t) {
   std::memcpy(s + 1, t.data(), t.size());
 }
 
-class ReportData : public ::testing::Test {
+class ReportData : public SimulationTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tesmira_report_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    Init_Model_data();
-    SetModelFileName((dir_ / "model.tsm").string().c_str());
-  }
-  void TearDown() override {
-    End_model_data();
-    std::filesystem::remove_all(dir_);
-  }
-
   // Three inputs (b uniform on 0..1), two formulas, rank correlation.
   void Simulate(int correlationKind, bool userQuantiles) {
     AddVariable("a", DistNormal, 0, 1);
@@ -76,8 +63,6 @@ class ReportData : public ::testing::Test {
     d.selectedOutput = selected;
     return d;
   }
-
-  std::filesystem::path dir_;
 };
 
 TEST_F(ReportData, NoResultsLeaveTheRecordUntouched) {
