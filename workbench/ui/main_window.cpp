@@ -323,7 +323,15 @@ void TFrmTesmiraMain::ReadSettings() {
   QRect screen = QGuiApplication::primaryScreen()
                      ? QGuiApplication::primaryScreen()->availableGeometry()
                      : QRect(0, 0, 1024, 768);
+  // clang-format off
+  settings_.VarList.ColWidth = {35, 100, 120, 200, 100};
+  settings_.ForList.ColWidth = {35, 100, 250, 150, 100};
+  // clang-format on
   settings_.Read(settingsPath_.toStdString(), screen.width(), screen.height(), screen.width());
+  const std::pair<QTableView*, const TListLayout*> layouts[] = {{listVar, &settings_.VarList},
+                                                                {listFor, &settings_.ForList}};
+  for (const auto& [view, layout] : layouts)
+    for (int c = 0; c < 4; ++c) view->setColumnWidth(c, layout->ColWidth[c]);
   if (!settings_.WorkDir.empty()) QDir::setCurrent(QString::fromStdString(settings_.WorkDir));
   if (settings_.Top != -1 && settings_.Left != -1) {
     setGeometry(settings_.Left, settings_.Top, settings_.Width, settings_.Height);
@@ -353,6 +361,12 @@ void TFrmTesmiraMain::WriteSettings() {
   settings_.Toolbar = mitToolbar->isChecked();
   settings_.Display = CurrentDisplaySettings();
   settings_.Undo = wb_.Undo.GetDepth();
+  const std::pair<QTableView*, TListLayout*> layouts[] = {{listVar, &settings_.VarList},
+                                                          {listFor, &settings_.ForList}};
+  for (const auto& [view, layout] : layouts) {
+    for (int c = 0; c < 5; ++c) layout->ColWidth[c] = view->columnWidth(c);
+    if (view->isColumnHidden(0)) layout->ColWidth[0] = 0;
+  }
   settings_.Write(settingsPath_.toStdString(), normal);
 }
 

@@ -208,6 +208,7 @@ TEST_F(WindowTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
     d.fpwidth = 9;
     SetCurrentDisplaySettings(d);
     w.Workbench().Undo.SetDepth(40);
+    w.listFor->setColumnWidth(2, 321);
     win.reset();
   }
   SetCurrentDisplaySettings(TDisplaySettings{});
@@ -219,6 +220,8 @@ TEST_F(WindowTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
   EXPECT_EQ(CurrentDisplaySettings().fpformat, 1);
   EXPECT_EQ(CurrentDisplaySettings().fpwidth, 9);
   EXPECT_EQ(w.Workbench().Undo.GetDepth(), 40);
+  EXPECT_EQ(w.listFor->columnWidth(2), 321);
+  EXPECT_EQ(w.listVar->columnWidth(3), 200);
 }
 
 TEST_F(WindowTest, ButtonBarSteps) {
