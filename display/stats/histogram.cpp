@@ -1,8 +1,10 @@
 #include "stats/histogram.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <new>
+#include <string>
 
 #include "stats/report.h"
 
@@ -11,13 +13,20 @@ namespace {
 
 constexpr double kMaxBins = 1 << 24;
 
+// The text printf's "%g" gives in the C locale, whatever locale the program set.
+std::string GeneralText(double v) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+  return std::string(buf, r.ptr);
+}
+
 // trunc(floor(span) / width) + 1, kept to a bin count that can be allocated.
 std::int32_t BinsForSpan(double span, double width) {
   double bins = std::trunc(std::floor(span) / width) + 1.0;
   if (!(bins >= 1.0)) return 1;
   if (bins > kMaxBins) {
-    ReportError("Histogram: %g bins requested, using %g in %s, line %d\n", bins, kMaxBins,
-                "histogrm", 40);
+    ReportError("Histogram: %s bins requested, using %s in %s, line %d\n",
+                GeneralText(bins).c_str(), GeneralText(kMaxBins).c_str(), "histogrm", 40);
     return static_cast<std::int32_t>(kMaxBins);
   }
   return static_cast<std::int32_t>(bins);

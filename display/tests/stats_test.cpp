@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -119,6 +120,21 @@ TEST(StatsHistogram, BinsAndWidths) {
   EXPECT_EQ(h.GetCount(0), 3);
   EXPECT_EQ(h.GetCount(4), 1);
   EXPECT_EQ(h.GetMaxCount(), 3.0);
+}
+
+TEST(StatsHistogram, TooManyBinsAreReportedWithPointDecimals) {
+  // A comma-decimal locale, as a program with a German user interface has.
+  const bool german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+  ReportCapture reports;
+  auto d = Spread(100.0, 11);
+  stats::Histogram h(d.get(), std::ldexp(1.0, -20), 100.0, 0);  // 100 * 2^20 + 1 bins
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(h.GetNumBins(), 1 << 24);
+  ASSERT_FALSE(reports.texts().empty());
+  EXPECT_NE(reports.texts()[0].find("1.04858e+08 bins requested, using 1.67772e+07 in histogrm"),
+            std::string::npos)
+      << reports.texts()[0];
+  if (!german) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
 }
 
 }  // namespace
