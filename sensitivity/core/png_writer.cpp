@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "replacing_file.h"
 #include "sample_store.h"
 
 namespace tesvane {
@@ -238,26 +239,13 @@ void TPNGObject::SaveToStream(std::ostream& out) const {
 }
 
 void TPNGObject::SaveToFile(const std::string& path) const {
-  namespace fs = std::filesystem;
   std::vector<uint8_t> bytes = Bytes();
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      throw ESensitivityError("Cannot write the file " + path);
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw ESensitivityError("Cannot write the file " + path + ": " + ec.message());
-  }
+  TReplacingFile file(path);
+  file.Stream().write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
+  std::string error;
+  if (!file.IsOpen() || !file.Commit(error))
+    throw ESensitivityError("Cannot write the file " + path + (error.empty() ? "" : ": " + error));
 }
 
 }  // namespace tesvane

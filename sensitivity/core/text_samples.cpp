@@ -8,6 +8,8 @@
 #include <fstream>
 #include <new>
 
+#include "replacing_file.h"
+
 namespace tesvane {
 
 namespace fs = std::filesystem;
@@ -371,16 +373,6 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
   fs::path samPath(path);
   fs::path saePath = samPath;
   saePath.replace_extension(".sae");
-  if (fs::exists(saePath, ec)) {
-    fs::path bakPath = samPath;
-    bakPath.replace_extension();
-    bakPath += "_bak.sae";
-    fs::remove(bakPath, ec);
-    fs::rename(saePath, bakPath, ec);
-    if (ec)
-      throw ESensitivityError("Cannot rename " + saePath.string() + " to " + bakPath.string() +
-                              ": " + ec.message());
-  }
   const std::string shortName = FileNameOnly(path);
   TLineReader in(path);
   if (!in.IsOpen()) {
@@ -403,9 +395,11 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
   } while (!line.empty() && line[0] == ';');
   const int64_t inputs = LeadingCount(BeforeFirstBlank(line));
 
-  std::ofstream out(saePath, std::ios::binary | std::ios::trunc);
+  // Written beside the ".sae" and renamed over it when complete.
+  TReplacingFile file(saePath.string());
+  std::ofstream& out = file.Stream();
   const std::string saeName = saePath.string();
-  if (!out) {
+  if (!file.IsOpen() || !out) {
     host.ShowError("Error writing output file " + saeName);
     return false;
   }
@@ -449,8 +443,24 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
     }
   }
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
+  out.flush();
   if (!out) {
+    host.ShowError("Error writing output file " + saeName);
+    return false;
+  }
+  // The previous ".sae" becomes the backup once the new one is complete.
+  if (fs::exists(saePath, ec)) {
+    fs::path bakPath = samPath;
+    bakPath.replace_extension();
+    bakPath += "_bak.sae";
+    fs::remove(bakPath, ec);
+    fs::rename(saePath, bakPath, ec);
+    if (ec)
+      throw ESensitivityError("Cannot rename " + saePath.string() + " to " + bakPath.string() +
+                              ": " + ec.message());
+  }
+  std::string error;
+  if (!file.Commit(error)) {
     host.ShowError("Error writing output file " + saeName);
     return false;
   }

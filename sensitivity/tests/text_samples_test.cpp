@@ -2,6 +2,10 @@
 #include "text_samples.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include "test_support.h"
 
@@ -165,6 +169,32 @@ TEST(ConvertSamToSae, NoOutputsEndsTheNamesLineInACommaAndBackupsRotate) {
   WriteText(dir.File("m.sae"), "second");
   ASSERT_TRUE(ConvertSamToSae(sam, host));
   EXPECT_EQ(ReadText(dir.File("m_bak.sae")), "second");
+}
+
+TEST(ConvertSamToSae, AFailedWriteLeavesThePreviousFile) {
+  TTempDir dir;
+  TTestHost host;
+  const std::string sam = dir.File("big.sam");
+  std::string text = "1  ; inputs\nx\n0  ; outputs\n400000    ;* samples\n";
+  for (int k = 0; k < 400000; ++k) text += " 1.2345E+02\n";  // about 5 MB of ".sae"
+  WriteText(sam, text);
+  WriteText(dir.File("big.sae"), "previous");
+  // Files may grow to 2 MB: the conversion fails half-way.
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 2u << 20;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool converted = ConvertSamToSae(sam, host);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(converted);
+  ASSERT_EQ(host.Errors.size(), 1u);
+  EXPECT_EQ(host.Errors[0], "Error writing output file " + dir.File("big.sae"));
+  EXPECT_EQ(ReadText(dir.File("big.sae")), "previous");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("big_bak.sae")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("big.sae.~tmp")));
 }
 
 TEST(ConvertSamToSae, MissingFileShowsTheMessage) {
