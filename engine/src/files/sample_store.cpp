@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "files/result_files.h"
 #include "files/sample_files.h"
@@ -92,7 +93,8 @@ void SampleStore::Reset() {
 bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<float>>& cols) const {
   int width = RecordWidth();
   if (first < 0 || count < 0 || first + count > width) return false;
-  cols.assign(static_cast<std::size_t>(count), std::vector<float>());
+  // Vectors of an earlier call keep their memory (every value is overwritten).
+  cols.resize(static_cast<std::size_t>(count));
   for (auto& c : cols) c.resize(static_cast<std::size_t>(records_));
   if (records_ == 0 || count == 0) return true;
   int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
@@ -130,6 +132,26 @@ bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<floa
 
 // ---- sorting ----------------------------------------------------------------------
 
+namespace {
+
+// Memory of the results phase, kept from column to column and from the
+// inputs' to the outputs' pass: fresh arrays of millions of values would cost
+// their page faults again for every column.
+struct ResultsScratch {
+  std::unique_ptr<uint32_t[]> keys, tmp;
+  std::size_t keyCapacity = 0;
+  std::vector<std::vector<float>> columns;
+};
+
+ResultsScratch& Scratch() {
+  static ResultsScratch scratch;
+  return scratch;
+}
+
+}  // namespace
+
+void ReleaseResultsScratch() { Scratch() = ResultsScratch{}; }
+
 void SortSingles(std::vector<float>& values) {
   std::size_t n = values.size();
   if (n < 2048) {
@@ -140,7 +162,14 @@ void SortSingles(std::vector<float>& values) {
     });
     return;
   }
-  std::vector<uint32_t> keys(n), tmp(n);
+  ResultsScratch& scratch = Scratch();
+  if (scratch.keyCapacity < n) {
+    scratch.keys.reset(new uint32_t[n]);  // not zero-filled: every key is written first
+    scratch.tmp.reset(new uint32_t[n]);
+    scratch.keyCapacity = n;
+  }
+  uint32_t* keys = scratch.keys.get();
+  uint32_t* tmp = scratch.tmp.get();
   for (std::size_t i = 0; i < n; ++i) {
     uint32_t b = std::bit_cast<uint32_t>(values[i]);
     if (std::isnan(values[i]))
@@ -150,10 +179,10 @@ void SortSingles(std::vector<float>& values) {
   }
   for (int shift = 0; shift < 32; shift += 11) {
     std::size_t counts[2049] = {};
-    for (uint32_t k : keys) ++counts[((k >> shift) & 2047u) + 1];
+    for (std::size_t i = 0; i < n; ++i) ++counts[((keys[i] >> shift) & 2047u) + 1];
     for (int i = 0; i < 2048; ++i) counts[i + 1] += counts[i];
-    for (uint32_t k : keys) tmp[counts[(k >> shift) & 2047u]++] = k;
-    keys.swap(tmp);
+    for (std::size_t i = 0; i < n; ++i) tmp[counts[(keys[i] >> shift) & 2047u]++] = keys[i];
+    std::swap(keys, tmp);
   }
   for (std::size_t i = 0; i < n; ++i) {
     uint32_t k = keys[i];
@@ -228,7 +257,7 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
   // Columns in groups that fit a memory budget.
   const int64_t budget = int64_t{256} << 20;
   int group = static_cast<int>(std::clamp<int64_t>(budget / (N * 4), 1, 1000));
-  std::vector<std::vector<float>> cols;
+  std::vector<std::vector<float>>& cols = Scratch().columns;
   bool ok = true;
   for (int g = 0; g < count && ok; g += group) {
     int take = std::min(group, count - g);

@@ -100,4 +100,8 @@ inline double RankValue(const std::vector<float>& sorted, int64_t v) {
 // Sorts singles ascending (radix sort; NaN last).
 void SortSingles(std::vector<float>& values);
 
+// Frees the memory that sorting and the empirical distributions keep for the
+// rest of a run's results phase.
+void ReleaseResultsScratch();
+
 }  // namespace tesmira

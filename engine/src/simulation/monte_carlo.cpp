@@ -525,6 +525,7 @@ void MonteCarloRun::WriteResults() {
   std::vector<std::string> fileMessages;
   if (runs_ >= 1 && store_.Records() >= 0 && accepted_ >= 1) {
     WriteResultFiles(fileMessages);
+    ReleaseResultsScratch();
   } else {
     store_.Delete();
     if (TSampleData* data = SampleDataBlock()) data->requested = 0;
