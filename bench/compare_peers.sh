@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Side-by-side: our end-to-end simulation (sampling and both sample files) and
-# OpenTURNS drawing the same marginals with the normal correlation matrix of the
-# same tree, then writing them as CSV. Both run here, one after the other.
+# Side-by-side: our end-to-end simulation (sampling, 5 formulas and both sample
+# files) and OpenTURNS drawing the same marginals with the normal correlation
+# matrix of the same tree, evaluating the same 5 formulas, then writing all of
+# it as CSV. Both run here, one after the other.
 #
 #   bench/compare_peers.sh [samples]
 set -euo pipefail
@@ -25,6 +26,7 @@ ours=$(awk '/^TESMIRA_SECONDS/ {print $2}' "$work/ours.txt")
 echo "== OpenTURNS"
 theirs=$(/usr/bin/python3 - "$samples" "$work/peer.csv" <<'PY'
 import math, sys, time
+import numpy as np
 import openturns as ot
 n = int(sys.argv[1]); out = sys.argv[2]
 # The same tree: x1 heads it, xk hangs below x(k//2), rank correlation 0.3 + 0.05 k,
@@ -50,10 +52,18 @@ dist = ot.ComposedDistribution(marginals, ot.NormalCopula(R))
 ot.RandomGenerator.SetSeed(1)
 t0 = time.perf_counter()
 sample = dist.getSample(n)
+# The same 5 formulas as ours, written beside the inputs.
+a = np.asarray(sample)
+f1 = a[:, 0] + a[:, 1] + a[:, 2]
+f2 = a[:, 3] * a[:, 4] - a[:, 5]
+f3 = (a[:, 6] + a[:, 7]) / 2
+f4 = a[:, 8] * a[:, 8] + a[:, 9]
+f5 = f1 - f3
+sample = ot.Sample(np.column_stack([a, f1, f2, f3, f4, f5]))
 t1 = time.perf_counter()
 sample.exportToCSVFile(out)
 t2 = time.perf_counter()
-print(f"sampling {t1 - t0:.3f} s, CSV {t2 - t1:.3f} s", file=sys.stderr)
+print(f"sampling and formulas {t1 - t0:.3f} s, CSV {t2 - t1:.3f} s", file=sys.stderr)
 print(f"{t2 - t0:.3f}")
 PY
 )
