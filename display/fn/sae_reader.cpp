@@ -284,12 +284,13 @@ void SaeSampleFileReader::ReadHeader(const ut::String& path, RandVarPicker& pick
     while (chunks.Next(begin, end, offset)) more += CountNonBlankLines(begin, end);
     lines += more;
     const ut::String comma(",");
-    const int n = names.count_delimited_fields(comma);
+    // Split once: asking for field i walks the line from its start each time.
+    std::vector<ut::String> fields = names.delimited_fields(comma);
+    const int n = static_cast<int>(fields.size());
     // A names line without names, or without samples after it, has nothing to show.
     if (n == 0 || lines == 0) throw ut::Exception("Invalid SAE file format", kReadHeader);
     for (int i = 0; i < n; ++i) {
-      ut::String name;
-      names.delimited_field(comma, i, name);
+      ut::String& name = fields[static_cast<std::size_t>(i)];
       name.trim();
       SampleSet.AddVariable(name, true);
       SampleSet.GetKeptIndices().insert(static_cast<std::size_t>(i));

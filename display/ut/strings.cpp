@@ -55,6 +55,15 @@ bool String::delimited_field(const String& delimiter, int index, String& field) 
   });
 }
 
+std::vector<String> String::delimited_fields(const String& delimiter) const {
+  std::vector<String> fields;
+  walk_fields(*this, delimiter, [&](int, std::size_t begin, std::size_t end) {
+    fields.emplace_back(String(substr(begin, end - begin)));
+    return false;
+  });
+  return fields;
+}
+
 void String::trim() {
   std::size_t begin = 0;
   while (begin < size() && is_space((*this)[begin])) ++begin;

@@ -30,6 +30,8 @@ class String : public std::string {
   // Field number index (from 0) in the sense of count_delimited_fields; false,
   // with field unchanged, when there are fewer fields.
   bool delimited_field(const String& delimiter, int index, String& field) const;
+  // Every field in the sense of count_delimited_fields, in one pass.
+  std::vector<String> delimited_fields(const String& delimiter) const;
   // Removes leading and trailing blanks, tabs, line feeds, vertical tabs, form
   // feeds and carriage returns.
   void trim();
