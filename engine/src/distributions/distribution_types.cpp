@@ -146,13 +146,11 @@ bool ReadQuantileFilePath(double* table, int n, const std::string& path) {
   if (n < 1) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  // Lines are short (a label and a value); a line longer than the buffer
-  // marks a file that is not a distribution file.
-  char buffer[4096];
+  std::string text;
   int i = 0;
   // Blank lines are skipped; every other line holds a label and a value.
-  while (i <= n && in.getline(buffer, sizeof buffer)) {
-    std::string_view line(buffer);
+  while (i <= n && std::getline(in, text)) {
+    std::string_view line(text);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const char* p = line.data();
     const char* end = p + line.size();
@@ -167,7 +165,7 @@ bool ReadQuantileFilePath(double* table, int n, const std::string& path) {
     if (next < end && !IsBlank(*next)) return false;
     table[i++] = value;
   }
-  if (in.fail() && !in.eof()) return false;  // a line too long for the buffer
+  if (in.bad()) return false;
   return i == n + 1;
 }
 

@@ -300,10 +300,15 @@ TEST_F(QuantileFile, PartialOrBadFilesFail) {
     std::ofstream(bad, std::ios::binary) << "0 1\n" << line;
     EXPECT_FALSE(ReadQuantileFilePath(one.data(), 1, bad)) << line;
   }
-  // A line too long for a distribution file.
+  // A value beyond the double range, written out in 10 000 digits.
   std::ofstream(bad, std::ios::binary) << "0 1\n1 " << std::string(10000, '5') << "\n";
   std::vector<double> two(2, -99);
   EXPECT_FALSE(ReadQuantileFilePath(two.data(), 1, bad));
+  // A line of any length is read: here blanks and a remark of 10 000 characters.
+  std::ofstream(bad, std::ios::binary) << "0 1\n1" << std::string(5000, ' ') << "3 "
+                                       << std::string(5000, 'r') << "\n";
+  EXPECT_TRUE(ReadQuantileFilePath(two.data(), 1, bad));
+  EXPECT_EQ(two[1], 3);
   // The last line may lack its line end.
   std::ofstream(bad, std::ios::binary) << "0 1\n1 2";
   EXPECT_TRUE(ReadQuantileFilePath(two.data(), 1, bad));
