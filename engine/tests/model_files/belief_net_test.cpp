@@ -2,6 +2,9 @@
 // program that records its arguments.
 #include <sys/stat.h>
 
+#include <chrono>
+#include <thread>
+
 #include "files/belief_net.h"
 #include "model/store.h"
 #include "model_files_fixture.h"
@@ -23,12 +26,24 @@ class BeliefNetTest : public ModelFilesTest {
     ModelFilesTest::TearDown();
   }
   // A program that writes its arguments, one a line, and stays up a while.
+  // The list appears whole (written beside it and renamed), since the launch
+  // may return before the program has got that far.
   void MakeStub(double seconds) {
     std::filesystem::create_directories(dir_ / "Pellian");
     const std::string stub = (dir_ / "Pellian" / "Pellian").string();
-    WriteAll(stub, "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"" + Path("args.txt") +
-                       "\"\nsleep " + std::to_string(seconds) + "\n");
+    WriteAll(stub, "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"" + Path("args.tmp") +
+                       "\"\nmv \"" + Path("args.tmp") + "\" \"" + Path("args.txt") + "\"\nsleep " +
+                       std::to_string(seconds) + "\n");
     ::chmod(stub.c_str(), 0755);
+  }
+  // The stub's argument list, waited for up to 20 s on a loaded machine.
+  std::string StubArguments() {
+    const std::string path = Path("args.txt");
+    for (int i = 0; i < 2000 && !std::filesystem::exists(path); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::string text = ReadAll(path);
+    std::filesystem::remove(path);
+    return text;
   }
   static inline std::vector<std::string> calls_;
 };
@@ -79,12 +94,12 @@ TEST_F(BeliefNetTest, TheProgramGetsItsArgumentsAndTheWindowFollowsIt) {
   const std::string folder = dir_.string();
   ASSERT_TRUE(LaunchPellian(folder.c_str(), "", false));
   const std::string base = Path("x");
-  EXPECT_EQ(ReadAll(Path("args.txt")), base + ".RVINFO\n" + base + ".TPS\n10\n20\n400\n300\n");
+  EXPECT_EQ(StubArguments(), base + ".RVINFO\n" + base + ".TPS\n10\n20\n400\n300\n");
   EXPECT_EQ(calls_, (std::vector<std::string>{"hide", "move 1 2 300 200", "show"}));
 
   calls_.clear();
   ASSERT_TRUE(LaunchPellian(folder.c_str(), "/nets/my net.bbn", true));
-  EXPECT_EQ(ReadAll(Path("args.txt")),
+  EXPECT_EQ(StubArguments(),
             base + ".RVINFO\n" + base + ".TPS\n10\n20\n400\n300\n-existingbbn\n/nets/my net.bbn\n");
 }
 
