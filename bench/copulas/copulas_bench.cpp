@@ -25,8 +25,13 @@ void BM_ConditionalDraw(benchmark::State& state) {
     const double t = NextUniform(idum);
     benchmark::DoNotOptimize(ConditionalInverse(type, p, u, t));
   }
-  state.SetLabel(type == 0 ? "Frank" : type == 1 ? "band" : type == 2 ? "min. information"
-                 : type == 3 ? "elliptical" : type == 4 ? "normal" : type <= 8 ? "Clayton" : "Gumbel");
+  state.SetLabel(type == 0   ? "Frank"
+                 : type == 1 ? "band"
+                 : type == 2 ? "min. information"
+                 : type == 3 ? "elliptical"
+                 : type == 4 ? "normal"
+                 : type <= 8 ? "Clayton"
+                             : "Gumbel");
 }
 BENCHMARK(BM_ConditionalDraw)->ArgsProduct({benchmark::CreateDenseRange(0, 12, 1), {70, -70}});
 

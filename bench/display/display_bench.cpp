@@ -89,7 +89,8 @@ void WriteDataFiles() {
 void BM_DensityEstimate(benchmark::State& state) {
   std::vector<double> values = NormalValues();
   stats::Dataset data(static_cast<std::int32_t>(kPoints), 1);
-  for (std::size_t i = 0; i < kPoints; ++i) data.SetValue(static_cast<std::int32_t>(i), 0, values[i]);
+  for (std::size_t i = 0; i < kPoints; ++i)
+    data.SetValue(static_cast<std::int32_t>(i), 0, values[i]);
   for (auto _ : state) {
     stats::KernelEstimator k(&data, kGrid, kBandwidth, 0, 0.0, 0.0);
     benchmark::DoNotOptimize(k.Density().data());
@@ -102,7 +103,8 @@ BENCHMARK(BM_DensityEstimate)->Unit(benchmark::kMillisecond);
 void BM_DensityEstimateBounded(benchmark::State& state) {
   std::vector<double> values = NormalValues();
   stats::Dataset data(static_cast<std::int32_t>(kPoints), 1);
-  for (std::size_t i = 0; i < kPoints; ++i) data.SetValue(static_cast<std::int32_t>(i), 0, values[i]);
+  for (std::size_t i = 0; i < kPoints; ++i)
+    data.SetValue(static_cast<std::int32_t>(i), 0, values[i]);
   const double lo = data.ColumnMin(0), hi = data.ColumnMax(0);
   for (auto _ : state) {
     stats::KernelEstimator k(&data, kGrid, kBandwidth, 0, lo, hi);
@@ -146,9 +148,9 @@ void BM_SaeParseAll(benchmark::State& state) {
     benchmark::DoNotOptimize(columns[7][12345]);
   }
   state.SetItemsProcessed(state.iterations() * kSamples * kColumns);
-  state.counters["MB/s"] = benchmark::Counter(
-      static_cast<double>(fs::file_size(path)) * state.iterations() / 1e6,
-      benchmark::Counter::kIsRate);
+  state.counters["MB/s"] =
+      benchmark::Counter(static_cast<double>(fs::file_size(path)) * state.iterations() / 1e6,
+                         benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SaeParseAll)->Unit(benchmark::kMillisecond)->UseRealTime();
 

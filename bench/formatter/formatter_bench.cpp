@@ -12,9 +12,9 @@
 #include "files/result_files.h"
 #include "files/sample_files.h"
 #include "files/sample_store.h"
-#include "tesmira/model.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "tesmira/model.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ void BM_ToCharsScientific4(benchmark::State& state) {
   char buf[32];
   std::size_t i = 0;
   for (auto _ : state) {
-    auto r = std::to_chars(buf, buf + sizeof buf, v[i++ & 0xffff], std::chars_format::scientific, 4);
+    auto r =
+        std::to_chars(buf, buf + sizeof buf, v[i++ & 0xffff], std::chars_format::scientific, 4);
     benchmark::DoNotOptimize(r.ptr);
   }
   state.SetItemsProcessed(state.iterations());
@@ -99,7 +100,6 @@ void BM_WriteBothSampleFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteBothSampleFiles);
 
-
 // The end of a run of 10^6 samples of 15 columns: quantile tables of every
 // column and the correlation matrix from the sample store; items are samples.
 void BM_RunResults(benchmark::State& state) {
@@ -148,7 +148,11 @@ void BM_RunResults(benchmark::State& state) {
   End_model_data();
   state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_RunResults)->Args({1000000, 1})->Args({1000000, 2})->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunResults)
+    ->Args({1000000, 1})
+    ->Args({1000000, 2})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

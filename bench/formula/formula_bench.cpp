@@ -18,18 +18,20 @@ constexpr int kSamples = 1000000;
 constexpr int kInputs = 10;
 
 // Simple formulas: a handful of operators, some brackets, a few references.
-const char* const kSimple[20] = {
-    "f2+f3*2",        "x1*2+x2",       "(x3-x4)/2",      "x5*x6-x7",        "x8+x9+x10",
-    "x1*x1+x2*x2",    "(x1+x2)*(x3+x4)", "x5/2-x6*3",     "x7-x8+x9*0.5",    "[x10-x1]",
-    "x2^2+x3",        "f6*0.5+x4",      "x5+x6+x7+x8",    "(x9-x10)*(x1-x2)", "x3*1e-3+x4",
-    "f11-f12",        "x6*x7/(x8+1)",   "x9*2-x10*2",     "x1+x2-x3+x4",     "f5+f19"};
+const char* const kSimple[20] = {"f2+f3*2",      "x1*2+x2",          "(x3-x4)/2",       "x5*x6-x7",
+                                 "x8+x9+x10",    "x1*x1+x2*x2",      "(x1+x2)*(x3+x4)", "x5/2-x6*3",
+                                 "x7-x8+x9*0.5", "[x10-x1]",         "x2^2+x3",         "f6*0.5+x4",
+                                 "x5+x6+x7+x8",  "(x9-x10)*(x1-x2)", "x3*1e-3+x4",      "f11-f12",
+                                 "x6*x7/(x8+1)", "x9*2-x10*2",       "x1+x2-x3+x4",     "f5+f19"};
 
 // Mixed formulas: functions, multi-argument functions and conditions.
-const char* const kMixed[20] = {
-    "f2+f3",          "sq(x1)+srt[x2]", "exp(x3/10)",     "ln(x4+1)",        "max{x1,x2,x3}",
-    "min{x4,x5,x6}",  "sin(x7)*cos(x8)", "atan(x9)",      "i#{0,x1,x2,x3,0.5}", "gam(x10+1)",
-    "prev(f1)+x1",    "prev0(0)*0+x2",  "lg10(x3+1)",     "x4^1.5",          "[x5-x6]*2",
-    "sq[x7-x8]",      "x9/(x10+1)",     "(x1+x2)*(x3-x4)", "x5*x6*x7",       "f4+f5"};
+const char* const kMixed[20] = {"f2+f3",           "sq(x1)+srt[x2]", "exp(x3/10)",
+                                "ln(x4+1)",        "max{x1,x2,x3}",  "min{x4,x5,x6}",
+                                "sin(x7)*cos(x8)", "atan(x9)",       "i#{0,x1,x2,x3,0.5}",
+                                "gam(x10+1)",      "prev(f1)+x1",    "prev0(0)*0+x2",
+                                "lg10(x3+1)",      "x4^1.5",         "[x5-x6]*2",
+                                "sq[x7-x8]",       "x9/(x10+1)",     "(x1+x2)*(x3-x4)",
+                                "x5*x6*x7",        "f4+f5"};
 
 void BuildModel(const char* const* texts) {
   Init_Model_data();
@@ -77,7 +79,8 @@ void Evaluate(benchmark::State& state, const char* const* texts) {
       sink += set.Outputs()[0];
     }
   }
-  double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+  double ns =
+      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
   benchmark::DoNotOptimize(sink);
   if (failed) state.SkipWithError(set.Message().c_str());
   double evaluations = static_cast<double>(state.iterations()) * kSamples * 20;

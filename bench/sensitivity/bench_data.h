@@ -24,22 +24,14 @@ inline TFileData MakeStore(int vars, int n, unsigned seed = 1) {
     for (int i = 0; i < n; ++i) {
       double value;
       switch (v % 6) {
-        case 0:
-          value = normal(rng);
-          break;
+        case 0: value = normal(rng); break;
         case 1:
           value = s.Samples[static_cast<size_t>(v - 1)][static_cast<size_t>(i)] * 0.7 +
                   0.3 * normal(rng);
           break;
-        case 2:
-          value = static_cast<double>(rng() % 5);
-          break;  // discrete
-        case 3:
-          value = std::round(normal(rng) * 4) / 4;
-          break;  // heavily tied
-        case 4:
-          value = 1000 + std::exp(0.2 * normal(rng));
-          break;  // offset
+        case 2: value = static_cast<double>(rng() % 5); break;      // discrete
+        case 3: value = std::round(normal(rng) * 4) / 4; break;     // heavily tied
+        case 4: value = 1000 + std::exp(0.2 * normal(rng)); break;  // offset
         default: {
           const double a = s.Samples[static_cast<size_t>(v - 5)][static_cast<size_t>(i)];
           value = a * a + 0.5 * normal(rng);  // nonlinear

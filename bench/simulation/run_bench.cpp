@@ -27,10 +27,8 @@ std::string Name(int k) {
 // The tree: x1 heads it, x2..x10 hang below x((k-1)/2 + 1) (a binary tree),
 // every link a normal copula with rank correlation 0.3 + 0.05 k.
 void BuildModel() {
-  for (int k = 1; k <= 10; ++k)
-    example::AddVariable(Name(k), DistNormal, k, 1 + 0.1 * k);
-  for (int k = 2; k <= 10; ++k)
-    example::Link(Name(k / 2), Name(k), 0.3 + 0.05 * k, CopulaNormal);
+  for (int k = 1; k <= 10; ++k) example::AddVariable(Name(k), DistNormal, k, 1 + 0.1 * k);
+  for (int k = 2; k <= 10; ++k) example::Link(Name(k / 2), Name(k), 0.3 + 0.05 * k, CopulaNormal);
   example::AddFormula("f1", "x1+x2+x3");
   example::AddFormula("f2", "x4*x5-x6");
   example::AddFormula("f3", "(x7+x8)/2");
@@ -78,7 +76,8 @@ Timing Run(const std::filesystem::path& folder, int runs, int options) {
 
 int main(int argc, char** argv) {
   int samples = argc > 1 ? std::atoi(argv[1]) : 1000000;
-  std::filesystem::path dir = argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "tesmira_bench";
+  std::filesystem::path dir =
+      argc > 2 ? argv[2] : std::filesystem::temp_directory_path() / "tesmira_bench";
   Init_Model_data();
   BuildModel();
   int runs = (samples + 99) / 100;
@@ -89,7 +88,8 @@ int main(int argc, char** argv) {
   std::printf("sampling only                %.3f s  %.0f samples/s\n", sampling.sampling,
               n / sampling.sampling);
   std::printf("whole run, no sample files   %.3f s\n", sampling.total);
-  std::printf("with .sam and .sae written   %.3f s  %.0f samples/s\n", files.total, n / files.total);
+  std::printf("with .sam and .sae written   %.3f s  %.0f samples/s\n", files.total,
+              n / files.total);
   std::printf("TESMIRA_SECONDS %.3f\n", files.total);
   End_model_data();
   return 0;

@@ -23,7 +23,8 @@ inline bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c ==
 
 // The end of the line that starts at p: the next CR or LF, or end.
 inline const char* line_end(const char* p, const char* end) {
-  const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+  const char* lf =
+      static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
   if (!lf) lf = end;
   const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(lf - p)));
   return cr ? cr : lf;
@@ -321,14 +322,14 @@ void SaeSampleFileReader::LoadSortSamples() {
   ut::File file(FilePath, 0);
   ParseResult r = ReadSamples(file, DataOffset, columns, targets, n);
   if (r.not_finite) {
-    std::size_t k = static_cast<std::size_t>(
-        std::find(kept.begin(), kept.end(), r.column) - kept.begin());
+    std::size_t k =
+        static_cast<std::size_t>(std::find(kept.begin(), kept.end(), r.column) - kept.begin());
     ThrowNotFinite(r.samples + 1, SampleSet.GetVariable(k).GetName(), kLoadSortSamples);
   }
   if (r.bad_line || r.end_of_text) {
-    throw ut::Exception("Error reading sample line " + ut::int_to_string(r.samples + 1) +
-                            " in the SAE file.",
-                        kLoadSortSamples);
+    throw ut::Exception(
+        "Error reading sample line " + ut::int_to_string(r.samples + 1) + " in the SAE file.",
+        kLoadSortSamples);
   }
   for (std::size_t k = 0; k < nvars; ++k) SampleSet.GetVariable(k).ComputeQuantiles();
 }

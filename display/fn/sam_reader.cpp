@@ -139,8 +139,8 @@ void SamSampleFileReader::LoadSortSamples() {
                                 : NumberText::NoNumber;
       if (r == NumberText::NoNumber) {
         throw ut::Exception("Can't read sample " + ut::int_to_string(s + 1) + " of variable \"" +
-                                ColumnNames[c] + "\" defined in line " +
-                                line_text(LineNumber) + ".",
+                                ColumnNames[c] + "\" defined in line " + line_text(LineNumber) +
+                                ".",
                             kLoadSortSamples);
       }
       if (r == NumberText::NotFinite) ThrowNotFinite(s + 1, ColumnNames[c], kLoadSortSamples);

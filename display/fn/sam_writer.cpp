@@ -49,9 +49,8 @@ bool SampleData::SaveSelSamples(const ut::String& path, std::uint32_t n, std::in
                                 const std::vector<bool>& mask) const {
   (void)selected;  // the count line gives the samples actually written
   if (mask.size() < n) {
-    throw ut::Exception(
-        "The number of sample values must match the sample visibility mask size.",
-        "SampleData::SaveSelSamples");
+    throw ut::Exception("The number of sample values must match the sample visibility mask size.",
+                        "SampleData::SaveSelSamples");
   }
   // Only samples that every variable holds can be shown.
   std::size_t shown = n;

@@ -141,8 +141,7 @@ std::unique_ptr<XmlElement> ModularSampleHeaderFileReader::OpenExistingXmlDoc(
         for (XmlElement* e : open) e->Text += text;
         break;
       }
-      default:
-        break;
+      default: break;
     }
   }
   if (xml.hasError()) {
@@ -225,8 +224,8 @@ void ModularSampleHeaderFileReader::ReadHeader(const ut::String& path, RandVarPi
       std::int64_t type = ToNumber(Required(*child, "type").Text);
       if (type != 0 && type != 1) {
         throw ut::Exception(
-            "Invalid random variable distribution type (continuous or discrete) for \"" +
-                var_name + "\"",
+            "Invalid random variable distribution type (continuous or discrete) for \"" + var_name +
+                "\"",
             kReadHeader);
       }
       var.SetVarType(static_cast<std::int32_t>(type));
@@ -280,9 +279,9 @@ void ModularSampleHeaderFileReader::LoadSortSamples() {
     float* samples = var.GetSamples().data();
     const std::uint64_t bytes = std::uint64_t{n} * 4;
     if (file.ReadBuf(samples, bytes) != bytes) {
-      throw ut::Exception("Error reading from file \"" + ut::file_name(name, true) +
-                              "\" - unexpected end of file",
-                          kLoadSortSamples);
+      throw ut::Exception(
+          "Error reading from file \"" + ut::file_name(name, true) + "\" - unexpected end of file",
+          kLoadSortSamples);
     }
     for (std::uint32_t s = 0; s < n; ++s) {
       if constexpr (std::endian::native == std::endian::big) {

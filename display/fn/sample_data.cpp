@@ -93,8 +93,7 @@ void SampleData::UpdateNumSamples(std::uint32_t n) {
   n = std::min({n, NumSamplesInFile, MaxSamples});
   if (n <= NumSamples) return;
   if (!Reader) {
-    throw ut::Exception("The sample file has not yet been chosen.",
-                        "SampleData::UpdateNumSamples");
+    throw ut::Exception("The sample file has not yet been chosen.", "SampleData::UpdateNumSamples");
   }
   Reader->LoadSortSamples();
   NumSamples = n;

@@ -8,9 +8,7 @@ void CVarRange::Reset() { Intervals.assign(1, Interval(0.0f, 1.0f)); }
 
 void CVarRange::Combine(float a, float b, std::int32_t mode) {
   switch (mode) {
-    case SelectReplace:
-      Intervals.assign(1, Interval(a, b));
-      break;
+    case SelectReplace: Intervals.assign(1, Interval(a, b)); break;
     case SelectUnite: {
       std::vector<Interval> result;
       Interval merged(a, b);
@@ -68,8 +66,7 @@ void CVarRange::Combine(float a, float b, std::int32_t mode) {
       Intervals.swap(result);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -37,8 +37,8 @@ void BoundaryWeights(double p, double& w0, double& w1) {
   w1 = -m.a1 / det;
 }
 
-KernelEstimator::KernelEstimator(Dataset* data, std::int32_t points, double h,
-                                 std::int32_t column, double lower, double upper)
+KernelEstimator::KernelEstimator(Dataset* data, std::int32_t points, double h, std::int32_t column,
+                                 double lower, double upper)
     : Estimator(data) {
   if (!data) ReportError("KernelEstimator: NULL dataset given to constructor\n");
   Bandwidth_ = h;
@@ -123,9 +123,8 @@ void KernelEstimator::Compute() {
   // The transforms need a power of two of at least 8 grid points; the density
   // of an empty dataset, or of no positive bandwidth, stays 0.
   if (NoPoints >= 8 && IsPowerOfTwo(NoPoints) &&
-      static_cast<std::size_t>(NoPoints) == Density_.size() && NumData > 0 &&
-      Bandwidth_ > 0.0 && std::isfinite(Bandwidth_) && std::isfinite(GridStep_) &&
-      GridStep_ > 0.0) {
+      static_cast<std::size_t>(NoPoints) == Density_.size() && NumData > 0 && Bandwidth_ > 0.0 &&
+      std::isfinite(Bandwidth_) && std::isfinite(GridStep_) && GridStep_ > 0.0) {
     try {
       BinnedDensity();
     } catch (const std::bad_alloc&) {

@@ -227,16 +227,24 @@ TEST(Readers, SaeLayouts) {
       {"commas at the ends and doubled", ",a,,b,\n1,2\n", {"a", "b"}, {{1}, {2}}},
       {"no line end at the end", "a,b\n1,2\n3,4", {"a", "b"}, {{1, 3}, {2, 4}}},
       {"single LF", "a,b\n1,2\n3,4\n", {"a", "b"}, {{1, 3}, {2, 4}}},
-      {"CR LF and trailing blank lines", "a,b\r\n1,2\r\n3,4\r\n\r\n \r\n\t\r\n",
-       {"a", "b"}, {{1, 3}, {2, 4}}},
-      {"blank lines between and before", "\r\n\r\na,b\r\n\r\n1,2\r\n   \r\n3,4\r\n",
-       {"a", "b"}, {{1, 3}, {2, 4}}},
+      {"CR LF and trailing blank lines",
+       "a,b\r\n1,2\r\n3,4\r\n\r\n \r\n\t\r\n",
+       {"a", "b"},
+       {{1, 3}, {2, 4}}},
+      {"blank lines between and before",
+       "\r\n\r\na,b\r\n\r\n1,2\r\n   \r\n3,4\r\n",
+       {"a", "b"},
+       {{1, 3}, {2, 4}}},
       {"CR line ends", "a,b\r1,2\r3,4\r", {"a", "b"}, {{1, 3}, {2, 4}}},
       {"empty last field", "a,b,c\n1,2,\n", {"a", "b", "c"}, {{1}, {2}, {0}}},
-      {"exponent, letters and signs", "a,b,c,d\n1e3, xyz,+2.5,-0.25E-2\n", {"a", "b", "c", "d"},
+      {"exponent, letters and signs",
+       "a,b,c,d\n1e3, xyz,+2.5,-0.25E-2\n",
+       {"a", "b", "c", "d"},
        {{1000}, {0}, {2.5f}, {-0.0025f}}},
-      {"long field", "a\n" + std::string(200, ' ') + "12.5" + std::string(100, '0') + "\n",
-       {"a"}, {{12.5f}}},
+      {"long field",
+       "a\n" + std::string(200, ' ') + "12.5" + std::string(100, '0') + "\n",
+       {"a"},
+       {{12.5f}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -345,12 +353,37 @@ namespace {
 TEST(Readers, SaeFieldsReadAsStrtod) {
   std::mt19937 gen(5);
   auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
-  std::vector<std::string> texts = {"0", "-0", "+1", ".5", "5.", "1e", "1e+", "-1.5E-3x",
-                                    "00012.50", "1e22", "1e23", "9007199254740993",
-                                    "123456789012345678", "0.000000000000000000000000001",
-                                    "3.4028234e38", "1.17549435e-38", "1e-45", "7e-46",
-                                    "  \t42", "abc", "-", "+-3", "0x1A", "-0x1.8p3", "+0X.8",
-                                    "0x", "0x-1", "0xg", "0x1p-20000", "1e-400", "-1e-5000",
+  std::vector<std::string> texts = {"0",
+                                    "-0",
+                                    "+1",
+                                    ".5",
+                                    "5.",
+                                    "1e",
+                                    "1e+",
+                                    "-1.5E-3x",
+                                    "00012.50",
+                                    "1e22",
+                                    "1e23",
+                                    "9007199254740993",
+                                    "123456789012345678",
+                                    "0.000000000000000000000000001",
+                                    "3.4028234e38",
+                                    "1.17549435e-38",
+                                    "1e-45",
+                                    "7e-46",
+                                    "  \t42",
+                                    "abc",
+                                    "-",
+                                    "+-3",
+                                    "0x1A",
+                                    "-0x1.8p3",
+                                    "+0X.8",
+                                    "0x",
+                                    "0x-1",
+                                    "0xg",
+                                    "0x1p-20000",
+                                    "1e-400",
+                                    "-1e-5000",
                                     "2.5e-4951"};
   for (int i = 0; i < 20000; ++i) {
     std::string t;
@@ -361,7 +394,8 @@ TEST(Readers, SaeFieldsReadAsStrtod) {
       if (d == point) t += '.';
       t += static_cast<char>('0' + pick(10));
     }
-    if (pick(3)) t += (pick(2) ? "e" : "E") + std::string(pick(2) ? "-" : "") + std::to_string(pick(20));
+    if (pick(3))
+      t += (pick(2) ? "e" : "E") + std::string(pick(2) ? "-" : "") + std::to_string(pick(20));
     texts.push_back(t);
   }
   std::string text = "x\n";

@@ -19,7 +19,8 @@ std::string WideSae(const TempDir& dir, int n) {
     names += (i ? "," : "") + ("c" + std::to_string(i));
     values += (i ? "," : "") + std::to_string(i);
   }
-  return dir.Write("wide" + std::to_string(n) + ".sae", names + "\n" + values + "\n" + values + "\n");
+  return dir.Write("wide" + std::to_string(n) + ".sae",
+                   names + "\n" + values + "\n" + values + "\n");
 }
 
 TEST(SampleSet, PickerAndColumnLimit) {
@@ -101,8 +102,8 @@ TEST(SampleSet, TypesCountsAndErrors) {
   EXPECT_EQ(fn::SampleFileExtension(2), "samhdr");
   EXPECT_EQ(fn::SampleFileExtension(3), "");
   const std::pair<const char*, int> types[] = {{"C:\\d\\run.SAM", 1}, {"run.sam", 1},
-                                               {"x/run.SamHdr", 2}, {"run.csv", 0},
-                                               {"run.txt", 0},      {"run", 0}};
+                                               {"x/run.SamHdr", 2},   {"run.csv", 0},
+                                               {"run.txt", 0},        {"run", 0}};
   for (auto [path, type] : types) EXPECT_EQ(fn::SampleFileTypeOf(path), type) << path;
 
   try {
@@ -160,8 +161,8 @@ std::string ReadAll(const std::string& path) {
 
 TEST(SampleSet, SavesTheShownAndSelectedSamples) {
   TempDir dir;
-  testfiles::Table table = {{1.5, -2.0, 1e-5}, {2.5, 3.0, 12345.0}, {3.5, 4.0, 0.0},
-                            {4.5, 5.0, -7.25}, {5.5, 6.0, 1.0}};
+  testfiles::Table table = {
+      {1.5, -2.0, 1e-5}, {2.5, 3.0, 12345.0}, {3.5, 4.0, 0.0}, {4.5, 5.0, -7.25}, {5.5, 6.0, 1.0}};
   std::string sam = dir.Write("in.sam", testfiles::SamText({"a", "b"}, {"f"}, table));
   fn::SampleData set(testfiles::Cancelling());
   ASSERT_TRUE(set.SetFile(sam, fn::SampleFileSam));

@@ -115,7 +115,7 @@ TEST(StatsHistogram, BinsAndWidths) {
   EXPECT_EQ(h.GetCount(1), 1);   // 110
   EXPECT_EQ(h.GetCount(4), 0);   // 130 is in bin 3, 140 in bin 5
   EXPECT_EQ(h.GetMaxCount(), 1.0);
-  h.SetBinWidth(25.0);             // bins of 25 from 100: 100-120, 130-140, 150-170, 180-190, 200
+  h.SetBinWidth(25.0);  // bins of 25 from 100: 100-120, 130-140, 150-170, 180-190, 200
   EXPECT_EQ(h.GetNumBins(), 5);
   EXPECT_EQ(h.GetCount(0), 3);
   EXPECT_EQ(h.GetCount(4), 1);

@@ -34,10 +34,9 @@ struct QuantileCase {
 
 TEST(TesploreVar, QuantileTable) {
   const QuantileCase cases[] = {
-      {16000, 0, 40}, {16000, 50, 7999}, {16000, 100, 15959}, {100, 1, 1},  {100, 2, 1},
-      {100, 3, 2},    {100, 99, 98},     {100, 0, 0},         {100, 100, 98}, {50, 1, 0},
-      {50, 2, 1},     {50, 5, 1},        {50, 6, 2},          {1, 0, 0},    {1, 50, 0},
-      {1, 100, 0},    {2, 50, 1},        {2, 49, 0},
+      {16000, 0, 40}, {16000, 50, 7999}, {16000, 100, 15959}, {100, 1, 1}, {100, 2, 1}, {100, 3, 2},
+      {100, 99, 98},  {100, 0, 0},       {100, 100, 98},      {50, 1, 0},  {50, 2, 1},  {50, 5, 1},
+      {50, 6, 2},     {1, 0, 0},         {1, 50, 0},          {1, 100, 0}, {2, 50, 1},  {2, 49, 0},
   };
   for (const QuantileCase& c : cases) {
     SCOPED_TRACE(testing::Message() << "n " << c.n << " entry " << c.entry);
@@ -81,7 +80,8 @@ TEST(TesploreVar, Scales) {
       int k = static_cast<int>(std::ceil((x + 1) / 10.0)) - 1;
       EXPECT_FLOAT_EQ(rank, (k + 1) * 0.01f) << x;
     }
-    int below = x <= 2 ? 0 : (x > 996 ? 101 : std::min(100, static_cast<int>(std::ceil((x + 1) / 10.0))));
+    int below =
+        x <= 2 ? 0 : (x > 996 ? 101 : std::min(100, static_cast<int>(std::ceil((x + 1) / 10.0))));
     EXPECT_EQ(index, static_cast<float>(below)) << x;
   }
 }

@@ -83,9 +83,8 @@ std::uint64_t File::Size() {
   struct stat st;
   if (handle_ < 0) errno = EBADF;
   if (handle_ < 0 || ::fstat(handle_, &st) != 0) {
-    throw Exception(
-        "Could not read size of file " + quoted_name(name_) + " - " + last_error_text(),
-        "File::Size");
+    throw Exception("Could not read size of file " + quoted_name(name_) + " - " + last_error_text(),
+                    "File::Size");
   }
   return static_cast<std::uint64_t>(st.st_size);
 }

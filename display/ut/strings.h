@@ -14,7 +14,7 @@ class String : public std::string {
   String() = default;
   String(const char* s) : std::string(s ? s : "") {}  // NOLINT: implicit on purpose
   String(const char* s, std::size_t n) : std::string(s, n) {}
-  String(const std::string& s) : std::string(s) {}  // NOLINT
+  String(const std::string& s) : std::string(s) {}        // NOLINT
   String(std::string&& s) : std::string(std::move(s)) {}  // NOLINT
   String(std::size_t n, char c) : std::string(n, c) {}
   String(const String&) = default;

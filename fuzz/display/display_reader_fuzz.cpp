@@ -37,8 +37,8 @@ class FuzzPicker : public fn::RandVarPicker {
 
 std::string Folder() {
   static const std::string folder = [] {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("display_fuzz_" + std::to_string(::getpid()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("display_fuzz_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     return dir.string();
   }();

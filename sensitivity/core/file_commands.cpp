@@ -45,15 +45,12 @@ TOpenKind ClassifyOpenPath(const std::string& path) {
 
 std::string OpenRefusalMessage(TOpenKind kind, const std::string& path) {
   switch (kind) {
-    case TOpenKind::Missing:
-      return "Error, file " + path + " does not exists!";
+    case TOpenKind::Missing: return "Error, file " + path + " does not exists!";
     case TOpenKind::Locked:
       return "File " + path +
              " is open for exclusive access in another application. Close it and try again.";
-    case TOpenKind::WrongExtension:
-      return "Wrong file extension";
-    default:
-      return {};
+    case TOpenKind::WrongExtension: return "Wrong file extension";
+    default: return {};
   }
 }
 

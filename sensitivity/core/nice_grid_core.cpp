@@ -408,13 +408,11 @@ void TNiceGridCore::GutterStringsChanged() {
 
 std::string TNiceGridCore::GutterCaption(int row) const {
   switch (gutterKind_) {
-    case gkNumber:
-      return std::to_string(row + 1);
+    case gkNumber: return std::to_string(row + 1);
     case gkString:
       return row >= 0 && static_cast<size_t>(row) < gutterStrings_.size() ? gutterStrings_[row]
                                                                           : std::string();
-    default:
-      return {};
+    default: return {};
   }
 }
 

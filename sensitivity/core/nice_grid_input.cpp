@@ -78,8 +78,7 @@ void TNiceGridCore::MouseDown(TNiceButton button, unsigned shift, int X, int Y) 
       ReportChange();
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -117,11 +116,8 @@ void TNiceGridCore::MouseMove(bool leftHeld, int X, int Y) {
       SetSelectArea({std::min(c, col_), 0, std::max(c, col_), rowCount_ - 1}, true);
       break;
     }
-    case nhBorder:
-      ResizeTo(X + horzOffset_ - fixedWidth_);
-      break;
-    default:
-      break;
+    case nhBorder: ResizeTo(X + horzOffset_ - fixedWidth_); break;
+    default: break;
   }
 }
 
@@ -254,17 +250,14 @@ bool TNiceGridCore::KeyDown(TNiceKey key, unsigned shift) {
           Collapse();
         }
         break;
-      case TNiceKey::C:
-        CopyToClipboard();
-        break;
+      case TNiceKey::C: CopyToClipboard(); break;
       case TNiceKey::V:
         if (!ReadOnly) PasteFromClipboard();
         break;
       case TNiceKey::X:
         if (!ReadOnly) CutToClipboard();
         break;
-      default:
-        break;
+      default: break;
     }
     return true;
   }
@@ -295,8 +288,7 @@ bool TNiceGridCore::KeyDown(TNiceKey key, unsigned shift) {
           MoveWithin();
         }
         break;
-      default:
-        break;
+      default: break;
     }
     return true;
   }
@@ -361,11 +353,8 @@ bool TNiceGridCore::KeyDown(TNiceKey key, unsigned shift) {
     case TNiceKey::Delete:
       if (typing_.empty() && !ReadOnly) ClearSelection();
       break;
-    case TNiceKey::Enter:
-      Enter();
-      break;
-    default:
-      break;
+    case TNiceKey::Enter: Enter(); break;
+    default: break;
   }
   return true;
 }

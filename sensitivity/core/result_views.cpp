@@ -60,14 +60,10 @@ std::vector<std::string> ResultRowTexts(const TSensitivityItem& item, const TRes
 
 bool ResultCellFlagged(const TSensitivityItem& item, int32_t column) {
   switch (column) {
-    case 10:
-      return item.FitStatus < 0;
-    case 11:
-      return !(item.LinearityIndex >= 0);
-    case 12:
-      return std::fabs(item.PartialCorrelation) > 1;
-    default:
-      return false;
+    case 10: return item.FitStatus < 0;
+    case 11: return !(item.LinearityIndex >= 0);
+    case 12: return std::fabs(item.PartialCorrelation) > 1;
+    default: return false;
   }
 }
 

@@ -35,23 +35,17 @@ TRandomVariable::TRandomVariable(int32_t id, std::string name, std::string descr
 
 std::string TRandomVariable::TypeText() const {
   switch (VarType) {
-    case 0:
-      return "continunous";
-    case 1:
-      return "discrete";
-    default:
-      return "n/a";
+    case 0: return "continunous";
+    case 1: return "discrete";
+    default: return "n/a";
   }
 }
 
 std::string TRandomVariable::FunctionalText() const {
   switch (IsFunctional) {
-    case 0:
-      return "probabilistic / input";
-    case 1:
-      return "functional / output";
-    default:
-      return "n/a";
+    case 0: return "probabilistic / input";
+    case 1: return "functional / output";
+    default: return "n/a";
   }
 }
 

@@ -81,25 +81,16 @@ std::vector<uint8_t> Decode(const std::vector<uint8_t>& file, int& width, int& h
       const int c = (up && i >= static_cast<size_t>(bpp)) ? up[i - static_cast<size_t>(bpp)] : 0;
       int pred = 0;
       switch (in[0]) {
-        case 0:
-          pred = 0;
-          break;
-        case 1:
-          pred = a;
-          break;
-        case 2:
-          pred = b;
-          break;
-        case 3:
-          pred = (a + b) / 2;
-          break;
+        case 0: pred = 0; break;
+        case 1: pred = a; break;
+        case 2: pred = b; break;
+        case 3: pred = (a + b) / 2; break;
         case 4: {
           const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
           pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
           break;
         }
-        default:
-          ADD_FAILURE() << "filter " << int{in[0]};
+        default: ADD_FAILURE() << "filter " << int{in[0]};
       }
       out[i] = static_cast<uint8_t>(in[1 + i] + pred);
     }

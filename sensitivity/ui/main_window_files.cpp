@@ -68,8 +68,7 @@ void TFormTesvaneMain::OpenSampleFile(const QString& qpath) {
       }
       path = ChangeExtension(path, ".sae");
       break;
-    default:
-      break;
+    default: break;
   }
   if (!LoadSamplesAndRefresh(Q(path))) return;
   SelectAllClicked(ckSelAllConditioning, false);

@@ -39,9 +39,9 @@ enum {
 // the engine's side table; `table` is the entry's 1-based number there, or 0
 // when the entry has no table.
 typedef struct TDistributionSlot {
-  int32_t table;          // 0
-  TExtended80 maximum;    // 4: running maximum, initially -1.7e308
-  TExtended80 minimum;    // 14: running minimum, initially 1.1e308
+  int32_t table;        // 0
+  TExtended80 maximum;  // 4: running maximum, initially -1.7e308
+  TExtended80 minimum;  // 14: running minimum, initially 1.1e308
 } TDistributionSlot;
 
 #pragma pack(pop)

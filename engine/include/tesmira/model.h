@@ -64,7 +64,8 @@ TESMIRA_API int32_t Node_exists(const char* name);
 TESMIRA_API int32_t Object_exists(const char* name, int32_t* kind);
 
 // index 0 with a name looks the name up; a negative index counts from the end.
-TESMIRA_API TExtendedRandomVariable* Fetch_extended_random_variable(int32_t index, const char* name);
+TESMIRA_API TExtendedRandomVariable* Fetch_extended_random_variable(int32_t index,
+                                                                    const char* name);
 TESMIRA_API TUdf* Fetch_UDF(int32_t index, const char* name);
 
 TESMIRA_API int32_t GetNumberOfRandomVariables(void);
@@ -83,7 +84,8 @@ TESMIRA_API int32_t Create_extended_random_variable(const TExtendedRandomVariabl
 TESMIRA_API int32_t Update_extended_random_variable(const TExtendedRandomVariable* record,
                                                     TExtendedRandomVariable** out,
                                                     const char* newName, bool propagate);
-TESMIRA_API int32_t Delete_extended_random_variable(TExtendedRandomVariable* record, bool deleteNode);
+TESMIRA_API int32_t Delete_extended_random_variable(TExtendedRandomVariable* record,
+                                                    bool deleteNode);
 
 TESMIRA_API int32_t Create_UDF(const TUdf* record, TUdf** out, int32_t* size);
 TESMIRA_API int32_t Update_UDF(const TUdf* record, TUdf** out, const char* newName);

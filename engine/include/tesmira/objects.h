@@ -54,9 +54,9 @@ typedef struct TExtended80 {
 } TExtended80;
 
 typedef struct TSampleListEntry {
-  TShortString32 name;   // 0: lower case
-  TExtended80 value;     // 33: the current sample value
-  int16_t objectIndex;   // 43: inputs: the node index
+  TShortString32 name;  // 0: lower case
+  TExtended80 value;    // 33: the current sample value
+  int16_t objectIndex;  // 43: inputs: the node index
 } TSampleListEntry;
 
 typedef struct TSampleList {

@@ -15,7 +15,7 @@ extern "C" {
 
 // ---- limits -------------------------------------------------------------
 enum {
-  MaxNameLength = 32,        // names of variables, formulas and nodes
+  MaxNameLength = 32,  // names of variables, formulas and nodes
   MaxVariables = 1000,
   MaxNodes = 1000,
   MaxFormulas = 1000,
@@ -78,8 +78,8 @@ enum {
   CopulaMinimumInformation = 2,
   CopulaElliptical = 3,
   CopulaNormal = 4,
-  CopulaClayton = 5,   // 5..8: the four Clayton variants
-  CopulaGumbel = 9     // 9..12: the four Gumbel variants
+  CopulaClayton = 5,  // 5..8: the four Clayton variants
+  CopulaGumbel = 9    // 9..12: the four Gumbel variants
 };
 
 #pragma pack(push, 1)
@@ -98,31 +98,31 @@ typedef struct TDiscretePair {
 
 // The distribution part of a variable (288 bytes).
 typedef struct TDistribution {
-  TShortString32 name;          // 0
-  uint8_t distType;             // 33
-  union {                       // 34..287, laid out by type
-    double params[4];           // types 1..10
+  TShortString32 name;            // 0
+  uint8_t distType;               // 33
+  union {                         // 34..287, laid out by type
+    double params[4];             // types 1..10
     unsigned char fileName[254];  // types 11, 14, 15: short string, up to 253 characters
     struct {
       TShortString126 sampleFile;       // 34
       TShortString126 probabilityFile;  // 161
-    } sample;                   // type 12
+    } sample;                           // type 12
     struct {
       TDiscretePair pairs[DiscretePairs];  // 34 + 8k
       int16_t count;                       // 194
-    } discrete;                 // type 13
+    } discrete;                            // type 13
     unsigned char raw[254];
   } u;
 } TDistribution;
 
 typedef struct TExtendedRandomVariable {
-  TDistribution distribution;          // 0
-  int16_t samplePosition;              // 288
-  uint8_t readingFile;                 // 290
-  TShortString100 description;         // 291
-  TShortString80 text[TextLines];      // 392
-  double values[ValueSlots];           // 2012
-  int32_t representation;              // 2172
+  TDistribution distribution;      // 0
+  int16_t samplePosition;          // 288
+  uint8_t readingFile;             // 290
+  TShortString100 description;     // 291
+  TShortString80 text[TextLines];  // 392
+  double values[ValueSlots];       // 2012
+  int32_t representation;          // 2172
 } TExtendedRandomVariable;
 
 typedef struct TUdf {
@@ -135,38 +135,38 @@ typedef struct TUdf {
 } TUdf;
 
 typedef struct TDepNodeV1 {
-  TShortString32 varName;       // 0
-  TShortString32 parentName;    // 33
-  double rankCorr;              // 66
-  uint8_t childCount;           // 74
-  uint8_t typeBits;             // 75: bits 0-1 copula, bits 3-7 structure type
-  union {                       // 76
+  TShortString32 varName;     // 0
+  TShortString32 parentName;  // 33
+  double rankCorr;            // 66
+  uint8_t childCount;         // 74
+  uint8_t typeBits;           // 75: bits 0-1 copula, bits 3-7 structure type
+  union {                     // 76
     int32_t children[MaxChildren];
     int16_t values[CorrValueSlots];
   } u;
-  int32_t vineLevel;            // 1100
-  int32_t reserved;             // 1104
+  int32_t vineLevel;  // 1100
+  int32_t reserved;   // 1104
 } TDepNodeV1;
 
 typedef struct TDepNodeV2 {
-  int32_t recordSize;           // 0
-  TShortString32 structName;    // 4
-  TShortString32 varName;       // 37
-  double rankCorr;              // 70
-  double zero;                  // 78
-  int16_t parent;               // 86
-  int16_t childCount;           // 88
-  int16_t capacity;             // 90
-  int16_t copula;               // 92
-  int16_t depType;              // 94
-  int16_t vineLevel;            // 96
-  int16_t orderStamp;           // 98
-  int32_t savedDepType;         // 100
-  unsigned char unused1[8];     // 104
-  int16_t children[MaxChildren];         // 112
-  int16_t unused2[1000];                 // 624
-  float values[CorrValueSlots];          // 2624
-  float savedValues[CorrValueSlots];     // 4672
+  int32_t recordSize;                 // 0
+  TShortString32 structName;          // 4
+  TShortString32 varName;             // 37
+  double rankCorr;                    // 70
+  double zero;                        // 78
+  int16_t parent;                     // 86
+  int16_t childCount;                 // 88
+  int16_t capacity;                   // 90
+  int16_t copula;                     // 92
+  int16_t depType;                    // 94
+  int16_t vineLevel;                  // 96
+  int16_t orderStamp;                 // 98
+  int32_t savedDepType;               // 100
+  unsigned char unused1[8];           // 104
+  int16_t children[MaxChildren];      // 112
+  int16_t unused2[1000];              // 624
+  float values[CorrValueSlots];       // 2624
+  float savedValues[CorrValueSlots];  // 4672
 } TDepNodeV2;
 
 #pragma pack(pop)
@@ -177,13 +177,13 @@ typedef struct TModelRecord {
   TShortString255 designTag;
   TShortString255 folder;
   int32_t varCount;
-  TExtendedRandomVariable* vars[MaxVariables + 1];   // 1-based; [0] unused
+  TExtendedRandomVariable* vars[MaxVariables + 1];  // 1-based; [0] unused
   int32_t nodeCount;
-  void* nodes[MaxNodes + 1];                         // 1-based; TDepNodeV1* or TDepNodeV2*
+  void* nodes[MaxNodes + 1];  // 1-based; TDepNodeV1* or TDepNodeV2*
   int32_t modelType;
   int32_t formulaCount;
-  TUdf* formulas[FormulaSlots];                      // formula k in slot k-1
-  void* distTables[MaxDistributionTables + 1];       // 1-based; owned by the formula engine
+  TUdf* formulas[FormulaSlots];                 // formula k in slot k-1
+  void* distTables[MaxDistributionTables + 1];  // 1-based; owned by the formula engine
 } TModelRecord;
 
 #ifdef __cplusplus

@@ -45,7 +45,8 @@ TESMIRA_API int32_t Create_dep_node(const void* record, void** out, int32_t* siz
 TESMIRA_API int32_t Update_dep_node(const void* record, void** out, const char* newName);
 TESMIRA_API int32_t Delete_dep_node(void* node);
 TESMIRA_API void* Fetch_dep_node(int32_t index, const char* name);
-TESMIRA_API bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t operation);
+TESMIRA_API bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt,
+                                  int32_t operation);
 TESMIRA_API int32_t Update_dep_structure(void);
 
 TESMIRA_API int32_t GetDependenceType(void* node);

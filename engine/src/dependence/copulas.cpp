@@ -33,12 +33,9 @@ bool FaultPending = false;
 
 const char* FaultText(FpFault f) {
   switch (f) {
-    case FpFault::ZeroDivide:
-      return "Zero divide";
-    case FpFault::Overflow:
-      return "Floating point overflow";
-    default:
-      return "Invalid floating point operation";
+    case FpFault::ZeroDivide: return "Zero divide";
+    case FpFault::Overflow: return "Floating point overflow";
+    default: return "Invalid floating point operation";
   }
 }
 
@@ -68,7 +65,9 @@ double ClaytonThetaFromRank(double r) {
   if (r == 0.0) return 0.0;
   const double a = std::fabs(r);
   const double n = (((2799.959958501511 * a - 4086.54924694709) * a - 786.602055464184) * a +
-                    1864.410020296634) * a + 212.220817493302;
+                    1864.410020296634) *
+                       a +
+                   212.220817493302;
   const double d = (((a - 1408.736326326127) * a + 5764.551359283231) * a - 7339.411117715828) * a +
                    2982.617051994998;
   return Sign(r) * n / d;
@@ -78,9 +77,15 @@ double GumbelThetaFromRank(double r) {
   if (r == 0.0) return 1.0;
   const double a = std::fabs(r);
   const double n = ((((2825.353720372699 * a - 5887.463024414101) * a + 3859.185043612683) * a -
-                     1391.277026761074) * a - 27.097846300965) * a + 624.431463113763;
+                     1391.277026761074) *
+                        a -
+                    27.097846300965) *
+                       a +
+                   624.431463113763;
   const double d = ((((a + 1097.934636244338) * a - 1703.285237726902) * a + 686.037711199306) * a -
-                    715.024477887078) * a + 633.367572980125;
+                    715.024477887078) *
+                       a +
+                   633.367572980125;
   const double q = n / d;
   return std::fabs(q) >= 1.0 ? Sign(r) * q : 1.0;
 }
@@ -126,27 +131,20 @@ double BandWidthFromRank(double r) {
 
 double CopulaParameter(int type, double r) {
   switch (type) {
-    case 0:
-      return FrankThetaFromRank(r);
-    case 1:
-      return BandWidthFromRank(r);
+    case 0: return FrankThetaFromRank(r);
+    case 1: return BandWidthFromRank(r);
     case 2:
-    case 3:
-      return r;
-    case 4:
-      return NormalRhoFromRank(r);
+    case 3: return r;
+    case 4: return NormalRhoFromRank(r);
     case 5:
     case 6:
     case 7:
-    case 8:
-      return ClaytonThetaFromRank(r);
+    case 8: return ClaytonThetaFromRank(r);
     case 9:
     case 10:
     case 11:
-    case 12:
-      return GumbelThetaFromRank(r);
-    default:
-      return 0.0;
+    case 12: return GumbelThetaFromRank(r);
+    default: return 0.0;
   }
 }
 
@@ -156,15 +154,16 @@ double Erfc(double x) {
   const double z = std::fabs(x);
   const double c = 1.0 / (1.0 + 0.5 * z);
   const double e =
-      c * std::exp(-z * z - 1.26551223 +
-                   c * (1.00002368 +
-                        c * (0.37409196 +
-                             c * (0.09678418 +
-                                  c * (-0.18628806 +
-                                       c * (0.27886807 +
-                                            c * (-1.13520398 +
-                                                 c * (1.48851587 +
-                                                      c * (-0.82215223 + c * 0.17087277)))))))));
+      c *
+      std::exp(
+          -z * z - 1.26551223 +
+          c * (1.00002368 +
+               c * (0.37409196 +
+                    c * (0.09678418 +
+                         c * (-0.18628806 +
+                              c * (0.27886807 + c * (-1.13520398 +
+                                                     c * (1.48851587 + c * (-0.82215223 +
+                                                                            c * 0.17087277)))))))));
   return x >= 0.0 ? e : 2.0 - e;
 }
 
@@ -264,7 +263,8 @@ bool FindRootSafe(TRootFunction f, TRootFunction df, const double* params, doubl
 namespace {
 
 // h(v | u) for theta > 0 in a form that neither overflows nor loses the
-// small-theta digits: h = 1 / (1 + e^(theta (u - v)) (1 - e^(-theta (1 - v))) / (1 - e^(-theta v))).
+// small-theta digits: h = 1 / (1 + e^(theta (u - v)) (1 - e^(-theta (1 - v))) / (1 - e^(-theta
+// v))).
 double FrankHPositive(double v, double u, double theta) {
   if (v <= 0.0) return 0.0;
   if (v >= 1.0) return 1.0;
@@ -413,8 +413,8 @@ double ClaytonH(double v, double u, double q) {
   // [(u/v)^q + 1 - u^q]^(-(1+q)/q), the bracket taken in logarithms.
   const double a = q * (std::log(u) - std::log(v));
   const double rest = -std::expm1(q * std::log(u));  // 1 - u^q
-  const double logBracket = a > 700.0 ? a + std::log1p(rest * std::exp(-a))
-                                      : std::log(std::exp(a) + rest);
+  const double logBracket =
+      a > 700.0 ? a + std::log1p(rest * std::exp(-a)) : std::log(std::exp(a) + rest);
   return Clamp01(std::exp(-(1.0 + q) / q * logBracket));
 }
 
@@ -444,14 +444,10 @@ Turn GumbelTurn(int type, double p) {
 template <typename H>
 double TurnedH(Turn turn, H base, double v, double u, double q) {
   switch (turn) {
-    case Turn::Survival:
-      return 1.0 - base(1.0 - v, 1.0 - u, q);
-    case Turn::Deg90:
-      return base(v, 1.0 - u, q);
-    case Turn::Deg270:
-      return 1.0 - base(1.0 - v, u, q);
-    default:
-      return base(v, u, q);
+    case Turn::Survival: return 1.0 - base(1.0 - v, 1.0 - u, q);
+    case Turn::Deg90: return base(v, 1.0 - u, q);
+    case Turn::Deg270: return 1.0 - base(1.0 - v, u, q);
+    default: return base(v, u, q);
   }
 }
 
@@ -499,7 +495,8 @@ double GumbelH(double v, double u, double q) {
   if (u >= 1.0) return 0.0;
   const double x = -std::log(u), y = -std::log(v);
   const double big = std::max(x, y), small = std::min(x, y);
-  const double logW = std::log(big) + std::log1p(std::exp(q * (std::log(small) - std::log(big)))) / q;
+  const double logW =
+      std::log(big) + std::log1p(std::exp(q * (std::log(small) - std::log(big)))) / q;
   const double w = std::exp(logW);
   return Clamp01(std::exp(x - w + (q - 1.0) * (std::log(x) - logW)));
 }
@@ -563,8 +560,8 @@ double GumbelHInverse(double t, double u, double q) {
     const double d2 = -c2 * i2 * i1;
     const double d3 = (2.0 * c2 * c2 - c1 * c3) * i2 * i2 * i1;
     const double d4 = (5.0 * c1 * c2 * c3 - c1 * c1 * c4 - 5.0 * c2 * c2 * c2) * i2 * i2 * i2 * i1;
-    const double d5 = (6.0 * c1 * c1 * c2 * c4 + 3.0 * c1 * c1 * c3 * c3 + 14.0 * c2 * c2 * c2 * c2 -
-                       c1 * c1 * c1 * c5 - 21.0 * c1 * c2 * c2 * c3) *
+    const double d5 = (6.0 * c1 * c1 * c2 * c4 + 3.0 * c1 * c1 * c3 * c3 +
+                       14.0 * c2 * c2 * c2 * c2 - c1 * c1 * c1 * c5 - 21.0 * c1 * c2 * c2 * c3) *
                       i2 * i2 * i2 * i2 * i1;
     const double step = r * (i1 + r * (d2 + r * (d3 + r * (d4 + r * d5))));
     mu += step;
@@ -627,28 +624,20 @@ double ConditionalInverse(int type, double p, double u, double t) {
   u = Clamp01(u);
   t = Clamp01(t);
   switch (type) {
-    case 0:
-      return FrankHInverse(t, u, p);
-    case 1:
-      return BandHInverse(t, u, p);
-    case 2:
-      return SampleMinInfo(CopulaGrid, p, u);
-    case 3:
-      return EllipticalHInverse(t, u, p);
-    case 4:
-      return NormalHInverse(t, u, p);
+    case 0: return FrankHInverse(t, u, p);
+    case 1: return BandHInverse(t, u, p);
+    case 2: return SampleMinInfo(CopulaGrid, p, u);
+    case 3: return EllipticalHInverse(t, u, p);
+    case 4: return NormalHInverse(t, u, p);
     case 5:
     case 6:
     case 7:
-    case 8:
-      return ClaytonVariantHInverse(type, t, u, p);
+    case 8: return ClaytonVariantHInverse(type, t, u, p);
     case 9:
     case 10:
     case 11:
-    case 12:
-      return GumbelVariantHInverse(type, t, u, p);
-    default:
-      return 0.0;
+    case 12: return GumbelVariantHInverse(type, t, u, p);
+    default: return 0.0;
   }
 }
 
@@ -664,27 +653,15 @@ double ConditionalCdf(int type, double p, double u, double v) {
     fault = FpFault::InvalidOp;
   } else {
     switch (type) {
-      case 0:
-        h = FrankH(v, u, p);
-        break;
-      case 1:
-        h = BandH(v, u, p);
-        break;
-      case 3:
-        h = EllipticalHChecked(v, u, p, fault);
-        break;
-      case 4:
-        h = NormalH(v, u, p);
-        break;
+      case 0: h = FrankH(v, u, p); break;
+      case 1: h = BandH(v, u, p); break;
+      case 3: h = EllipticalHChecked(v, u, p, fault); break;
+      case 4: h = NormalH(v, u, p); break;
       case 5:
       case 6:
       case 7:
-      case 8:
-        h = ClaytonVariantH(type, v, u, p);
-        break;
-      default:
-        h = GumbelVariantH(type, v, u, p);
-        break;
+      case 8: h = ClaytonVariantH(type, v, u, p); break;
+      default: h = GumbelVariantH(type, v, u, p); break;
     }
     if (fault == FpFault::None && !std::isfinite(h))
       fault = std::isnan(h) ? FpFault::InvalidOp : FpFault::Overflow;

@@ -109,7 +109,8 @@ class TMatrix {
 // Fills the lower triangle (diagonal included) of L with the Cholesky factor of
 // the symmetric matrix A, row by row; entries above the diagonal are left as
 // they are. Raises EMathsError:
-//  - "The symmetric matrix and the lower triangular matrix must have the same size  [CholeskyDecomposition]"
+//  - "The symmetric matrix and the lower triangular matrix must have the same size
+//  [CholeskyDecomposition]"
 //    when the sizes differ;
 //  - "Invalid floating point operation  [CholeskyDecomposition]" when a diagonal
 //    radicand is negative or not a number (A is not positive semi-definite);

@@ -6,7 +6,8 @@
 #include "distributions/distribution_types.h"
 #include "tesmira/model.h"
 
-TESMIRA_API int32_t Process_extended_random_variable(TExtendedRandomVariable* rv, int32_t operation) {
+TESMIRA_API int32_t Process_extended_random_variable(TExtendedRandomVariable* rv,
+                                                     int32_t operation) {
   try {
     return tesmira::ProcessDistribution(rv, operation, GetModelType());
   } catch (...) {  // out of memory for a text: nothing was done

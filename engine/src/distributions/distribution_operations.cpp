@@ -9,8 +9,8 @@
 #include "distributions/distribution_texts.h"
 #include "distributions/distribution_types.h"
 #include "distributions/special_functions.h"
-#include "text/value_text.h"
 #include "model/short_string.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 
@@ -29,7 +29,8 @@ struct DistributionCopy {
 bool IsMissing(long double v) { return std::fabs(v - kMarker) < 1e-9L; }
 
 bool IsFileType(int type) {
-  return type == DistFile100 || type == DistSampleFile || type == DistFile1000 || type == DistFile10000;
+  return type == DistFile100 || type == DistSampleFile || type == DistFile1000 ||
+         type == DistFile10000;
 }
 
 double GetParam(const TDistribution& d, int k) {
@@ -58,12 +59,14 @@ int16_t DiscreteCount(const TDistribution& d) {
   return n;
 }
 
-void SetDiscreteCount(TDistribution& d, int16_t n) { std::memcpy(&d.u.discrete.count, &n, sizeof n); }
+void SetDiscreteCount(TDistribution& d, int16_t n) {
+  std::memcpy(&d.u.discrete.count, &n, sizeof n);
+}
 
 //                                 type 0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15
-constexpr int kEditable[16]     = {0, 1, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1, 1, 2, 1, 1};
-constexpr int kShown[16]        = {1, 1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 1, 2, 1, 1};
-constexpr int kParamCount[16]   = {0, 1, 2, 2, 2, 2, 2, 3, 3, 4, 3, 1, 1, 20, 1, 1};
+constexpr int kEditable[16] = {0, 1, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1, 1, 2, 1, 1};
+constexpr int kShown[16] = {1, 1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 1, 2, 1, 1};
+constexpr int kParamCount[16] = {0, 1, 2, 2, 2, 2, 2, 3, 3, 4, 3, 1, 1, 20, 1, 1};
 
 // The z95 constant written into the Normal quantiles and LogNormal moments.
 constexpr long double kZ95Short = 1.6449L;
@@ -113,7 +116,7 @@ int DistributionValues(const TDistribution& d, int r, WorkArray& w) {
     if (r != 1 && r != 2) return 0;
     for (int i = 0; i < DiscretePairs; ++i) {
       float v = GetFloat(r == 1 ? static_cast<const void*>(&d.u.discrete.pairs[i].value)
-                               : static_cast<const void*>(&d.u.discrete.pairs[i].probability));
+                                : static_cast<const void*>(&d.u.discrete.pairs[i].probability));
       w[i + 1] = IsMissing(v) ? kMarker : static_cast<long double>(v);
     }
     return DiscretePairs;
@@ -121,13 +124,38 @@ int DistributionValues(const TDistribution& d, int r, WorkArray& w) {
   if (type < DistUniform || type > DistTriangular) return 0;
   if (r == 1) {
     switch (type) {
-      case DistUniform: case DistLogUniform: case DistNormal: case DistLogNormal:
-        w[1] = p1; w[2] = p2; return 2;
-      case DistExponential: w[1] = p1; w[2] = p4; return 2;
-      case DistGamma: w[1] = p1; w[2] = p2; w[3] = p4; return 3;
-      case DistWeibull: w[1] = p2; w[2] = p3; w[3] = p4; return 3;
-      case DistBeta: w[1] = p1; w[2] = p2; w[3] = p3; w[4] = p4; return 4;
-      case DistTriangular: w[1] = p3; w[2] = p2; w[3] = p4; return 3;
+      case DistUniform:
+      case DistLogUniform:
+      case DistNormal:
+      case DistLogNormal:
+        w[1] = p1;
+        w[2] = p2;
+        return 2;
+      case DistExponential:
+        w[1] = p1;
+        w[2] = p4;
+        return 2;
+      case DistGamma:
+        w[1] = p1;
+        w[2] = p2;
+        w[3] = p4;
+        return 3;
+      case DistWeibull:
+        w[1] = p2;
+        w[2] = p3;
+        w[3] = p4;
+        return 3;
+      case DistBeta:
+        w[1] = p1;
+        w[2] = p2;
+        w[3] = p3;
+        w[4] = p4;
+        return 4;
+      case DistTriangular:
+        w[1] = p3;
+        w[2] = p2;
+        w[3] = p4;
+        return 3;
     }
     return 0;
   }
@@ -212,10 +240,11 @@ int DistributionValues(const TDistribution& d, int r, WorkArray& w) {
 // a of a LogUniform with mean m and standard deviation s; false when no root was found.
 bool LogUniformFromMoments(long double m, long double s, long double& a, long double& b) {
   long double sum = 2 * (m * m + s * s) / m;  // a + b
-  RootResult root = RTSAFE(1e-8L, m / 100000, m, [m, sum](long double x, long double& f, long double& df) {
-    f = m * std::log((sum - x) / x) + 2 * x - sum;
-    df = 2 - sum * m / (x * (sum - x));
-  });
+  RootResult root =
+      RTSAFE(1e-8L, m / 100000, m, [m, sum](long double x, long double& f, long double& df) {
+        f = m * std::log((sum - x) / x) + 2 * x - sum;
+        df = 2 - sum * m / (x * (sum - x));
+      });
   if (root.status != RootStatus::Converged) return false;
   a = root.root;
   b = sum - a;
@@ -233,7 +262,8 @@ void DiscreteFromValues(TDistribution& d, int r, const WorkArray& w) {
         // The rows after the first empty one are empty too (the check allows
         // no value after a gap): values of a longer earlier list must not
         // stay behind, where they would show and fail the next check.
-        for (int j = i + 1; j <= DiscretePairs; ++j) SetFloat(&d.u.discrete.pairs[j - 1].value, marker);
+        for (int j = i + 1; j <= DiscretePairs; ++j)
+          SetFloat(&d.u.discrete.pairs[j - 1].value, marker);
         break;
       }
       if (count == 0) count = static_cast<int16_t>(i);
@@ -265,9 +295,7 @@ int DistributionFromValues(TDistribution& d, int r, const WorkArray& w) {
   int type = d.distType;
   long double x1 = w[1], x2 = w[2], x3 = w[3], x4 = w[4];
   switch (type) {
-    case DistConstant:
-      SetParam(d, 1, x1);
-      return 1;
+    case DistConstant: SetParam(d, 1, x1); return 1;
     case DistUniform:
     case DistLogUniform: {
       long double a, b;
@@ -361,11 +389,8 @@ int DistributionFromValues(TDistribution& d, int r, const WorkArray& w) {
       SetParam(d, 2, x2);
       SetParam(d, 4, x3);
       return 3;
-    case DistDiscrete:
-      DiscreteFromValues(d, r, w);
-      return DiscretePairs;
-    default:
-      return 0;
+    case DistDiscrete: DiscreteFromValues(d, r, w); return DiscretePairs;
+    default: return 0;
   }
 }
 
@@ -483,14 +508,43 @@ int SetDistributionDefaults(DistributionCopy& c, WorkArray& w, int modelType) {
   switch (type) {
     case DistConstant: SetParam(d, 1, 1); break;
     case DistUniform:
-    case DistNormal: SetParam(d, 1, 0); SetParam(d, 2, 1); break;
-    case DistLogUniform: SetParam(d, 1, 0.0001L); SetParam(d, 2, 1); break;
-    case DistLogNormal: SetParam(d, 1, 1); SetParam(d, 2, modelType == ModelTypeFaultTree ? 3 : 2); break;
-    case DistExponential: SetParam(d, 1, 100); SetParam(d, 4, 0); break;
-    case DistGamma: SetParam(d, 1, 10); SetParam(d, 2, 0.001L); SetParam(d, 4, 0); break;
-    case DistWeibull: SetParam(d, 2, 1); SetParam(d, 3, 1); SetParam(d, 4, 0); break;
-    case DistBeta: SetParam(d, 1, 2); SetParam(d, 2, 2); SetParam(d, 3, 0); SetParam(d, 4, 1); break;
-    case DistTriangular: SetParam(d, 3, 0); SetParam(d, 2, 0.5L); SetParam(d, 4, 1); break;
+    case DistNormal:
+      SetParam(d, 1, 0);
+      SetParam(d, 2, 1);
+      break;
+    case DistLogUniform:
+      SetParam(d, 1, 0.0001L);
+      SetParam(d, 2, 1);
+      break;
+    case DistLogNormal:
+      SetParam(d, 1, 1);
+      SetParam(d, 2, modelType == ModelTypeFaultTree ? 3 : 2);
+      break;
+    case DistExponential:
+      SetParam(d, 1, 100);
+      SetParam(d, 4, 0);
+      break;
+    case DistGamma:
+      SetParam(d, 1, 10);
+      SetParam(d, 2, 0.001L);
+      SetParam(d, 4, 0);
+      break;
+    case DistWeibull:
+      SetParam(d, 2, 1);
+      SetParam(d, 3, 1);
+      SetParam(d, 4, 0);
+      break;
+    case DistBeta:
+      SetParam(d, 1, 2);
+      SetParam(d, 2, 2);
+      SetParam(d, 3, 0);
+      SetParam(d, 4, 1);
+      break;
+    case DistTriangular:
+      SetParam(d, 3, 0);
+      SetParam(d, 2, 0.5L);
+      SetParam(d, 4, 1);
+      break;
     case DistSampleFile: c.samplePosition = 0; break;
     case DistDiscrete: {
       const float marker = static_cast<float>(MissingValue);

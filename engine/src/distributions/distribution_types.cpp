@@ -67,8 +67,7 @@ int QuantileTableSize(const TDistribution& d) { return QuantileTableSize(d, Tabl
 
 long double DistributionQuantile(const TDistribution& d, long double u) {
   switch (d.distType) {
-    case DistConstant:
-      return Param(d, 1);
+    case DistConstant: return Param(d, 1);
     case DistUniform: {
       long double a = Param(d, 1), b = Param(d, 2);
       return a + u * (b - a);
@@ -78,14 +77,13 @@ long double DistributionQuantile(const TDistribution& d, long double u) {
       long double lb = std::log(static_cast<long double>(Param(d, 2)));
       return std::exp(u * (lb - la) + la);
     }
-    case DistNormal:
-      return Param(d, 1) + Param(d, 2) * InverseNormal(u);
+    case DistNormal: return Param(d, 1) + Param(d, 2) * InverseNormal(u);
     case DistLogNormal: {
       long double z95 = InverseNormal(0.95L);
-      return Param(d, 1) * std::exp(InverseNormal(u) * std::log(static_cast<long double>(Param(d, 2))) / z95);
+      return Param(d, 1) *
+             std::exp(InverseNormal(u) * std::log(static_cast<long double>(Param(d, 2))) / z95);
     }
-    case DistExponential:
-      return Param(d, 4) - std::log(1 - u) / Param(d, 1);
+    case DistExponential: return Param(d, 4) - std::log(1 - u) / Param(d, 1);
     case DistGamma:
       return ChiSquareQuantile(2.0L * Param(d, 1), u) / (2.0L * Param(d, 2)) + Param(d, 4);
     case DistWeibull:
@@ -99,14 +97,13 @@ long double DistributionQuantile(const TDistribution& d, long double u) {
       if (u >= 0 && u <= (m - a) / (b - a)) return a + std::sqrt(u * (m - a) * (b - a));
       return b - std::sqrt((b - m) * (1 - u) * (b - a));
     }
-    case DistDiscrete:
-      return DiscreteQuantile(d, u);
-    default:
-      return 0;
+    case DistDiscrete: return DiscreteQuantile(d, u);
+    default: return 0;
   }
 }
 
-bool TabulateQuantiles(double* table, const TDistribution& d, int resolution, std::string_view folder) {
+bool TabulateQuantiles(double* table, const TDistribution& d, int resolution,
+                       std::string_view folder) {
   int type = d.distType;
   if (IsFileType(type)) return ReadQuantileFile(table, d, folder);
   if (type < DistConstant || type > DistFile10000 || type == DistSampleFile) return false;

@@ -52,10 +52,10 @@ const long double kGammaQ[8] = {-3.08402300119738975254353E+1L, 3.15350626979604
                                 -1.01515636749021914166146E+3L, -3.10777167157231109440444E+3L,
                                 2.25381184209801510330112E+4L,  4.75584627752788110767815E+3L,
                                 -1.34659959864969306392456E+5L, -1.15132259675553483497211E+5L};
-const long double kStirling[7] = {-1.910444077728E-03L,          8.4171387781295E-04L,
-                                  -5.952379913043012E-04L,       7.93650793500350248E-04L,
-                                  -2.777777777777681622553E-03L, 8.333333333333333331554247E-02L,
-                                  5.7083835261E-03L};
+const long double kStirling[7] = {
+    -1.910444077728E-03L,     8.4171387781295E-04L,          -5.952379913043012E-04L,
+    7.93650793500350248E-04L, -2.777777777777681622553E-03L, 8.333333333333333331554247E-02L,
+    5.7083835261E-03L};
 const long double kLnSqrt2Pi = 0.9189385332046727417L;
 
 // Gamma(1 + z) for 0 <= z < 1.
@@ -111,12 +111,12 @@ const long double kQ2[8] = {1.830328399370592604055942E2L, 7.7650493214450058713
                             1.331903827966074194402448E5L, 1.136705821321969608938755E6L,
                             5.267964117437946917577538E6L, 1.346701454311101692290052E7L,
                             1.782736530353274213975932E7L, 9.533095591844353613395747E6L};
-const long double kP4[8] = {1.474502166059939948905062E4L, 2.426813369486704502836312E6L,
-                            1.214755574045093227939592E8L, 2.663432449630976949898078E9L,
+const long double kP4[8] = {1.474502166059939948905062E4L,  2.426813369486704502836312E6L,
+                            1.214755574045093227939592E8L,  2.663432449630976949898078E9L,
                             2.940378956634553899906876E10L, 1.702665737765398868392998E11L,
                             4.926125793377430887588120E11L, 5.606251856223951465078242E11L};
-const long double kQ4[8] = {2.690530175870899333379843E3L, 6.393885654300092398984238E5L,
-                            4.135599930241388052042842E7L, 1.120872109616147941376570E9L,
+const long double kQ4[8] = {2.690530175870899333379843E3L,  6.393885654300092398984238E5L,
+                            4.135599930241388052042842E7L,  1.120872109616147941376570E9L,
                             1.488613728678813811542398E10L, 1.016803586272438228077304E11L,
                             3.417476345507377132798597E11L, 4.463158187419713286462081E11L};
 const long double kPnt68 = 0.6796875L;
@@ -266,7 +266,8 @@ long double ChiSquareQuantile(long double nu, long double p) {
     long double s4 = (c20 + a * (c27 + c34 * a) + c * (c22 + a * (c30 + c36 * a))) / c38;
     long double s5 = (c13 + c21 * a + c * (c18 + c26 * a)) / c37;
     long double s6 = (c15 + c * (c23 + c16 * c)) / c38;
-    ch = ch + t * (1 + 0.5L * t * s1 - b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
+    ch = ch + t * (1 + 0.5L * t * s1 -
+                   b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
     if (!(std::fabs(q / ch - 1) > e)) break;
   }
   return ch;
@@ -299,13 +300,14 @@ long double IncompleteBeta(long double alpha, long double beta, long double x) {
   if (x >= 1) return 1;
   long double bt = std::exp(alpha * std::log(x) + beta * std::log(1 - x) + LogGamma(alpha + beta) -
                             LogGamma(alpha) - LogGamma(beta));
-  if (x < (alpha + 1) / (alpha + beta + 2)) return bt * BetaContinuedFraction(alpha, beta, x) / alpha;
+  if (x < (alpha + 1) / (alpha + beta + 2))
+    return bt * BetaContinuedFraction(alpha, beta, x) / alpha;
   return 1 - bt * BetaContinuedFraction(beta, alpha, 1 - x) / beta;
 }
 
 long double BetaDensity(long double alpha, long double beta, long double x) {
-  return std::exp((alpha - 1) * std::log(x) + (beta - 1) * std::log(1 - x) + LogGamma(alpha + beta) -
-                  LogGamma(alpha) - LogGamma(beta));
+  return std::exp((alpha - 1) * std::log(x) + (beta - 1) * std::log(1 - x) +
+                  LogGamma(alpha + beta) - LogGamma(alpha) - LogGamma(beta));
 }
 
 long double BetaQuantileStart(long double alpha, long double beta, long double u) {
@@ -315,7 +317,8 @@ long double BetaQuantileStart(long double alpha, long double beta, long double u
   long double lambda = (y * y - 3) / 6;
   long double r1 = 1 / (2 * alpha - 1), r2 = 1 / (2 * beta - 1);
   long double h = 2 / (r1 + r2);
-  long double w = y * std::sqrt(h + lambda) / h - (r2 - r1) * (lambda + 0.83333333L - 0.66666666L / h);
+  long double w =
+      y * std::sqrt(h + lambda) / h - (r2 - r1) * (lambda + 0.83333333L - 0.66666666L / h);
   return alpha / (alpha + beta * std::exp(2 * w));
 }
 
@@ -323,7 +326,8 @@ long double BetaQuantile(long double alpha, long double beta, long double u) {
   if (u == 0) return 0;
   if (u == 1) return 1;
   const long double root_eps = std::sqrt(kEpsilon);
-  long double x = (alpha > 1 && beta > 1) ? BetaQuantileStart(alpha, beta, u) : alpha / (alpha + beta);
+  long double x =
+      (alpha > 1 && beta > 1) ? BetaQuantileStart(alpha, beta, u) : alpha / (alpha + beta);
   if (x == 0) x = root_eps;
   if (x == 1) x = 1 - root_eps;
   for (int it = 0; it < 100; ++it) {

@@ -46,8 +46,8 @@ long double BetaQuantileStart(long double alpha, long double beta, long double u
 // Safeguarded Newton root finder (Newton-Raphson with bisection).
 enum class RootStatus {
   Converged,
-  NotBracketed,   // f(x1) and f(x2) do not have opposite signs
-  NotConverged    // no convergence within 100 iterations
+  NotBracketed,  // f(x1) and f(x2) do not have opposite signs
+  NotConverged   // no convergence within 100 iterations
 };
 
 struct RootResult {

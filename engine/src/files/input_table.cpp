@@ -10,10 +10,10 @@
 #include <cstdio>
 
 #include "files/buffered_file.h"
-#include "text/value_text.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 

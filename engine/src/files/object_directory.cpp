@@ -433,9 +433,7 @@ TESMIRA_API int32_t LoadTSMFile(const char* fileName, int32_t mode) {
       result = ReadTSMFile(name.c_str(), 1, f.linkCount + 1);
       SetMergeMode(false);
       break;
-    default:
-      result = ReadTSMFile(name.c_str(), 1, 0);
-      break;
+    default: result = ReadTSMFile(name.c_str(), 1, 0); break;
   }
   if (result > 0) {
     if (mode == TsmMerge) ScanDeadLinks();

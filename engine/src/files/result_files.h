@@ -31,7 +31,7 @@ int ExpandCorrRow(const float* row, int singles, float* buffer, int first, int c
 // ---- the run's correlations ------------------------------------------------------------
 
 struct RunResultsSetup {
-  SampleStore* store = nullptr;          // the run's ".TPS"
+  SampleStore* store = nullptr;  // the run's ".TPS"
   const TSampleList* inputs = nullptr;
   const TSampleList* outputs = nullptr;
   const TUserQuantiles* userQuantiles = nullptr;
@@ -40,12 +40,12 @@ struct RunResultsSetup {
   // values, row-major), taken over by WriteRunResults; nullptr when the store
   // could not be read.
   std::vector<float>* correlations = nullptr;
-  std::string folder;         // model folder with its trailing separator
-  std::string baseName;       // result base name of the legacy files and the record
-  bool legacyFiles = false;   // write ".SIM", ".USE", ".CMM", ".QUA"
+  std::string folder;        // model folder with its trailing separator
+  std::string baseName;      // result base name of the legacy files and the record
+  bool legacyFiles = false;  // write ".SIM", ".USE", ".CMM", ".QUA"
   bool userQuantileFlag = false;
-  int correlationKind = 1;    // 2: rank correlations
-  int32_t seed = 0;           // stored saturated to 16 bits
+  int correlationKind = 1;  // 2: rank correlations
+  int32_t seed = 0;         // stored saturated to 16 bits
   int32_t options = 3;
   int64_t accepted = 0;
   int64_t planned = 0;

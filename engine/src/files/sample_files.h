@@ -57,11 +57,11 @@ struct SampleFileSetup {
   // (1-based over inputs then outputs) written in column k, 0 for none;
   // nullptr is the identity. See SampleColumnMap.
   const int32_t* columnEntry = nullptr;
-  int32_t options = 3;          // run request option bits
-  int32_t announcedSamples = 0; // sample count written into the ".sam" header
-  int32_t simulationIndex = 1;  // 1-based index in the series
-  int32_t simulations = 1;      // number of simulations in the series
-  bool separateFiles = true;    // each simulation its own (numbered) files
+  int32_t options = 3;           // run request option bits
+  int32_t announcedSamples = 0;  // sample count written into the ".sam" header
+  int32_t simulationIndex = 1;   // 1-based index in the series
+  int32_t simulations = 1;       // number of simulations in the series
+  bool separateFiles = true;     // each simulation its own (numbered) files
   bool zoziVor = false;
   // Uniform random numbers in [0,1) for the ".SAP" pairs; nullptr writes none.
   double (*uniform)() = nullptr;
@@ -88,7 +88,7 @@ class SampleFileWriter {
   // Closes everything without further writing (an aborted run).
   void Abandon();
 
-  bool IsOpen(int pass) const;          // 0 ".sam", 1 ".sae"
+  bool IsOpen(int pass) const;  // 0 ".sam", 1 ".sae"
   const std::string& FileName(int pass) const;
   int64_t SamplesWritten(int pass) const;
   // Columns written per sample (after selection and mapping).
@@ -139,7 +139,7 @@ class TextLineReader {
 // samples (a count of 0 reads as 1), 0 when the file cannot be opened (also
 // under its bare file name), or minus the number of the first bad line. On
 // success the reader stays open after the sample count line.
-int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs,
-                             TSampleList* outputs, TextLineReader& reader);
+int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs, TSampleList* outputs,
+                             TextLineReader& reader);
 
 }  // namespace tesmira

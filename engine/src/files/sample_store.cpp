@@ -14,9 +14,9 @@
 
 #include "files/result_files.h"
 #include "files/sample_files.h"
-#include "text/value_text.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 

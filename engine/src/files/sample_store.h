@@ -8,7 +8,7 @@
 //   SampleStore& store = RunSampleStore();
 //   store.Create(DerivedFileName(model, 19), inputs.count, outputs.count, keepOutputs);
 //   per accepted sample: store.Append(inputs, outputs);
-//                        AccumulateMoments(sum, sumsq, inputs, 0) ...  (simulation/run_statistics.h)
+//                        AccumulateMoments(sum, sumsq, inputs, 0) ... (simulation/run_statistics.h)
 //   store.Finish();
 //   BuildEmpiricalDistributions(store, inputs, setup(outputs = false), messages);
 //   BuildEmpiricalDistributions(store, outputs, setup(outputs = true), messages);
@@ -66,14 +66,14 @@ class SampleStore {
 SampleStore& RunSampleStore();
 
 struct EmpiricalSetup {
-  bool outputs = false;       // build the output entries (else the inputs)
+  bool outputs = false;  // build the output entries (else the inputs)
   int resolution = 100;
   TUserQuantiles* userQuantiles = nullptr;  // outputs: fill the valid targets
   bool distributionFiles = false;           // outputs: write ".DIS" files
   // Distribution selection by position 1..(inputs + outputs); nullptr: all.
   const uint8_t* distributionSelection = nullptr;
-  std::string extension;      // distribution file extension (empty: ".DIS")
-  std::string folder;         // model folder with its trailing separator
+  std::string extension;  // distribution file extension (empty: ".DIS")
+  std::string folder;     // model folder with its trailing separator
 };
 
 // Builds the quantile table of every entry of the list (exact order

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "text/value_text.h"
 #include "formula/words.h"
+#include "text/value_text.h"
 
 namespace tesmira::formula {
 
@@ -94,7 +94,8 @@ struct Cell {
 
 bool IsOperatorChar(char c) { return c == '^' || c == '/' || c == '*' || c == '-' || c == '+'; }
 bool IsDelimiterChar(char c) {
-  return c == ' ' || c == '(' || c == ')' || c == '[' || c == ']' || c == '{' || c == '}' || c == ',';
+  return c == ' ' || c == '(' || c == ')' || c == '[' || c == ']' || c == '{' || c == '}' ||
+         c == ',';
 }
 
 class Reducer {
@@ -146,8 +147,8 @@ class Reducer {
           ++j;
           while (j < n && IsDigit(cells_[j].c)) ++j, digit = true;
         }
-        if (digit && j + 2 < n && cells_[j].c == 'e' && (cells_[j + 1].c == '-' || cells_[j + 1].c == '+') &&
-            IsDigit(cells_[j + 2].c)) {
+        if (digit && j + 2 < n && cells_[j].c == 'e' &&
+            (cells_[j + 1].c == '-' || cells_[j + 1].c == '+') && IsDigit(cells_[j + 2].c)) {
           // Only when the exponent's digits end the operand: in 2e+0.5 or
           // 1e-5x the sign stays an operator.
           std::size_t k = j + 2;
@@ -167,7 +168,9 @@ class Reducer {
 
   std::string Display(int l, int r) const {
     std::string s;
-    for (int i = l; i < r; ++i) s.push_back(cells_[static_cast<std::size_t>(i)].temp ? '.' : cells_[static_cast<std::size_t>(i)].c);
+    for (int i = l; i < r; ++i)
+      s.push_back(cells_[static_cast<std::size_t>(i)].temp ? '.'
+                                                           : cells_[static_cast<std::size_t>(i)].c);
     return s;
   }
   std::string Quoted(int l, int r) const {
@@ -217,9 +220,11 @@ class Reducer {
 
   // Replaces cells [l, r) by the intermediate value of step s.
   void Replace(int l, int r, int step, Operand value) {
-    if (static_cast<std::size_t>(step) >= temps_.size()) temps_.resize(static_cast<std::size_t>(step) + 1);
+    if (static_cast<std::size_t>(step) >= temps_.size())
+      temps_.resize(static_cast<std::size_t>(step) + 1);
     temps_[static_cast<std::size_t>(step)] = value;
-    std::vector<Cell> repl(static_cast<std::size_t>(Width(step)), Cell{'.', false, static_cast<int16_t>(step)});
+    std::vector<Cell> repl(static_cast<std::size_t>(Width(step)),
+                           Cell{'.', false, static_cast<int16_t>(step)});
     cells_.erase(cells_.begin() + l, cells_.begin() + r);
     cells_.insert(cells_.begin() + l, repl.begin(), repl.end());
   }
@@ -240,13 +245,15 @@ class Reducer {
   int FindGroup(char open, char close, int lo, int hi, int& gl, int& gr) {
     int p = -1;
     for (int i = lo; i < hi; ++i)
-      if (IsDelim(cells_[static_cast<std::size_t>(i)]) && cells_[static_cast<std::size_t>(i)].c == close) {
+      if (IsDelim(cells_[static_cast<std::size_t>(i)]) &&
+          cells_[static_cast<std::size_t>(i)].c == close) {
         p = i;
         break;
       }
     if (p >= 0) {
       for (int q = p - 1; q >= lo; --q)
-        if (IsDelim(cells_[static_cast<std::size_t>(q)]) && cells_[static_cast<std::size_t>(q)].c == open) {
+        if (IsDelim(cells_[static_cast<std::size_t>(q)]) &&
+            cells_[static_cast<std::size_t>(q)].c == open) {
           gl = q;
           gr = p + 1;
           return 1;
@@ -255,7 +262,8 @@ class Reducer {
       return -1;
     }
     for (int i = lo; i < hi; ++i)
-      if (IsDelim(cells_[static_cast<std::size_t>(i)]) && cells_[static_cast<std::size_t>(i)].c == open) {
+      if (IsDelim(cells_[static_cast<std::size_t>(i)]) &&
+          cells_[static_cast<std::size_t>(i)].c == open) {
         Fail(std::string("Closing bracket is expected  \"") + close + "\"");
         return -1;
       }
@@ -266,7 +274,8 @@ class Reducer {
     int n = static_cast<int>(cells_.size());
     int gl = 0, gr = n;
     bool bracketed = false;
-    static constexpr std::array<std::pair<char, char>, 3> kPairs{{{'(', ')'}, {'[', ']'}, {'{', '}'}}};
+    static constexpr std::array<std::pair<char, char>, 3> kPairs{
+        {{'(', ')'}, {'[', ']'}, {'{', '}'}}};
     for (auto [open, close] : kPairs) {
       int l = 0, r = 0;
       int found = FindGroup(open, close, gl, gr, l, r);
@@ -284,7 +293,8 @@ class Reducer {
     for (char op : {'^', '/', '*', '-', '+'}) {
       int p = -1;
       for (int i = cs; i < ce; ++i)
-        if (IsOp(cells_[static_cast<std::size_t>(i)]) && cells_[static_cast<std::size_t>(i)].c == op) {
+        if (IsOp(cells_[static_cast<std::size_t>(i)]) &&
+            cells_[static_cast<std::size_t>(i)].c == op) {
           p = i;
           break;
         }
@@ -332,7 +342,8 @@ class Reducer {
   }
 
   StepResult TooMany() {
-    return Fail("Formula needs more than " + std::to_string(MaxIntermediates) + " intermediate values");
+    return Fail("Formula needs more than " + std::to_string(MaxIntermediates) +
+                " intermediate values");
   }
 
   StepResult Function(int step, int gl, int gr) {
@@ -342,7 +353,8 @@ class Reducer {
     if (kind == '{') {
       int from = cs;
       for (int i = cs; i <= ce; ++i) {
-        if (i == ce || (IsDelim(cells_[static_cast<std::size_t>(i)]) && cells_[static_cast<std::size_t>(i)].c == ',')) {
+        if (i == ce || (IsDelim(cells_[static_cast<std::size_t>(i)]) &&
+                        cells_[static_cast<std::size_t>(i)].c == ',')) {
           if (args.size() >= 100) return CantInterpret(gl, gr);
           auto v = Lookup(from, i);
           if (!v) return CantInterpret(gl, gr);
@@ -393,15 +405,18 @@ class Reducer {
         case MultiWord::Min:
           if (n < 2)
             return Fail(std::string("Number of parameters does not match the \"") +
-                        (multi.word == MultiWord::Max ? "MAX" : "MIN") + "\" function " + std::to_string(n));
+                        (multi.word == MultiWord::Max ? "MAX" : "MIN") + "\" function " +
+                        std::to_string(n));
           break;
         case MultiWord::Vary:
           if (n != 3)
-            return Fail("Incorrect number of parameters for the \"VARY\" function " + std::to_string(n));
+            return Fail("Incorrect number of parameters for the \"VARY\" function " +
+                        std::to_string(n));
           break;
         case MultiWord::Indicator:
           if (n - 2 < multi.k)
-            return Fail("Number of parameters does not match the indicative function " + std::to_string(n));
+            return Fail("Number of parameters does not match the indicative function " +
+                        std::to_string(n));
           break;
       }
     }

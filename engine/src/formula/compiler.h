@@ -33,8 +33,8 @@ class Resolver {
 struct CompiledText {
   int32_t begin = 0;  // instructions [begin, end) of the builder's code
   int32_t end = 0;
-  bool ok = false;    // false when the text ends in an Error instruction
-  Operand result;     // the value of the text when ok
+  bool ok = false;  // false when the text ends in an Error instruction
+  Operand result;   // the value of the text when ok
 };
 
 // Most intermediate values one formula may need.

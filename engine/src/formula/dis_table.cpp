@@ -28,7 +28,9 @@ double DisTable::Value(double x) const {
   return column1[static_cast<std::size_t>(k)] / (rows - 1);
 }
 
-static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+static bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
 
 static bool ReadReal(const char*& p, const char* end, double& v) {
   while (p < end && IsSpace(*p)) ++p;

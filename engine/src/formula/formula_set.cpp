@@ -15,7 +15,8 @@ FormulaSet::~FormulaSet() = default;
 bool FormulaSet::Prepare(const std::vector<std::string>& inputNames, std::string& message) {
   formula::ModelEnvironment env;
   double value = 0;
-  bool ok = program_->Evaluate(env, formula::SetMode::RunFirstPass, 0, false, {}, &inputNames, value);
+  bool ok =
+      program_->Evaluate(env, formula::SetMode::RunFirstPass, 0, false, {}, &inputNames, value);
   message = ok ? std::string() : program_->Message();
   inputCount_ = ok ? inputNames.size() : 0;
   return ok;
@@ -33,7 +34,8 @@ static int ListCount(const TSampleList& list) {
   return std::clamp(static_cast<int>(list.count), 0, static_cast<int>(MaxSampleListEntries));
 }
 
-bool FormulaSet::PrepareSampleLists(const TSampleList& inputs, TSampleList& outputs, std::string& message) {
+bool FormulaSet::PrepareSampleLists(const TSampleList& inputs, TSampleList& outputs,
+                                    std::string& message) {
   std::vector<std::string> names;
   int count = ListCount(inputs);
   for (int i = 0; i < count; ++i) names.emplace_back(ShortStringView(inputs.entries[i].name));
@@ -49,7 +51,8 @@ bool FormulaSet::PrepareSampleLists(const TSampleList& inputs, TSampleList& outp
   return true;
 }
 
-bool FormulaSet::EvaluateSampleLists(const TSampleList& inputs, TSampleList& outputs, bool& failed) {
+bool FormulaSet::EvaluateSampleLists(const TSampleList& inputs, TSampleList& outputs,
+                                     bool& failed) {
   double* in = Inputs();
   int count = ListCount(inputs);
   int prepared = static_cast<int>(inputCount_);

@@ -9,7 +9,9 @@
 
 namespace tesmira::formula {
 
-int ModelEnvironment::FormulaCount() const { return tesmira::Model() ? tesmira::FormulaCount() : 0; }
+int ModelEnvironment::FormulaCount() const {
+  return tesmira::Model() ? tesmira::FormulaCount() : 0;
+}
 
 std::string ModelEnvironment::FormulaName(int f) const {
   const TUdf* u = FormulaAt(f + 1);
@@ -30,7 +32,9 @@ void ModelEnvironment::SetFormulaEvaluated(int f, bool evaluated) {
   if (TUdf* u = FormulaAt(f + 1)) u->evaluated = evaluated ? 1 : 0;
 }
 
-int ModelEnvironment::VariableCount() const { return tesmira::Model() ? tesmira::VariableCount() : 0; }
+int ModelEnvironment::VariableCount() const {
+  return tesmira::Model() ? tesmira::VariableCount() : 0;
+}
 
 std::string ModelEnvironment::VariableName(int v) const {
   const TExtendedRandomVariable* rv = VariableAt(v + 1);

@@ -17,10 +17,12 @@ void CopyText(char* out, std::string_view text) {
   out[n] = '\0';
 }
 
-constexpr const char* kTitles[3] = {"constants:", "one-argument functions:", "multi-argument functions:"};
+constexpr const char* kTitles[3] = {
+    "constants:", "one-argument functions:", "multi-argument functions:"};
 constexpr const char* kConstants[] = {"pi", "<<", ">>"};
-constexpr const char* kOneArgument[] = {"sq",  "srt",  "exp",  "ln",  "lg10", "sin",  "cos",  "tg",
-                                        "ctg", "atan", "sum",  "prod", "gam",  "lgam", "prev", "prev0"};
+constexpr const char* kOneArgument[] = {"sq",  "srt",  "exp",  "ln",   "lg10", "sin",
+                                        "cos", "tg",   "ctg",  "atan", "sum",  "prod",
+                                        "gam", "lgam", "prev", "prev0"};
 constexpr const char* kMultiArgument[] = {"max", "min", "vary", "i.."};
 
 }  // namespace
@@ -50,7 +52,8 @@ int32_t Process_UDF(TUdf** formula, char* text, double* value) {
   }
   CopyText(text, program.Message());
   if (!record && !hasText && formula)
-    *formula = program.FailedFormula() >= 0 ? tesmira::FormulaAt(program.FailedFormula() + 1) : nullptr;
+    *formula =
+        program.FailedFormula() >= 0 ? tesmira::FormulaAt(program.FailedFormula() + 1) : nullptr;
   return 0;
 }
 

@@ -29,9 +29,9 @@ enum class Op : uint8_t {
   Mul,
   Div,
   Pow,
-  Fn1,        // one-argument function fn of a (of |a| with absArg)
-  Table,      // distribution table aux2 at a
-  Max,        // over the argument list
+  Fn1,    // one-argument function fn of a (of |a| with absArg)
+  Table,  // distribution table aux2 at a
+  Max,    // over the argument list
   Min,
   Vary,       // start, end, step
   Indicator,  // lo, x1..xm, hi; aux2 = k (0 for #)
@@ -64,16 +64,16 @@ enum Fn1Code : uint8_t {
 
 struct Instr {
   Op op = Op::Error;
-  uint8_t fn = 0;         // Fn1Code
-  bool absArg = false;    // name[e]: the function of |e|
-  int16_t aux = 0;        // accumulator slot of sum and prod
-  int32_t aux2 = 0;       // table id; k of the indicator; formula of prev/prev0; formula of Store
-  int32_t text = -1;      // quoted span of the step, or the message of Error
-  int32_t formula = -1;   // 0-based formula the instruction belongs to (-1: a text of no formula)
-  int32_t argBegin = 0;   // multi-argument functions: operands args[argBegin ..]
+  uint8_t fn = 0;        // Fn1Code
+  bool absArg = false;   // name[e]: the function of |e|
+  int16_t aux = 0;       // accumulator slot of sum and prod
+  int32_t aux2 = 0;      // table id; k of the indicator; formula of prev/prev0; formula of Store
+  int32_t text = -1;     // quoted span of the step, or the message of Error
+  int32_t formula = -1;  // 0-based formula the instruction belongs to (-1: a text of no formula)
+  int32_t argBegin = 0;  // multi-argument functions: operands args[argBegin ..]
   int32_t argCount = 0;
   Operand a, b;
-  int32_t dst = -1;       // temp slot written
+  int32_t dst = -1;  // temp slot written
 
   // Filled by linking.
   const double* pa = nullptr;

@@ -14,7 +14,8 @@ constexpr double kTiny = 1e-9;
 
 const double* Runtime::Resolve(const Operand& op) {
   auto at = [](auto& v, int32_t i) -> decltype(&v[0]) {
-    return (i >= 0 && static_cast<std::size_t>(i) < v.size()) ? &v[static_cast<std::size_t>(i)] : nullptr;
+    return (i >= 0 && static_cast<std::size_t>(i) < v.size()) ? &v[static_cast<std::size_t>(i)]
+                                                              : nullptr;
   };
   const double* p = nullptr;
   switch (op.kind) {
@@ -41,14 +42,17 @@ void Runtime::Link(Builder& builder, int formulaCount, int inputCount) {
   for (Instr& in : builder.code) {
     in.pa = Resolve(in.a);
     in.pb = Resolve(in.b);
-    in.pd = in.dst >= 0 && static_cast<std::size_t>(in.dst) < temps.size() ? &temps[static_cast<std::size_t>(in.dst)]
-                                                                            : nullptr;
+    in.pd = in.dst >= 0 && static_cast<std::size_t>(in.dst) < temps.size()
+                ? &temps[static_cast<std::size_t>(in.dst)]
+                : nullptr;
     if (in.op == Op::Store)
-      in.pd = in.aux2 >= 0 && in.aux2 < formulaCount ? &values[static_cast<std::size_t>(in.aux2)] : &zero;
+      in.pd = in.aux2 >= 0 && in.aux2 < formulaCount ? &values[static_cast<std::size_t>(in.aux2)]
+                                                     : &zero;
     if (!in.pd) in.pd = &zero;
     in.pargs = in.argCount > 0 ? argPtrs.data() + in.argBegin : nullptr;
     if (in.op == Op::Fn1 && (in.fn == FnSum || in.fn == FnProd)) {
-      in.aux = static_cast<int16_t>(accumulator < AccumulatorCount ? accumulator : AccumulatorCount - 1);
+      in.aux =
+          static_cast<int16_t>(accumulator < AccumulatorCount ? accumulator : AccumulatorCount - 1);
       ++accumulator;
     }
   }
@@ -86,7 +90,8 @@ ExecResult Runtime::ExecMode(const Instr* p, const Instr* end) {
               std::string m = "Division by zero " + spans[static_cast<std::size_t>(in.text)];
               if (in.formula >= 0 && static_cast<std::size_t>(in.formula) < displayNames.size()) {
                 std::size_t f = static_cast<std::size_t>(in.formula);
-                m += " in udf # " + std::to_string(in.formula + 1) + " " + displayNames[f] + " : `" + texts[f] + "`";
+                m += " in udf # " + std::to_string(in.formula + 1) + " " + displayNames[f] +
+                     " : `" + texts[f] + "`";
               }
               return Fail(in, std::move(m));
             }
@@ -127,8 +132,12 @@ ExecResult Runtime::ExecMode(const Instr* p, const Instr* end) {
           case FnIdentity: break;
           case FnSq: v = x * x; break;
           case FnSrt:
-            if (!Run) { v = 1; break; }
-            if (x < 0) return Fail(in, "Negative argument of \"Sqrt\" function " + FixedText(x, 6, 2));
+            if (!Run) {
+              v = 1;
+              break;
+            }
+            if (x < 0)
+              return Fail(in, "Negative argument of \"Sqrt\" function " + FixedText(x, 6, 2));
             v = std::sqrt(x);
             break;
           case FnExp:
@@ -138,30 +147,46 @@ ExecResult Runtime::ExecMode(const Instr* p, const Instr* end) {
             v = std::exp(x);
             break;
           case FnLn:
-            if (!Run) { v = 1; break; }
-            if (x <= kTiny) return Fail(in, "Incorrect argument of \"Ln\" function " + FixedText(x, 6, 2));
+            if (!Run) {
+              v = 1;
+              break;
+            }
+            if (x <= kTiny)
+              return Fail(in, "Incorrect argument of \"Ln\" function " + FixedText(x, 6, 2));
             v = std::log(x);
             break;
           case FnLg10:
-            if (!Run) { v = 1; break; }
-            if (x <= kTiny) return Fail(in, "Incorrect argument of \"Lg10\" function " + FixedText(x, 6, 2));
+            if (!Run) {
+              v = 1;
+              break;
+            }
+            if (x <= kTiny)
+              return Fail(in, "Incorrect argument of \"Lg10\" function " + FixedText(x, 6, 2));
             v = std::log10(x);
             break;
           case FnSin: v = std::sin(x); break;
           case FnCos: v = std::cos(x); break;
           case FnTg: {
-            if (!Run) { v = 1; break; }
+            if (!Run) {
+              v = 1;
+              break;
+            }
             double c = std::cos(x);
             if (std::fabs(c) <= kTiny)
-              return Fail(in, "Overflow calculating \"Tg\" function " + spans[static_cast<std::size_t>(in.text)]);
+              return Fail(in, "Overflow calculating \"Tg\" function " +
+                                  spans[static_cast<std::size_t>(in.text)]);
             v = std::sin(x) / c;
             break;
           }
           case FnCtg: {
-            if (!Run) { v = 1; break; }
+            if (!Run) {
+              v = 1;
+              break;
+            }
             double s = std::sin(x);
             if (std::fabs(s) <= kTiny)
-              return Fail(in, "Overflow calculating \"Ctg\" function " + spans[static_cast<std::size_t>(in.text)]);
+              return Fail(in, "Overflow calculating \"Ctg\" function " +
+                                  spans[static_cast<std::size_t>(in.text)]);
             v = std::cos(x) / s;
             break;
           }
@@ -189,7 +214,8 @@ ExecResult Runtime::ExecMode(const Instr* p, const Instr* end) {
                                     : prevInitial[static_cast<std::size_t>(in.aux2)];
             break;
           case FnPrev0:
-            if (sampleCounter > 1 && in.aux2 >= 0 && static_cast<std::size_t>(in.aux2) < prevValues.size())
+            if (sampleCounter > 1 && in.aux2 >= 0 &&
+                static_cast<std::size_t>(in.aux2) < prevValues.size())
               v = prevValues[static_cast<std::size_t>(in.aux2)];
             break;
           default: break;
@@ -229,7 +255,8 @@ ExecResult Runtime::ExecMode(const Instr* p, const Instr* end) {
         }
         double start = *in.pargs[0], stop = *in.pargs[1], step = *in.pargs[2];
         if ((start - stop) * step >= 0)
-          return Fail(in, "Incorrect arguments for the \"VARY\" function " + spans[static_cast<std::size_t>(in.text)]);
+          return Fail(in, "Incorrect arguments for the \"VARY\" function " +
+                              spans[static_cast<std::size_t>(in.text)]);
         *in.pd = start + step * repetition;
         double next = start + step * (repetition + 1);
         if (!(step > 0 ? next <= stop : next >= stop))

@@ -20,10 +20,10 @@ struct Runtime {
   // Value slots (sized by Link and never resized afterwards).
   std::vector<double> constants;
   std::vector<double> inputs;
-  std::vector<double> values;        // per formula
+  std::vector<double> values;  // per formula
   std::vector<double> temps;
-  std::vector<double> prevValues;    // per formula: value at the end of the previous sample
-  std::vector<double> prevInitial;   // per formula: prev before the second sample
+  std::vector<double> prevValues;   // per formula: value at the end of the previous sample
+  std::vector<double> prevInitial;  // per formula: prev before the second sample
   std::vector<const double*> argPtrs;
   std::vector<const DisTable*> tables;
   double zero = 0;
@@ -42,8 +42,8 @@ struct Runtime {
   // Per sample.
   int64_t sampleCounter = 0;  // 0 in the first pass, then 1, 2, ...
   int32_t repetition = 0;
-  bool varyMore = false;      // some vary has another value
-  bool varyEnd = false;       // some vary has reached its end
+  bool varyMore = false;  // some vary has another value
+  bool varyEnd = false;   // some vary has reached its end
   bool rejected = false;
   double accumulators[AccumulatorCount] = {};
 

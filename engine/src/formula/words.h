@@ -10,8 +10,8 @@ namespace tesmira::formula {
 
 // The one-argument words in Fn1Code order; the empty word is the plain bracket.
 inline constexpr std::string_view kOneArgumentWords[Fn1Count] = {
-    "", "sq", "srt", "exp", "ln", "lg10", "sin", "cos", "tg", "ctg", "atan",
-    "sum", "prod", "gam", "lgam", "prev", "prev0"};
+    "",    "sq",   "srt", "exp",  "ln",  "lg10", "sin",  "cos",  "tg",
+    "ctg", "atan", "sum", "prod", "gam", "lgam", "prev", "prev0"};
 
 // The Fn1Code of a one-argument word, or -1.
 inline int OneArgumentFunction(std::string_view name) {

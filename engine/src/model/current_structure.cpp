@@ -15,7 +15,9 @@ namespace {
 constexpr std::size_t kNameLimit = 32;
 constexpr int kMaxDepth = 100;
 
-bool StartsWithVineAnyCase(std::string_view s) { return s.size() >= 5 && SameName(s.substr(0, 5), "VINE~"); }
+bool StartsWithVineAnyCase(std::string_view s) {
+  return s.size() >= 5 && SameName(s.substr(0, 5), "VINE~");
+}
 
 // The structure name of a node: TDepNodeV2 its structure name field,
 // TDepNodeV1 only the text behind a "VINE~" prefix of its parent name (a
@@ -38,7 +40,8 @@ struct Composer {
   }
 
   void Visit(int x, bool descend, int depth) {
-    if (depth > kMaxDepth || x == 0 || buffer.size() >= kNameLimit || ++visits > 4 * MaxNodes) return;
+    if (depth > kMaxDepth || x == 0 || buffer.size() >= kNameLimit || ++visits > 4 * MaxNodes)
+      return;
     if (!Design2()) {
       Append(NodeVariableName(NodeAt(x)));
       int n = ChildCount(x);
@@ -157,9 +160,11 @@ bool SaveStructure() {
       node->savedDepType = node->depType;
     }
   } else {
-    if (st.savedV1.size() < static_cast<std::size_t>(n) + 1) st.savedV1.resize(static_cast<std::size_t>(n) + 1, nullptr);
+    if (st.savedV1.size() < static_cast<std::size_t>(n) + 1)
+      st.savedV1.resize(static_cast<std::size_t>(n) + 1, nullptr);
     for (int i = 1; i <= n; ++i) {
-      if (!st.savedV1[i]) st.savedV1[i] = static_cast<TDepNodeV1*>(detail::AllocRecord(sizeof(TDepNodeV1)));
+      if (!st.savedV1[i])
+        st.savedV1[i] = static_cast<TDepNodeV1*>(detail::AllocRecord(sizeof(TDepNodeV1)));
       if (!st.savedV1[i]) return false;
       std::memcpy(st.savedV1[i], NodeV1(i), sizeof(TDepNodeV1));
     }
@@ -278,7 +283,8 @@ void* SetCurrentDependenceStructureRoot(void* node, const char* name) {
     } else {
       rootIndex = 0;
       for (int j = 1; j <= NodeCount() && rootIndex == 0; ++j)
-        if (SameName(StoredStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n)) rootIndex = j;
+        if (SameName(StoredStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n))
+          rootIndex = j;
       st.currentRoot = NodeAt(rootIndex);
     }
   }
@@ -335,7 +341,8 @@ int32_t GetDependenceStrings(void* node, char* typeText, char* copulaText) {
   if (type < -3 || type > 4) return 0;
   std::string t = "Dependence structure type: " + std::string(DependenceTypeTitle(type));
   if (t.size() > 100) t.resize(100);
-  std::string c = std::string(type == 0 ? "Bivariate type: " : "Copula type: ") + std::string(CopulaTitle(copula));
+  std::string c = std::string(type == 0 ? "Bivariate type: " : "Copula type: ") +
+                  std::string(CopulaTitle(copula));
   if (node && r && IsVineOrMatrixType(r)) {
     c += " ... Vine name: " + StructureDisplayName(NodeAt(r));
     if (c.size() > 100) c.resize(100);

@@ -113,8 +113,8 @@ TESMIRA_API void FileKindExtension(int32_t kind, char* out) {
 
 TESMIRA_API bool DerivedFileName(const char* baseName, int32_t kind, char* out) {
   std::string name;
-  bool ok = DerivedFileNameText(baseName ? std::string_view(baseName) : std::string_view(), kind,
-                                name);
+  bool ok =
+      DerivedFileNameText(baseName ? std::string_view(baseName) : std::string_view(), kind, name);
   if (out) CopyOut(out, name);
   return ok;
 }
@@ -124,7 +124,8 @@ TESMIRA_API bool SetModelFileName(const char* fullName) {
 }
 
 TESMIRA_API void BaseName(const char* name, char* out) {
-  if (out) CopyOut(out, BaseNameOf(name ? std::string_view(name).substr(0, 255) : std::string_view()));
+  if (out)
+    CopyOut(out, BaseNameOf(name ? std::string_view(name).substr(0, 255) : std::string_view()));
 }
 
 TESMIRA_API bool IsNameChar(char c) { return IsNameCharacter(c); }

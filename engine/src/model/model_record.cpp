@@ -173,7 +173,8 @@ TExtendedRandomVariable* Ran_var_init(TExtendedRandomVariable* rv) {
 }
 
 TExtendedRandomVariable* Init_extended_random_variable(void) {
-  auto* rv = static_cast<TExtendedRandomVariable*>(detail::AllocRecord(sizeof(TExtendedRandomVariable)));
+  auto* rv =
+      static_cast<TExtendedRandomVariable*>(detail::AllocRecord(sizeof(TExtendedRandomVariable)));
   return Ran_var_init(rv);
 }
 
@@ -211,7 +212,8 @@ TDepNodeV2* NewDepNodeV2(void) {
 void Free_record(void* record) { detail::FreeRecord(record); }
 
 int32_t DepNodeSize(void) {
-  return State().design2 ? static_cast<int32_t>(sizeof(TDepNodeV2)) : static_cast<int32_t>(sizeof(TDepNodeV1));
+  return State().design2 ? static_cast<int32_t>(sizeof(TDepNodeV2))
+                         : static_cast<int32_t>(sizeof(TDepNodeV1));
 }
 
 // ---- model type and markers --------------------------------------------------

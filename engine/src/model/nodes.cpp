@@ -14,9 +14,9 @@ using detail::State;
 
 namespace {
 
-constexpr std::string_view kDepTypeTitles[] = {"Composite Node", "Dependence Tree", "???",
-                                               "Dependence Tree", "Correlation Matrix",
-                                               "Canonical Vine", "D-Vine", "User-defined Vine"};
+constexpr std::string_view kDepTypeTitles[] = {
+    "Composite Node",     "Dependence Tree", "???",    "Dependence Tree",
+    "Correlation Matrix", "Canonical Vine",  "D-Vine", "User-defined Vine"};
 
 constexpr std::string_view kCopulaTitles[] = {"Frank",
                                               "Diagonal Band",
@@ -81,7 +81,8 @@ std::string NodeVariableName(const void* node) {
 
 std::string NodeStructureName(const void* node) {
   if (!node) return {};
-  if (Design2()) return std::string(ShortStringView(static_cast<const TDepNodeV2*>(node)->structName));
+  if (Design2())
+    return std::string(ShortStringView(static_cast<const TDepNodeV2*>(node)->structName));
   return std::string(ShortStringView(static_cast<const TDepNodeV1*>(node)->varName));
 }
 
@@ -344,7 +345,9 @@ bool IsVineHeadWithChildren(int i) {
   int p = ParentIndex(i);
   return p == 0 || IsCompositeType(p);
 }
-bool IsDVineSampled(int i) { return NodeAt(i) && NodeDepType(i) == DepDVine && !State().oldDiagonalBand; }
+bool IsDVineSampled(int i) {
+  return NodeAt(i) && NodeDepType(i) == DepDVine && !State().oldDiagonalBand;
+}
 bool IsNormalVine(int i) { return IsVineType(i) && NodeCopula(i) == CopulaNormal; }
 bool IsCanonicalVineNode(int i) { return NodeAt(i) && NodeDepType(i) == DepCanonicalVine; }
 

@@ -15,24 +15,23 @@
 namespace tesmira {
 namespace {
 
-constexpr std::string_view kTitles[17] = {
-    "",
-    "Random variable",
-    "Basic event",
-    "Gate",
-    "Minimal cut set",
-    "Fault tree",
-    "Formula",
-    "Dependence node",
-    "Sample data",
-    "Distribution",
-    "User distribution",
-    "Input sample",
-    "Output sample",
-    "Correlation data",
-    "Sample results",
-    "Root dependence node",
-    "Dependence node"};
+constexpr std::string_view kTitles[17] = {"",
+                                          "Random variable",
+                                          "Basic event",
+                                          "Gate",
+                                          "Minimal cut set",
+                                          "Fault tree",
+                                          "Formula",
+                                          "Dependence node",
+                                          "Sample data",
+                                          "Distribution",
+                                          "User distribution",
+                                          "Input sample",
+                                          "Output sample",
+                                          "Correlation data",
+                                          "Sample results",
+                                          "Root dependence node",
+                                          "Dependence node"};
 
 bool IsModelObjectKind(int kind) {
   return kind == ObjRandomVariable || kind == ObjFormula || kind == ObjDependenceNode ||

@@ -84,7 +84,8 @@ double DecodeExtended(const TExtended80& v) {
     ++E;
     if (E > 1023) return std::bit_cast<double>(sign | (uint64_t{0x7ff} << 52));
   }
-  uint64_t bits = sign | (static_cast<uint64_t>(E + 1023) << 52) | (keep & ((uint64_t{1} << 52) - 1));
+  uint64_t bits =
+      sign | (static_cast<uint64_t>(E + 1023) << 52) | (keep & ((uint64_t{1} << 52) - 1));
   return std::bit_cast<double>(bits);
 }
 
@@ -228,11 +229,26 @@ void FreeSimulationBlocks() {
 void ForgetSimulationBlock(int kind) {
   Blocks& b = B();
   switch (kind) {
-    case ObjSampleData: std::free(b.data); b.data = nullptr; break;
-    case ObjUserDistribution: std::free(b.quantiles); b.quantiles = nullptr; break;
-    case ObjInputSample: std::free(b.inputs); b.inputs = nullptr; break;
-    case ObjOutputSample: std::free(b.outputs); b.outputs = nullptr; break;
-    case ObjSampleResults: std::free(b.results); b.results = nullptr; break;
+    case ObjSampleData:
+      std::free(b.data);
+      b.data = nullptr;
+      break;
+    case ObjUserDistribution:
+      std::free(b.quantiles);
+      b.quantiles = nullptr;
+      break;
+    case ObjInputSample:
+      std::free(b.inputs);
+      b.inputs = nullptr;
+      break;
+    case ObjOutputSample:
+      std::free(b.outputs);
+      b.outputs = nullptr;
+      break;
+    case ObjSampleResults:
+      std::free(b.results);
+      b.results = nullptr;
+      break;
     default: break;
   }
 }
@@ -314,8 +330,8 @@ void BuildInputSampleList(TSampleList& list) {
   list.count = static_cast<int16_t>(n);
 }
 
-std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& inputs,
-                                     bool zoziVor, const TSampleList* outputs) {
+std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& inputs, bool zoziVor,
+                                     const TSampleList* outputs) {
   std::vector<int32_t> map(MaxSampleColumns + 1, 0);
   int inCount = std::clamp<int>(inputs.count, 0, MaxSampleListEntries);
   std::vector<void*> list;
@@ -329,8 +345,8 @@ std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& in
     void* obj = list[k - 1];
     int32_t position = 0;
     if (int v = VariableIndexOf(static_cast<TExtendedRandomVariable*>(obj)); v > 0) {
-      position = SampleListPosition(
-          inputs, LowerCase(ShortStringView(VariableAt(v)->distribution.name)));
+      position =
+          SampleListPosition(inputs, LowerCase(ShortStringView(VariableAt(v)->distribution.name)));
     } else if (int f = FormulaIndexOf(static_cast<TUdf*>(obj)); f > 0) {
       position = inCount + f;
       if (outputs) {

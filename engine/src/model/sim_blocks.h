@@ -100,8 +100,8 @@ void ClearSampleList(TSampleList& list);
 // list a formula maps to input count + the position of its output entry (the
 // entry whose object index is the formula's number; 0 when it is no output),
 // which differs from its formula number when a formula before it is no output.
-std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& inputs,
-                                     bool zoziVor, const TSampleList* outputs = nullptr);
+std::vector<int32_t> SampleColumnMap(void* const* objects, const TSampleList& inputs, bool zoziVor,
+                                     const TSampleList* outputs = nullptr);
 
 // ---- loading flags and out-of-date results -------------------------------------
 

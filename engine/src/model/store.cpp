@@ -204,7 +204,8 @@ int32_t Create_extended_random_variable(const TExtendedRandomVariable* record,
     return -k;
   }
   if (VariableCount() >= MaxVariables) return 0;
-  auto* rv = static_cast<TExtendedRandomVariable*>(detail::AllocRecord(sizeof(TExtendedRandomVariable)));
+  auto* rv =
+      static_cast<TExtendedRandomVariable*>(detail::AllocRecord(sizeof(TExtendedRandomVariable)));
   if (!rv) return 0;
   std::memcpy(rv, record, sizeof *rv);
   NormaliseName(rv->distribution.name);

@@ -1,5 +1,5 @@
-// C++ access to the global model for the other areas of the engine. Node operations work by 1-based node
-// index and hide the two node layouts; every walk along links is bounded.
+// C++ access to the global model for the other areas of the engine. Node operations work by 1-based
+// node index and hide the two node layouts; every walk along links is bounded.
 #pragma once
 
 #include <cstdint>
@@ -48,8 +48,8 @@ std::string FormulaDisplayName(int k);
 
 int VariableCount();
 int FormulaCount();
-TExtendedRandomVariable* VariableAt(int k);  // 1-based, nullptr outside
-TUdf* FormulaAt(int k);                      // 1-based (slot k-1), nullptr outside
+TExtendedRandomVariable* VariableAt(int k);              // 1-based, nullptr outside
+TUdf* FormulaAt(int k);                                  // 1-based (slot k-1), nullptr outside
 int VariableIndexOf(const TExtendedRandomVariable* rv);  // 0 when not in the table
 int FormulaIndexOf(const TUdf* udf);                     // 0 when not in the table
 int VariableIndexByName(std::string_view name);
@@ -66,10 +66,10 @@ void ResetRunData(bool forget);
 // ---- nodes: both layouts -----------------------------------
 
 int NodeCount();
-void* NodeAt(int i);  // 1-based, nullptr outside 1..count
-TDepNodeV2* NodeV2(int i);  // nullptr outside or with the design flag false
-TDepNodeV1* NodeV1(int i);  // nullptr outside or with the design flag true
-int NodeIndexOf(const void* node);  // 0 for none or a pointer not in the table
+void* NodeAt(int i);                         // 1-based, nullptr outside 1..count
+TDepNodeV2* NodeV2(int i);                   // nullptr outside or with the design flag false
+TDepNodeV1* NodeV1(int i);                   // nullptr outside or with the design flag true
+int NodeIndexOf(const void* node);           // 0 for none or a pointer not in the table
 int NodeIndexByName(std::string_view name);  // Node_exists
 
 std::string NodeVariableName(const void* node);
@@ -83,11 +83,11 @@ TExtendedRandomVariable* VariableOfNode(const void* node);
 std::string NodeParentName(int i);
 void SetNodeParentName(int i, std::string_view name);
 
-int NodeDepType(int i);            // -3..4 (0 outside the table)
+int NodeDepType(int i);  // -3..4 (0 outside the table)
 void SetNodeDepType(int i, int type);
-int NodeCopula(int i);             // 0..12 (V1: 0..3)
+int NodeCopula(int i);  // 0..12 (V1: 0..3)
 void SetNodeCopula(int i, int copula);
-double NodeCorrelation(int i);     // with the parent
+double NodeCorrelation(int i);  // with the parent
 void SetNodeCorrelation(int i, double value);
 int NodeVineLevel(int i);
 void SetNodeVineLevel(int i, int level);
@@ -126,8 +126,8 @@ int RemoveChild(int child, int parent);  // former position, 0 when not found
 
 // Correlation values (slots 1..512). V2: floats; V1: the int16 codes,
 // read and written through the V1 encoding below.
-float* NodeValuesV2(int i);        // nullptr unless design 2
-int16_t* NodeValuesV1(int i);      // nullptr unless design 1
+float* NodeValuesV2(int i);    // nullptr unless design 2
+int16_t* NodeValuesV1(int i);  // nullptr unless design 1
 // The V1 int16 correlation encoding, honouring the vine code's
 // matrix mode (state of the vine code, set by it through these).
 int16_t EncodeCorrV1(double value);
@@ -141,7 +141,7 @@ std::string_view CopulaTitle(int copula);        // empty outside 0..12
 
 // ---- engine state of the structures ------------------------------------------
 
-void* CurrentRoot();  // the current structure root (a node pointer) or nullptr
+void* CurrentRoot();     // the current structure root (a node pointer) or nullptr
 int CurrentRootIndex();  // 0 when none or not in the table
 void SetCurrentRoot(void* node);
 int CurrentDependenceType();

@@ -101,7 +101,8 @@ void RemoveSavedCopyV1(int i, std::string_view dName, std::string_view dParentNa
       ++k;
     }
     v->childCount = static_cast<uint8_t>(c);
-    if (SameName(ShortStringView(v->parentName), dName)) SetShortString(v->parentName, NameOf(dParentName));
+    if (SameName(ShortStringView(v->parentName), dName))
+      SetShortString(v->parentName, NameOf(dParentName));
   }
 }
 
@@ -315,7 +316,8 @@ bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t o
       int t = NodeIndexOf(pn);
       if (t == 0 || t == a || t == p || ParentIndex(t) == a) return false;
       // Nor below one of its own descendants, which would close a loop.
-      for (int q = ParentIndex(t), steps = 0; q != 0 && steps <= NodeCount(); q = ParentIndex(q), ++steps)
+      for (int q = ParentIndex(t), steps = 0; q != 0 && steps <= NodeCount();
+           q = ParentIndex(q), ++steps)
         if (q == a) return false;
       RemoveChild(a, t);
       int before = ChildCount(t);
@@ -351,9 +353,7 @@ bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t o
       pi = former;
       return true;
     }
-    case DepNodeCount:
-      pi = ChildCount(a);
-      return true;
+    case DepNodeCount: pi = ChildCount(a); return true;
     case DepNodeChild: {
       int c = ChildAt(a, pi);
       pn = NodeAt(c);
@@ -391,8 +391,7 @@ bool Process_dep_node(void* node, void** inoutNode, int32_t* inoutInt, int32_t o
       if (ParentIndex(t) == a) return true;
       return !Design2() && SameName(NodeParentName(t), NodeVariableName(node));
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -454,8 +453,8 @@ int32_t Update_dep_structure(void) {
     bool remove;
     if (v2) {
       bool latent = IsLatentType(i);
-      remove = (name.empty() && NodeStructureName(node).empty() && !latent) || (latent && hasVariable) ||
-               (!hasVariable && ChildCount(i) == 0 && !latent);
+      remove = (name.empty() && NodeStructureName(node).empty() && !latent) ||
+               (latent && hasVariable) || (!hasVariable && ChildCount(i) == 0 && !latent);
     } else {
       remove = name.empty() || (!hasVariable && ChildCount(i) == 0);
     }
@@ -465,7 +464,8 @@ int32_t Update_dep_structure(void) {
   for (int k = 1; k <= VariableCount(); ++k) {
     std::string name(ShortStringView(VariableAt(k)->distribution.name));
     bool found = false;
-    for (int i = 1; i <= NodeCount() && !found; ++i) found = SameName(NodeVariableName(NodeAt(i)), name);
+    for (int i = 1; i <= NodeCount() && !found; ++i)
+      found = SameName(NodeVariableName(NodeAt(i)), name);
     if (found) continue;
     void* out = nullptr;
     int32_t size = 0;
@@ -533,10 +533,12 @@ int32_t SetDependenceType(void* node, int32_t type) {
       else if (type >= DepCanonicalVine && cop == CopulaMinimumInformation)
         SetNodeCopula(j, CopulaElliptical);
     }
-    if (noCurrent && type == DepCorrelationMatrix && CurrentRootIndex() == 0) SetCurrentRoot(NodeAt(j));
+    if (noCurrent && type == DepCorrelationMatrix && CurrentRootIndex() == 0)
+      SetCurrentRoot(NodeAt(j));
   }
   int cur = NodeIndexOf(CurrentRoot());
-  if (!node || (n != 0 && (n == cur || (cur == 0 && IsStructureHead(n, false))))) SetCurrentDependenceType(type);
+  if (!node || (n != 0 && (n == cur || (cur == 0 && IsStructureHead(n, false)))))
+    SetCurrentDependenceType(type);
   return Model() ? 1 : 0;
 }
 
@@ -576,7 +578,9 @@ bool Set_node_correlation_with_parent(void* node, float value) {
   return true;
 }
 
-void GetDepNodeName(void* node, char* out) { CopyOut(out, NodeIndexOf(node) ? NodeVariableName(node) : ""); }
+void GetDepNodeName(void* node, char* out) {
+  CopyOut(out, NodeIndexOf(node) ? NodeVariableName(node) : "");
+}
 
 void SetDepNodeName(void* node, const char* name) {
   if (NodeIndexOf(node)) SetNodeVariableName(node, NameArg(name));
@@ -602,7 +606,9 @@ bool IsVineOrMatrix(void* node) {
   return IsVineOrMatrixType(r) || IsCompositeType(r);
 }
 
-bool IsCompositeNode(void* node) { return IsCompositeType(node ? NodeIndexOf(node) : CurrentRootIndex()); }
+bool IsCompositeNode(void* node) {
+  return IsCompositeType(node ? NodeIndexOf(node) : CurrentRootIndex());
+}
 
 bool IsLatentNode(void* node) { return IsLatentType(NodeIndexOf(node)); }
 

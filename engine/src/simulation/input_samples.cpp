@@ -4,13 +4,13 @@
 
 #include "dependence/generator.h"
 #include "files/input_table.h"
-#include "text/value_text.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 #include "model/store.h"
 #include "simulation/run_state.h"
 #include "tesmira/files.h"
+#include "text/value_text.h"
 
 namespace tesmira {
 namespace {
@@ -34,7 +34,6 @@ std::string InsertPost(const std::string& name) {
     return name + "_post";
   return name.substr(0, dot) + "_post" + name.substr(dot);
 }
-
 
 }  // namespace
 
@@ -60,7 +59,8 @@ bool InputSampleSource::Prepare(bool modelTakesInput, std::string& writeName) {
   writeName.clear();
   if (source.empty()) return false;
   source = WithFolderAndExtension(source, FileKindSampleText);
-  probability = probability.empty() ? source : WithFolderAndExtension(probability, FileKindProbabilities);
+  probability =
+      probability.empty() ? source : WithFolderAndExtension(probability, FileKindProbabilities);
   if (!requested.empty() && !modelTakesInput) requested.clear();  // the request names the source
   if (!requested.empty() && !SameName(LowerCase(requested), LowerCase(source)))
     writeName = requested;
@@ -96,7 +96,8 @@ bool InputSampleSource::Prepare(bool modelTakesInput, std::string& writeName) {
     // With a probability file the samples are drawn from the binary table;
     // the file entries name the run's input each column feeds.
     for (int k = 0; k < fileInputs_.count; ++k)
-      fileInputs_.entries[k].objectIndex = static_cast<int16_t>(columnMap_[static_cast<std::size_t>(k + 1)]);
+      fileInputs_.entries[k].objectIndex =
+          static_cast<int16_t>(columnMap_[static_cast<std::size_t>(k + 1)]);
     for (int k = 0; k < fileOutputs_.count; ++k) fileOutputs_.entries[k].objectIndex = 0;
     InputSampleTable& table = RunInputTable();
     if (table.Convert(probability, fileInputs_, fileOutputs_, reader_, c)) {
@@ -121,7 +122,8 @@ void InputSampleSource::Close() {
 bool InputSampleSource::Read(TSampleList& inputs, TSampleList& outputs, int32_t& idum) {
   if (binary_) {
     double u = NextUniform(idum);
-    return RunInputTable().Draw(u, fileInputs_, fileOutputs_, inputs, outputs, !modelTakesInput_) > 0;
+    return RunInputTable().Draw(u, fileInputs_, fileOutputs_, inputs, outputs, !modelTakesInput_) >
+           0;
   }
   std::string_view line;
   int columns = inputCount_ + outputCount_;

@@ -22,7 +22,7 @@ struct RunSettings {
   std::string distributionExtension;
   bool inputSampleMode = false;
   std::string sampleBaseName;
-  std::string sampleFile;      // the text sample file to write
+  std::string sampleFile;  // the text sample file to write
   TSimProgressCallback progress = AlwaysContinue;
   void** sampledObjects = nullptr;
   void** selectedDistributions = nullptr;

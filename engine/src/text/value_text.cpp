@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-
 namespace tesmira {
 
 void DecimalDigits18(double value, char digits[18], int& exponent) {

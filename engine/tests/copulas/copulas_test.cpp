@@ -19,7 +19,6 @@ namespace {
 // The last of the four Gumbel variants.
 constexpr int kLastCopula = CopulaGumbel + 3;
 
-
 enum class Family { Frank, Clayton, Gumbel, Normal };
 
 // h(x | u) and h^-1(x | u) of the base copulas, computed independently with
@@ -228,41 +227,29 @@ const TClosedFormCase kClosedForm[] = {
 
 double BaseH(Family f, double v, double u, double p) {
   switch (f) {
-    case Family::Frank:
-      return FrankH(v, u, p);
-    case Family::Clayton:
-      return ClaytonH(v, u, p);
-    case Family::Gumbel:
-      return GumbelH(v, u, p);
-    default:
-      return NormalH(v, u, p);
+    case Family::Frank: return FrankH(v, u, p);
+    case Family::Clayton: return ClaytonH(v, u, p);
+    case Family::Gumbel: return GumbelH(v, u, p);
+    default: return NormalH(v, u, p);
   }
 }
 
 double BaseHInverse(Family f, double t, double u, double p) {
   switch (f) {
-    case Family::Frank:
-      return FrankHInverse(t, u, p);
-    case Family::Clayton:
-      return ClaytonHInverse(t, u, p);
-    case Family::Gumbel:
-      return GumbelHInverse(t, u, p);
-    default:
-      return NormalHInverse(t, u, p);
+    case Family::Frank: return FrankHInverse(t, u, p);
+    case Family::Clayton: return ClaytonHInverse(t, u, p);
+    case Family::Gumbel: return GumbelHInverse(t, u, p);
+    default: return NormalHInverse(t, u, p);
   }
 }
 
 // The type whose positive (unturned) variant is the base copula.
 int BaseType(Family f) {
   switch (f) {
-    case Family::Frank:
-      return CopulaFrank;
-    case Family::Clayton:
-      return 5;
-    case Family::Gumbel:
-      return 11;
-    default:
-      return CopulaNormal;
+    case Family::Frank: return CopulaFrank;
+    case Family::Clayton: return 5;
+    case Family::Gumbel: return 11;
+    default: return CopulaNormal;
   }
 }
 
@@ -321,8 +308,7 @@ const TEndCase kEndCases[] = {
 TEST(Copulas, InversesKeepTheirDigitsAtTheEnds) {
   for (const auto& c : kEndCases) {
     EXPECT_NEAR(BaseHInverse(c.family, c.t, c.u, c.p), c.inverse, 1e-10 * c.inverse)
-        << "family " << static_cast<int>(c.family) << " p " << c.p << " u " << c.u << " t "
-        << c.t;
+        << "family " << static_cast<int>(c.family) << " p " << c.p << " u " << c.u << " t " << c.t;
   }
 }
 
@@ -432,8 +418,8 @@ TEST(Copulas, ParameterMaps) {
   // close to the exact inverse of the Frank rank correlation (from Debye functions).
   const struct {
     double r, theta;
-  } frank[] = {{0.065, 0.39076}, {0.0698, 0.419783}, {0.06983, 0.419964}, {0.1127, 0.680362},
-               {0.11253, 0.679323}, {0.13, 0.785979}};
+  } frank[] = {{0.065, 0.39076},   {0.0698, 0.419783},  {0.06983, 0.419964},
+               {0.1127, 0.680362}, {0.11253, 0.679323}, {0.13, 0.785979}};
   for (const auto& f : frank) {
     EXPECT_NEAR(FrankThetaFromRank(f.r), f.theta, 2e-3 * f.theta) << f.r;
     EXPECT_NEAR(FrankThetaFromRank(-f.r), -f.theta, 2e-3 * f.theta) << f.r;
@@ -624,7 +610,8 @@ std::vector<double> Ranks(const std::vector<double>& x) {
   for (size_t i = 0; i < order.size();) {
     size_t j = i;
     while (j + 1 < order.size() && x[order[j + 1]] == x[order[i]]) ++j;
-    for (size_t k = i; k <= j; ++k) rank[order[k]] = 0.5 * (i + j) + 1.0;  // ties share the mean rank
+    for (size_t k = i; k <= j; ++k)
+      rank[order[k]] = 0.5 * (i + j) + 1.0;  // ties share the mean rank
     i = j + 1;
   }
   return rank;
@@ -647,16 +634,12 @@ double Spearman(const std::vector<double>& x, const std::vector<double>& y) {
 // from Debye functions for Frank, from the mixing row for minimum information).
 double ExactSpearmanAt07(int type) {
   switch (type) {
-    case CopulaFrank:
-      return 0.7007564864212894;
-    case CopulaMinimumInformation:
-      return 0.699999647965;
+    case CopulaFrank: return 0.7007564864212894;
+    case CopulaMinimumInformation: return 0.699999647965;
     case CopulaDiagonalBand:
     case CopulaElliptical:
-    case CopulaNormal:
-      return 0.7;
-    default:
-      return type <= 8 ? 0.7028984492644961 : 0.7032190676753389;
+    case CopulaNormal: return 0.7;
+    default: return type <= 8 ? 0.7028984492644961 : 0.7032190676753389;
   }
 }
 
@@ -712,8 +695,8 @@ TEST(Copulas, ClaytonAndGumbelVariantsPutTheirTailsInTheirCorners) {
     int type;
     Corner positive, negative;
   } cases[] = {
-      {5, LowLow, LowHigh},   {6, HighHigh, HighLow},  {7, LowLow, HighLow},
-      {8, HighHigh, LowHigh}, {9, HighHigh, HighLow},  {10, LowLow, LowHigh},
+      {5, LowLow, LowHigh},    {6, HighHigh, HighLow}, {7, LowLow, HighLow},
+      {8, HighHigh, LowHigh},  {9, HighHigh, HighLow}, {10, LowLow, LowHigh},
       {11, HighHigh, LowHigh}, {12, LowLow, HighLow},
   };
   for (const auto& c : cases) {
@@ -721,8 +704,8 @@ TEST(Copulas, ClaytonAndGumbelVariantsPutTheirTailsInTheirCorners) {
       const TSample s = Draw(c.type, r, 77);
       int count[4] = {0, 0, 0, 0};
       for (int i = 0; i < kPairs; ++i) {
-        const bool uLow = s.u[i] < 0.01, uHigh = s.u[i] > 0.99;
-        const bool vLow = s.v[i] < 0.01, vHigh = s.v[i] > 0.99;
+        const bool uLow = s.u[i]<0.01, uHigh = s.u[i]> 0.99;
+        const bool vLow = s.v[i]<0.01, vHigh = s.v[i]> 0.99;
         if (uLow && vLow) ++count[LowLow];
         if (uLow && vHigh) ++count[LowHigh];
         if (uHigh && vLow) ++count[HighLow];

@@ -20,19 +20,27 @@ const TStreamCase kStreams[] = {
     {5,
      {2506775119u, 3905718859u, 1710895275u, 3426365533u, 2074608516u, 3904442421u, 624803503u,
       3138604757u},
-     1406017828u, 172085661u, 1674934632u},
+     1406017828u,
+     172085661u,
+     1674934632u},
     {1,
      {3981467495u, 774714084u, 607289132u, 2121381776u, 1733689846u, 3107801150u, 437805113u,
       1638965300u},
-     3330856612u, 1694513183u, 2856333300u},
+     3330856612u,
+     1694513183u,
+     2856333300u},
     {4638,
      {2160821873u, 2153348964u, 1248418179u, 1825390936u, 883574045u, 4248604051u, 3123938519u,
       819192886u},
-     1267857682u, 2123336238u, 1267011197u},
+     1267857682u,
+     2123336238u,
+     1267011197u},
     {32767,
      {3985017015u, 346602666u, 4292282260u, 3123694637u, 1266399607u, 2904767585u, 3107018242u,
       3937995223u},
-     3149624805u, 3922310595u, 1990462266u},
+     3149624805u,
+     3922310595u,
+     1990462266u},
 };
 
 uint32_t Scaled(double u) { return static_cast<uint32_t>(u * 4294967296.0); }
@@ -66,14 +74,14 @@ TEST(RandomGenerator, ReproducesStreamsBitForBit) {
 TEST(RandomGenerator, PositiveIdumContinuesAndIntegerDrawSharesState) {
   int32_t idum = -5;
   for (int i = 0; i < 3; ++i) NextUniform(idum);
-  idum = 17;  // any positive value continues
+  idum = 17;                          // any positive value continues
   EXPECT_EQ(RandomInteger(100), 99);  // (100 * state) div 2^32 after one step
   // The shuffle table still holds its entries: the next value is the 4th of the stream.
   EXPECT_EQ(Scaled(NextUniform(idum)), 3426365533u);
   EXPECT_EQ(idum, 17);
 }
 
-double FixedClock() { return 0.5; }           // noon: 32767 / 2 = 16383.5, halves to even
+double FixedClock() { return 0.5; }  // noon: 32767 / 2 = 16383.5, halves to even
 double LateClock() { return 0.99999999; }
 
 TEST(RandomGenerator, ClockSeedRoundsHalvesToEven) {

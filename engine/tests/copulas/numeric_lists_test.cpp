@@ -21,9 +21,9 @@ std::string MessageOf(F&& f) {
 TEST(NumericIntegersList, InsertKeepsOrderAndChecksPosition) {
   TIntegersList list;
   list.InsertItem(10, 0);
-  list.InsertItem(30, 1);          // append at count
-  list.InsertItem(20, 1);          // middle
-  list.InsertItem(5, 0);           // front
+  list.InsertItem(30, 1);  // append at count
+  list.InsertItem(20, 1);  // middle
+  list.InsertItem(5, 0);   // front
   ASSERT_EQ(list.Count(), 4);
   EXPECT_EQ(list.Items(), (TIntegersArray{5, 10, 20, 30}));
   for (int bad : {-1, 5}) {
@@ -42,10 +42,12 @@ TEST(NumericDoublesList, AddAppends) {
 
 TEST(NumericVectors, SizeChecksAndCopyFromList) {
   for (int n : {0, -3}) {
-    EXPECT_EQ(MessageOf<EMathsError>([&] { TVector v(n); }), "Invalid vector size  [TVector.Create]");
+    EXPECT_EQ(MessageOf<EMathsError>([&] { TVector v(n); }),
+              "Invalid vector size  [TVector.Create]");
     EXPECT_EQ(MessageOf<EMathsError>([&] { TVectorInteger v(n); }),
               "Invalid vector size  [TVector.Create]");
-    EXPECT_EQ(MessageOf<EMathsError>([&] { TMatrix m(n); }), "Invalid matrix size  [TMatrix.Create]");
+    EXPECT_EQ(MessageOf<EMathsError>([&] { TMatrix m(n); }),
+              "Invalid matrix size  [TMatrix.Create]");
   }
   TIntegersList longer;
   for (int i = 0; i < 5; ++i) longer.InsertItem(i + 1, i);
@@ -89,8 +91,8 @@ TEST(NumericCholesky, FactorReproducesMatrix) {
   EXPECT_NEAR(l[1][1], 0.8660254037844386, 1e-15);
 
   // A 4 x 4 correlation matrix: L L^T gives it back.
-  const double r[4][4] = {{1, 0.6, 0.3, -0.2}, {0.6, 1, 0.4, 0.1}, {0.3, 0.4, 1, 0.5},
-                          {-0.2, 0.1, 0.5, 1}};
+  const double r[4][4] = {
+      {1, 0.6, 0.3, -0.2}, {0.6, 1, 0.4, 0.1}, {0.3, 0.4, 1, 0.5}, {-0.2, 0.1, 0.5, 1}};
   TMatrix b(4), lb(4);
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) b[i][j] = r[i][j];

@@ -76,23 +76,24 @@ TEST(SetDistributionDefaults, ParametersAndValueSlots) {
     int type;
     int result;
     std::vector<double> values;  // the parameters in display order
-  } cases[] = {{1, 1, {1}},          {2, 2, {0, 1}},        {3, 2, {0.0001, 1}},    {4, 2, {0, 1}},
-               {5, 2, {1, 2}},       {6, 2, {100, 0}},      {7, 3, {10, 0.001, 0}}, {8, 3, {1, 1, 0}},
+  } cases[] = {{1, 1, {1}},          {2, 2, {0, 1}},      {3, 2, {0.0001, 1}},    {4, 2, {0, 1}},
+               {5, 2, {1, 2}},       {6, 2, {100, 0}},    {7, 3, {10, 0.001, 0}}, {8, 3, {1, 1, 0}},
                {9, 4, {2, 2, 0, 1}}, {10, 3, {0, 0.5, 1}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     Variable v(c.type);
     v.SetParams(-9, -9, -9, -9);
     EXPECT_EQ(v.Run(SetDistributionDefaultsOp), c.result);
-    for (std::size_t i = 0; i < c.values.size(); ++i) EXPECT_EQ(v.Value(static_cast<int>(i) + 1), c.values[i]);
+    for (std::size_t i = 0; i < c.values.size(); ++i)
+      EXPECT_EQ(v.Value(static_cast<int>(i) + 1), c.values[i]);
     EXPECT_EQ(v.Run(CheckDistributionOp), c.result);  // the defaults pass their check
     EXPECT_EQ(v.Text(1), "");
   }
   Variable tri(10);
   tri.Run(SetDistributionDefaultsOp);
-  EXPECT_EQ(tri.Param(3), 0);  // a
+  EXPECT_EQ(tri.Param(3), 0);    // a
   EXPECT_EQ(tri.Param(2), 0.5);  // m
-  EXPECT_EQ(tri.Param(4), 1);  // b
+  EXPECT_EQ(tri.Param(4), 1);    // b
   // The LogNormal error factor depends on the model type.
   Variable ln(5);
   EXPECT_EQ(ln.Run(SetDistributionDefaultsOp, kFaultTree), 2);
@@ -312,9 +313,14 @@ TEST(DistributionValueTexts, MomentsOfTheTypes) {
     double p[4];
     double mean, sd;
   } cases[] = {
-      {3, {1, std::exp(1.0), 0, 0}, std::exp(1.0) - 1,
+      {3,
+       {1, std::exp(1.0), 0, 0},
+       std::exp(1.0) - 1,
        std::sqrt((std::exp(2.0) - 1) / 2 - (std::exp(1.0) - 1) * (std::exp(1.0) - 1))},
-      {5, {2, std::exp(1.6449), 0, 0}, 2 * std::exp(0.5), std::sqrt((std::exp(1.0) - 1) * 4 * std::exp(1.0))},
+      {5,
+       {2, std::exp(1.6449), 0, 0},
+       2 * std::exp(0.5),
+       std::sqrt((std::exp(1.0) - 1) * 4 * std::exp(1.0))},
       {6, {4, 0, 0, 1}, 1.25, 0.25},
       {8, {0, 2, 3, 1}, 1 + 3 * std::sqrt(M_PI) / 2, 3 * std::sqrt(1 - M_PI / 4)},
       {9, {2, 3, 1, 6}, 3, 5 * std::sqrt(6.0 / 150)},
@@ -373,9 +379,9 @@ TEST(EnterDistributionValues, RoundTripsThroughQuantilesAndMoments) {
     int selector;
     double relTolerance;
   } cases[] = {
-      {2, -3, 7, 2, 1e-13},     {2, -3, 7, 3, 1e-13},      {3, 0.002, 50, 2, 1e-12},
-      {3, 0.002, 50, 3, 1e-7},  {3, 1, 1.5, 3, 1e-7},      {4, 12, 0.7, 2, 1e-13},
-      {4, 12, 0.7, 3, 1e-14},   {5, 3, 4, 2, 1e-12},       {5, 0.01, 10, 2, 1e-12},
+      {2, -3, 7, 2, 1e-13},    {2, -3, 7, 3, 1e-13}, {3, 0.002, 50, 2, 1e-12},
+      {3, 0.002, 50, 3, 1e-7}, {3, 1, 1.5, 3, 1e-7}, {4, 12, 0.7, 2, 1e-13},
+      {4, 12, 0.7, 3, 1e-14},  {5, 3, 4, 2, 1e-12},  {5, 0.01, 10, 2, 1e-12},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.type << " selector " << c.selector);

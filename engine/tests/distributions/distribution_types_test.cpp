@@ -124,8 +124,10 @@ TEST(QuantileTable, SizeByTypeAndResolution) {
 
 TEST(DistributionQuantile, ClosedForms) {
   // LogNormal: the error factor is the ratio of the 95% quantile to the median.
-  EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistLogNormal, 1, 2), 0.95L)), 2.0, 1e-15);
-  EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistLogNormal, 3, 5), 0.5L)), 3.0, 1e-15);
+  EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistLogNormal, 1, 2), 0.95L)), 2.0,
+              1e-15);
+  EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistLogNormal, 3, 5), 0.5L)), 3.0,
+              1e-15);
   // Exponential with rate 2 above 1: median 1 + ln 2 / 2.
   EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistExponential, 2, 0, 0, 1), 0.5L)),
               1 + std::log(2.0) / 2, 1e-15);
@@ -136,7 +138,8 @@ TEST(DistributionQuantile, ClosedForms) {
   EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistGamma, 1, 2, 0, 0), 0.5L)),
               std::log(2.0) / 2, 5e-6 * std::log(2.0) / 2);
   // Beta(1, 1) on [2, 6] is uniform.
-  EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistBeta, 1, 1, 2, 6), 0.3L)), 3.2, 1e-10);
+  EXPECT_NEAR(static_cast<double>(DistributionQuantile(Make(DistBeta, 1, 1, 2, 6), 0.3L)), 3.2,
+              1e-10);
   // Triangular: both branches.
   TDistribution tri = Make(DistTriangular, 0, 1, 0, 4);  // a 0, m 1, b 4
   EXPECT_NEAR(static_cast<double>(DistributionQuantile(tri, 0.125L)), std::sqrt(0.5), 1e-15);
@@ -149,9 +152,10 @@ TEST(DiscreteQuantile, FirstCumulativeSumWithTolerance) {
   struct {
     long double u;
     double expected;
-  } cases[] = {{0.0L, 1}, {0.2L, 1}, {0.2000011L, 2}, {0.5L, 2}, {0.5000005L, 2},
-               {0.8L, 3}, {0.95L, 4}, {1.0L, 4},     {1.5L, 4}};
-  for (auto c : cases) EXPECT_EQ(static_cast<double>(DistributionQuantile(d, c.u)), c.expected) << (double)c.u;
+  } cases[] = {{0.0L, 1}, {0.2L, 1},  {0.2000011L, 2}, {0.5L, 2}, {0.5000005L, 2},
+               {0.8L, 3}, {0.95L, 4}, {1.0L, 4},       {1.5L, 4}};
+  for (auto c : cases)
+    EXPECT_EQ(static_cast<double>(DistributionQuantile(d, c.u)), c.expected) << (double)c.u;
   // Single-precision probabilities: a table point exactly on a cumulative sum
   // takes the lower value.
   TDistribution e = MakeDiscrete({10, 20, 30, 40}, {0.35f, 0.35f, 0.2f, 0.1f});
@@ -205,7 +209,8 @@ TEST(QuantileTable, LookupSamplingReproducesMoments) {
     for (const auto& tc : reference::kTableCases)
       if (std::string(tc.name) == m.name) c = &tc;
     ASSERT_NE(c, nullptr);
-    ASSERT_TRUE(TabulateQuantiles(table.data(), Make(c->type, c->p[0], c->p[1], c->p[2], c->p[3]), n));
+    ASSERT_TRUE(
+        TabulateQuantiles(table.data(), Make(c->type, c->p[0], c->p[1], c->p[2], c->p[3]), n));
     double sum = 0, sum2 = 0;
     for (int s = 0; s < samples; ++s) {
       double x = LookupQuantile(table.data(), n, uniform(rng)) - m.mean;
@@ -239,8 +244,8 @@ class QuantileFile : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("tesmira_dist_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("tesmira_dist_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
@@ -305,8 +310,8 @@ TEST_F(QuantileFile, PartialOrBadFilesFail) {
   std::vector<double> two(2, -99);
   EXPECT_FALSE(ReadQuantileFilePath(two.data(), 1, bad));
   // A line of any length is read: here blanks and a remark of 10 000 characters.
-  std::ofstream(bad, std::ios::binary) << "0 1\n1" << std::string(5000, ' ') << "3 "
-                                       << std::string(5000, 'r') << "\n";
+  std::ofstream(bad, std::ios::binary)
+      << "0 1\n1" << std::string(5000, ' ') << "3 " << std::string(5000, 'r') << "\n";
   EXPECT_TRUE(ReadQuantileFilePath(two.data(), 1, bad));
   EXPECT_EQ(two[1], 3);
   // The last line may lack its line end.
@@ -328,7 +333,8 @@ TEST_F(QuantileFile, FileNameResolution) {
   Write("sub/q.dis", 101, "\n");
   EXPECT_TRUE(TabulateQuantiles(t.data(), MakeFile(DistFile100, "sub\\q.dis"), dir_.string()));
   // An absolute name is used as it stands.
-  EXPECT_TRUE(TabulateQuantiles(t.data(), MakeFile(DistFile100, (dir_ / "sub/q.dis").string()), "/elsewhere"));
+  EXPECT_TRUE(TabulateQuantiles(t.data(), MakeFile(DistFile100, (dir_ / "sub/q.dis").string()),
+                                "/elsewhere"));
   EXPECT_EQ(ResolveDistributionFile("a\\b.dis", "/m/"), "/m/a/b.dis");
   EXPECT_EQ(ResolveDistributionFile("b.dis", "C:\\models"), "C:/models/b.dis");
 }

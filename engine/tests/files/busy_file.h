@@ -14,7 +14,8 @@ namespace tesmira {
 class BusyFile {
  public:
   explicit BusyFile(const std::filesystem::path& path) {
-    std::filesystem::copy_file("/bin/sleep", path, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file("/bin/sleep", path,
+                               std::filesystem::copy_options::overwrite_existing);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     pid_ = ::fork();
     if (pid_ == 0) {

@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 TEST(InputSampleTable, DrawsSamplesByCumulativeProbability) {
   Init_Model_data();
-  fs::path dir = fs::temp_directory_path() / (std::string("tesmira_tpp_").append(std::to_string(::getpid())));
+  fs::path dir =
+      fs::temp_directory_path() / (std::string("tesmira_tpp_").append(std::to_string(::getpid())));
   fs::create_directories(dir);
   ASSERT_TRUE(SetModelFileName((dir / "model.tsm").string().c_str()));
   {
@@ -65,7 +66,8 @@ TEST(InputSampleTable, DrawsSamplesByCumulativeProbability) {
     prb << "1\r\n";
   }
   TextLineReader empty;
-  ASSERT_EQ(ReadSampleFileHeader((dir / "none.sam").string(), &fileIn, &fileOut, empty), 2000000000);
+  ASSERT_EQ(ReadSampleFileHeader((dir / "none.sam").string(), &fileIn, &fileOut, empty),
+            2000000000);
   EXPECT_FALSE(t.Convert("none.sam", fileIn, fileOut, empty, 2000000000));
   EXPECT_TRUE(t.Cumulative().empty());
   t.Delete();

@@ -68,8 +68,10 @@ class ResultsTest : public ::testing::Test {
     int outputs = static_cast<int>(cols.size()) - inputs;
     in_.count = static_cast<int16_t>(inputs);
     out_.count = static_cast<int16_t>(outputs);
-    for (int k = 0; k < inputs; ++k) SetShortString(in_.entries[k].name, "x" + std::to_string(k + 1));
-    for (int k = 0; k < outputs; ++k) SetShortString(out_.entries[k].name, "y" + std::to_string(k + 1));
+    for (int k = 0; k < inputs; ++k)
+      SetShortString(in_.entries[k].name, "x" + std::to_string(k + 1));
+    for (int k = 0; k < outputs; ++k)
+      SetShortString(out_.entries[k].name, "y" + std::to_string(k + 1));
     SampleStore& s = RunSampleStore();
     ASSERT_TRUE(s.Create((dir_ / "m.TPS").string(), inputs, outputs, true));
     for (std::size_t r = 0; r < cols[0].size(); ++r) {
@@ -153,7 +155,8 @@ TEST_F(ResultsTest, BusyDistributionFileFallsBackToTmpName) {
   BusyFile busy(dir_ / "y1.DIS");
   ASSERT_TRUE(Build(true, 100, nullptr, true));
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0], "Distribution file y1.DIS is write-protected, y1.tmp.DIS is used instead");
+  EXPECT_EQ(messages_[0],
+            "Distribution file y1.DIS is write-protected, y1.tmp.DIS is used instead");
   EXPECT_EQ(Lines(dir_ / "y1.tmp.DIS").size(), 101u);
 }
 

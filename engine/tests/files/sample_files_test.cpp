@@ -113,7 +113,8 @@ TEST_F(SampleFilesTest, NoOutputsWritesRemarksAndCorrectsShorterCount) {
   w.Close(true);
   std::string sam = ReadAll(dir_ / "run.sam");
   ASSERT_EQ(sam.rfind("; Remarks for those who are going to update this file\r\n", 0), 0u);
-  EXPECT_NE(sam.find("; 1. Put a proper number into the `Number of output \r\n"), std::string::npos);
+  EXPECT_NE(sam.find("; 1. Put a proper number into the `Number of output \r\n"),
+            std::string::npos);
   EXPECT_NE(sam.find("\r\n;    \r\n1  ; Number of input variables (array of names goes next)\r\n"
                      "x\r\n0  ; Number of output variables\r\n993     ;* Number of samples"),
             std::string::npos);
@@ -188,8 +189,7 @@ TEST_F(SampleFilesTest, BusyFileFallsBackToTmpName) {
   SampleOutput().Close(true);
   auto messages = SampleOutput().TakeMessages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0],
-            "Sample file model.sam is write-protected, model.tmp.sam is used instead");
+  EXPECT_EQ(messages[0], "Sample file model.sam is write-protected, model.tmp.sam is used instead");
   EXPECT_NE(ReadAll(dir_ / "model.tmp.sam").find("1    ;*"), std::string::npos);
   EXPECT_TRUE(fs::exists(dir_ / "model.sae"));
 }
@@ -225,9 +225,10 @@ TEST_F(SampleFilesTest, SelectionAndColumnMapChooseColumns) {
   SampleOutput().WriteSample(in_, out_);
   SampleOutput().Close(true);
   EXPECT_EQ(ReadAll(dir_ / "sel.sae"), "b, z\r\n 2.0000E+00,  3.0000E+00\r\n");
-  EXPECT_NE(ReadAll(dir_ / "sel.sam").find("1  ; Number of input variables (array of names goes "
-                                           "next)\r\nb\r\n1  ; Number of output variables (array "
-                                           "of names goes next)\r\nz\r\n1    ;*"),
+  EXPECT_NE(ReadAll(dir_ / "sel.sam")
+                .find("1  ; Number of input variables (array of names goes "
+                      "next)\r\nb\r\n1  ; Number of output variables (array "
+                      "of names goes next)\r\nz\r\n1    ;*"),
             std::string::npos);
 }
 
@@ -250,9 +251,13 @@ TEST_F(SampleFilesTest, SelectedObjectsAreWrittenWhateverIsLeftOut) {
   };
   const Case cases[] = {
       {{2, 5}, 1 | 2 | 4, "b, z\r\n 2.0000E+00,  2.0000E+01\r\n"},
-      {{5, 3, 4, 1}, 1 | 2 | 4, "c, a, z, y\r\n 3.0000E+00,  1.0000E+00,  2.0000E+01,  1.0000E+01\r\n"},
+      {{5, 3, 4, 1},
+       1 | 2 | 4,
+       "c, a, z, y\r\n 3.0000E+00,  1.0000E+00,  2.0000E+01,  1.0000E+01\r\n"},
       {{4, 2}, 1 | 4, "b\r\n 2.0000E+00\r\n"},  // inputs only
-      {{1, 2, 3, 4}, 1 | 2 | 4, "a, b, c, y\r\n 1.0000E+00,  2.0000E+00,  3.0000E+00,  1.0000E+01\r\n"},
+      {{1, 2, 3, 4},
+       1 | 2 | 4,
+       "a, b, c, y\r\n 1.0000E+00,  2.0000E+00,  3.0000E+00,  1.0000E+01\r\n"},
   };
   for (const Case& c : cases) {
     uint8_t selection[MaxSampleColumns + 1] = {};
@@ -271,9 +276,10 @@ TEST_F(SampleFilesTest, SelectedObjectsAreWrittenWhateverIsLeftOut) {
     EXPECT_EQ(ReadAll(dir_ / "obj.sae"), c.sae) << c.objects.size();
   }
   // The last case's header: three inputs and one output.
-  EXPECT_NE(ReadAll(dir_ / "obj.sam").find("3  ; Number of input variables (array of names goes "
-                                           "next)\r\na\r\nb\r\nc\r\n1  ; Number of output "
-                                           "variables (array of names goes next)\r\ny\r\n1    ;*"),
+  EXPECT_NE(ReadAll(dir_ / "obj.sam")
+                .find("3  ; Number of input variables (array of names goes "
+                      "next)\r\na\r\nb\r\nc\r\n1  ; Number of output "
+                      "variables (array of names goes next)\r\ny\r\n1    ;*"),
             std::string::npos);
 }
 
@@ -284,17 +290,17 @@ TEST_F(SampleFilesTest, HeaderReader) {
   };
   const Case cases[] = {
       {"; c\r\n\r\n2  ; inputs\r\na\r\n  bb  \r\n;x\r\n1  ; out\r\ny\r\n250    ;* n\r\n1\r\n", 250},
-      {"1\nx\n0\n0\n", 1},          // a count of 0 reads as 1
+      {"1\nx\n0\n0\n", 1},               // a count of 0 reads as 1
       {"5;\n1\n2\n3\n4\n5\n0\n7\n", 7},  // "5;" reads as 5
-      {"12;\nx\n", -1},              // stray character at the 3rd position
-      {"1\nx\n0\n;c\n7\n", -4},      // comment before the sample count line
-      {"1\n\n0\n7\n", -2},           // empty name
-      {"1001\n", -1},                // above the list limit
+      {"12;\nx\n", -1},                  // stray character at the 3rd position
+      {"1\nx\n0\n;c\n7\n", -4},          // comment before the sample count line
+      {"1\n\n0\n7\n", -2},               // empty name
+      {"1001\n", -1},                    // above the list limit
       {"-1\nx\n", -1},
-      {"1\nx\n", -3},                // no output count
-      {"1\nx\n0\n", -3},             // count line right at the end of the file
-      {"1\nx\n; last\n", -3},        // a comment line right at the end of the file
-      {"2\na\n; c\n0\n4\n", 4},       // a name line is not skipped even as a comment
+      {"1\nx\n", -3},            // no output count
+      {"1\nx\n0\n", -3},         // count line right at the end of the file
+      {"1\nx\n; last\n", -3},    // a comment line right at the end of the file
+      {"2\na\n; c\n0\n4\n", 4},  // a name line is not skipped even as a comment
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -335,7 +341,6 @@ TEST_F(SampleFilesTest, WrittenFileReadsBack) {
   ASSERT_TRUE(reader.ReadLine(line));
   EXPECT_EQ(line, " 0.0000E+00");
 }
-
 
 double FixedUniform() { return 0.5; }
 

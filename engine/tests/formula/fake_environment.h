@@ -22,10 +22,16 @@ class FakeEnvironment : public Environment {
   std::map<std::string, std::unique_ptr<DisTable>> tables;
 
   int FormulaCount() const override { return static_cast<int>(formulas.size()); }
-  std::string FormulaName(int f) const override { return formulas[static_cast<std::size_t>(f)].name; }
-  std::string FormulaText(int f) const override { return formulas[static_cast<std::size_t>(f)].text; }
+  std::string FormulaName(int f) const override {
+    return formulas[static_cast<std::size_t>(f)].name;
+  }
+  std::string FormulaText(int f) const override {
+    return formulas[static_cast<std::size_t>(f)].text;
+  }
   int VariableCount() const override { return static_cast<int>(variables.size()); }
-  std::string VariableName(int v) const override { return variables[static_cast<std::size_t>(v)].first; }
+  std::string VariableName(int v) const override {
+    return variables[static_cast<std::size_t>(v)].first;
+  }
   bool VariableFirstParameter(int v, double& value) const override {
     value = variables[static_cast<std::size_t>(v)].second;
     return true;

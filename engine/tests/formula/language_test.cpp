@@ -124,7 +124,7 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"tg(0)", 0},
       {"i#{1,1,2,2}", 2},  // both ends belong to the range
       {"i1{1,0,3,2}", 0},
-      {"prev(5)", 5},      // no formula named: the argument
+      {"prev(5)", 5},  // no formula named: the argument
       {"max{2,2}", 2},
       // multi-argument functions
       {"max{1,pi,2}", kPi},
@@ -276,7 +276,8 @@ TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
   env.formulas = {{"f", "ln(0)+1/0+max{2,7}"}};
   SetProgram program;
   double v = -1;
-  ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, false, {}, nullptr, v)) << program.Message();
+  ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, false, {}, nullptr, v))
+      << program.Message();
   EXPECT_EQ(v, 0);
   ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, true, "max{2,7}", nullptr, v));
   EXPECT_EQ(v, 7);
@@ -286,7 +287,8 @@ TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
   ASSERT_TRUE(program.Evaluate(env, SetMode::CheckOne, 0, true, "(5)", nullptr, v));
   EXPECT_EQ(v, 0);
   // Checking the whole set computes operations; "/" and "ln" give 1, "exp" reports its overflow.
-  ASSERT_TRUE(program.Evaluate(env, SetMode::CheckSet, 0, false, {}, nullptr, v)) << program.Message();
+  ASSERT_TRUE(program.Evaluate(env, SetMode::CheckSet, 0, false, {}, nullptr, v))
+      << program.Message();
   EXPECT_EQ(v, 9);
   env.formulas[0].text = "exp(100)";
   EXPECT_FALSE(program.Evaluate(env, SetMode::CheckSet, 0, false, {}, nullptr, v));
@@ -305,7 +307,8 @@ TEST(FormulaLanguage, CheckModesComputeOnlyWhatTheyShould) {
 TEST(FormulaLanguage, AgreesWithTheStepByStepRewritingOfTheText) {
   // Texts with the outcome of rewriting them step by step, worked out apart
   // from this evaluator: every operator, bracket kind, function and message.
-  std::ifstream in(std::string(TESMIRA_FORMULA_TEST_DATA) + "/rewriting_cases.tsv", std::ios::binary);
+  std::ifstream in(std::string(TESMIRA_FORMULA_TEST_DATA) + "/rewriting_cases.tsv",
+                   std::ios::binary);
   ASSERT_TRUE(in) << "rewriting_cases.tsv";
   std::string line;
   int cases = 0;
@@ -313,11 +316,14 @@ TEST(FormulaLanguage, AgreesWithTheStepByStepRewritingOfTheText) {
     if (line.empty() || line[0] == '#') continue;
     std::size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1);
     ASSERT_NE(t2, std::string::npos) << line;
-    std::string text = line.substr(0, t1), kind = line.substr(t1 + 1, t2 - t1 - 1), expected = line.substr(t2 + 1);
+    std::string text = line.substr(0, t1), kind = line.substr(t1 + 1, t2 - t1 - 1),
+                expected = line.substr(t2 + 1);
     Outcome out = Evaluate(text);
     if (kind == "OK") {
       double value = 0;
-      ASSERT_EQ(std::from_chars(expected.data(), expected.data() + expected.size(), value).ec, std::errc()) << line;
+      ASSERT_EQ(std::from_chars(expected.data(), expected.data() + expected.size(), value).ec,
+                std::errc())
+          << line;
       ASSERT_TRUE(out.ok) << text << ": " << out.message;
       EXPECT_NEAR(out.value, value, 1e-12 * std::max(1.0, std::fabs(value))) << text;
     } else {

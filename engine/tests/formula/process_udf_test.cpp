@@ -178,7 +178,7 @@ TEST(PredefinedWords, Groups) {
   EXPECT_EQ(GetNumberOfPredefinedFormulaStrings(3), 0);
   char out[256];
   const std::pair<std::pair<int, int>, const char*> cases[] = {
-      {{0, 0}, "constants:"}, {{0, 2}, "<<"},    {{1, 0}, "one-argument functions:"},
+      {{0, 0}, "constants:"}, {{0, 2}, "<<"},     {{1, 0}, "one-argument functions:"},
       {{1, 1}, "sq"},         {{1, 16}, "prev0"}, {{2, 0}, "multi-argument functions:"},
       {{2, 4}, "i.."},        {{2, 5}, ""},       {{5, 0}, ""}};
   for (auto& [at, word] : cases) {

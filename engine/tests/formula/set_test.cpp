@@ -38,7 +38,8 @@ TEST(FormulaSet, ReferencesAreWholeNames) {
   auto refs = FindReferences("ab+a1+a*x_1+prev(a)+prev(x_1)", keys);
   std::vector<std::pair<int, bool>> got;
   for (auto r : refs) got.push_back({r.formula, r.ordering});
-  std::vector<std::pair<int, bool>> expected = {{0, true}, {0, false}, {1, true}, {2, true}, {2, false}};
+  std::vector<std::pair<int, bool>> expected = {
+      {0, true}, {0, false}, {1, true}, {2, true}, {2, false}};
   EXPECT_EQ(got, expected);
 }
 
@@ -139,12 +140,8 @@ TEST(FormulaSet, Condition0TurnsADivisionByZeroIntoARejection) {
 
 TEST(FormulaSet, PreviousSampleValues) {
   SetRun run;
-  run.env.formulas = {{"t", "1"},
-                      {"a", "prev(a)+1"},
-                      {"b", "prev(b)+1+0*prev0(5)"},
-                      {"c", "prev0(0)+x"},
-                      {"d", "prev(b)"},
-                      {"e", "prev(e)+0*prev0(v)"}};
+  run.env.formulas = {{"t", "1"},          {"a", "prev(a)+1"}, {"b", "prev(b)+1+0*prev0(5)"},
+                      {"c", "prev0(0)+x"}, {"d", "prev(b)"},   {"e", "prev(e)+0*prev0(v)"}};
   run.inputs = {"x", "v"};
   run.env.variables = {{"v", 10}};
   ASSERT_TRUE(run.Prepare()) << run.message;
@@ -152,18 +149,16 @@ TEST(FormulaSet, PreviousSampleValues) {
   const double x[3] = {2, 3, 4};
   for (int s = 0; s < 3; ++s) {
     ASSERT_TRUE(run.Sample({x[s], 1}));
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(run.Output(k), expected[s][k]) << "sample " << s << " output " << k;
+    for (int k = 0; k < 6; ++k)
+      EXPECT_EQ(run.Output(k), expected[s][k]) << "sample " << s << " output " << k;
   }
 }
 
 TEST(FormulaSet, VaryRepeatsTheSampleForTheAccumulators) {
   SetRun run;
-  run.env.formulas = {{"s", "sum(vary{1,3,1})"},
-                      {"p", "prod(vary{1,4,1})"},
-                      {"h", "sum(vary{0,1,0.5})"},
-                      {"n", "sum(vary{3,1,0-1})"},
-                      {"last", "vary{1,3,1}"},
-                      {"plain", "sum(x)+prod(x)"}};
+  run.env.formulas = {{"s", "sum(vary{1,3,1})"},   {"p", "prod(vary{1,4,1})"},
+                      {"h", "sum(vary{0,1,0.5})"}, {"n", "sum(vary{3,1,0-1})"},
+                      {"last", "vary{1,3,1}"},     {"plain", "sum(x)+prod(x)"}};
   run.inputs = {"x"};
   ASSERT_TRUE(run.Prepare()) << run.message;
   for (int s = 0; s < 2; ++s) {
@@ -235,7 +230,8 @@ class TableFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("tesmira_formula_tables_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+           ("tesmira_formula_tables_" +
+            std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
             std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     std::filesystem::create_directories(dir_);
   }

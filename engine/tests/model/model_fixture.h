@@ -19,10 +19,13 @@ class ModelTest : public ::testing::Test {
     std::memcpy(s + 1, name.data(), name.size());
   }
 
-  static std::string NameOf(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
+  static std::string NameOf(const unsigned char* s) {
+    return std::string(reinterpret_cast<const char*>(s + 1), s[0]);
+  }
 
   // A variable record named name, Normal(mean, sd), value slots missing.
-  static TExtendedRandomVariable NormalVariable(const std::string& name, double mean = 0.0, double sd = 1.0) {
+  static TExtendedRandomVariable NormalVariable(const std::string& name, double mean = 0.0,
+                                                double sd = 1.0) {
     TExtendedRandomVariable rv;
     std::memset(&rv, 0, sizeof rv);
     SetName(rv.distribution.name, name);

@@ -68,7 +68,8 @@ TEST_F(RecordsTest, NewDepNodeV2HoldsCorrNotSetInEverySlot) {
   for (int k = 4; k < 90; ++k) EXPECT_EQ(b[k], 0) << "offset " << k;
   for (int k = 92; k < 98; ++k) EXPECT_EQ(b[k], 0) << "offset " << k;
   for (int k = 112; k < 2624; ++k) ASSERT_EQ(b[k], 0) << "offset " << k;
-  for (int k = 0; k < 512; ++k) ASSERT_EQ(At<float>(n, 2624 + 4 * k), static_cast<float>(CorrNotSet)) << k;
+  for (int k = 0; k < 512; ++k)
+    ASSERT_EQ(At<float>(n, 2624 + 4 * k), static_cast<float>(CorrNotSet)) << k;
   EXPECT_NEAR(At<float>(n, 2624), CorrNotSet, 1e-9);
   Free_record(n);
 }
@@ -160,12 +161,8 @@ TEST(Markers, MissingValueToleranceIsOneBillionth) {
     double value;
     bool missing;
   } cases[] = {
-      {MissingValue, true},
-      {-5.4321000000001e-05, true},
-      {-5.4321e-05 + 9e-10, true},
-      {-5.4321e-05 - 2e-09, false},
-      {-5.4323e-05, false},
-      {0.0, false},
+      {MissingValue, true},         {-5.4321000000001e-05, true}, {-5.4321e-05 + 9e-10, true},
+      {-5.4321e-05 - 2e-09, false}, {-5.4323e-05, false},         {0.0, false},
       {std::nan(""), false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsMissingValue(c.value), c.missing) << c.value;
@@ -183,13 +180,15 @@ TEST(CorrelationCodes, OldLayoutEncoding) {
   struct Case {
     double value;
     int16_t code;
-  } plain[] = {{0.5, 16000}, {1.2, 32000}, {-1.0, -32000}, {1.0, 32000}, {CorrNotSet, -1}, {-0.25, -8000}};
+  } plain[] = {{0.5, 16000}, {1.2, 32000},     {-1.0, -32000},
+               {1.0, 32000}, {CorrNotSet, -1}, {-0.25, -8000}};
   for (const Case& c : plain) EXPECT_EQ(EncodeCorrV1(c.value), c.code) << c.value;
   EXPECT_EQ(DecodeCorrV1(16000), 0.5);
   EXPECT_EQ(DecodeCorrV1(-32000), -1.0);
 
   tesmira::SetV1MatrixMode(true);
-  Case matrix[] = {{1.0, 31999}, {-1.0, -31999}, {CorrNotSet, 0}, {CorrUnavailable, 0}, {0.5, 16000}};
+  Case matrix[] = {
+      {1.0, 31999}, {-1.0, -31999}, {CorrNotSet, 0}, {CorrUnavailable, 0}, {0.5, 16000}};
   for (const Case& c : matrix) EXPECT_EQ(EncodeCorrV1(c.value), c.code) << c.value;
   EXPECT_EQ(DecodeCorrV1(-1), 0.0);
   EXPECT_EQ(DecodeCorrV1(-2), 0.0);

@@ -64,11 +64,13 @@ TEST_F(StoreTest, FetchByIndexNameAndFromTheEnd) {
     int32_t index;
     const char* name;
     int expected;  // 0: none
-  } cases[] = {{-1, "", 3}, {-3, "", 1}, {-4, "", 0}, {0, "x", 3}, {0, "X", 3}, {0, "", 0},
-               {0, "nope", 0}, {2, "", 2}, {2, "x", 2}, {4, "", 0}, {1001, "", 0}, {0, nullptr, 0}};
+  } cases[] = {{-1, "", 3}, {-3, "", 1}, {-4, "", 0},    {0, "x", 3},
+               {0, "X", 3}, {0, "", 0},  {0, "nope", 0}, {2, "", 2},
+               {2, "x", 2}, {4, "", 0},  {1001, "", 0},  {0, nullptr, 0}};
   for (const Case& c : cases) {
     TExtendedRandomVariable* rv = Fetch_extended_random_variable(c.index, c.name);
-    EXPECT_EQ(rv, c.expected ? GetRanVar(c.expected) : nullptr) << c.index << " " << (c.name ? c.name : "null");
+    EXPECT_EQ(rv, c.expected ? GetRanVar(c.expected) : nullptr)
+        << c.index << " " << (c.name ? c.name : "null");
   }
   EXPECT_EQ(GetRanVar(0), nullptr);
   EXPECT_EQ(GetRanVar(4), nullptr);
@@ -110,7 +112,8 @@ TEST_F(StoreTest, RenameClashes) {
   };
   for (const Case& c : cases) {
     copy = *GetRanVar(1);
-    EXPECT_EQ(Update_extended_random_variable(&copy, &out, c.newName, false), c.expected) << c.newName;
+    EXPECT_EQ(Update_extended_random_variable(&copy, &out, c.newName, false), c.expected)
+        << c.newName;
   }
   EXPECT_EQ(VarName(1), "A");
   // Unknown old name.
@@ -169,8 +172,10 @@ TEST_F(StoreTest, FormulasCreateFetchAndDefaultNames) {
   struct Case {
     const char* name;
     int expected;
-  } cases[] = {{"formula", 1}, {"FORMULA", 1}, {"udf1", 2}, {"udf2", 0}, {"total", 3}, {"", 0}, {nullptr, 0}};
-  for (const Case& c : cases) EXPECT_EQ(UDF_exists(c.name), c.expected) << (c.name ? c.name : "null");
+  } cases[] = {{"formula", 1}, {"FORMULA", 1}, {"udf1", 2}, {"udf2", 0},
+               {"total", 3},   {"", 0},        {nullptr, 0}};
+  for (const Case& c : cases)
+    EXPECT_EQ(UDF_exists(c.name), c.expected) << (c.name ? c.name : "null");
   EXPECT_EQ(GetUDF(0), Fetch_UDF(1, ""));
   EXPECT_EQ(GetUDF(2), Fetch_UDF(-1, ""));
   EXPECT_EQ(GetUDF(3), nullptr);
@@ -197,9 +202,9 @@ TEST_F(StoreTest, FormulaUpdateAndDelete) {
   TUdf* out = nullptr;
   EXPECT_EQ(Update_UDF(&edited, &out, ""), 1);
   EXPECT_EQ(out->text[1], '9');
-  EXPECT_EQ(Update_UDF(&edited, &out, "x"), -1);   // a variable's name
-  EXPECT_EQ(Update_UDF(&edited, &out, "G"), -3);   // another formula
-  EXPECT_EQ(Update_UDF(&edited, &out, "F"), 1);    // its own name
+  EXPECT_EQ(Update_UDF(&edited, &out, "x"), -1);  // a variable's name
+  EXPECT_EQ(Update_UDF(&edited, &out, "G"), -3);  // another formula
+  EXPECT_EQ(Update_UDF(&edited, &out, "F"), 1);   // its own name
   // A formula without a name is found by its address.
   EXPECT_EQ(Update_UDF(GetUDF(1), &out, "named"), 2);
   EXPECT_EQ(UDF_exists("named"), 2);

@@ -68,8 +68,11 @@ TEST_F(ObjectsTest, BlocksAreCreatedOnceAndFetchedWithTheirSizes) {
   const struct {
     int kind;
     int32_t size;
-  } sizes[] = {{ObjUserDistribution, 68000}, {ObjInputSample, 45002}, {ObjOutputSample, 45002},
-               {ObjSampleResults, 16004}, {ObjCorrelationData, 8000}};
+  } sizes[] = {{ObjUserDistribution, 68000},
+               {ObjInputSample, 45002},
+               {ObjOutputSample, 45002},
+               {ObjSampleResults, 16004},
+               {ObjCorrelationData, 8000}};
   for (auto s : sizes) {
     int32_t got = 0;
     EXPECT_EQ(Create_object(s.kind, nullptr, nullptr, &got), 1);
@@ -168,12 +171,9 @@ TEST_F(ObjectsTest, UserQuantiles) {
     int32_t k;
   };
   const Case cases[] = {
-      {{0.1, 0.5, 0.5}, -3, 3},
-      {{0.1, 1.0}, -4, 2},
-      {{0.25}, 1, -1},
-      {{}, 0, -1},
-      {{0.0}, -4, 1},
-      {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8}, 1, -1},
+      {{0.1, 0.5, 0.5}, -3, 3}, {{0.1, 1.0}, -4, 2},
+      {{0.25}, 1, -1},          {{}, 0, -1},
+      {{0.0}, -4, 1},           {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8}, 1, -1},
   };
   for (const Case& c : cases) {
     for (int j = 1; j <= 8; ++j) {
@@ -211,7 +211,6 @@ TEST_F(ObjectsTest, SampleListLookups) {
   EXPECT_EQ(Fetch_sample_data(0, "Alpha"), OutputSampleList());
   EXPECT_EQ(Get_sample_correlation(3, 3), 1.0);
 }
-
 
 TEST_F(ObjectsTest, ColumnMapOfTheOrderedObjects) {
   AddVariable("a");
@@ -255,8 +254,8 @@ TEST(ExtendedCodec, BytesAndRoundTrips) {
   TExtended80 m2 = EncodeExtended(-2.0);
   EXPECT_EQ(m2.bytes[9], 0xc0);
   EXPECT_EQ(m2.bytes[8], 0x00);
-  for (double v : {0.0, -0.0, 1.0, -3.75, 1e-310, 4.9e-324, 1.7976931348623157e308, 123.456,
-                   -5.4321e-05}) {
+  for (double v :
+       {0.0, -0.0, 1.0, -3.75, 1e-310, 4.9e-324, 1.7976931348623157e308, 123.456, -5.4321e-05}) {
     double back = DecodeExtended(EncodeExtended(v));
     EXPECT_EQ(std::memcmp(&back, &v, 8), 0) << v;
   }

@@ -66,7 +66,8 @@ class StructuresTest : public ::testing::Test {
   }
 
   // Makes a vine head of type `type` with children.
-  static void Vine(const char* head, std::initializer_list<const char*> members, int type = DepCanonicalVine) {
+  static void Vine(const char* head, std::initializer_list<const char*> members,
+                   int type = DepCanonicalVine) {
     SetDependenceType(N(head), type);
     for (const char* m : members) {
       SetDependenceType(N(m), type);
@@ -364,9 +365,10 @@ TEST_F(StructuresTest, CorruptStructuresNeverHang) {
   TDepNodeV2* e = V2("e");
   a->parent = 2;  // parents in a cycle without child lists
   b->parent = 1;
-  c->parent = 3;  // itself
+  c->parent = 3;        // itself
   c->childCount = 300;  // beyond the capacity
-  for (int k = 0; k < 256; ++k) c->children[k] = static_cast<int16_t>(k % 7 - 2);  // invalid and self entries
+  for (int k = 0; k < 256; ++k)
+    c->children[k] = static_cast<int16_t>(k % 7 - 2);  // invalid and self entries
   d->parent = 999;
   d->childCount = 2;
   d->children[0] = 5;
@@ -416,7 +418,8 @@ TEST_F(StructuresTest, FullTableChainAndStarStayQuick) {
   // Nodes 1..500 form a chain, 502..757 a full star under node 501, linked
   // through their parent indexes only; the rebuild fills the child lists.
   for (int i = 2; i <= 757; ++i)
-    static_cast<TDepNodeV2*>(GetNode(i))->parent = static_cast<int16_t>(i <= 500 ? i - 1 : (i == 501 ? 0 : 501));
+    static_cast<TDepNodeV2*>(GetNode(i))->parent =
+        static_cast<int16_t>(i <= 500 ? i - 1 : (i == 501 ? 0 : 501));
   EXPECT_EQ(Update_dep_structure(), 500);
   EXPECT_EQ(tesmira::ChildCount(501), 256);
   EXPECT_EQ(tesmira::StructureRootOf(500), 1);
@@ -438,7 +441,7 @@ TEST_F(StructuresTest, DependenceTypeOfAStructure) {
   EXPECT_EQ(SetDependenceType(N("r"), 7), -1);
   EXPECT_EQ(SetDependenceType(N("r"), DepDVine), 1);
   EXPECT_EQ(GetDependenceType(N("r")), DepDVine);
-  EXPECT_EQ(GetDependenceType(N("a")), DepTree);  // linked nodes keep theirs
+  EXPECT_EQ(GetDependenceType(N("a")), DepTree);    // linked nodes keep theirs
   EXPECT_EQ(GetDependenceType(nullptr), DepDVine);  // r heads a structure
   // The current structure: every node of it changes.
   SetCurrentDependenceStructureRoot(N("r"), "");
@@ -601,7 +604,8 @@ TEST_F(StructuresTest, ComposedStructureNames) {
   Variables({"abcdefghijklmnop", "qrstuvwxyz012345", "tail"});
   Attach("qrstuvwxyz012345", "abcdefghijklmnop");
   Attach("tail", "qrstuvwxyz012345");
-  EXPECT_EQ(tesmira::ComposeStructureName(N("abcdefghijklmnop")), "abcdefghijklmnop|qrstuvwxyz01234");
+  EXPECT_EQ(tesmira::ComposeStructureName(N("abcdefghijklmnop")),
+            "abcdefghijklmnop|qrstuvwxyz01234");
 }
 
 TEST_F(StructuresTest, CurrentStructureByNodeAndName) {
@@ -748,7 +752,8 @@ TEST_F(OldDesignTest, NodesAreNamedByTheirParents) {
   EXPECT_TRUE(tesmira::IsStructureHead(Index("r"), false));
   // Deleting a variable with its node hands its parent name to its children.
   EXPECT_EQ(Delete_extended_random_variable(GetRanVar(1), true), 1);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(V1("a")->parentName + 1), V1("a")->parentName[0]), "root");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(V1("a")->parentName + 1), V1("a")->parentName[0]),
+            "root");
   EXPECT_TRUE(tesmira::IsStructureHead(Index("a"), false));
   EXPECT_EQ(Index("r"), 0);
 }
@@ -791,7 +796,8 @@ TEST_F(OldDesignTest, DetachedVineKeepsItsNameInTheParentName) {
   void* p = nullptr;
   int32_t k = 0;
   EXPECT_TRUE(Process_dep_node(N("v"), &p, &k, DepNodeDetach));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(V1("v")->parentName + 1), V1("v")->parentName[0]), "vine~v");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(V1("v")->parentName + 1), V1("v")->parentName[0]),
+            "vine~v");
 }
 
 TEST_F(OldDesignTest, MatchAndSwapNeedsTheSameNodes) {
@@ -867,7 +873,8 @@ TEST_F(OldDesignTest, VineNameLivesInTheParentName) {
   SetName(V1("w")->parentName, "v");
   V1("v")->typeBits = DepDVine << 3;
   SetCurrentDependenceStructureRoot(N("v"), "chain");
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(V1("v")->parentName + 1), V1("v")->parentName[0]), "VINE~chain");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(V1("v")->parentName + 1), V1("v")->parentName[0]),
+            "VINE~chain");
   SetCurrentDependenceStructureRoot(nullptr, "");
   SetCurrentDependenceStructureRoot(nullptr, "CHAIN");
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), N("v"));
