@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 namespace tesmira {
 
@@ -22,11 +23,15 @@ class BusyFile {
       ::execl(path.c_str(), "sleep", "30", static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    // Wait until the program runs from the file.
-    for (int i = 0; i < 1000; ++i) {  // up to 10 s on a loaded machine
-      std::FILE* f = std::fopen(path.c_str(), "r+b");
-      if (!f) break;
-      std::fclose(f);
+    // Wait until the program runs from the file. Looking at the process
+    // instead of opening the file for writing: an exec that meets the file
+    // open for writing fails with ETXTBSY, so probing that way could keep
+    // the program from ever starting.
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::canonical(path, ec);
+    const std::string exe = "/proc/" + std::to_string(pid_) + "/exe";
+    for (int i = 0; i < 2000; ++i) {  // up to 20 s on a loaded machine
+      if (std::filesystem::read_symlink(exe, ec) == target) break;
       ::usleep(10000);
     }
   }
