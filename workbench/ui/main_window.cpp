@@ -31,6 +31,8 @@
 
 #include "about_box.h"
 #include "cp437.h"
+#include "cursors.h"
+#include "dependence_menu.h"
 #include "file_commands.h"
 #include "link_manager.h"
 #include "main_view.h"
@@ -119,6 +121,11 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
   InstallOverflowWarning(wb_);
   BuildPanels();
   BuildMenus();
+  BuildRunAndReport();
+  BuildDependence();
+  BuildZoziVor();
+  BuildHelpAndClipboard();
+  LoadScreenCursors();
   ReadSettings();
   setMinimumSize(640, 320);
   if (NewModel(wb_)) UpdateView(0x1F);
@@ -191,6 +198,9 @@ void TFrmTesmiraMain::BuildPanels() {
   richReport->setFont(mono);
   richReport->setPlainText(kEmptyReport);
   stack_->addWidget(richReport);
+  pages_[PanelVariables] = panVar_;
+  pages_[PanelFormulas] = panFor_;
+  pages_[PanelReport] = richReport;
 
   for (QTableView* list : {listVar, listFor}) {
     list->installEventFilter(this);
@@ -267,22 +277,30 @@ void TFrmTesmiraMain::BuildMenus() {
   auto* panels = new QActionGroup(this);
   mitViewVar = add(mnuModel, "Random Variables Input", [this] { ChangePanel(PanelVariables); });
   mitViewFor = add(mnuModel, "Formula/UDF Input", [this] { ChangePanel(PanelFormulas); });
-  for (QAction* a : {mitViewVar, mitViewFor}) {
+  mitViewDep = add(mnuModel, "Dependence", [this] { ChangePanel(PanelDependence); });
+  mitViewDual = add(mnuModel, "Zozivor Graph", [this] { ChangePanel(PanelZoziVor); });
+  for (QAction* a : {mitViewVar, mitViewFor, mitViewDep, mitViewDual}) {
     a->setCheckable(true);
     panels->addAction(a);
   }
+  // The dependence and ZoziVor items appear with their panels.
+  mitViewDep->setVisible(false);
+  mitViewDual->setVisible(false);
   mnuModel->addSeparator();
   QMenu* view = mnuModel->addMenu("View");
   mitToolbar = add(view, "Toolbar", [this] { tbMain->setVisible(mitToolbar->isChecked()); });
   mitToolbar->setCheckable(true);
   mitToolbar->setChecked(true);
 
-  // Run, Dependence and Report come between Model and Options with their
-  // panels and dialogs.
+  // Run, Dependence and Report stay hidden until their commands fill them.
+  mnuRun = menuBar()->addMenu("&Run");
+  mnuDependence = menuBar()->addMenu("&Dependence");
+  mnuReport = menuBar()->addMenu("&Report");
+  for (QMenu* m : {mnuRun, mnuDependence, mnuReport}) m->menuAction()->setVisible(false);
   mitOptions = menuBar()->addAction("&Options");
   connect(mitOptions, &QAction::triggered, this, &TFrmTesmiraMain::OptionsClick);
-  QMenu* help = menuBar()->addMenu("&Help");
-  mitAbout = add(help, "&About Tesmira", [this] { AboutClick(); });
+  mnuHelp = menuBar()->addMenu("&Help");
+  mitAbout = add(mnuHelp, "&About Tesmira", [this] { AboutClick(); });
 
   tbMain = addToolBar("tbMain");
   tbMain->setObjectName("tbMain");
@@ -293,11 +311,18 @@ void TFrmTesmiraMain::BuildMenus() {
   tbMain->addSeparator();
   auto* toolPanels = new QActionGroup(this);
   toolVar = tbMain->addAction("Variables", this, [this] { ChangePanel(PanelVariables); });
+  toolDep = tbMain->addAction("Dependence", this, [this] { ChangePanel(PanelDependence); });
   toolFun = tbMain->addAction("Formulas", this, [this] { ChangePanel(PanelFormulas); });
-  for (QAction* a : {toolVar, toolFun}) {
+  toolDual = tbMain->addAction("Zozivor Graph", this, [this] { ChangePanel(PanelZoziVor); });
+  for (QAction* a : {toolVar, toolDep, toolFun, toolDual}) {
     a->setCheckable(true);
     toolPanels->addAction(a);
   }
+  // Simulate and the report view button come with their commands.
+  toolRun = tbMain->addAction("Simulate");
+  toolRep = tbMain->addAction("Report");
+  toolRep->setCheckable(true);
+  for (QAction* a : {toolDep, toolDual, toolRun, toolRep}) a->setVisible(false);
   auto* descr = new QWidget(tbMain);
   descr->setObjectName("DescrPanel");
   auto* descrBox = new QHBoxLayout(descr);
@@ -387,7 +412,7 @@ void TFrmTesmiraMain::UpdateView(unsigned mask) {
       case TViewStep::Caption: UpdateCaption(); break;
       case TViewStep::VariableList: RebuildList(listVar, varModel_, mask); break;
       case TViewStep::FormulaList: RebuildList(listFor, forModel_, mask); break;
-      case TViewStep::Dependence: break;
+      case TViewStep::Dependence: UpdateDependenceView(); break;
       case TViewStep::LinkManager:
         if (link_ && link_->isVisible()) link_->FillLinkList();
         break;
@@ -401,22 +426,29 @@ void TFrmTesmiraMain::UpdateView(unsigned mask) {
       case TViewStep::ChoosePanel: {
         const bool modelPanel = panel_ == PanelVariables || panel_ == PanelFormulas ||
                                 panel_ == PanelDependence || panel_ == PanelZoziVor;
-        if (!wb_.FileOpen || InputKind(wb_.CurrentFileKind)) {
-          // The ZoziVor panel comes with the graph editor; until then a
-          // ZoziVor model shows its variables.
-          if (!modelPanel || (GetHeaderModelType() == 3 && (mask & ViewCaption)))
-            ChangePanel(PanelVariables);
+        const bool zozivor = GetHeaderModelType() == 3;
+        if (wb_.FileOpen && zozivor && InputKind(wb_.CurrentFileKind) && pages_[PanelZoziVor]) {
+          if (!modelPanel || (mask & ViewCaption)) ChangePanel(PanelZoziVor);
+        } else if (!wb_.FileOpen || InputKind(wb_.CurrentFileKind)) {
+          // Without the graph panel a ZoziVor model shows its variables.
+          if (!modelPanel || (zozivor && (mask & ViewCaption))) ChangePanel(PanelVariables);
         } else if (wb_.CurrentFileKind == FileKindOutputFile) {
           ChangePanel(PanelReport);
           if (link_) link_->hide();
+          OpenOutputFile();
         } else if (wb_.CurrentFileKind == FileKindSampleFile) {
           ChangePanel(PanelVariables);
+          SimulateSampleFile();
           if (link_) link_->hide();
         }
         break;
       }
       case TViewStep::GraphRebuild:
-      case TViewStep::GraphState: break;
+        if (GetHeaderModelType() == 3) UpdateGraph(0x400 | (mask & 0x200));
+        break;
+      case TViewStep::GraphState:
+        if (GetHeaderModelType() == 3 && !(mask & 0x400)) UpdateGraph(0x200);
+        break;
     }
   }
 }
@@ -431,8 +463,11 @@ void TFrmTesmiraMain::UpdateCaption() {
   setWindowTitle(QString::fromStdString(t.Caption));
   QApplication::setApplicationDisplayName(QString());
   qApp->setProperty("tesmiraTitle", QString::fromStdString(t.Title));
-  mnuEdit->setEnabled(wb_.FileOpen && (InputKind(wb_.CurrentFileKind) ||
-                                       wb_.CurrentFileKind == FileKindOutputFile));
+  const int kind = wb_.CurrentFileKind;
+  mnuEdit->setEnabled(wb_.FileOpen && (InputKind(kind) || kind == FileKindOutputFile));
+  mnuRun->setEnabled(wb_.FileOpen && (InputKind(kind) || kind == FileKindSampleFile));
+  mnuReport->setEnabled(wb_.FileOpen && kind >= FileKindModelFile && kind <= FileKindLegacyModel);
+  if (wb_.FileOpen) SyncDependenceButtons(true);
   const bool input = wb_.FileOpen && InputKind(wb_.CurrentFileKind);
   edModelDescription->setEnabled(input);
   labModelDescriptionLabel->setEnabled(input);
@@ -441,6 +476,7 @@ void TFrmTesmiraMain::UpdateCaption() {
   m_formButtonsBar->setVisible(lists);
   ShowCaseDescription();
   ViewMenuClick();
+  RunReportMenuClick();
   FileMenuClick();
 }
 
@@ -471,10 +507,11 @@ void TFrmTesmiraMain::RebuildList(QTableView* view, TObjectListModel* model, uns
 
 void TFrmTesmiraMain::ViewMenuClick() {
   const bool input = wb_.FileOpen && InputKind(wb_.CurrentFileKind);
-  mitViewVar->setEnabled(input);
-  mitViewFor->setEnabled(input);
-  toolVar->setEnabled(input);
-  toolFun->setEnabled(input);
+  for (QAction* a : {mitViewVar, mitViewFor, mitViewDep}) a->setEnabled(input);
+  mitViewDual->setEnabled(input && GetHeaderModelType() == 3);
+  const std::pair<QAction*, QAction*> tools[] = {
+      {toolVar, mitViewVar}, {toolFun, mitViewFor}, {toolDep, mitViewDep}, {toolDual, mitViewDual}};
+  for (const auto& [tool, item] : tools) tool->setEnabled(item->isEnabled());
 }
 
 void TFrmTesmiraMain::EditMenuClick() {
@@ -485,6 +522,9 @@ void TFrmTesmiraMain::EditMenuClick() {
 }
 
 void TFrmTesmiraMain::ChangePanel(int index) {
+  if (index < PanelZoziVor || index > PanelReport) return;
+  if (panel_ == PanelDependence) LeaveDependencePanel();
+  if (index == PanelZoziVor) EnterZoziVorPanel(panel_ != PanelZoziVor);
   if (index == PanelFormulas && Get_TSMObjectsNumber(ObjFormula) == 0) {
     // The formula panel always shows at least one (empty) formula; the
     // addition is not recorded for undo.
@@ -497,27 +537,45 @@ void TFrmTesmiraMain::ChangePanel(int index) {
     }
   }
   panel_ = index;
-  QWidget* page = index == PanelVariables  ? panVar_
-                  : index == PanelFormulas ? panFor_
-                  : index == PanelReport   ? static_cast<QWidget*>(richReport)
-                                           : panEmpty_;
   if (index == PanelFormulas)
     static_cast<QVBoxLayout*>(panFor_->layout())->addWidget(m_formButtonsBar);
   else if (index == PanelVariables)
     static_cast<QVBoxLayout*>(panVar_->layout())->addWidget(m_formButtonsBar);
-  stack_->setCurrentWidget(page);
+  stack_->setCurrentWidget(pages_[index] ? pages_[index] : panEmpty_);
+  UpdateMenuItems();
   if (index == PanelVariables) {
-    mitViewVar->setChecked(true);
-    toolVar->setChecked(true);
     ListClick(TObjectList::Variables);
   } else if (index == PanelFormulas) {
-    mitViewFor->setChecked(true);
-    toolFun->setChecked(true);
     ListClick(TObjectList::Formulas);
     listFor->setFocus();
+  } else if (index == PanelDependence) {
+    EnterDependencePanel();
   } else if (index == PanelReport) {
     richReport->setFocus();
+  } else if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus)) {
+    focus->clearFocus();
   }
+  const std::array<std::pair<QAction*, QAction*>, 4> marks{{{mitViewDual, toolDual},
+                                                            {mitViewVar, toolVar},
+                                                            {mitViewFor, toolFun},
+                                                            {mitViewDep, toolDep}}};
+  if (index < PanelReport) {
+    marks[index].first->setChecked(true);
+    marks[index].second->setChecked(true);
+  }
+  toolRep->setChecked(index == PanelReport);
+}
+
+void TFrmTesmiraMain::SetPanelPage(int index, QWidget* page) {
+  if (index != PanelZoziVor && index != PanelDependence) return;
+  stack_->addWidget(page);
+  pages_[index] = page;
+  (index == PanelZoziVor ? mitViewDual : mitViewDep)->setVisible(true);
+  (index == PanelZoziVor ? toolDual : toolDep)->setVisible(true);
+}
+
+QWidget* TFrmTesmiraMain::PanelPage(int index) const {
+  return index >= 0 && index < static_cast<int>(pages_.size()) ? pages_[index] : nullptr;
 }
 
 void TFrmTesmiraMain::ShowPanel(TPanel panel) {
@@ -615,7 +673,8 @@ void TFrmTesmiraMain::showEvent(QShowEvent* event) {
 }
 
 void TFrmTesmiraMain::closeEvent(QCloseEvent* event) {
-  if (!ConfirmDiscardReport(true, true) || ConfirmSaveModel(wb_) == TAnswer::Cancel) {
+  if (!ConfirmDiscardReport(true, true) || ConfirmSaveModel(wb_) == TAnswer::Cancel ||
+      !ClearPrivateClipboard()) {
     event->ignore();
     return;
   }
@@ -703,8 +762,10 @@ void TFrmTesmiraMain::ResetAfterLoad(bool loaded, bool isNew) {
   wb_.ReportAvailable = false;
   if (loaded || isNew) {
     ResolveLinkedDistributionFiles(wb_);
+    ResetGraphAfterLoad(loaded);
     wb_.Undo.ClearHistory();
   }
+  ResetDependenceAfterLoad(isNew);
   UpdateView(0x53D);
   EditMenuClick();
 }
@@ -766,8 +827,11 @@ void TFrmTesmiraMain::LinkOrMergeClick(bool link) {
 }
 
 bool TFrmTesmiraMain::MarkForWrite(bool extractOnly, bool all) {
-  Mark_AllTSMObjectsSelected(!extractOnly);
-  if (!extractOnly) return true;
+  if (!extractOnly) {
+    MarkObjectsForSave();
+    return true;
+  }
+  Mark_AllTSMObjectsSelected(false);
   const bool takeVar = all || panel_ == PanelVariables;
   const bool takeFor = all || panel_ == PanelFormulas;
   const std::pair<QTableView*, int> lists[] = {{listVar, ObjRandomVariable}, {listFor, ObjFormula}};
@@ -796,6 +860,7 @@ void TFrmTesmiraMain::ExtractClick(bool all) {
   const int kind = takeVar ? ObjRandomVariable : ObjFormula;
   for (const QModelIndex& i : view->selectionModel()->selectedRows())
     Mark_TSMObjectSelected(i.row() + 1, kind, true);
+  UnmarkFreeDependenceNodes();
   const std::string base = wb_.CurrentFileName.empty()
                                ? std::string("model_extract")
                                : ChangeFileExt(wb_.CurrentFileName, "_extract");
@@ -824,6 +889,7 @@ void TFrmTesmiraMain::ImportDOSClick() {
   if (!loaded.empty()) {
     AddToMRU(loaded);
     wb_.Undo.ClearHistory();
+    ResetGraphAfterLoad(false);
   }
   UpdateView(0x3D);
   if (!loaded.empty()) UpdateView(0x100);
@@ -878,9 +944,13 @@ void TFrmTesmiraMain::SaveAsClick(bool fromSimulate) {
                         "There was a problem writing the file " + ExtractFileName(name));
       return;
     }
-    QString text = richReport->toPlainText();
-    text.replace("\n", "\r\n");
-    file.write(text.toUtf8());
+    if (!plain && !LastReportStream.empty()) {
+      file.write(LastReportStream.data(), static_cast<qint64>(LastReportStream.size()));
+    } else {
+      QString text = richReport->toPlainText();
+      text.replace("\n", "\r\n");
+      file.write(text.toUtf8());
+    }
     richReport->document()->setModified(false);
     return;
   }

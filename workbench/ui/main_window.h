@@ -112,11 +112,41 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   IDependenceTree& DependenceTree() override;
   std::vector<void*> MatrixNodes() override { return {}; }
 
+  // Puts a panel's page into the window and shows its Model menu item and
+  // toolbar button (the dependence and ZoziVor panels).
+  void SetPanelPage(int index, QWidget* page);
+  QWidget* PanelPage(int index) const;
+
+  // ---- pieces that later commands fill, each in its own source file ----
+  // main_window_dependence.cpp: the Dependence menu and panel.
+  void BuildDependence();       // at creation: mnuDependence, the panel's page
+  void UpdateDependenceView();  // UpdateView 0x010
+  void SyncDependenceButtons(bool keepMatrixCheck);
+  void UpdateMenuItems();                     // the Dependence menu's enabling
+  void LeaveDependencePanel();                // ChangePanel, the dependence panel was visible
+  void EnterDependencePanel();                // ChangePanel to the dependence panel
+  void ResetDependenceAfterLoad(bool isNew);  // ResetAfterLoad: grid, structure, buttons
+  // main_window_run.cpp: the Run and Report menus.
+  void BuildRunAndReport();   // at creation: mnuRun, mnuReport, toolRun, toolRep
+  void RunReportMenuClick();  // UpdateView 0x001: the two menus' item enabling
+  void OpenOutputFile();      // UpdateView 0x100 for an output file: Report > Generate
+  void SimulateSampleFile();  // UpdateView 0x100 for a sample file: Run > Simulate
+  // main_window_zozivor.cpp: the ZoziVor graph panel.
+  void BuildZoziVor();                     // at creation: the panel's page
+  void UpdateGraph(unsigned mask);         // UpdateView 0x400 / 0x200
+  void EnterZoziVorPanel(bool fromOther);  // ChangePanel to the ZoziVor panel
+  void ResetGraphAfterLoad(bool loaded);   // graph cleared; a loaded file's layout read
+  // main_window_help.cpp: private clipboard formats and context help.
+  void BuildHelpAndClipboard();  // at creation: formats, Help menu items
+  bool ClearPrivateClipboard();  // before the window closes; false keeps it open
+
   // Controls the tests reach.
   QTableView* listVar = nullptr;
   QTableView* listFor = nullptr;
   QPlainTextEdit* richReport = nullptr;
   int ReportTag = 0;  // 0 empty, 1 plain text, 2 rich text
+  // The bytes of the last rich-text report, saved as they are.
+  std::string LastReportStream;
   QLineEdit* edModelDescription = nullptr;
   QLabel* labModelDescriptionLabel = nullptr;
   QToolBar* tbMain = nullptr;
@@ -130,9 +160,14 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
           *mitExit = nullptr, *mitModelType = nullptr, *mitUndo = nullptr, *mitRedo = nullptr,
           *mitViewVar = nullptr, *mitViewFor = nullptr, *mitToolbar = nullptr,
           *mitOptions = nullptr, *mitAbout = nullptr, *toolNew = nullptr, *toolOpen = nullptr,
-          *toolSave = nullptr, *toolVar = nullptr, *toolFun = nullptr;
+          *toolSave = nullptr, *toolVar = nullptr, *toolFun = nullptr, *mitViewDep = nullptr,
+          *mitViewDual = nullptr, *toolDep = nullptr, *toolDual = nullptr, *toolRun = nullptr,
+          *toolRep = nullptr;
   std::array<QAction*, 4> MRU{};
-  QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuModel = nullptr, *mnuDependence = nullptr;
+  // Run, Dependence and Report start hidden and empty; their commands fill
+  // and show them.
+  QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuModel = nullptr, *mnuRun = nullptr,
+        *mnuDependence = nullptr, *mnuReport = nullptr, *mnuHelp = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -167,6 +202,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   int panel_ = -1;
   QStackedWidget* stack_ = nullptr;
   QWidget *panVar_ = nullptr, *panFor_ = nullptr, *panEmpty_ = nullptr;
+  std::array<QWidget*, 5> pages_{};  // by panel index
   TObjectListModel *varModel_ = nullptr, *forModel_ = nullptr;
   TFrmLink* link_ = nullptr;
 };

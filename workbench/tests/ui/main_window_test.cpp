@@ -42,7 +42,8 @@ TEST_F(WindowTest, StartsWithoutFileAndNewMakesAnEmptyFormulaModel) {
   EXPECT_FALSE(w.Workbench().FileOpen);
   EXPECT_FALSE(w.listVar->isVisibleTo(&w));
   QStringList menus;
-  for (QAction* a : w.menuBar()->actions()) menus << a->text();
+  for (QAction* a : w.menuBar()->actions())
+    if (a->isVisible()) menus << a->text();
   EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Options", "&Help"}));
 
   w.show();
@@ -51,6 +52,46 @@ TEST_F(WindowTest, StartsWithoutFileAndNewMakesAnEmptyFormulaModel) {
   EXPECT_EQ(w.windowTitle(), "Tesmira v2.2 -  [Input] Formula Model");
   EXPECT_TRUE(w.listVar->isVisibleTo(&w));
   EXPECT_EQ(w.VisiblePanel(), PanelVariables);
+}
+
+TEST_F(WindowTest, LaterPanelsAndMenusTakeTheirPlaces) {
+  auto& w = Open();
+  for (QMenu* m : {w.mnuRun, w.mnuDependence, w.mnuReport}) m->menuAction()->setVisible(true);
+  QStringList menus;
+  for (QAction* a : w.menuBar()->actions()) menus << a->text();
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Run", "&Dependence", "&Report",
+                                "&Options", "&Help"}));
+
+  // A panel without its page shows the empty page; its item is hidden.
+  EXPECT_FALSE(w.mitViewDep->isVisible());
+  EXPECT_FALSE(w.toolDep->isVisible());
+  auto* page = new QWidget;
+  w.SetPanelPage(PanelDependence, page);
+  EXPECT_TRUE(w.mitViewDep->isVisible());
+  EXPECT_TRUE(w.toolDep->isVisible());
+  EXPECT_FALSE(w.mitViewDual->isVisible());
+  EXPECT_EQ(w.PanelPage(PanelDependence), page);
+
+  w.show();
+  w.NewModelOfType(0);
+  EXPECT_TRUE(w.mitViewDep->isEnabled());
+  EXPECT_FALSE(w.mitViewDual->isEnabled());  // a formula model has no graph
+  w.mitViewDep->trigger();
+  EXPECT_EQ(w.VisiblePanel(), PanelDependence);
+  EXPECT_TRUE(page->isVisible());
+  EXPECT_TRUE(w.toolDep->isChecked());
+  w.toolVar->trigger();
+  EXPECT_EQ(w.VisiblePanel(), PanelVariables);
+  EXPECT_FALSE(page->isVisible());
+  EXPECT_TRUE(w.mitViewVar->isChecked());
+
+  // A ZoziVor model shows its graph panel once that exists.
+  w.NewModelOfType(1);
+  EXPECT_EQ(w.VisiblePanel(), PanelVariables);
+  w.SetPanelPage(PanelZoziVor, new QWidget);
+  w.UpdateView(0x101);
+  EXPECT_EQ(w.VisiblePanel(), PanelZoziVor);
+  EXPECT_TRUE(w.mitViewDual->isChecked());
 }
 
 TEST_F(WindowTest, NewWithModifiedModelAndCancelChangesNothing) {
