@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +15,7 @@
 #include "files/sample_store.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "model_fixture.h"
 #include "simulation/run_statistics.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
@@ -34,7 +33,7 @@ std::vector<std::string> Lines(const fs::path& p) {
   return out;
 }
 
-class ResultsTest : public ::testing::Test {
+class ResultsTest : public ModelFolderTest {
  protected:
   // As a run does: the correlations first, then the result files.
   bool WriteWithCorrelations(RunResultsSetup& s) {
@@ -45,12 +44,7 @@ class ResultsTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    Init_Model_data();
-    dir_ = fs::temp_directory_path() /
-           ("tesmira_res_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    ModelFolderTest::SetUp();
     ASSERT_TRUE(AllocateSimulationBlocks());
     InitDistributionSlots(false);
     InitDistributionSlots(true);
@@ -60,8 +54,7 @@ class ResultsTest : public ::testing::Test {
   void TearDown() override {
     RunSampleStore().Delete();
     ResetRunCorrelations();
-    End_model_data();
-    fs::remove_all(dir_);
+    ModelFolderTest::TearDown();
   }
   // A store of the given columns (inputs first), one record per row.
   void Fill(int inputs, const std::vector<std::vector<double>>& cols) {
@@ -93,7 +86,6 @@ class ResultsTest : public ::testing::Test {
     setup.folder = dir_.string() + "/";
     return BuildEmpiricalDistributions(RunSampleStore(), outputs ? out_ : in_, setup, messages_);
   }
-  fs::path dir_;
   TSampleList in_, out_;
   std::vector<std::string> messages_;
 };

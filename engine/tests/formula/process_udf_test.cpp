@@ -12,17 +12,15 @@
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 #include "model/store.h"
+#include "model_fixture.h"
 #include "tesmira/formula.h"
 #include "tesmira/model.h"
 
 namespace tesmira {
 namespace {
 
-class ModelFormulas : public ::testing::Test {
+class ModelFormulas : public FreshModelTest {
  protected:
-  void SetUp() override { Init_Model_data(); }
-  void TearDown() override { End_model_data(); }
-
   TUdf* AddFormula(const std::string& name, const std::string& text) {
     TUdf rec{};
     SetShortString(rec.name, name);

@@ -7,6 +7,7 @@
 
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "model_fixture.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
 #include "tesmira/objects.h"
@@ -15,10 +16,8 @@
 namespace tesmira {
 namespace {
 
-class ObjectsTest : public ::testing::Test {
+class ObjectsTest : public FreshModelTest {
  protected:
-  void SetUp() override { Init_Model_data(); }
-  void TearDown() override { End_model_data(); }
   int32_t AddVariable(const char* name) {
     TExtendedRandomVariable rv;
     std::memset(&rv, 0, sizeof rv);

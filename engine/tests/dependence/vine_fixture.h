@@ -7,15 +7,13 @@
 #include <string>
 
 #include "model/short_string.h"
+#include "model_fixture.h"
 #include "tesmira/model.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
 
-class VineModelTest : public ::testing::Test {
+class VineModelTest : public FreshModelTest {
  protected:
-  void SetUp() override { Init_Model_data(); }
-  void TearDown() override { End_model_data(); }
-
   // Variables x1..xn and their nodes (node k belongs to variable k).
   void AddVariables(int n) {
     for (int k = 1; k <= n; ++k) {

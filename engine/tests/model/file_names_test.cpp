@@ -4,6 +4,7 @@
 
 #include "model/short_string.h"
 #include "model/store.h"
+#include "model_fixture.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
 
@@ -21,10 +22,8 @@ std::string Derived(const char* base, int kind) {
   return buf;
 }
 
-class FileNamesTest : public ::testing::Test {
+class FileNamesTest : public FreshModelTest {
  protected:
-  void SetUp() override { Init_Model_data(); }
-  void TearDown() override { End_model_data(); }
 };
 
 TEST_F(FileNamesTest, ExtensionsByKindAndModelType) {

@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "model/store.h"
+#include "model_fixture.h"
 #include "tesmira/model.h"
 #include "tesmira/structures.h"
 
 namespace {
 
-class StructuresTest : public ::testing::Test {
+class StructuresTest : public FreshModelTest {
  public:
-  void SetUp() override { ASSERT_NE(Init_Model_data(), nullptr); }
-  void TearDown() override { End_model_data(); }
-
   static void SetName(unsigned char* s, const std::string& name) {
     std::memset(s, 0, 33);
     s[0] = static_cast<unsigned char>(name.size());

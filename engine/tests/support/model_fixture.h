@@ -1,19 +1,29 @@
-// Each test case works on a fresh global model and releases it afterwards.
+// Fixtures shared by the engine's tests: each test case works on a fresh
+// global model and releases it afterwards. ModelTest adds helpers that build
+// records; ModelFolderTest gives the case a folder of its own for its files.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "tesmira/model.h"
 #include "tesmira/structures.h"
 
-class ModelTest : public ::testing::Test {
+class FreshModelTest : public ::testing::Test {
  public:
   void SetUp() override { ASSERT_NE(Init_Model_data(), nullptr); }
   void TearDown() override { End_model_data(); }
+};
 
+class ModelTest : public FreshModelTest {
+ public:
   static void SetName(unsigned char* s, const std::string& name) {
     s[0] = static_cast<unsigned char>(name.size());
     std::memcpy(s + 1, name.data(), name.size());
@@ -59,4 +69,40 @@ class ModelTest : public ::testing::Test {
     int32_t size = 0;
     return Create_UDF(&f, &out, &size);
   }
+};
+
+class ModelFolderTest : public FreshModelTest {
+ public:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps apart the same case run from two build trees at once.
+    std::string name = "tesmira_" + std::string(info->test_suite_name()) + "_" + info->name() +
+                       "_" + std::to_string(::getpid());
+    std::replace(name.begin(), name.end(), '/', '_');
+    dir_ = std::filesystem::temp_directory_path() / name;
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    FreshModelTest::SetUp();
+  }
+  void TearDown() override {
+    FreshModelTest::TearDown();
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  static void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+
+  std::filesystem::path dir_;
 };

@@ -5,46 +5,29 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/short_string.h"
+#include "model_fixture.h"
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
 
-class ModelFilesTest : public ::testing::Test {
+class ModelFilesTest : public ModelFolderTest {
  protected:
+  // The object directory is set up (and forgotten) with the model.
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tesmira_mf_" + std::string(info->test_suite_name()) + "_" + info->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    ModelFolderTest::SetUp();
     ASSERT_TRUE(Init_data());
   }
   void TearDown() override {
     End_data();
-    std::filesystem::remove_all(dir_);
+    ModelFolderTest::TearDown();
   }
 
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  static std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  static void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-  }
   template <typename T>
   static T At(const std::string& bytes, std::size_t offset) {
     T v{};
@@ -117,6 +100,4 @@ class ModelFilesTest : public ::testing::Test {
     ASSERT_TRUE(Vine_SetCorrValue(GetNode(2), 1, 0.4));
     ASSERT_TRUE(Vine_SetCorrValue(GetNode(3), 1, -0.3));
   }
-
-  std::filesystem::path dir_;
 };
