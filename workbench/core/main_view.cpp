@@ -215,9 +215,15 @@ int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
   for (const TSampleList* list : {inputs.get(), outputs.get()})
     for (int i = 0; i < list->count; ++i)
       names.emplace_back(ShortStringView(list->entries[i].name));
-  SetModified(wb, true);
   const std::string path =
       wb.CurrentFileName.empty() ? fileName : RelativeToModel(fileName, "", wb.CurrentFileName);
+  // The record holds 126 characters; a longer path would name another file.
+  if (Utf8ToCp437(path).size() > 126) {
+    wb.Prompt().Show(TMessageKind::Error,
+                     "The path of the sample file is longer than 126 characters:\r" + path);
+    return -1;
+  }
+  SetModified(wb, true);
   CurrentUndoGroup group(wb.Undo);
   bool warned = false;
   int added = 0;
@@ -227,8 +233,7 @@ int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
     std::memset(&rv, 0, sizeof rv);
     SetShortString(rv.distribution.name, std::string_view(names[i]).substr(0, 32));
     rv.distribution.distType = 12;
-    SetShortString(rv.distribution.u.sample.sampleFile,
-                   std::string_view(Utf8ToCp437(path)).substr(0, 126));
+    SetShortString(rv.distribution.u.sample.sampleFile, Utf8ToCp437(path));
     rv.samplePosition = static_cast<int16_t>(i);
     const int n = Create_TSMObject(ObjRandomVariable, &rv);
     if (n > 0) {

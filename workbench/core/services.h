@@ -37,6 +37,12 @@ class IPrompt {
   virtual TAnswer Ask(TMessageKind kind, const std::string& text, unsigned buttons) = 0;
 
   void Show(TMessageKind kind, const std::string& text) { Ask(kind, text, BtnOk); }
+  // The same with a caption of the box's own (empty: the kind's caption).
+  virtual TAnswer AskTitled(TMessageKind kind, const std::string& title, const std::string& text,
+                            unsigned buttons) {
+    (void)title;
+    return Ask(kind, text, buttons);
+  }
 };
 
 // One file dialog's settings: a filter in the form "text|*.ext|text|*.ext".

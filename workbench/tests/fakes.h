@@ -23,6 +23,13 @@ struct FakePrompt : IPrompt {
   };
   std::deque<TAnswer> answers;  // empty: Ok for an OK box, else Yes
   std::vector<Shown> shown;
+  std::vector<std::string> titles;  // captions given with AskTitled, in order
+
+  TAnswer AskTitled(TMessageKind kind, const std::string& title, const std::string& text,
+                    unsigned buttons) override {
+    titles.push_back(title);
+    return Ask(kind, text, buttons);
+  }
 
   TAnswer Ask(TMessageKind kind, const std::string& text, unsigned buttons) override {
     shown.push_back({kind, text, buttons});

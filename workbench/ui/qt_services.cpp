@@ -21,10 +21,16 @@ QString ConvertFilter(const std::string& filter) {
 }
 
 TAnswer TQtPrompt::Ask(TMessageKind kind, const std::string& text, unsigned buttons) {
+  return AskTitled(kind, "", text, buttons);
+}
+
+TAnswer TQtPrompt::AskTitled(TMessageKind kind, const std::string& title, const std::string& text,
+                             unsigned buttons) {
   QString message = QString::fromStdString(text);
-  message.replace("\n\r", "\n").replace("\r\n", "\n");
+  message.replace("\n\r", "\n").replace("\r\n", "\n").replace('\r', '\n');
   QMessageBox box(parent_);
-  box.setWindowTitle(kind == TMessageKind::Error          ? "Error"
+  box.setWindowTitle(!title.empty()                       ? QString::fromStdString(title)
+                     : kind == TMessageKind::Error        ? "Error"
                      : kind == TMessageKind::Warning      ? "Warning"
                      : kind == TMessageKind::Information  ? "Information"
                      : kind == TMessageKind::Confirmation ? "Confirm"

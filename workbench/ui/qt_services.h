@@ -18,6 +18,8 @@ class TQtPrompt : public IPrompt {
   explicit TQtPrompt(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
   TAnswer Ask(TMessageKind kind, const std::string& text, unsigned buttons) override;
+  TAnswer AskTitled(TMessageKind kind, const std::string& title, const std::string& text,
+                    unsigned buttons) override;
 
  private:
   QWidget* parent_;
