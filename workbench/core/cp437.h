@@ -13,6 +13,8 @@ namespace tesmira::wb {
 extern const char32_t kCp437ToUnicode[256];
 
 std::string Cp437ToUtf8(std::string_view text);
+// Appends a character of the basic multilingual plane as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
 // Characters without a code page 437 byte become "?"; malformed UTF-8 bytes too.
 std::string Utf8ToCp437(std::string_view text);
 

@@ -5,10 +5,13 @@
 #include <cstring>
 
 #include "cp437.h"
+#include "model_helpers.h"
 #include "number_format.h"
+#include "tesmira/distributions.h"
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
+#include "tesmira/structures.h"
 
 namespace tesmira::wb {
 namespace {
@@ -125,6 +128,31 @@ void TReporter::WriteLine(const std::string& text, int reserve) {
   lines_.push_back(std::move(joined));
 }
 
+void TReporter::WriteRawLine(const std::string& text, int reserve) { WriteLine(text, reserve); }
+
+void TReporter::SelectStyle(int) {}
+
+void TReporter::MarkPreviewedSection() {
+  previewCaret_ = textLength_;
+  previewLine_ = static_cast<int>(lines_.size());
+}
+
+void TReporter::BeginTableRow() {}
+
+void TReporter::AddTableCell(int, char) {}
+
+void TReporter::EndTableRow(const std::string& rowText) { WriteLine(rowText, rowReserve_); }
+
+void TReporter::EndTable() {}
+
+void TReporter::WriteFrameLine(const std::string& line, int reserve) { WriteLine(line, reserve); }
+
+std::string TReporter::TableRowStart() const { return kWall + " "; }
+
+std::string TReporter::TableCell(const std::string& text, int width, char alignment, int, int) {
+  return AlignText(text, width, alignment) + " " + kWall;
+}
+
 void TReporter::WriteHeading(const std::string& text, int level) {
   const std::string stars = Repeat('*', 4 - level);
   const std::string line = stars + " " + Trim(text) + " " + stars;
@@ -146,6 +174,8 @@ void TReporter::WritePartHeader() {
 void TReporter::WriteBlank(int flags) {
   if (flags & 1) WriteLine("", 0);
 }
+
+void TReporter::WriteDependenceStructures() {}
 
 void TReporter::WriteContents() {
   int counter = 0;
@@ -189,6 +219,7 @@ bool TReporter::WalkSection(int id, int depth, bool parentIncluded, int& titleCo
   info.sectionId = static_cast<uint8_t>(id);
   const int r = Rep_get_section_info(&info);
   sectionNumbers_[0] = r;
+  currentSection_ = id;
   if (r <= 0) return false;
   const bool full = PreviewedSection == 0;
   const bool bySettings =
@@ -205,7 +236,7 @@ bool TReporter::WalkSection(int id, int depth, bool parentIncluded, int& titleCo
         WriteLine(line, depth);
         if (contentsCursor_ == -1) contentsCursor_ = static_cast<int>(lines_.size()) - 1;
       } else {
-        if (id == PreviewedSection) previewCaret_ = textLength_;
+        if (id == PreviewedSection) MarkPreviewedSection();
         WriteHeading(line, depth);
         if (contentsCursor_ >= 1 && contentsCursor_ < static_cast<int>(lines_.size())) {
           std::string& c = lines_[contentsCursor_];
@@ -221,8 +252,9 @@ bool TReporter::WalkSection(int id, int depth, bool parentIncluded, int& titleCo
     int n = 0;
     for (int c = info.firstChild; c != 0; c = Rep_get_next_section(c))
       if (WalkSection(c, depth + 1, included, titleCounter, mode, n + 1)) ++n;
+    currentSection_ = id;
   } else if (mode == 2 && included) {
-    if (id == PreviewedSection) previewCaret_ = textLength_;
+    if (id == PreviewedSection) MarkPreviewedSection();
     try {
       for (int k = 1; k <= info.count; ++k) {
         if (info.kind == RepText) {
@@ -265,6 +297,7 @@ std::string TReporter::FormatCell(const TRepObjectData& d, int format, int width
 }
 
 void TReporter::WriteTable(int sectionId, int tableNumber) {
+  currentSection_ = sectionId;
   TRepTableInfo info{};
   info.sectionId = static_cast<uint8_t>(sectionId);
   info.selectedOutput = tableNumber;
@@ -292,6 +325,54 @@ void TReporter::WriteTable(int sectionId, int tableNumber) {
   }
 }
 
+void TReporter::TakeCounts() {
+  nVariables_ = Get_TSMObjectsNumber(ObjRandomVariable);
+  nFormulas_ = Get_TSMObjectsNumber(ObjFormula);
+  nNodes_ = Get_TSMObjectsNumber(ObjDependenceNode);
+  extraNodes_.clear();
+  for (int k = 1; k <= nNodes_; ++k) {
+    void* node = Get_TSMObject(k, ObjDependenceNode);
+    char name[256] = {};
+    GetDepNodeName(node, name);
+    if (Variable_exists(name) == 0 && !IsCompositeNode(node)) extraNodes_.push_back(name);
+  }
+}
+
+std::string TReporter::RowName(int s, int k) const {
+  if (GetHeaderModelType() == 3 || k < 1) return std::string();
+  auto formula = [](int n) {
+    const auto* f = static_cast<const TUdf*>(Get_TSMObject(n, ObjFormula));
+    return f ? Short(f->name) : std::string();
+  };
+  if (s == 4 || s == 22 || s == 6 || s == 20)
+    return nFormulas_ > 0 && k <= nFormulas_ ? formula(k) : std::string();
+  if (s != 16 || (nVariables_ == 0 && nNodes_ == 0)) return std::string();
+  if (k <= nVariables_) {
+    const auto* rv =
+        static_cast<const TExtendedRandomVariable*>(Get_TSMObject(k, ObjRandomVariable));
+    return rv ? Short(rv->distribution.name) : std::string();
+  }
+  k -= nVariables_;
+  if (k <= static_cast<int>(extraNodes_.size())) return extraNodes_[static_cast<size_t>(k - 1)];
+  k -= static_cast<int>(extraNodes_.size());
+  return k <= nFormulas_ ? formula(k) : std::string();
+}
+
+int TReporter::FetchCell(TRepObjectData& d, int s, int selectedOutput, int row, int column,
+                         const std::string& name) {
+  d = TRepObjectData{};
+  d.sectionId = static_cast<uint8_t>(s);
+  d.selectedOutput = selectedOutput;
+  d.row = name.empty() ? row : 0;
+  d.column = column;
+  if (!name.empty()) {
+    const size_t n = std::min<size_t>(name.size(), 255);
+    d.text[0] = static_cast<unsigned char>(n);
+    std::memcpy(d.text + 1, name.data(), n);
+  }
+  return Rep_get_object_data(&d);
+}
+
 void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
   int format = FormatNone, width = 0, precision = 0;
   if (ctx_.sections) format = ctx_.sections->GetNumberFormat(s, width, precision);
@@ -300,8 +381,10 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
         static_cast<const TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, nullptr));
     return d ? static_cast<int>(d->inputs.count) : 0;
   }();
+  const bool preview = PreviewedSection != 0;
   const int extra = (s == 4 || s == 16) ? 1 : 0;
-  const int columns = info.columns + extra;
+  int columns = info.columns + extra;
+  if (preview) columns = std::min(columns, 100);
   struct Cell {
     std::string text;
     bool number = false;
@@ -310,6 +393,7 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
   for (int r = 1; r <= info.rows; ++r) {
     auto& row = grid[static_cast<size_t>(r - 1)];
     row.resize(static_cast<size_t>(columns));
+    const std::string name = r >= 2 ? RowName(s, r - 1) : std::string();
     for (int c = 1; c <= columns; ++c) {
       Cell& cell = row[static_cast<size_t>(c - 1)];
       if (extra && c == 1) {
@@ -321,12 +405,8 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
           cell.text = r - 2 < nIn ? "I" + std::to_string(r - 1) : "O" + std::to_string(r - 1 - nIn);
         continue;
       }
-      TRepObjectData d{};
-      d.sectionId = static_cast<uint8_t>(s);
-      d.selectedOutput = info.selectedOutput;
-      d.row = r;
-      d.column = c - extra;
-      if (Rep_get_object_data(&d) != 1) continue;
+      TRepObjectData d;
+      if (FetchCell(d, s, info.selectedOutput, r, c - extra, name) != 1) continue;
       cell.text = FormatCell(d, format, width, precision);
       cell.number = d.cellKind != RepCellText;
     }
@@ -338,7 +418,7 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
     for (int r = 2; r <= info.rows; ++r) {
       const std::string name = Trim(grid[static_cast<size_t>(r - 1)][1].text);
       rowShown[static_cast<size_t>(r - 1)] = ctx_.isSampleChecked(name, true);
-      colShown[static_cast<size_t>(r)] = ctx_.isSampleChecked(name, false);
+      if (r < columns) colShown[static_cast<size_t>(r)] = ctx_.isSampleChecked(name, false);
     }
   }
   if (s == 18) {
@@ -348,7 +428,7 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
       const std::string label =
           k < nIn ? "I" + std::to_string(k + 1) : "O" + std::to_string(k - nIn + 1);
       grid[static_cast<size_t>(r - 1)][0].text = label;
-      grid[0][static_cast<size_t>(r)].text = label;
+      if (r < columns) grid[0][static_cast<size_t>(r)].text = label;
     }
   }
   std::vector<int> widths(static_cast<size_t>(columns), 0);
@@ -363,11 +443,14 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
     WriteLine(Short(info.header), 0);
     WriteLine("", 0);
   }
-  const int fixed = 2;
+  const int fixed = (s == 4 || s == 16 || s == 18) ? 2 : 1;
   const bool oneBlock = (s == 4 || s == 16) && !(ctx_.sections && ctx_.sections->LineBreaks);
   std::vector<int> rest;
   for (int c = fixed; c < columns; ++c)
     if (colShown[static_cast<size_t>(c)]) rest.push_back(c);
+  if (rest.empty() && columns > fixed) return;  // no column of the matrix is shown
+  rowReserve_ = s == 4 ? -1 : 0;
+  SelectStyle(104);
   size_t next = 0;
   do {
     std::vector<int> block;
@@ -390,16 +473,18 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
         if (i) line += junction;
         line += Repeat(kHorizontal, widths[static_cast<size_t>(block[i])] + (i == 0 ? 2 : 1));
       }
-      WriteLine(line + right, reserve);
+      WriteFrameLine(line + right, reserve);
     };
     auto row = [&](int r) {
-      std::string line = kWall + " ";
+      BeginTableRow();
+      std::string line = TableRowStart();
       for (int c : block) {
         const Cell& cell = grid[static_cast<size_t>(r)][static_cast<size_t>(c)];
-        line += AlignText(cell.text, widths[static_cast<size_t>(c)], cell.number ? 'r' : 'l') +
-                " " + kWall;
+        AddTableCell(widths[static_cast<size_t>(c)], s == 18 && c >= 2 ? 'r' : 'l');
+        line +=
+            TableCell(cell.text, widths[static_cast<size_t>(c)], cell.number ? 'r' : 'l', s, c + 1);
       }
-      WriteLine(line, s == 4 ? -1 : 0);
+      EndTableRow(line);
     };
     auto header = [&] {
       frame('\xDA', '\xC2', '\xBF', 5);
@@ -407,40 +492,51 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
       frame('\xC3', '\xC5', '\xB4', 3);
     };
     header();
+    int printed = 1;
     for (int r = 1; r < info.rows; ++r) {
       if (!rowShown[static_cast<size_t>(r)]) continue;
+      if (preview && printed >= 3) break;
       if (pageLines_ == 59) {
         frame('\xC0', '\xC1', '\xD9', 0);
         header();
       }
       row(r);
+      ++printed;
     }
     frame('\xC0', '\xC1', '\xD9', 0);
+    EndTable();
     WriteBlank(3);
-  } while (next < rest.size());
+  } while (next < rest.size() && !preview);
+  rowReserve_ = 0;
 }
 
 void TReporter::WritePerOutputTable(int s, const TRepTableInfo& info) {
   int format = FormatNone, width = 0, precision = 0;
   if (ctx_.sections) format = ctx_.sections->GetNumberFormat(s, width, precision);
+  const bool preview = PreviewedSection != 0;
+  const int maxColumn = preview ? 7 : info.columns;
+  std::string name;
   auto cell = [&](int r, int c) {
-    TRepObjectData d{};
-    d.sectionId = static_cast<uint8_t>(s);
-    d.row = r;
-    d.column = c;
-    return Rep_get_object_data(&d) == 1 ? FormatCell(d, format, width, precision) : std::string();
+    if (c > maxColumn) return std::string();
+    TRepObjectData d;
+    return FetchCell(d, s, 0, r, c, r >= 2 ? name : std::string()) == 1
+               ? FormatCell(d, format, width, precision)
+               : std::string();
   };
   int rows = info.rows;
-  if (PreviewedSection != 0) rows = std::min(rows, 3);
+  if (preview) rows = std::min(rows, 3);
   for (int j = 2; j <= rows; ++j) {
+    name = RowName(s, j - 1);
     const std::string title =
         Short(info.header) + "for " + "Variable " + std::to_string(j - 1) + ": " + Trim(cell(j, 1));
     WriteLine("", 0);
+    SelectStyle(103);
     WriteLine(title, 0);
+    ReleaseStyle();
     WriteLine("", 0);
     if (s == 6) {
       WriteLine(" Quantile      Value", 0);
-      for (int c = 2; c <= 20; ++c)
+      for (int c = 2; c <= std::min(20, maxColumn); ++c)
         WriteLine(
             "  " + AlignText(std::to_string(5 * (c - 1)), 2, 'r') + "% " + ":     " + cell(j, c),
             0);
@@ -450,11 +546,49 @@ void TReporter::WritePerOutputTable(int s, const TRepTableInfo& info) {
       WriteLine("", 0);
       for (int k = 1; k <= 33; ++k) {
         std::string line;
-        for (int p : {k, k + 33, k + 66}) line += cell(1, p + 3) + cell(j, p + 3) + "  ";
-        WriteLine(line, 0);
+        for (int p : {k, k + 33, k + 66})
+          if (p + 3 <= maxColumn) line += cell(1, p + 3) + cell(j, p + 3) + "  ";
+        if (!preview || !line.empty()) WriteLine(line, 0);
       }
     }
   }
+}
+
+std::vector<TReporter::TParameterColumn> TReporter::ParameterTable(
+    const TExtendedRandomVariable& rv, std::string& typeTitle) {
+  int format = FormatNone, width = 0, precision = 0;
+  if (ctx_.sections) format = ctx_.sections->GetNumberFormat(currentSection_, width, precision);
+  TExtendedRandomVariable copy = rv;
+  std::vector<TParameterColumn> columns;
+  const int titles = Process_extended_random_variable(&copy, DistributionTitleOp);
+  typeTitle = Short(copy.text[0]);
+  if (titles < 1) return columns;
+  const int count = Process_extended_random_variable(&copy, RepresentationTitlesOp);
+  for (int i = 1; i <= count && i <= TextLines; ++i)
+    columns.push_back({Short(copy.text[i - 1]), {}, {}});
+  const int type = rv.distribution.distType;
+  const bool byFile = type == 11 || type == 12 || type == 14 || type == 15;
+  for (int i = 1; i <= static_cast<int>(columns.size()); ++i) {
+    TParameterColumn& col = columns[static_cast<size_t>(i - 1)];
+    std::memcpy(&copy.representation, &i, sizeof i);
+    const int labels = Process_extended_random_variable(&copy, ValueLabelsOp);
+    for (int r = 1; r <= labels && r <= TextLines; ++r)
+      col.labels.push_back(Short(copy.text[r - 1]));
+    const int values = Process_extended_random_variable(&copy, DistributionValueTextsOp);
+    for (int r = 1; r <= static_cast<int>(col.labels.size()); ++r) {
+      std::optional<std::string> v;
+      if (byFile) {
+        if (r == 1) v = Short(copy.text[0]);
+      } else if (r <= values && r <= ValueSlots) {
+        double x;
+        std::memcpy(&x, &copy.values[r - 1], sizeof x);
+        if (!IsMissingValue(x))
+          v = format < 0 ? FormatNumberAs(x, 1, 8, 3) : FormatNumberAs(x, format, width, precision);
+      }
+      col.values.push_back(v);
+    }
+  }
+  return columns;
 }
 
 void TReporter::WriteObjectDescription(int n) {
@@ -468,6 +602,33 @@ void TReporter::WriteObjectDescription(int n) {
               0);
     const std::string description = Short(rv->description);
     if (!Trim(description).empty()) WriteLine(("Description: " + description).substr(0, 113), 0);
+    std::string typeTitle;
+    const auto columns = ParameterTable(*rv, typeTitle);
+    WriteLine(TrimRight("Distribution type: " + typeTitle), 0);
+    if (columns.empty()) return;
+    const int w = std::max<int>(1, static_cast<int>(columns[0].title.size()));
+    for (int r = 0; r <= 20; ++r) {
+      std::string line;
+      bool suppressed = false;
+      for (size_t i = 0; i < columns.size(); ++i) {
+        const TParameterColumn& col = columns[i];
+        if (r == 0) {
+          line += col.title;
+        } else if (static_cast<size_t>(r) <= col.labels.size()) {
+          const auto& v = col.values[static_cast<size_t>(r - 1)];
+          if (!v) {
+            if (i == 0) suppressed = true;
+          } else {
+            line += " " + col.labels[static_cast<size_t>(r - 1)] + " = " + *v;
+          }
+        }
+        const int edge = static_cast<int>(i + 1) * w;
+        if (static_cast<int>(line.size()) < edge)
+          line += Repeat(' ', edge - static_cast<int>(line.size()));
+      }
+      line = TrimRight(line);
+      if (!suppressed && (!line.empty() || r == 20)) WriteLine(line, 0);
+    }
   } else if (objectKind_ == ObjFormula) {
     auto* f = static_cast<TUdf*>(Get_TSMObject(n, ObjFormula));
     if (!f) return;
@@ -478,6 +639,8 @@ void TReporter::WriteObjectDescription(int n) {
     const std::string description = Short(f->description);
     if (!Trim(description).empty()) WriteLine(lead + "     Description: " + description, 0);
     WriteLine("", 0);
+  } else if (objectKind_ == ObjDependenceNode) {
+    if (n == 1 && nNodes_ > 0) WriteDependenceStructures();
   }
 }
 
@@ -489,17 +652,22 @@ void TReporter::Flush() {
   lines_.clear();
 }
 
-void TReporter::Generate() {
-  if (ctx_.targetIsReportPanel) target_.SetVisible(false);
+std::string TReporter::ModelBaseName() const {
+  const std::string& file = ctx_.modelFileName;
+  const size_t slash = file.find_last_of("/\\");
+  std::string base = file.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (const size_t dot = base.rfind('.'); dot != std::string::npos) base.resize(dot);
+  return base;
+}
+
+void TReporter::WriteCommonPart() {
+  TakeCounts();
   totalLines_ = pageLines_ = page_ = 0;
   firstLine_ = true;
-  const std::string file = ctx_.modelFileName;
-  std::string base =
-      file.substr(file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
-  if (const size_t dot = base.rfind('.'); dot != std::string::npos) base.resize(dot);
+  const std::string& file = ctx_.modelFileName;
   char version[16];
   std::snprintf(version, sizeof version, "%3.1f", GetVelnarVersion());
-  titleLine_ = std::string("Tesmira v") + version + " Report: " + base;
+  titleLine_ = std::string("Tesmira v") + version + " Report: " + ModelBaseName();
   const TTsmFileHeader* header = CurrentFileHeader();
   WriteRule();
   WriteLine("Model File: " + file, 0);
@@ -520,12 +688,17 @@ void TReporter::Generate() {
   const bool full = PreviewedSection == 0;
   if (full) {
     WriteBlank(2);
-    WriteHeading("CONTENTS", 1);
+    WriteHeading("CONTENTS", ContentsHeadingLevel());
     WriteContents();
   }
   int counter = 0;
   WalkSection(1, 0, true, counter, 2, 1);
-  if (full) WriteHeading("END", 1);
+  if (full) WriteHeading("END", ContentsHeadingLevel());
+}
+
+void TReporter::Generate() {
+  if (ctx_.targetIsReportPanel) target_.SetVisible(false);
+  WriteCommonPart();
   Flush();
   target_.SetVisible(true);
   target_.SetCaret(0);
@@ -536,18 +709,6 @@ void TDOSReporter::Generate() {
   contentsCursor_ = -1;
   target_.Clear();
   TReporter::Generate();
-}
-
-void GenerateReport(int format, int previewedSection, IReportTarget& target,
-                    const TReportContext& context) {
-  (void)format;
-  TReportContext ctx = context;
-  ctx.targetIsReportPanel = previewedSection == 0 && context.targetIsReportPanel;
-  TDOSReporter writer(target, ctx);
-  writer.PreviewedSection = previewedSection;
-  writer.Generate();
-  target.SetModified(true);
-  if (previewedSection != 0) target.SetCaret(writer.PreviewCaret());
 }
 
 }  // namespace tesmira::wb

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "report_sections.h"
+#include "tesmira/records.h"
 #include "tesmira/report.h"
 
 namespace tesmira::wb {
@@ -32,12 +34,27 @@ class IReportTarget {
 };
 
 struct TReportContext {
+  // The settings; the RTF writer stores the font numbers of its font table.
   TRepSections* sections = nullptr;
   std::string modelFileName;  // the model's full file name
   std::function<std::tm()> clock;
   // Correlation-matrix filter: whether a variable's row or column is shown.
   std::function<bool(const std::string& name, bool rows)> isSampleChecked;
   bool targetIsReportPanel = true;
+  // Width in pixels of a UTF-8 text drawn in a font (the RTF writer's
+  // measuring); without it a width from the point size is assumed.
+  std::function<int(const std::string& text, const TRepFont& font)> measureText;
+  // Receives the RTF bytes of a full RTF report (the report panel keeps them
+  // for saving); null when nobody keeps them.
+  std::string* lastReportStream = nullptr;
+  // Opens the office document (the desktop's default application); false
+  // when it could not be opened.
+  std::function<bool(const std::string& path)> openDocument;
+  // Turns an RTF file into the office document beside it and returns the
+  // document's path, or the RTF file's own path when no converter is present.
+  std::function<std::string(const std::string& rtfPath)> convertDocument;
+  // Folder for the office writer's files; the system's temporary folder when empty.
+  std::string temporaryFolder;
 };
 
 // "MMMM dd" + ordinal suffix + ", yyyy" and the time "hh:mm:ss", in English.
@@ -55,27 +72,63 @@ class TReporter {
   virtual std::string AlignText(const std::string& text, int width, char mode);
   virtual int MeasureText(const std::string& text);
   virtual void WriteLine(const std::string& text, int reserve);
+  virtual void WriteRawLine(const std::string& text, int reserve);
   virtual void WriteHeading(const std::string& text, int level);
   virtual void WriteRule();
   virtual void WritePartHeader();
   virtual void WriteBlank(int flags);
+  virtual void SelectStyle(int style);
   virtual void WriteContents();
+  virtual void WriteDependenceStructures();
   virtual void WriteObjectDescription(int number);
   virtual bool WalkSection(int id, int depth, bool parentIncluded, int& titleCounter, int mode,
                            int siblingNumber);
+  virtual void BeginTableRow();
+  virtual void AddTableCell(int width, char alignment);
+  virtual void EndTableRow(const std::string& rowText);
+  virtual void EndTable();
   virtual void WriteTable(int sectionId, int tableNumber);
   virtual void Generate();
 
-  // Caret position at which the previewed section begins (plain text).
+  // Caret position at which the previewed section begins, and its line.
   int64_t PreviewCaret() const { return previewCaret_; }
+  int PreviewLine() const { return previewLine_; }
 
   // Hands the lines written so far to the target in one piece.
   void Flush();
 
  protected:
   bool InPreviewScope(int id) const;
+  // The writer's own parts of the layout.
+  virtual int ContentsHeadingLevel() const { return 1; }
+  virtual void MarkPreviewedSection();
+  virtual void ReleaseStyle() {}
+  virtual void WriteFrameLine(const std::string& line, int reserve);
+  virtual std::string TableRowStart() const;
+  virtual std::string TableCell(const std::string& text, int width, char alignment, int section,
+                                int column);
+  // Header block, contents, body and "END", through the primitives.
+  void WriteCommonPart();
+  std::string ModelBaseName() const;
   std::string FormatCell(const TRepObjectData& d, int format, int width, int precision);
   void WriteGridTable(int sectionId, const TRepTableInfo& info);
+  // Counts of the model objects taken when the report begins.
+  void TakeCounts();
+  // The name that data row k of a table asks for instead of its number, or
+  // empty for the plain row number.
+  std::string RowName(int sectionId, int k) const;
+  // One cell by row number, or by name when name is not empty.
+  int FetchCell(TRepObjectData& d, int sectionId, int selectedOutput, int row, int column,
+                const std::string& name);
+  // A variable's parameter table: one column per representation, its row
+  // labels and value texts (none for a missing value).
+  struct TParameterColumn {
+    std::string title;
+    std::vector<std::string> labels;
+    std::vector<std::optional<std::string>> values;
+  };
+  std::vector<TParameterColumn> ParameterTable(const TExtendedRandomVariable& rv,
+                                               std::string& typeTitle);
   void WritePerOutputTable(int sectionId, const TRepTableInfo& info);
 
   IReportTarget& target_;
@@ -89,7 +142,12 @@ class TReporter {
   int textWidth_ = 73;
   int objectKind_ = 1;
   int64_t previewCaret_ = 0;
+  int previewLine_ = 0;
   bool firstLine_ = true;
+  int currentSection_ = 0;
+  int nVariables_ = 0, nFormulas_ = 0, nNodes_ = 0;
+  std::vector<std::string> extraNodes_;  // nodes that are not variables, composites left out
+  int rowReserve_ = 0;
 };
 
 // The plain-text writer of the "DOS Compatible (Plain Text)" format.
@@ -99,8 +157,10 @@ class TDOSReporter : public TReporter {
   void Generate() override;
 };
 
-// Writes a report of the last run into the target: format 0 plain text (the
-// other formats come with their writers); previewedSection 0 for a full report.
+// Writes a report of the last run into the target: format 0 plain text, 1 RTF,
+// 2 office document; previewedSection 0 for a full report, else a preview
+// (plain text for format 0, RTF otherwise) whose caret stands where the
+// section begins, scrolled to two lines above it.
 void GenerateReport(int format, int previewedSection, IReportTarget& target,
                     const TReportContext& context);
 

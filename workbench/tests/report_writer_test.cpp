@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "../../examples/model_builder.h"
-#include "model_fixture.h"
+#include "report_fixture.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
@@ -15,46 +15,6 @@
 
 namespace tesmira::wb {
 namespace {
-
-// The report panel in memory.
-struct MemoryTarget : IReportTarget {
-  std::vector<std::string> lines;
-  bool visible = true, modified = false;
-  int64_t caret = -1;
-  int appends = 0;
-  void Clear() override { lines.clear(); }
-  void SetVisible(bool v) override { visible = v; }
-  void AppendLines(const std::vector<std::string>& l) override {
-    ++appends;
-    lines.insert(lines.end(), l.begin(), l.end());
-  }
-  void LoadRtf(const std::string&) override {}
-  int64_t TextLength() const override {
-    int64_t n = 0;
-    for (const auto& l : lines) n += static_cast<int64_t>(l.size()) + 1;
-    return n;
-  }
-  void SetCaret(int64_t p) override { caret = p; }
-  void SetModified(bool m) override { modified = m; }
-  void ScrollToLine(int) override {}
-};
-
-size_t Chars(const std::string& utf8) {
-  size_t n = 0;
-  for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
-  return n;
-}
-
-std::tm Day(int day) {
-  std::tm t{};
-  t.tm_year = 2024 - 1900;
-  t.tm_mon = 2;
-  t.tm_mday = day;
-  t.tm_hour = 14;
-  t.tm_min = 5;
-  t.tm_sec = 9;
-  return t;
-}
 
 TEST(ReportDate, OrdinalSuffixesAndTime) {
   // clang-format off
@@ -65,50 +25,6 @@ TEST(ReportDate, OrdinalSuffixesAndTime) {
   for (const auto& c : cases) EXPECT_STREQ(DaySuffix(c.day), c.suffix) << c.day;
   EXPECT_EQ(ReportDateTime(Day(2)), "March 02nd, 2024 14:05:09");
 }
-
-class ReportWriter : public test::ModelTest {
- protected:
-  void SetUp() override {
-    ModelTest::SetUp();
-    file_ = Path("model.tsm");
-    SetModelFileName(file_.c_str());
-    sections_.EnsureStyleFonts();
-  }
-
-  // Three normal inputs in a tree, formulas as outputs, rank correlations.
-  void Simulate(int formulas = 2) {
-    for (const char* v : {"a", "b", "c"}) {
-      AddVariable(v, v[0] - 'a');
-      AddNode(v);
-    }
-    ASSERT_TRUE(example::Link("a", "b", 0.5, CopulaNormal));
-    ASSERT_TRUE(example::Link("a", "c", 0.3, CopulaNormal));
-    for (int k = 1; k <= formulas; ++k)
-      AddFormula("f" + std::to_string(k), "a+b*" + std::to_string(k));
-    TRunRequest r = DefaultRunRequest;
-    r.runs = 5;
-    r.seed = 3;
-    r.correlationKind = 2;
-    ASSERT_EQ(Run_simul(&r), RunCompleted);
-  }
-
-  TReportContext Context() {
-    TReportContext c;
-    c.sections = &sections_;
-    c.modelFileName = file_;
-    c.clock = [] { return Day(21); };
-    return c;
-  }
-
-  int Find(const MemoryTarget& t, const std::string& text, int from = 0) {
-    for (int i = from; i < static_cast<int>(t.lines.size()); ++i)
-      if (t.lines[i].find(text) != std::string::npos) return i;
-    return -1;
-  }
-
-  std::string file_;
-  TRepSections sections_;
-};
 
 TEST_F(ReportWriter, FullPlainTextReport) {
   Simulate();
