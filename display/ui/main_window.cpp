@@ -3,7 +3,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -17,8 +16,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ui/about_box.h"
+#include "ui/color_dialog.h"
+#include "ui/font_dialog.h"
+#include "ui/interface_dialog.h"
 #include "ui/services.h"
-#include "ut/version.h"
 
 namespace {
 
@@ -250,6 +252,8 @@ void TFrmTesplore::BuildMenus() {
     ResetVariables(false);
     ResetPlotParams(true);
   });
+  m_actEditLayout = view->addAction(QStringLiteral("Edit Layout"));
+  m_actEditLayout->setVisible(false);
 
   // The hidden Variables menu: its shortcuts act through the window.
   m_actSelAll = new QAction(QStringLiteral("Select all"), this);
@@ -263,24 +267,25 @@ void TFrmTesplore::BuildMenus() {
   connect(m_actSelInvert, &QAction::triggered, this, [this] { VarSel(4); });
   addActions({m_actSelAll, m_actSelNone, m_actSelInvert});
 
+  // Its two items without a command.
+  addActions(
+      {new QAction(QStringLiteral("Input"), this), new QAction(QStringLiteral("Output"), this)});
+
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  options->addAction(QStringLiteral("&Color..."))->setEnabled(false);
-  options->addAction(QStringLiteral("&Font..."))->setEnabled(false);
-  options->addAction(QStringLiteral("&Interface..."))->setEnabled(false);
+  m_actColor = options->addAction(QStringLiteral("&Color..."), this, [this] { Colors1Click(); });
+  m_actFont = options->addAction(QStringLiteral("&Font..."), this, [this] { Font1Click(); });
+  m_actInterface =
+      options->addAction(QStringLiteral("&Interface..."), this, [this] { Misc1Click(); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   m_actIndex = help->addAction(QStringLiteral("&Index"), this, [this] { ShowKeys(); });
   m_actIndex->setShortcut(QKeySequence(Qt::Key_F1));
   m_actHelpFile = help->addAction(QStringLiteral("Help file"), this, [] {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() +
-                                                  QStringLiteral("/TesploreHelp.doc")));
+    Services().OpenDocument(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/TesploreHelp.doc"));
   });
   m_actHelpFile->setShortcut(QKeySequence(Qt::Key_F2));
-  m_actAbout = help->addAction(QStringLiteral("&About..."), this, [this] {
-    Services().InfoBox(QStringLiteral("Tesplore  %1")
-                           .arg(QString::fromLatin1(ut::program_version_text()).section('.', 0, 1)),
-                       QStringLiteral("About Tesplore"));
-  });
+  m_actAbout = help->addAction(QStringLiteral("&About..."), this, [this] { About1Click(); });
 
   ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
@@ -300,6 +305,8 @@ void TFrmTesplore::BuildMenus() {
   for (int t = 0; t < 5; ++t) button(m_actPlot[static_cast<std::size_t>(t)], hints[t]);
   ToolBar1->addSeparator();
   button(m_actParameters, "Parameters panel visibility");
+  button(m_actFont, "Set font");
+  button(m_actColor, "Set color");
   ToolBar1->addSeparator();
   butRT = new QToolButton(ToolBar1);
   butRT->setText(QStringLiteral("Real-Time Updates"));
@@ -366,8 +373,31 @@ void TFrmTesplore::BuildSidePanel() {
   m_lstRandVar = new QListWidget(Panel2);
   m_lstRandVar->setToolTip(QStringLiteral("Display selected variables"));
   m_lstRandVar->setDragDropMode(QAbstractItemView::InternalMove);
+  m_lstRandVar->setContextMenuPolicy(Qt::CustomContextMenu);
+  PopupVar = new QMenu(m_lstRandVar);
+  const std::pair<const char*, int> popup[5] = {{"Select All", 0},
+                                                {"Select None", 1},
+                                                {"Input Variables", 2},
+                                                {"Output Variables", 3},
+                                                {"Invert selection", 4}};
+  for (const auto& [text, tag] : popup) {
+    PopupVar->addAction(QString::fromLatin1(text), this, [this, tag = tag] { VarSel(tag); });
+  }
+  connect(m_lstRandVar, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupVar->popup(m_lstRandVar->viewport()->mapToGlobal(at)); });
   p2->addWidget(m_lstRandVar, 1);
-  outer->addWidget(Panel2, 1);
+
+  // The splitter sets the height of the variables area above the options.
+  Splitter1 = new QSplitter(Qt::Vertical, Panel1);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setChildrenCollapsible(false);
+  Splitter1->addWidget(Panel2);
+  auto* options = new QWidget(Splitter1);
+  auto* opts = new QVBoxLayout(options);
+  opts->setContentsMargins(0, 0, 0, 0);
+  Splitter1->addWidget(options);
+  Splitter1->setStretchFactor(0, 1);
+  outer->addWidget(Splitter1, 1);
 
   OptSmooth = new QWidget(Panel1);
   auto* sm = new QHBoxLayout(OptSmooth);
@@ -380,12 +410,13 @@ void TFrmTesplore::BuildSidePanel() {
   BWidth->setValue(13);
   BWidth->setToolTip(QStringLiteral("Smoothing factor (o/O)"));
   sm->addWidget(BWidth);
-  outer->addWidget(OptSmooth);
+  opts->addWidget(OptSmooth);
 
   auto radioPanel =
-      [this](QWidget*& panel, const char* title,
-             std::initializer_list<std::pair<QRadioButton**, std::pair<const char*, const char*>>>
-                 items) {
+      [this, opts](
+          QWidget*& panel, const char* title,
+          std::initializer_list<std::pair<QRadioButton**, std::pair<const char*, const char*>>>
+              items) {
         panel = new QGroupBox(QString::fromLatin1(title), Panel1);
         auto* l = new QVBoxLayout(panel);
         l->setContentsMargins(2, 2, 2, 2);
@@ -396,7 +427,7 @@ void TFrmTesplore::BuildSidePanel() {
           group->addButton(*slot);
           l->addWidget(*slot);
         }
-        Panel1->layout()->addWidget(panel);
+        opts->addWidget(panel);
       };
   radioPanel(OptScale1, "Scale:",
              {{&Cob0, {"Percentiles", "(p)"}},
@@ -459,6 +490,7 @@ void TFrmTesplore::BuildSidePanel() {
   fit->addWidget(FitAuto);
   auto* fitNow = new QPushButton(QStringLiteral("Fit Now"), OptFit);
   fit->addWidget(fitNow);
+  opts->addStretch(1);
   for (QWidget* w : {OptSmooth, OptScale1, OptScale2, OptFit}) w->setVisible(false);
 
   // Handlers.
@@ -1048,4 +1080,30 @@ void TFrmTesplore::dropEvent(QDropEvent* event) {
     LoadAndShowSampleFile(urls.first().toLocalFile());
   }
   event->acceptProposedAction();
+}
+
+void TFrmTesplore::Colors1Click() {
+  auto before = std::make_unique<TColorRecord>(ColorRecord);
+  TTFrmColor dialog(
+      ColorRecord, [this] { SyncDocument(true, SyncRedraw); }, this);
+  dialog.ShowPage(m_document.m_plotType);
+  if (Services().Exec(dialog) == QDialog::Accepted) RecordUndo(ViewColours, std::move(before));
+  SyncDocument(true, SyncRedraw);
+}
+
+void TFrmTesplore::Font1Click() {
+  TFrmFont dialog(
+      PlotFonts, [this] { SyncDocument(true, SyncRedraw); }, this);
+  Services().Exec(dialog);
+  m_tesploreView->FrameResize();
+}
+
+void TFrmTesplore::Misc1Click() {
+  TFrmInterfaceSettings dialog(m_tesploreView->Settings().MouseSensitivity, UndoSize, this);
+  Services().Exec(dialog);
+}
+
+void TFrmTesplore::About1Click() {
+  TFrmAbout dialog(this);
+  Services().Exec(dialog);
 }

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
 #include <array>
@@ -68,6 +69,9 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   QAction *m_actResetVars, *m_actResetParams, *m_actResetAll;
   QAction *m_actSelAll, *m_actSelNone, *m_actSelInvert;
   QAction *m_actIndex, *m_actHelpFile, *m_actAbout;
+  QAction *m_actColor, *m_actFont, *m_actInterface, *m_actEditLayout;
+  QMenu* PopupVar;
+  QSplitter* Splitter1;
   QToolBar* ToolBar1;
   QLabel* Label9;
   QLabel* PrintPanel;
@@ -110,6 +114,10 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   void ResetSliders(int first);
   void ZoomToSliders();
   void ShowKeys();
+  void Colors1Click();
+  void Font1Click();
+  void Misc1Click();
+  void About1Click();
 
   TFrmTesploreView* m_tesploreView;  // created first: it reads its settings first
   SampleDataView m_document;

@@ -8,6 +8,7 @@
 #include <QPrinter>
 
 #include "ui/gif_writer.h"
+#include "ui/print_dialog.h"
 #include "ui/services.h"
 #include "ui/tesplore_view.h"
 
@@ -117,19 +118,20 @@ void TFrmTesploreView::PrintPlot(const QString& caption) {
     big.setPointSizeF(big.pointSizeF() * 2);
     c.SetFont(big);
     c.SetTextColour(m_document->Colours().clr[ClrText]);
-    if (print.Flags & 1) {
+    if (print.Flags & PrintTitle) {
       c.TextOut(w.left + (w.Width() - c.TextWidth(title)) / 2, w.top, title);
       w.top += c.TextHeight(title);
     }
     c.SetFont(PlotFonts[1]);
-    if (print.Flags & 6) {
+    if (print.Flags & (PrintPlotType | PrintSampleCount)) {
       static const char* const names[5] = {"Cobwebs", "Marginals", "Scatter", "Density",
                                            "Histogram"};
       QString line;
       const int type = std::clamp(m_document->m_plotType, 0, 4);
-      if (print.Flags & 2) line += QString::fromLatin1(names[type]);
-      if ((print.Flags & 6) == 6) line += QStringLiteral(": ");
-      if (print.Flags & 4) {
+      if (print.Flags & PrintPlotType) line += QString::fromLatin1(names[type]);
+      if ((print.Flags & PrintPlotType) && (print.Flags & PrintSampleCount))
+        line += QStringLiteral(": ");
+      if (print.Flags & PrintSampleCount) {
         const long long shown = type == PlotCobwebs || type == PlotMarginals
                                     ? m_document->CountSelected()
                                     : static_cast<long long>(m_document->m_numSamples);
@@ -140,9 +142,9 @@ void TFrmTesploreView::PrintPlot(const QString& caption) {
       c.TextOut(w.left + (w.Width() - c.TextWidth(line)) / 2, w.top, line);
       w.top += 2 * c.TextHeight(line);
     }
-    const double s = (print.Flags & 8) ? 1.0 : print.Scale * 0.01;
+    const double s = (print.Flags & PrintToFit) ? 1.0 : print.Scale * 0.01;
     double fx = 1.0, fy = 1.0;
-    if (print.Flags & 16) {
+    if (print.Flags & PrintPreserveRatio) {
       const double m = std::max(m_image.width(), m_image.height());
       fx = m_image.width() / m;
       fy = m_image.height() / m;

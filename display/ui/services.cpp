@@ -1,17 +1,20 @@
 #include "ui/services.h"
 
-#include <QCheckBox>
+#include <QColorDialog>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QFormLayout>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QSlider>
+#include <QUrl>
+
+#include "ui/export_dialog.h"
+#include "ui/print_dialog.h"
 
 namespace {
 
@@ -39,47 +42,8 @@ class TPlatformServices : public ITesploreServices {
                : QString();
   }
   bool ExportOptions(TFrameSettings& s, bool jpeg) override {
-    QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Image export options"));
-    auto* form = new QFormLayout(&dialog);
-    auto* user = new QCheckBox(QStringLiteral("User defined"), &dialog);
-    user->setChecked(s.NotWindowSize);
-    auto* w = new QLineEdit(QString::number(s.ImageWidth), &dialog);
-    auto* h = new QLineEdit(QString::number(s.ImageHeight), &dialog);
-    auto* quality = new QSlider(Qt::Horizontal, &dialog);
-    quality->setRange(0, 100);
-    quality->setValue(s.JPEGCompression);
-    form->addRow(QStringLiteral("Image size:"), user);
-    form->addRow(QStringLiteral("Width:"), w);
-    form->addRow(QStringLiteral("Height:"), h);
-    if (jpeg) form->addRow(QStringLiteral("JPEG compression:"), quality);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-      // Every field is checked before any is stored.
-      for (QLineEdit* e : {w, h}) {
-        bool ok = false;
-        const int v = e->text().trimmed().toInt(&ok);
-        if (!ok) {
-          ErrorBox(QStringLiteral("'%1' is not a valid integer value").arg(e->text()),
-                   QStringLiteral("Tesplore"));
-          return;
-        }
-        if (v < 16 || v > 10000) {
-          ErrorBox(QStringLiteral("Width and height must lie between 16 and 10000."),
-                   QStringLiteral("Tesplore"));
-          return;
-        }
-      }
-      dialog.accept();
-    });
-    if (dialog.exec() != QDialog::Accepted) return false;
-    s.NotWindowSize = user->isChecked();
-    s.ImageWidth = w->text().trimmed().toInt();
-    s.ImageHeight = h->text().trimmed().toInt();
-    s.JPEGCompression = quality->value();
-    return true;
+    TFrmBitmapExport dialog(s, jpeg, owner);
+    return dialog.exec() == QDialog::Accepted;
   }
   bool PickVariables(const QStringList& names, int limit, std::set<std::size_t>& chosen) override {
     QDialog dialog(owner);
@@ -112,11 +76,27 @@ class TPlatformServices : public ITesploreServices {
     }
     return true;
   }
-  std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings&, QString&) override {
+  std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings& s, QString& title) override {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), owner);
+    TFrmPrint dialog(s, title, printer.get(), owner);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     return printer;
+  }
+  int Exec(QDialog& dialog) override { return dialog.exec(); }
+  void OpenDocument(const QString& path) override {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  }
+  bool ChooseColor(QColor& color) override {
+    const QColor chosen = QColorDialog::getColor(color, owner);
+    if (!chosen.isValid()) return false;
+    color = chosen;
+    return true;
+  }
+  bool ChooseFont(QFont& font) override {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, owner);
+    if (ok) font = chosen;
+    return ok;
   }
 };
 

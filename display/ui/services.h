@@ -12,6 +12,9 @@
 
 #include "ut/exception.h"
 
+class QColor;
+class QDialog;
+class QFont;
 class QPrinter;
 class QWidget;
 
@@ -33,6 +36,14 @@ class ITesploreServices {
   // their positions in names (at most limit of them).
   virtual bool PickVariables(const QStringList& names, int limit,
                              std::set<std::size_t>& chosen) = 0;
+  // Shows one of the program's own dialogs modally; its result code.
+  virtual int Exec(QDialog& dialog) = 0;
+  // The platform's colour and font dialogs, opened with the value given;
+  // false when cancelled.
+  virtual bool ChooseColor(QColor& color) = 0;
+  virtual bool ChooseFont(QFont& font) = 0;
+  // Asks the desktop to open a document with its program; not checked.
+  virtual void OpenDocument(const QString& path) = 0;
 };
 
 // The document's chooser: asks through the services.

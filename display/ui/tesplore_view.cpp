@@ -128,6 +128,10 @@ void TFrmTesploreView::RepaintSurface() { m_surface->repaint(); }
 
 void TFrmTesploreView::resizeEvent(QResizeEvent*) {
   m_surface->setGeometry(0, 0, width(), height());
+  FrameResize();
+}
+
+void TFrmTesploreView::FrameResize() {
   SetImageSize(width(), height());
   Render(true);
 }

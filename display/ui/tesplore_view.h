@@ -54,6 +54,8 @@ class TFrmTesploreView : public QWidget {
   // given; repaint shows the picture afterwards.
   void Render(bool repaint, QPainter* canvas = nullptr);
   void RepaintSurface();
+  // Lays the plot out again for the frame's size and fonts and redraws it.
+  void FrameResize();
 
   const QImage& Image() const { return m_image; }
   // Bits per pixel of the picture as exports write it: 24 for scatter plots,

@@ -1,8 +1,11 @@
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <fstream>
 
 #include "plot_fixture.h"
 #include "test_services.h"
+#include "ui/color_dialog.h"
 #include "ui/main_window.h"
 #include "ui/services.h"
 #include "ui/start_up.h"
@@ -238,6 +241,95 @@ TEST_F(MainWindowTest, MouseBandSelectsARange) {
   window.m_lstRandVar->item(1)->setCheckState(Qt::Unchecked);
   view.FrameMouseDown(Qt::LeftButton, x, y1);
   EXPECT_EQ(view.MouseState(), MouseIdle);
+}
+
+namespace {
+
+int CountPixels(const QImage& image, TColor colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x)
+      n += (image.pixel(x, y) | 0xff000000u) == ColorToRgb(colour);
+  }
+  return n;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, ColourDialogRecoloursTheCobwebWithOneUndoStep) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  window.LoadAndShowSampleFile(Samples("m.sae", 3, 500));
+  const TColorRecord before = ColorRecord;
+  const QImage shown = window.View()->Image();
+  ASSERT_EQ(CountPixels(shown, before.val[5]), 0);
+  const int level0 = CountPixels(shown, before.val[0]);
+  ASSERT_GT(level0, 0);
+
+  // "Default Grayscale", then "&Cancel": the record and the picture as before.
+  services.answer = [](QDialog& d) {
+    auto& colours = dynamic_cast<TTFrmColor&>(d);
+    colours.PresetColors->actions()[1]->trigger();
+    EXPECT_NE(ColorRecord.val[1], ColorPreset(PresetDefaultColor).val[1]);
+    colours.BitBtn2->click();
+    return d.result();
+  };
+  window.m_actColor->trigger();
+  EXPECT_EQ(ColorRecord, before);
+  EXPECT_EQ(window.View()->Image(), shown);
+  EXPECT_FALSE(window.m_actUndo->isEnabled());
+
+  // Swatches 0 and 5 exchanged and accepted: the lowest level takes colour 5.
+  services.answer = [](QDialog& d) {
+    auto& colours = dynamic_cast<TTFrmColor&>(d);
+    EXPECT_EQ(colours.PageControl1->currentIndex(), 0);
+    colours.ListView1->setCurrentRow(0);
+    colours.ListDragDrop(colours.ListView1, 5);
+    colours.BitBtn1->click();
+    return d.result();
+  };
+  window.m_actColor->trigger();
+  EXPECT_EQ(ColorRecord.val[0], before.val[5]);
+  // The black of the lowest level's lines turned into colour 5; text and axes stay black.
+  const int recoloured = CountPixels(window.View()->Image(), before.val[5]);
+  EXPECT_GT(recoloured, 0);
+  EXPECT_EQ(CountPixels(window.View()->Image(), before.val[0]), level0 - recoloured);
+  EXPECT_TRUE(window.m_actUndo->isEnabled());
+  window.m_actUndo->trigger();
+  EXPECT_EQ(ColorRecord, before);
+  EXPECT_EQ(CountPixels(window.View()->Image(), before.val[5]), 0);
+  window.m_actRedo->trigger();
+  EXPECT_EQ(ColorRecord.val[0], before.val[5]);
+}
+
+TEST_F(MainWindowTest, EveryCommandOnce) {
+  TFrmTesplore window(QSize(1280, 1024));
+  window.resize(900, 700);
+  window.show();
+  window.LoadAndShowSampleFile(Samples("m.sae", 3, 300));
+  QList<QAction*> actions;
+  for (QAction* menu : window.menuBar()->actions()) {
+    for (QAction* a : menu->menu()->actions()) {
+      if (a->menu())
+        actions << a->menu()->actions();
+      else if (!a->isSeparator() && a != window.m_actExit)
+        actions << a;
+    }
+  }
+  actions << window.actions() << window.PopupVar->actions();
+  for (QAction* a : actions) {
+    if (a->isEnabled() && a->isVisible()) a->trigger();
+  }
+  for (QToolButton* b : {window.butRT, window.ToolButton15}) b->click();
+  EXPECT_EQ(window.PopupVar->actions().size(), 5);
+  for (const char* title : {"Colors", "Labels", "Interace settings", "About Tesplore"})
+    EXPECT_TRUE(services.dialogs.contains(title)) << title;
+  EXPECT_EQ(services.documents,
+            QStringList{QCoreApplication::applicationDirPath() + "/TesploreHelp.doc"});
+  EXPECT_TRUE(services.boxes.join('\n').contains("Keys| c, w\tcobwebs\n"));
+  EXPECT_EQ(window.Document().Samples().NumVariables(), 3u);
+  window.m_actExit->trigger();
+  EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 // what they were asked.
 
 #include <gtest/gtest.h>
+#include <QColor>
+#include <QDialog>
+#include <QFont>
 #include <QPrinter>
 #include <QStringList>
+#include <functional>
 
 #include "ui/services.h"
 
@@ -47,6 +51,30 @@ struct TestServices : ITesploreServices {
     chosen = pick;
     return true;
   }
+  // Dialogs are answered by answer (cancelled without one).
+  int Exec(QDialog& dialog) override {
+    dialogs << dialog.windowTitle();
+    return answer ? answer(dialog) : QDialog::Rejected;
+  }
+  bool ChooseColor(QColor& c) override {
+    coloursAsked << c;
+    if (!colour.isValid()) return false;
+    c = colour;
+    return true;
+  }
+  bool ChooseFont(QFont& f) override {
+    fontsAsked << f.family();
+    if (!fontAnswer) return false;
+    f = font;
+    return true;
+  }
+  void OpenDocument(const QString& path) override { documents << path; }
+  QStringList dialogs, fontsAsked, documents;
+  std::function<int(QDialog&)> answer;
+  QList<QColor> coloursAsked;
+  QColor colour;
+  QFont font;
+  bool fontAnswer = false;
   QList<int> pickerAsked;
   std::set<std::size_t> pick;
   QStringList boxes, proposals;
