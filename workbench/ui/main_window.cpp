@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -25,6 +26,7 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
@@ -35,6 +37,7 @@
 #include "dependence_menu.h"
 #include "file_commands.h"
 #include "link_manager.h"
+#include "list_commands.h"
 #include "main_view.h"
 #include "model/short_string.h"
 #include "model_helpers.h"
@@ -151,8 +154,7 @@ void TFrmTesmiraMain::BuildPanels() {
   panVar_->setObjectName("panVar");
   auto* varBox = new QVBoxLayout(panVar_);
   varBox->setContentsMargins(0, 0, 0, 0);
-  listVar = MakeList(panVar_, "listVar", varModel_);
-  varBox->addWidget(listVar, 1);
+  varBox->addWidget(BuildListPane(panVar_, TObjectList::Variables), 1);
   m_formButtonsBar = new QWidget(panVar_);
   m_formButtonsBar->setObjectName("m_formButtonsBar");
   auto* bar = new QHBoxLayout(m_formButtonsBar);
@@ -186,8 +188,7 @@ void TFrmTesmiraMain::BuildPanels() {
   panFor_->setObjectName("panFor");
   auto* forBox = new QVBoxLayout(panFor_);
   forBox->setContentsMargins(0, 0, 0, 0);
-  listFor = MakeList(panFor_, "listFor", forModel_);
-  forBox->addWidget(listFor, 1);
+  forBox->addWidget(BuildListPane(panFor_, TObjectList::Formulas), 1);
   stack_->addWidget(panFor_);
 
   richReport = new QPlainTextEdit(stack_);
@@ -202,11 +203,109 @@ void TFrmTesmiraMain::BuildPanels() {
   pages_[PanelFormulas] = panFor_;
   pages_[PanelReport] = richReport;
 
-  for (QTableView* list : {listVar, listFor}) {
-    list->installEventFilter(this);
+  for (QTableView* list : {listVar, listFor})
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { EditMenuClick(); });
+}
+
+QWidget* TFrmTesmiraMain::BuildListPane(QWidget* parent, TObjectList which) {
+  const bool vars = which == TObjectList::Variables;
+  TObjectListModel* model = vars ? varModel_ : forModel_;
+  model->OnRename = [this, kind = model->Kind()](int row, const std::string& name) {
+    const bool renamed = RenameListObject(wb_, kind, row, name);
+    // A rename reaches the formulas that use the name.
+    for (QTableView* list : {listVar, listFor}) list->viewport()->update();
+    EditMenuClick();
+    return renamed;
+  };
+  auto* pane = new QWidget(parent);
+  pane->setObjectName(vars ? "panVarList" : "panForList");
+  auto* box = new QVBoxLayout(pane);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->setSpacing(0);
+  QToolBar*& bar = vars ? ToolBar1 : ToolBar2;
+  bar = new QToolBar(pane);
+  bar->setObjectName(vars ? "ToolBar1" : "ToolBar2");
+  bar->setIconSize(QSize(16, 16));
+  box->addWidget(bar);
+
+  QTableView*& table = vars ? listVar : listFor;
+  table = MakeList(pane, vars ? "listVar" : "listFor", model);
+  box->addWidget(table, 1);
+  // The "List" style: the names only, in columns that wrap; it shares the
+  // table's rows and selection.
+  QListView*& names = vars ? listVarNames : listForNames;
+  names = new QListView(pane);
+  names->setObjectName(vars ? "listVarNames" : "listForNames");
+  names->setModel(model);
+  names->setModelColumn(1);
+  names->setSelectionModel(table->selectionModel());
+  names->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  names->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  names->setFlow(QListView::TopToBottom);
+  names->setWrapping(true);
+  names->setResizeMode(QListView::Adjust);
+  names->setUniformItemSizes(true);
+  names->hide();
+  box->addWidget(names, 1);
+  for (QAbstractItemView* view :
+       {static_cast<QAbstractItemView*>(table), static_cast<QAbstractItemView*>(names)})
+    view->installEventFilter(this);
+
+  QToolButton*& button = vars ? butVarView : butForView;
+  button = new QToolButton(bar);
+  button->setObjectName(vars ? "butVarView" : "butForView");
+  button->setText("View");
+  button->setPopupMode(QToolButton::MenuButtonPopup);
+  auto* menu = new QMenu(button);
+  auto* styles = new QActionGroup(menu);
+  QAction* list = menu->addAction("List", this, [this, which] { SetListDetails(which, false); });
+  QAction* details =
+      menu->addAction("Details", this, [this, which] { SetListDetails(which, true); });
+  for (QAction* a : {list, details}) {
+    a->setCheckable(true);
+    styles->addAction(a);
   }
+  details->setChecked(true);
+  button->setMenu(menu);
+  connect(button, &QToolButton::clicked, this,
+          [this, which] { SetListDetails(which, !ListDetails(which)); });
+  bar->addWidget(button);
+  return pane;
+}
+
+void TFrmTesmiraMain::SetListDetails(TObjectList which, bool details) {
+  QTableView* table = ListOf(which);
+  QListView* names = which == TObjectList::Variables ? listVarNames : listForNames;
+  const bool focused = table->hasFocus() || names->hasFocus();
+  table->setVisible(details);
+  names->setVisible(!details);
+  QToolButton* button = which == TObjectList::Variables ? butVarView : butForView;
+  button->menu()->actions()[details ? 1 : 0]->setChecked(true);
+  QAbstractItemView* shown = ActiveView(which);
+  if (focused) shown->setFocus();
+  const QModelIndex current = table->selectionModel()->currentIndex();
+  if (current.isValid()) shown->scrollTo(shown->model()->index(current.row(), details ? 0 : 1));
+}
+
+bool TFrmTesmiraMain::ListDetails(TObjectList which) const { return !ListOf(which)->isHidden(); }
+
+QAbstractItemView* TFrmTesmiraMain::ActiveView(TObjectList which) const {
+  QTableView* table = ListOf(which);
+  if (!table->isHidden()) return table;
+  return which == TObjectList::Variables ? listVarNames : listForNames;
+}
+
+bool TFrmTesmiraMain::EditSelectedName(TObjectList which) {
+  QTableView* table = ListOf(which);
+  QItemSelectionModel* selection = table->selectionModel();
+  if (!selection->hasSelection()) return false;
+  int row = selection->currentIndex().row();
+  if (row < 0 || !selection->isRowSelected(row, {})) row = selection->selectedRows().front().row();
+  QAbstractItemView* view = ActiveView(which);
+  view->setFocus();
+  view->edit(table->model()->index(row, 1));
+  return true;
 }
 
 void TFrmTesmiraMain::BuildMenus() {
@@ -472,7 +571,7 @@ void TFrmTesmiraMain::UpdateCaption() {
   edModelDescription->setEnabled(input);
   labModelDescriptionLabel->setEnabled(input);
   const bool lists = wb_.FileOpen && wb_.CurrentFileKind != FileKindSampleFile;
-  listVar->setVisible(lists);
+  listVar->parentWidget()->setVisible(lists);
   m_formButtonsBar->setVisible(lists);
   ShowCaseDescription();
   ViewMenuClick();
@@ -547,7 +646,7 @@ void TFrmTesmiraMain::ChangePanel(int index) {
     ListClick(TObjectList::Variables);
   } else if (index == PanelFormulas) {
     ListClick(TObjectList::Formulas);
-    listFor->setFocus();
+    ActiveView(TObjectList::Formulas)->setFocus();
   } else if (index == PanelDependence) {
     EnterDependencePanel();
   } else if (index == PanelReport) {
@@ -703,10 +802,16 @@ void TFrmTesmiraMain::DropFiles(const QMimeData* data) {
 }
 
 bool TFrmTesmiraMain::eventFilter(QObject* watched, QEvent* event) {
-  if ((watched == listVar || watched == listFor) && event->type() == QEvent::KeyPress) {
+  const bool vars = watched == listVar || watched == listVarNames;
+  const bool fors = watched == listFor || watched == listForNames;
+  if ((vars || fors) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown) {
       Navigate(key->key() == Qt::Key_PageUp ? 1 : 2);
+      return true;
+    }
+    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
+      EditSelectedName(vars ? TObjectList::Variables : TObjectList::Formulas);
       return true;
     }
   }
@@ -1070,6 +1175,7 @@ void TFrmTesmiraMain::OptionsClick() {
   ShowIndexColumn(options.ShowIndexes());
   listVar->viewport()->update();
   listFor->viewport()->update();
+  UpdateView(ViewDependence);
 }
 
 void TFrmTesmiraMain::AboutClick() {

@@ -15,13 +15,16 @@
 class QAction;
 class QMimeData;
 class QLabel;
+class QAbstractItemView;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QTableView;
 class QToolBar;
+class QToolButton;
 
 namespace tesmira::wb {
 
@@ -89,6 +92,15 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   // Opens the first local file of a drop.
   void DropFiles(const QMimeData* data);
 
+  // The lists' view styles: "Details" (the table) or "List" (the names
+  // only, in wrapping columns); both show the same rows and selection.
+  void SetListDetails(TObjectList list, bool details);
+  bool ListDetails(TObjectList list) const;
+  QAbstractItemView* ActiveView(TObjectList list) const;
+  // Starts editing the name of the list's selected item (F2); false when
+  // no item is selected.
+  bool EditSelectedName(TObjectList list);
+
   void ChangePanel(int index);
   int VisiblePanel() const { return panel_; }
   void ShowIndexColumn(bool show);
@@ -143,6 +155,9 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   // Controls the tests reach.
   QTableView* listVar = nullptr;
   QTableView* listFor = nullptr;
+  QListView *listVarNames = nullptr, *listForNames = nullptr;
+  QToolBar *ToolBar1 = nullptr, *ToolBar2 = nullptr;  // above the two lists
+  QToolButton *butVarView = nullptr, *butForView = nullptr;
   QPlainTextEdit* richReport = nullptr;
   int ReportTag = 0;  // 0 empty, 1 plain text, 2 rich text
   // The bytes of the last rich-text report, saved as they are.
@@ -180,6 +195,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
  private:
   void BuildMenus();
   void BuildPanels();
+  QWidget* BuildListPane(QWidget* parent, TObjectList which);
   void ReadSettings();
   void WriteSettings();
   void UpdateCaption();

@@ -24,11 +24,26 @@ int TObjectListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TObjectListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rows_) return {};
-  if (role == Qt::DisplayRole)
+  if (role == Qt::DisplayRole || (role == Qt::EditRole && index.column() == 1))
     return QString::fromStdString(ObjectListCell(kind_, index.row(), index.column()));
   if (role == Qt::TextAlignmentRole && index.column() == 0)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   return {};
+}
+
+Qt::ItemFlags TObjectListModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (index.isValid() && index.column() == 1 && OnRename) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool TObjectListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || index.column() != 1 || !OnRename) return false;
+  const std::string name = value.toString().toStdString();
+  if (name == ObjectListCell(kind_, index.row(), 1)) return false;
+  if (!OnRename(index.row(), name)) return false;
+  emit dataChanged(this->index(index.row(), 0), this->index(index.row(), 4));
+  return true;
 }
 
 QVariant TObjectListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
+#include <string>
 
 namespace tesmira::wb {
 
@@ -21,6 +23,12 @@ class TObjectListModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // The name column is editable when a rename is given.
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  // Renames the object at row (0-based) to a UTF-8 name; true when renamed.
+  std::function<bool(int row, const std::string& name)> OnRename;
 
  private:
   int kind_;

@@ -2,8 +2,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -11,6 +13,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -294,6 +297,114 @@ TEST_F(WindowTest, ButtonBarSteps) {
   EXPECT_EQ(selected(), std::vector<int>{0});
   QTest::keyClick(w.listVar, Qt::Key_PageDown);
   EXPECT_EQ(selected(), std::vector<int>{1});
+}
+
+TEST_F(WindowTest, ListAndDetailsShowTheSameRowsAndSelection) {
+  auto& w = Open();
+  w.OpenGivenFile(WriteModel("m.tsm", {"a", "b", "c"}));
+  w.show();
+  w.listVar->selectRow(1);
+  QMenu* menu = w.butVarView->menu();
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), "List");
+  EXPECT_EQ(menu->actions()[1]->text(), "Details");
+  EXPECT_TRUE(menu->actions()[1]->isChecked());
+
+  w.butVarView->click();  // the button switches the style
+  EXPECT_FALSE(w.ListDetails(TObjectList::Variables));
+  EXPECT_TRUE(w.listVarNames->isVisible());
+  EXPECT_FALSE(w.listVar->isVisible());
+  EXPECT_TRUE(menu->actions()[0]->isChecked());
+  EXPECT_TRUE(w.ListDetails(TObjectList::Formulas));  // each list has its own style
+  QAbstractItemModel* m = w.listVarNames->model();
+  EXPECT_EQ(m->index(2, w.listVarNames->modelColumn()).data().toString(), "c");
+  EXPECT_TRUE(w.listVarNames->selectionModel()->isSelected(m->index(1, 1)));
+  // Keys and the button bar act on the shown view.
+  w.listVarNames->setFocus();
+  QTest::keyClick(w.listVarNames, Qt::Key_PageDown);
+  EXPECT_TRUE(w.listVar->selectionModel()->isRowSelected(2, {}));
+
+  menu->actions()[1]->trigger();
+  EXPECT_TRUE(w.listVar->isVisible());
+  EXPECT_FALSE(w.listVarNames->isVisible());
+  EXPECT_TRUE(w.listVar->selectionModel()->isRowSelected(2, {}));
+}
+
+TEST_F(WindowTest, F2EditsTheSelectedName) {
+  auto& w = Open();
+  w.OpenGivenFile(WriteModel("m.tsm", {"a", "b"}, {{"f", "a+b"}}));
+  w.show();
+  w.listVar->selectRow(1);
+  w.listVar->setFocus();
+  auto editor = [&]() -> QLineEdit* {
+    for (QLineEdit* e : w.listVar->findChildren<QLineEdit*>())
+      if (e->isVisible()) return e;
+    return nullptr;
+  };
+  // "q" is a character, not F2.
+  QTest::keyClick(w.listVar, Qt::Key_Q);
+  EXPECT_EQ(editor(), nullptr);
+  QTest::keyClick(w.listVar, Qt::Key_F2);
+  ASSERT_NE(editor(), nullptr);
+  EXPECT_EQ(editor()->text(), "b");
+  editor()->selectAll();
+  QTest::keyClicks(editor(), "new b");
+  QTest::keyClick(editor(), Qt::Key_Return);
+  QApplication::processEvents();  // the editor commits once control returns
+  EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"a", "new_b"}));
+  EXPECT_EQ(FormulaText("f"), "a+new_b");
+  EXPECT_TRUE(w.Workbench().Modified);
+  EXPECT_TRUE(w.mitUndo->isEnabled());
+
+  // A name in use is refused with the warning; the list keeps the old name.
+  w.listVar->selectRow(0);
+  w.listVar->setFocus();
+  QTest::keyClick(w.listVar, Qt::Key_F2);
+  ASSERT_NE(editor(), nullptr);
+  editor()->setText("new_b");
+  QTest::keyClick(editor(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"a", "new_b"}));
+  ASSERT_FALSE(f.prompt.shown.empty());
+  EXPECT_EQ(f.prompt.shown.back().text, "Random variable with name \"new_b\" already exists!");
+
+  // Without a selection F2 starts nothing.
+  w.listVar->clearSelection();
+  EXPECT_FALSE(w.EditSelectedName(TObjectList::Variables));
+}
+
+TEST_F(WindowTest, AThousandObjectsOpenAndScrollQuickly) {
+  std::vector<std::string> vars;
+  std::vector<std::pair<std::string, std::string>> formulas;
+  for (int i = 1; i <= 1000; ++i) {
+    vars.push_back("v" + std::to_string(i));
+    formulas.push_back({"f" + std::to_string(i), "v" + std::to_string(i) + "*2"});
+  }
+  const std::string m = WriteModel("big.tsm", vars, formulas);
+  auto& w = Open();
+  w.resize(900, 640);
+  w.show();
+  QElapsedTimer timer;
+  timer.start();
+  w.OpenGivenFile(m);
+  QApplication::processEvents();
+  ASSERT_EQ(w.listVar->model()->rowCount(), 1000);
+  for (int step = 0; step < 20; ++step) {
+    QTest::keyClick(w.listVar, Qt::Key_PageDown);
+    QApplication::processEvents();
+  }
+  w.listVar->scrollToBottom();
+  w.listVar->selectRow(999);
+  w.ChangePanel(PanelFormulas);
+  w.listFor->scrollToBottom();
+  w.listFor->selectRow(500);
+  QApplication::processEvents();
+  // The lists ask the engine only for the rows they show, so this takes a
+  // small fraction of a second even in a sanitizer build; the bound leaves
+  // room for a loaded machine.
+  EXPECT_LT(timer.elapsed(), 3000);
+  EXPECT_EQ(w.listVar->selectionModel()->selectedRows().front().row(), 999);
+  EXPECT_EQ(w.listFor->model()->index(999, 1).data().toString(), "f1000");
 }
 
 TEST_F(WindowTest, CommandLine) {
