@@ -11,6 +11,17 @@
 
 namespace tesmira::wb::test {
 
+inline TExtendedRandomVariable* AddConstant(const std::string& name, double value) {
+  TExtendedRandomVariable rv;
+  std::memset(&rv, 0, sizeof rv);
+  SetShortString(rv.distribution.name, name);
+  rv.distribution.distType = DistConstant;
+  rv.distribution.u.params[0] = value;
+  return Create_TSMObject(ObjRandomVariable, &rv) > 0
+             ? Fetch_extended_random_variable(0, name.c_str())
+             : nullptr;
+}
+
 class ZoziVorTest : public ModelTest {
  protected:
   void SetUp() override {
@@ -22,16 +33,6 @@ class ZoziVorTest : public ModelTest {
     ModelTest::TearDown();
   }
 
-  static TExtendedRandomVariable* AddConstant(const std::string& name, double value) {
-    TExtendedRandomVariable rv;
-    std::memset(&rv, 0, sizeof rv);
-    SetShortString(rv.distribution.name, name);
-    rv.distribution.distType = DistConstant;
-    rv.distribution.u.params[0] = value;
-    return Create_TSMObject(ObjRandomVariable, &rv) > 0
-               ? Fetch_extended_random_variable(0, name.c_str())
-               : nullptr;
-  }
   static double Value(const std::string& name) {
     TExtendedRandomVariable* rv = Fetch_extended_random_variable(0, name.c_str());
     return rv && rv->distribution.distType == DistConstant ? rv->distribution.u.params[0] : -999;

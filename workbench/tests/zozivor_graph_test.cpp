@@ -6,6 +6,7 @@
 namespace tesmira::wb {
 namespace {
 
+using test::AddConstant;
 using test::ZoziVorTest;
 using Graph = ZoziVorTest;
 using Strings = std::vector<std::string>;

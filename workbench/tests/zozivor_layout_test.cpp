@@ -10,6 +10,7 @@
 namespace tesmira::wb {
 namespace {
 
+using test::AddConstant;
 using test::ZoziVorTest;
 using Layout = ZoziVorTest;
 
