@@ -175,8 +175,6 @@ void TReporter::WriteBlank(int flags) {
   if (flags & 1) WriteLine("", 0);
 }
 
-void TReporter::WriteDependenceStructures() {}
-
 void TReporter::WriteContents() {
   int counter = 0;
   WalkSection(1, 0, true, counter, 1, 1);
