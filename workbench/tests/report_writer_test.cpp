@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <numeric>
+#include <set>
 
 #include "../../examples/model_builder.h"
 #include "report_fixture.h"
@@ -122,6 +123,98 @@ TEST_F(ReportWriter, PreviewOfSectionSixteen) {
   ASSERT_GT(last15, 0);
   for (int i = 0; i <= last15; ++i) before += static_cast<int64_t>(Chars(t.lines[i])) + 1;
   EXPECT_EQ(t.caret, before);
+}
+
+}  // namespace
+}  // namespace tesmira::wb
+
+namespace tesmira::wb {
+namespace {
+
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> cells;
+  const std::string wall = "\u2502";
+  for (size_t at = line.find(wall); at != std::string::npos;) {
+    const size_t next = line.find(wall, at + wall.size());
+    if (next == std::string::npos) break;
+    std::string cell = line.substr(at + wall.size(), next - at - wall.size());
+    while (!cell.empty() && cell.back() == ' ') cell.pop_back();
+    while (!cell.empty() && cell.front() == ' ') cell.erase(cell.begin());
+    cells.push_back(cell);
+    at = next;
+  }
+  return cells;
+}
+
+TEST_F(ReportWriter, EveryColumnOfAWideMatrix) {
+  for (int k = 1; k <= 110; ++k) {
+    AddVariable("v" + std::to_string(k));
+    AddNode("v" + std::to_string(k));
+  }
+  for (int k = 1; k <= 10; ++k) AddFormula("f" + std::to_string(k), "v1+v" + std::to_string(k));
+  TRunRequest r = DefaultRunRequest;
+  r.runs = 1;
+  r.seed = 2;
+  r.correlationKind = 1;
+  ASSERT_EQ(Run_simul(&r), RunCompleted);
+  MemoryTarget t;
+  GenerateReport(0, 0, t, Context());
+  // The matrix's column headers over all its blocks.
+  std::set<std::string> columns;
+  for (const auto& l : t.lines) {
+    const auto cells = Split(l);
+    if (cells.size() > 2 && cells[0] == "Nr." && cells[1] == "Variable" &&
+        (cells[2][0] == 'I' || cells[2][0] == 'O'))
+      columns.insert(cells.begin() + 2, cells.end());
+  }
+  EXPECT_EQ(columns.size(), 120u);
+  EXPECT_TRUE(columns.count("I110") && columns.count("O1") && columns.count("O10"));
+}
+
+TEST_F(ReportWriter, OutputsBeginAtTheFirstOutput) {
+  // Inputs a, b, c, d and a latent node in the tree: a - L - d.
+  Simulate(2);  // a, b, c in a tree; f1, f2
+  AddVariable("d", 3);
+  AddNode("d");
+  AddNode("L");
+  ASSERT_TRUE(example::Link("a", "L", 0.2, CopulaNormal));
+  ASSERT_TRUE(example::Link("L", "d", 0.4, CopulaNormal));
+  TRunRequest r = DefaultRunRequest;
+  r.runs = 1;
+  r.seed = 4;
+  r.correlationKind = 2;
+  ASSERT_EQ(Run_simul(&r), RunCompleted);
+  const auto* data =
+      static_cast<const TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, nullptr));
+  ASSERT_NE(data, nullptr);
+  const int nIn = data->inputs.count;
+  ASSERT_EQ(nIn, 5);  // the latent node is sampled too
+  std::vector<std::string> filtered;
+  TReportContext c = Context();
+  c.isSampleChecked = [&](const std::string& name, bool rows) {
+    if (rows) filtered.push_back(name);
+    return true;
+  };
+  MemoryTarget t;
+  GenerateReport(0, 0, t, c);
+  bool sampling = false, matrix = false;
+  for (const auto& l : t.lines) {
+    const auto cells = Split(l);
+    if (cells.size() == 7 && cells[0] == "O1") {
+      EXPECT_EQ(cells[1], "f1");
+      sampling = true;
+    }
+    if (cells.size() == 7 && cells[0] == "I5") {
+      EXPECT_EQ(cells[1], "l");
+    }
+    if (cells.size() > 3 && cells[0] == "Nr." && cells[1] == "Variable" && cells[2] == "I1") {
+      EXPECT_EQ(cells[2 + nIn], "O1");
+      matrix = true;
+    }
+  }
+  EXPECT_TRUE(sampling);
+  EXPECT_TRUE(matrix);
+  EXPECT_EQ(filtered.size(), 7u);
 }
 
 }  // namespace
