@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "replacing_file.h"
+
 namespace common {
 
 namespace {
@@ -100,26 +102,12 @@ std::string TIniFile::Text() const {
 }
 
 void TIniFile::UpdateFile() const {
-  namespace fs = std::filesystem;
-  const std::string tmp = path_ + ".tmp";
-  const std::string failure = "Cannot write the settings file " + path_;
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    const std::string text = Text();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      throw EIniFileError(failure);
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, path_, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw EIniFileError(failure);
-  }
+  TReplacingFile file(path_);
+  const std::string text = Text();
+  file.Stream().write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::string error;
+  if (!file.IsOpen() || !file.Commit(error))
+    throw EIniFileError("Cannot write the settings file " + path_);
 }
 
 void TIniFile::Changed() {

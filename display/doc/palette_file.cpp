@@ -6,6 +6,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "replacing_file.h"
+
 namespace {
 
 // Reads numbers the way formatted C input does: white space skipped, then the
@@ -121,14 +123,10 @@ bool WritePaletteFile(const std::string& path, const TColorRecord& colors) {
   }
   for (int i = 0; i < 9; ++i) AppendHex(text, colors.clr[i]);
 
-  const std::string temp = path + ".tmp~";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  common::TReplacingFile file(path);
+  file.Stream().write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::string error;
+  return file.IsOpen() && file.Commit(error);
 }
 
 bool ReadPaletteFile(const std::string& path, TColorRecord& colors) {

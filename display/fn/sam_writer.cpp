@@ -1,9 +1,11 @@
 // Writing the shown and selected samples of a sample set as a text sample file.
 #include <charconv>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "fn/sample_data.h"
+#include "replacing_file.h"
 #include "ut/exception.h"
 
 namespace fn {
@@ -74,20 +76,17 @@ bool SampleData::SaveSelSamples(const ut::String& path, std::uint32_t n, std::in
   text += " ;* Number of samples per variable\r\n";
 
   // Written beside the target and renamed over it when complete.
-  const std::string temp = path + ".tmp~";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  for (std::size_t s = 0; s < shown && ok; ++s) {
+  common::TReplacingFile file(path);
+  std::ofstream& out = file.Stream();
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  for (std::size_t s = 0; s < shown && out; ++s) {
     if (!mask[s]) continue;
     text.clear();
     for (const auto& v : Variables) AppendValue(text, v->GetSamples()[s]);
-    ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
   }
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  std::string error;
+  return file.IsOpen() && file.Commit(error);
 }
 
 }  // namespace fn

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "nice_grid_core.h"
+#include "replacing_file.h"
 
 namespace tesvane {
 
@@ -157,28 +158,15 @@ std::string TNiceGridCore::CsvText() const {
 }
 
 void TNiceGridCore::ExportToCsv(const std::string& fileName) const {
-  namespace fs = std::filesystem;
   const std::string text = CsvText();
-  const fs::path target(fileName);
-  fs::path temp = target;
-  temp += ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw ENiceGridError("Cannot create file " + fileName + ": " + std::strerror(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(temp, ec);
-      throw ENiceGridError("Cannot write file " + fileName + ".");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw ENiceGridError("Cannot create file " + fileName + ": " + ec.message());
+  common::TReplacingFile file(fileName);
+  if (!file.IsOpen())
+    throw ENiceGridError("Cannot create file " + fileName + ": " + std::strerror(errno));
+  file.Stream().write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::string error;
+  if (!file.Commit(error)) {
+    if (error.empty()) throw ENiceGridError("Cannot write file " + fileName + ".");
+    throw ENiceGridError("Cannot create file " + fileName + ": " + error);
   }
 }
 

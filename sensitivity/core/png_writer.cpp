@@ -240,7 +240,7 @@ void TPNGObject::SaveToStream(std::ostream& out) const {
 
 void TPNGObject::SaveToFile(const std::string& path) const {
   std::vector<uint8_t> bytes = Bytes();
-  TReplacingFile file(path);
+  common::TReplacingFile file(path);
   file.Stream().write(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<std::streamsize>(bytes.size()));
   std::string error;

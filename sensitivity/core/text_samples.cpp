@@ -396,7 +396,7 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
   const int64_t inputs = LeadingCount(BeforeFirstBlank(line));
 
   // Written beside the ".sae" and renamed over it when complete.
-  TReplacingFile file(saePath.string());
+  common::TReplacingFile file(saePath.string());
   std::ofstream& out = file.Stream();
   const std::string saeName = saePath.string();
   if (!file.IsOpen() || !out) {

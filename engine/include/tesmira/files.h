@@ -68,6 +68,7 @@ TESMIRA_API bool IsNameChar(char c);
 
 #ifdef __cplusplus
 }  // extern "C"
+TESMIRA_RAW_RECORD(TDistributionSlot);
 static_assert(sizeof(TDistributionSlot) == 24);
 static_assert(offsetof(TDistributionSlot, maximum) == 4);
 static_assert(offsetof(TDistributionSlot, minimum) == 14);

@@ -213,6 +213,7 @@ TESMIRA_API bool LaunchPellian(const char* programFolder, const char* existingFi
 #ifdef __cplusplus
 }  // extern "C"
 
+TESMIRA_RAW_RECORD(TTsmFileHeader);
 static_assert(sizeof(TTsmFileHeader) == 462);
 static_assert(offsetof(TTsmFileHeader, modelTypeName) == 12);
 static_assert(offsetof(TTsmFileHeader, description) == 45);
@@ -224,6 +225,7 @@ static_assert(offsetof(TTsmFileHeader, display) == 202);
 static_assert(offsetof(TTsmFileHeader, reserved1) == 234);
 static_assert(offsetof(TTsmFileHeader, firstDataOffset) == 330);
 static_assert(offsetof(TTsmFileHeader, reserved2) == 334);
+TESMIRA_RAW_RECORD(TTsmObjectEntry);
 static_assert(sizeof(TTsmObjectEntry) == 23);
 static_assert(offsetof(TTsmObjectEntry, size) == 6);
 static_assert(offsetof(TTsmObjectEntry, offset) == 10);

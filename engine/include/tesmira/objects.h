@@ -144,12 +144,16 @@ TESMIRA_API double* GetDistr(int32_t k);
 #ifdef __cplusplus
 }  // extern "C"
 
+TESMIRA_RAW_RECORD(TExtended80);
 static_assert(sizeof(TExtended80) == 10);
+TESMIRA_RAW_RECORD(TSampleListEntry);
 static_assert(sizeof(TSampleListEntry) == 45);
 static_assert(offsetof(TSampleListEntry, value) == 33);
 static_assert(offsetof(TSampleListEntry, objectIndex) == 43);
+TESMIRA_RAW_RECORD(TSampleList);
 static_assert(sizeof(TSampleList) == 45002);
 static_assert(offsetof(TSampleList, count) == 45000);
+TESMIRA_RAW_RECORD(TSampleData);
 static_assert(sizeof(TSampleData) == 90048);
 static_assert(offsetof(TSampleData, outputs) == 45002);
 static_assert(offsetof(TSampleData, requested) == 90004);
@@ -163,9 +167,12 @@ static_assert(offsetof(TSampleData, userQuantiles) == 90020);
 static_assert(offsetof(TSampleData, designTag) == 90021);
 static_assert(offsetof(TSampleData, modelName) == 90030);
 static_assert(offsetof(TSampleData, sampleName) == 90039);
+TESMIRA_RAW_RECORD(TUserQuantileEntry);
 static_assert(sizeof(TUserQuantileEntry) == 68);
 static_assert(offsetof(TUserQuantileEntry, validCount) == 64);
+TESMIRA_RAW_RECORD(TUserQuantiles);
 static_assert(sizeof(TUserQuantiles) == 68000);
+TESMIRA_RAW_RECORD(TSampleResults);
 static_assert(sizeof(TSampleResults) == 16004);
 static_assert(offsetof(TSampleResults, variances) == 8000);
 #endif

@@ -9,6 +9,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "tesmira/api.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -189,11 +191,13 @@ typedef struct TModelRecord {
 #ifdef __cplusplus
 }  // extern "C"
 
+TESMIRA_RAW_RECORD(TDistribution);
 static_assert(sizeof(TDistribution) == 288);
 static_assert(offsetof(TDistribution, distType) == 33);
 static_assert(offsetof(TDistribution, u) == 34);
 static_assert(offsetof(TDistribution, u.sample.probabilityFile) == 161);
 static_assert(offsetof(TDistribution, u.discrete.count) == 194);
+TESMIRA_RAW_RECORD(TExtendedRandomVariable);
 static_assert(sizeof(TExtendedRandomVariable) == 2176);
 static_assert(offsetof(TExtendedRandomVariable, samplePosition) == 288);
 static_assert(offsetof(TExtendedRandomVariable, readingFile) == 290);
@@ -201,16 +205,19 @@ static_assert(offsetof(TExtendedRandomVariable, description) == 291);
 static_assert(offsetof(TExtendedRandomVariable, text) == 392);
 static_assert(offsetof(TExtendedRandomVariable, values) == 2012);
 static_assert(offsetof(TExtendedRandomVariable, representation) == 2172);
+TESMIRA_RAW_RECORD(TUdf);
 static_assert(sizeof(TUdf) == 403);
 static_assert(offsetof(TUdf, evaluated) == 134);
 static_assert(offsetof(TUdf, text) == 135);
 static_assert(offsetof(TUdf, reserved) == 391);
 static_assert(offsetof(TUdf, value) == 395);
+TESMIRA_RAW_RECORD(TDepNodeV1);
 static_assert(sizeof(TDepNodeV1) == 1108);
 static_assert(offsetof(TDepNodeV1, rankCorr) == 66);
 static_assert(offsetof(TDepNodeV1, typeBits) == 75);
 static_assert(offsetof(TDepNodeV1, u) == 76);
 static_assert(offsetof(TDepNodeV1, vineLevel) == 1100);
+TESMIRA_RAW_RECORD(TDepNodeV2);
 static_assert(sizeof(TDepNodeV2) == 6720);
 static_assert(offsetof(TDepNodeV2, varName) == 37);
 static_assert(offsetof(TDepNodeV2, rankCorr) == 70);

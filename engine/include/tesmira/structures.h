@@ -23,6 +23,7 @@ typedef struct TDependenceTypeSet {
 
 #ifdef __cplusplus
 }  // extern "C"
+TESMIRA_RAW_RECORD(TDependenceTypeSet);
 static_assert(sizeof(TDependenceTypeSet) == 32);
 #endif
 

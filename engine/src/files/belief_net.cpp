@@ -149,7 +149,7 @@ TESMIRA_API bool WriteRvInfoFile(void) {
   std::remove(name.c_str());
   std::string text = RvInfoText();
   BufferedFile f;
-  if (f.Create(name) != 0) return false;
+  if (f.Replace(name) != 0) return false;
   f.Write(text.data(), text.size());
   return f.Close();
 }

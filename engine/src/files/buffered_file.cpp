@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -32,29 +33,88 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-BufferedFile::~BufferedFile() { Close(); }
+BesideFile OpenBeside(const std::string& target) {
+  BesideFile f;
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {  // a device or pipe is written as it is
+    f.fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    return f;
+  }
+  f.target = target;
+  if (exists) {
+    // A file that cannot be opened for writing (write-protected, or the
+    // program of a running process) is not replaced either.
+    const int probe = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0) return f;
+    ::close(probe);
+    // Through a symbolic link the file it names is replaced, not the link.
+    if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+      f.target = resolved;
+      std::free(resolved);
+    }
+  }
+  const std::string& real = f.target;
+  const std::size_t slash = real.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : real.substr(0, slash + 1);
+  const std::string file = slash == std::string::npos ? real : real.substr(slash + 1);
+  std::string pattern = folder + "." + file + ".XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  f.fd = ::mkstemp(name.data());
+  if (f.fd < 0) return f;
+  mode_t mode;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(f.fd, mode);
+  f.temp = name.data();
+  return f;
+}
+
+bool FinishBeside(const BesideFile& f, bool ok) {
+  if (f.temp.empty()) return ok;  // written in place
+  if (ok && std::rename(f.temp.c_str(), f.target.c_str()) == 0) return true;
+  std::remove(f.temp.c_str());
+  return false;
+}
+
+BufferedFile::~BufferedFile() {
+  if (!beside_.temp.empty()) failed_ = true;  // not closed: the target stays as it was
+  Close();
+}
+
+int BufferedFile::Started(int64_t size) {
+  if (fd_ < 0) return errno ? errno : EIO;
+  buffer_.resize(kBufferSize);
+  used_ = 0;
+  flushed_ = size;
+  failed_ = false;
+  return 0;
+}
 
 int BufferedFile::Create(const std::string& path) {
   Close();
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) return errno ? errno : EIO;
-  buffer_.resize(kBufferSize);
-  used_ = 0;
-  flushed_ = 0;
-  failed_ = false;
-  return 0;
+  return Started(0);
+}
+
+int BufferedFile::Replace(const std::string& path) {
+  Close();
+  beside_ = OpenBeside(path);
+  fd_ = beside_.fd;
+  return Started(0);
 }
 
 int BufferedFile::Append(const std::string& path) {
   Close();
   fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (fd_ < 0) return errno ? errno : EIO;
   struct stat st;
-  flushed_ = ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
-  buffer_.resize(kBufferSize);
-  used_ = 0;
-  failed_ = false;
-  return 0;
+  return Started(fd_ >= 0 && ::fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0);
 }
 
 bool BufferedFile::Flush() {
@@ -100,6 +160,8 @@ bool BufferedFile::Close() {
   Flush();
   if (::close(fd_) != 0) failed_ = true;
   fd_ = -1;
+  if (!FinishBeside(beside_, !failed_)) failed_ = true;
+  beside_ = {};
   buffer_.clear();
   buffer_.shrink_to_fit();
   return !failed_;
@@ -125,8 +187,8 @@ bool ReplaceFileBytes(const std::string& path, int64_t offset, std::size_t oldLe
     ::close(in);
     return false;
   }
-  std::string tmp = path + ".~tmp";
-  int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+  const BesideFile beside = OpenBeside(path);
+  const int out = beside.fd;
   if (out < 0) {
     ::close(in);
     return false;
@@ -149,9 +211,7 @@ bool ReplaceFileBytes(const std::string& path, int64_t offset, std::size_t oldLe
   copy(offset + static_cast<int64_t>(oldLength), st.st_size);
   ::close(in);
   if (::close(out) != 0) ok = false;
-  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
+  return FinishBeside(beside, ok);
 }
 
 std::string FindFileNoCase(const std::string& path) {

@@ -330,21 +330,11 @@ bool WriteContainer(int fd, std::vector<PlannedEntry>& plan, bool outputFile) {
 // Writes into a temporary file beside the target and renames it over the
 // target; false (the target untouched) on any failure.
 bool ReplaceFile(const std::string& target, std::vector<PlannedEntry>& plan, bool outputFile) {
-  std::filesystem::path p(target);
-  std::string dir = p.has_parent_path() ? p.parent_path().string() : std::string(".");
-  std::string pattern = dir + "/." + p.filename().string() + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  struct stat st {};
-  mode_t mode = (::stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-  ::fchmod(fd, mode);
-  bool ok = WriteContainer(fd, plan, outputFile);
-  if (::close(fd) != 0) ok = false;
-  if (ok && std::rename(name.data(), target.c_str()) != 0) ok = false;
-  if (!ok) std::remove(name.data());
-  return ok;
+  const BesideFile beside = OpenBeside(target);
+  if (beside.fd < 0) return false;
+  bool ok = WriteContainer(beside.fd, plan, outputFile);
+  if (::close(beside.fd) != 0) ok = false;
+  return FinishBeside(beside, ok);
 }
 
 void ApplyDisplaySettings(const TTsmFileHeader& h) {

@@ -44,7 +44,7 @@ bool InputSampleTable::Convert(const std::string& probabilityName, const TSample
            std::clamp<int>(outputs.count, 0, MaxSampleListEntries);
   samples_ = samples;
   BufferedFile out;
-  if (out.Create(path_) != 0) return false;
+  if (out.Replace(path_) != 0) return false;
   bool ok = true;
   std::string_view line;
   const int64_t values = static_cast<int64_t>(samples) * width_;

@@ -83,17 +83,9 @@ std::vector<float> RunRow(int i) {
 
 bool WriteBytes(const std::string& path, const void* data, std::size_t size) {
   BufferedFile f;
-  if (f.Create(path) != 0) return false;
+  if (f.Replace(path) != 0) return false;
   f.Write(data, size);
   return f.Close();
-}
-
-// The same through a temporary file beside it, renamed over it when complete.
-bool ReplaceWithBytes(const std::string& path, const void* data, std::size_t size) {
-  std::string tmp = path + ".~tmp";
-  if (WriteBytes(tmp, data, size) && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
-  std::remove(tmp.c_str());
-  return false;
 }
 
 void SetShort8(unsigned char (&s)[9], std::string_view text) { SetShortString(s, 8, text); }
@@ -179,7 +171,7 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
     std::remove(legacyName(".MOM").c_str());
     std::string path = legacyName(".CMM");
     BufferedFile f;
-    if (f.Create(path) == 0) {
+    if (f.Replace(path) == 0) {
       TSampleResults zero{};
       const TSampleResults& r = s.sampleResults ? *s.sampleResults : zero;
       f.Write(&r, 16000);
@@ -194,7 +186,7 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
     }
     // ".QUA": the first 101 quantiles of every output entry as 6-byte reals.
     path = legacyName(".QUA");
-    if (f.Create(path) == 0) {
+    if (f.Replace(path) == 0) {
       DistributionSlots* d = DistributionSlotArray(true);
       int outCount = std::clamp<int>(out.count, 0, MaxSampleListEntries);
       for (int k = 0; k < outCount; ++k) {
@@ -228,7 +220,7 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
             for (int64_t r = 0; r < st.Records(); ++r)
               for (int j : keep)
                 rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
-            if (!ReplaceWithBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
+            if (!WriteBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
           } else {
             failed(st.Path());
           }

@@ -132,13 +132,13 @@ bool SampleFileWriter::Impl::CreateFile(int p, const std::string& name) {
   f.name = name;
   f.written = 0;
   f.countOffset = -1;
-  int err = f.file.Create(name);
+  int err = f.file.Replace(name);
   if (err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY || err == EBUSY) {
     std::string alt = TmpFallbackName(name);
     messages.push_back("Sample file " + std::string(FilePart(name)) + " is write-protected, " +
                        std::string(FilePart(alt)) + " is used instead");
     f.name = alt;
-    err = f.file.Create(alt);
+    err = f.file.Replace(alt);
   }
   if (err != 0) {
     messages.push_back("Failed to create sample file " + f.name);

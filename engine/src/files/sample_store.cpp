@@ -210,13 +210,13 @@ bool WriteDistributionFile(const std::string& folder, const std::string& name,
   std::string ext = extension.empty() ? ".DIS" : extension;
   std::string path = folder + name + ext;
   BufferedFile f;
-  int err = f.Create(path);
+  int err = f.Replace(path);
   if (err == EACCES || err == EPERM || err == EROFS || err == ETXTBSY || err == EBUSY) {
     std::string alt = folder + name + ".tmp" + ext;
     messages.push_back("Distribution file " + name + ext + " is write-protected, " + name + ".tmp" +
                        ext + " is used instead");
     path = alt;
-    err = f.Create(path);
+    err = f.Replace(path);
   }
   if (err != 0) {
     messages.push_back("Failed to create distribution file " + path);

@@ -1,11 +1,12 @@
-// Files that are written beside their target and renamed over it when
-// complete, so that a failure half-way leaves the previous file as it was.
+// The programs' one way of saving a file: write it beside its target under a
+// temporary name and rename it over the target when complete, so that a
+// failure half-way leaves the previous file as it was.
 #pragma once
 
 #include <fstream>
 #include <string>
 
-namespace tesvane {
+namespace common {
 
 class TReplacingFile {
  public:
@@ -30,4 +31,4 @@ class TReplacingFile {
   bool committed_ = false;
 };
 
-}  // namespace tesvane
+}  // namespace common

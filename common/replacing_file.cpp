@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace tesvane {
+namespace common {
 
 TReplacingFile::TReplacingFile(const std::string& target)
     : target_(target), temp_(target + ".~tmp"), out_(temp_, std::ios::binary | std::ios::trunc) {}
@@ -31,4 +31,4 @@ bool TReplacingFile::Commit(std::string& error) {
   return true;
 }
 
-}  // namespace tesvane
+}  // namespace common
