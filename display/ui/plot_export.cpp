@@ -3,11 +3,11 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
 #include <QPrinter>
 
 #include "ui/gif_writer.h"
+#include "ui/jpeg_writer.h"
 #include "ui/print_dialog.h"
 #include "ui/services.h"
 #include "ui/tesplore_view.h"
@@ -63,12 +63,7 @@ bool TFrmTesploreView::ExportImage(const QString& file) {
     case ExportPng: ok = picture.save(temp, "PNG"); break;
     case ExportTiff: ok = picture.save(temp, "TIFF"); break;
     case ExportGif: ok = WriteGif(temp.toStdString(), picture); break;
-    case ExportJpeg: {
-      QImageWriter writer(temp, "JPEG");
-      writer.setQuality(m_settings.JPEGCompression);
-      ok = writer.write(picture.convertToFormat(QImage::Format_RGB888));
-      break;
-    }
+    case ExportJpeg: ok = WriteJpeg(temp.toStdString(), picture, m_settings.JPEGCompression); break;
   }
   if (ok) {
     QFile::remove(file);

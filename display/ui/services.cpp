@@ -3,17 +3,15 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
-#include <QFormLayout>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
 #include <QUrl>
 
 #include "ui/export_dialog.h"
+#include "ui/picker_dialog.h"
 #include "ui/print_dialog.h"
 
 namespace {
@@ -44,37 +42,6 @@ class TPlatformServices : public ITesploreServices {
   bool ExportOptions(TFrameSettings& s, bool jpeg) override {
     TFrmBitmapExport dialog(s, jpeg, owner);
     return dialog.exec() == QDialog::Accepted;
-  }
-  bool PickVariables(const QStringList& names, int limit, std::set<std::size_t>& chosen) override {
-    QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Choose Random Variables"));
-    auto* form = new QFormLayout(&dialog);
-    auto* list = new QListWidget(&dialog);
-    for (int i = 0; i < names.size(); ++i) {
-      auto* item = new QListWidgetItem(names[i], list);
-      item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-      item->setCheckState(i < limit ? Qt::Checked : Qt::Unchecked);
-    }
-    form->addRow(list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-      int n = 0;
-      for (int i = 0; i < list->count(); ++i) n += list->item(i)->checkState() == Qt::Checked;
-      if (n < 1 || n > limit) {
-        ErrorBox(QStringLiteral("Choose from 1 to %1 variables.").arg(limit),
-                 QStringLiteral("Tesplore"));
-        return;
-      }
-      dialog.accept();
-    });
-    if (dialog.exec() != QDialog::Accepted) return false;
-    chosen.clear();
-    for (int i = 0; i < list->count(); ++i) {
-      if (list->item(i)->checkState() == Qt::Checked) chosen.insert(static_cast<std::size_t>(i));
-    }
-    return true;
   }
   std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings& s, QString& title) override {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -113,10 +80,10 @@ void SetDialogOwner(QWidget* w) { owner = w; }
 
 bool TServicesPicker::PickVariables(const std::vector<std::unique_ptr<fn::CTesploreVar>>& variables,
                                     std::uint32_t limit, ut::SizeTSet& chosen) {
-  QStringList names;
-  for (const auto& v : variables) names << QString::fromStdString(v->GetName());
-  std::set<std::size_t> picked;
-  if (!Services().PickVariables(names, static_cast<int>(limit), picked)) return false;
+  TFrmTesploreRandVarPicker dialog(owner);
+  dialog.SetupPicker(variables, static_cast<int>(limit));
+  if (Services().Exec(dialog) != QDialog::Accepted) return false;
+  const std::set<std::size_t> picked = dialog.GetPickedIndices();
   chosen = picked;
   return true;
 }

@@ -32,10 +32,6 @@ class ITesploreServices {
   virtual bool ExportOptions(TFrameSettings& settings, bool jpeg) = 0;
   // The printer to print on, with the print settings and title; null cancels.
   virtual std::unique_ptr<QPrinter> ChoosePrinter(TPrintSettings& settings, QString& title) = 0;
-  // The variables to keep of a file that names many: on true, chosen holds
-  // their positions in names (at most limit of them).
-  virtual bool PickVariables(const QStringList& names, int limit,
-                             std::set<std::size_t>& chosen) = 0;
   // Shows one of the program's own dialogs modally; its result code.
   virtual int Exec(QDialog& dialog) = 0;
   // The platform's colour and font dialogs, opened with the value given;
@@ -46,7 +42,7 @@ class ITesploreServices {
   virtual void OpenDocument(const QString& path) = 0;
 };
 
-// The document's chooser: asks through the services.
+// The document's chooser: the "Choose Random Variables" dialog.
 class TServicesPicker : public RandVarPickerUI {
  public:
   bool PickVariables(const std::vector<std::unique_ptr<fn::CTesploreVar>>& variables,

@@ -86,6 +86,27 @@ TEST_F(ExportTest, OtherFormatsReadBackAsThePicture) {
   EXPECT_EQ(static_cast<unsigned char>(j10[1]), 0xD8);
   EXPECT_LT(j10.size(), j90.size());
   EXPECT_EQ(QImage(Path("q10.jpeg")).size(), QSize(640, 480));
+  // Decoded, a higher quality stays closer to the plot (mean channel error;
+  // one-pixel coloured lines lose colour to chroma subsampling even at 90).
+  auto error = [&](const char* name) {
+    const QImage j = QImage(Path(name)).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(j.size(), picture.size());
+    double sum = 0;
+    for (int y = 0; y < j.height(); ++y) {
+      for (int x = 0; x < j.width(); ++x) {
+        const QRgb a = j.pixel(x, y), b = picture.pixel(x, y);
+        sum += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+               std::abs(qBlue(a) - qBlue(b));
+      }
+    }
+    return sum / (3.0 * j.width() * j.height());
+  };
+  const double e90 = error("q90.jpg"), e10 = error("q10.jpeg");
+  EXPECT_LT(e90, 16.0);
+  EXPECT_LT(e90, e10);
+  services.boxes.clear();
+  EXPECT_FALSE(frame->ExportImage(Path("missing/q.jpg")));
+  EXPECT_EQ(services.boxes.size(), 1);
   EXPECT_EQ(services.exportAsked.back(), true);
 
   // A scatter plot of more colours than a GIF holds still reads back.

@@ -7,6 +7,7 @@
 #include "test_services.h"
 #include "ui/color_dialog.h"
 #include "ui/main_window.h"
+#include "ui/picker_dialog.h"
 #include "ui/services.h"
 #include "ui/start_up.h"
 
@@ -135,16 +136,29 @@ TEST_F(MainWindowTest, ManyVariablesAskThePicker) {
   TFrmTesplore window(QSize(1280, 1024));
   window.resize(900, 700);
   const QString wide = Samples("wide.sae", 25, 30);
-  services.pick = {2, 5, 24};
+  // The picker's list sorted descending; three checked; positions in file order.
+  services.answer = [](QDialog& d) {
+    auto& picker = dynamic_cast<TFrmTesploreRandVarPicker&>(d);
+    EXPECT_EQ(picker.CountChecked(), 25);
+    picker.m_chkBoxSelAll->click();  // all off
+    picker.OnLstRandVarsColumnClick();
+    picker.OnLstRandVarsColumnClick();
+    for (const char* name : {"v24", "v5", "v2"}) {
+      picker.m_lstViewRandVars->findItems(name, Qt::MatchExactly)[0]->setCheckState(0, Qt::Checked);
+    }
+    picker.m_btnOK->click();
+    return d.result();
+  };
   window.LoadAndShowSampleFile(wide);
-  EXPECT_EQ(services.pickerAsked, QList<int>{25});
+  EXPECT_EQ(services.dialogs, QStringList{"Choose Random Variables"});
   ASSERT_EQ(window.m_lstRandVar->count(), 3);
+  EXPECT_EQ(window.m_lstRandVar->item(0)->text(), "v2");
   EXPECT_EQ(window.m_lstRandVar->item(2)->text(), "v24");
-  services.pick.clear();  // cancelled: the first ones are kept
+  services.answer = nullptr;  // cancelled: the first ones are kept
   window.LoadAndShowSampleFile(wide);
   EXPECT_EQ(window.m_lstRandVar->count(), 25);
   window.LoadAndShowSampleFile(Samples("narrow.sae", 20, 30));
-  EXPECT_EQ(services.pickerAsked.size(), 2);
+  EXPECT_EQ(services.dialogs.size(), 2);
 }
 
 TEST_F(MainWindowTest, SaveSelectedSamplesProposesTheName) {

@@ -44,13 +44,6 @@ struct TestServices : ITesploreServices {
     printer->setOutputFileName(pdf);
     return printer;
   }
-  bool PickVariables(const QStringList& names, int limit, std::set<std::size_t>& chosen) override {
-    pickerAsked << names.size();
-    EXPECT_EQ(limit, 69);
-    if (pick.empty()) return false;
-    chosen = pick;
-    return true;
-  }
   // Dialogs are answered by answer (cancelled without one).
   int Exec(QDialog& dialog) override {
     dialogs << dialog.windowTitle();
@@ -75,8 +68,6 @@ struct TestServices : ITesploreServices {
   QColor colour;
   QFont font;
   bool fontAnswer = false;
-  QList<int> pickerAsked;
-  std::set<std::size_t> pick;
   QStringList boxes, proposals;
   QString open, save;
   QList<bool> exportAsked;
