@@ -83,10 +83,17 @@ void TAboutTesmira::paintEvent(QPaintEvent* event) {
   painter.drawText(60, 288 + ascent, CompiledOnText(QCoreApplication::applicationFilePath()));
 }
 
+std::function<void(const QUrl&)>& TAboutTesmira::UrlOpener() {
+  static std::function<void(const QUrl&)> opener = [](const QUrl& url) {
+    QDesktopServices::openUrl(url);
+  };
+  return opener;
+}
+
 void TAboutTesmira::mousePressEvent(QMouseEvent* event) {
   for (QLabel* label : Links)
     if (label->geometry().contains(event->position().toPoint())) {
-      QDesktopServices::openUrl(QUrl(label->toolTip()));
+      UrlOpener()(QUrl(label->toolTip()));
       return;
     }
   accept();

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
+#include <functional>
 
 class QLabel;
 
@@ -19,6 +21,8 @@ class TAboutTesmira : public QDialog {
   explicit TAboutTesmira(QWidget* parent = nullptr);
   QString HeadLine() const;  // version caption + " (build ...)"
   QList<QLabel*> Links;
+  // Opens a link's target; the desktop's handler by default.
+  static std::function<void(const QUrl&)>& UrlOpener();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

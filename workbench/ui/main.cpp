@@ -2,12 +2,9 @@
 #include <QStringList>
 
 #include "application.h"
-#include "link_manager.h"
-#include "main_window.h"
-#include "options_dialog.h"
 #include "qt_services.h"
-#include "small_dialogs.h"
 #include "tesmira/model_files.h"
+#include "tesmira_windows.h"
 
 int main(int argc, char** argv) {
   using namespace tesmira::wb;
@@ -22,15 +19,10 @@ int main(int argc, char** argv) {
   {
     TQtPrompt prompt;
     TQtFileChooser chooser;
-    // The application-owned windows, in their order; only the main one shows.
-    TFrmTesmiraMain main(prompt, chooser, settings, args);
-    prompt.SetParent(&main);
-    chooser.SetParent(&main);
-    TFrmBatch batch(&main);
-    TFrmLink link(main, settings, &main);
-    TFrmOptions options(&main);
-    TVineToMatrixModal transform(&main);
-    main.show();
+    TTesmiraWindows windows(prompt, chooser, settings, args);
+    prompt.SetParent(&windows.main);
+    chooser.SetParent(&windows.main);
+    windows.main.show();
     result = app.exec();
   }
   End_data();

@@ -19,12 +19,14 @@
 
 #include "ini_file.h"
 
+#include "about_box.h"
 #include "application.h"
 #include "link_manager.h"
 #include "main_view.h"
 #include "model_helpers.h"
 #include "options_dialog.h"
 #include "small_dialogs.h"
+#include "tesmira_windows.h"
 #include "undo_items.h"
 #include "window_fixture.h"
 
@@ -55,6 +57,57 @@ TEST_F(WindowTest, StartsWithoutFileAndNewMakesAnEmptyFormulaModel) {
   EXPECT_EQ(w.windowTitle(), "Tesmira v2.2 -  [Input] Formula Model");
   EXPECT_TRUE(w.listVar->isVisibleTo(&w));
   EXPECT_EQ(w.VisiblePanel(), PanelVariables);
+}
+
+TEST_F(WindowTest, StartUpCreatesTheApplicationWindowsAndShowsOnlyTheMain) {
+  TTesmiraWindows windows(f.prompt, f.chooser, settings, {});
+  windows.main.show();
+  const std::pair<QWidget*, const char*> expected[] = {
+      {&windows.main, "Tesmira v2.2 - no file"},
+      {&windows.batch, "Batch Create Variables"},
+      {&windows.link, "Tesmira Link Manager"},
+      {&windows.options, "Options"},
+      {&windows.transform, "Transform in progress, please wait..."}};
+  for (const auto& [window, caption] : expected) {
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_EQ(window->isVisible(), window == &windows.main) << caption;
+  }
+  EXPECT_EQ(ApplicationTitle(), "Tesmira");
+  // The main window reaches the link manager: Manage Links shows it.
+  windows.main.NewModelOfType(0);
+  windows.main.ManageLinksClick();
+  EXPECT_TRUE(windows.link.isVisible());
+}
+
+TEST_F(WindowTest, AboutBoxTextsLinksAndClose) {
+  TAboutTesmira about;
+  EXPECT_EQ(about.windowTitle(), "About Tesmira");
+  EXPECT_EQ(about.size(), QSize(352, 315));
+  EXPECT_EQ(about.HeadLine(), "Tesmira v2.2 (build 2.2.0.0)");
+  const std::string stamped = Path("stamped");
+  WriteText(stamped, "x");
+  QFile file(QString::fromStdString(stamped));
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2026, 3, 5), QTime(14, 7)),
+                               QFileDevice::FileModificationTime));
+  file.close();
+  EXPECT_EQ(CompiledOnText(file.fileName()), "Compiled on: Thursday 5 of Mar 2026, 14:07");
+
+  // A link opens its target; a click elsewhere closes the box.
+  QList<QUrl> opened;
+  const auto desktop = TAboutTesmira::UrlOpener();
+  TAboutTesmira::UrlOpener() = [&](const QUrl& url) { opened << url; };
+  ASSERT_EQ(about.Links.size(), 3);
+  about.show();
+  QLabel* mail = about.Links.back();
+  EXPECT_TRUE(mail->toolTip().startsWith("mailto:"));
+  QTest::mouseClick(&about, Qt::LeftButton, {}, mail->geometry().center());
+  TAboutTesmira::UrlOpener() = desktop;
+  EXPECT_EQ(opened, QList<QUrl>{QUrl(mail->toolTip())});
+  EXPECT_TRUE(about.isVisible());
+  QTest::mouseClick(&about, Qt::LeftButton, {}, QPoint(5, 300));
+  EXPECT_FALSE(about.isVisible());
+  EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
 TEST_F(WindowTest, LaterPanelsAndMenusTakeTheirPlaces) {
