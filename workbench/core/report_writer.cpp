@@ -412,11 +412,18 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
   // Section 18: the rows and columns the filter shows (inputs "I", outputs "O").
   std::vector<bool> rowShown(static_cast<size_t>(info.rows), true);
   std::vector<bool> colShown(static_cast<size_t>(columns), true);
-  if (s == 18 && ctx_.isSampleChecked) {
+  if (s == 18) {
     for (int r = 2; r <= info.rows; ++r) {
       const std::string name = Trim(grid[static_cast<size_t>(r - 1)][1].text);
-      rowShown[static_cast<size_t>(r - 1)] = ctx_.isSampleChecked(name, true);
-      if (r < columns) colShown[static_cast<size_t>(r)] = ctx_.isSampleChecked(name, false);
+      bool row = true, column = true;
+      if (ctx_.isSampleChecked) {
+        row = ctx_.isSampleChecked(name, true);
+        column = ctx_.isSampleChecked(name, false);
+      }
+      // Composite nodes have no row of their own.
+      if (IsCompositeNode(Fetch_dep_node(0, name.c_str()))) row = false;
+      rowShown[static_cast<size_t>(r - 1)] = row;
+      if (r < columns) colShown[static_cast<size_t>(r)] = column;
     }
   }
   if (s == 18) {
