@@ -217,5 +217,31 @@ TEST_F(ReportWriter, OutputsBeginAtTheFirstOutput) {
   EXPECT_EQ(filtered.size(), 7u);
 }
 
+TEST_F(ReportWriter, PreviewsKeepToTheirFirstRowsAndColumns) {
+  Simulate(3);
+  auto count = [](const MemoryTarget& t, const std::string& text) {
+    int n = 0;
+    for (const auto& l : t.lines) n += l.find(text) != std::string::npos;
+    return n;
+  };
+  // clang-format off
+  struct { int section; const char* text; int full, preview; } cases[] = {
+      {6, "Uncertainty Distributions for Variable", 3, 2},
+      {6, "% :", 3 * 19, 2 * 6},               // percentages 5..30 only
+      {20, "Output Distribution for Variable", 3, 2},
+      {8, "Random variable name:", 3, 1},
+      {10, ". f", 3, 1},
+  };
+  // clang-format on
+  MemoryTarget full;
+  GenerateReport(0, 0, full, Context());
+  for (const auto& c : cases) {
+    MemoryTarget t;
+    GenerateReport(0, c.section, t, Context());
+    EXPECT_EQ(count(full, c.text), c.full) << c.section << " " << c.text;
+    EXPECT_EQ(count(t, c.text), c.preview) << c.section << " " << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace tesmira::wb
