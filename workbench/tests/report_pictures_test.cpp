@@ -72,5 +72,49 @@ TEST_F(ReportPictures, MatrixWithLegendAndGrid) {
   EXPECT_EQ(lines[legend + 4].rfind("\u250c\u2500\u2500\u2500\u2500\u252c", 0), 0u);
 }
 
+TEST_F(ReportPictures, CompositeNodeJoinsAVineToATree) {
+  // a - b is a tree; a - (composite) - v1 joins the canonical vine v1 {v2, v3}.
+  for (const char* x : {"v1", "v2", "v3", "a", "b"}) AddVariable(x);
+  ASSERT_TRUE(example::Link("v1", "v2", 0.0, CopulaFrank));
+  ASSERT_TRUE(example::Link("v1", "v3", 0.0, CopulaFrank));
+  SetCurrentDependenceStructureRoot(Node("v1"), "");
+  ASSERT_EQ(SetDependenceType(nullptr, DepCanonicalVine), 1);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("v2"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("v3"), 1, -0.5));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  ASSERT_TRUE(example::Link("a", "b", 0.5, CopulaFrank));
+  void* target = Node("a");
+  int32_t position = 0;
+  ASSERT_TRUE(Process_dep_node(Node("v1"), &target, &position, DepNodeAttach));
+  void* composite = Fetch_dep_node(6, nullptr);
+  ASSERT_TRUE(IsCompositeNode(composite));
+  ASSERT_TRUE(Set_node_correlation_with_parent(composite, 0.7f));
+  ASSERT_EQ(SetBivariateType(composite, CopulaFrank), 1);
+  SyncNodes();
+  AddFormula("f", "a+v1");
+  Run();
+  const auto lines = Report();
+  // The vine's own picture, then the tree that holds it by its name.
+  const int vine = Find(lines, "v1|");
+  ASSERT_GT(vine, 0);
+  EXPECT_EQ(lines[vine + 1], "\u251c\u2500(0.60) v2 ");
+  EXPECT_EQ(lines[vine + 2], "\u2514\u2500(-0.50) v3");
+  const int root = Find(lines, " a");
+  ASSERT_GT(root, vine);
+  EXPECT_EQ(lines[root + 2], "   \u251c\u2500(0.50) b");
+  EXPECT_EQ(lines[root + 3], "   \u2514\u2500(0.70) v1|v2|v3");
+  EXPECT_EQ(lines[root + 4], "     \u2514\u2500(0.00) v1");
+  // The composite node is sampled (input 6) but has no row in the matrix.
+  const std::string wall = "\u2502";
+  int matrixRows = 0;
+  for (const auto& l : lines) {
+    if (l.rfind(wall + " I", 0) != 0 || l.find(" \u2502 1.00 \u2502") == std::string::npos)
+      continue;
+    ++matrixRows;
+    EXPECT_EQ(l.find(wall + " I6 "), std::string::npos) << l;
+  }
+  EXPECT_EQ(matrixRows, 5);
+}
+
 }  // namespace
 }  // namespace tesmira::wb
