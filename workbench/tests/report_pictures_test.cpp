@@ -116,5 +116,26 @@ TEST_F(ReportPictures, CompositeNodeJoinsAVineToATree) {
   EXPECT_EQ(matrixRows, 5);
 }
 
+TEST_F(ReportPictures, DVineInLevels) {
+  for (const char* x : {"x1", "x2", "x3"}) AddVariable(x);
+  ASSERT_TRUE(example::Link("x1", "x2", 0.0, CopulaNormal));
+  ASSERT_TRUE(example::Link("x2", "x3", 0.0, CopulaNormal));
+  SetCurrentDependenceStructureRoot(Node("x1"), "");
+  ASSERT_EQ(SetDependenceType(nullptr, DepDVine), 1);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("x1"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("x2"), 1, 0.45));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("x1"), 2, 0.3));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  SyncNodes();
+  AddFormula("f", "x1+x3");
+  Run();
+  const auto lines = Report();
+  // Names in cells of the widest value + 4, then one line per level.
+  const int names = Find(lines, "x1      x2      x3      ");
+  ASSERT_GT(names, 0);
+  EXPECT_EQ(lines[names + 1], " \u2514\u25000.60\u2500\u2518\u2514\u25000.45\u2500\u2518");
+  EXPECT_EQ(lines[names + 2], "     \u2514\u25000.30\u2500\u2518");
+}
+
 }  // namespace
 }  // namespace tesmira::wb
