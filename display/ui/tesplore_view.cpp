@@ -94,11 +94,32 @@ void TFrmTesploreView::SetDocument(SampleDataView* document) {
   m_surface->show();
 }
 
+int PictureStride(int width) {
+  // An odd number of 64-byte lines per row spreads the rows of a column over
+  // every cache set; with rows of nearly 4096 bytes (1024 pixels) they would
+  // share a few sets, and near-vertical cobweb lines ran three times slower.
+  int lines = (width * 4 + 63) / 64;
+  if (lines % 2 == 0) ++lines;
+  return lines * 64;
+}
+
+namespace {
+
+QImage NewPicture(int w, int h) {
+  const int stride = PictureStride(w);
+  auto* bytes = new uchar[static_cast<std::size_t>(stride) * static_cast<std::size_t>(h)];
+  return QImage(
+      bytes, w, h, stride, QImage::Format_RGB32, [](void* p) { delete[] static_cast<uchar*>(p); },
+      bytes);
+}
+
+}  // namespace
+
 void TFrmTesploreView::SetImageSize(int w, int h) {
   w = std::max(w, 1);
   h = std::max(h, 1);
-  if (m_image.width() != w || m_image.height() != h) {
-    m_image = QImage(w, h, QImage::Format_RGB32);
+  if (m_image.width() != w || m_image.height() != h || m_image.bytesPerLine() != PictureStride(w)) {
+    m_image = NewPicture(w, h);
     m_surface->SetImage(&m_image);
   }
   m_whole = TRect{0, 0, w, h};
@@ -110,6 +131,12 @@ void TFrmTesploreView::Render(bool repaint, QPainter* canvas) {
   QPainter own;
   if (!canvas) {
     m_depth = m_document->m_plotType == PlotScatter ? 24 : 8;
+    // A picture shared with a copy (the clipboard's) would be detached into
+    // one of the default row length by the painter: a fresh one keeps ours.
+    if (!m_image.isNull() && !m_image.isDetached()) {
+      m_image = NewPicture(m_image.width(), m_image.height());
+      m_surface->SetImage(&m_image);
+    }
     own.begin(&m_image);
   }
   QPainter& painter = canvas ? *canvas : own;

@@ -14,6 +14,9 @@
 
 class TFrmTesploreView;
 
+// Bytes per row of the frame's picture of the given width.
+int PictureStride(int width);
+
 // The visible control: the frame's picture and, while the frame has the focus
 // and no mouse operation runs, a focus rectangle.
 class TPaint : public QWidget {

@@ -156,4 +156,29 @@ TEST_F(ExportTest, PrintingToPdf) {
   EXPECT_EQ(frame->WholeRect(), (TRect{0, 0, 640, 480}));
 }
 
+TEST_F(ExportTest, CancelledPrintStillWritesThePrintSection) {
+  const std::string ini = dir.File("f.INI");
+  QFile::remove(QString::fromStdString(ini));
+  frame->PrintPlot("x");  // the print options cancelled
+  const TPrintSettings read = ReadPrintSettings(ini);
+  EXPECT_EQ(read.Flags, 15);
+  EXPECT_EQ(read.Scale, 90);
+  EXPECT_TRUE(Bytes(QString::fromStdString(ini)).contains("[Print]"));
+  EXPECT_TRUE(services.boxes.isEmpty());
+}
+
+TEST_F(ExportTest, PictureRowsSpreadOverTheCacheSets) {
+  // Rows of an odd number of 64-byte lines, also after the clipboard shared
+  // the picture and at the widths whose plain rows are 4096 bytes long.
+  for (int w : {640, 1023, 1024, 2048}) {
+    frame->SetImageSize(w, 300);
+    frame->CopyToClipboard();
+    frame->Render(false);
+    const QImage& picture = frame->Image();
+    EXPECT_EQ(picture.width(), w);
+    EXPECT_GE(picture.bytesPerLine(), 4 * w);
+    EXPECT_EQ(picture.bytesPerLine() % 128, 64) << w;
+  }
+}
+
 }  // namespace
