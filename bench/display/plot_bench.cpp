@@ -19,6 +19,7 @@
 #include "doc/sample_data_view.h"
 #include "ui/fast_cobweb.h"
 #include "ui/plot_render.h"
+#include "uniform_samples.h"
 
 namespace {
 
@@ -26,28 +27,10 @@ namespace fs = std::filesystem;
 
 constexpr int kWidth = 1200, kHeight = 800;
 
-// A comma-separated file of independent uniform columns, written once.
 std::string SampleFile(int columns, int samples) {
-  const fs::path path = fs::temp_directory_path() / ("plot_bench_" + std::to_string(columns) + "x" +
-                                                     std::to_string(samples) + ".sae");
-  if (fs::exists(path)) return path.string();
-  std::mt19937_64 gen(20261210);
-  std::uniform_real_distribution<double> u(0.0, 1.0);
-  std::string text;
-  for (int c = 0; c < columns; ++c) text += (c ? ", v" : "v") + std::to_string(c);
-  text += "\r\n";
-  char buf[32];
-  for (int s = 0; s < samples; ++s) {
-    for (int c = 0; c < columns; ++c) {
-      std::snprintf(buf, sizeof buf, "%s%.6f", c ? ", " : "", 10.0 * c + u(gen));
-      text += buf;
-    }
-    text += "\r\n";
-  }
-  const fs::path temp = path.string() + ".tmp";
-  std::ofstream(temp, std::ios::binary) << text;
-  fs::rename(temp, path);
-  return path.string();
+  return UniformSampleFile(fs::temp_directory_path() / ("plot_bench_" + std::to_string(columns) +
+                                                        "x" + std::to_string(samples) + ".sae"),
+                           columns, samples, 20261210);
 }
 
 struct TFixture {

@@ -20,6 +20,7 @@
 
 #include "ui/main_window.h"
 #include "ui/services.h"
+#include "uniform_samples.h"
 
 namespace {
 
@@ -52,27 +53,10 @@ fs::path Folder() {
   return dir;
 }
 
-// A comma-separated file of independent uniform columns, written once.
 QString SampleFile(int columns, int samples) {
-  const fs::path path =
-      Folder() / ("s" + std::to_string(columns) + "x" + std::to_string(samples) + ".sae");
-  if (!fs::exists(path)) {
-    std::mt19937_64 gen(20261211);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    std::string text;
-    for (int c = 0; c < columns; ++c) text += (c ? ", v" : "v") + std::to_string(c);
-    text += "\r\n";
-    char buf[32];
-    for (int s = 0; s < samples; ++s) {
-      for (int c = 0; c < columns; ++c) {
-        std::snprintf(buf, sizeof buf, "%s%.6f", c ? ", " : "", 10.0 * c + u(gen));
-        text += buf;
-      }
-      text += "\r\n";
-    }
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  return QString::fromStdString(path.string());
+  return QString::fromStdString(UniformSampleFile(
+      Folder() / ("s" + std::to_string(columns) + "x" + std::to_string(samples) + ".sae"), columns,
+      samples, 20261211));
 }
 
 void Setup() {
