@@ -7,6 +7,7 @@
 #include "dependence/partial_correlation.h"
 #include "dependence/vine_slots.h"
 #include "dependence/vines.h"
+#include "model/export_guard.h"
 #include "model/store.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
@@ -130,90 +131,100 @@ void MarkMatrixCellsNotSet(const std::vector<int>& members) {
 using namespace tesmira;
 
 bool CMatrix_Initialize(void) {
-  if (!Model() || CurrentStructureType() != DepCorrelationMatrix) return false;
-  Update_dep_structure();
-  MarkMatrixCellsNotSet(CurrentStructureMembers());
-  return true;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    if (!Model() || CurrentStructureType() != DepCorrelationMatrix) return false;
+    Update_dep_structure();
+    MarkMatrixCellsNotSet(CurrentStructureMembers());
+    return true;
+  });
 }
 
 double CMatrix_GetCell(void* nodeA, void* nodeB) {
-  const int a = NodeIndexOf(nodeA);
-  const int b = NodeIndexOf(nodeB);
-  if (a != 0 && a == b) return 1.0;
-  int holder = 0, slot = 0;
-  if (!MatrixCell(a, b, holder, slot)) return CorrUnavailable;
-  return ReadSlot(holder, slot);
+  return tesmira::Guarded<double>(0.0, [&]() -> double {
+    const int a = NodeIndexOf(nodeA);
+    const int b = NodeIndexOf(nodeB);
+    if (a != 0 && a == b) return 1.0;
+    int holder = 0, slot = 0;
+    if (!MatrixCell(a, b, holder, slot)) return CorrUnavailable;
+    return ReadSlot(holder, slot);
+  });
 }
 
 bool CMatrix_SetCell(void* nodeA, void* nodeB, double x) {
-  const int a = NodeIndexOf(nodeA);
-  const int b = NodeIndexOf(nodeB);
-  int holder = 0, slot = 0;
-  if (a == b || !(x > -1.0 && x < 1.0) || !MatrixCell(a, b, holder, slot)) return false;
-  WriteSlot(holder, slot, x);
-  return true;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    const int a = NodeIndexOf(nodeA);
+    const int b = NodeIndexOf(nodeB);
+    int holder = 0, slot = 0;
+    if (a == b || !(x > -1.0 && x < 1.0) || !MatrixCell(a, b, holder, slot)) return false;
+    WriteSlot(holder, slot, x);
+    return true;
+  });
 }
 
 void AddAllNodesToStructure(void) {
-  const int count = NodeCount();
-  if (!Model() || count < 1) return;
-  int root = CurrentRootIndex();
-  if (root == 0) root = 1;
-  // The root's child list is rebuilt in index order (child k is node k + 1
-  // under root 1), so that matrix positions and node indexes coincide.
-  for (int guard = 0; guard <= MaxChildren && ChildCount(root) > 0; ++guard)
-    RemoveChild(ChildAt(root, 1), root);
-  for (int i = 1; i <= count; ++i) {
-    if (i == root) continue;
-    if (const int p = ParentIndex(i)) RemoveChild(i, p);
-    if (Design2())
-      SetStoredParentIndex(i, 0);
-    else
-      SetNodeParentName(i, "");
-    LinkVineChild(root, i);
-  }
+  tesmira::GuardedVoid([&] {
+    const int count = NodeCount();
+    if (!Model() || count < 1) return;
+    int root = CurrentRootIndex();
+    if (root == 0) root = 1;
+    // The root's child list is rebuilt in index order (child k is node k + 1
+    // under root 1), so that matrix positions and node indexes coincide.
+    for (int guard = 0; guard <= MaxChildren && ChildCount(root) > 0; ++guard)
+      RemoveChild(ChildAt(root, 1), root);
+    for (int i = 1; i <= count; ++i) {
+      if (i == root) continue;
+      if (const int p = ParentIndex(i)) RemoveChild(i, p);
+      if (Design2())
+        SetStoredParentIndex(i, 0);
+      else
+        SetNodeParentName(i, "");
+      LinkVineChild(root, i);
+    }
+  });
 }
 
 bool CMatrix_Verify(bool convert) {
-  ClearVineError();
-  if (!Model()) return false;
-  void* const current = CurrentRoot();
-  const int given = CurrentRootIndex();
-  if (given) {
-    if (NodeDepType(given) != DepCorrelationMatrix) {
-      SetVineError(MsgNotMatrix);
-      return false;
-    }
-    // A canonical vine saved from an earlier conversion of this matrix is
-    // swapped back in (and only a canonical vine: another saved structure
-    // must not be taken for one).
-    if (convert && SavedStructureExists() && SavedDepType(given) == DepCanonicalVine &&
-        MatchAndSwapDepStructures(DepCanonicalVine)) {
-      if (CurrentStructureType() == DepCanonicalVine) return true;
-      MatchAndSwapDepStructures(DepCorrelationMatrix);
-    }
-  }
-  if (!AllocateWorkMatrices(NodeCount(), true)) {
-    SetVineError(MsgNoMemory);
-    return false;
-  }
-  // The structures are saved once, before the first rewrite, unless a saved
-  // copy exists already (it may hold a D-vine that must survive).
-  bool saved = SavedStructureExists();
-  bool ok = true;
-  try {
-    for (int root : StructureRootsOfType(given, DepCorrelationMatrix)) {
-      SetCurrentRoot(NodeAt(root));
-      if (!VerifyOneMatrix(root, convert, saved)) {
-        ok = false;
-        break;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    ClearVineError();
+    if (!Model()) return false;
+    void* const current = CurrentRoot();
+    const int given = CurrentRootIndex();
+    if (given) {
+      if (NodeDepType(given) != DepCorrelationMatrix) {
+        SetVineError(MsgNotMatrix);
+        return false;
+      }
+      // A canonical vine saved from an earlier conversion of this matrix is
+      // swapped back in (and only a canonical vine: another saved structure
+      // must not be taken for one).
+      if (convert && SavedStructureExists() && SavedDepType(given) == DepCanonicalVine &&
+          MatchAndSwapDepStructures(DepCanonicalVine)) {
+        if (CurrentStructureType() == DepCanonicalVine) return true;
+        MatchAndSwapDepStructures(DepCorrelationMatrix);
       }
     }
-  } catch (const std::bad_alloc&) {
-    SetVineError(MsgNoMemory);
-    ok = false;
-  }
-  SetCurrentRoot(current);
-  FreeWorkMatrices();
-  return ok;
+    if (!AllocateWorkMatrices(NodeCount(), true)) {
+      SetVineError(MsgNoMemory);
+      return false;
+    }
+    // The structures are saved once, before the first rewrite, unless a saved
+    // copy exists already (it may hold a D-vine that must survive).
+    bool saved = SavedStructureExists();
+    bool ok = true;
+    try {
+      for (int root : StructureRootsOfType(given, DepCorrelationMatrix)) {
+        SetCurrentRoot(NodeAt(root));
+        if (!VerifyOneMatrix(root, convert, saved)) {
+          ok = false;
+          break;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      SetVineError(MsgNoMemory);
+      ok = false;
+    }
+    SetCurrentRoot(current);
+    FreeWorkMatrices();
+    return ok;
+  });
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "model/export_guard.h"
 #include "tesmira/vines.h"
 
 namespace tesmira {
@@ -49,5 +50,6 @@ double NormalProductFromRank(double r) { return 2.0 * std::sin(std::numbers::pi 
 }  // namespace tesmira
 
 double Vine_Rank2prod_corr(bool rankToProduct, double x) {
-  return tesmira::RankToProduct(rankToProduct, x);
+  return tesmira::Guarded<double>(
+      0.0, [&]() -> double { return tesmira::RankToProduct(rankToProduct, x); });
 }

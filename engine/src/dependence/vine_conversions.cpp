@@ -11,6 +11,7 @@
 #include "dependence/rank_correlation.h"
 #include "dependence/vine_slots.h"
 #include "dependence/vines.h"
+#include "model/export_guard.h"
 #include "model/store.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
@@ -305,78 +306,83 @@ bool PeelDVine(TConversion& frame, const TStructure& s, bool withMemo) {
 using namespace tesmira;
 
 int32_t Vine_MorvikToCMatrix(TVineProgressCallback callback, int16_t method, bool toCanonical) {
-  ClearVineError();
-  if (!Model() || !ValidMethod(method)) return 0;
-  TConversion frame(callback, method);
-  if (frame.Given() && NodeDepType(frame.Given()) != DepDVine) {
-    SetVineError(MsgNotVine);
-    return 0;
-  }
-  if (SwapInSavedResult(frame.Given(), DepDVine,
-                        toCanonical ? DepCanonicalVine : DepCorrelationMatrix))
-    return 1;
-  const bool withMemo = toCanonical || method > PartialMethodPlain;
-  if (!frame.Begin(DepDVine, withMemo, DVineEstimate)) return 0;
-  try {
-    for (const TStructure& s : frame.Structures()) {
-      if (frame.Progress().Cancelled()) return 0;
-      SetCurrentRoot(NodeAt(s.root));
-      if (!PeelDVine(frame, s, withMemo)) return 0;
-      if (!toCanonical) {
-        frame.WriteMatrix(s);
-      } else if (!WriteCanonicalOfMatrix(frame, s)) {
-        // Every structure returns to its state before the call.
-        SetVineError(MsgIntermediate);
-        if (frame.Saved()) {
-          RestoreSavedStructure();
-          FreeSavedStructure();
-        }
-        return 0;
-      }
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ClearVineError();
+    if (!Model() || !ValidMethod(method)) return 0;
+    TConversion frame(callback, method);
+    if (frame.Given() && NodeDepType(frame.Given()) != DepDVine) {
+      SetVineError(MsgNotVine);
+      return 0;
     }
-  } catch (const std::bad_alloc&) {
-    SetVineError(MsgNoMemory);
-    return 0;
-  }
-  return 1;
+    if (SwapInSavedResult(frame.Given(), DepDVine,
+                          toCanonical ? DepCanonicalVine : DepCorrelationMatrix))
+      return 1;
+    const bool withMemo = toCanonical || method > PartialMethodPlain;
+    if (!frame.Begin(DepDVine, withMemo, DVineEstimate)) return 0;
+    try {
+      for (const TStructure& s : frame.Structures()) {
+        if (frame.Progress().Cancelled()) return 0;
+        SetCurrentRoot(NodeAt(s.root));
+        if (!PeelDVine(frame, s, withMemo)) return 0;
+        if (!toCanonical) {
+          frame.WriteMatrix(s);
+        } else if (!WriteCanonicalOfMatrix(frame, s)) {
+          // Every structure returns to its state before the call.
+          SetVineError(MsgIntermediate);
+          if (frame.Saved()) {
+            RestoreSavedStructure();
+            FreeSavedStructure();
+          }
+          return 0;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      SetVineError(MsgNoMemory);
+      return 0;
+    }
+    return 1;
+  });
 }
 
 int32_t Vine_MorvikToCanonical(TVineProgressCallback callback, int16_t method) {
-  return Vine_MorvikToCMatrix(callback, method, true);
+  return tesmira::Guarded<int32_t>(
+      0, [&]() -> int32_t { return Vine_MorvikToCMatrix(callback, method, true); });
 }
 
 int32_t CMatrix_toMorvik(TVineProgressCallback callback, int16_t method) {
-  ClearVineError();
-  if (!Model() || !ValidMethod(method)) return 0;
-  TConversion frame(callback, method);
-  if (frame.Given() && NodeDepType(frame.Given()) != DepCorrelationMatrix) {
-    SetVineError(MsgNotMatrix);
-    return 0;
-  }
-  if (SwapInSavedResult(frame.Given(), DepCorrelationMatrix, DepDVine)) return 1;
-  if (!frame.Begin(DepCorrelationMatrix, method > PartialMethodPlain, MatrixEstimate)) return 0;
-  TWorkMatrix& m = ConversionMatrix();
-  try {
-    for (const TStructure& s : frame.Structures()) {
-      if (frame.Progress().Cancelled()) return 0;
-      SetCurrentRoot(NodeAt(s.root));
-      m.Reset(0.0, s.n);
-      for (int i = 1; i <= s.n; ++i)
-        for (int j = 1; j <= s.n; ++j) {
-          const double x = CMatrix_GetCell(NodeAt(s.nodes[i]), NodeAt(s.nodes[j]));
-          if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x >= -1.0 && x <= 1.0)) {
-            SetVineError(MsgEmptyCells);
-            return 0;
-          }
-          m.At(i, j) = x;
-        }
-      if (!frame.WriteDVineOfMatrix(s)) return 0;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ClearVineError();
+    if (!Model() || !ValidMethod(method)) return 0;
+    TConversion frame(callback, method);
+    if (frame.Given() && NodeDepType(frame.Given()) != DepCorrelationMatrix) {
+      SetVineError(MsgNotMatrix);
+      return 0;
     }
-  } catch (const std::bad_alloc&) {
-    SetVineError(MsgNoMemory);
-    return 0;
-  }
-  return 1;
+    if (SwapInSavedResult(frame.Given(), DepCorrelationMatrix, DepDVine)) return 1;
+    if (!frame.Begin(DepCorrelationMatrix, method > PartialMethodPlain, MatrixEstimate)) return 0;
+    TWorkMatrix& m = ConversionMatrix();
+    try {
+      for (const TStructure& s : frame.Structures()) {
+        if (frame.Progress().Cancelled()) return 0;
+        SetCurrentRoot(NodeAt(s.root));
+        m.Reset(0.0, s.n);
+        for (int i = 1; i <= s.n; ++i)
+          for (int j = 1; j <= s.n; ++j) {
+            const double x = CMatrix_GetCell(NodeAt(s.nodes[i]), NodeAt(s.nodes[j]));
+            if (IsCorrNotSet(x) || IsCorrUnavailable(x) || !(x >= -1.0 && x <= 1.0)) {
+              SetVineError(MsgEmptyCells);
+              return 0;
+            }
+            m.At(i, j) = x;
+          }
+        if (!frame.WriteDVineOfMatrix(s)) return 0;
+      }
+    } catch (const std::bad_alloc&) {
+      SetVineError(MsgNoMemory);
+      return 0;
+    }
+    return 1;
+  });
 }
 
 namespace {
@@ -386,48 +392,50 @@ double CanonicalEstimate(int n, int) { return n; }
 }  // namespace
 
 bool CanVine_toCMatrix(bool toMorvik, TVineProgressCallback callback, int16_t method) {
-  ClearVineError();
-  if (!Model()) return false;
-  if (CurrentStructureType() != DepCanonicalVine) {
-    SetVineError(MsgNotCanonical);
-    return false;
-  }
-  if (!ValidMethod(method)) return false;
-  TConversion frame(callback, method);
-  if (SwapInSavedResult(frame.Given(), DepCanonicalVine,
-                        toMorvik ? DepDVine : DepCorrelationMatrix))
-    return true;
-  if (!frame.Begin(DepCanonicalVine, method > PartialMethodPlain,
-                   toMorvik ? MatrixEstimate : CanonicalEstimate))
-    return false;
-  TWorkMatrix& m = ConversionMatrix();
-  try {
-    for (const TStructure& s : frame.Structures()) {
-      if (frame.Progress().Cancelled()) return false;
-      SetCurrentRoot(NodeAt(s.root));
-      TCorrRows canonical(static_cast<std::size_t>(s.n));
-      for (int p = 2; p <= s.n; ++p) {
-        canonical[p - 1].assign(static_cast<std::size_t>(p), 0.0);
-        for (int l = 1; l <= p - 1; ++l) {
-          const double x = StoredValue(Vine_GetCorrValue(NodeAt(s.nodes[p]), l));
-          canonical[p - 1][l] = x >= -1.0 && x <= 1.0 ? x : 0.0;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    ClearVineError();
+    if (!Model()) return false;
+    if (CurrentStructureType() != DepCanonicalVine) {
+      SetVineError(MsgNotCanonical);
+      return false;
+    }
+    if (!ValidMethod(method)) return false;
+    TConversion frame(callback, method);
+    if (SwapInSavedResult(frame.Given(), DepCanonicalVine,
+                          toMorvik ? DepDVine : DepCorrelationMatrix))
+      return true;
+    if (!frame.Begin(DepCanonicalVine, method > PartialMethodPlain,
+                     toMorvik ? MatrixEstimate : CanonicalEstimate))
+      return false;
+    TWorkMatrix& m = ConversionMatrix();
+    try {
+      for (const TStructure& s : frame.Structures()) {
+        if (frame.Progress().Cancelled()) return false;
+        SetCurrentRoot(NodeAt(s.root));
+        TCorrRows canonical(static_cast<std::size_t>(s.n));
+        for (int p = 2; p <= s.n; ++p) {
+          canonical[p - 1].assign(static_cast<std::size_t>(p), 0.0);
+          for (int l = 1; l <= p - 1; ++l) {
+            const double x = StoredValue(Vine_GetCorrValue(NodeAt(s.nodes[p]), l));
+            canonical[p - 1][l] = x >= -1.0 && x <= 1.0 ? x : 0.0;
+          }
+        }
+        TCorrRows r;
+        MatrixFromCanonical(canonical, r);
+        m.Reset(0.0, s.n);
+        for (int i = 1; i <= s.n; ++i)
+          for (int j = 1; j <= s.n; ++j) m.At(i, j) = r[i - 1][j - 1];
+        if (!toMorvik) {
+          frame.WriteMatrix(s);
+          for (int k = 0; k < s.n; ++k) frame.Progress().Step();
+        } else if (!frame.WriteDVineOfMatrix(s)) {
+          return false;
         }
       }
-      TCorrRows r;
-      MatrixFromCanonical(canonical, r);
-      m.Reset(0.0, s.n);
-      for (int i = 1; i <= s.n; ++i)
-        for (int j = 1; j <= s.n; ++j) m.At(i, j) = r[i - 1][j - 1];
-      if (!toMorvik) {
-        frame.WriteMatrix(s);
-        for (int k = 0; k < s.n; ++k) frame.Progress().Step();
-      } else if (!frame.WriteDVineOfMatrix(s)) {
-        return false;
-      }
+    } catch (const std::bad_alloc&) {
+      SetVineError(MsgNoMemory);
+      return false;
     }
-  } catch (const std::bad_alloc&) {
-    SetVineError(MsgNoMemory);
-    return false;
-  }
-  return true;
+    return true;
+  });
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dependence/vine_slots.h"
+#include "model/export_guard.h"
 #include "model/short_string.h"
 #include "model/store.h"
 #include "tesmira/structures.h"
@@ -116,149 +117,172 @@ void LinkVineChild(int parent, int child) {
 using namespace tesmira;
 
 bool Vine_InitVine(void) {
-  ClearVineError();
-  if (!Model() || !CurrentStructureIsVineType()) {
-    SetVineError(MsgNotVine);
-    return false;
-  }
-  Update_dep_structure();
-  ClearVineNodes(CurrentStructureMembers(), false);
-  return true;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    ClearVineError();
+    if (!Model() || !CurrentStructureIsVineType()) {
+      SetVineError(MsgNotVine);
+      return false;
+    }
+    Update_dep_structure();
+    ClearVineNodes(CurrentStructureMembers(), false);
+    return true;
+  });
 }
 
 bool Vine_InitVineLevels(int32_t level) {
-  if (level == 0) return Vine_InitVine();
-  ClearVineError();
-  if (!Model() || !VineValidForLevels(level)) {
-    SetVineError(MsgNotVine);
-    return false;
-  }
-  const bool userDefined = CurrentVineTypeCode() == DepUserVine;
-  for (int i : CurrentStructureMembers()) {
-    if (NodeVineLevel(i) > level) SetNodeVineLevel(i, level);
-    int top = TopSlot;
-    if (userDefined) top = std::min(top, TopSlot + 1 - level);  // the slots above hold edge values
-    for (int j = level + 2 * ChildCount(i) + 1; j <= top; ++j) {
-      if (float* v = NodeValuesV2(i)) v[j - 1] = 0.0f;
-      if (int16_t* v = NodeValuesV1(i)) v[j - 1] = 0;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    if (level == 0) return Vine_InitVine();
+    ClearVineError();
+    if (!Model() || !VineValidForLevels(level)) {
+      SetVineError(MsgNotVine);
+      return false;
     }
-  }
-  return true;
+    const bool userDefined = CurrentVineTypeCode() == DepUserVine;
+    for (int i : CurrentStructureMembers()) {
+      if (NodeVineLevel(i) > level) SetNodeVineLevel(i, level);
+      int top = TopSlot;
+      if (userDefined)
+        top = std::min(top, TopSlot + 1 - level);  // the slots above hold edge values
+      for (int j = level + 2 * ChildCount(i) + 1; j <= top; ++j) {
+        if (float* v = NodeValuesV2(i)) v[j - 1] = 0.0f;
+        if (int16_t* v = NodeValuesV1(i)) v[j - 1] = 0;
+      }
+    }
+    return true;
+  });
 }
 
 int32_t Vine_IsTranscended(void) {
-  if (!Model() || !VineValidForLevels(0)) return -1;
-  return HighestLevel();
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (!Model() || !VineValidForLevels(0)) return -1;
+    return HighestLevel();
+  });
 }
 
-int32_t Vine_MaxTranscended(void) { return Vine_IsTranscended(); }
+int32_t Vine_MaxTranscended(void) {
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t { return Vine_IsTranscended(); });
+}
 
 double Vine_GetCorrValue(void* node, int32_t level) {
-  const int i = NodeIndexOf(node);
-  const int s = VineSlot(i, level);
-  return s ? ReadSlot(i, s) : CorrUnavailable;
+  return tesmira::Guarded<double>(0.0, [&]() -> double {
+    const int i = NodeIndexOf(node);
+    const int s = VineSlot(i, level);
+    return s ? ReadSlot(i, s) : CorrUnavailable;
+  });
 }
 
 bool Vine_SetCorrValue(void* node, int32_t level, double x) {
-  const int i = NodeIndexOf(node);
-  const int s = VineSlot(i, level);
-  if (s == 0 || !(x > -1.0 && x < 1.0)) return false;
-  if (WriteSlot(i, s, x) && level == 1) SetNodeCorrelation(i, x);
-  if (NodeVineLevel(i) < level) SetNodeVineLevel(i, level);
-  return true;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    const int i = NodeIndexOf(node);
+    const int s = VineSlot(i, level);
+    if (s == 0 || !(x > -1.0 && x < 1.0)) return false;
+    if (WriteSlot(i, s, x) && level == 1) SetNodeCorrelation(i, x);
+    if (NodeVineLevel(i) < level) SetNodeVineLevel(i, level);
+    return true;
+  });
 }
 
 int32_t Vine_GetEdgeValue(void* node, int32_t level) {
-  const int i = NodeIndexOf(node);
-  const int e = EdgeSlot(i, level);
-  if (e == 0 || NodeVineLevel(i) >= e) return -1;
-  // A design-2 slot is a single and may hold anything a file brought along.
-  const double raw = ReadRawSlot(i, e);
-  if (!(raw > -32769.0 && raw < 32768.0)) return -1;
-  return static_cast<uint16_t>(static_cast<int16_t>(raw));
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    const int i = NodeIndexOf(node);
+    const int e = EdgeSlot(i, level);
+    if (e == 0 || NodeVineLevel(i) >= e) return -1;
+    // A design-2 slot is a single and may hold anything a file brought along.
+    const double raw = ReadRawSlot(i, e);
+    if (!(raw > -32769.0 && raw < 32768.0)) return -1;
+    return static_cast<uint16_t>(static_cast<int16_t>(raw));
+  });
 }
 
 bool Vine_SetEdgeValue(void* node, int32_t level, int16_t value) {
-  const int i = NodeIndexOf(node);
-  const int e = EdgeSlot(i, level);
-  if (e == 0 || NodeVineLevel(i) >= e) return false;
-  WriteRawSlot(i, e, value);
-  if (NodeVineLevel(i) < level) SetNodeVineLevel(i, level);
-  return true;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    const int i = NodeIndexOf(node);
+    const int e = EdgeSlot(i, level);
+    if (e == 0 || NodeVineLevel(i) >= e) return false;
+    WriteRawSlot(i, e, value);
+    if (NodeVineLevel(i) < level) SetNodeVineLevel(i, level);
+    return true;
+  });
 }
 
 void Vine_RetrieveErrorMessage(char* out) {
-  if (!out) return;
-  const std::string& text = VineError();
-  const std::size_t n = std::min<std::size_t>(text.size(), 255);
-  std::memcpy(out, text.data(), n);
-  out[n] = '\0';
+  tesmira::GuardedVoid([&] {
+    if (!out) return;
+    const std::string& text = VineError();
+    const std::size_t n = std::min<std::size_t>(text.size(), 255);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+  });
 }
 
 int32_t Vine_CheckNotTranscended(void) {
-  if (!Model()) return 0;
-  SetCurrentRoot(nullptr);
-  int32_t count = 0;
-  StructureScanBegin();
-  for (int guard = 0, n = NodeCount(); guard <= n; ++guard) {
-    const int root = StructureScanNext();
-    if (root == 0) break;
-    if (IsVineType(root) && Vine_IsTranscended() <= 1) ++count;
-  }
-  StructureScanEnd();
-  return count;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (!Model()) return 0;
+    SetCurrentRoot(nullptr);
+    int32_t count = 0;
+    StructureScanBegin();
+    for (int guard = 0, n = NodeCount(); guard <= n; ++guard) {
+      const int root = StructureScanNext();
+      if (root == 0) break;
+      if (IsVineType(root) && Vine_IsTranscended() <= 1) ++count;
+    }
+    StructureScanEnd();
+    return count;
+  });
 }
 
 bool Vine_VerifyVine(void) {
-  ClearVineError();
-  if (!Model() || Vine_IsTranscended() < 0) {
-    SetVineError(MsgNotVine);
-    return false;
-  }
-  const int type = CurrentVineTypeCode();
-  const std::vector<int> members = CurrentStructureMembers();
-  bool ok = true;
-  for (int i : members) {
-    // Child lists and parent links must agree.
-    for (int k = 1, kids = ChildCount(i); k <= kids && ok; ++k) {
-      const int c = ChildAt(i, k);
-      if (!NodeAt(c) || c == i || ParentIndex(c) != i) ok = false;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    ClearVineError();
+    if (!Model() || Vine_IsTranscended() < 0) {
+      SetVineError(MsgNotVine);
+      return false;
     }
-    if (!ok) break;
-    const int level = NodeVineLevel(i);
-    const int offset = 2 * ChildCount(i);
-    if (level < 0 || level + offset > TopSlot) {
-      ok = false;
-      break;
-    }
-    // In a user-defined vine the top slots hold edge values, not correlations.
-    const int last =
-        type == DepUserVine ? std::min(level + offset, TopSlot - level) : level + offset;
-    for (int s = offset + 1; s <= last && ok; ++s) {
-      const double v = ReadSlot(i, s);
-      if (!IsCorrNotSet(v) && !(v > -1.0 && v < 1.0)) ok = false;
-    }
-    if (!ok) break;
-  }
-  const int root = CurrentRootIndex();
-  if (ok && root && IsVineType(root)) {
-    // Node p of a canonical vine holds levels 1..p-1, node p of a D-vine
-    // levels 1..n-p, any node of a user-defined vine at most n-1 levels.
-    const int n = LinkedNodesInStructure(root);
-    const std::vector<int> nodes = NodesByPosition(root, n);
-    std::vector<bool> seen(static_cast<std::size_t>(NodeCount()) + 1, false);
-    for (int p = 1; p <= n && ok; ++p) {
-      const int i = nodes[p];
-      if (i == 0 || seen[i]) {
+    const int type = CurrentVineTypeCode();
+    const std::vector<int> members = CurrentStructureMembers();
+    bool ok = true;
+    for (int i : members) {
+      // Child lists and parent links must agree.
+      for (int k = 1, kids = ChildCount(i); k <= kids && ok; ++k) {
+        const int c = ChildAt(i, k);
+        if (!NodeAt(c) || c == i || ParentIndex(c) != i) ok = false;
+      }
+      if (!ok) break;
+      const int level = NodeVineLevel(i);
+      const int offset = 2 * ChildCount(i);
+      if (level < 0 || level + offset > TopSlot) {
         ok = false;
         break;
       }
-      seen[i] = true;
-      const int level = NodeVineLevel(i);
-      const int allowed = type == DepCanonicalVine ? p - 1 : type == DepDVine ? n - p : n - 1;
-      if (level > allowed) ok = false;
+      // In a user-defined vine the top slots hold edge values, not correlations.
+      const int last =
+          type == DepUserVine ? std::min(level + offset, TopSlot - level) : level + offset;
+      for (int s = offset + 1; s <= last && ok; ++s) {
+        const double v = ReadSlot(i, s);
+        if (!IsCorrNotSet(v) && !(v > -1.0 && v < 1.0)) ok = false;
+      }
+      if (!ok) break;
     }
-  }
-  if (!ok) SetVineError(MsgNotVine);
-  return ok;
+    const int root = CurrentRootIndex();
+    if (ok && root && IsVineType(root)) {
+      // Node p of a canonical vine holds levels 1..p-1, node p of a D-vine
+      // levels 1..n-p, any node of a user-defined vine at most n-1 levels.
+      const int n = LinkedNodesInStructure(root);
+      const std::vector<int> nodes = NodesByPosition(root, n);
+      std::vector<bool> seen(static_cast<std::size_t>(NodeCount()) + 1, false);
+      for (int p = 1; p <= n && ok; ++p) {
+        const int i = nodes[p];
+        if (i == 0 || seen[i]) {
+          ok = false;
+          break;
+        }
+        seen[i] = true;
+        const int level = NodeVineLevel(i);
+        const int allowed = type == DepCanonicalVine ? p - 1 : type == DepDVine ? n - p : n - 1;
+        if (level > allowed) ok = false;
+      }
+    }
+    if (!ok) SetVineError(MsgNotVine);
+    return ok;
+  });
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "files/buffered_file.h"
+#include "model/export_guard.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/store.h"
@@ -136,80 +137,86 @@ using namespace tesmira;
 extern "C" {
 
 TESMIRA_API bool ChangeFileExtension(const char* fileName, const char* extension, char* out) {
-  bool ok = false;
-  std::string name =
-      ChangeFileExtensionText(fileName ? fileName : "", extension ? extension : "", ok);
-  if (out) CopyOut(out, name);
-  return ok;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    bool ok = false;
+    std::string name =
+        ChangeFileExtensionText(fileName ? fileName : "", extension ? extension : "", ok);
+    if (out) CopyOut(out, name);
+    return ok;
+  });
 }
 
 TESMIRA_API bool WriteRvInfoFile(void) {
-  std::string name = RvInfoFileName();
-  if (name.empty()) return false;
-  std::remove(name.c_str());
-  std::string text = RvInfoText();
-  BufferedFile f;
-  if (f.Replace(name) != 0) return false;
-  f.Write(text.data(), text.size());
-  return f.Close();
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    std::string name = RvInfoFileName();
+    if (name.empty()) return false;
+    std::remove(name.c_str());
+    std::string text = RvInfoText();
+    BufferedFile f;
+    if (f.Replace(name) != 0) return false;
+    f.Write(text.data(), text.size());
+    return f.Close();
+  });
 }
 
 TESMIRA_API void SetPellianWindowHooks(const TPellianWindowHooks* hooks) {
-  g_hooks = hooks ? *hooks : TPellianWindowHooks{};
+  tesmira::GuardedVoid([&] { g_hooks = hooks ? *hooks : TPellianWindowHooks{}; });
 }
 
 TESMIRA_API bool LaunchPellian(const char* programFolder, const char* existingFile,
                                bool useExisting) {
-  std::string folder = programFolder ? programFolder : "";
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  const std::string program = folder + "Pellian/Pellian";
-  if (::access(program.c_str(), X_OK) != 0) return false;
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-  if (g_hooks.getMainRect) g_hooks.getMainRect(&left, &top, &right, &bottom);
-  std::vector<std::string> args = PellianArguments(program, existingFile ? existingFile : "",
-                                                   useExisting, left, top, right, bottom);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-    return false;
-
-  // Wait for the program's window.
-  int32_t rect[4] = {0, 0, 0, 0};
-  bool rectKnown = false;
-  auto shown = [&] {
-    if (!g_hooks.programWindow) return true;
-    if (!g_hooks.programWindow(static_cast<int32_t>(pid), &rect[0], &rect[1], &rect[2], &rect[3]))
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    std::string folder = programFolder ? programFolder : "";
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    const std::string program = folder + "Pellian/Pellian";
+    if (::access(program.c_str(), X_OK) != 0) return false;
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    if (g_hooks.getMainRect) g_hooks.getMainRect(&left, &top, &right, &bottom);
+    std::vector<std::string> args = PellianArguments(program, existingFile ? existingFile : "",
+                                                     useExisting, left, top, right, bottom);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
       return false;
-    rectKnown = true;
-    return true;
-  };
-  const auto start = std::chrono::steady_clock::now();
-  bool running = Alive(pid);
-  bool up = running && shown();
-  while (!up && running) {
-    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    if (elapsed.count() >= g_appearMs) break;
-    Wait(g_pollMs);
-    running = Alive(pid);
-    up = running && shown();
-  }
-  if (!up) {
+
+    // Wait for the program's window.
+    int32_t rect[4] = {0, 0, 0, 0};
+    bool rectKnown = false;
+    auto shown = [&] {
+      if (!g_hooks.programWindow) return true;
+      if (!g_hooks.programWindow(static_cast<int32_t>(pid), &rect[0], &rect[1], &rect[2], &rect[3]))
+        return false;
+      rectKnown = true;
+      return true;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    bool running = Alive(pid);
+    bool up = running && shown();
+    while (!up && running) {
+      auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - start);
+      if (elapsed.count() >= g_appearMs) break;
+      Wait(g_pollMs);
+      running = Alive(pid);
+      up = running && shown();
+    }
+    if (!up) {
+      if (g_hooks.showWindows) g_hooks.showWindows(true);
+      return false;
+    }
+    // Watch it until it ends.
+    if (g_hooks.showWindows) g_hooks.showWindows(false);
+    while (Alive(pid)) {
+      shown();
+      Wait(g_watchMs);
+    }
+    if (rectKnown && g_hooks.moveMainWindow)
+      g_hooks.moveMainWindow(rect[0], rect[1], rect[2] - rect[0], rect[3] - rect[1]);
     if (g_hooks.showWindows) g_hooks.showWindows(true);
-    return false;
-  }
-  // Watch it until it ends.
-  if (g_hooks.showWindows) g_hooks.showWindows(false);
-  while (Alive(pid)) {
-    shown();
-    Wait(g_watchMs);
-  }
-  if (rectKnown && g_hooks.moveMainWindow)
-    g_hooks.moveMainWindow(rect[0], rect[1], rect[2] - rect[0], rect[3] - rect[1]);
-  if (g_hooks.showWindows) g_hooks.showWindows(true);
-  return true;
+    return true;
+  });
 }
 
 }  // extern "C"

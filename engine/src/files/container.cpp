@@ -25,6 +25,7 @@
 #include "files/model_container.h"
 #include "files/result_files.h"
 #include "files/sample_files.h"
+#include "model/export_guard.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
@@ -521,316 +522,336 @@ using namespace tesmira;
 extern "C" {
 
 TESMIRA_API void InitFileHeader(TTsmFileHeader* header) {
-  if (!header) return;
-  TTsmFileHeader& h = *header;
-  h.designVersion = GetDataDesignVersion();
-  h.modelType = GetModelType();
-  SetShortString(h.modelTypeName, TypeName(h.modelType));
-  SetShortString(h.description, "");
-  h.linkCount = 0;
-  h.linkTableOffset = 0;
-  h.linkRecordSize = TsmLinkRecordSize;
-  h.entryCount = 0;
-  h.entrySize = TsmEntrySize;
-  h.directoryOffset = 0;
-  std::fill(std::begin(h.kindCounts), std::end(h.kindCounts), int16_t{0});
-  std::fill(std::begin(h.display), std::end(h.display), int16_t{TsmDisplayNotSet});
+  tesmira::GuardedVoid([&] {
+    if (!header) return;
+    TTsmFileHeader& h = *header;
+    h.designVersion = GetDataDesignVersion();
+    h.modelType = GetModelType();
+    SetShortString(h.modelTypeName, TypeName(h.modelType));
+    SetShortString(h.description, "");
+    h.linkCount = 0;
+    h.linkTableOffset = 0;
+    h.linkRecordSize = TsmLinkRecordSize;
+    h.entryCount = 0;
+    h.entrySize = TsmEntrySize;
+    h.directoryOffset = 0;
+    std::fill(std::begin(h.kindCounts), std::end(h.kindCounts), int16_t{0});
+    std::fill(std::begin(h.display), std::end(h.display), int16_t{TsmDisplayNotSet});
+  });
 }
 
 TESMIRA_API TTsmFileHeader* CurrentFileHeader(void) {
-  ContainerState& f = Files();
-  f.header.entryCount = f.length;
-  f.header.linkCount = f.linkCount;
-  return &f.header;
+  return tesmira::Guarded<TTsmFileHeader*>(nullptr, [&]() -> TTsmFileHeader* {
+    ContainerState& f = Files();
+    f.header.entryCount = f.length;
+    f.header.linkCount = f.linkCount;
+    return &f.header;
+  });
 }
 
 TESMIRA_API void GetDisplaySettings(int16_t settings[5]) {
-  if (settings) std::memcpy(settings, Files().display, sizeof Files().display);
+  tesmira::GuardedVoid([&] {
+    if (settings) std::memcpy(settings, Files().display, sizeof Files().display);
+  });
 }
 
 TESMIRA_API void SetDisplaySettings(const int16_t settings[5]) {
-  if (settings) std::memcpy(Files().display, settings, sizeof Files().display);
+  tesmira::GuardedVoid([&] {
+    if (settings) std::memcpy(Files().display, settings, sizeof Files().display);
+  });
 }
 
 TESMIRA_API int32_t SetExtractState(int32_t flag) {
-  Files().extract = flag != 0;
-  return Files().extract ? 1 : 0;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    Files().extract = flag != 0;
+    return Files().extract ? 1 : 0;
+  });
 }
 
 TESMIRA_API void SetFileHeader(const TTsmFileHeader* header) {
-  if (!header) return;
-  ContainerState& f = Files();
-  std::memmove(&f.header, header, sizeof f.header);
-  SetModelType(f.header.modelType);
-  int type = GetModelType();
-  f.header.modelType = type;
-  SetShortString(f.header.modelTypeName, TypeName(type));
+  tesmira::GuardedVoid([&] {
+    if (!header) return;
+    ContainerState& f = Files();
+    std::memmove(&f.header, header, sizeof f.header);
+    SetModelType(f.header.modelType);
+    int type = GetModelType();
+    f.header.modelType = type;
+    SetShortString(f.header.modelTypeName, TypeName(type));
+  });
 }
 
 TESMIRA_API int32_t WriteTSMFile(const char* fileName) {
-  ContainerState& f = Files();
-  EnsureDirectory();
-  const bool extract = f.extract;
-  f.extract = false;
-  std::string target = fileName ? fileName : "";
-  if (target.empty() || !Model()) return 0;
-  const bool outputFile = IsOutputHeader(f.header);
-  TShortString100 savedDescription;
-  std::memcpy(savedDescription, f.header.description, sizeof savedDescription);
-  const std::string full = Absolute(target);
-  const std::string own = CurrentModelPath();
-  if (extract && !own.empty() && SamePath(full, Absolute(own))) return 0;
-  if (extract) SetShortString(f.header.description, std::string(kExtractMark) + ModelBaseName());
-  if (f.outputFd >= 0 && !outputFile) {
-    if (f.modelFd == f.outputFd) f.modelFd = -1;
-    CloseFd(f.outputFd);
-    f.outputFd = -1;
-  }
-  // The existing target must be writable (the rename would replace it
-  // anyway) and not held open by another program; the model's own file is
-  // locked by its handle here.
-  if (::access(full.c_str(), F_OK) == 0) {
-    bool refused = ::access(full.c_str(), W_OK) != 0;
-    if (!refused && !(f.modelFd >= 0 && !own.empty() && SamePath(full, Absolute(own)))) {
-      int probe = OpenLocked(full, true);
-      refused = probe < 0;
-      CloseFd(probe);
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ContainerState& f = Files();
+    EnsureDirectory();
+    const bool extract = f.extract;
+    f.extract = false;
+    std::string target = fileName ? fileName : "";
+    if (target.empty() || !Model()) return 0;
+    const bool outputFile = IsOutputHeader(f.header);
+    TShortString100 savedDescription;
+    std::memcpy(savedDescription, f.header.description, sizeof savedDescription);
+    const std::string full = Absolute(target);
+    const std::string own = CurrentModelPath();
+    if (extract && !own.empty() && SamePath(full, Absolute(own))) return 0;
+    if (extract) SetShortString(f.header.description, std::string(kExtractMark) + ModelBaseName());
+    if (f.outputFd >= 0 && !outputFile) {
+      if (f.modelFd == f.outputFd) f.modelFd = -1;
+      CloseFd(f.outputFd);
+      f.outputFd = -1;
     }
-    if (refused) {
-      std::memcpy(f.header.description, savedDescription, sizeof savedDescription);
-      return 0;
+    // The existing target must be writable (the rename would replace it
+    // anyway) and not held open by another program; the model's own file is
+    // locked by its handle here.
+    if (::access(full.c_str(), F_OK) == 0) {
+      bool refused = ::access(full.c_str(), W_OK) != 0;
+      if (!refused && !(f.modelFd >= 0 && !own.empty() && SamePath(full, Absolute(own)))) {
+        int probe = OpenLocked(full, true);
+        refused = probe < 0;
+        CloseFd(probe);
+      }
+      if (refused) {
+        std::memcpy(f.header.description, savedDescription, sizeof savedDescription);
+        return 0;
+      }
     }
-  }
 
-  std::vector<TTsmObjectEntry> savedEntries(f.entries.begin(), f.entries.begin() + f.length + 1);
-  f.header.entrySize = TsmEntrySize;
-  bool unselected = false;
-  for (int k = 1; k <= f.length; ++k)
-    if (IsLiveOf(f.entries[k], 0) && !f.entries[k].selected) unselected = true;
-  if (extract || unselected) SelectNodeVariables();
-  for (int k = 0; k < 5; ++k)
-    if (f.display[k] != TsmDisplayNotSet) f.header.display[k] = f.display[k];
+    std::vector<TTsmObjectEntry> savedEntries(f.entries.begin(), f.entries.begin() + f.length + 1);
+    f.header.entrySize = TsmEntrySize;
+    bool unselected = false;
+    for (int k = 1; k <= f.length; ++k)
+      if (IsLiveOf(f.entries[k], 0) && !f.entries[k].selected) unselected = true;
+    if (extract || unselected) SelectNodeVariables();
+    for (int k = 0; k < 5; ++k)
+      if (f.display[k] != TsmDisplayNotSet) f.header.display[k] = f.display[k];
 
-  std::vector<PlannedEntry> plan = PlanEntries();
-  const bool ok = ReplaceFile(full, plan, outputFile);
-  int32_t result = ok ? static_cast<int32_t>(plan.size()) : 0;
-  if (ok && !outputFile && !extract) {
-    CloseFd(f.modelFd);
-    f.modelFd = OpenLocked(full, true);
-    SetModelFileNameText(full);
-  }
-  std::copy(savedEntries.begin(), savedEntries.end(), f.entries.begin());
-  f.header.entryCount = f.length;
-  if (extract) std::memcpy(f.header.description, savedDescription, sizeof savedDescription);
-  return result;
+    std::vector<PlannedEntry> plan = PlanEntries();
+    const bool ok = ReplaceFile(full, plan, outputFile);
+    int32_t result = ok ? static_cast<int32_t>(plan.size()) : 0;
+    if (ok && !outputFile && !extract) {
+      CloseFd(f.modelFd);
+      f.modelFd = OpenLocked(full, true);
+      SetModelFileNameText(full);
+    }
+    std::copy(savedEntries.begin(), savedEntries.end(), f.entries.begin());
+    f.header.entryCount = f.length;
+    if (extract) std::memcpy(f.header.description, savedDescription, sizeof savedDescription);
+    return result;
+  });
 }
 
 TESMIRA_API int32_t WriteTSOFile(const char* fileName) {
-  ContainerState& f = Files();
-  EnsureDirectory();
-  if (!InputSampleList() || !OutputSampleList() || !Model()) return 0;
-  const TTsmFileHeader savedHeader = f.header;
-  const int savedLength = f.length;
-  std::vector<TTsmObjectEntry> savedEntries(f.entries.begin(), f.entries.begin() + f.length + 1);
-  std::vector<void*> savedObjects(f.objects.begin(), f.objects.begin() + f.length + 1);
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ContainerState& f = Files();
+    EnsureDirectory();
+    if (!InputSampleList() || !OutputSampleList() || !Model()) return 0;
+    const TTsmFileHeader savedHeader = f.header;
+    const int savedLength = f.length;
+    std::vector<TTsmObjectEntry> savedEntries(f.entries.begin(), f.entries.begin() + f.length + 1);
+    std::vector<void*> savedObjects(f.objects.begin(), f.objects.begin() + f.length + 1);
 
-  InitFileHeader(&f.header);
-  f.header.modelType = savedHeader.modelType;
-  std::memcpy(f.header.modelTypeName, savedHeader.modelTypeName, sizeof f.header.modelTypeName);
-  SetShortString(f.header.description, std::string(kOutputMark) + ModelBaseName());
-  const int inputs = std::clamp<int>(int{InputSampleList()->count}, 0, MaxSampleListEntries);
-  const int outputs = std::clamp<int>(int{OutputSampleList()->count}, 0, MaxSampleListEntries);
-  bool registered = Create_TSMObject(ObjSampleData, nullptr) > 0;
-  for (int k = 0; k < outputs; ++k)
-    registered = registered && Create_TSMObject(ObjDistribution, nullptr) > 0;
-  registered = registered && Create_TSMObject(ObjUserDistribution, nullptr) > 0;
-  registered = registered && Create_TSMObject(ObjInputSample, nullptr) > 0;
-  registered = registered && Create_TSMObject(ObjOutputSample, nullptr) > 0;
-  for (int k = 0; k < inputs + outputs; ++k)
-    registered = registered && Create_TSMObject(ObjCorrelationData, nullptr) > 0;
-  registered = registered && Create_TSMObject(ObjSampleResults, nullptr) > 0;
-  int32_t result = 0;
-  // Result entries of an output file that was opened are replaced by this run's.
-  for (int k = 1; k <= savedLength; ++k)
-    if (f.entries[k].kind >= ObjSampleData && f.entries[k].kind <= ObjSampleResults)
-      f.entries[k].state = TsmDeleted;
-  if (registered) {
-    Mark_AllTSMObjectsSelected(true);
-    result = WriteTSMFile(fileName);
-  }
-  if (result > 0) {
-    SetCorrDataSource(&CorrRowFromOutputFile);
-    if (f.outputFd != f.modelFd) CloseFd(f.outputFd);
-    f.outputFd = -1;
-    f.outputName = Absolute(fileName);
-  }
-  f.header = savedHeader;
-  f.length = savedLength;
-  std::copy(savedEntries.begin(), savedEntries.end(), f.entries.begin());
-  std::copy(savedObjects.begin(), savedObjects.end(), f.objects.begin());
-  for (std::size_t k = static_cast<std::size_t>(savedLength) + 1; k < f.entries.size(); ++k) {
-    f.entries[k] = TTsmObjectEntry{};
-    f.objects[k] = nullptr;
-  }
-  RecountKinds();
-  return result;
+    InitFileHeader(&f.header);
+    f.header.modelType = savedHeader.modelType;
+    std::memcpy(f.header.modelTypeName, savedHeader.modelTypeName, sizeof f.header.modelTypeName);
+    SetShortString(f.header.description, std::string(kOutputMark) + ModelBaseName());
+    const int inputs = std::clamp<int>(int{InputSampleList()->count}, 0, MaxSampleListEntries);
+    const int outputs = std::clamp<int>(int{OutputSampleList()->count}, 0, MaxSampleListEntries);
+    bool registered = Create_TSMObject(ObjSampleData, nullptr) > 0;
+    for (int k = 0; k < outputs; ++k)
+      registered = registered && Create_TSMObject(ObjDistribution, nullptr) > 0;
+    registered = registered && Create_TSMObject(ObjUserDistribution, nullptr) > 0;
+    registered = registered && Create_TSMObject(ObjInputSample, nullptr) > 0;
+    registered = registered && Create_TSMObject(ObjOutputSample, nullptr) > 0;
+    for (int k = 0; k < inputs + outputs; ++k)
+      registered = registered && Create_TSMObject(ObjCorrelationData, nullptr) > 0;
+    registered = registered && Create_TSMObject(ObjSampleResults, nullptr) > 0;
+    int32_t result = 0;
+    // Result entries of an output file that was opened are replaced by this run's.
+    for (int k = 1; k <= savedLength; ++k)
+      if (f.entries[k].kind >= ObjSampleData && f.entries[k].kind <= ObjSampleResults)
+        f.entries[k].state = TsmDeleted;
+    if (registered) {
+      Mark_AllTSMObjectsSelected(true);
+      result = WriteTSMFile(fileName);
+    }
+    if (result > 0) {
+      SetCorrDataSource(&CorrRowFromOutputFile);
+      if (f.outputFd != f.modelFd) CloseFd(f.outputFd);
+      f.outputFd = -1;
+      f.outputName = Absolute(fileName);
+    }
+    f.header = savedHeader;
+    f.length = savedLength;
+    std::copy(savedEntries.begin(), savedEntries.end(), f.entries.begin());
+    std::copy(savedObjects.begin(), savedObjects.end(), f.objects.begin());
+    for (std::size_t k = static_cast<std::size_t>(savedLength) + 1; k < f.entries.size(); ++k) {
+      f.entries[k] = TTsmObjectEntry{};
+      f.objects[k] = nullptr;
+    }
+    RecountKinds();
+    return result;
+  });
 }
 
 TESMIRA_API int32_t ReadTSMFile(const char* fileName, int32_t level, int32_t linkIndex) {
-  ContainerState& f = Files();
-  EnsureDirectory();
-  std::string name = fileName ? fileName : "";
-  if (level >= 2 || level < 0 || name.empty() || linkIndex < 0) return 0;
-  const bool top = level == 0 && linkIndex == 0;
-  TTsmFileHeader temporary{};
-  TTsmFileHeader& h = top ? f.header : temporary;
-  const int previousFd = f.modelFd;
-  int fd = -1;
-  int result = ReadFileHeader(name, &fd, &h, top);
-  const int32_t fileEntries = h.entryCount;
-  const int64_t fileLength = fd >= 0 ? FileLength(fd) : -1;
-  const int firstSlot = f.length + 1;
-  const bool wasLoading = ModelLoading();
-  if (result == 1) {
-    SetModelLoading(true, !top);
-    f.overflowWarned = false;
-    // The directory.
-    const int64_t entryEnd = int64_t{h.directoryOffset} + int64_t{h.entryCount} * h.entrySize;
-    if (h.entryCount > 0 && entryEnd > fileLength) result = TsmReadShort;
-    for (int i = 1; result == 1 && i <= h.entryCount && f.length < TsmMaxEntries; ++i) {
-      TTsmObjectEntry e{};
-      if (!ReadAt(fd, &e, std::min<int32_t>(int32_t{h.entrySize}, TsmEntrySize),
-                  int64_t{h.directoryOffset} + int64_t{i - 1} * h.entrySize)) {
-        result = TsmReadShort;
-        break;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ContainerState& f = Files();
+    EnsureDirectory();
+    std::string name = fileName ? fileName : "";
+    if (level >= 2 || level < 0 || name.empty() || linkIndex < 0) return 0;
+    const bool top = level == 0 && linkIndex == 0;
+    TTsmFileHeader temporary{};
+    TTsmFileHeader& h = top ? f.header : temporary;
+    const int previousFd = f.modelFd;
+    int fd = -1;
+    int result = ReadFileHeader(name, &fd, &h, top);
+    const int32_t fileEntries = h.entryCount;
+    const int64_t fileLength = fd >= 0 ? FileLength(fd) : -1;
+    const int firstSlot = f.length + 1;
+    const bool wasLoading = ModelLoading();
+    if (result == 1) {
+      SetModelLoading(true, !top);
+      f.overflowWarned = false;
+      // The directory.
+      const int64_t entryEnd = int64_t{h.directoryOffset} + int64_t{h.entryCount} * h.entrySize;
+      if (h.entryCount > 0 && entryEnd > fileLength) result = TsmReadShort;
+      for (int i = 1; result == 1 && i <= h.entryCount && f.length < TsmMaxEntries; ++i) {
+        TTsmObjectEntry e{};
+        if (!ReadAt(fd, &e, std::min<int32_t>(int32_t{h.entrySize}, TsmEntrySize),
+                    int64_t{h.directoryOffset} + int64_t{i - 1} * h.entrySize)) {
+          result = TsmReadShort;
+          break;
+        }
+        e.link = linkIndex;
+        e.memoryRef = 0;
+        // The model's own objects stay selected, so that saving an opened
+        // model writes them again.
+        e.selected = linkIndex == 0 ? 1 : 0;
+        e.state = TsmRegistered;
+        e.duplicate = 0;
+        ++f.length;
+        f.entries[static_cast<std::size_t>(f.length)] = e;
+        f.objects[static_cast<std::size_t>(f.length)] = nullptr;
       }
-      e.link = linkIndex;
-      e.memoryRef = 0;
-      // The model's own objects stay selected, so that saving an opened
-      // model writes them again.
-      e.selected = linkIndex == 0 ? 1 : 0;
-      e.state = TsmRegistered;
-      e.duplicate = 0;
-      ++f.length;
-      f.entries[static_cast<std::size_t>(f.length)] = e;
-      f.objects[static_cast<std::size_t>(f.length)] = nullptr;
-    }
-    if (result == 1 && f.length >= firstSlot)
-      result = LoadBlocks(fd, firstSlot, f.length, fileLength) < 0 ? TsmReadNoMemory : 1;
-    if (result < 0) {
-      for (int k = firstSlot; k <= f.length; ++k) {
-        f.entries[static_cast<std::size_t>(k)] = TTsmObjectEntry{};
-        f.objects[static_cast<std::size_t>(k)] = nullptr;
+      if (result == 1 && f.length >= firstSlot)
+        result = LoadBlocks(fd, firstSlot, f.length, fileLength) < 0 ? TsmReadNoMemory : 1;
+      if (result < 0) {
+        for (int k = firstSlot; k <= f.length; ++k) {
+          f.entries[static_cast<std::size_t>(k)] = TTsmObjectEntry{};
+          f.objects[static_cast<std::size_t>(k)] = nullptr;
+        }
+        f.length = firstSlot - 1;
       }
-      f.length = firstSlot - 1;
+      RecountKinds();
+      SetModelLoading(wasLoading, false);
     }
-    RecountKinds();
-    SetModelLoading(wasLoading, false);
-  }
-  if (result == 1 && top) {
-    // The model's own file: it stays open (and locked) as the model's handle.
-    if (previousFd >= 0 && previousFd != fd && previousFd != f.outputFd) CloseFd(previousFd);
-    f.modelFd = fd;
-    fd = -1;
-    const int links = std::min<int>(int{h.linkCount}, TsmMaxLinks);
-    f.linkCount = 0;
-    for (int j = 1; j <= links; ++j) {
-      unsigned char record[TsmLinkRecordSize] = {};
-      int size = std::min<int32_t>(int32_t{h.linkRecordSize}, TsmLinkRecordSize);
-      if (!ReadAt(f.modelFd, record, size,
-                  int64_t{h.linkTableOffset} + int64_t{j - 1} * h.linkRecordSize))
-        std::memset(record, 0, sizeof record);
-      f.links[static_cast<std::size_t>(j)] =
-          std::string(ShortStringView(record, static_cast<std::size_t>(size - 1)));
-      f.linkCount = j;
+    if (result == 1 && top) {
+      // The model's own file: it stays open (and locked) as the model's handle.
+      if (previousFd >= 0 && previousFd != fd && previousFd != f.outputFd) CloseFd(previousFd);
+      f.modelFd = fd;
+      fd = -1;
+      const int links = std::min<int>(int{h.linkCount}, TsmMaxLinks);
+      f.linkCount = 0;
+      for (int j = 1; j <= links; ++j) {
+        unsigned char record[TsmLinkRecordSize] = {};
+        int size = std::min<int32_t>(int32_t{h.linkRecordSize}, TsmLinkRecordSize);
+        if (!ReadAt(f.modelFd, record, size,
+                    int64_t{h.linkTableOffset} + int64_t{j - 1} * h.linkRecordSize))
+          std::memset(record, 0, sizeof record);
+        f.links[static_cast<std::size_t>(j)] =
+            std::string(ShortStringView(record, static_cast<std::size_t>(size - 1)));
+        f.linkCount = j;
+      }
+      h.linkCount = f.linkCount;
+      SetModelFileNameText(Absolute(name));
+      for (int j = 1; j <= f.linkCount; ++j) {
+        std::string linked = ResolveModelPath(f.links[static_cast<std::size_t>(j)]);
+        if (!linked.empty()) ReadTSMFile(linked.c_str(), level + 1, j);
+      }
+      SetModelType(h.modelType);
     }
-    h.linkCount = f.linkCount;
-    SetModelFileNameText(Absolute(name));
-    for (int j = 1; j <= f.linkCount; ++j) {
-      std::string linked = ResolveModelPath(f.links[static_cast<std::size_t>(j)]);
-      if (!linked.empty()) ReadTSMFile(linked.c_str(), level + 1, j);
-    }
-    SetModelType(h.modelType);
-  }
-  if (!top || result != 1) CloseFd(fd);
-  if (!top) f.modelFd = previousFd;
-  if (result != 1) return result;
-  f.header.entryCount = f.length;
-  return fileEntries;
+    if (!top || result != 1) CloseFd(fd);
+    if (!top) f.modelFd = previousFd;
+    if (result != 1) return result;
+    f.header.entryCount = f.length;
+    return fileEntries;
+  });
 }
 
 TESMIRA_API int32_t GetFileHeader(const char* fileName, void** header) {
-  ContainerState& f = Files();
-  EnsureDirectory();
-  if (header) *header = nullptr;
-  std::vector<TTsmObjectEntry> saved(f.entries.begin(), f.entries.begin() + f.length + 1);
-  const int savedLength = f.length;
-  InitFileHeader(&f.probe);
-  f.preview = TSampleFileHeader{};
-  f.preview.version = 1;
-  std::string name = fileName ? fileName : "";
-  TModelRecord* m = Model();
-  std::string_view file = name;
-  if (std::size_t s = file.find_last_of("/\\"); s != std::string_view::npos)
-    file = file.substr(s + 1);
-  int kind = -1;
-  if (name.empty() || (m && m->fileName[0] != 0 && SameName(file, ShortStringView(m->fileName)) &&
-                       file.size() == ShortStringView(m->fileName).size())) {
-    Mark_AllTSMObjectsSelected(true);
-    RecountKinds();
-    f.probe = *CurrentFileHeader();
-    f.preview = f.sampleHeader;
-  } else {
-    int fd = -1;
-    int r = ReadFileHeader(name, &fd, &f.probe, false);
-    CloseFd(fd);
-    if (r == TsmReadCannotOpen) kind = TsmKindUnknown;
-    if (r < 1 && r != TsmReadCannotOpen) {
-      int32_t count = LoadSampleFileHeader(name.c_str(), &f.preview.inputs, &f.preview.outputs);
-      if (count > 0) {
-        f.preview.count = count;
-        SetShortString(f.preview.sampleFile, name);
-        SetShortString(f.preview.probabilityFile, ReplaceExtension(name, ".prb"));
-      } else if (count == 0) {
-        kind = TsmKindUnknown;
-      } else {
-        f.preview = TSampleFileHeader{};
-        uint8_t code = LegacyCountOnly;
-        TTsmFileHeader savedHeader = f.header;
-        int32_t n = ImportADOSFile(name.c_str(), &code);
-        if (n <= 0) {
-          kind = TsmKindLegacyUnreadable;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ContainerState& f = Files();
+    EnsureDirectory();
+    if (header) *header = nullptr;
+    std::vector<TTsmObjectEntry> saved(f.entries.begin(), f.entries.begin() + f.length + 1);
+    const int savedLength = f.length;
+    InitFileHeader(&f.probe);
+    f.preview = TSampleFileHeader{};
+    f.preview.version = 1;
+    std::string name = fileName ? fileName : "";
+    TModelRecord* m = Model();
+    std::string_view file = name;
+    if (std::size_t s = file.find_last_of("/\\"); s != std::string_view::npos)
+      file = file.substr(s + 1);
+    int kind = -1;
+    if (name.empty() || (m && m->fileName[0] != 0 && SameName(file, ShortStringView(m->fileName)) &&
+                         file.size() == ShortStringView(m->fileName).size())) {
+      Mark_AllTSMObjectsSelected(true);
+      RecountKinds();
+      f.probe = *CurrentFileHeader();
+      f.preview = f.sampleHeader;
+    } else {
+      int fd = -1;
+      int r = ReadFileHeader(name, &fd, &f.probe, false);
+      CloseFd(fd);
+      if (r == TsmReadCannotOpen) kind = TsmKindUnknown;
+      if (r < 1 && r != TsmReadCannotOpen) {
+        int32_t count = LoadSampleFileHeader(name.c_str(), &f.preview.inputs, &f.preview.outputs);
+        if (count > 0) {
+          f.preview.count = count;
+          SetShortString(f.preview.sampleFile, name);
+          SetShortString(f.preview.probabilityFile, ReplaceExtension(name, ".prb"));
+        } else if (count == 0) {
+          kind = TsmKindUnknown;
         } else {
-          for (int k = 0; k < n; ++k) {
-            TTsmObjectEntry e{};
-            e.kind = code;
-            e.state = TsmInMemory;
-            AppendEntry(e, nullptr);
+          f.preview = TSampleFileHeader{};
+          uint8_t code = LegacyCountOnly;
+          TTsmFileHeader savedHeader = f.header;
+          int32_t n = ImportADOSFile(name.c_str(), &code);
+          if (n <= 0) {
+            kind = TsmKindLegacyUnreadable;
+          } else {
+            for (int k = 0; k < n; ++k) {
+              TTsmObjectEntry e{};
+              e.kind = code;
+              e.state = TsmInMemory;
+              AppendEntry(e, nullptr);
+            }
+            Mark_AllTSMObjectsSelected(true);
+            RecountKinds();
+            f.probe = *CurrentFileHeader();
+            kind = TsmKindLegacyModel;
           }
-          Mark_AllTSMObjectsSelected(true);
-          RecountKinds();
-          f.probe = *CurrentFileHeader();
-          kind = TsmKindLegacyModel;
+          f.header = savedHeader;
         }
-        f.header = savedHeader;
       }
     }
-  }
-  f.length = savedLength;
-  std::copy(saved.begin(), saved.end(), f.entries.begin());
-  for (std::size_t k = static_cast<std::size_t>(savedLength) + 1; k < f.entries.size(); ++k)
-    f.entries[k] = TTsmObjectEntry{};
-  RecountKinds();
-  f.probeDescribesOutput = false;
-  if (kind == TsmKindUnknown || kind == TsmKindLegacyUnreadable) return kind;
-  if (f.preview.count > 0) {
-    if (header) *header = &f.preview;
-    return TsmKindSampleFile;
-  }
-  if (header) *header = &f.probe;
-  if (kind == TsmKindLegacyModel) return kind;
-  f.probeDescribesOutput = f.probe.kindCounts[ObjSampleData - 1] > 0;
-  return f.probeDescribesOutput ? TsmKindOutput : TsmKindModel;
+    f.length = savedLength;
+    std::copy(saved.begin(), saved.end(), f.entries.begin());
+    for (std::size_t k = static_cast<std::size_t>(savedLength) + 1; k < f.entries.size(); ++k)
+      f.entries[k] = TTsmObjectEntry{};
+    RecountKinds();
+    f.probeDescribesOutput = false;
+    if (kind == TsmKindUnknown || kind == TsmKindLegacyUnreadable) return kind;
+    if (f.preview.count > 0) {
+      if (header) *header = &f.preview;
+      return TsmKindSampleFile;
+    }
+    if (header) *header = &f.probe;
+    if (kind == TsmKindLegacyModel) return kind;
+    f.probeDescribesOutput = f.probe.kindCounts[ObjSampleData - 1] > 0;
+    return f.probeDescribesOutput ? TsmKindOutput : TsmKindModel;
+  });
 }
 
 }  // extern "C"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/buffered_file.h"
+#include "model/export_guard.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
@@ -206,67 +207,74 @@ using namespace tesmira;
 extern "C" {
 
 TESMIRA_API int32_t Read_randomvariables_file(const char* baseName) {
-  return ReadVariables(LegacyPath(baseName ? baseName : "", ".RAN"));
+  return tesmira::Guarded<int32_t>(
+      0, [&]() -> int32_t { return ReadVariables(LegacyPath(baseName ? baseName : "", ".RAN")); });
 }
 
 TESMIRA_API int32_t Read_formula_file(const char* baseName) {
-  return ReadFormulas(LegacyPath(baseName ? baseName : "", ".FML"));
+  return tesmira::Guarded<int32_t>(
+      0, [&]() -> int32_t { return ReadFormulas(LegacyPath(baseName ? baseName : "", ".FML")); });
 }
 
 TESMIRA_API int32_t Read_dependence_file(const char* baseName) {
-  std::string base = baseName ? baseName : "";
-  std::string path = LegacyPath(base, DependenceExtension());
-  if (path.empty()) path = LegacyPath(base, ".DEP");
-  return ReadNodes(path);
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    std::string base = baseName ? baseName : "";
+    std::string path = LegacyPath(base, DependenceExtension());
+    if (path.empty()) path = LegacyPath(base, ".DEP");
+    return ReadNodes(path);
+  });
 }
 
 TESMIRA_API int32_t ImportADOSFile(const char* fileName, uint8_t* kind) {
-  ImportState& st = Import();
-  uint8_t code = kind ? *kind : 0;
-  st.countOnly = code == LegacyCountOnly;
-  st.folder.clear();
-  std::string work;
-  if (fileName && fileName[0] != '\0') {
-    std::string full = fileName;
-    std::size_t slash = full.find_last_of("/\\");
-    std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
-    work = slash == std::string::npos ? full : full.substr(slash + 1);
-    if (st.countOnly) {
-      // Counting looks beside the probed file and leaves the model alone.
-      st.folder = folder.empty() ? std::string("./") : folder;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    ImportState& st = Import();
+    uint8_t code = kind ? *kind : 0;
+    st.countOnly = code == LegacyCountOnly;
+    st.folder.clear();
+    std::string work;
+    if (fileName && fileName[0] != '\0') {
+      std::string full = fileName;
+      std::size_t slash = full.find_last_of("/\\");
+      std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+      work = slash == std::string::npos ? full : full.substr(slash + 1);
+      if (st.countOnly) {
+        // Counting looks beside the probed file and leaves the model alone.
+        st.folder = folder.empty() ? std::string("./") : folder;
+      } else if (Model()) {
+        SetShortString(Model()->folder, folder);
+        SetShortString(Model()->fileName, work);
+      }
     } else if (Model()) {
-      SetShortString(Model()->folder, folder);
-      SetShortString(Model()->fileName, work);
+      if (code == ObjFormula) work = std::string(ShortStringView(Model()->fileName)) + ".FML";
+      if (code == ObjRandomVariable)
+        work = std::string(ShortStringView(Model()->designTag)) + ".RAN";
     }
-  } else if (Model()) {
-    if (code == ObjFormula) work = std::string(ShortStringView(Model()->fileName)) + ".FML";
-    if (code == ObjRandomVariable) work = std::string(ShortStringView(Model()->designTag)) + ".RAN";
-  }
-  const std::string base(BaseNameOf(work));
-  int32_t count = 0;
-  if (ContainsNoCase(work, ".RAN")) {
-    code = ObjRandomVariable;
-    count = Read_randomvariables_file(base.c_str());
-  }
-  if (ContainsNoCase(work, ".BSE")) code = ObjBasicEvent;
-  if (ContainsNoCase(work, ".MIN")) code = ObjMinimalCutSet;
-  if (ContainsNoCase(work, ".FLT")) code = ObjFaultTree;
-  if (ContainsNoCase(work, ".FML")) {
-    code = ObjFormula;
-    count = Read_formula_file(base.c_str());
-  }
-  const std::string dependence = DependenceExtension();
-  if (ContainsNoCase(work, dependence) || ContainsNoCase(work, ".dep")) {
-    code = ObjDependenceNode;
-    std::string ext = ContainsNoCase(work, dependence) ? dependence : std::string(".DEP");
-    std::string path = LegacyPath(base, ext);
-    if (path.empty()) path = LegacyPath(base, ext == ".DEP" ? dependence : std::string(".DEP"));
-    count = ReadNodes(path);
-  }
-  st.countOnly = false;
-  st.folder.clear();
-  if (kind) *kind = code;
-  return count;
+    const std::string base(BaseNameOf(work));
+    int32_t count = 0;
+    if (ContainsNoCase(work, ".RAN")) {
+      code = ObjRandomVariable;
+      count = Read_randomvariables_file(base.c_str());
+    }
+    if (ContainsNoCase(work, ".BSE")) code = ObjBasicEvent;
+    if (ContainsNoCase(work, ".MIN")) code = ObjMinimalCutSet;
+    if (ContainsNoCase(work, ".FLT")) code = ObjFaultTree;
+    if (ContainsNoCase(work, ".FML")) {
+      code = ObjFormula;
+      count = Read_formula_file(base.c_str());
+    }
+    const std::string dependence = DependenceExtension();
+    if (ContainsNoCase(work, dependence) || ContainsNoCase(work, ".dep")) {
+      code = ObjDependenceNode;
+      std::string ext = ContainsNoCase(work, dependence) ? dependence : std::string(".DEP");
+      std::string path = LegacyPath(base, ext);
+      if (path.empty()) path = LegacyPath(base, ext == ".DEP" ? dependence : std::string(".DEP"));
+      count = ReadNodes(path);
+    }
+    st.countOnly = false;
+    st.folder.clear();
+    if (kind) *kind = code;
+    return count;
+  });
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "files/buffered_file.h"
+#include "model/export_guard.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 #include "model/store.h"
@@ -241,57 +242,61 @@ using namespace tesmira;
 extern "C" {
 
 TESMIRA_API int32_t Compute_corr_data(int32_t i, void** row) {
-  if (row) *row = nullptr;
-  CorrState& c = C();
-  if (!InputSampleList() || !OutputSampleList() || !c.ready || i < 1 || i > c.n) return 0;
-  std::vector<float> values = RunRow(i);
-  std::copy(values.begin(), values.end(), c.rowOut.begin());
-  if (row) *row = c.rowOut.data();
-  return static_cast<int32_t>(values.size() * 4);
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (row) *row = nullptr;
+    CorrState& c = C();
+    if (!InputSampleList() || !OutputSampleList() || !c.ready || i < 1 || i > c.n) return 0;
+    std::vector<float> values = RunRow(i);
+    std::copy(values.begin(), values.end(), c.rowOut.begin());
+    if (row) *row = c.rowOut.data();
+    return static_cast<int32_t>(values.size() * 4);
+  });
 }
 
 TESMIRA_API double Get_sample_correlation(int32_t i, int32_t j) {
-  if (i == j) return 1.0;
-  if (Design2()) {
-    int nodes = NodeCount();
-    auto p = [&](int x) { return x >= 1 && x <= nodes ? ParentIndex(x) : 0; };
-    auto vineType = [&](int x) {
-      return x >= 1 && x <= nodes && NodeDepType(x) >= 1 && NodeDepType(x) <= 4;
-    };
-    auto vineBelowComposite = [&](int x) {
-      return vineType(x) && p(x) > 0 && IsCompositeType(p(x));
-    };
-    const int pi = p(i), pj = p(j);
-    // The parents are those of the pair as asked; the steps apply in turn.
-    if (pj > 0 && p(pj) == i && vineBelowComposite(j)) j = pj;
-    if (pi > 0 && p(pi) == j && vineBelowComposite(i)) i = pi;
-    if (vineType(j) && pj > 0 && IsCompositeType(pj) && !vineType(i)) j = pj;
-    if (vineType(i) && pi > 0 && IsCompositeType(pi) && !vineType(j)) i = pi;
+  return tesmira::Guarded<double>(0.0, [&]() -> double {
     if (i == j) return 1.0;
-  }
-  int row = std::min(i, j), col = std::max(i, j);
-  if (row < 1 || col > MaxSampleColumns) return 0.0;
-  CorrState& c = C();
-  float compressed[MaxSampleColumns];
-  int32_t bytes = 0;
-  bool have = false;
-  if (c.reader) {
-    have = c.reader(row, compressed, &bytes);
-  } else if (c.ready && row <= c.n) {
-    std::vector<float> r = RunRow(row);
-    std::copy(r.begin(), r.end(), compressed);
-    bytes = static_cast<int32_t>(r.size() * 4);
-    have = true;
-  }
-  if (have) {
-    int singles = std::clamp(bytes / 4, 0, static_cast<int>(MaxSampleColumns));
-    std::fill(std::begin(c.expanded), std::end(c.expanded), 0.0f);
-    ExpandCorrRow(compressed, singles, c.expanded, row + 1, MaxSampleColumns + 1);
-    c.expandedRow = row;
-  }
-  // A row that could not be read is not answered from another row.
-  if (c.expandedRow != row) return CorrUnavailable;
-  return c.expanded[col];
+    if (Design2()) {
+      int nodes = NodeCount();
+      auto p = [&](int x) { return x >= 1 && x <= nodes ? ParentIndex(x) : 0; };
+      auto vineType = [&](int x) {
+        return x >= 1 && x <= nodes && NodeDepType(x) >= 1 && NodeDepType(x) <= 4;
+      };
+      auto vineBelowComposite = [&](int x) {
+        return vineType(x) && p(x) > 0 && IsCompositeType(p(x));
+      };
+      const int pi = p(i), pj = p(j);
+      // The parents are those of the pair as asked; the steps apply in turn.
+      if (pj > 0 && p(pj) == i && vineBelowComposite(j)) j = pj;
+      if (pi > 0 && p(pi) == j && vineBelowComposite(i)) i = pi;
+      if (vineType(j) && pj > 0 && IsCompositeType(pj) && !vineType(i)) j = pj;
+      if (vineType(i) && pi > 0 && IsCompositeType(pi) && !vineType(j)) i = pi;
+      if (i == j) return 1.0;
+    }
+    int row = std::min(i, j), col = std::max(i, j);
+    if (row < 1 || col > MaxSampleColumns) return 0.0;
+    CorrState& c = C();
+    float compressed[MaxSampleColumns];
+    int32_t bytes = 0;
+    bool have = false;
+    if (c.reader) {
+      have = c.reader(row, compressed, &bytes);
+    } else if (c.ready && row <= c.n) {
+      std::vector<float> r = RunRow(row);
+      std::copy(r.begin(), r.end(), compressed);
+      bytes = static_cast<int32_t>(r.size() * 4);
+      have = true;
+    }
+    if (have) {
+      int singles = std::clamp(bytes / 4, 0, static_cast<int>(MaxSampleColumns));
+      std::fill(std::begin(c.expanded), std::end(c.expanded), 0.0f);
+      ExpandCorrRow(compressed, singles, c.expanded, row + 1, MaxSampleColumns + 1);
+      c.expandedRow = row;
+    }
+    // A row that could not be read is not answered from another row.
+    if (c.expandedRow != row) return CorrUnavailable;
+    return c.expanded[col];
+  });
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "files/buffered_file.h"
+#include "model/export_guard.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 
@@ -565,6 +566,8 @@ int32_t ReadSampleFileHeader(const std::string& fileName, TSampleList* inputs, T
 
 TESMIRA_API int32_t LoadSampleFileHeader(const char* fileName, TSampleList* inputs,
                                          TSampleList* outputs) {
-  tesmira::TextLineReader reader;
-  return tesmira::ReadSampleFileHeader(fileName ? fileName : "", inputs, outputs, reader);
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    tesmira::TextLineReader reader;
+    return tesmira::ReadSampleFileHeader(fileName ? fileName : "", inputs, outputs, reader);
+  });
 }

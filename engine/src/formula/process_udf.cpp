@@ -5,6 +5,7 @@
 
 #include "formula/model_environment.h"
 #include "formula/set_program.h"
+#include "model/export_guard.h"
 #include "model/store.h"
 #include "tesmira/formula.h"
 
@@ -28,52 +29,60 @@ constexpr const char* kMultiArgument[] = {"max", "min", "vary", "i.."};
 }  // namespace
 
 int32_t Process_UDF(TUdf** formula, char* text, double* value) {
-  using namespace tesmira::formula;
-  TUdf* record = formula ? *formula : nullptr;
-  int index = record ? tesmira::FormulaIndexOf(record) : 0;  // 1-based, 0 when not in the model
-  std::string given;
-  if (text) given.assign(text, strnlen(text, 255));
-  bool hasText = !given.empty();
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    using namespace tesmira::formula;
+    TUdf* record = formula ? *formula : nullptr;
+    int index = record ? tesmira::FormulaIndexOf(record) : 0;  // 1-based, 0 when not in the model
+    std::string given;
+    if (text) given.assign(text, strnlen(text, 255));
+    bool hasText = !given.empty();
 
-  SetMode mode = SetMode::CheckOne;
-  int target = index > 0 ? index - 1 : -1;
-  if (!hasText && index == 0) {
-    mode = SetMode::CheckSet;
-    target = record ? -1 : 0;
-  }
-  ModelEnvironment env;
-  if (target == 0 && env.FormulaCount() == 0) target = -1;
-  SetProgram program;
-  double result = 0;
-  bool ok = program.Evaluate(env, mode, target, hasText, given, nullptr, result);
-  if (ok) {
-    if (value) *value = result;
-    return 1;
-  }
-  CopyText(text, program.Message());
-  if (!record && !hasText && formula)
-    *formula =
-        program.FailedFormula() >= 0 ? tesmira::FormulaAt(program.FailedFormula() + 1) : nullptr;
-  return 0;
+    SetMode mode = SetMode::CheckOne;
+    int target = index > 0 ? index - 1 : -1;
+    if (!hasText && index == 0) {
+      mode = SetMode::CheckSet;
+      target = record ? -1 : 0;
+    }
+    ModelEnvironment env;
+    if (target == 0 && env.FormulaCount() == 0) target = -1;
+    SetProgram program;
+    double result = 0;
+    bool ok = program.Evaluate(env, mode, target, hasText, given, nullptr, result);
+    if (ok) {
+      if (value) *value = result;
+      return 1;
+    }
+    CopyText(text, program.Message());
+    if (!record && !hasText && formula)
+      *formula =
+          program.FailedFormula() >= 0 ? tesmira::FormulaAt(program.FailedFormula() + 1) : nullptr;
+    return 0;
+  });
 }
 
 int32_t GetNumberOfPredefinedFormulaStrings(int32_t group) {
-  switch (group) {
-    case 0: return 3;
-    case 1: return 16;
-    case 2: return 4;
-    default: return 0;
-  }
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    switch (group) {
+      case 0: return 3;
+      case 1: return 16;
+      case 2: return 4;
+      default: return 0;
+    }
+  });
 }
 
 void GetPredefinedFormulaString(int32_t group, int32_t index, char* out) {
-  const char* word = "";
-  int32_t count = GetNumberOfPredefinedFormulaStrings(group);
-  if (count > 0 && index == 0) {
-    word = kTitles[group];
-  } else if (index >= 1 && index <= count) {
-    const char* const* words = group == 0 ? kConstants : group == 1 ? kOneArgument : kMultiArgument;
-    word = words[index - 1];
-  }
-  CopyText(out, word);
+  tesmira::GuardedVoid([&] {
+    const char* word = "";
+    int32_t count = GetNumberOfPredefinedFormulaStrings(group);
+    if (count > 0 && index == 0) {
+      word = kTitles[group];
+    } else if (index >= 1 && index <= count) {
+      const char* const* words = group == 0   ? kConstants
+                                 : group == 1 ? kOneArgument
+                                              : kMultiArgument;
+      word = words[index - 1];
+    }
+    CopyText(out, word);
+  });
 }

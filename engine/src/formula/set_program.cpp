@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "formula/compiler.h"
+#include "model/export_guard.h"
 
 namespace tesmira::formula {
 
@@ -20,8 +21,10 @@ static std::string Lower(std::string_view s) {
 }
 
 static bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '@' || c == '!' || c == '#' || c == '$' || c == '&';
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '@' || c == '!' || c == '#' || c == '$' || c == '&';
+  });
 }
 
 std::vector<Reference> FindReferences(std::string_view text, const std::vector<std::string>& keys) {

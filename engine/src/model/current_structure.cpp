@@ -1,6 +1,7 @@
 // Current structure, structure names and saved structures.
 #include <cstring>
 
+#include "model/export_guard.h"
 #include "model/short_string.h"
 #include "model/store_state.h"
 #include "tesmira/model.h"
@@ -256,111 +257,127 @@ using tesmira::detail::State;
 // ---- exported --------------------------------------------------------------------
 
 void* SetCurrentDependenceStructureRoot(void* node, const char* name) {
-  auto& st = State();
-  void* previous = st.currentRoot;
-  int i = NodeIndexOf(node);
-  if (node && i == 0) return previous;
-  std::string_view n = NameArg(name);
-  st.currentRoot = node;
-  int rootIndex = i;
-  if (!n.empty()) {
-    if (node && Design2()) {
-      if (NodeIndexByName(n) == 0) {
-        SetNodeStructureName(node, n);
-        int p = ParentIndex(i);
-        if (p && IsCompositeType(p)) SetNodeStructureName(NodeAt(p), n);
-      }
-    } else if (node) {
-      std::string pn = NodeParentName(i);
-      if (IsVineOrMatrixType(i)) {
-        if (!StartsWithVineAnyCase(pn)) {
-          std::string prefix = ParentIndex(i) ? "vine~" : "VINE~";
-          SetNodeParentName(i, prefix + std::string(n));
+  return tesmira::Guarded<void*>(nullptr, [&]() -> void* {
+    auto& st = State();
+    void* previous = st.currentRoot;
+    int i = NodeIndexOf(node);
+    if (node && i == 0) return previous;
+    std::string_view n = NameArg(name);
+    st.currentRoot = node;
+    int rootIndex = i;
+    if (!n.empty()) {
+      if (node && Design2()) {
+        if (NodeIndexByName(n) == 0) {
+          SetNodeStructureName(node, n);
+          int p = ParentIndex(i);
+          if (p && IsCompositeType(p)) SetNodeStructureName(NodeAt(p), n);
         }
-      } else if (pn.empty()) {
-        SetNodeParentName(i, "ROOT");
+      } else if (node) {
+        std::string pn = NodeParentName(i);
+        if (IsVineOrMatrixType(i)) {
+          if (!StartsWithVineAnyCase(pn)) {
+            std::string prefix = ParentIndex(i) ? "vine~" : "VINE~";
+            SetNodeParentName(i, prefix + std::string(n));
+          }
+        } else if (pn.empty()) {
+          SetNodeParentName(i, "ROOT");
+        }
+      } else {
+        rootIndex = 0;
+        for (int j = 1; j <= NodeCount() && rootIndex == 0; ++j)
+          if (SameName(StoredStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n))
+            rootIndex = j;
+        st.currentRoot = NodeAt(rootIndex);
       }
-    } else {
-      rootIndex = 0;
-      for (int j = 1; j <= NodeCount() && rootIndex == 0; ++j)
-        if (SameName(StoredStructureName(j), n) || SameName(ComposeStructureName(NodeAt(j)), n))
-          rootIndex = j;
-      st.currentRoot = NodeAt(rootIndex);
     }
-  }
-  int typed = node ? i : NodeIndexOf(previous);
-  if (rootIndex != 0 && IsVineOrMatrixType(typed)) st.scanPos = rootIndex;
-  return previous;
+    int typed = node ? i : NodeIndexOf(previous);
+    if (rootIndex != 0 && IsVineOrMatrixType(typed)) st.scanPos = rootIndex;
+    return previous;
+  });
 }
 
-void* GetCurrentDependenceStructureRoot(void) { return State().currentRoot; }
+void* GetCurrentDependenceStructureRoot(void) {
+  return tesmira::Guarded<void*>(nullptr, [&]() -> void* { return State().currentRoot; });
+}
 
 void* GetNextDepStructure(void) {
-  auto& st = State();
-  st.currentRoot = nullptr;
-  st.scanSavedRoot = nullptr;
-  st.scanHasSaved = false;
-  int r = NextRootAfter(st.scanPos);
-  if (r == 0) r = NextRootAfter(0);
-  if (r == 0) return nullptr;
-  st.scanPos = r;
-  st.currentRoot = NodeAt(r);
-  return st.currentRoot;
+  return tesmira::Guarded<void*>(nullptr, [&]() -> void* {
+    auto& st = State();
+    st.currentRoot = nullptr;
+    st.scanSavedRoot = nullptr;
+    st.scanHasSaved = false;
+    int r = NextRootAfter(st.scanPos);
+    if (r == 0) r = NextRootAfter(0);
+    if (r == 0) return nullptr;
+    st.scanPos = r;
+    st.currentRoot = NodeAt(r);
+    return st.currentRoot;
+  });
 }
 
 int32_t GetNumberOfNodesInStructure(void) {
-  int r = CurrentRootIndex();
-  if (r == 0) return 0;
-  int count = 0;
-  for (int j = 1; j <= NodeCount(); ++j)
-    if (InStructure(j, r) && IsLinkedNode(j)) ++count;
-  return count;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    int r = CurrentRootIndex();
+    if (r == 0) return 0;
+    int count = 0;
+    for (int j = 1; j <= NodeCount(); ++j)
+      if (InStructure(j, r) && IsLinkedNode(j)) ++count;
+    return count;
+  });
 }
 
 bool ThisNodeInStructure(void* node) {
-  int r = CurrentRootIndex();
-  int i = NodeIndexOf(node);
-  return r != 0 && i != 0 && InStructure(i, r) && IsLinkedNode(i);
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    int r = CurrentRootIndex();
+    int i = NodeIndexOf(node);
+    return r != 0 && i != 0 && InStructure(i, r) && IsLinkedNode(i);
+  });
 }
 
 int32_t GetDependenceStrings(void* node, char* typeText, char* copulaText) {
-  int r = ResolveNode(node, true);
-  if (r && IsCompositeType(r) && !IsVineOrMatrixType(r)) {
-    for (int k = 1; k <= ChildCount(r); ++k) {
-      int c = ChildAt(r, k);
-      if (IsVineOrMatrixType(c)) {
-        r = c;
-        break;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    int r = ResolveNode(node, true);
+    if (r && IsCompositeType(r) && !IsVineOrMatrixType(r)) {
+      for (int k = 1; k <= ChildCount(r); ++k) {
+        int c = ChildAt(r, k);
+        if (IsVineOrMatrixType(c)) {
+          r = c;
+          break;
+        }
       }
     }
-  }
-  int type = (node && r) ? NodeDepType(r) : CurrentDependenceType();
-  int copula = r ? NodeCopula(r) : 0;
-  CopyOut(typeText, "Unknown distribution type");
-  CopyOut(copulaText, "");
-  if (type < -3 || type > 4) return 0;
-  std::string t = "Dependence structure type: " + std::string(DependenceTypeTitle(type));
-  if (t.size() > 100) t.resize(100);
-  std::string c = std::string(type == 0 ? "Bivariate type: " : "Copula type: ") +
-                  std::string(CopulaTitle(copula));
-  if (node && r && IsVineOrMatrixType(r)) {
-    c += " ... Vine name: " + StructureDisplayName(NodeAt(r));
-    if (c.size() > 100) c.resize(100);
-  }
-  CopyOut(typeText, t);
-  CopyOut(copulaText, c);
-  return 1;
+    int type = (node && r) ? NodeDepType(r) : CurrentDependenceType();
+    int copula = r ? NodeCopula(r) : 0;
+    CopyOut(typeText, "Unknown distribution type");
+    CopyOut(copulaText, "");
+    if (type < -3 || type > 4) return 0;
+    std::string t = "Dependence structure type: " + std::string(DependenceTypeTitle(type));
+    if (t.size() > 100) t.resize(100);
+    std::string c = std::string(type == 0 ? "Bivariate type: " : "Copula type: ") +
+                    std::string(CopulaTitle(copula));
+    if (node && r && IsVineOrMatrixType(r)) {
+      c += " ... Vine name: " + StructureDisplayName(NodeAt(r));
+      if (c.size() > 100) c.resize(100);
+    }
+    CopyOut(typeText, t);
+    CopyOut(copulaText, c);
+    return 1;
+  });
 }
 
 bool MatchAndSwapDepStructures(int32_t type) {
-  if (!SavedStructureExists()) return false;
-  if (!SavedStructureMatches() || !SwapWithSavedStructure()) return false;
-  auto& st = State();
-  void* remembered = st.currentRoot;
-  st.currentRoot = nullptr;
-  SetDependenceType(remembered, type);
-  st.currentRoot = remembered;
-  return true;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    if (!SavedStructureExists()) return false;
+    if (!SavedStructureMatches() || !SwapWithSavedStructure()) return false;
+    auto& st = State();
+    void* remembered = st.currentRoot;
+    st.currentRoot = nullptr;
+    SetDependenceType(remembered, type);
+    st.currentRoot = remembered;
+    return true;
+  });
 }
 
-void ReleaseSavedStructure(void) { FreeSavedStructure(); }
+void ReleaseSavedStructure(void) {
+  tesmira::GuardedVoid([&] { FreeSavedStructure(); });
+}

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/export_guard.h"
 #include "model/short_string.h"
 #include "model/store.h"
 #include "tesmira/files.h"
@@ -104,30 +105,41 @@ using namespace tesmira;
 extern "C" {
 
 TESMIRA_API void ModelFolder(char* out) {
-  if (out) CopyOut(out, ModelFolderText());
+  tesmira::GuardedVoid([&] {
+    if (out) CopyOut(out, ModelFolderText());
+  });
 }
 
 TESMIRA_API void FileKindExtension(int32_t kind, char* out) {
-  if (out) CopyOut(out, FileKindExtensionText(kind));
+  tesmira::GuardedVoid([&] {
+    if (out) CopyOut(out, FileKindExtensionText(kind));
+  });
 }
 
 TESMIRA_API bool DerivedFileName(const char* baseName, int32_t kind, char* out) {
-  std::string name;
-  bool ok =
-      DerivedFileNameText(baseName ? std::string_view(baseName) : std::string_view(), kind, name);
-  if (out) CopyOut(out, name);
-  return ok;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    std::string name;
+    bool ok =
+        DerivedFileNameText(baseName ? std::string_view(baseName) : std::string_view(), kind, name);
+    if (out) CopyOut(out, name);
+    return ok;
+  });
 }
 
 TESMIRA_API bool SetModelFileName(const char* fullName) {
-  return SetModelFileNameText(fullName ? fullName : "");
+  return tesmira::Guarded<bool>(
+      false, [&]() -> bool { return SetModelFileNameText(fullName ? fullName : ""); });
 }
 
 TESMIRA_API void BaseName(const char* name, char* out) {
-  if (out)
-    CopyOut(out, BaseNameOf(name ? std::string_view(name).substr(0, 255) : std::string_view()));
+  tesmira::GuardedVoid([&] {
+    if (out)
+      CopyOut(out, BaseNameOf(name ? std::string_view(name).substr(0, 255) : std::string_view()));
+  });
 }
 
-TESMIRA_API bool IsNameChar(char c) { return IsNameCharacter(c); }
+TESMIRA_API bool IsNameChar(char c) {
+  return tesmira::Guarded<bool>(false, [&]() -> bool { return IsNameCharacter(c); });
+}
 
 }  // extern "C"

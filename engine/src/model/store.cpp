@@ -1,6 +1,7 @@
 // The model store interface (variables and formulas).
 #include <cstring>
 
+#include "model/export_guard.h"
 #include "model/short_string.h"
 #include "model/store_state.h"
 #include "tesmira/model.h"
@@ -148,197 +149,240 @@ T* Fetch(int32_t index, const char* name, int count, int maxIndex, T* (*at)(int)
 
 }  // namespace
 
-int32_t Variable_exists(const char* name) { return VariableIndexByName(NameArg(name)); }
+int32_t Variable_exists(const char* name) {
+  return tesmira::Guarded<int32_t>(0,
+                                   [&]() -> int32_t { return VariableIndexByName(NameArg(name)); });
+}
 
-int32_t UDF_exists(const char* name) { return FormulaIndexByName(NameArg(name)); }
+int32_t UDF_exists(const char* name) {
+  return tesmira::Guarded<int32_t>(0,
+                                   [&]() -> int32_t { return FormulaIndexByName(NameArg(name)); });
+}
 
-int32_t Node_exists(const char* name) { return NodeIndexByName(NameArg(name)); }
+int32_t Node_exists(const char* name) {
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t { return NodeIndexByName(NameArg(name)); });
+}
 
 int32_t Object_exists(const char* name, int32_t* kind) {
-  int k = kind ? *kind : 0;
-  if (k != KindVariable && k != KindFormula && k != KindNode && k != 16) k = 0;
-  int hit = FindObject(NameArg(name), k);
-  if (hit && kind) *kind = k;
-  return hit;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    int k = kind ? *kind : 0;
+    if (k != KindVariable && k != KindFormula && k != KindNode && k != 16) k = 0;
+    int hit = FindObject(NameArg(name), k);
+    if (hit && kind) *kind = k;
+    return hit;
+  });
 }
 
 TExtendedRandomVariable* Fetch_extended_random_variable(int32_t index, const char* name) {
-  return Fetch<TExtendedRandomVariable>(index, name, VariableCount(), MaxVariables, VariableAt,
-                                        VariableIndexByName);
+  return tesmira::Guarded<TExtendedRandomVariable*>(nullptr, [&]() -> TExtendedRandomVariable* {
+    return Fetch<TExtendedRandomVariable>(index, name, VariableCount(), MaxVariables, VariableAt,
+                                          VariableIndexByName);
+  });
 }
 
 TUdf* Fetch_UDF(int32_t index, const char* name) {
-  return Fetch<TUdf>(index, name, FormulaCount(), FormulaSlots, FormulaAt, FormulaIndexByName);
+  return tesmira::Guarded<TUdf*>(nullptr, [&]() -> TUdf* {
+    return Fetch<TUdf>(index, name, FormulaCount(), FormulaSlots, FormulaAt, FormulaIndexByName);
+  });
 }
 
-int32_t GetNumberOfRandomVariables(void) { return VariableCount(); }
+int32_t GetNumberOfRandomVariables(void) {
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t { return VariableCount(); });
+}
 
-int32_t GetNumberOfFormulas(void) { return FormulaCount(); }
+int32_t GetNumberOfFormulas(void) {
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t { return FormulaCount(); });
+}
 
 int32_t GetNumberOfDepNodes(bool all) {
-  int n = NodeCount();
-  if (all || !Design2()) return n;
-  int count = 0;
-  for (int i = 1; i <= n; ++i)
-    if (!IsCompositeType(i)) ++count;
-  return count;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    int n = NodeCount();
+    if (all || !Design2()) return n;
+    int count = 0;
+    for (int i = 1; i <= n; ++i)
+      if (!IsCompositeType(i)) ++count;
+    return count;
+  });
 }
 
-TExtendedRandomVariable* GetRanVar(int32_t k) { return VariableAt(k); }
+TExtendedRandomVariable* GetRanVar(int32_t k) {
+  return tesmira::Guarded<TExtendedRandomVariable*>(
+      nullptr, [&]() -> TExtendedRandomVariable* { return VariableAt(k); });
+}
 
-void* GetNode(int32_t k) { return NodeAt(k); }
+void* GetNode(int32_t k) {
+  return tesmira::Guarded<void*>(nullptr, [&]() -> void* { return NodeAt(k); });
+}
 
-TUdf* GetUDF(int32_t k) { return FormulaAt(k + 1); }
+TUdf* GetUDF(int32_t k) {
+  return tesmira::Guarded<TUdf*>(nullptr, [&]() -> TUdf* { return FormulaAt(k + 1); });
+}
 
 // ---- variables ----------------------------------------------------------------
 
 int32_t Create_extended_random_variable(const TExtendedRandomVariable* record,
                                         TExtendedRandomVariable** out, int32_t* size) {
-  if (size) *size = sizeof(TExtendedRandomVariable);
-  if (out) *out = nullptr;
-  TModelRecord* m = Model();
-  if (!m || !record) return 0;
-  std::string_view name = ShortStringView(record->distribution.name);
-  if (int k = VariableIndexByName(name)) {
-    if (out) *out = m->vars[k];
-    return -k;
-  }
-  if (VariableCount() >= MaxVariables) return 0;
-  auto* rv =
-      static_cast<TExtendedRandomVariable*>(detail::AllocRecord(sizeof(TExtendedRandomVariable)));
-  if (!rv) return 0;
-  std::memcpy(rv, record, sizeof *rv);
-  NormaliseName(rv->distribution.name);
-  int k = VariableCount() + 1;
-  m->vars[k] = rv;
-  m->varCount = k;
-  if (out) *out = rv;
-  return k;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (size) *size = sizeof(TExtendedRandomVariable);
+    if (out) *out = nullptr;
+    TModelRecord* m = Model();
+    if (!m || !record) return 0;
+    std::string_view name = ShortStringView(record->distribution.name);
+    if (int k = VariableIndexByName(name)) {
+      if (out) *out = m->vars[k];
+      return -k;
+    }
+    if (VariableCount() >= MaxVariables) return 0;
+    auto* rv =
+        static_cast<TExtendedRandomVariable*>(detail::AllocRecord(sizeof(TExtendedRandomVariable)));
+    if (!rv) return 0;
+    std::memcpy(rv, record, sizeof *rv);
+    NormaliseName(rv->distribution.name);
+    int k = VariableCount() + 1;
+    m->vars[k] = rv;
+    m->varCount = k;
+    if (out) *out = rv;
+    return k;
+  });
 }
 
 int32_t Update_extended_random_variable(const TExtendedRandomVariable* record,
                                         TExtendedRandomVariable** out, const char* newName,
                                         bool propagate) {
-  if (out) *out = nullptr;
-  TModelRecord* m = Model();
-  if (!m || !record) return 0;
-  std::string oldName(NameOf(ShortStringView(record->distribution.name)));
-  std::string_view nn = NameArg(newName);
-  int k = VariableIndexByName(oldName);
-  if (int clash = RenameClash(nn, KindVariable, k); clash != 0 && k != 0) return clash;
-  if (k == 0) return 0;
-  TExtendedRandomVariable* rv = m->vars[k];
-  if (rv != record) std::memmove(rv, record, sizeof *rv);
-  NormaliseName(rv->distribution.name);
-  if (!nn.empty()) SetShortString(rv->distribution.name, nn);
-  if (out) *out = rv;
-  if (propagate && !nn.empty()) {
-    for (int i = 1; i <= NodeCount(); ++i) {
-      void* node = NodeAt(i);
-      if (SameName(NodeVariableName(node), oldName)) SetNodeVariableName(node, nn);
-      if (!Design2() && SameName(NodeParentName(i), oldName)) SetNodeParentName(i, nn);
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (out) *out = nullptr;
+    TModelRecord* m = Model();
+    if (!m || !record) return 0;
+    std::string oldName(NameOf(ShortStringView(record->distribution.name)));
+    std::string_view nn = NameArg(newName);
+    int k = VariableIndexByName(oldName);
+    if (int clash = RenameClash(nn, KindVariable, k); clash != 0 && k != 0) return clash;
+    if (k == 0) return 0;
+    TExtendedRandomVariable* rv = m->vars[k];
+    if (rv != record) std::memmove(rv, record, sizeof *rv);
+    NormaliseName(rv->distribution.name);
+    if (!nn.empty()) SetShortString(rv->distribution.name, nn);
+    if (out) *out = rv;
+    if (propagate && !nn.empty()) {
+      for (int i = 1; i <= NodeCount(); ++i) {
+        void* node = NodeAt(i);
+        if (SameName(NodeVariableName(node), oldName)) SetNodeVariableName(node, nn);
+        if (!Design2() && SameName(NodeParentName(i), oldName)) SetNodeParentName(i, nn);
+      }
     }
-  }
-  return k;
+    return k;
+  });
 }
 
 int32_t Delete_extended_random_variable(TExtendedRandomVariable* record, bool deleteNode) {
-  TModelRecord* m = Model();
-  int k = VariableIndexOf(record);
-  if (!m || k == 0) return 0;
-  std::string name(ShortStringView(record->distribution.name));
-  if (deleteNode) {
-    for (int i = 1; i <= NodeCount(); ++i) {
-      if (SameName(NodeVariableName(NodeAt(i)), name)) {
-        Delete_dep_node(NodeAt(i));
-        break;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    TModelRecord* m = Model();
+    int k = VariableIndexOf(record);
+    if (!m || k == 0) return 0;
+    std::string name(ShortStringView(record->distribution.name));
+    if (deleteNode) {
+      for (int i = 1; i <= NodeCount(); ++i) {
+        if (SameName(NodeVariableName(NodeAt(i)), name)) {
+          Delete_dep_node(NodeAt(i));
+          break;
+        }
       }
+      if (!Design2())
+        for (int i = 1; i <= NodeCount(); ++i)
+          if (SameName(NodeParentName(i), name)) SetNodeParentName(i, "");
     }
-    if (!Design2())
-      for (int i = 1; i <= NodeCount(); ++i)
-        if (SameName(NodeParentName(i), name)) SetNodeParentName(i, "");
-  }
-  // The node deletion may not change the variable table, but look again.
-  k = VariableIndexOf(record);
-  if (k == 0) return 0;
-  if (double* q = VariableQuantiles(record)) {
-    std::free(q);
-    SetVariableQuantiles(record, nullptr);
-  }
-  detail::FreeRecord(record);
-  int n = VariableCount();
-  for (int j = k; j < n; ++j) m->vars[j] = m->vars[j + 1];
-  m->vars[n] = nullptr;
-  m->varCount = n - 1;
-  return k;
+    // The node deletion may not change the variable table, but look again.
+    k = VariableIndexOf(record);
+    if (k == 0) return 0;
+    if (double* q = VariableQuantiles(record)) {
+      std::free(q);
+      SetVariableQuantiles(record, nullptr);
+    }
+    detail::FreeRecord(record);
+    int n = VariableCount();
+    for (int j = k; j < n; ++j) m->vars[j] = m->vars[j + 1];
+    m->vars[n] = nullptr;
+    m->varCount = n - 1;
+    return k;
+  });
 }
 
 // ---- formulas --------------------------------------------------------------------
 
 int32_t Create_UDF(const TUdf* record, TUdf** out, int32_t* size) {
-  if (size) *size = sizeof(TUdf);
-  if (out) *out = nullptr;
-  TModelRecord* m = Model();
-  if (!m || !record) return 0;
-  std::string_view name = ShortStringView(record->name);
-  if (!name.empty()) {
-    if (int k = FormulaIndexByName(name)) {
-      if (out) *out = m->formulas[k - 1];
-      return -k;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (size) *size = sizeof(TUdf);
+    if (out) *out = nullptr;
+    TModelRecord* m = Model();
+    if (!m || !record) return 0;
+    std::string_view name = ShortStringView(record->name);
+    if (!name.empty()) {
+      if (int k = FormulaIndexByName(name)) {
+        if (out) *out = m->formulas[k - 1];
+        return -k;
+      }
     }
-  }
-  if (FormulaCount() >= MaxFormulas) return 0;
-  auto* f = static_cast<TUdf*>(detail::AllocRecord(sizeof(TUdf)));
-  if (!f) return 0;
-  std::memcpy(f, record, sizeof *f);
-  NormaliseName(f->name);
-  int k = FormulaCount() + 1;
-  m->formulas[k - 1] = f;
-  m->formulaCount = k;
-  if (out) *out = f;
-  return k;
+    if (FormulaCount() >= MaxFormulas) return 0;
+    auto* f = static_cast<TUdf*>(detail::AllocRecord(sizeof(TUdf)));
+    if (!f) return 0;
+    std::memcpy(f, record, sizeof *f);
+    NormaliseName(f->name);
+    int k = FormulaCount() + 1;
+    m->formulas[k - 1] = f;
+    m->formulaCount = k;
+    if (out) *out = f;
+    return k;
+  });
 }
 
 int32_t Update_UDF(const TUdf* record, TUdf** out, const char* newName) {
-  if (out) *out = nullptr;
-  TModelRecord* m = Model();
-  if (!m || !record) return 0;
-  std::string_view name = ShortStringView(record->name);
-  int k = name.empty() ? FormulaIndexOf(record) : FormulaIndexByName(name);
-  std::string_view nn = NameArg(newName);
-  if (k == 0) return 0;
-  if (int clash = RenameClash(nn, KindFormula, k)) return clash;
-  TUdf* f = m->formulas[k - 1];
-  if (f != record) std::memmove(f, record, sizeof *f);
-  NormaliseName(f->name);
-  if (!nn.empty()) SetShortString(f->name, nn);
-  if (out) *out = f;
-  return k;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    if (out) *out = nullptr;
+    TModelRecord* m = Model();
+    if (!m || !record) return 0;
+    std::string_view name = ShortStringView(record->name);
+    int k = name.empty() ? FormulaIndexOf(record) : FormulaIndexByName(name);
+    std::string_view nn = NameArg(newName);
+    if (k == 0) return 0;
+    if (int clash = RenameClash(nn, KindFormula, k)) return clash;
+    TUdf* f = m->formulas[k - 1];
+    if (f != record) std::memmove(f, record, sizeof *f);
+    NormaliseName(f->name);
+    if (!nn.empty()) SetShortString(f->name, nn);
+    if (out) *out = f;
+    return k;
+  });
 }
 
 int32_t Delete_UDF(TUdf* record) {
-  TModelRecord* m = Model();
-  int k = FormulaIndexOf(record);
-  if (!m || k == 0) return 0;
-  detail::FreeRecord(record);
-  int n = FormulaCount();
-  for (int j = k - 1; j < n - 1; ++j) m->formulas[j] = m->formulas[j + 1];
-  m->formulas[n - 1] = nullptr;
-  m->formulaCount = n - 1;
-  return k;
+  return tesmira::Guarded<int32_t>(0, [&]() -> int32_t {
+    TModelRecord* m = Model();
+    int k = FormulaIndexOf(record);
+    if (!m || k == 0) return 0;
+    detail::FreeRecord(record);
+    int n = FormulaCount();
+    for (int j = k - 1; j < n - 1; ++j) m->formulas[j] = m->formulas[j + 1];
+    m->formulas[n - 1] = nullptr;
+    m->formulaCount = n - 1;
+    return k;
+  });
 }
 
 void RemoveSpacesFS(const char* text, char* out) {
-  if (!out) return;
-  std::size_t o = 0;
-  if (text)
-    for (std::size_t i = 0; text[i] != '\0' && i < 255; ++i)
-      if (text[i] != ' ') out[o++] = text[i];
-  out[o] = '\0';
+  tesmira::GuardedVoid([&] {
+    if (!out) return;
+    std::size_t o = 0;
+    if (text)
+      for (std::size_t i = 0; text[i] != '\0' && i < 255; ++i)
+        if (text[i] != ' ') out[o++] = text[i];
+    out[o] = '\0';
+  });
 }
 
 bool IsModelWithInputSamples(void) {
-  if (!Model() || NodeCount() < 1) return false;
-  const TExtendedRandomVariable* rv = VariableOfNode(NodeAt(1));
-  return rv && rv->distribution.distType == DistSampleFile;
+  return tesmira::Guarded<bool>(false, [&]() -> bool {
+    if (!Model() || NodeCount() < 1) return false;
+    const TExtendedRandomVariable* rv = VariableOfNode(NodeAt(1));
+    return rv && rv->distribution.distType == DistSampleFile;
+  });
 }

@@ -8,6 +8,7 @@
 #include "distributions/distribution_operations.h"
 #include "distributions/distribution_types.h"
 #include "files/sample_files.h"
+#include "model/export_guard.h"
 #include "model/file_names.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
@@ -40,9 +41,13 @@ TMessagePumpHook g_pump = nullptr;
 
 const TRunRequest DefaultRunRequest = MakeDefaultRunRequest();
 
-bool AlwaysContinue(int32_t, int32_t) { return true; }
+bool AlwaysContinue(int32_t, int32_t) {
+  return tesmira::Guarded<bool>(false, [&]() -> bool { return true; });
+}
 
-void SetMessagePumpHook(TMessagePumpHook hook) { g_pump = hook; }
+void SetMessagePumpHook(TMessagePumpHook hook) {
+  tesmira::GuardedVoid([&] { g_pump = hook; });
+}
 
 namespace tesmira {
 
@@ -261,22 +266,27 @@ int32_t Run(TRunRequest& request, std::string& message) {
 }  // namespace
 }  // namespace tesmira
 
-bool Init_simul(void) { return tesmira::AllocateSimulationBlocks(); }
+bool Init_simul(void) {
+  return tesmira::Guarded<bool>(false,
+                                [&]() -> bool { return tesmira::AllocateSimulationBlocks(); });
+}
 
 int32_t Run_simul(TRunRequest* request) {
-  if (request == nullptr) return RunInitFailure;
-  std::string message;
-  int32_t code;
-  try {
-    code = tesmira::Run(*request, message);
-  } catch (...) {
-    // Nothing crosses the interface: an allocation failure is reported as such.
-    tesmira::SampleOutput().Abandon();
-    message = "Initialization failure";
-    code = RunInitFailure;
-  }
-  tesmira::ReleaseRunTables();
-  tesmira::FreeOldBandTable();
-  tesmira::SetShortString(request->message, 255, message);
-  return code;
+  return tesmira::Guarded<int32_t>(RunInitFailure, [&]() -> int32_t {
+    if (request == nullptr) return RunInitFailure;
+    std::string message;
+    int32_t code;
+    try {
+      code = tesmira::Run(*request, message);
+    } catch (...) {
+      // Nothing crosses the interface: an allocation failure is reported as such.
+      tesmira::SampleOutput().Abandon();
+      message = "Initialization failure";
+      code = RunInitFailure;
+    }
+    tesmira::ReleaseRunTables();
+    tesmira::FreeOldBandTable();
+    tesmira::SetShortString(request->message, 255, message);
+    return code;
+  });
 }
