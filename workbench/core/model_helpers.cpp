@@ -301,6 +301,23 @@ std::string DependenceNodeCaption(TWorkbench& wb, void* node, bool withCorrelati
   return text;
 }
 
+void* CreateNamedDependenceNode(const std::string& name) {
+  std::string cut = name.substr(0, MaxNameLength);
+  if (IsNodeDesign2()) {
+    TDepNodeV2* record = NewDepNodeV2();
+    SetShortString(record->varName, cut);
+    Create_TSMObject(ObjDependenceNode, record);
+    Free_record(record);
+  } else {
+    TDepNodeV1* record = Init_dep_node();
+    Dep_node_init(record);
+    SetShortString(record->varName, cut);
+    Create_TSMObject(ObjDependenceNode, record);
+    Free_record(record);
+  }
+  return Fetch_dep_node(0, cut.c_str());
+}
+
 bool IsLatent(void* node) { return IsLatentNode(node); }
 
 int TreeIndexOfNode(IDependenceTree& tree, void* node) {

@@ -78,6 +78,8 @@ void* NthExtraNode(int n);
 bool ShowsStructureName(void* node);
 std::string StructureNodeCaption(void* node);
 std::string DependenceNodeCaption(TWorkbench& wb, void* node, bool withCorrelation, bool withIndex);
+// A new dependence node object of that name (cut to 32 characters), or null.
+void* CreateNamedDependenceNode(const std::string& name);
 bool IsLatent(void* node);
 // 1-based position of the node's first item in the tree's flat order; 0 when none.
 int TreeIndexOfNode(IDependenceTree& tree, void* node);

@@ -249,27 +249,6 @@ std::string TUndoDepNode::Caption(bool) const {
   return "";
 }
 
-namespace {
-
-void* CreateNamedNode(const std::string& name) {
-  std::string cut = name.substr(0, MaxNameLength);
-  if (IsNodeDesign2()) {
-    TDepNodeV2* record = NewDepNodeV2();
-    SetShortString(record->varName, cut);
-    Create_TSMObject(ObjDependenceNode, record);
-    Free_record(record);
-  } else {
-    TDepNodeV1* record = Init_dep_node();
-    Dep_node_init(record);
-    SetShortString(record->varName, cut);
-    Create_TSMObject(ObjDependenceNode, record);
-    Free_record(record);
-  }
-  return Fetch_dep_node(0, cut.c_str());
-}
-
-}  // namespace
-
 bool TUndoDepNode::Attach(TWorkbench& wb, void* node, const std::string& parentName) {
   IDependenceTree& tree = wb.Ui().DependenceTree();
   void* parent = parentName.empty() ? nullptr : Fetch_dep_node(0, parentName.c_str());
@@ -294,7 +273,7 @@ bool TUndoDepNode::Apply(TWorkbench& wb, bool undo, bool) {
   bool intoTree = ((code_ & UndoNodeRemoved) && undo) || ((code_ & UndoNodeAdded) && !undo);
   if (code_ & UndoNodeLatent) {
     if (intoTree) {
-      void* node = CreateNamedNode(name_);
+      void* node = CreateNamedDependenceNode(name_);
       if (node == nullptr) return false;
       tree.AddTopLevelItem(Cp437ToUtf8(name_), node);
       MoveToPosition(node, ObjDependenceNode, position_);
