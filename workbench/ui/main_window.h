@@ -28,6 +28,7 @@ class QToolButton;
 
 namespace tesmira::wb {
 
+class TDependencePanel;
 class TObjectListModel;
 class TFrmLink;
 
@@ -117,12 +118,12 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   void ReloadVariableFrame(int flag) override;
   void ReloadFormulaFrame(int flag) override;
   void ClearUserDefinedQuantiles() override {}
-  bool DependenceTreeButtonDown() override { return true; }
-  void RepaintDependenceGrid() override {}
+  bool DependenceTreeButtonDown() override;
+  void RepaintDependenceGrid() override;
   void RepaintVineView() override {}
   void RebuildUserVineLevels() override {}
   IDependenceTree& DependenceTree() override;
-  std::vector<void*> MatrixNodes() override { return {}; }
+  std::vector<void*> MatrixNodes() override;
 
   // Puts a panel's page into the window and shows its Model menu item and
   // toolbar button (the dependence and ZoziVor panels).
@@ -138,6 +139,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   void LeaveDependencePanel();                // ChangePanel, the dependence panel was visible
   void EnterDependencePanel();                // ChangePanel to the dependence panel
   void ResetDependenceAfterLoad(bool isNew);  // ResetAfterLoad: grid, structure, buttons
+  TDependencePanel* DependencePanel() const;
   // main_window_run.cpp: the Run and Report menus.
   void BuildRunAndReport();   // at creation: mnuRun, mnuReport, toolRun, toolRep
   void RunReportMenuClick();  // UpdateView 0x001: the two menus' item enabling

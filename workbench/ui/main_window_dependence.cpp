@@ -1,14 +1,111 @@
 // The main window's dependence menu and panel.
+#include <QMenu>
+#include <QPushButton>
+
+#include "dependence_panel.h"
+#include "ini_file.h"
 #include "main_window.h"
+#include "tesmira/model_files.h"
+#include "tesmira/structures.h"
 
 namespace tesmira::wb {
 
-void TFrmTesmiraMain::BuildDependence() {}
-void TFrmTesmiraMain::UpdateDependenceView() {}
-void TFrmTesmiraMain::SyncDependenceButtons(bool) {}
-void TFrmTesmiraMain::UpdateMenuItems() {}
-void TFrmTesmiraMain::LeaveDependencePanel() {}
-void TFrmTesmiraMain::EnterDependencePanel() {}
-void TFrmTesmiraMain::ResetDependenceAfterLoad(bool) {}
+namespace {
+
+// The window's tree for the core's undo items: the panel's tree.
+class TPanelTree : public IDependenceTree {
+ public:
+  explicit TPanelTree(TDepTreeAdapter& tree) : t_(tree) {}
+  std::vector<TTreeItem> Items() override { return t_.Items(); }
+  void* ItemNode(TTreeItem item) override { return t_.ItemNode(item); }
+  TTreeItem ParentItem(TTreeItem item) override { return t_.ParentItem(item); }
+  TTreeItem AddTopLevelItem(const std::string& text, void* node) override {
+    return t_.AddTopLevelItem(text, node);
+  }
+  TTreeItem InsertFirstSibling(TTreeItem sibling, const std::string& text, void* node) override {
+    return t_.InsertFirstSibling(sibling, text, node);
+  }
+  void MoveToTopLevel(TTreeItem item) override { t_.MoveToTopLevel(item); }
+  void MoveUnder(TTreeItem item, TTreeItem parent) override { t_.MoveUnder(item, parent); }
+  void RemoveItem(TTreeItem item) override { t_.RemoveItem(item); }
+  void SelectItem(TTreeItem item) override { t_.SelectItem(item); }
+  void SetItemText(TTreeItem item, const std::string& text) override { t_.SetItemText(item, text); }
+  void SortAlphabetically() override { t_.SortAlphabetically(); }
+  void RemoveAvailableNode(void* node) override { t_.RemoveAvailableNode(node); }
+  void AddAvailableNode(const std::string& caption, const std::string& name, void* node) override {
+    t_.AddAvailableNode(caption, name, node);
+  }
+  void SortAvailableNodes() override { t_.SortAvailableNodes(); }
+
+ private:
+  TDepTreeAdapter& t_;
+};
+
+}  // namespace
+
+TDependencePanel* TFrmTesmiraMain::DependencePanel() const {
+  return static_cast<TDependencePanel*>(PanelPage(PanelDependence));
+}
+
+void TFrmTesmiraMain::BuildDependence() {
+  auto* panel = new TDependencePanel(wb_, this);
+  SetPanelPage(PanelDependence, panel);
+  tree_ = std::make_unique<TPanelTree>(panel->Tree());
+  panel->UpdateViewHook = [this](unsigned mask) { UpdateView(mask); };
+  panel->ShowPanelHook = [this] {
+    if (panel_ != PanelDependence) ChangePanel(PanelDependence);
+  };
+  panel->BuildMenu(mnuDependence);
+  mnuDependence->menuAction()->setVisible(true);
+  // The tree's sort order comes back through the sort commands' mapping;
+  // without a stored order the tree is not sorted.
+  common::TIniFile ini(settingsPath_.toStdString());
+  if (ini.ValueExists("DepWindow", "TreeSort"))
+    panel->DepTreeSort = TreeSortSettingOfMode(ini.ReadInteger("DepWindow", "TreeSort", 0));
+  panel->SortChanged = [this](int mode) { settings_.TreeSort = mode; };
+}
+
+void TFrmTesmiraMain::UpdateDependenceView() {
+  TDependencePanel* panel = DependencePanel();
+  settings_.TreeSort = TreeSortModeOfSetting(panel->DepTreeSort);
+  const int type = GetDependenceType(nullptr);
+  if (type < DepCorrelationMatrix || type > DepUserVine) panel->chkDepTree->setChecked(true);
+  panel->FillDependenceView();
+}
+
+void TFrmTesmiraMain::SyncDependenceButtons(bool keepMatrixCheck) {
+  DependencePanel()->SyncDependenceButtons(keepMatrixCheck);
+}
+
+void TFrmTesmiraMain::UpdateMenuItems() { DependencePanel()->UpdateMenuItems(); }
+
+void TFrmTesmiraMain::LeaveDependencePanel() {
+  TDependencePanel* panel = DependencePanel();
+  panel->OnEdtDepRankExit();
+  panel->slider->hide();
+}
+
+void TFrmTesmiraMain::EnterDependencePanel() {
+  UpdateDependenceView();
+  DependencePanel()->treeDepends->setFocus();
+}
+
+void TFrmTesmiraMain::ResetDependenceAfterLoad(bool) {
+  TDependencePanel* panel = DependencePanel();
+  panel->gridModel->SetMembers({});
+  SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  GetNextDepStructure();
+  panel->SyncDependenceButtons(false);
+}
+
+bool TFrmTesmiraMain::DependenceTreeButtonDown() {
+  return !DependencePanel()->chkDepVines->isChecked();
+}
+
+void TFrmTesmiraMain::RepaintDependenceGrid() { DependencePanel()->gridModel->Repaint(); }
+
+std::vector<void*> TFrmTesmiraMain::MatrixNodes() {
+  return DependencePanel()->gridModel->Members();
+}
 
 }  // namespace tesmira::wb

@@ -49,7 +49,7 @@ TEST_F(WindowTest, StartsWithoutFileAndNewMakesAnEmptyFormulaModel) {
   QStringList menus;
   for (QAction* a : w.menuBar()->actions())
     if (a->isVisible()) menus << a->text();
-  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Options", "&Help"}));
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Dependence", "&Options", "&Help"}));
 
   w.show();
   EXPECT_EQ(w.mitNewFormula->shortcut(), QKeySequence("Ctrl+N"));
@@ -118,15 +118,12 @@ TEST_F(WindowTest, LaterPanelsAndMenusTakeTheirPlaces) {
   EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Run", "&Dependence", "&Report",
                                 "&Options", "&Help"}));
 
-  // A panel without its page shows the empty page; its item is hidden.
-  EXPECT_FALSE(w.mitViewDep->isVisible());
-  EXPECT_FALSE(w.toolDep->isVisible());
-  auto* page = new QWidget;
-  w.SetPanelPage(PanelDependence, page);
+  // The dependence panel's page is in place and its item shows.
   EXPECT_TRUE(w.mitViewDep->isVisible());
   EXPECT_TRUE(w.toolDep->isVisible());
   EXPECT_TRUE(w.mitViewDual->isVisible());  // the graph panel is there from the start
-  EXPECT_EQ(w.PanelPage(PanelDependence), page);
+  QWidget* page = w.PanelPage(PanelDependence);
+  ASSERT_NE(page, nullptr);
 
   w.show();
   w.NewModelOfType(0);

@@ -1,0 +1,854 @@
+#include "dependence_panel.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "cp437.h"
+#include "dependence_fill.h"
+#include "model_helpers.h"
+#include "tesmira/model_files.h"
+#include "tesmira/objects.h"
+#include "tesmira/structures.h"
+#include "tesmira/vines.h"
+#include "undo_items.h"
+#include "workbench.h"
+
+namespace tesmira::wb {
+
+namespace {
+
+QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+QColor Colour(TCellColour c) {
+  switch (c) {
+    case TCellColour::Grey: return QColor(128, 128, 128);
+    case TCellColour::Red: return QColor(255, 0, 0);
+    case TCellColour::DarkRed: return QColor(128, 0, 0);
+    default: return QColor();
+  }
+}
+
+void SetRed(QLineEdit* edit, bool red) {
+  QPalette p = edit->palette();
+  p.setColor(QPalette::Text,
+             red ? QColor(255, 0, 0) : edit->style()->standardPalette().color(QPalette::Text));
+  edit->setPalette(p);
+}
+
+}  // namespace
+
+// ---- the matrix grid's model ----------------------------------------------------------
+
+void TDepMatrixModel::SetMembers(std::vector<void*> members) {
+  beginResetModel();
+  members_ = std::move(members);
+  refused_ = {};
+  endResetModel();
+}
+
+int TDepMatrixModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(members_.size());
+}
+int TDepMatrixModel::columnCount(const QModelIndex& parent) const { return rowCount(parent); }
+
+QVariant TDepMatrixModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const int row = index.row() + 1, column = index.column() + 1;
+  if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole) return {};
+  const double v = CMatrix_GetCell(members_[static_cast<std::size_t>(index.row())],
+                                   members_[static_cast<std::size_t>(index.column())]);
+  if (role == Qt::DisplayRole) return Q(MatrixCellText(v));
+  if (role == Qt::EditRole) return Q(MatrixEditText(v));
+  if (index == refused_) return QColor(128, 0, 0);
+  QColor c = Colour(MatrixCellColour(row, column, v));
+  return c.isValid() ? QVariant(c) : QVariant();
+}
+
+QVariant TDepMatrixModel::headerData(int section, Qt::Orientation, int role) const {
+  if (role == Qt::DisplayRole) return section + 1;
+  if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+  return {};
+}
+
+Qt::ItemFlags TDepMatrixModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags f = Qt::ItemIsEnabled;
+  if (MatrixCellEditable(index.row() + 1, index.column() + 1, rowCount()))
+    f |= Qt::ItemIsSelectable | Qt::ItemIsEditable;
+  return f;
+}
+
+bool TDepMatrixModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid()) return false;
+  LastEdit = SetMatrixCellText(wb_, members_, index.row() + 1, index.column() + 1,
+                               value.toString().toStdString());
+  refused_ = LastEdit.Refused ? index : QModelIndex();
+  // The mirror cell shows the same value.
+  emit dataChanged(index, index);
+  QModelIndex mirror = this->index(index.column(), index.row());
+  emit dataChanged(mirror, mirror);
+  if (Edited) Edited();
+  return LastEdit.Stored;
+}
+
+void TDepMatrixModel::Repaint() {
+  if (!members_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+// ---- the panel ----------------------------------------------------------------------
+
+TDependencePanel::TDependencePanel(TWorkbench& wb, QWidget* parent) : QWidget(parent), wb_(wb) {
+  setObjectName("panDep");
+  BuildControls();
+  adapter_ = std::make_unique<TQtDepTree>(treeDepends, listDepends);
+  editor_ = std::make_unique<TDepTreeEditor>(wb_, *adapter_);
+  editor_->LastRootHook = [this](void* node) { UpdateLastTreeOrVine(node); };
+  treeDepends->Editor = editor_.get();
+  BuildActions();
+}
+
+TDependencePanel::~TDependencePanel() = default;
+
+bool TDependencePanel::VineMode() const { return chkDepVines->isChecked(); }
+bool TDependencePanel::MatrixView() const { return VineMode() && ShowMatrixCheckBox->isChecked(); }
+
+void TDependencePanel::BuildControls() {
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(2, 2, 2, 2);
+  auto* header = new QHBoxLayout;
+  labVineName = new QLabel("Struct. name:", this);
+  chkVinesName = new QComboBox(this);
+  chkVinesName->setObjectName("chkVinesName");
+  chkVinesName->setEditable(true);
+  chkVinesName->setInsertPolicy(QComboBox::NoInsert);
+  chkVinesName->setMinimumWidth(140);
+  chkVinesName->lineEdit()->setMaxLength(32);
+  LabelVineType = new QLabel("Dep. type:", this);
+  LabelCurrentDepType = new QLabel(this);
+  LabelCurrentDepType->setObjectName("LabelCurrentDepType");
+  QFont bold = LabelCurrentDepType->font();
+  bold.setBold(true);
+  LabelCurrentDepType->setFont(bold);
+  chkDepTree = new QPushButton("Dependence Tree", this);
+  chkDepTree->setObjectName("chkDepTree");
+  chkDepVines = new QPushButton("The Vines", this);
+  chkDepVines->setObjectName("chkDepVines");
+  auto* modes = new QButtonGroup(this);
+  for (QPushButton* b : {chkDepTree, chkDepVines}) {
+    b->setCheckable(true);
+    modes->addButton(b);
+  }
+  chkDepTree->setChecked(true);
+  chkVinesType = new QComboBox(this);
+  chkVinesType->setObjectName("chkVinesType");
+  chkVinesType->addItems({"Correlation matrix", "Canonical", "D-vine"});
+  chkVinesType->setCurrentIndex(1);
+  chkVinesType->hide();
+  ShowMatrixCheckBox = new QCheckBox("Matrix view", this);
+  ShowMatrixCheckBox->setObjectName("ShowMatrixCheckBox");
+  ShowMatrixCheckBox->hide();
+  butNext = new QPushButton("Next", this);
+  butNext->setObjectName("butNext");
+  for (QWidget* w : std::initializer_list<QWidget*>{labVineName, chkVinesName, LabelVineType,
+                                                    LabelCurrentDepType, chkDepTree, chkDepVines,
+                                                    chkVinesType, ShowMatrixCheckBox, butNext})
+    header->addWidget(w);
+  header->addStretch(1);
+  root->addLayout(header);
+
+  labDepMessage = new QLabel(this);
+  labDepMessage->setObjectName("labDepMessage");
+  labDepMessage->hide();
+  root->addWidget(labDepMessage);
+
+  auto* split = new QSplitter(this);
+  listDepends = new TDepListWidget(split);
+  panDepTree = new QWidget(split);
+  panDepTree->setObjectName("panDepTree");
+  split->addWidget(listDepends);
+  split->addWidget(panDepTree);
+  split->setStretchFactor(1, 1);
+  root->addWidget(split, 1);
+
+  auto* body = new QVBoxLayout(panDepTree);
+  body->setContentsMargins(0, 0, 0, 0);
+  treeDepends = new TDepTreeWidget(panDepTree);
+  body->addWidget(treeDepends, 1);
+  panDepHelp = new QWidget(panDepTree);
+  panDepHelp->setObjectName("panDepHelp");
+  auto* helpBox = new QVBoxLayout(panDepHelp);
+  helpBox->setContentsMargins(0, 0, 0, 0);
+  DepInitMemo = new QPlainTextEdit(panDepHelp);
+  DepInitMemo->setObjectName("DepInitMemo");
+  DepInitMemo->setReadOnly(true);
+  DepInitMemo->setPlainText(
+      "Double-click on a node on the left\nor drag-and-drop it to the area above, \nto create or "
+      "modify a dependence structure.");
+  DepInitMemo->setMaximumHeight(60);
+  helpBox->addWidget(DepInitMemo);
+  body->addWidget(panDepHelp);
+
+  panDepMx = new QWidget(panDepTree);
+  panDepMx->setObjectName("panDepMx");
+  auto* mx = new QVBoxLayout(panDepMx);
+  mx->setContentsMargins(0, 0, 0, 0);
+  auto* mxBar = new QHBoxLayout;
+  labDepMxAdress = new QLabel("(mis, dis)", panDepMx);
+  labDepMxAdress->setObjectName("labDepMxAdress");
+  butMxInit = new QPushButton("Initialize", panDepMx);
+  butMxInit->setObjectName("butMxInit");
+  butMxVerify = new QPushButton("Verify", panDepMx);
+  butMxVerify->setObjectName("butMxVerify");
+  butMxErase = new QPushButton("Erase", panDepMx);
+  butMxErase->setObjectName("butMxErase");
+  butMxErase->setEnabled(false);
+  mxBar->addWidget(labDepMxAdress, 1);
+  for (QPushButton* b : {butMxInit, butMxVerify, butMxErase}) mxBar->addWidget(b);
+  mx->addLayout(mxBar);
+  gridDepends = new QTableView(panDepMx);
+  gridDepends->setObjectName("gridDepends");
+  gridModel = new TDepMatrixModel(wb_, gridDepends);
+  gridDepends->setModel(gridModel);
+  gridDepends->setSelectionMode(QAbstractItemView::SingleSelection);
+  gridDepends->setEditTriggers(QAbstractItemView::DoubleClicked |
+                               QAbstractItemView::EditKeyPressed |
+                               QAbstractItemView::AnyKeyPressed);
+  for (QHeaderView* h : {gridDepends->horizontalHeader(), gridDepends->verticalHeader()})
+    h->setSectionResizeMode(QHeaderView::Fixed);
+  gridDepends->verticalHeader()->setDefaultSectionSize(16);
+  mx->addWidget(gridDepends, 1);
+  panDepMx->hide();
+  body->addWidget(panDepMx, 1);
+
+  auto* edits = new QHBoxLayout;
+  edDepName = new QLineEdit(panDepTree);
+  edDepName->setObjectName("edDepName");
+  edDepName->setMaxLength(32);
+  labDepRCVP = new QLabel("Rank correlation with parent for node", panDepTree);
+  labDepIs = new QLabel("is:", panDepTree);
+  m_edtDepRank = new QLineEdit(panDepTree);
+  m_edtDepRank->setObjectName("m_edtDepRank");
+  m_edtDepRank->setMaximumWidth(90);
+  edits->addWidget(labDepRCVP);
+  edits->addWidget(edDepName, 1);
+  edits->addWidget(labDepIs);
+  edits->addWidget(m_edtDepRank);
+  body->addLayout(edits);
+  auto* bottom = new QHBoxLayout;
+  labBivariateType = new QLabel("Copula:", panDepTree);
+  cbxBivariateType = new QComboBox(panDepTree);
+  cbxBivariateType->setObjectName("cbxBivariateType");
+  butAddLatent = new QPushButton("Add latent variable", panDepTree);
+  butAddLatent->setObjectName("butAddLatent");
+  bottom->addWidget(labBivariateType);
+  bottom->addWidget(cbxBivariateType, 1);
+  bottom->addWidget(butAddLatent);
+  body->addLayout(bottom);
+
+  slider = new TFrmDepSliderPopup(this);
+  slider->Accept = [this](const QString& text) {
+    m_edtDepRank->setText(text);
+    // Marked as the user's change before it is applied.
+    m_edtDepRank->setModified(true);
+    OnEdtDepRankExit();
+  };
+  slider->Refused = [this] { m_edtDepRank->setModified(false); };
+  slider->Closing = [this] { CheckDeprank(); };
+
+  // Wiring.
+  connect(chkDepTree, &QPushButton::clicked, this, &TDependencePanel::chkDepTreeClick);
+  connect(chkDepVines, &QPushButton::clicked, this, &TDependencePanel::chkDepVinesClick);
+  connect(butNext, &QPushButton::clicked, this, &TDependencePanel::NextVineClick);
+  connect(ShowMatrixCheckBox, &QCheckBox::clicked, this, [this] { Refresh(); });
+  connect(chkVinesType, &QComboBox::activated, this, [this] { Refresh(); });
+  connect(chkVinesName, &QComboBox::activated, this,
+          [this](int i) { chkVinesNameChange(chkVinesName->itemText(i)); });
+  connect(chkVinesName->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    chkVinesNameChange(chkVinesName->currentText());
+    DepEditMode = 0;
+    UpdateVinesNameBox();
+  });
+  connect(butMxVerify, &QPushButton::clicked, this, &TDependencePanel::butMxVerifyClick);
+  connect(butMxInit, &QPushButton::clicked, this, &TDependencePanel::butMxInitClick);
+  connect(butAddLatent, &QPushButton::clicked, this, &TDependencePanel::butAddLatentClick);
+  connect(m_edtDepRank, &QLineEdit::editingFinished, this, &TDependencePanel::OnEdtDepRankExit);
+  connect(edDepName, &QLineEdit::editingFinished, this, &TDependencePanel::edDepNameExit);
+  connect(cbxBivariateType, &QComboBox::activated, this, &TDependencePanel::StoreBivariateType);
+  connect(listDepends, &QTreeWidget::itemDoubleClicked, this,
+          &TDependencePanel::listDependsDblClick);
+  listDepends->DropFromTree = [this](bool shift) {
+    editor_->ReturnToList(shift ? -1 : 0, false);
+    AfterTreeChange();
+  };
+  treeDepends->Drop = [this](const TDropRequest& r) { DoDrop(r); };
+  treeDepends->MiddleClick = [this](QTreeWidgetItem* item) { OpenSlider(item); };
+  treeDepends->SelectionChanged = [this] { treeDependsChange(); };
+  treeDepends->BeforeChange = [this] {
+    OnEdtDepRankExit();
+    CheckDeprank();
+  };
+  connect(gridDepends->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) {
+            const auto& m = gridModel->Members();
+            if (!index.isValid() || !MatrixCellEditable(index.row() + 1, index.column() + 1,
+                                                        static_cast<int>(m.size())))
+              return;
+            labDepMxAdress->setText(Q(MatrixAddressText(m[std::size_t(index.row())],
+                                                        m[std::size_t(index.column())], "")));
+          });
+  gridModel->Edited = [this] {
+    if (gridModel->LastEdit.Refused)
+      labDepMxAdress->setText(Q(gridModel->LastEdit.Hint));
+    else
+      RefreshTypeLabel();
+  };
+}
+
+void TDependencePanel::BuildActions() {
+  auto add = [this](QMenu* menu, const QString& text, auto slot, const QString& keys = {}) {
+    auto* a = new QAction(text, this);
+    if (!keys.isEmpty()) {
+      a->setShortcut(QKeySequence(keys));
+      a->setShortcutContext(Qt::WindowShortcut);
+    }
+    connect(a, &QAction::triggered, this, slot);
+    if (menu) menu->addAction(a);
+    return a;
+  };
+  popDepTree = new QMenu(this);
+  popDepTree->setObjectName("popDepTree");
+  mnuAddVariableAsChild = popDepTree->addMenu("Add Variable As A Child");
+  connect(mnuAddVariableAsChild, &QMenu::aboutToShow, this, [this] {
+    mnuAddVariableAsChild->clear();
+    std::vector<void*> nodes = adapter_->ListNodes();
+    for (std::size_t k = 0; k < nodes.size(); ++k)
+      mnuAddVariableAsChild->addAction(Q(Cp437ToUtf8(NodeObjectName(nodes[k]))), this, [this, k] {
+        editor_->AddFromList(1, static_cast<int>(k) + 1);
+        AfterTreeChange();
+      });
+  });
+  mitAddLatentChild =
+      add(popDepTree, "Add Latent Variable As Child", [this] { butAddLatentClick(); });
+  mitAddLatentChild->setVisible(false);
+  mitDepRename = add(
+      popDepTree, "Rename...", [this] { mitDepRenameClick(1); }, "F2");
+  mitDepSetCorrelation = add(
+      popDepTree, "Set Correlation...", [this] { mitDepRenameClick(2); }, "F3");
+  mitChangeCopulaType = add(
+      popDepTree, "Change Copula Type...",
+      [this] {
+        cbxBivariateType->setFocus();
+        cbxBivariateType->showPopup();
+      },
+      "F4");
+  mitInitMatrix = add(
+      popDepTree, "Init Matrix...", [this] { butMxInitClick(); }, "F8");
+  mitVerifyMatrix = add(
+      popDepTree, "Verify Matrix...", [this] { butMxVerifyClick(); }, "F9");
+  popDepTree->addSeparator();
+  mitRemoveNode = add(popDepTree, "Remove Node", [this] { mitDepRemoveItemClick(0); });
+  mitRemoveSubtree = add(popDepTree, "Remove Subtree", [this] { mitDepRemoveItemClick(1); });
+  mitRemoveStructure =
+      add(popDepTree, "Remove Entire Dependence Structure", [this] { mitDepRemoveItemClick(2); });
+  popDepTree->addSeparator();
+  auto marks = [this](auto op) {
+    return [this, op] {
+      (editor_.get()->*op)();
+      treeDepends->viewport()->update();
+      treeDependsChange();
+    };
+  };
+  mitSelectAll = add(popDepTree, "Select All", marks(&TDepTreeEditor::SelectAll), "Ctrl+A");
+  mitInvert =
+      add(popDepTree, "Invert Selection", marks(&TDepTreeEditor::InvertSelection), "Ctrl+I");
+  mitSelSubtree =
+      add(popDepTree, "Select Subtree", marks(&TDepTreeEditor::SelectSubtree), "Ctrl+S");
+  for (QAction* a : {mitSelectAll, mitInvert, mitSelSubtree})
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  popDepTree->addSeparator();
+  mitSortAscending = add(popDepTree, "Sort Ascending", [this] { OnDepSort(0); });
+  mitSortDescending = add(popDepTree, "Sort Descending", [this] { OnDepSort(1); });
+  mitNotSorted = add(popDepTree, "Not Sorted", [this] { OnDepSort(2); });
+  for (QAction* a : {mitSortAscending, mitSortDescending, mitNotSorted}) a->setCheckable(true);
+  treeDepends->addActions({mitSelectAll, mitInvert, mitSelSubtree});
+  connect(treeDepends, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    UpdateMenuItems();
+    popDepTree->popup(treeDepends->viewport()->mapToGlobal(pos));
+  });
+  connect(popDepTree, &QMenu::aboutToShow, this, &TDependencePanel::UpdateMenuItems);
+
+  popDepList = new QMenu(this);
+  mitAddAsRoot = add(popDepList, "Add As Root", [this] { mitDepChildClick(0); });
+  mitAddAsChild = add(popDepList, "Add As Child", [this] { mitDepChildClick(1); });
+  listDepends->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(listDepends, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    popDepList->popup(listDepends->viewport()->mapToGlobal(pos));
+  });
+
+  mitNewTree = add(
+      nullptr, "Dependence Tree", [this] { NewDependenceTreeClick(); }, "Ctrl+E");
+  mitNewMatrix = add(nullptr, "Correlation Matrix", [this] { NewCorrelationMatrixClick(); });
+  mitNext = add(
+      nullptr, "Next", [this] { NextVineClick(); }, "Ctrl+T");
+}
+
+void TDependencePanel::BuildMenu(QMenu* menu) {
+  QMenu* addNew = menu->addMenu("&Add New");
+  addNew->addAction(mitNewTree);
+  addNew->addAction(mitNewMatrix);
+  menu->addAction(mitDepRename);
+  menu->addAction(mitDepSetCorrelation);
+  QMenu* tree = menu->addMenu("Tree");
+  auto* latent =
+      tree->addAction("Add Latent Variable As Child", this, [this] { butAddLatentClick(); });
+  latent->setObjectName("AddLatentVariableAsChild1");
+  tree->addSeparator();
+  tree->addAction("Remove Node", this, [this] { mitDepRemoveItemClick(0); });
+  tree->addAction("Remove Subtree", this, [this] { mitDepRemoveItemClick(1); });
+  tree->addAction("Remove Entire Dependence Structure", this, [this] { mitDepRemoveItemClick(2); });
+  tree->addSeparator();
+  tree->addAction(mitSortAscending);
+  tree->addAction(mitSortDescending);
+  tree->addAction(mitNotSorted);
+  connect(tree, &QMenu::aboutToShow, this, &TDependencePanel::UpdateMenuItems);
+  menu->addAction(mitNext);
+  connect(menu, &QMenu::aboutToShow, this, [this] {
+    OnEdtDepRankExit();
+    UpdateMenuItems();
+  });
+}
+
+// ---- filling and describing ----------------------------------------------------------
+
+void TDependencePanel::Refresh() {
+  if (UpdateViewHook)
+    UpdateViewHook(ViewDependence);
+  else
+    FillDependenceView();
+}
+
+void TDependencePanel::UpdateLastTreeOrVine(void* node) {
+  if (node == nullptr) return;
+  if (GetDependenceType(node) == DepTree)
+    lastTreeRoot_ = node;
+  else if (IsVineOrMatrix(node) || IsCompositeNode(node))
+    lastVineRoot_ = node;
+}
+
+void TDependencePanel::RefreshTypeLabel() {
+  char type[256] = {};
+  GetDependenceTypeTitle(GetDependenceType(nullptr), type);
+  LabelCurrentDepType->setText(Q(Cp437ToUtf8(type)));
+}
+
+void TDependencePanel::FillDependenceView() {
+  CheckDeprank();
+  const bool vine = VineMode();
+  editor_->VineMode = vine;
+  editor_->VineType = chkVinesType->currentIndex() + 1;
+  chkVinesType->setVisible(vine);
+  ShowMatrixCheckBox->setVisible(vine);
+  const bool matrix = MatrixView();
+  treeDepends->setVisible(!matrix);
+  panDepMx->setVisible(matrix);
+  if (matrix) {
+    adapter_->SetCurrent(nullptr);
+    while (TTreeItem root = adapter_->FirstItem()) adapter_->DeleteItem(root);
+    listDepends->clear();
+    std::vector<void*> members = MatrixMembers();
+    for (std::size_t k = 0; k < members.size(); ++k)
+      adapter_->AddAvailableNode(std::to_string(k + 1), Cp437ToUtf8(NodeObjectName(members[k])),
+                                 members[k]);
+    listDepends->headerItem()->setText(1, "Matrix nodes");
+    panDepMx->setEnabled(!members.empty());
+    gridModel->SetMembers(members);
+    const int digits = static_cast<int>(std::to_string(members.size() + 1).size());
+    const QFontMetrics fm = gridDepends->fontMetrics();
+    const int precision = CurrentDisplaySettings().fpprecisionCMX;
+    gridDepends->horizontalHeader()->setDefaultSectionSize(
+        fm.horizontalAdvance("-0." + QString(precision, '0')) + 8);
+    gridDepends->verticalHeader()->setFixedWidth(fm.horizontalAdvance(QString(digits, '0')) + 10);
+    panDepHelp->hide();
+  } else {
+    listDepends->headerItem()->setText(1, "Available nodes");
+    TFillOptions o;
+    o.VineMode = vine;
+    o.ProgrammaticSelection = treeDepends->Programmatic;
+    o.LastRoot = [this](void* node) { UpdateLastTreeOrVine(node); };
+    const bool programmatic = treeDepends->Programmatic;
+    treeDepends->Programmatic = true;
+    FillDependenceTree(*adapter_, o);
+    adapter_->SortMode = TreeSortModeOfSetting(DepTreeSort);
+    if (adapter_->SortMode != TreeSortDirectory) adapter_->SortTree();
+    treeDepends->Programmatic = programmatic;
+    panDepHelp->setVisible(treeDepends->topLevelItemCount() == 0);
+  }
+  RefreshTypeLabel();
+  treeDependsChange();
+  UpdateVinesNameBox();
+  ShowBivariateType();
+  CheckNumberOfNodes();
+}
+
+void TDependencePanel::treeDependsChange() {
+  TSelectionDescription d = DescribeTreeSelection(*adapter_, VineMode());
+  edDepName->setText(Q(d.Name));
+  edDepName->setReadOnly(d.NameReadOnly);
+  edDepName->setModified(false);
+  m_edtDepRank->setText(Q(d.Correlation));
+  m_edtDepRank->setReadOnly(d.CorrelationReadOnly);
+  m_edtDepRank->setModified(false);
+  labDepRCVP->setEnabled(d.LabelsEnabled);
+  labDepIs->setEnabled(d.LabelsEnabled);
+  SetRed(edDepName, false);
+  SetRed(m_edtDepRank, false);
+}
+
+void TDependencePanel::ShowRankHint(const TRankCheck& check) {
+  SetRed(m_edtDepRank, check.Invalid);
+  m_edtDepRank->setToolTip(Q(check.Hint));
+}
+
+bool TDependencePanel::CheckDeprank() {
+  TRankCheck c =
+      wb::CheckDeprank(m_edtDepRank->text().toStdString(),
+                       m_edtDepRank->isVisible() && treeDepends->topLevelItemCount() > 0);
+  ShowRankHint(c);
+  return c.IsNumber;
+}
+
+void TDependencePanel::OnEdtDepRankExit() {
+  if (treeDepends->currentItem() == nullptr || m_edtDepRank->isReadOnly()) return;
+  if (!m_edtDepRank->isModified()) {
+    CheckDeprank();
+    return;
+  }
+  m_edtDepRank->setModified(false);
+  TApplyOutcome o =
+      ApplyTreeCorrelation(wb_, *adapter_, m_edtDepRank->text().toStdString(), VineMode());
+  ShowRankHint(o.Check);
+}
+
+void TDependencePanel::edDepNameExit() {
+  QTreeWidgetItem* item = treeDepends->currentItem();
+  if (item == nullptr || !edDepName->isModified() || edDepName->isReadOnly()) return;
+  edDepName->setModified(false);
+  void* node = adapter_->ItemNode(item);
+  const std::string oldName = NodeObjectName(node);
+  const std::string newName = Utf8ToCp437(edDepName->text().left(32).toStdString());
+  if (newName == oldName) return;
+  CurrentUndoGroup group(wb_.Undo);
+  group.AddItem(std::make_unique<TUndoObjectName>(ObjDependenceNode, newName, oldName));
+  void* out = nullptr;
+  if (Update_dep_node(node, &out, newName.c_str()) <= 0) {
+    SetRed(edDepName, true);
+    group.Discard();
+    return;
+  }
+  group.Push();
+  SetModified(wb_, true);
+  adapter_->SetItemText(item, DepItemText(node, VineMode()));
+}
+
+void TDependencePanel::UpdateVinesNameBox() {
+  if (DepEditMode == 1) return;
+  nameBoxFilling_ = true;
+  chkVinesName->clear();
+  for (const std::string& name : StructureNames()) chkVinesName->addItem(Q(name));
+  if (void* root = GetCurrentDependenceStructureRoot()) {
+    char name[256] = {};
+    Get_TSMObjectName(ObjRootDependenceNode, root, name);
+    const int i = chkVinesName->findText(Q(Cp437ToUtf8(name)), Qt::MatchFixedString);
+    if (i >= 0) chkVinesName->setCurrentIndex(i);
+  } else {
+    chkVinesName->setCurrentIndex(-1);
+  }
+  chkVinesName->setEditable(true);
+  nameBoxFilling_ = false;
+}
+
+void TDependencePanel::SyncDependenceButtons(bool keepMatrixCheck) {
+  const int type = GetDependenceType(nullptr);
+  if (type == DepTree) {
+    ShowMatrixCheckBox->hide();
+    chkDepTree->setChecked(true);
+  } else if (type >= DepCorrelationMatrix && type <= DepUserVine) {
+    chkDepVines->setChecked(true);
+    chkVinesType->setCurrentIndex(std::min(type - 1, 2));
+    ShowMatrixCheckBox->show();
+    if (!keepMatrixCheck) ShowMatrixCheckBox->setChecked(type == DepCorrelationMatrix);
+  }
+}
+
+bool TDependencePanel::CheckNumberOfNodes() {
+  if (Get_TSMObjectsNumber(ObjDependenceNode) <= 1) {
+    labDepMessage->setText(
+        "Before working with a dependence structure, you have to create at least two random "
+        "variables.");
+    labDepMessage->show();
+    listDepends->hide();
+    panDepTree->hide();
+    return false;
+  }
+  if (IsSampleInputModel()) {
+    labDepMessage->setText(
+        "This model uses a samples file as the input distribution. Dependence structure can`t be "
+        "specified by the user");
+    labDepMessage->show();
+    listDepends->hide();
+    return false;
+  }
+  labDepMessage->clear();
+  labDepMessage->hide();
+  listDepends->show();
+  panDepTree->show();
+  return true;
+}
+
+void TDependencePanel::UpdateMenuItems() {
+  QTreeWidgetItem* item = treeDepends->currentItem();
+  const bool matrix = MatrixView();
+  const bool sortable =
+      !VineMode() || (GetDependenceType(nullptr) == DepCanonicalVine && Vine_IsTranscended() < 2);
+  const bool treeMode = !VineMode();
+  mnuAddVariableAsChild->menuAction()->setVisible(treeMode);
+  mnuAddVariableAsChild->setEnabled(listDepends->topLevelItemCount() > 0 && sortable);
+  mitAddLatentChild->setEnabled(treeMode);
+  mitDepRename->setEnabled(true);
+  mitDepSetCorrelation->setVisible(!matrix);
+  mitDepSetCorrelation->setEnabled(!m_edtDepRank->isReadOnly() && m_edtDepRank->isEnabled());
+  mitChangeCopulaType->setVisible(!matrix);
+  mitInitMatrix->setVisible(matrix);
+  mitVerifyMatrix->setVisible(matrix);
+  mitInitMatrix->setEnabled(matrix && butMxInit->isEnabled());
+  mitVerifyMatrix->setEnabled(matrix && butMxVerify->isEnabled());
+  for (QAction* a : {mitRemoveNode, mitRemoveSubtree, mitRemoveStructure, mitSelectAll, mitInvert,
+                     mitSelSubtree})
+    a->setVisible(!matrix);
+  mitRemoveNode->setEnabled(item && item->parent() && sortable);
+  mitRemoveSubtree->setEnabled(item && sortable);
+  mitRemoveStructure->setEnabled(treeDepends->topLevelItemCount() > 0 && sortable);
+  mitSelSubtree->setEnabled(GetDependenceType(nullptr) != DepDVine && sortable);
+  for (QAction* a : {mitSortAscending, mitSortDescending, mitNotSorted}) a->setVisible(sortable);
+  mitSortAscending->setChecked(DepTreeSort == 0);
+  mitSortDescending->setChecked(DepTreeSort == 1);
+  mitNotSorted->setChecked(DepTreeSort == 2);
+  bool allFree = true;
+  for (int k = 1; k <= Get_TSMObjectsNumber(ObjDependenceNode) && allFree; ++k) {
+    void* node = Get_TSMObject(k, ObjDependenceNode);
+    allFree = NodeParent(node) == nullptr && NodeChildCount(node) == 0;
+  }
+  mitNewMatrix->setEnabled(allFree && Get_TSMObjectsNumber(ObjDependenceNode) > 1);
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+void TDependencePanel::chkDepTreeClick() {
+  void* root = GetCurrentDependenceStructureRoot();
+  if (root == nullptr || GetDependenceType(root) != DepTree) root = lastTreeRoot_;
+  if (root) SetCurrentDependenceStructureRoot(root, nullptr);
+  chkDepTree->setChecked(true);
+  ShowMatrixCheckBox->setChecked(false);
+  ReleaseSavedStructure();
+  Refresh();
+}
+
+void TDependencePanel::chkDepVinesClick() {
+  void* root = GetCurrentDependenceStructureRoot();
+  if (root == nullptr || GetDependenceType(root) == DepTree) root = lastVineRoot_;
+  if (root && (IsVineOrMatrix(root) || IsCompositeNode(root)))
+    SetCurrentDependenceStructureRoot(root, nullptr);
+  else if (lastVineRoot_)
+    SetCurrentDependenceStructureRoot(lastVineRoot_, nullptr);
+  chkDepVines->setChecked(true);
+  SyncDependenceButtons(false);
+  chkDepVines->setChecked(true);
+  if (chkVinesType->currentIndex() < 0) chkVinesType->setCurrentIndex(0);
+  ShowMatrixCheckBox->setChecked(chkVinesType->currentIndex() == 0);
+  ReleaseSavedStructure();
+  Refresh();
+}
+
+void TDependencePanel::NextVineClick() {
+  ReleaseSavedStructure();
+  if (GetNextDepStructure() != nullptr) {
+    SyncDependenceButtons(false);
+    Refresh();
+  }
+}
+
+void TDependencePanel::chkVinesNameChange(const QString& text) {
+  if (nameBoxFilling_) return;
+  if (DepEditMode != 1) {
+    for (const std::string& name : StructureNames())
+      if (QString::compare(Q(name), text, Qt::CaseInsensitive) == 0) {
+        ReleaseSavedStructure();
+        SetCurrentDependenceStructureRoot(nullptr, Utf8ToCp437(name).c_str());
+        SyncDependenceButtons(false);
+        Refresh();
+        return;
+      }
+    return;
+  }
+  void* root = GetCurrentDependenceStructureRoot();
+  const std::string refusal = CheckStructureRename(text.toStdString());
+  if (root == nullptr || !refusal.empty()) {
+    QPalette p = chkVinesName->lineEdit()->palette();
+    p.setColor(QPalette::Text, QColor(255, 0, 0));
+    chkVinesName->lineEdit()->setPalette(p);
+    chkVinesName->setToolTip(Q(refusal));
+    return;
+  }
+  chkVinesName->lineEdit()->setPalette(chkVinesName->style()->standardPalette());
+  chkVinesName->setToolTip({});
+  SetModified(wb_, true);
+  SetCurrentDependenceStructureRoot(root, Utf8ToCp437(text.toStdString()).c_str());
+  UpdateLastTreeOrVine(root);
+}
+
+void TDependencePanel::StoreBivariateType() {
+  const QVariant code = cbxBivariateType->currentData();
+  wb::StoreBivariateType(wb_, code.isValid() ? code.toInt() : -1);
+}
+
+void TDependencePanel::ShowBivariateType() {
+  const bool tree = !VineMode();
+  std::vector<int> codes = CopulaCodes(tree);
+  if (cbxBivariateType->count() != static_cast<int>(codes.size())) {
+    cbxBivariateType->clear();
+    for (int c : codes) cbxBivariateType->addItem(Q(CopulaTitle(c)), c);
+  }
+  const int code = ShownBivariateType();
+  const int i = cbxBivariateType->findData(code);
+  if (i >= 0) cbxBivariateType->setCurrentIndex(i);
+  cbxBivariateType->setEnabled(Get_TSMObjectsNumber(ObjDependenceNode) >= 2);
+}
+
+void TDependencePanel::butMxVerifyClick() {
+  TGridRect cell;
+  if (VerifyMatrix(wb_, gridModel->Members(), &cell) == 0) {
+    gridDepends->setCurrentIndex(gridModel->index(cell.Top - 1, cell.Left - 1));
+    gridDepends->setFocus();
+  }
+  gridModel->Repaint();
+}
+
+void TDependencePanel::butMxInitClick() {
+  if (InitializeMatrix(wb_, gridModel->Members())) gridModel->Repaint();
+}
+
+void TDependencePanel::mitDepRenameClick(int mode) {
+  DepEditMode = mode;
+  if (mode == 1) {
+    chkVinesName->setEditable(true);
+    chkVinesName->setFocus();
+    chkVinesName->lineEdit()->selectAll();
+  } else if (!m_edtDepRank->isReadOnly()) {
+    m_edtDepRank->setFocus();
+    m_edtDepRank->selectAll();
+  }
+}
+
+void TDependencePanel::mitDepRemoveItemClick(int tag) {
+  editor_->RemoveItemClick(tag);
+  if (tag == 2) lastTreeRoot_ = nullptr;
+  AfterTreeChange();
+}
+
+void TDependencePanel::mitDepChildClick(int tag) {
+  editor_->VineMode = VineMode();
+  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->AddFromList(tag, 0);
+  AfterTreeChange();
+}
+
+void TDependencePanel::listDependsDblClick() {
+  if (MatrixView()) return;
+  QTreeWidgetItem* former = treeDepends->currentItem();
+  void* formerNode = former ? adapter_->ItemNode(former) : nullptr;
+  editor_->AddFromList(1, 0);
+  AfterTreeChange();
+  if (TTreeItem item = adapter_->FindItem(formerNode)) adapter_->SetCurrent(item);
+  treeDependsChange();
+}
+
+void TDependencePanel::butAddLatentClick() {
+  editor_->AddLatent();
+  listDepends->setFocus();
+  Refresh();
+}
+
+void TDependencePanel::OnDepSort(int setting) {
+  DepTreeSort = setting;
+  editor_->ApplySortSetting(setting);
+  if (SortChanged) SortChanged(TreeSortModeOfSetting(setting));
+  UpdateMenuItems();
+}
+
+void TDependencePanel::NewDependenceTreeClick() {
+  SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  if (ShowPanelHook) ShowPanelHook();
+  SetDependenceType(nullptr, DepTree);
+  chkDepTree->setChecked(true);
+  ShowMatrixCheckBox->setChecked(false);
+  Refresh();
+  listDepends->setFocus();
+  if (listDepends->topLevelItemCount() > 0)
+    listDepends->setCurrentItem(listDepends->topLevelItem(0));
+  adapter_->SetCurrent(nullptr);
+  panDepHelp->show();
+}
+
+void TDependencePanel::NewCorrelationMatrixClick() {
+  SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  if (ShowPanelHook) ShowPanelHook();
+  chkVinesType->setCurrentIndex(0);
+  SetDependenceType(nullptr, DepCorrelationMatrix);
+  AddAllNodesToStructure();
+  chkDepVines->setChecked(true);
+  ShowMatrixCheckBox->show();
+  ShowMatrixCheckBox->setChecked(true);
+  SetModified(wb_, true);
+  Refresh();
+  ShowMatrixCheckBox->setEnabled(false);
+}
+
+void TDependencePanel::OpenSlider(QTreeWidgetItem* item) {
+  if (item == nullptr || item->parent() == nullptr) return;
+  adapter_->SetCurrent(item);
+  treeDependsChange();
+  if (m_edtDepRank->isReadOnly()) return;
+  const QRect label = treeDepends->LabelRect(item);
+  slider->Open(treeDepends->viewport()->mapToGlobal(label.bottomLeft()),
+               Get_node_correlation_with_parent(adapter_->ItemNode(item)));
+}
+
+void TDependencePanel::DoDrop(const TDropRequest& request) {
+  editor_->VineMode = VineMode();
+  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->StructureName = chkVinesName->currentText().toStdString();
+  if (editor_->DropIntoTree(request)) AfterTreeChange();
+}
+
+void TDependencePanel::AfterTreeChange() {
+  panDepHelp->setVisible(treeDepends->topLevelItemCount() == 0);
+  treeDepends->viewport()->update();
+  treeDependsChange();
+  UpdateMenuItems();
+  if (GetNumberOfNodesInStructure() > 1) UpdateVinesNameBox();
+}
+
+}  // namespace tesmira::wb

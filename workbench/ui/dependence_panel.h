@@ -1,0 +1,159 @@
+// The dependence panel (panDep): the list of available nodes, the tree of
+// the current structure or the correlation matrix grid, the name and
+// correlation edits, the copula box, the structure-name box, and the
+// commands of the Dependence menu and the tree's pop-up menu.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "dependence_edit.h"
+#include "dependence_tree_view.h"
+#include "dependence_values.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+
+namespace tesmira::wb {
+
+class TWorkbench;
+
+// The matrix grid's cells over the engine: only painted cells are read.
+class TDepMatrixModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit TDepMatrixModel(TWorkbench& wb, QObject* parent = nullptr)
+      : QAbstractTableModel(parent), wb_(wb) {}
+  void SetMembers(std::vector<void*> members);
+  const std::vector<void*>& Members() const { return members_; }
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  void Repaint();
+
+  TCellEditOutcome LastEdit;
+  std::function<void()> Edited;
+
+ private:
+  TWorkbench& wb_;
+  std::vector<void*> members_;
+  QModelIndex refused_;
+};
+
+class TDependencePanel : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TDependencePanel(TWorkbench& wb, QWidget* parent = nullptr);
+  ~TDependencePanel() override;
+
+  TDepTreeAdapter& Tree() { return *adapter_; }
+  TDepTreeEditor& Editor() { return *editor_; }
+  bool VineMode() const;
+  bool MatrixView() const;
+
+  // Filling and describing.
+  void FillDependenceView();
+  void treeDependsChange();
+  bool CheckDeprank();
+  void OnEdtDepRankExit();
+  void edDepNameExit();
+  void UpdateVinesNameBox();
+  void SyncDependenceButtons(bool keepMatrixCheck);
+  bool CheckNumberOfNodes();
+  void UpdateMenuItems();
+
+  // Commands.
+  void chkDepTreeClick();
+  void chkDepVinesClick();
+  void NextVineClick();
+  void chkVinesNameChange(const QString& text);
+  void StoreBivariateType();
+  void ShowBivariateType();
+  void butMxVerifyClick();
+  void butMxInitClick();
+  void mitDepRenameClick(int mode);  // 1 structure name, 2 correlation
+  void mitDepRemoveItemClick(int tag);
+  void mitDepChildClick(int tag);
+  void butAddLatentClick();
+  void listDependsDblClick();
+  void OnDepSort(int setting);  // 0 ascending, 1 descending, 2 not sorted
+  void NewDependenceTreeClick();
+  void NewCorrelationMatrixClick();
+  void OpenSlider(QTreeWidgetItem* item);
+  void DoDrop(const TDropRequest& request);
+
+  int DepTreeSort = 2;
+  int DepEditMode = 0;
+  std::function<void(unsigned)> UpdateViewHook;  // the main window's UpdateView
+  std::function<void()> ShowPanelHook;           // ChangePanel to this panel
+  std::function<void(int mode)> SortChanged;     // the tree's new sort mode
+
+  // Controls (names of the window's form).
+  QLabel *labVineName = nullptr, *LabelVineType = nullptr, *LabelCurrentDepType = nullptr;
+  QComboBox* chkVinesName = nullptr;
+  QComboBox* chkVinesType = nullptr;
+  QPushButton *chkDepTree = nullptr, *chkDepVines = nullptr, *butNext = nullptr;
+  QCheckBox* ShowMatrixCheckBox = nullptr;
+  TDepListWidget* listDepends = nullptr;
+  QWidget* panDepTree = nullptr;
+  TDepTreeWidget* treeDepends = nullptr;
+  QWidget* panDepHelp = nullptr;
+  QPlainTextEdit* DepInitMemo = nullptr;
+  QWidget* panDepMx = nullptr;
+  QLabel* labDepMxAdress = nullptr;
+  QPushButton *butMxInit = nullptr, *butMxVerify = nullptr, *butMxErase = nullptr;
+  QTableView* gridDepends = nullptr;
+  TDepMatrixModel* gridModel = nullptr;
+  QLineEdit *edDepName = nullptr, *m_edtDepRank = nullptr;
+  QLabel *labDepRCVP = nullptr, *labDepIs = nullptr, *labBivariateType = nullptr;
+  QComboBox* cbxBivariateType = nullptr;
+  QPushButton* butAddLatent = nullptr;
+  QLabel* labDepMessage = nullptr;
+  TFrmDepSliderPopup* slider = nullptr;
+  QMenu* popDepTree = nullptr;
+  QMenu* popDepList = nullptr;
+
+  // Actions of the Dependence menu and the pop-ups.
+  QAction *mitNewTree = nullptr, *mitNewMatrix = nullptr, *mitDepRename = nullptr,
+          *mitDepSetCorrelation = nullptr, *mitChangeCopulaType = nullptr, *mitInitMatrix = nullptr,
+          *mitVerifyMatrix = nullptr, *mitNext = nullptr, *mitRemoveNode = nullptr,
+          *mitRemoveSubtree = nullptr, *mitRemoveStructure = nullptr, *mitAddLatentChild = nullptr,
+          *mitSelectAll = nullptr, *mitInvert = nullptr, *mitSelSubtree = nullptr,
+          *mitSortAscending = nullptr, *mitSortDescending = nullptr, *mitNotSorted = nullptr,
+          *mitAddAsRoot = nullptr, *mitAddAsChild = nullptr;
+  QMenu* mnuAddVariableAsChild = nullptr;
+  // Fills the main window's Dependence menu with the commands.
+  void BuildMenu(QMenu* menu);
+
+ private:
+  void BuildControls();
+  void BuildActions();
+  void ShowRankHint(const TRankCheck& check);
+  void RefreshTypeLabel();
+  void UpdateLastTreeOrVine(void* node);
+  void Refresh();
+  // The view after the editing logic moved items (no refill).
+  void AfterTreeChange();
+
+  TWorkbench& wb_;
+  std::unique_ptr<TQtDepTree> adapter_;
+  std::unique_ptr<TDepTreeEditor> editor_;
+  void* lastTreeRoot_ = nullptr;
+  void* lastVineRoot_ = nullptr;
+  bool nameBoxFilling_ = false;
+};
+
+}  // namespace tesmira::wb
