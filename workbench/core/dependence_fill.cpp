@@ -67,6 +67,9 @@ int FillDependenceTree(TDepTreeAdapter& tree, const TFillOptions& o) {
   const int s = GetNumberOfNodesInStructure();
   if (n == 0) return 0;
   TStructureAdder adder{tree, o.VineMode, o.ProgrammaticSelection};
+  // The structure current before the fill stays current when it is shown.
+  void* kept = GetCurrentDependenceStructureRoot();
+  bool keptShown = false;
   bool listed = false;
   for (int k = 1; k <= n; ++k) {
     void* q = Get_TSMObject(k, ObjDependenceNode);
@@ -98,6 +101,7 @@ int FillDependenceTree(TDepTreeAdapter& tree, const TFillOptions& o) {
       continue;
     }
     if (!o.VineMode || s > 0) {
+      keptShown = keptShown || q == kept;
       adder.Add(nullptr, q);
       SetCurrentDependenceStructureRoot(q, nullptr);
       if (o.LastRoot) o.LastRoot(q);
@@ -107,6 +111,11 @@ int FillDependenceTree(TDepTreeAdapter& tree, const TFillOptions& o) {
   std::vector<TTreeItem> items = tree.Items();
   for (TTreeItem item : items) tree.Expand(item);
   TTreeItem select = items.empty() ? nullptr : items.front();
+  if (keptShown && GetCurrentDependenceStructureRoot() != kept) {
+    SetCurrentDependenceStructureRoot(kept, nullptr);
+    if (o.LastRoot) o.LastRoot(kept);
+    select = tree.FindItem(kept);
+  }
   if (o.ProgrammaticSelection)
     for (TTreeItem item : items)
       if (tree.IsMarked(item)) {

@@ -20,7 +20,9 @@ struct TFillOptions {
 };
 
 // Rebuilds the list and the tree (tree mode, or vine mode without the
-// matrix view). Returns the number of tree items.
+// matrix view). Every shown root passes through LastRoot; the structure
+// that was current stays current when it is shown (otherwise the last
+// shown root becomes current). Returns the number of tree items.
 int FillDependenceTree(TDepTreeAdapter& tree, const TFillOptions& options);
 
 // The members of the current correlation matrix in grid order: a matrix

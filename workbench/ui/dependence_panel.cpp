@@ -294,6 +294,12 @@ void TDependencePanel::BuildControls() {
     AfterTreeChange();
   };
   treeDepends->Drop = [this](const TDropRequest& r) { DoDrop(r); };
+  // Delete removes the subtree on the first item or with Ctrl, else the node.
+  treeDepends->DeleteKey = [this](bool ctrl) {
+    QTreeWidgetItem* item = treeDepends->currentItem();
+    if (item == nullptr) return;
+    mitDepRemoveItemClick(ctrl || item == treeDepends->topLevelItem(0) ? 1 : 0);
+  };
   treeDepends->MiddleClick = [this](QTreeWidgetItem* item) { OpenSlider(item); };
   treeDepends->SelectionChanged = [this] { treeDependsChange(); };
   treeDepends->BeforeChange = [this] {

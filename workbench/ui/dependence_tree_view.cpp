@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -190,6 +191,14 @@ void TDepTreeWidget::mouseReleaseEvent(QMouseEvent*) {
     band_->hide();
     viewport()->update();
   }
+}
+
+void TDepTreeWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete && DeleteKey) {
+    DeleteKey(event->modifiers() & Qt::ControlModifier);
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
 }
 
 bool TDepTreeWidget::Accepts(const QMimeData* data) const {

@@ -55,11 +55,13 @@ class TDepTreeWidget : public QTreeWidget {
   std::function<void(QTreeWidgetItem*)> MiddleClick;
   std::function<void()> SelectionChanged;
   std::function<void()> BeforeChange;  // commits the edits first
+  std::function<void(bool ctrl)> DeleteKey;
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;

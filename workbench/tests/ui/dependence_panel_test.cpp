@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QtTest/QTest>
 
+#include "ini_file.h"
 #include "window_fixture.h"
 
 namespace tesmira::wb {
@@ -315,6 +316,46 @@ TEST_F(DepWindow, TheDependenceMenuReachesThePanel) {
   ASSERT_TRUE(w.Workbench().Undo.Undo());
   EXPECT_EQ(panel->treeDepends->topLevelItemCount(), 0);
   EXPECT_EQ(panel->listDepends->topLevelItemCount(), 2);
+}
+
+TEST_F(DepWindow, TreeSortRoundTripsThroughTheSettingsFile) {
+  auto panelOf = [](TFrmTesmiraMain& w) { return w.findChild<TDependencePanel*>("panDep"); };
+  EXPECT_EQ(panelOf(Open())->DepTreeSort, 2);  // not sorted without a stored order
+  panelOf(*win)->mitSortAscending->trigger();
+  win.reset();
+  EXPECT_EQ(common::TIniFile(settings.toStdString()).ReadInteger("DepWindow", "TreeSort", -1),
+            TreeSortAscending);
+  TDependencePanel* again = panelOf(Open());
+  EXPECT_EQ(again->DepTreeSort, 0);
+  again->UpdateMenuItems();
+  EXPECT_TRUE(again->mitSortAscending->isChecked());
+}
+
+TEST_F(DepPanel, ListedNameAndNextSelectTheStructure) {
+  AddVariable("e");
+  SyncNodes();
+  ASSERT_TRUE(Attach("e", "d"));
+  panel->FillDependenceView();
+  ASSERT_EQ(panel->chkVinesName->count(), 2);
+  const QString second = panel->chkVinesName->itemText(1);
+  panel->chkVinesNameChange(second.toLower());
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), Node("d"));
+  EXPECT_EQ(panel->chkVinesName->currentText(), second);
+  panel->NextVineClick();
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), Node("a"));
+  EXPECT_TRUE(panel->chkDepTree->isChecked());
+}
+
+TEST_F(DepPanel, DeleteKeyRemovesTheNodeOrTheSubtree) {
+  panel->Tree().SetCurrent(Item("b"));
+  QTest::keyClick(panel->treeDepends, Qt::Key_Delete);
+  EXPECT_EQ(ParentOf("b"), "");
+  EXPECT_EQ(panel->listDepends->topLevelItemCount(), 2);
+  // On the first item the whole subtree goes, after the question.
+  panel->Tree().SetCurrent(Item("a"));
+  QTest::keyClick(panel->treeDepends, Qt::Key_Delete);
+  EXPECT_EQ(f.prompt.shown.back().text, "Are you sure you want to delete the whole subtree?");
+  EXPECT_EQ(panel->treeDepends->topLevelItemCount(), 0);
 }
 
 }  // namespace
