@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRubberBand>
 #include <QSlider>
 #include <algorithm>
 
+#include "cursors.h"
 #include "dependence_values.h"
 #include "model_helpers.h"
 #include "tesmira/structures.h"
@@ -29,6 +31,16 @@ QMimeData* DragData(const char* source) {
   auto* data = new QMimeData;
   data->setData(kDepDragMime, source);
   return data;
+}
+
+// The drag under way from either control, whose cursor follows the zone.
+QPointer<QDrag> gDrag;
+
+void StartDrag(QWidget* source, const char* what) {
+  auto* drag = new QDrag(source);
+  drag->setMimeData(DragData(what));
+  gDrag = drag;
+  drag->exec(Qt::MoveAction);
 }
 
 QByteArray DragSource(const QMimeData* data) {
@@ -53,10 +65,7 @@ TDepListWidget::TDepListWidget(QWidget* parent) : QTreeWidget(parent) {
 }
 
 void TDepListWidget::startDrag(Qt::DropActions) {
-  if (selectedItems().isEmpty()) return;
-  auto* drag = new QDrag(this);
-  drag->setMimeData(DragData("list"));
-  drag->exec(Qt::MoveAction);
+  if (!selectedItems().isEmpty()) StartDrag(this, "list");
 }
 
 void TDepListWidget::dragEnterEvent(QDragEnterEvent* event) {
@@ -178,9 +187,7 @@ void TDepTreeWidget::mouseMoveEvent(QMouseEvent* event) {
   if (pressItem_ && (event->buttons() & Qt::LeftButton) &&
       (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
     pressItem_ = nullptr;
-    auto* drag = new QDrag(this);
-    drag->setMimeData(DragData("tree"));
-    drag->exec(Qt::MoveAction);
+    StartDrag(this, "tree");
   }
 }
 
@@ -230,6 +237,7 @@ void TDepTreeWidget::dragMoveEvent(QDragMoveEvent* event) {
   const bool several = (event->modifiers() & Qt::ControlModifier) ||
                        (!fromTree && list && list->selectedItems().size() > 1);
   LastCursor = DragCursorNumber(flags, several, event->modifiers() & Qt::ShiftModifier);
+  if (gDrag) gDrag->setDragCursor(ScreenCursor(LastCursor).pixmap(), Qt::MoveAction);
   event->acceptProposedAction();
 }
 
