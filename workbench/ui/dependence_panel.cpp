@@ -328,7 +328,11 @@ void TDependencePanel::BuildActions() {
     auto* a = new QAction(text, this);
     if (!keys.isEmpty()) {
       a->setShortcut(QKeySequence(keys));
-      a->setShortcutContext(Qt::WindowShortcut);
+      // The function keys act while the panel has the focus (the lists
+      // take F2 for their own names); the Ctrl keys act in the window.
+      const bool panelKey = keys.startsWith('F');
+      a->setShortcutContext(panelKey ? Qt::WidgetWithChildrenShortcut : Qt::WindowShortcut);
+      if (panelKey) addAction(a);
     }
     connect(a, &QAction::triggered, this, slot);
     if (menu) menu->addAction(a);

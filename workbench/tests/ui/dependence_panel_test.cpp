@@ -277,6 +277,14 @@ TEST_F(DepPanel, MenuCommandsCarryTheirShortcuts) {
   EXPECT_EQ(panel->mitNewTree->shortcut(), QKeySequence("Ctrl+E"));
   EXPECT_EQ(panel->mitNext->shortcut(), QKeySequence("Ctrl+T"));
   EXPECT_EQ(panel->mitSelectAll->shortcut(), QKeySequence("Ctrl+A"));
+  // F3 in the tree focuses the correlation edit of a node with a parent.
+  panel->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+  panel->Tree().SetCurrent(Item("b"));
+  panel->treeDependsChange();
+  panel->treeDepends->setFocus();
+  QTest::keyClick(panel->treeDepends, Qt::Key_F3);
+  EXPECT_EQ(panel->DepEditMode, 2);
 
   // Tree > Remove Subtree asks, and the latent variable comes with its name.
   panel->Tree().SetCurrent(Item("c"));
