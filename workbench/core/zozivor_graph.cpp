@@ -422,7 +422,8 @@ void TGraph::SyncWithModel(bool interactive) {
       }
       warning_ = true;
       view_->SetWarningVisible(true);
-      if (!interactive) continue;
+      // Objects of linked files are read-only: not offered for deletion.
+      if (!interactive || IsLinkedTSMObject(n, kind) > 0) continue;
       TAnswer answer = standing;
       if (answer != TAnswer::YesToAll && answer != TAnswer::NoToAll) {
         answer = wb_.Prompt().Ask(TMessageKind::Confirmation,

@@ -397,6 +397,7 @@ TEST_F(Graph, DeletingANodeTakesItsArcsAndUndoBringsThemBack) {
 TEST_F(Graph, LinkedElementsAreNotDeleted) {
   AddConstant("s5", 1);
   AddConstant("5c6", 0.1);
+  AddConstant("7u8", 1);  // an arc without its nodes
   ASSERT_GT(WriteTSMFile(Path("link.tsm").c_str()), 0);
   ASSERT_TRUE(Init_data());
   SetHeaderModelType(3);
@@ -424,6 +425,13 @@ TEST_F(Graph, LinkedElementsAreNotDeleted) {
                      "can not be deleted."}));
   EXPECT_EQ(Names(ObjRandomVariable).size(), objects);
   EXPECT_EQ(graph.Elements.size(), 3u);
+  // The linked orphan shows the warning but is not offered for deletion.
+  f.prompt.shown.clear();
+  f.prompt.answers = {TAnswer::YesToAll};
+  graph.SyncWithModel(true);
+  EXPECT_TRUE(graph.WarningVisible());
+  EXPECT_TRUE(f.prompt.shown.empty());
+  EXPECT_NE(Fetch_extended_random_variable(0, "7u8"), nullptr);
   EXPECT_FALSE(wb.Undo.CanUndo());
 }
 
