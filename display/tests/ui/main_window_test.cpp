@@ -6,6 +6,8 @@
 #include "plot_fixture.h"
 #include "test_services.h"
 #include "ui/color_dialog.h"
+#include "ui/font_dialog.h"
+#include "ui/interface_dialog.h"
 #include "ui/main_window.h"
 #include "ui/picker_dialog.h"
 #include "ui/services.h"
@@ -344,6 +346,53 @@ TEST_F(MainWindowTest, EveryCommandOnce) {
   EXPECT_EQ(window.Document().Samples().NumVariables(), 3u);
   window.m_actExit->trigger();
   EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, OptionsAreKeptInTheSettingsFile) {
+  const std::int32_t undoBefore = UndoSize;
+  {
+    TFrmTesplore window(QSize(1280, 1024));
+    services.answer = [](QDialog& d) {
+      auto& options = dynamic_cast<TFrmInterfaceSettings&>(d);
+      options.UpDown1->setValue(17);
+      options.UpDown2->setValue(4);
+      options.BitBtn1->click();
+      return d.result();
+    };
+    window.m_actInterface->trigger();
+    EXPECT_EQ(window.View()->Settings().MouseSensitivity, 17);
+    EXPECT_EQ(UndoSize, 4);
+    services.fontAnswer = true;
+    services.font = QFont(QStringLiteral("DejaVu Serif"), 13);
+    services.answer = [](QDialog& d) {
+      auto& fonts = dynamic_cast<TFrmFont&>(d);
+      fonts.Variables->click();
+      fonts.BitBtn1->click();
+      return d.result();
+    };
+    window.m_actFont->trigger();
+    services.colour = QColor(0x10, 0x20, 0x30);
+    services.answer = [](QDialog& d) {
+      dynamic_cast<TTFrmColor&>(d).Panel[0]->click();
+      dynamic_cast<TTFrmColor&>(d).BitBtn1->click();
+      return d.result();
+    };
+    window.m_actColor->trigger();
+  }
+  // Written at exit by their owners, read by the next start.
+  UndoSize = undoBefore;
+  ColorRecord = ColorPreset(PresetDefaultColor);
+  PlotFonts[1] = QFont(QStringLiteral("DejaVu Sans"), 9);
+  const std::string ini = dir.File("tesplore.INI");
+  EXPECT_EQ(ReadFrameSettings(ini).MouseSensitivity, 17);
+  EXPECT_EQ(ReadViewSettings(ini).UndoSize, 4);
+  TFrmTesplore again(QSize(1280, 1024));
+  EXPECT_EQ(again.View()->Settings().MouseSensitivity, 17);
+  EXPECT_EQ(UndoSize, 4);
+  EXPECT_EQ(PlotFonts[1].family(), "DejaVu Serif");
+  EXPECT_EQ(PlotFonts[1].pointSize(), 13);
+  EXPECT_EQ(ColorRecord.clr[ClrBackground], 0x302010);
+  UndoSize = undoBefore;
 }
 
 }  // namespace
