@@ -104,6 +104,111 @@ void ResetRunCorrelations() {
 
 void SetCorrDataSource(CorrRowReader reader) { C().reader = reader; }
 
+namespace {
+
+const TSampleList& ListOr(const TSampleList* list) {
+  static const TSampleList kEmpty{};
+  return list ? *list : kEmpty;
+}
+
+std::string LegacyName(const RunResultsSetup& s, const char* ext) {
+  return s.folder + s.baseName + ext;
+}
+
+void WriteFailed(std::vector<std::string>& messages, const std::string& path) {
+  messages.push_back("Failed to write result file " + path);
+}
+
+// The run's results record, and the ".SIM" copy of it.
+void FillResultsRecord(const RunResultsSetup& s, TSampleData& data, int modelType,
+                       std::vector<std::string>& messages) {
+  std::memcpy(&data.inputs, &ListOr(s.inputs), sizeof(TSampleList));
+  std::memcpy(&data.outputs, &ListOr(s.outputs), sizeof(TSampleList));
+  data.requested = static_cast<int32_t>(std::clamp<int64_t>(s.planned, 0, INT32_MAX));
+  data.accepted = static_cast<int32_t>(std::clamp<int64_t>(s.accepted, 0, INT32_MAX));
+  data.modelType = static_cast<int16_t>(modelType);
+  data.depType = static_cast<uint8_t>(NodeCount() > 0 ? NodeDepType(1) : 0);
+  data.seed = static_cast<int16_t>(std::clamp<int32_t>(s.seed, -32768, 32767));
+  data.resolution = static_cast<int16_t>(s.resolution);
+  data.correlationKind = static_cast<uint8_t>(s.correlationKind);
+  data.userQuantiles = s.userQuantileFlag ? 1 : 0;
+  std::string modelName;
+  std::string tag;
+  if (TModelRecord* model = Model()) {
+    std::string_view file = ShortStringView(model->fileName);
+    modelName = std::string(file.substr(0, file.find('.')));
+    tag = std::string(ShortStringView(model->designTag));
+  }
+  SetShort8(data.designTag, tag.empty() ? modelName : tag);
+  SetShort8(data.modelName, modelName);
+  SetShort8(data.sampleName, s.baseName);
+  if (s.legacyFiles) {
+    std::string path = LegacyName(s, ".SIM");
+    if (!WriteBytes(path, &data, sizeof(TSampleData))) WriteFailed(messages, path);
+  }
+}
+
+// ".CMM": the moments and the compressed correlation rows; ".QUA": the first
+// 101 quantiles of every output entry as 6-byte reals.
+void WriteLegacyMoments(const RunResultsSetup& s, std::vector<std::string>& messages) {
+  CorrState& c = C();
+  std::remove(LegacyName(s, ".CMM").c_str());
+  std::remove(LegacyName(s, ".MOM").c_str());
+  std::string path = LegacyName(s, ".CMM");
+  BufferedFile f;
+  if (f.Replace(path) == 0) {
+    TSampleResults zero{};
+    const TSampleResults& r = s.sampleResults ? *s.sampleResults : zero;
+    f.Write(&r, 16000);
+    if (c.ready)
+      for (int i = 1; i <= c.n; ++i) {
+        std::vector<float> row = RunRow(i);
+        f.Write(row.data(), row.size() * 4);
+      }
+    if (!f.Close()) WriteFailed(messages, path);
+  } else {
+    WriteFailed(messages, path);
+  }
+  path = LegacyName(s, ".QUA");
+  if (f.Replace(path) == 0) {
+    DistributionSlots* d = DistributionSlotArray(true);
+    int outCount = std::clamp<int>(ListOr(s.outputs).count, 0, MaxSampleListEntries);
+    for (int k = 0; k < outCount; ++k) {
+      uint8_t record[606] = {};
+      if (d && !d->tables[k].empty())
+        for (std::size_t q = 0; q < 101 && q < d->tables[k].size(); ++q)
+          EncodeReal48(d->tables[k][q], record + 6 * q);
+      f.Write(record, sizeof record);
+    }
+    if (!f.Close()) WriteFailed(messages, path);
+  } else {
+    WriteFailed(messages, path);
+  }
+}
+
+// The ".TPS" kept for the belief-net hand-over holds the selected columns only.
+void KeepSelectedColumns(const RunResultsSetup& s, std::vector<std::string>& messages) {
+  const SampleStore& st = *s.store;
+  int n = st.RecordWidth();
+  std::vector<int> keep;
+  for (int j = 1; j <= n; ++j)
+    if (s.selection[j]) keep.push_back(j - 1);
+  if (static_cast<int>(keep.size()) >= n) return;
+  std::vector<std::vector<float>> cols;
+  if (!st.ReadColumns(0, n, cols)) {
+    WriteFailed(messages, st.Path());
+    return;
+  }
+  std::vector<float> rows;
+  rows.reserve(static_cast<std::size_t>(st.Records()) * keep.size());
+  for (int64_t r = 0; r < st.Records(); ++r)
+    for (int j : keep)
+      rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
+  if (!WriteBytes(st.Path(), rows.data(), rows.size() * 4)) WriteFailed(messages, st.Path());
+}
+
+}  // namespace
+
 bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& messages) {
   // The correlations belong to the model of the run: a new model forgets them.
   RegisterModelInitHook(&ResetRunCorrelations);
@@ -111,50 +216,17 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
   ResetRunCorrelations();
   CorrState& c = C();
   TSampleData* data = SampleDataBlock();
-  TModelRecord* model = Model();
   const bool ok0 = data != nullptr;
-  static const TSampleList kEmpty{};
-  const TSampleList& in = s.inputs ? *s.inputs : kEmpty;
-  const TSampleList& out = s.outputs ? *s.outputs : kEmpty;
-  auto legacyName = [&](const char* ext) { return s.folder + s.baseName + ext; };
-  auto failed = [&](const std::string& path) {
-    messages.push_back("Failed to write result file " + path);
-  };
 
   // ".USE"
   int modelType = GetModelType();
-  if (s.legacyFiles && out.count > 0 && s.userQuantileFlag && s.options != 1 &&
+  if (s.legacyFiles && ListOr(s.outputs).count > 0 && s.userQuantileFlag && s.options != 1 &&
       (modelType <= 2 || modelType == ModelTypeZoziVor) && s.userQuantiles) {
-    std::string path = legacyName(".USE");
-    if (!WriteBytes(path, s.userQuantiles, sizeof(TUserQuantiles))) failed(path);
+    std::string path = LegacyName(s, ".USE");
+    if (!WriteBytes(path, s.userQuantiles, sizeof(TUserQuantiles))) WriteFailed(messages, path);
   }
   // The results record.
-  if (data) {
-    std::memcpy(&data->inputs, &in, sizeof(TSampleList));
-    std::memcpy(&data->outputs, &out, sizeof(TSampleList));
-    data->requested = static_cast<int32_t>(std::clamp<int64_t>(s.planned, 0, INT32_MAX));
-    data->accepted = static_cast<int32_t>(std::clamp<int64_t>(s.accepted, 0, INT32_MAX));
-    data->modelType = static_cast<int16_t>(modelType);
-    data->depType = static_cast<uint8_t>(NodeCount() > 0 ? NodeDepType(1) : 0);
-    data->seed = static_cast<int16_t>(std::clamp<int32_t>(s.seed, -32768, 32767));
-    data->resolution = static_cast<int16_t>(s.resolution);
-    data->correlationKind = static_cast<uint8_t>(s.correlationKind);
-    data->userQuantiles = s.userQuantileFlag ? 1 : 0;
-    std::string modelName;
-    std::string tag;
-    if (model) {
-      std::string_view file = ShortStringView(model->fileName);
-      modelName = std::string(file.substr(0, file.find('.')));
-      tag = std::string(ShortStringView(model->designTag));
-    }
-    SetShort8(data->designTag, tag.empty() ? modelName : tag);
-    SetShort8(data->modelName, modelName);
-    SetShort8(data->sampleName, s.baseName);
-    if (s.legacyFiles) {
-      std::string path = legacyName(".SIM");
-      if (!WriteBytes(path, data, sizeof(TSampleData))) failed(path);
-    }
-  }
+  if (data) FillResultsRecord(s, *data, modelType, messages);
   // Correlations of every pair of stored columns.
   bool haveStore = s.store && !s.store->Path().empty();
   if (haveStore) {
@@ -167,66 +239,13 @@ bool WriteRunResults(const RunResultsSetup& s, std::vector<std::string>& message
       messages.push_back("Failed to read the sample store " + s.store->Path());
     }
   }
-  if (s.legacyFiles) {
-    std::remove(legacyName(".CMM").c_str());
-    std::remove(legacyName(".MOM").c_str());
-    std::string path = legacyName(".CMM");
-    BufferedFile f;
-    if (f.Replace(path) == 0) {
-      TSampleResults zero{};
-      const TSampleResults& r = s.sampleResults ? *s.sampleResults : zero;
-      f.Write(&r, 16000);
-      if (c.ready)
-        for (int i = 1; i <= c.n; ++i) {
-          std::vector<float> row = RunRow(i);
-          f.Write(row.data(), row.size() * 4);
-        }
-      if (!f.Close()) failed(path);
-    } else {
-      failed(path);
-    }
-    // ".QUA": the first 101 quantiles of every output entry as 6-byte reals.
-    path = legacyName(".QUA");
-    if (f.Replace(path) == 0) {
-      DistributionSlots* d = DistributionSlotArray(true);
-      int outCount = std::clamp<int>(out.count, 0, MaxSampleListEntries);
-      for (int k = 0; k < outCount; ++k) {
-        uint8_t record[606] = {};
-        if (d && !d->tables[k].empty())
-          for (std::size_t q = 0; q < 101 && q < d->tables[k].size(); ++q)
-            EncodeReal48(d->tables[k][q], record + 6 * q);
-        f.Write(record, sizeof record);
-      }
-      if (!f.Close()) failed(path);
-    } else {
-      failed(path);
-    }
-  }
+  if (s.legacyFiles) WriteLegacyMoments(s, messages);
   // The ".TPS": kept (with the selected columns only) for the belief-net
   // hand-over, deleted otherwise.
   c.keepStore = (s.options & 8) != 0;
   if (haveStore) {
     if (c.keepStore) {
-      if (s.selection) {
-        const SampleStore& st = *s.store;
-        int n = st.RecordWidth();
-        std::vector<int> keep;
-        for (int j = 1; j <= n; ++j)
-          if (s.selection[j]) keep.push_back(j - 1);
-        if (static_cast<int>(keep.size()) < n) {
-          std::vector<std::vector<float>> cols;
-          if (st.ReadColumns(0, n, cols)) {
-            std::vector<float> rows;
-            rows.reserve(static_cast<std::size_t>(st.Records()) * keep.size());
-            for (int64_t r = 0; r < st.Records(); ++r)
-              for (int j : keep)
-                rows.push_back(cols[static_cast<std::size_t>(j)][static_cast<std::size_t>(r)]);
-            if (!WriteBytes(st.Path(), rows.data(), rows.size() * 4)) failed(st.Path());
-          } else {
-            failed(st.Path());
-          }
-        }
-      }
+      if (s.selection) KeepSelectedColumns(s, messages);
       s.store->Reset();
     } else {
       s.store->Delete();
