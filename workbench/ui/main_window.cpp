@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -120,6 +122,8 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
   setObjectName("FrmTesmiraMain");
   setWindowTitle("Tesmira");
   setAcceptDrops(true);
+  // The window sees the keys of its controls first.
+  qApp->installEventFilter(this);
   wb_.ReportAvailable = false;
   InstallOverflowWarning(wb_);
   BuildPanels();
@@ -359,6 +363,7 @@ void TFrmTesmiraMain::BuildMenus() {
   mitUndo = add(
       mnuEdit, "Undo ",
       [this] {
+        CommitActiveEdit();
         wb_.Undo.Undo();
         EditMenuClick();
       },
@@ -366,6 +371,7 @@ void TFrmTesmiraMain::BuildMenus() {
   mitRedo = add(
       mnuEdit, "Redo ",
       [this] {
+        CommitActiveEdit();
         wb_.Undo.Redo();
         EditMenuClick();
       },
@@ -802,6 +808,20 @@ void TFrmTesmiraMain::DropFiles(const QMimeData* data) {
 }
 
 bool TFrmTesmiraMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) keyUpEvent_ = nullptr;  // a new key
+  if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) {
+    // Once per key, at the control that receives it first: a release that
+    // no control used travels on to the control's parents.
+    auto* widget = static_cast<QWidget*>(watched);
+    const bool travelling = event == keyUpEvent_ && keyUpFirst_ &&
+                            (widget == keyUpFirst_ || widget->isAncestorOf(keyUpFirst_));
+    if (!travelling) {
+      keyUpEvent_ = event;
+      keyUpFirst_ = widget;
+      if (widget->window() == this && KeyUpSteps(widget, static_cast<QKeyEvent*>(event)))
+        return true;
+    }
+  }
   const bool vars = watched == listVar || watched == listVarNames;
   const bool fors = watched == listFor || watched == listForNames;
   if ((vars || fors) && event->type() == QEvent::KeyPress) {
@@ -816,6 +836,34 @@ bool TFrmTesmiraMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFrmTesmiraMain::KeyUpSteps(QWidget* target, QKeyEvent* key) {
+  if (key->isAutoRepeat() || key->modifiers() != Qt::NoModifier) return false;
+  if (panel_ != PanelVariables && panel_ != PanelFormulas) return false;
+  const bool inList = qobject_cast<QAbstractItemView*>(target) != nullptr;
+  const bool inEdit = qobject_cast<QLineEdit*>(target) || qobject_cast<QPlainTextEdit*>(target) ||
+                      qobject_cast<QTextEdit*>(target) || qobject_cast<QAbstractSpinBox*>(target);
+  int tag = -1;
+  if (!inList && key->key() == Qt::Key_PageUp) tag = 1;
+  if (!inList && key->key() == Qt::Key_PageDown) tag = 2;
+  if (!inEdit && !inList && key->key() == Qt::Key_Home) tag = 0;
+  if (!inEdit && !inList && key->key() == Qt::Key_End) tag = 3;
+  if (tag < 0) return false;
+  // The focused control first commits its edit, as on Enter.
+  if (target) {
+    QKeyEvent enter(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+  }
+  Navigate(tag);
+  return true;
+}
+
+void TFrmTesmiraMain::CommitActiveEdit() {
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus || focus->window() != this) return;
+  focus->clearFocus();
+  if (focus->objectName() != "edInplace") focus->setFocus();
 }
 
 // ---- the File menu --------------------------------------------------------------
@@ -1136,6 +1184,7 @@ void TFrmTesmiraMain::ManageLinksClick() {
 }
 
 void TFrmTesmiraMain::FileMenuClick() {
+  CommitActiveEdit();
   const bool open = wb_.FileOpen;
   const bool input = InputKind(wb_.CurrentFileKind);
   const bool report = panel_ == PanelReport;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "workbench.h"
 
 class QAction;
+class QKeyEvent;
 class QMimeData;
 class QLabel;
 class QAbstractItemView;
@@ -101,6 +103,10 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   // Starts editing the name of the list's selected item (F2); false when
   // no item is selected.
   bool EditSelectedName(TObjectList list);
+
+  // Takes the focus from the focused control and gives it back, so that a
+  // pending edit is committed (the in-place name editor keeps it off).
+  void CommitActiveEdit();
 
   void ChangePanel(int index);
   int VisiblePanel() const { return panel_; }
@@ -209,6 +215,8 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   QTableView* ListOf(TObjectList list) const;
   bool HasSelection(QTableView* view) const;
   bool MarkForWrite(bool extractOnly, bool all);
+  // The button bar's keys on release outside the lists; true when used.
+  bool KeyUpSteps(QWidget* target, QKeyEvent* key);
   void RefreshMRUActions();
 
   std::unique_ptr<IDependenceTree> tree_;
@@ -223,6 +231,8 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   std::array<QWidget*, 5> pages_{};  // by panel index
   TObjectListModel *varModel_ = nullptr, *forModel_ = nullptr;
   TFrmLink* link_ = nullptr;
+  const QEvent* keyUpEvent_ = nullptr;  // the key release seen last, and where
+  QPointer<QWidget> keyUpFirst_;
 };
 
 }  // namespace tesmira::wb

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
@@ -452,6 +453,32 @@ TEST_F(WindowTest, AThousandObjectsOpenAndScrollQuickly) {
   EXPECT_LT(timer.elapsed(), 3000);
   EXPECT_EQ(w.listVar->selectionModel()->selectedRows().front().row(), 999);
   EXPECT_EQ(w.listFor->model()->index(999, 1).data().toString(), "f1000");
+}
+
+TEST_F(WindowTest, ButtonBarKeysOutsideTheLists) {
+  auto& w = Open();
+  w.OpenGivenFile(WriteModel("m.tsm", {"a", "b", "c"}));
+  w.show();
+  auto selected = [&] { return w.listVar->selectionModel()->selectedRows().front().row(); };
+  w.listVar->selectRow(0);
+  // In the case description Page Down steps, Home stays with the text.
+  w.edModelDescription->setFocus();
+  QTest::keyClick(w.edModelDescription, Qt::Key_PageDown);
+  EXPECT_EQ(selected(), 1);
+  QTest::keyClick(w.edModelDescription, Qt::Key_Home);
+  EXPECT_EQ(selected(), 1);
+  // Elsewhere End and Home go to the last and the first item.
+  w.edModelDescription->clearFocus();
+  QTest::keyClick(&w, Qt::Key_End);
+  EXPECT_EQ(selected(), 2);
+  QTest::keyClick(&w, Qt::Key_PageUp);
+  EXPECT_EQ(selected(), 1);
+  QTest::keyClick(&w, Qt::Key_Home);
+  EXPECT_EQ(selected(), 0);
+  // A list's own Page Down steps once.
+  w.listVar->setFocus();
+  QTest::keyClick(w.listVar, Qt::Key_PageDown);
+  EXPECT_EQ(selected(), 1);
 }
 
 TEST_F(WindowTest, CommandLine) {
