@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "fakes.h"
@@ -24,8 +25,10 @@ class ModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps apart the same case run from two build trees at once.
     dir_ = std::filesystem::temp_directory_path() /
-           ("wbcore_" + std::string(info->test_suite_name()) + "_" + info->name());
+           ("wbcore_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+            std::to_string(getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     ASSERT_TRUE(Init_data());
