@@ -148,6 +148,47 @@ bool AlternativeRoutineCovers() {
   return true;
 }
 
+namespace {
+
+// Adds the sampler of the vine or matrix under root, built with root as the
+// current structure (the current one is restored).
+bool AddWholeStructure(SamplingPlan& plan, int root, bool oldBand, std::string& message) {
+  void* const current = CurrentRoot();
+  SetCurrentRoot(NodeAt(root));
+  bool ok = false;
+  try {
+    ok = AddStructureSampler(plan, root, oldBand, message);
+  } catch (const std::bad_alloc&) {
+    message = "Not enough memory to sample " + StructureLabel(root);
+  }
+  SetCurrentRoot(current);
+  return ok;
+}
+
+// The step that draws child given parent over a tree arc with this copula.
+SampleStep TreeArcStep(int child, int parent, int copula, bool alternative, bool oldBand) {
+  SampleStep s{};
+  s.node = child - 1;
+  s.parent = parent - 1;
+  s.rank = NodeCorrelation(child);
+  s.copula = static_cast<int8_t>(copula);
+  if (copula == CopulaMinimumInformation) {
+    s.kind = SampleStep::MinInfo;
+  } else if (alternative && copula == CopulaDiagonalBand && oldBand) {
+    s.kind = SampleStep::OldBand;
+  } else if (copula == CopulaNormal) {
+    s.kind = SampleStep::Normal;
+    s.parameter = CopulaParameter(copula, s.rank);
+    s.spread = std::sqrt(std::max(0.0, 1.0 - s.parameter * s.parameter));
+  } else {
+    s.kind = SampleStep::Conditional;
+    s.parameter = CopulaParameter(copula, s.rank);
+  }
+  return s;
+}
+
+}  // namespace
+
 bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::string& message) {
   plan.steps.clear();
   plan.nets.clear();
@@ -155,21 +196,10 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
   plan.dVines.clear();
   int n = NodeCount();
   plan.nodeCount = n;
-  void* const current = CurrentRoot();
   // Vines and matrices with members, each sampled as a whole after its
   // root's value; in the alternative routine the D-vines come last.
   std::vector<int> deferred;
-  auto addStructure = [&](int root) {
-    SetCurrentRoot(NodeAt(root));
-    bool ok = false;
-    try {
-      ok = AddStructureSampler(plan, root, oldBand, message);
-    } catch (const std::bad_alloc&) {
-      message = "Not enough memory to sample " + StructureLabel(root);
-    }
-    SetCurrentRoot(current);
-    return ok;
-  };
+  auto addStructure = [&](int root) { return AddWholeStructure(plan, root, oldBand, message); };
   auto markMembers = [&](int root, std::vector<char>& visited) {
     for (int i = 1; i <= n; ++i)
       if (InStructure(i, root)) visited[static_cast<std::size_t>(i)] = 1;
@@ -213,15 +243,13 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
       int child = ChildAt(parent, f.next++);
       if (child < 1 || child > n || visited[child]) continue;  // corrupt links end here
       visited[child] = 1;
-      SampleStep s{};
-      s.node = child - 1;
-      s.parent = parent - 1;
-      s.rank = NodeCorrelation(child);
       int copula = alternative ? headCopula : NodeCopula(child);
       if (copula < 0 || copula > 12) copula = CopulaNormal;
-      s.copula = static_cast<int8_t>(copula);
+      SampleStep s = TreeArcStep(child, parent, copula, alternative, oldBand);
       if (IsCompositeType(parent) && IsVineOrMatrixType(child)) {
-        s.kind = SampleStep::Copy;
+        s.kind = SampleStep::Copy;  // drawn by the structure: no arc parameters
+        s.parameter = 0.0;
+        s.spread = 0.0;
         plan.steps.push_back(s);
         if (!isWholeStructure(child)) continue;
         markMembers(child, visited);
@@ -231,19 +259,9 @@ bool BuildSamplingPlan(SamplingPlan& plan, bool alternative, bool oldBand, std::
           return false;
         }
         continue;
-      } else if (copula == CopulaMinimumInformation) {
-        s.kind = SampleStep::MinInfo;
-      } else if (alternative && copula == CopulaDiagonalBand && oldBand) {
-        s.kind = SampleStep::OldBand;
-      } else if (copula == CopulaNormal) {
-        s.kind = SampleStep::Normal;
-        s.parameter = CopulaParameter(copula, s.rank);
-        s.spread = std::sqrt(std::max(0.0, 1.0 - s.parameter * s.parameter));
-        plan.steps[stepIndex[static_cast<std::size_t>(parent)]].needZ = true;
-      } else {
-        s.kind = SampleStep::Conditional;
-        s.parameter = CopulaParameter(copula, s.rank);
       }
+      if (s.kind == SampleStep::Normal)
+        plan.steps[stepIndex[static_cast<std::size_t>(parent)]].needZ = true;
       plan.steps.push_back(s);
       stepIndex[static_cast<std::size_t>(child)] = plan.steps.size() - 1;
       stack.push_back({child, 1});
