@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "cp437.h"
+#include "formula_frame_core.h"
 #include "model/short_string.h"
 #include "model_helpers.h"
 #include "tesmira/distributions.h"
@@ -568,27 +569,6 @@ bool SwapListKind(TWorkbench& wb, int kind, std::vector<int> rows) {
   return changed;
 }
 
-namespace {
-
-// Recording stays as it was found, whatever path the rename leaves by.
-class TRecordingGuard {
- public:
-  TRecordingGuard(TUndo& undo, bool off) : undo_(undo), was_(undo.Recording()) {
-    if (off) undo_.DisableRecording();
-  }
-  ~TRecordingGuard() {
-    if (was_) undo_.EnableRecording();
-  }
-  TRecordingGuard(const TRecordingGuard&) = delete;
-  TRecordingGuard& operator=(const TRecordingGuard&) = delete;
-
- private:
-  TUndo& undo_;
-  bool was_;
-};
-
-}  // namespace
-
 bool RenameListObject(TWorkbench& wb, int kind, int row, const std::string& newName) {
   const std::string shown = BlanksToUnderscores(newName);
   const std::string name = Utf8ToCp437(shown).substr(0, MaxNameLength);
@@ -619,21 +599,14 @@ bool RenameListObject(TWorkbench& wb, int kind, int row, const std::string& newN
     group.Push();
     wb.Ui().ReloadVariableFrame(1);
   } else {
-    TRecordingGuard guard(wb.Undo, oldName.empty());
-    CurrentUndoGroup group(wb.Undo);
-    group.AddItem(std::make_unique<TUndoObjectName>(ObjFormula, name, oldName));
-    TUdf* out = nullptr;
-    const int result = Update_UDF(static_cast<TUdf*>(object), &out, name.c_str());
-    if (result <= 0) {
-      group.Discard();
+    const int result = RenameFormula(wb, row, newName, message);
+    if (result == 0) return false;
+    if (result < 0) {
       wb.Prompt().Show(TMessageKind::Warning,
                        "Function with name \"" + shown + "\" already exists");
       wb.Ui().UpdateView(ViewFormulas);
       return false;
     }
-    SetModified(wb, true);
-    message = oldName.empty() ? std::string() : RenameReferences(result, oldName, name);
-    group.Push();
     wb.Ui().ReloadFormulaFrame(1);
   }
   if (!message.empty()) wb.Prompt().Show(TMessageKind::Information, message);
