@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fake_starter.h"
 #include "launchers.h"
 #include "model_fixture.h"
 #include "model_helpers.h"
@@ -379,20 +380,6 @@ TEST_F(ListCommands, DistributionCheckAsksToSetAMissingName) {
   EXPECT_EQ(editor.browses, 1);
 }
 
-struct FakeStarter : IProgramStarter {
-  bool startWorks = true, openWorks = true;
-  std::vector<std::pair<std::string, std::vector<std::string>>> started;
-  std::vector<std::string> opened;
-  bool StartProgram(const std::string& p, const std::vector<std::string>& a) override {
-    started.emplace_back(p, a);
-    return startWorks;
-  }
-  bool OpenDocument(const std::string& path) override {
-    opened.push_back(path);
-    return openWorks;
-  }
-};
-
 TEST_F(ListCommands, LaunchersPassTheSampleFileAndFallBack) {
   std::filesystem::create_directories(dir_ / "a.tsm.d");
   const std::string model = Path("a.tsm.d/m.tsm");
@@ -401,7 +388,7 @@ TEST_F(ListCommands, LaunchersPassTheSampleFileAndFallBack) {
   EXPECT_EQ(CurrentSampleFile(model), Path("a.tsm.d/m.sam"));
   EXPECT_EQ(CurrentSampleFile(Path("a.tsm.d/m.tso")), Path("a.tsm.d/m.sam"));
   test::FakePrompt prompt;
-  FakeStarter starter;
+  test::FakeStarter starter;
   EXPECT_TRUE(LaunchSensitivityProgram(prompt, starter, "/p/", CurrentSampleFile(model)));
   ASSERT_EQ(starter.started.size(), 1u);
   EXPECT_EQ(starter.started[0].first, "/p/tesvane");
