@@ -1,5 +1,15 @@
-// The random-variable editor's logic without a window.
+// The random-variable editor's logic without a window: what the frame shows
+// for the selected variables (help lines, the parameter grid of up to three
+// columns, the file line), and its writes (type change with remembered
+// parameters, column update, rename, description, Browse), each one undo
+// group, carried over to the other selected variables that are not linked.
 #pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "tesmira/records.h"
 
 namespace tesmira::wb {
 
@@ -11,5 +21,65 @@ class TWorkbench;
 // path is stored relative to the model file; one undo group with an item per
 // changed variable. False when the choice was cancelled.
 bool BrowseVariableFile(TWorkbench& wb, int row);
+
+// The distribution box: item index of a type (-1 for types 12, 14, 15) and back.
+int DistributionIndex(int type);
+int DistributionOfIndex(int index);
+// The 13 titles of the box, UTF-8.
+std::vector<std::string> DistributionTitles();
+
+struct TVariableColumn {
+  bool Shown = false;
+  bool Updatable = false;
+  std::string Title;
+  std::vector<std::string> Labels;  // the shown rows' labels, "label="
+  std::vector<std::string> Cells;   // their texts; " " where the selection differs
+  std::string Error;                // "(Variable error!): ..."
+};
+
+struct TVariableView {
+  bool Enabled = false;
+  std::string Name, Description, Message;
+  bool MessageRed = false;
+  int TypeIndex = -1;  // none when nothing or several types are selected
+  bool HideGrid = true, Discrete = false, Linked = false;
+  bool NameEnabled = false, TypeEnabled = false, DescriptionEnabled = false, Editable = false;
+  std::vector<std::string> HelpLines;
+  bool FileLine = false;
+  std::string FileText;
+  int FileColour = 0;  // 0 normal, 255 red (missing), 128 (not specified)
+  std::array<TVariableColumn, 3> Columns;
+};
+
+class TVariableFrameCore {
+ public:
+  TVariableFrameCore();
+  TExtendedRandomVariable EditRecord;
+  bool LastUpdateFailed = false;
+
+  // Shows the selection (rows sorted; current: the list's current row);
+  // rowsFit limits the rows of a Discrete variable's columns.
+  TVariableView Show(const std::string& modelFileName, const std::vector<int>& rows, int current,
+                     int rowsFit = 20);
+  // A new type from the box (Reset: the type's defaults even when unchanged).
+  bool ChangeType(TWorkbench& wb, const std::vector<int>& rows, int type, bool reset);
+  // Column 1..3 from the cell texts (top down); message: the red error, if any.
+  bool UpdateColumn(TWorkbench& wb, const std::vector<int>& rows, int column,
+                    const std::vector<std::string>& cells, bool fromEdit, std::string& message);
+  // Result: 1 renamed, 0 unchanged, -1 refused (message then set).
+  int Rename(TWorkbench& wb, const std::string& newName, std::string& message);
+  bool SetDescription(TWorkbench& wb, const std::vector<int>& rows, const std::string& text);
+  // Reset: the defaults of the type and an empty description in one undo step.
+  bool Reset(TWorkbench& wb, const std::vector<int>& rows);
+
+ private:
+  void Remember();
+  void Recall(int type);
+  // Writes EditRecord and carries type and parameters (with4or8) or the
+  // description (with16) over to the other selected variables.
+  void WriteBack(TWorkbench& wb, const std::vector<int>& rows, bool with4or8, bool with16);
+  std::vector<TDistribution> remembered_;
+  std::array<std::array<bool, 20>, 3> common_{};
+};
 
 }  // namespace tesmira::wb

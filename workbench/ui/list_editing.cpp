@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDrag>
@@ -20,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -37,6 +39,7 @@
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 #include "utilities.h"
+#include "variable_frame.h"
 #include "variable_frame_core.h"
 
 namespace tesmira::wb {
@@ -64,6 +67,19 @@ QString PrivateClipboardFormat(int kind) {
   char title[256] = {};
   GetDatatypeTitle(kind, title);
   return "application/x-tesmira-" + QString::fromLatin1(title).toLower().replace(' ', '-');
+}
+
+QSplitter* SplitBesideList(QWidget* list, const char* panelName, const char* splitterName) {
+  QWidget* pane = list;
+  while (pane->parentWidget() && pane->parentWidget()->objectName() != panelName)
+    pane = pane->parentWidget();
+  QWidget* panel = pane->parentWidget();
+  if (panel == nullptr || panel->layout() == nullptr) return nullptr;
+  auto* splitter = new QSplitter(Qt::Horizontal, panel);
+  splitter->setObjectName(splitterName);
+  delete panel->layout()->replaceWidget(pane, splitter);
+  splitter->addWidget(pane);
+  return splitter;
 }
 
 bool TQtProgramStarter::StartProgram(const std::string& program,
@@ -219,8 +235,7 @@ void TListEditing::BuildMenus() {
       edit, "Invert Selection", [this] { InvertSelectionClick(); }, QKeySequence("Ctrl+I"));
   edit->addSeparator();
   mitRestore = add(edit, "Restore Last Valid Values", [this] {
-    TObjectList list;
-    if (CurrentList(list)) w_.ListClick(list);
+    if (auto* frame = w_.findChild<TRandomVariablesForm*>()) frame->ShowSelection();
   });
   for (QAction* a : {mitCut, mitCopy, mitPaste, mitSelectAll, mitInvertSelection})
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);

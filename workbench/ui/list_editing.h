@@ -22,6 +22,7 @@
 class QAction;
 class QMenu;
 class QMimeData;
+class QSplitter;
 class QToolBar;
 class QToolButton;
 
@@ -31,6 +32,11 @@ class TFrmTesmiraMain;
 
 // The MIME type of the private clipboard format of an object kind (1..7).
 QString PrivateClipboardFormat(int kind);
+
+// Puts the list (or its own pane with its toolbar) of the panel named
+// panelName into a new splitter, where an editor frame can join it; null when
+// the panel has no layout.
+QSplitter* SplitBesideList(QWidget* list, const char* panelName, const char* splitterName);
 
 // QProcess and the desktop services.
 class TQtProgramStarter : public IProgramStarter {

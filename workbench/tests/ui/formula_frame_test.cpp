@@ -1,0 +1,135 @@
+#include "formula_frame.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "window_fixture.h"
+
+namespace tesmira::wb {
+namespace {
+
+using test::WindowTest;
+
+class FormulaFrameTest : public WindowTest {
+ protected:
+  TFormula& Frame(TFrmTesmiraMain& w) { return *w.findChild<TFormula*>("FormulaFrame"); }
+  TFrmTesmiraMain& OpenFormulas(const std::vector<std::pair<std::string, std::string>>& formulas) {
+    auto& w = Open();
+    w.OpenGivenFile(WriteModel("m.tsm", {"x", "cost"}, formulas));
+    w.show();
+    w.ChangePanel(PanelFormulas);
+    w.listFor->selectRow(0);
+    return w;
+  }
+};
+
+TEST_F(FormulaFrameTest, TypingAndBackspaceAreTwoTextUndoSteps) {
+  auto& w = OpenFormulas({{"f", ""}});
+  TFormula& fr = Frame(w);
+  EXPECT_EQ(fr.edForName->text(), "f");
+  EXPECT_EQ(fr.lab7of9->text(), "1 of 1 total");
+  fr.richFormula->setFocus();
+  QTest::keyClicks(fr.richFormula, "abc");
+  QTest::keyClick(fr.richFormula, Qt::Key_Backspace);
+  EXPECT_EQ(fr.richFormula->text(), "ab");
+  fr.TextUndo(true);
+  EXPECT_EQ(fr.richFormula->text(), "abc");
+  fr.TextUndo(true);
+  EXPECT_EQ(fr.richFormula->text(), "");
+  fr.TextUndo(false);
+  EXPECT_EQ(fr.richFormula->text(), "abc");
+}
+
+TEST_F(FormulaFrameTest, EnterCommitsAndAnOverlongTextIsNotStored) {
+  auto& w = OpenFormulas({{"f", "1"}});
+  TFormula& fr = Frame(w);
+  fr.richFormula->setFocus();
+  fr.richFormula->selectAll();
+  QTest::keyClicks(fr.richFormula, "x + 2");
+  QTest::keyClick(fr.richFormula, Qt::Key_Return);
+  EXPECT_EQ(FormulaText("f"), "x+2");
+  EXPECT_EQ(fr.richFormula->text(), "x + 2");  // the edit keeps the blanks typed
+  const QString longText(300, '1');
+  fr.richFormula->setText(longText);
+  fr.richFormula->setModified(true);
+  fr.CommitText(false);
+  EXPECT_EQ(FormulaText("f"), "x+2");
+  EXPECT_TRUE(
+      fr.labMessage->text().startsWith("Formula is 45 characters over the maximum length; 111"));
+  EXPECT_EQ(fr.richFormula->text(), longText);
+  fr.butVerifyAll->click();
+  EXPECT_EQ(f.prompt.shown.back().text, "Formula/UDF check OK.");
+}
+
+TEST_F(FormulaFrameTest, SymbolAreaFiltersAndInserts) {
+  auto& w = OpenFormulas({{"f", "x+1"}});
+  TFormula& fr = Frame(w);
+  fr.butAll->click();
+  QTest::keyClicks(fr.edForFilter, "co");
+  QStringList names;
+  for (int i = 0; i < fr.listForHelper->topLevelItemCount(); ++i)
+    names << fr.listForHelper->topLevelItem(i)->text(0);
+  EXPECT_TRUE(names.contains("cost"));
+  EXPECT_TRUE(names.contains("cos()"));
+  EXPECT_FALSE(names.contains("ctg()"));
+  // Shift wraps the selection in the function's brackets.
+  fr.richFormula->selectAll();
+  fr.InsertSymbol("SIN()", true);
+  EXPECT_EQ(fr.richFormula->text(), "SIN(x+1)");
+  EXPECT_EQ(fr.richFormula->selectedText(), "SIN(x+1)");
+  // Each predefined word once in its Insert submenu.
+  std::unique_ptr<QMenu> menu(fr.BuildInsertMenu(nullptr));
+  QMenu* functions = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == "one-argument functions:") functions = a->menu();
+  ASSERT_NE(functions, nullptr);
+  QStringList words;
+  for (QAction* a : functions->actions()) words << a->text();
+  EXPECT_EQ(words.size(), 16);
+  EXPECT_EQ(words.removeDuplicates(), 0);
+}
+
+TEST_F(FormulaFrameTest, F4OpensThePopupAndSpaceInserts) {
+  auto& w = OpenFormulas({{"f", ""}});
+  TFormula& fr = Frame(w);
+  fr.richFormula->setFocus();
+  QTest::keyClick(fr.richFormula, Qt::Key_F4);
+  ASSERT_TRUE(fr.popup->isVisible());
+  EXPECT_EQ(fr.popup->list->count(), 16);
+  fr.popup->list->setCurrentRow(0);
+  const QString word = fr.popup->list->item(0)->text();
+  QTest::keyClick(fr.popup->list, Qt::Key_Space);
+  EXPECT_FALSE(fr.popup->isVisible());
+  EXPECT_EQ(fr.richFormula->text(), word + " ");
+  // Enter with nothing chosen only closes.
+  QTest::keyClick(fr.richFormula, Qt::Key_F2);
+  fr.popup->list->clearSelection();
+  QTest::keyClick(fr.popup->list, Qt::Key_Return);
+  EXPECT_FALSE(fr.popup->isVisible());
+  EXPECT_EQ(fr.richFormula->text(), word + " ");
+}
+
+TEST_F(FormulaFrameTest, RenameFromTheNameEdit) {
+  auto& w = OpenFormulas({{"a", "1"}, {"g", "a+sin(a)"}});
+  TFormula& fr = Frame(w);
+  fr.edForName->setFocus();
+  fr.edForName->selectAll();
+  QTest::keyClicks(fr.edForName, "x");
+  QTest::keyClick(fr.edForName, Qt::Key_Return);
+  EXPECT_EQ(fr.labMessage->text(),
+            "(Name not changed!): Function, variable or other object with the same name already "
+            "exists");
+  fr.edForName->selectAll();
+  QTest::keyClicks(fr.edForName, "b");
+  QTest::keyClick(fr.edForName, Qt::Key_Return);
+  EXPECT_EQ(FormulaText("g"), "b+sin(b)");
+  EXPECT_EQ(fr.labMessage->text(), "Name reference was updated in UDF(s) named: \"g\".");
+}
+
+}  // namespace
+}  // namespace tesmira::wb
