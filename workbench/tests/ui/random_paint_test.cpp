@@ -14,6 +14,11 @@ using test::WindowTest;
 
 class PreviewTest : public WindowTest {
  protected:
+  // The font exists only once the application does.
+  void SetUp() override {
+    WindowTest::SetUp();
+    font = QApplication::font();
+  }
   static TExtendedRandomVariable Var(int type, std::initializer_list<double> params) {
     TExtendedRandomVariable rv = Normal("v");
     rv.distribution.distType = static_cast<uint8_t>(type);
