@@ -120,7 +120,10 @@ TDependencePanel::TDependencePanel(TWorkbench& wb, QWidget* parent) : QWidget(pa
   BuildActions();
 }
 
-TDependencePanel::~TDependencePanel() = default;
+TDependencePanel::~TDependencePanel() {
+  // An open label editor closes while the controls go: it reports nowhere.
+  treeDepends->LabelEdited = nullptr;
+}
 
 bool TDependencePanel::VineMode() const { return chkDepVines->isChecked(); }
 bool TDependencePanel::MatrixView() const { return VineMode() && ShowMatrixCheckBox->isChecked(); }
@@ -301,6 +304,9 @@ void TDependencePanel::BuildControls() {
     mitDepRemoveItemClick(ctrl || item == treeDepends->topLevelItem(0) ? 1 : 0);
   };
   treeDepends->MiddleClick = [this](QTreeWidgetItem* item) { OpenSlider(item); };
+  treeDepends->LabelEditKey = [this](int mode) { treeDependsEditKey(mode); };
+  treeDepends->EditAttempt = [this] { treeDependsEditing(); };
+  treeDepends->LabelEdited = [this](const QString* text) { treeDependsEdited(text); };
   treeDepends->SelectionChanged = [this] { treeDependsChange(); };
   treeDepends->BeforeChange = [this] {
     OnEdtDepRankExit();
@@ -844,6 +850,49 @@ void TDependencePanel::OpenSlider(QTreeWidgetItem* item) {
   const QRect label = treeDepends->LabelRect(item);
   slider->Open(treeDepends->viewport()->mapToGlobal(label.bottomLeft()),
                Get_node_correlation_with_parent(adapter_->ItemNode(item)));
+}
+
+namespace {
+
+bool Usable(const QLineEdit* edit) { return edit->isEnabled() && !edit->isReadOnly(); }
+
+}  // namespace
+
+void TDependencePanel::treeDependsEditKey(int mode) {
+  QLineEdit* edit = mode == 1 ? edDepName : m_edtDepRank;
+  if (treeDepends->currentItem() == nullptr || editor_->HasMultipleSelection() || !Usable(edit))
+    return;
+  DepEditMode = mode;
+  treeDependsEditing();
+}
+
+void TDependencePanel::treeDependsEditing() {
+  QTreeWidgetItem* item = treeDepends->currentItem();
+  if (item == nullptr) return;
+  QLineEdit* edit = DepEditMode == 1 ? edDepName : DepEditMode == 2 ? m_edtDepRank : nullptr;
+  if (edit && Usable(edit)) {
+    treeDepends->EditLabel(item, edit->text());
+  } else if (editor_->HasMultipleSelection()) {
+    editor_->ClearExtraSelection();
+    treeDepends->viewport()->update();
+    treeDependsChange();
+  } else {
+    OpenSlider(item);
+  }
+}
+
+void TDependencePanel::treeDependsEdited(const QString* text) {
+  const int mode = DepEditMode;
+  DepEditMode = 0;
+  if (text == nullptr) return;
+  QLineEdit* edit = mode == 1 ? edDepName : mode == 2 ? m_edtDepRank : nullptr;
+  if (edit == nullptr || !Usable(edit)) return;
+  edit->setText(*text);
+  edit->setModified(true);
+  if (mode == 1)
+    edDepNameExit();
+  else
+    OnEdtDepRankExit();
 }
 
 void TDependencePanel::DoDrop(const TDropRequest& request) {

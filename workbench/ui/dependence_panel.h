@@ -93,6 +93,10 @@ class TDependencePanel : public QWidget {
   void NewDependenceTreeClick();
   void NewCorrelationMatrixClick();
   void OpenSlider(QTreeWidgetItem* item);
+  // In-place editing of the selected item's label (mode 1 name, 2 correlation).
+  void treeDependsEditKey(int mode);
+  void treeDependsEditing();
+  void treeDependsEdited(const QString* text);
   void DoDrop(const TDropRequest& request);
 
   int DepTreeSort = 2;

@@ -6,12 +6,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRubberBand>
 #include <QSlider>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "cursors.h"
@@ -90,6 +92,23 @@ void TDepListWidget::dropEvent(QDropEvent* event) {
 
 // ---- the tree ------------------------------------------------------------------------
 
+// The label editor's delegate: the editor's text comes from the tree, and
+// what is entered goes back to the tree, never into the item.
+class TDepLabelDelegate : public QStyledItemDelegate {
+ public:
+  explicit TDepLabelDelegate(TDepTreeWidget* tree) : QStyledItemDelegate(tree), tree_(tree) {}
+  void setEditorData(QWidget*, const QModelIndex&) const override {}
+  void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const override {
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      tree_->labelText_ = line->text();
+      tree_->labelCommitted_ = true;
+    }
+  }
+
+ private:
+  TDepTreeWidget* tree_;
+};
+
 TDepTreeWidget::TDepTreeWidget(QWidget* parent) : QTreeWidget(parent) {
   setObjectName("treeDepends");
   setHeaderHidden(true);
@@ -101,6 +120,7 @@ TDepTreeWidget::TDepTreeWidget(QWidget* parent) : QTreeWidget(parent) {
   setContextMenuPolicy(Qt::CustomContextMenu);
   setUniformRowHeights(true);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setItemDelegate(new TDepLabelDelegate(this));
   connect(this, &QTreeWidget::currentItemChanged, this, [this] {
     if (!Programmatic && SelectionChanged) SelectionChanged();
   });
@@ -128,11 +148,56 @@ unsigned TDepTreeWidget::DropFlags(const QPoint& pos, QTreeWidgetItem** target) 
                            label.height());
 }
 
+void TDepTreeWidget::EditLabel(QTreeWidgetItem* item, const QString& text) {
+  if (item == nullptr) return;
+  item->setFlags(item->flags() | Qt::ItemIsEditable);
+  labelCommitted_ = false;
+  editItem(item, 0);
+  auto* line = qobject_cast<QLineEdit*>(itemWidget(item, 0));
+  if (line == nullptr) return;
+  line->setText(text);
+  line->selectAll();
+  labelOpen_ = true;
+  // A refill of the tree drops the editor without closing it: the edit
+  // then ends as cancelled.
+  disconnect(labelDropped_);
+  labelDropped_ = connect(line, &QObject::destroyed, this, [this] { EndLabelEdit(); });
+}
+
+void TDepTreeWidget::EndLabelEdit() {
+  if (!labelOpen_) return;
+  labelOpen_ = false;
+  const bool committed = labelCommitted_;
+  labelCommitted_ = false;
+  if (LabelEdited) LabelEdited(committed ? &labelText_ : nullptr);
+}
+
+TDepTreeWidget::~TDepTreeWidget() { disconnect(labelDropped_); }
+
+void TDepTreeWidget::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTreeWidget::closeEditor(editor, hint);
+  EndLabelEdit();
+}
+
+bool TDepTreeWidget::event(QEvent* event) {
+  // F2 and F3 belong to the tree while it has the focus.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_F2 || key->key() == Qt::Key_F3) &&
+        key->modifiers() == Qt::NoModifier) {
+      event->accept();
+      return true;
+    }
+  }
+  return QTreeWidget::event(event);
+}
+
 void TDepTreeWidget::mousePressEvent(QMouseEvent* event) {
   if (BeforeChange) BeforeChange();
   const QPoint pos = event->position().toPoint();
   QTreeWidgetItem* item = itemAt(pos);
   pressItem_ = nullptr;
+  pressOnSelected_ = false;
   if (event->button() == Qt::RightButton) {
     if (item) setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
     return;
@@ -156,6 +221,8 @@ void TDepTreeWidget::mousePressEvent(QMouseEvent* event) {
     Editor->ClickWithModifiers(item, shift, ctrl);
     Programmatic = false;
   } else {
+    // On the selected item with marks, the click only clears the marks.
+    pressOnSelected_ = item == currentItem() && !(Editor && Editor->HasMultipleSelection());
     Programmatic = true;
     setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
     if (Editor) Editor->ClearExtraSelection();
@@ -191,8 +258,15 @@ void TDepTreeWidget::mouseMoveEvent(QMouseEvent* event) {
   }
 }
 
-void TDepTreeWidget::mouseReleaseEvent(QMouseEvent*) {
+void TDepTreeWidget::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeWidgetItem* clicked = pressOnSelected_ ? pressItem_ : nullptr;
   pressItem_ = nullptr;
+  pressOnSelected_ = false;
+  if (clicked && clicked == currentItem() && event->button() == Qt::LeftButton &&
+      LabelRect(clicked).contains(event->position().toPoint()) && EditAttempt) {
+    EditAttempt();
+    return;
+  }
   // The band ends at the first release.
   if (band_ && band_->isVisible()) {
     band_->hide();
@@ -203,6 +277,11 @@ void TDepTreeWidget::mouseReleaseEvent(QMouseEvent*) {
 void TDepTreeWidget::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Delete && DeleteKey) {
     DeleteKey(event->modifiers() & Qt::ControlModifier);
+    return;
+  }
+  if ((event->key() == Qt::Key_F2 || event->key() == Qt::Key_F3) &&
+      event->modifiers() == Qt::NoModifier) {
+    if (LabelEditKey) LabelEditKey(event->key() == Qt::Key_F2 ? 1 : 2);
     return;
   }
   QTreeWidget::keyPressEvent(event);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
@@ -41,6 +42,7 @@ class TDepTreeWidget : public QTreeWidget {
   Q_OBJECT
  public:
   explicit TDepTreeWidget(QWidget* parent = nullptr);
+  ~TDepTreeWidget() override;
 
   // Hit flags and target of a viewport point, with the half-label widening
   // and the root-label rule of a drop.
@@ -57,7 +59,19 @@ class TDepTreeWidget : public QTreeWidget {
   std::function<void()> BeforeChange;  // commits the edits first
   std::function<void(bool ctrl)> DeleteKey;
 
+  // In-place label editing. The keys F2 (mode 1) and F3 (mode 2) ask for it
+  // through LabelEditKey, a click on the selected item's label through
+  // EditAttempt; EditLabel opens the editor, seeded with the text; the
+  // label itself is never written. LabelEdited gets the entered text, or
+  // nullptr when the edit was cancelled.
+  void EditLabel(QTreeWidgetItem* item, const QString& text);
+  std::function<void(int mode)> LabelEditKey;
+  std::function<void()> EditAttempt;
+  std::function<void(const QString* text)> LabelEdited;
+
  protected:
+  bool event(QEvent* event) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -70,6 +84,13 @@ class TDepTreeWidget : public QTreeWidget {
   bool Accepts(const QMimeData* data) const;
   QPoint pressPos_;
   QTreeWidgetItem* pressItem_ = nullptr;
+  bool pressOnSelected_ = false;  // a click on the selected item asks for a label edit
+  QString labelText_;
+  bool labelCommitted_ = false;
+  bool labelOpen_ = false;
+  QMetaObject::Connection labelDropped_;
+  void EndLabelEdit();
+  friend class TDepLabelDelegate;
   QRubberBand* band_ = nullptr;
   QPoint bandStart_;
 };

@@ -216,6 +216,79 @@ TEST_F(DepPanel, SliderOpensAtTheNearestStepAndStores) {
   EXPECT_FALSE(s->isVisible());
 }
 
+TEST_F(DepPanel, LabelEditsRenameAndSetTheCorrelation) {
+  panel->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+  TDepTreeWidget* t = panel->treeDepends;
+  auto labelEditor = [t] { return qobject_cast<QLineEdit*>(t->itemWidget(t->currentItem(), 0)); };
+  panel->Tree().SetCurrent(Item("b"));
+  panel->butAddLatent->click();
+  panel->Tree().SetCurrent(Item("LATENT1"));
+  panel->treeDependsChange();
+  t->setFocus();
+
+  // F2: the editor starts from the node's name; Enter renames the node.
+  QTest::keyClick(t, Qt::Key_F2);
+  EXPECT_EQ(panel->DepEditMode, 1);
+  QLineEdit* e = labelEditor();
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->text(), "LATENT1");
+  QTest::keyClicks(e, "hidden");
+  QTest::keyClick(e, Qt::Key_Return);
+  QApplication::processEvents();  // the editor commits after the key
+  EXPECT_EQ(panel->DepEditMode, 0);
+  EXPECT_EQ(labelEditor(), nullptr);
+  ASSERT_NE(Node("hidden"), nullptr);
+  EXPECT_TRUE(Item("hidden")->text(0).endsWith(" hidden"));
+  ASSERT_TRUE(wb.Undo.Undo());
+  EXPECT_NE(Node("LATENT1"), nullptr);
+  EXPECT_EQ(Node("hidden"), nullptr);
+
+  // F3: the editor starts from the correlation; Escape drops the entry,
+  // Enter applies it, and the label keeps the item's own text.
+  panel->Tree().SetCurrent(Item("b"));
+  panel->treeDependsChange();
+  t->setFocus();
+  struct Case {
+    Qt::Key end;
+    float corr;
+  };
+  for (Case c : {Case{Qt::Key_Escape, 0.35f}, Case{Qt::Key_Return, 0.5f}}) {
+    QTest::keyClick(t, Qt::Key_F3);
+    EXPECT_EQ(panel->DepEditMode, 2);
+    e = labelEditor();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->text().toStdString(), FormatNumber(Corr("b")));
+    QTest::keyClicks(e, "0.5");
+    QTest::keyClick(e, c.end);
+    QApplication::processEvents();
+    EXPECT_EQ(panel->DepEditMode, 0);
+    EXPECT_FLOAT_EQ(Corr("b"), c.corr);
+    t->setFocus();
+  }
+  EXPECT_EQ(Item("b")->text(0), "(0.50) b");
+  ASSERT_TRUE(wb.Undo.Undo());
+  EXPECT_FLOAT_EQ(Corr("b"), 0.35f);
+
+  // With marks the keys start nothing, and a click on the selected item
+  // only clears the marks; without them it opens the slider.
+  QWidget* vp = t->viewport();
+  QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, LabelPoint("c"));
+  ASSERT_TRUE(panel->Editor().HasMultipleSelection());
+  ASSERT_EQ(t->currentItem(), Item("b"));
+  QTest::keyClick(t, Qt::Key_F2);
+  EXPECT_EQ(panel->DepEditMode, 0);
+  EXPECT_EQ(labelEditor(), nullptr);
+  QTest::mouseClick(vp, Qt::LeftButton, {}, LabelPoint("b"));
+  EXPECT_FALSE(panel->Editor().HasMultipleSelection());
+  EXPECT_FALSE(panel->slider->isVisible());
+  QTest::mouseClick(vp, Qt::LeftButton, {}, LabelPoint("b"));
+  ASSERT_TRUE(panel->slider->isVisible());
+  EXPECT_EQ(panel->slider->track->value(), 7);
+  EXPECT_EQ(labelEditor(), nullptr);
+  panel->slider->hide();
+}
+
 TEST_F(DepPanel, MatrixGridEditsAndColours) {
   // Free every node, then a new correlation matrix of all four.
   for (const char* n : {"b", "c"}) {
@@ -290,7 +363,7 @@ TEST_F(DepPanel, MenuCommandsCarryTheirShortcuts) {
   EXPECT_EQ(panel->mitNewTree->shortcut(), QKeySequence("Ctrl+E"));
   EXPECT_EQ(panel->mitNext->shortcut(), QKeySequence("Ctrl+T"));
   EXPECT_EQ(panel->mitSelectAll->shortcut(), QKeySequence("Ctrl+A"));
-  // F3 in the tree focuses the correlation edit of a node with a parent.
+  // F3 in the tree enters the correlation mode for a node with a parent.
   panel->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
   panel->Tree().SetCurrent(Item("b"));
