@@ -137,23 +137,14 @@ void KernelEstimator::Compute() {
   ComputedBandwidth_ = Bandwidth_;
 }
 
-void KernelEstimator::BinnedDensity() {
-  const std::size_t m = static_cast<std::size_t>(NoPoints);
-  const double a = GridStart_;
-  const double delta = GridStep_;
-  const double h = Bandwidth_;
-  const double lower = LowerBound_;
-  const double upper = UpperBound_;
-  Bins.assign(2 * (m + 1), 0.0);
-  Kernel.resize(m);
-  double* c = Bins.data();
-  double* y = Density_.data();
+namespace {
 
-  // 1. Linear binning; a weight beyond the last grid point wraps to the first.
-  // Alternate values go to two sets of bins, so that neighbouring values do not
-  // wait for each other's sums.
-  const double* x = Data->Column(Column).Data();
-  const std::size_t n = static_cast<std::size_t>(NumData);
+// Linear binning of n values onto the m bins of width delta from a, scaled by
+// 1 / (n h); a weight beyond the last grid point wraps to the first. c holds
+// 2 (m + 1) values: alternate values go to two sets of bins, so that
+// neighbouring values do not wait for each other's sums.
+void LinearBinning(const double* x, std::size_t n, double a, double delta, double h, std::size_t m,
+                   double* c) {
   const double inv_delta = 1.0 / delta;
   const double limit = static_cast<double>(m);
   double* c2 = c + (m + 1);
@@ -174,6 +165,40 @@ void KernelEstimator::BinnedDensity() {
   const double scale = 1.0 / (static_cast<double>(n) * h);
   c[0] += c[m] + c2[m];
   for (std::size_t j = 0; j < m; ++j) c[j] = (c[j] + c2[j]) * scale;
+}
+
+// Boundary correction within h of a bound and zero density beyond it: side
+// +1 for a lower bound, -1 for an upper one; e is the moment-kernel estimate.
+void CorrectAtBound(double* y, const double* e, std::size_t m, double a, double delta, double h,
+                    double bound, int side) {
+  for (std::size_t j = 0; j < m; ++j) {
+    double g = side * (a + static_cast<double>(j) * delta - bound);
+    if (g < 0.0) {
+      y[j] = 0.0;
+    } else if (g < h) {
+      double w0, w1;
+      BoundaryWeights(g / h, w0, w1);
+      y[j] = w0 * y[j] + side * w1 * e[j];
+    }
+  }
+}
+
+}  // namespace
+
+void KernelEstimator::BinnedDensity() {
+  const std::size_t m = static_cast<std::size_t>(NoPoints);
+  const double a = GridStart_;
+  const double delta = GridStep_;
+  const double h = Bandwidth_;
+  const double lower = LowerBound_;
+  const double upper = UpperBound_;
+  Bins.assign(2 * (m + 1), 0.0);
+  Kernel.resize(m);
+  double* c = Bins.data();
+  double* y = Density_.data();
+
+  // 1. Linear binning.
+  LinearBinning(Data->Column(Column).Data(), static_cast<std::size_t>(NumData), a, delta, h, m, c);
 
   // 2. Kernel and moment-kernel weights on the circular lags.
   const bool lower_near = DataMin - h < lower && lower <= DataMin;
@@ -221,30 +246,8 @@ void KernelEstimator::BinnedDensity() {
   RealFft(y, m, -1);
 
   // 8-9. Boundary correction and zero density outside the support.
-  if (lower_near) {
-    for (std::size_t j = 0; j < m; ++j) {
-      double g = a + static_cast<double>(j) * delta - lower;
-      if (g < 0.0) {
-        y[j] = 0.0;
-      } else if (g < h) {
-        double w0, w1;
-        BoundaryWeights(g / h, w0, w1);
-        y[j] = w0 * y[j] + w1 * e[j];
-      }
-    }
-  }
-  if (upper_near) {
-    for (std::size_t j = 0; j < m; ++j) {
-      double g = upper - (a + static_cast<double>(j) * delta);
-      if (g < 0.0) {
-        y[j] = 0.0;
-      } else if (g < h) {
-        double w0, w1;
-        BoundaryWeights(g / h, w0, w1);
-        y[j] = w0 * y[j] - w1 * e[j];
-      }
-    }
-  }
+  if (lower_near) CorrectAtBound(y, e, m, a, delta, h, lower, 1);
+  if (upper_near) CorrectAtBound(y, e, m, a, delta, h, upper, -1);
 
   // 10. The factor 2/m of the inverse transform.
   const double norm = 2.0 / static_cast<double>(m);
