@@ -278,6 +278,16 @@ TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w
     SymbolSortClick(c, SortState, SortColumn);
     FillSymbolList();
   });
+  listForHelper->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(listForHelper, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    QMenu menu(listForHelper);
+    QAction* list = menu.addAction("View list", [this] { SetReportStyle(false); });
+    QAction* details = menu.addAction("View details", [this] { SetReportStyle(true); });
+    list->setCheckable(true);
+    details->setCheckable(true);
+    (ReportStyle ? details : list)->setChecked(true);
+    menu.exec(listForHelper->viewport()->mapToGlobal(pos));
+  });
   connect(listForHelper, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     InsertSymbol(item->text(0), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
   });
@@ -312,8 +322,37 @@ void TFormula::SetSymbolBits(unsigned bits) {
   FillSymbolList();
 }
 
+void TFormula::ApplySettings() {
+  const TWorkbenchSettings& st = w_.Settings();
+  SortState = ((st.SymbSortAsc % 4) + 4) % 4;
+  SortColumn = st.SymbSort == 0 || st.SymbSort == 1 ? st.SymbSort : -1;
+  ReportStyle = st.SymbReport == 1;
+  SetSymbolBits(static_cast<unsigned>(st.Symb) & 63u);
+  settingsApplied_ = true;
+}
+
+void TFormula::StoreSettings() {
+  if (!settingsApplied_) return;
+  TWorkbenchSettings& st = w_.MutableSettings();
+  st.Symb = static_cast<int>(SymbolBits());
+  st.SymbSortAsc = SortState;
+  st.SymbSort = SortColumn;
+  st.SymbReport = ReportStyle ? 1 : 0;
+}
+
+void TFormula::SetReportStyle(bool report) {
+  ReportStyle = report;
+  FillSymbolList();
+}
+
+void TFormula::showEvent(QShowEvent* event) {
+  QFrame::showEvent(event);
+  if (!settingsApplied_) ApplySettings();
+}
+
 void TFormula::FillSymbolList() {
   if (busy_) return;
+  StoreSettings();
   listForHelper->clear();
   const std::vector<TSymbolItem> items =
       wb::FillSymbolList(SymbolBits(), edForFilter->text().toStdString(),

@@ -87,6 +87,11 @@ class TFormula : public QFrame {
   unsigned SymbolBits() const;
   void SetSymbolBits(unsigned bits);
   QMenu* BuildInsertMenu(QWidget* parent);
+  // The symbol area's settings ("ForWindow"): applied at the first showing,
+  // kept up to date afterwards.
+  void ApplySettings();
+  void StoreSettings();
+  void SetReportStyle(bool report);
 
   QLineEdit *edForName = nullptr, *memForDescription = nullptr, *edForFilter = nullptr;
   TFormulaEdit* richFormula = nullptr;
@@ -101,8 +106,12 @@ class TFormula : public QFrame {
   bool ReportStyle = false;
   bool CaretMark = false;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   TFrmTesmiraMain& w_;
+  bool settingsApplied_ = false;
   int current_ = -1;
   bool linked_ = false;
   bool busy_ = false;

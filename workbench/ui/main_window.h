@@ -59,6 +59,8 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
 
   TWorkbench& Workbench() { return wb_; }
   const TWorkbenchSettings& Settings() const { return settings_; }
+  // The editor frames keep their settings here; they are written at exit.
+  TWorkbenchSettings& MutableSettings() { return settings_; }
   void SetLinkManager(TFrmLink* link) { link_ = link; }
 
   // File menu.

@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <fstream>
 
 #include "window_fixture.h"
 
@@ -129,6 +131,23 @@ TEST_F(FormulaFrameTest, RenameFromTheNameEdit) {
   QTest::keyClick(fr.edForName, Qt::Key_Return);
   EXPECT_EQ(FormulaText("g"), "b+sin(b)");
   EXPECT_EQ(fr.labMessage->text(), "Name reference was updated in UDF(s) named: \"g\".");
+}
+
+TEST_F(FormulaFrameTest, SymbolAreaSettingsAreReadAndWritten) {
+  WriteText(Path("tesmira.INI"),
+            "[ForWindow]\r\nSymb=8\r\nSymbSortAsc=1\r\nSymbSort=0\r\nSymbReport=1\r\n");
+  auto& w = OpenFormulas({{"f", "1"}});
+  TFormula& fr = Frame(w);
+  EXPECT_EQ(fr.SymbolBits(), 8u);
+  EXPECT_TRUE(fr.ReportStyle);
+  EXPECT_FALSE(fr.listForHelper->isColumnHidden(1));
+  EXPECT_EQ(fr.listForHelper->headerItem()->text(0), "Name >");
+  fr.typeButtons[0]->click();  // Random Variables
+  win.reset();
+  std::ifstream in(Path("tesmira.INI"));
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("Symb=9"), std::string::npos);
+  EXPECT_NE(text.find("SymbReport=1"), std::string::npos);
 }
 
 }  // namespace
