@@ -260,12 +260,6 @@ std::string CutStatusText(const std::string& text, int maxWidth,
 
 // ---- sample file names -----------------------------------------------------------------
 
-std::string ModelSampleFileName(const std::string& currentFileName) {
-  if (currentFileName.empty()) return "";
-  const std::string name = ChangeFileExt(currentFileName, ".sam");
-  return FileExists(name) ? name : std::string();
-}
-
 int ProcessSamplesRuns(int sampleCount) { return std::max(0, sampleCount - 1) / 100 + 1; }
 
 std::string ProcessSamplesFileName(const std::string& sampleFile, bool xls) {

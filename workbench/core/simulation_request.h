@@ -149,11 +149,6 @@ std::string VineProgressText(long long current, long long total, double elapsedS
 std::string CutStatusText(const std::string& text, int maxWidth,
                           const std::function<int(const std::string&)>& width);
 
-// The model's ".sam" for the display and sensitivity programs: the file's
-// folder + its base name without the last extension + ".sam", when that
-// file exists; empty otherwise.
-std::string ModelSampleFileName(const std::string& currentFileName);
-
 // Process-samples mode: runs and seed from the sample count, and the name
 // "<base>_post.sam" (".sae" with xls) made unique.
 int ProcessSamplesRuns(int sampleCount);

@@ -287,15 +287,7 @@ TEST_F(SimulationRunTest, MissingDistributionFileFailsTheRun) {
   EXPECT_FALSE(o.Results);
 }
 
-TEST_F(SimulationRunTest, SampleNamesForSiblingProgramsAndProcessing) {
-  std::filesystem::create_directories(dir_ / "a.tsm.d");
-  const std::string model = Path("a.tsm.d/m.tsm");
-  EXPECT_EQ(ModelSampleFileName(model), "");  // no sample file yet
-  WriteText(Path("a.tsm.d/m.sam"), "x");
-  EXPECT_EQ(ModelSampleFileName(model), Path("a.tsm.d/m.sam"));
-  EXPECT_EQ(ModelSampleFileName(Path("a.tsm.d/m.tso")), Path("a.tsm.d/m.sam"));
-  EXPECT_EQ(ModelSampleFileName(""), "");
-
+TEST_F(SimulationRunTest, ProcessSamplesRunsAndName) {
   EXPECT_EQ(ProcessSamplesRuns(250), 3);
   EXPECT_EQ(ProcessSamplesRuns(100), 1);
   EXPECT_EQ(ProcessSamplesFileName(Path("s.sam"), false), Path("s_post.sam"));

@@ -1,11 +1,21 @@
-// The main window's Run and Report menus.
+// The main window's Run and Report menus, filled by the run commands.
 #include "main_window.h"
+#include "run_commands.h"
 
 namespace tesmira::wb {
 
-void TFrmTesmiraMain::BuildRunAndReport() {}
-void TFrmTesmiraMain::RunReportMenuClick() {}
-void TFrmTesmiraMain::OpenOutputFile() {}
-void TFrmTesmiraMain::SimulateSampleFile() {}
+void TFrmTesmiraMain::BuildRunAndReport() { new TRunCommands(*this, wb_, settingsPath_); }
+
+void TFrmTesmiraMain::RunReportMenuClick() {
+  if (auto* run = findChild<TRunCommands*>()) run->MenuClick();
+}
+
+void TFrmTesmiraMain::OpenOutputFile() {
+  if (auto* run = findChild<TRunCommands*>()) run->ReportGenerateClick();
+}
+
+void TFrmTesmiraMain::SimulateSampleFile() {
+  if (auto* run = findChild<TRunCommands*>()) run->SimulateClick();
+}
 
 }  // namespace tesmira::wb

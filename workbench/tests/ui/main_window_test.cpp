@@ -50,8 +50,8 @@ TEST_F(WindowTest, StartsWithoutFileAndNewMakesAnEmptyFormulaModel) {
   QStringList menus;
   for (QAction* a : w.menuBar()->actions())
     if (a->isVisible()) menus << a->text();
-  EXPECT_EQ(menus,
-            QStringList({"&File", "&Edit", "&Model", "&Run", "&Dependence", "&Options", "&Help"}));
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Model", "&Run", "&Dependence", "&Report",
+                                "&Options", "&Help"}));
 
   w.show();
   EXPECT_EQ(w.mitNewFormula->shortcut(), QKeySequence("Ctrl+N"));

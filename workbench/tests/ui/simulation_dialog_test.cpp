@@ -1,0 +1,291 @@
+// The "Run Simulation" dialog driven offscreen over real models: fields,
+// series, outcomes, process-samples mode, the quantile grid and the lists.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <thread>
+
+#include "simulation_dialog.h"
+#include "tesmira/simulation.h"
+#include "tesmira/structures.h"
+#include "window_fixture.h"
+
+namespace tesmira::wb::test {
+namespace {
+
+// Records the calls and can stand in for the engine; with real set it runs
+// the engine and moves the clock on.
+struct Recorder : ISimulationEngine {
+  std::vector<int> seeds, indices;
+  std::vector<std::string> writes;
+  std::function<void(TRunRequest&)> during;
+  bool real = false;
+  double* clock = nullptr;
+  double runSeconds = 0;
+  int32_t Run(TRunRequest& r) override {
+    seeds.push_back(r.seed);
+    indices.push_back(r.simulationIndex);
+    if (during) during(r);
+    if (clock) *clock += runSeconds;
+    return real ? Run_simul(&r) : 1;
+  }
+  int32_t WriteOutput(const std::string& name) override {
+    writes.push_back(name);
+    return real ? TEngineSimulation().WriteOutput(name) : 1;
+  }
+};
+
+class SimulationDialogTest : public WindowTest {
+ protected:
+  // A model saved as m.tsm with the variables and formulas, open in the workbench.
+  void Model(std::vector<std::string> variables, std::vector<std::string> formulas) {
+    for (const std::string& v : variables) AddVariable(v);
+    for (const std::string& f : formulas) AddFormula(f, variables[0] + "*2");
+    SyncNodes();
+    model = Path("m.tsm");
+    ASSERT_GT(WriteTSMFile(model.c_str()), 0);
+    wb.CurrentFileName = model;
+    wb.FileOpen = true;
+    wb.CurrentFileKind = FileKindModelFile;
+  }
+  TFrmSimulation& Dialog() {
+    main = std::make_unique<QWidget>();
+    main->setWindowTitle("m.tsm - Tesmira");
+    dialog = std::make_unique<TFrmSimulation>(wb, main.get(), settings);
+    dialog->Engine = &engine;
+    dialog->Clock = [this] { return now; };
+    dialog->Prepare();
+    return *dialog;
+  }
+  void TearDown() override {
+    dialog.reset();
+    WindowTest::TearDown();
+  }
+  static void Leave(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    emit edit->editingFinished();
+  }
+
+  std::string model;
+  Recorder engine;
+  double now = 1000;
+  std::unique_ptr<QWidget> main;
+  std::unique_ptr<TFrmSimulation> dialog;
+};
+
+TEST_F(SimulationDialogTest, RunsFieldShowsItsValueAndSetsTheBandMode) {
+  Model({"a"}, {"f"});
+  TFrmSimulation& d = Dialog();
+  EXPECT_EQ(d.windowTitle().toStdString(), "Run Simulation");
+  EXPECT_EQ(d.labStat->text().toStdString(), "Press run to start the simulation.");
+  Leave(d.edRuns, "65535");
+  EXPECT_EQ(d.edRuns->text().toStdString(), "65534");
+  Leave(d.edRuns, "0");
+  EXPECT_EQ(d.edRuns->text().toStdString(), "1");
+  d.edRuns->setText("12");
+  Leave(d.edRuns, "12");
+  d.edRuns->setText("abc");
+  EXPECT_EQ(d.labSamples->text().toStdString(), "= <error>");
+  EXPECT_NE(d.edRuns->styleSheet().indexOf("red"), -1);
+  Leave(d.edRuns, "abc");
+  EXPECT_EQ(d.edRuns->text().toStdString(), "12");
+  EXPECT_EQ(d.labSamples->text().toStdString(), "=1200 samples");
+
+  Leave(d.edRuns, "+10");
+  EXPECT_EQ(d.edRuns->text().toStdString(), "+10");
+  d.RunClick();
+  EXPECT_TRUE(GetOldDiagonalBandMode());
+  Leave(d.edRuns, "10");
+  d.RunClick();
+  EXPECT_FALSE(GetOldDiagonalBandMode());
+}
+
+TEST_F(SimulationDialogTest, SeriesUsesConsecutiveSeedsAndWritesOneOutput) {
+  Model({"a"}, {"f"});
+  TFrmSimulation& d = Dialog();
+  Leave(d.edSeed, "5");
+  Leave(d.edSimuls, "3");
+  EXPECT_TRUE(d.chkSepSampleFiles->isEnabled());
+  d.RunClick();
+  EXPECT_EQ(engine.seeds, (std::vector<int>{5, 6, 7}));
+  EXPECT_EQ(engine.indices, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(engine.writes, (std::vector<std::string>{Path("m.tso")}));
+  EXPECT_EQ(main->windowTitle().toStdString(), "m.tsm - Tesmira");
+  EXPECT_TRUE(d.butRun->isVisibleTo(&d));
+  EXPECT_FALSE(d.butStop->isVisibleTo(&d));
+}
+
+TEST_F(SimulationDialogTest, StopFromATimerEndsTheSeries) {
+  Model({"a"}, {"f"});
+  TFrmSimulation& d = Dialog();
+  Leave(d.edSimuls, "3");
+  engine.during = [&](TRunRequest& r) {
+    QTimer::singleShot(0, d.butStop, [&d] { QTest::mouseClick(d.butStop, Qt::LeftButton); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    r.progress(1, 3000);
+  };
+  d.RunClick();
+  EXPECT_EQ(engine.seeds.size(), 1u);
+  EXPECT_EQ(d.labStat->text().toStdString(), "Simulation canceled by the user");
+  EXPECT_TRUE(engine.writes.empty());
+  EXPECT_FALSE(d.StopRequested);
+}
+
+TEST_F(SimulationDialogTest, RealRunWritesItsFilesAndReportsTheTime) {
+  Model({"a", "b", "c"}, {"f", "g"});
+  TFrmSimulation& d = Dialog();
+  EXPECT_EQ(d.OutputFileName, Path("m.tso"));
+  EXPECT_EQ(d.SamplesFileName, Path("m.sam"));
+  EXPECT_EQ(d.listSelSamp->count(), 5);
+  EXPECT_EQ(d.listSelDistrib->count(), 2);
+  Leave(d.edRuns, "2");
+  engine.real = true;
+  engine.clock = &now;
+  engine.runSeconds = 75;
+  d.RunClick();
+  EXPECT_EQ(d.labStat->text().toStdString(), "Simulation FINISHED! Time used:1 m 15 s");
+  EXPECT_TRUE(std::filesystem::exists(Path("m.sam")));
+  EXPECT_TRUE(std::filesystem::exists(Path("m.tso")));
+  EXPECT_TRUE(d.butReport->isEnabled());
+  EXPECT_TRUE(d.butGraphics->isEnabled());
+  EXPECT_EQ(d.butGraphics->toolTip().toStdString(), Path("m.sam"));
+  EXPECT_TRUE(wb.ReportAvailable);
+
+  std::vector<std::pair<TSiblingProgram, std::string>> launched;
+  d.Launch = [&](TSiblingProgram p, const std::string& f) { launched.emplace_back(p, f); };
+  QTest::mouseClick(d.butGraphics, Qt::LeftButton);
+  ASSERT_EQ(launched.size(), 1u);
+  EXPECT_EQ(launched[0].second, Path("m.sam"));
+}
+
+TEST_F(SimulationDialogTest, FailedRunKeepsResultButtonsOffDespiteAnOldSampleFile) {
+  Model({"a"}, {"f"});
+  TExtendedRandomVariable rv = Normal("q");
+  rv.distribution.distType = 11;
+  SetShortString(rv.distribution.u.fileName, Path("missing.DIS"));
+  ASSERT_GT(Create_TSMObject(ObjRandomVariable, &rv), 0);
+  SyncNodes();
+  WriteText(Path("m.sam"), "old");
+  std::filesystem::last_write_time(
+      Path("m.sam"), std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+  TFrmSimulation& d = Dialog();
+  engine.real = true;
+  d.RunClick();
+  const std::string status = d.labStat->toolTip().toStdString();
+  EXPECT_EQ(status.rfind("Failure in the simulation process: ", 0), 0u) << status;
+  EXPECT_NE(d.labStat->styleSheet().indexOf("red"), -1);
+  ASSERT_FALSE(f.prompt.shown.empty());
+  EXPECT_EQ(f.prompt.shown.back().text, status);
+  EXPECT_EQ(f.prompt.shown.back().kind, TMessageKind::Error);
+  EXPECT_FALSE(d.butReport->isEnabled());
+  EXPECT_FALSE(d.butGraphics->isEnabled());
+  EXPECT_FALSE(wb.ReportAvailable);
+}
+
+TEST_F(SimulationDialogTest, FailedOutputWriteShowsItsMessage) {
+  Model({"a"}, {"f"});
+  TFrmSimulation& d = Dialog();
+  d.OutputFileName = Path("none/m.tso");
+  engine.real = true;
+  d.RunClick();
+  const std::string text = "Failure when saving the Output file " + Path("none/m.tso");
+  EXPECT_EQ(d.labStat->toolTip().toStdString(), text);
+  EXPECT_EQ(f.prompt.Texts().back(), text);
+  EXPECT_FALSE(d.CloseWhenDone);
+}
+
+TEST_F(SimulationDialogTest, ProcessSamplesModeFixesRunsAndSeed) {
+  std::string sam = "1\nx\n0\n250    ;* Number of samples per variable\n";
+  for (int i = 0; i < 250; ++i) sam += std::to_string(i) + "\n";
+  WriteText(Path("s.sam"), sam);
+  WriteText(Path("s_post.sam"), "taken");
+  wb.CurrentFileName = Path("s.sam");
+  wb.FileOpen = true;
+  wb.CurrentFileKind = FileKindSampleFile;
+  TFrmSimulation& d = Dialog();
+  EXPECT_EQ(d.windowTitle().toStdString(), "Process Samples File");
+  EXPECT_EQ(d.edRuns->text().toStdString(), "3");
+  EXPECT_EQ(d.edSeed->text().toStdString(), "1");
+  EXPECT_FALSE(d.edRuns->isEnabled());
+  EXPECT_FALSE(d.edSeed->isEnabled());
+  EXPECT_EQ(d.SamplesFileName, Path("s_post1.sam"));
+  EXPECT_EQ(d.listSelSamp->count(), 1);
+}
+
+TEST_F(SimulationDialogTest, QuantileGridColoursKeysAndTheQuestion) {
+  Model({"a"}, {"f", "g"});
+  TFrmSimulation& d = Dialog();
+  d.show();
+  QTest::mouseClick(d.chkUDQuantiles, Qt::LeftButton);
+  ASSERT_TRUE(d.chkUDQuantiles->isChecked());
+  EXPECT_TRUE(d.panExtra->isVisibleTo(&d));
+  EXPECT_EQ(d.grdQuantiles->rowCount(), 2);
+  EXPECT_EQ(d.grdQuantiles->item(1, 0)->text().toStdString(), "g");
+  d.grdQuantiles->setFocus();
+  d.grdQuantiles->setCurrentCell(0, 2);
+  d.grdQuantiles->item(0, 2)->setText("0.5");  // Q1 empty: an orphan
+  d.grdQuantiles->setCurrentCell(0, 3);
+  d.grdQuantiles->setCurrentCell(0, 2);
+  EXPECT_EQ(d.labStat->toolTip().toStdString(), "An orphan UDQ: will be ignored during simulation");
+  EXPECT_NE(d.labStat->styleSheet().indexOf("red"), -1);
+  EXPECT_EQ(d.grdQuantiles->item(0, 2)->foreground().color(), QColor(Qt::blue));
+
+  d.grdQuantiles->setCurrentCell(1, 1);
+  d.grdQuantiles->item(1, 1)->setText("1");
+  QTest::keyClick(d.grdQuantiles, Qt::Key_Tab);  // text here: one to the right
+  EXPECT_EQ(d.grdQuantiles->currentRow(), 1);
+  EXPECT_EQ(d.grdQuantiles->currentColumn(), 2);
+  QTest::keyClick(d.grdQuantiles, Qt::Key_Tab);  // the rest is empty: the next row, wrapping
+  EXPECT_EQ(d.grdQuantiles->currentRow(), 0);
+  EXPECT_EQ(d.grdQuantiles->currentColumn(), 1);
+  QTest::keyClick(d.grdQuantiles, Qt::Key_Backtab);  // the last row at its first empty target
+  EXPECT_EQ(d.grdQuantiles->currentRow(), 1);
+  EXPECT_EQ(d.grdQuantiles->currentColumn(), 2);
+
+  f.prompt.answers = {TAnswer::No};
+  d.RunClick();
+  EXPECT_TRUE(engine.seeds.empty());
+  ASSERT_FALSE(f.prompt.shown.empty());
+  EXPECT_NE(f.prompt.shown.back().text.find("qunatiles with values not in (0, 1) interval."),
+            std::string::npos);
+  EXPECT_EQ(d.grdQuantiles->currentRow(), 1);
+  EXPECT_EQ(d.grdQuantiles->currentColumn(), 1);
+}
+
+TEST_F(SimulationDialogTest, SelectionPageCommandsAndRenamedFormulas) {
+  Model({"a", "b", "c"}, {"f", "g"});
+  TFrmSimulation& d = Dialog();
+  d.show();
+  QTest::mouseClick(d.chkSelected, Qt::LeftButton);
+  EXPECT_EQ(d.panExtra->currentWidget(), d.tabSelect);
+  QApplication::setActiveWindow(&d);
+  d.listSelSamp->setFocus();
+  QTest::keyClick(d.listSelSamp, Qt::Key_U, Qt::ControlModifier);
+  QTest::keyClick(d.listSelSamp, Qt::Key_O, Qt::ControlModifier);
+  std::vector<bool> checks;
+  for (int i = 0; i < d.listSelSamp->count(); ++i)
+    checks.push_back(d.listSelSamp->item(i)->checkState() == Qt::Checked);
+  EXPECT_EQ(checks, (std::vector<bool>{false, false, false, true, true}));
+
+  d.listSelSamp->item(0)->setCheckState(Qt::Checked);
+  TUdf* g = Fetch_UDF(0, "g");
+  SetShortString(g->name, "h");
+  d.Prepare();
+  QStringList texts;
+  for (int i = 0; i < d.listSelSamp->count(); ++i) texts << d.listSelSamp->item(i)->text();
+  EXPECT_EQ(texts, QStringList({"a", "b", "c", "f", "h"}));
+  EXPECT_EQ(d.listSelSamp->item(0)->checkState(), Qt::Checked);
+  EXPECT_EQ(d.listSelSamp->item(1)->checkState(), Qt::Unchecked);
+  EXPECT_EQ(d.listSelSamp->item(4)->checkState(), Qt::Checked);
+  EXPECT_EQ(d.listSelDistrib->item(1)->text().toStdString(), "h");
+}
+
+}  // namespace
+}  // namespace tesmira::wb::test
