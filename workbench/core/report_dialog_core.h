@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "number_format.h"
 #include "report_sections.h"
 
 namespace tesmira::wb {
-
-struct TDisplaySettings;
 
 struct TContentItem {
   int Id = 0;
@@ -68,7 +67,7 @@ class TFormatDialogState {
 
  private:
   TRepSectionSetting& entry_;
-  const TDisplaySettings& display_;
+  TDisplaySettings display_;
   TNumberFormat table_;
   int oldFormat_, oldWidth_, oldPrecision_;
 };

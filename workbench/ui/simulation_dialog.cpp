@@ -78,6 +78,8 @@ TFrmSimulation::TFrmSimulation(TWorkbench& wb, QWidget* mainWindow, QString sett
 
 TFrmSimulation::~TFrmSimulation() {
   if (g_active == this) g_active = nullptr;
+  // A focused edit reports its end while the dialog goes away.
+  for (QLineEdit* e : {edRuns, edSeed, edSimuls}) e->disconnect(this);
   if (firstShow_ || settingsPath_.isEmpty()) return;
   TSimulationChoices c = choices_;
   ReadChoices(c);

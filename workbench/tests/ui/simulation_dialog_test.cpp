@@ -56,6 +56,7 @@ class SimulationDialogTest : public WindowTest {
     wb.CurrentFileKind = FileKindModelFile;
   }
   TFrmSimulation& Dialog() {
+    dialog.reset();
     main = std::make_unique<QWidget>();
     main->setWindowTitle("m.tsm - Tesmira");
     dialog = std::make_unique<TFrmSimulation>(wb, main.get(), settings);
@@ -136,6 +137,27 @@ TEST_F(SimulationDialogTest, StopFromATimerEndsTheSeries) {
   EXPECT_EQ(d.labStat->text().toStdString(), "Simulation canceled by the user");
   EXPECT_TRUE(engine.writes.empty());
   EXPECT_FALSE(d.StopRequested);
+}
+
+TEST_F(SimulationDialogTest, EscapeAndCloseActAsStopWhileRunning) {
+  Model({"a"}, {"f"});
+  for (int how = 0; how < 2; ++how) {
+    SCOPED_TRACE(how == 0 ? "Esc" : "close");
+    TFrmSimulation& d = Dialog();
+    d.show();
+    Leave(d.edSimuls, "3");
+    engine.seeds.clear();
+    engine.during = [&d, how](TRunRequest&) {
+      if (how == 0)
+        QTest::keyClick(&d, Qt::Key_Escape);
+      else
+        d.close();
+    };
+    d.RunClick();
+    EXPECT_EQ(engine.seeds.size(), 1u);
+    EXPECT_EQ(d.labStat->toolTip().toStdString(), "Simulation canceled by the user");
+    EXPECT_TRUE(d.isVisible());
+  }
 }
 
 TEST_F(SimulationDialogTest, RealRunWritesItsFilesAndReportsTheTime) {

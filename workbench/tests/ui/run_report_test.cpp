@@ -1,0 +1,338 @@
+// The Run and Report commands on the main window: menus, toolbar, shortcuts,
+// the report dialog with its format and font dialogs, and printing.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "font_dialog.h"
+#include "format_dialog.h"
+#include "ini_file.h"
+#include "report_dialog.h"
+#include "report_printer.h"
+#include "run_commands.h"
+#include "simulation_dialog.h"
+#include "tesmira/simulation.h"
+#include "utilities.h"
+#include "window_fixture.h"
+
+namespace tesmira::wb::test {
+namespace {
+
+struct FakeStarter : IProgramStarter {
+  std::vector<std::pair<std::string, std::vector<std::string>>> started;
+  bool StartProgram(const std::string& program, const std::vector<std::string>& args) override {
+    started.emplace_back(program, args);
+    return true;
+  }
+  bool OpenDocument(const std::string&) override { return false; }
+};
+
+QAction* Find(QMenu* menu, const QString& text) {
+  for (QAction* a : menu->actions()) {
+    if (a->text() == text) return a;
+    if (a->menu())
+      if (QAction* inner = Find(a->menu(), text)) return inner;
+  }
+  return nullptr;
+}
+
+int PdfPages(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  const std::string pdf = s.str();
+  int pages = 0;
+  for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+       at = pdf.find("/Type /Page", at + 1))
+    if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+  return pages;
+}
+
+class RunReportTest : public WindowTest {
+ protected:
+  TFrmTesmiraMain& OpenModel(const std::string& name = "m.tsm") {
+    const std::string file = WriteModel(name, {"a", "b", "c"}, {{"f", "a+b"}, {"g", "b*c"}});
+    auto& w = Open();
+    w.OpenGivenFile(file);
+    run = w.findChild<TRunCommands*>();
+    starter = new FakeStarter;
+    run->Starter.reset(starter);
+    run->ExecSimulation = [this](TFrmSimulation&) {
+      ++simulations;
+      return 1;
+    };
+    run->ExecReport = [this](TFrmReport&) {
+      ++reports;
+      return 0;
+    };
+    run->ChoosePrinter = [this](QPrinter& p) {
+      ++printDialogs;
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(QString::fromStdString(Path("out.pdf")));
+      return true;
+    };
+    return w;
+  }
+  // A run of the open model, so that the report has data.
+  void RunModel() {
+    SyncNodes();
+    TRunRequest r = DefaultRunRequest;
+    r.runs = 1;
+    r.options = 0;
+    ASSERT_EQ(Run_simul(&r), RunCompleted);
+    wb_().ReportAvailable = true;
+  }
+  TWorkbench& wb_() { return win->Workbench(); }
+
+  TRunCommands* run = nullptr;
+  FakeStarter* starter = nullptr;
+  int simulations = 0, reports = 0, printDialogs = 0;
+};
+
+TEST_F(RunReportTest, EveryCommandIsReachableWithItsShortcut) {
+  auto& w = OpenModel();
+  w.show();
+  QApplication::setActiveWindow(&w);
+  EXPECT_EQ(run->mitSimulate->shortcut(), QKeySequence(Qt::Key_F12));
+  QTest::keyClick(&w, Qt::Key_F12);
+  EXPECT_EQ(simulations, 1);
+  run->mitModelRun->trigger();
+  w.toolRun->trigger();
+  EXPECT_EQ(simulations, 3);
+  EXPECT_EQ(w.toolRun->objectName(), "toolRun");
+  EXPECT_TRUE(w.tbMain->actions().contains(w.toolRun));
+  EXPECT_TRUE(w.tbMain->actions().contains(w.toolRep));
+
+  // Report commands follow ReportAvailable and the visible panel.
+  w.mnuReport->aboutToShow();
+  EXPECT_FALSE(run->mitReportGen->isEnabled());
+  EXPECT_FALSE(w.toolRep->isEnabled());
+  RunModel();
+  w.mnuReport->aboutToShow();
+  EXPECT_TRUE(run->mitReportGen->isEnabled());
+  EXPECT_TRUE(run->mitReportView->isEnabled());
+  EXPECT_FALSE(run->mitReportPrint->isEnabled());
+  run->mitReportGen->trigger();
+  EXPECT_EQ(reports, 1);
+  w.toolRep->trigger();
+  EXPECT_EQ(w.VisiblePanel(), PanelReport);
+  w.mnuReport->aboutToShow();
+  EXPECT_TRUE(run->mitReportPrint->isEnabled());
+  EXPECT_TRUE(run->mitReportSaveAs->isEnabled());
+
+  w.richReport->setPlainText("page 1\n\fpage 2\n\fpage 3");
+  w.ReportTag = 1;
+  EXPECT_EQ(run->mitFilePrint->shortcut(), QKeySequence("Ctrl+P"));
+  QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(printDialogs, 1);
+  EXPECT_EQ(PdfPages(Path("out.pdf")), 3);
+
+  QStringList pop;
+  for (QAction* a : run->popRichReport->actions())
+    if (!a->isSeparator()) pop << a->text();
+  EXPECT_EQ(pop,
+            QStringList({"Cut", "Copy", "Paste", "Delete", "Select All", "Word Wrap", "Print..."}));
+  run->mitRepWrap->setChecked(true);
+  run->mitRepWrap->trigger();  // toggles back off
+  EXPECT_EQ(w.richReport->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+  EXPECT_EQ(Find(w.mnuDependence, "Bayesian Belief Net"), run->mitNewBbn);
+  EXPECT_NE(run->mitExportBbn, nullptr);
+  EXPECT_EQ(Find(w.mnuRun, "&Tesplore"), run->mitTesplore);
+  EXPECT_EQ(Find(w.mnuRun, "Tesvane"), run->mitTesvane);
+}
+
+TEST_F(RunReportTest, SiblingProgramsGetTheModelsSampleFile) {
+  std::filesystem::create_directories(dir_ / "a.tsm.d");
+  auto& w = OpenModel("a.tsm.d/m.tsm");
+  (void)w;
+  run->mitTesplore->trigger();  // no sample file yet: no argument
+  WriteText(Path("a.tsm.d/m.sam"), "x");
+  run->mitTesplore->trigger();
+  ASSERT_EQ(starter->started.size(), 2u);
+  EXPECT_EQ(ExtractFileName(starter->started[0].first), "tesplore");
+  EXPECT_TRUE(starter->started[0].second.empty());
+  EXPECT_EQ(starter->started[1].second, std::vector<std::string>{Path("a.tsm.d/m.sam")});
+}
+
+TEST_F(RunReportTest, ContentListGreysSubsectionsAndWarnsAboutAnEmptyModel) {
+  OpenModel();
+  RunModel();
+  TFrmReport& d = run->ReportDialog();
+  d.PrepareReportDialog();
+  int data = -1;
+  for (int i = 0; i < d.chkContent->count(); ++i)
+    if (d.chkContent->item(i)->text().endsWith("Simulaton Data And Results")) data = i;
+  ASSERT_GE(data, 0);
+  EXPECT_EQ(d.chkContent->item(data)->text().toStdString(), "  5. Simulaton Data And Results");
+  d.chkContent->item(data)->setCheckState(Qt::Unchecked);
+  EXPECT_EQ(d.chkContent->item(data)->text().toStdString(), "  ... Simulaton Data And Results");
+  for (int i = data + 1; i < d.chkContent->count(); ++i) {
+    EXPECT_EQ(d.chkContent->item(i)->text().indexOf("    ... "), 0)
+        << d.chkContent->item(i)->text().toStdString();
+    EXPECT_FALSE(d.chkContent->item(i)->flags() & Qt::ItemIsEnabled);
+  }
+  EXPECT_GE(d.chkContent->count() - data - 1, 4);  // the user quantiles come with their run
+  EXPECT_FALSE(run->Sections.IsSectionVisible(11, true));
+  EXPECT_FALSE(d.listSelSamp->isEnabled());
+  EXPECT_EQ(d.listSelSamp->count(), 5);
+
+  // An output file without its model: the warning names the model file.
+  Init_data();
+  wb_().CurrentFileName = Path("m.tso");
+  d.PrepareReportDialog();
+  EXPECT_EQ(d.labWarning->text().toStdString(),
+            "Part of the report sections is unavaliable because the input model file was not "
+            "found.\nInput filename:\n" +
+                Path("m.tsm"));
+}
+
+TEST_F(RunReportTest, StoredPlainTextFormatSurvivesTheDialog) {
+  {
+    common::TIniFile ini(settings.toStdString());
+    ini.WriteInteger("Report", "Format", 0);
+  }
+  OpenModel();
+  EXPECT_EQ(run->Sections.Format, 0);
+  TFrmReport& d = run->ReportDialog();
+  d.PrepareReportDialog();
+  EXPECT_TRUE(d.radPlain->isChecked());
+  EXPECT_EQ(run->Sections.Format, 0);
+  EXPECT_EQ(d.radWord->text().toStdString(), "Office document (req. word processor)");
+  d.radRtf->setChecked(true);
+  EXPECT_EQ(run->Sections.Format, 1);
+}
+
+TEST_F(RunReportTest, FormatListAndFormatDialog) {
+  OpenModel();
+  RunModel();
+  TFrmReport& d = run->ReportDialog();
+  TRepSections& s = run->Sections;
+  {
+    TRepSectionSetting& e = s.Entries[static_cast<std::size_t>(s.AddSection(18))];
+    e.format = 1;
+    e.width = 12;
+    e.precision = 4;
+  }
+  d.PrepareReportDialog();  // may add entries: look the section up afterwards
+  TRepSectionSetting& entry = s.Entries[static_cast<std::size_t>(s.IndexOfSection(18))];
+  ASSERT_EQ(d.listFormat->topLevelItemCount(), 1);
+  EXPECT_EQ(d.listFormat->topLevelItem(0)->text(0).toStdString(),
+            "Product Moment Correlation Matrix");
+  EXPECT_EQ(d.listFormat->topLevelItem(0)->text(1).toStdString(), "fixed, w:12, p:4");
+
+  std::vector<int> previews;
+  d.Preview = [&](int, int section, QTextEdit*) { previews.push_back(section); };
+  d.ExecFormat = [&](TFrmFormat& f) {
+    EXPECT_EQ(f.cbxFormat->itemText(0).toStdString(), "Table Default (Scientific)");
+    f.chkPreview->setChecked(true);
+    const std::size_t before = previews.size();
+    f.cbxFormat->setCurrentIndex(0);
+    EXPECT_EQ(f.edWidth->value(), 5);
+    EXPECT_EQ(f.edPrecision->value(), 2);
+    EXPECT_EQ(entry.format, FormatTableDefault);
+    f.cbxFormat->setCurrentIndex(3);
+    const std::size_t afterList = previews.size();
+    f.edWidth->setValue(7);
+    f.edWidth->setValue(8);
+    EXPECT_EQ(previews.size(), afterList + 2);  // one preview per width change
+    EXPECT_GT(afterList, before);
+    EXPECT_EQ(entry.width, 8);
+    f.CancelClick();
+    return f.result();
+  };
+  d.listFormat->setCurrentItem(d.listFormat->topLevelItem(0));
+  d.SetFormat();
+  EXPECT_EQ(entry.format, 1);
+  EXPECT_EQ(entry.width, 12);
+  EXPECT_EQ(entry.precision, 4);
+  ASSERT_FALSE(previews.empty());
+  EXPECT_EQ(previews.back(), 18);
+  EXPECT_EQ(d.listFormat->topLevelItem(0)->text(1).toStdString(), "fixed, w:12, p:4");
+}
+
+TEST_F(RunReportTest, LinedrawFontPreviewsTheSummaryTable) {
+  OpenModel();
+  RunModel();
+  TFrmReport& d = run->ReportDialog();
+  run->Sections.EnsureStyleFonts();
+  d.radRtf->setChecked(true);
+  d.PrepareReportDialog();
+  QTreeWidgetItem* linedraw = nullptr;
+  for (int i = 0; i < d.listFont->topLevelItemCount(); ++i)
+    if (d.listFont->topLevelItem(i)->text(0) == "Linedraw") linedraw = d.listFont->topLevelItem(i);
+  ASSERT_NE(linedraw, nullptr);
+  EXPECT_EQ(linedraw->text(1).toStdString(), "MS Linedraw, 12");
+  d.listFont->setCurrentItem(linedraw);
+  std::vector<int> previews;
+  d.Preview = [&](int format, int section, QTextEdit* pane) {
+    EXPECT_EQ(format, 1);
+    EXPECT_NE(pane, nullptr);
+    previews.push_back(section);
+  };
+  d.ExecFont = [](TFontTsmDialog& f) {
+    EXPECT_EQ(f.TsmLabel->text().toStdString(), "Preview: (click Apply to refresh)");
+    f.PreviewFont();
+    return static_cast<int>(QDialog::Rejected);
+  };
+  d.SetFont();
+  EXPECT_EQ(previews, std::vector<int>{4});
+  const int i = run->Sections.IndexOfSection(StyleLinedraw);
+  EXPECT_EQ(run->Sections.Entries[static_cast<std::size_t>(i)].font->name, "MS Linedraw");
+}
+
+TEST_F(RunReportTest, GenerateWritesThePlainTextReportIntoThePanel) {
+  auto& w = OpenModel();
+  RunModel();
+  TFrmReport& d = run->ReportDialog();
+  d.PrepareReportDialog();
+  d.radPlain->setChecked(true);
+  d.GenerateClick();
+  EXPECT_EQ(d.windowTitle().toStdString(), "Generate Report");
+  EXPECT_EQ(w.ReportTag, 1);
+  EXPECT_EQ(w.VisiblePanel(), PanelReport);
+  EXPECT_TRUE(w.richReport->toPlainText().contains("Summary Report"));
+
+  // A failing generation leaves the tag alone and still shows the panel.
+  w.ReportTag = 2;
+  d.Generate = [](int) { throw std::runtime_error("no report data"); };
+  d.GenerateClick();
+  EXPECT_EQ(w.ReportTag, 2);
+  EXPECT_EQ(f.prompt.Texts().back(), "no report data");
+  EXPECT_EQ(d.windowTitle().toStdString(), "Generate Report");
+}
+
+TEST(ReportPrinter, PlainTextPagesAtFormFeeds) {
+  static int argc = 1;
+  static char name[] = "t";
+  static char* argv[] = {name, nullptr};
+  if (!QApplication::instance()) new QApplication(argc, argv);
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("h20print" + std::to_string(::getpid()) + ".pdf"))
+          .string();
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(file));
+  PrintPlainReport("one\n\ftwo\n\fthree", QFont("Monospace"), printer, "Tesmira data report");
+  EXPECT_EQ(PdfPages(file), 3);
+  std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace tesmira::wb::test
