@@ -5,6 +5,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_simulation_dialog [samples] [folder]
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <chrono>
 #include <cstdio>
