@@ -856,8 +856,23 @@ bool TFrmSimulation::SimulationProgress(int32_t current, int32_t total) {
 }
 
 bool TFrmSimulation::Progress(int32_t current, int32_t total) {
-  const TProgressState s = SimulationProgressTexts(current, total, Now() - startTime_);
-  if (current != m_progressBar->value() || s.Eta != labETA->text().toStdString() || s.Finished) {
+  const double elapsed = Now() - startTime_;
+  // The texts are built only when the estimate or the percentage moves.
+  const bool finished = total > 0 && current >= total;
+  const int percent =
+      total > 0 ? static_cast<int>(static_cast<long long>(current) * 100 / total) : 0;
+  const double left =
+      current > 0 && total > 0 ? static_cast<double>(total - current) * elapsed / current : -1.0;
+  const long long remaining =
+      std::isfinite(left) && left < 9.0e15 ? static_cast<long long>(left) : -2;
+  if (!finished && remaining == lastEta_ && percent == lastPercent_) {
+    PumpMessages();
+    return !StopRequested;
+  }
+  lastEta_ = remaining;
+  lastPercent_ = percent;
+  const TProgressState s = SimulationProgressTexts(current, total, elapsed);
+  {
     if (current == 1 || m_progressBar->maximum() == 1) m_progressBar->setMaximum(total);
     if (total == m_progressBar->maximum()) m_progressBar->setValue(current);
     const QString eta = Q(s.Eta);
@@ -1082,6 +1097,8 @@ void TFrmSimulation::RunClick() {
   QCoreApplication::processEvents();
   startTime_ = Now();
   const double started = startTime_;
+  lastEta_ = -1;
+  lastPercent_ = -1;
   running_ = true;
   const QString oldDir = QDir::currentPath();
   const std::string folder = ExtractFileFolder(wb_.CurrentFileName);

@@ -138,6 +138,7 @@ class TFrmSimulation : public QDialog {
   bool gridFilling_ = false;
   double startTime_ = 0;
   long long lastEta_ = -1;
+  int lastPercent_ = -1;
   QString savedTitle_;
   std::string lastModelForOutput_;
   std::string statusText_;
