@@ -84,11 +84,11 @@ const char* TQuantileGrid::CellStatusText(int status) {
   }
 }
 
-TCellColour TQuantileGrid::CellColour(int row, int column) const {
+TQuantileColour TQuantileGrid::CellColour(int row, int column) const {
   const TQuantileRowStatus& s = status_[row - 1];
-  if (s.FirstMissing > 0 && column >= s.FirstMissing) return TCellColour::Blue;
-  if (s.InvalidColumn > 0 && column >= s.InvalidColumn) return TCellColour::Red;
-  return TCellColour::Normal;
+  if (s.FirstMissing > 0 && column >= s.FirstMissing) return TQuantileColour::Blue;
+  if (s.InvalidColumn > 0 && column >= s.InvalidColumn) return TQuantileColour::Red;
+  return TQuantileColour::Normal;
 }
 
 void TQuantileGrid::ResetRow(int row) {

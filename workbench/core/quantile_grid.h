@@ -18,7 +18,7 @@ struct TQuantileRowStatus {
   int FirstMissing = 0;   // first target not set, 0 for none
 };
 
-enum class TCellColour { Normal, Red, Blue };
+enum class TQuantileColour { Normal, Red, Blue };
 
 struct TGridCell {
   int Row = 1;     // 1-based data row
@@ -45,7 +45,7 @@ class TQuantileGrid {
   // 0 fine, 1 non-increasing, 2 orphan, 3 outside (0, 1).
   int CellStatus(int row, int column) const;
   static const char* CellStatusText(int status);
-  TCellColour CellColour(int row, int column) const;
+  TQuantileColour CellColour(int row, int column) const;
 
   void ResetRow(int row);
   void ResetAll();

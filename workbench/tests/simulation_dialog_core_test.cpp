@@ -40,17 +40,17 @@ TEST_F(QuantileGridTest, StatusesAndColours) {
   EXPECT_EQ(grid.CellStatus(1, 2), 2);
   EXPECT_STREQ(TQuantileGrid::CellStatusText(2),
                "An orphan UDQ: will be ignored during simulation");
-  EXPECT_EQ(grid.CellColour(1, 1), TCellColour::Blue);
-  EXPECT_EQ(grid.CellColour(1, 2), TCellColour::Blue);
+  EXPECT_EQ(grid.CellColour(1, 1), TQuantileColour::Blue);
+  EXPECT_EQ(grid.CellColour(1, 2), TQuantileColour::Blue);
 
   grid.SetCellText(2, 1, "0.3");
   grid.SetCellText(2, 2, "0.2");
   EXPECT_FALSE(grid.RefreshRowStatus(2, true));
   EXPECT_EQ(grid.Status(2).InvalidColumn, 2);
   EXPECT_EQ(grid.Status(2).FirstMissing, 3);
-  EXPECT_EQ(grid.CellColour(2, 1), TCellColour::Normal);
-  EXPECT_EQ(grid.CellColour(2, 2), TCellColour::Red);
-  EXPECT_EQ(grid.CellColour(2, 3), TCellColour::Blue);
+  EXPECT_EQ(grid.CellColour(2, 1), TQuantileColour::Normal);
+  EXPECT_EQ(grid.CellColour(2, 2), TQuantileColour::Red);
+  EXPECT_EQ(grid.CellColour(2, 3), TQuantileColour::Blue);
   EXPECT_EQ(grid.CellStatus(2, 2), 1);
   EXPECT_STREQ(TQuantileGrid::CellStatusText(1), "Non-increasing quantile!");
   EXPECT_EQ(grid.CellText(2, 1), FormatNumber(static_cast<double>(0.3f)));

@@ -128,8 +128,9 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
   InstallOverflowWarning(wb_);
   BuildPanels();
   BuildMenus();
-  BuildRunAndReport();
   BuildDependence();
+  // The Run commands put their belief-net items into the Dependence menu.
+  BuildRunAndReport();
   BuildZoziVor();
   BuildHelpAndClipboard();
   LoadScreenCursors();

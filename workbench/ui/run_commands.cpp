@@ -22,6 +22,7 @@
 #include "program_starter.h"
 #include "report_dialog.h"
 #include "report_printer.h"
+#include "rtf_reader.h"
 #include "simulation_dialog.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
@@ -52,7 +53,7 @@ void TPanelReportTarget::AppendLines(const std::vector<std::string>& lines) {
 
 void TPanelReportTarget::LoadRtf(const std::string& bytes) {
   if (rtf_) *rtf_ = bytes;
-  edit_->setPlainText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  edit_->setPlainText(QString::fromStdString(ReadRtf(bytes).PlainText()));
 }
 
 int64_t TPanelReportTarget::TextLength() const { return edit_->document()->characterCount() - 1; }
@@ -84,7 +85,7 @@ void TTextEditReportTarget::AppendLines(const std::vector<std::string>& lines) {
 }
 
 void TTextEditReportTarget::LoadRtf(const std::string& bytes) {
-  edit_->setPlainText(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  FillRtfDocument(bytes, *edit_->document());
 }
 
 int64_t TTextEditReportTarget::TextLength() const {
@@ -327,8 +328,13 @@ void TRunCommands::PrintClick(bool fromPane) {
   }
   if (w_.ReportTag == 1)
     PrintPlainReport(w_.richReport->toPlainText(), w_.richReport->font(), printer, title);
-  else
+  else if (!w_.LastReportStream.empty()) {
+    QTextDocument document;
+    FillRtfDocument(w_.LastReportStream, document);
+    PrintRichReport(document, printer, title);
+  } else {
     PrintRichReport(*w_.richReport->document(), printer, title);
+  }
 }
 
 // ---- ISimulateHost ------------------------------------------------------------------------

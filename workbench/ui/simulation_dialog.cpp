@@ -724,9 +724,9 @@ void TFrmSimulation::PaintQuantileRow(int row) {
       item = new QTableWidgetItem;
       grdQuantiles->setItem(row - 1, c, item);
     }
-    const TCellColour colour = grid_.CellColour(row, c);
-    item->setForeground(colour == TCellColour::Blue  ? QColor(Qt::blue)
-                        : colour == TCellColour::Red ? QColor(Qt::red)
+    const TQuantileColour colour = grid_.CellColour(row, c);
+    item->setForeground(colour == TQuantileColour::Blue  ? QColor(Qt::blue)
+                        : colour == TQuantileColour::Red ? QColor(Qt::red)
                                                      : palette().color(QPalette::Text));
   }
   gridFilling_ = filling;

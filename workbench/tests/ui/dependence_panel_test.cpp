@@ -395,7 +395,9 @@ TEST_F(DepWindow, TheDependenceMenuReachesThePanel) {
   EXPECT_TRUE(w.mnuDependence->menuAction()->isVisible());
   QStringList captions;
   for (QAction* a : w.mnuDependence->actions()) captions << a->text();
-  EXPECT_EQ(captions, (QStringList{"&Add New", "Rename...", "Set Correlation...", "Tree", "Next"}));
+  // The Run commands add Export (with the belief net) at the end.
+  EXPECT_EQ(captions,
+            (QStringList{"&Add New", "Rename...", "Set Correlation...", "Tree", "Next", "Export"}));
   auto* panel = w.findChild<TDependencePanel*>("panDep");
   ASSERT_NE(panel, nullptr);
   panel->mitNewTree->trigger();

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -316,6 +317,26 @@ TEST_F(RunReportTest, GenerateWritesThePlainTextReportIntoThePanel) {
   EXPECT_EQ(w.ReportTag, 2);
   EXPECT_EQ(f.prompt.Texts().back(), "no report data");
   EXPECT_EQ(d.windowTitle().toStdString(), "Generate Report");
+}
+
+TEST_F(RunReportTest, RichTextReportShowsItsTextAndPrints) {
+  auto& w = OpenModel();
+  RunModel();
+  TFrmReport& d = run->ReportDialog();
+  d.PrepareReportDialog();
+  d.radRtf->setChecked(true);
+  d.GenerateClick();
+  EXPECT_EQ(w.ReportTag, 2);
+  ASSERT_EQ(w.LastReportStream.rfind("{\\rtf", 0), 0u);
+  const QString text = w.richReport->toPlainText();
+  EXPECT_FALSE(text.startsWith("{\\rtf"));
+  EXPECT_TRUE(text.contains("Summary Report"));
+  QTextDocument doc;
+  FillRtfDocument(w.LastReportStream, doc);
+  EXPECT_TRUE(doc.toPlainText().contains("Summary Report"));
+  run->PrintClick(false);
+  EXPECT_EQ(printDialogs, 1);
+  EXPECT_GE(PdfPages(Path("out.pdf")), 1);
 }
 
 TEST(ReportPrinter, PlainTextPagesAtFormFeeds) {
