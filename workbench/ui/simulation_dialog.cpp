@@ -727,7 +727,7 @@ void TFrmSimulation::PaintQuantileRow(int row) {
     const TQuantileColour colour = grid_.CellColour(row, c);
     item->setForeground(colour == TQuantileColour::Blue  ? QColor(Qt::blue)
                         : colour == TQuantileColour::Red ? QColor(Qt::red)
-                                                     : palette().color(QPalette::Text));
+                                                         : palette().color(QPalette::Text));
   }
   gridFilling_ = filling;
 }
