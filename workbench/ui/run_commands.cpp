@@ -16,10 +16,10 @@
 
 #include "cp437.h"
 #include "ini_file.h"
+#include "list_editing.h"
 #include "main_window.h"
 #include "model/short_string.h"
 #include "model_helpers.h"
-#include "program_starter.h"
 #include "report_dialog.h"
 #include "report_printer.h"
 #include "rtf_reader.h"
@@ -30,6 +30,12 @@
 #include "workbench.h"
 
 namespace tesmira::wb {
+
+namespace {
+
+std::string ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
+
+}  // namespace
 
 // ---- the report panel as a target ------------------------------------------------------
 
@@ -134,11 +140,14 @@ void TRunCommands::Build() {
     return a;
   };
   QMenu* run = w_.mnuRun;
-  mitSimulate = add(
-      run, "Simulate", [this] { SimulateClick(); }, QKeySequence(Qt::Key_F12));
-  run->addSeparator();
-  mitTesplore = add(run, "&Tesplore", [this] { TesploreClick(); });
-  mitTesvane = add(run, "Tesvane", [this] { TesvaneClick(); });
+  // Simulate heads the menu; the sibling programs' items are the list
+  // editing's.
+  QAction* first = run->actions().isEmpty() ? nullptr : run->actions().front();
+  mitSimulate = new QAction("Simulate", run);
+  mitSimulate->setShortcut(QKeySequence(Qt::Key_F12));
+  connect(mitSimulate, &QAction::triggered, this, [this] { SimulateClick(); });
+  run->insertAction(first, mitSimulate);
+  if (first) run->insertSeparator(first);
   run->menuAction()->setVisible(true);
   connect(run, &QMenu::aboutToShow, this, [this] { MenuClick(); });
 
@@ -285,16 +294,6 @@ TFrmReport& TRunCommands::ReportDialog() {
 void TRunCommands::SimulateClick() {
   if (!mitSimulate->isEnabled() && !wb_.FileOpen) return;
   Simulate(wb_, *this);
-}
-
-void TRunCommands::TesploreClick() {
-  LaunchDisplayProgram(wb_.Prompt(), *Starter, ProgramFolder(),
-                       CurrentSampleFile(wb_.CurrentFileName));
-}
-
-void TRunCommands::TesvaneClick() {
-  LaunchSensitivityProgram(wb_.Prompt(), *Starter, ProgramFolder(),
-                           CurrentSampleFile(wb_.CurrentFileName));
 }
 
 void TRunCommands::BeliefNetClick(bool exportTo) { RunBayesianBeliefNet(wb_, *this, exportTo); }

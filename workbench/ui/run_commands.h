@@ -79,8 +79,6 @@ class TRunCommands : public QObject, public ISimulateHost {
   TFrmReport& ReportDialog();
 
   void SimulateClick();
-  void TesploreClick();
-  void TesvaneClick();
   void BeliefNetClick(bool exportTo);
   void ReportGenerateClick();
   void ReportViewClick();
@@ -88,10 +86,10 @@ class TRunCommands : public QObject, public ISimulateHost {
   void PrintClick(bool fromPane);
   void MenuClick();  // the Run and Report menus' enabling
 
-  QAction *mitSimulate = nullptr, *mitTesplore = nullptr, *mitTesvane = nullptr,
-          *mitModelRun = nullptr, *mitReportGen = nullptr, *mitReportView = nullptr,
-          *mitReportPrint = nullptr, *mitReportSaveAs = nullptr, *mitFilePrint = nullptr,
-          *mitNewBbn = nullptr, *mitExportBbn = nullptr, *mitRepWrap = nullptr;
+  QAction *mitSimulate = nullptr, *mitModelRun = nullptr, *mitReportGen = nullptr,
+          *mitReportView = nullptr, *mitReportPrint = nullptr, *mitReportSaveAs = nullptr,
+          *mitFilePrint = nullptr, *mitNewBbn = nullptr, *mitExportBbn = nullptr,
+          *mitRepWrap = nullptr;
   QMenu* popRichReport = nullptr;
 
   // ISimulateHost
