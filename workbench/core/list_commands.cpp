@@ -403,6 +403,7 @@ TEditMenuState EditMenuState(const TEditMenuInput& in) {
   s.Paste = list && ((in.ListFocused && in.ClipboardHasListFormat) ||
                      (in.EditFocused && in.ClipboardHasText));
   s.RestoreVisible = in.VariablesPanel;
+  if (in.FileOpen && in.GraphPanel) s.Delete = in.GraphSelection;
   return s;
 }
 

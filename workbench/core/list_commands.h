@@ -104,6 +104,8 @@ struct TEditMenuInput {
   bool EditFocused = false;  // a text edit has the focus
   bool ClipboardHasText = false;
   bool VariablesPanel = false;
+  bool GraphPanel = false;      // the ZoziVor panel is shown
+  bool GraphSelection = false;  // its graph has a selected element
 };
 struct TEditMenuState {
   bool Cut = false, Copy = false, Paste = false, Delete = false, SelectAll = false,

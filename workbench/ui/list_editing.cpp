@@ -41,6 +41,7 @@
 #include "utilities.h"
 #include "variable_frame.h"
 #include "variable_frame_core.h"
+#include "zozivor_panel.h"
 
 namespace tesmira::wb {
 
@@ -344,6 +345,9 @@ void TListEditing::UpdateEditMenu() {
   in.EditFocused = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus);
   in.ClipboardHasText = clip && clip->hasText();
   in.VariablesPanel = w_.VisiblePanel() == PanelVariables;
+  auto* graph = GraphPanel();
+  in.GraphPanel = graph != nullptr;
+  in.GraphSelection = graph != nullptr && graph->Graph().SelectedIndex >= 0;
   const TEditMenuState s = EditMenuState(in);
   mitCut->setEnabled(s.Cut);
   mitCopy->setEnabled(s.Copy);
@@ -367,7 +371,18 @@ void TListEditing::AddClick() {
   UpdateEditMenu();
 }
 
+// The ZoziVor panel when it is the one shown.
+TZoziVorPanel* TListEditing::GraphPanel() const {
+  if (w_.VisiblePanel() != PanelZoziVor) return nullptr;
+  return qobject_cast<TZoziVorPanel*>(w_.PanelPage(PanelZoziVor));
+}
+
 void TListEditing::DeleteClick(bool withSender) {
+  if (auto* graph = GraphPanel()) {
+    graph->DeleteSelected();
+    UpdateEditMenu();
+    return;
+  }
   TObjectList list;
   if (!CurrentList(list)) return;
   const std::vector<int> rows = SelectedRows(list);

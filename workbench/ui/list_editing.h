@@ -29,6 +29,7 @@ class QToolButton;
 namespace tesmira::wb {
 
 class TFrmTesmiraMain;
+class TZoziVorPanel;
 
 // The MIME type of the private clipboard format of an object kind (1..7).
 QString PrivateClipboardFormat(int kind);
@@ -107,6 +108,7 @@ class TListEditing : public QObject, public IVariableEditor {
   QTableView* View(TObjectList list) const;
   // The list of the visible panel, or none.
   bool CurrentList(TObjectList& list) const;
+  TZoziVorPanel* GraphPanel() const;
   std::vector<int> SelectedRows(TObjectList list) const;
   void SelectRows(TObjectList list, const std::vector<int>& rows);
   void SelectMarks(TObjectList list, const std::vector<char>& marks);

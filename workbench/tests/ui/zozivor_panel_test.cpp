@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "list_editing.h"
 #include "model_helpers.h"
 #include "undo_items.h"
 #include "utilities.h"
@@ -130,6 +131,20 @@ TEST_F(ZoziVorPanelTest, DeleteKeyWarningArrangeAndScrollBars) {
   EXPECT_TRUE(f.prompt.shown.empty());
   win->mitUndo->trigger();
   EXPECT_EQ(Names(ObjRandomVariable), (std::vector<std::string>{"s1", "d2", "1c2", "1l2", "1u2"}));
+  EXPECT_EQ(Graph().Elements.size(), 3u);
+
+  // Edit > Delete acts on the graph too, enabled only with a selection.
+  auto* editing = win->findChild<TListEditing*>("ListEditing");
+  ASSERT_NE(editing, nullptr);
+  Graph().SelectedIndex = -1;
+  emit win->mnuEdit->aboutToShow();
+  EXPECT_FALSE(editing->mitDelete->isEnabled());
+  Click(100, 100);
+  emit win->mnuEdit->aboutToShow();
+  ASSERT_TRUE(editing->mitDelete->isEnabled());
+  editing->mitDelete->trigger();
+  EXPECT_EQ(Names(ObjRandomVariable), std::vector<std::string>{"d2"});
+  win->mitUndo->trigger();
   EXPECT_EQ(Graph().Elements.size(), 3u);
 
   // "Warning" shows after a rebuild meets an arc without its node.
