@@ -448,10 +448,11 @@ TEST_F(WindowTest, AThousandObjectsOpenAndScrollQuickly) {
   w.listFor->scrollToBottom();
   w.listFor->selectRow(500);
   QApplication::processEvents();
-  // The lists ask the engine only for the rows they show, so this takes a
-  // small fraction of a second even in a sanitizer build; the bound leaves
-  // room for a loaded machine.
-  EXPECT_LT(timer.elapsed(), 3000);
+  // The lists ask the engine only for the rows they show, so this takes
+  // about a second in a sanitizer build with every selection step filling the
+  // editor frame (milliseconds in an optimised one). The bound leaves room for
+  // a machine running the whole suite in parallel.
+  EXPECT_LT(timer.elapsed(), 10000);
   EXPECT_EQ(w.listVar->selectionModel()->selectedRows().front().row(), 999);
   EXPECT_EQ(w.listFor->model()->index(999, 1).data().toString(), "f1000");
 }
