@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/export_guard.h"
 #include "model/sim_blocks.h"
 #include "simulation/run_state.h"
 #include "tesmira/model.h"
@@ -347,7 +348,7 @@ int32_t FillCell(const TSampleData& d, TRepObjectData& o) {
 
 using namespace tesmira;
 
-TESMIRA_API int32_t Rep_get_section_info(TRepSectionInfo* info) {
+static int32_t SectionInfo(TRepSectionInfo* info) {
   if (!info) return -1;
   const TSampleData* d = Results();
   if (!d) return 0;
@@ -377,7 +378,7 @@ TESMIRA_API int32_t Rep_get_section_info(TRepSectionInfo* info) {
   return 1;
 }
 
-TESMIRA_API int32_t Rep_get_table_info(TRepTableInfo* info) {
+static int32_t TableInfo(TRepTableInfo* info) {
   if (!info) return -1;
   const int id = info->sectionId;
   if (!IsTableSection(id)) return -1;
@@ -412,7 +413,7 @@ TESMIRA_API int32_t Rep_get_table_info(TRepTableInfo* info) {
   return 1;
 }
 
-TESMIRA_API int32_t Rep_get_object_data(TRepObjectData* data) {
+static int32_t ObjectData(TRepObjectData* data) {
   if (!data) return -1;
   data->number = 0;
   data->integer = 0;
@@ -439,7 +440,25 @@ TESMIRA_API int32_t Rep_get_object_data(TRepObjectData* data) {
   return FillCell(*d, *data);
 }
 
-TESMIRA_API int32_t Rep_get_next_section(int32_t sectionId) {
+static int32_t NextSection(int32_t sectionId) {
   const int id = sectionId & 0x7f;
   return id <= 22 ? kSections[id].next : 0;
+}
+
+// A failed allocation (the texts are built as strings) ends the call as an
+// invalid request instead of crossing the C interface.
+TESMIRA_API int32_t Rep_get_section_info(TRepSectionInfo* info) {
+  return Guarded<int32_t>(-1, [&] { return SectionInfo(info); });
+}
+
+TESMIRA_API int32_t Rep_get_table_info(TRepTableInfo* info) {
+  return Guarded<int32_t>(-1, [&] { return TableInfo(info); });
+}
+
+TESMIRA_API int32_t Rep_get_object_data(TRepObjectData* data) {
+  return Guarded<int32_t>(-1, [&] { return ObjectData(data); });
+}
+
+TESMIRA_API int32_t Rep_get_next_section(int32_t sectionId) {
+  return Guarded<int32_t>(0, [&] { return NextSection(sectionId); });
 }
