@@ -11,30 +11,14 @@
 #include <filesystem>
 #include <string>
 
-#include "model_builder.h"
+#include "bench_model.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
 #include "tesmira/simulation.h"
 
 namespace {
 
-std::string Name(int k) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "x%d", k);
-  return buf;
-}
-
-// The tree: x1 heads it, x2..x10 hang below x((k-1)/2 + 1) (a binary tree),
-// every link a normal copula with rank correlation 0.3 + 0.05 k.
-void BuildModel() {
-  for (int k = 1; k <= 10; ++k) example::AddVariable(Name(k), DistNormal, k, 1 + 0.1 * k);
-  for (int k = 2; k <= 10; ++k) example::Link(Name(k / 2), Name(k), 0.3 + 0.05 * k, CopulaNormal);
-  example::AddFormula("f1", "x1+x2+x3");
-  example::AddFormula("f2", "x4*x5-x6");
-  example::AddFormula("f3", "(x7+x8)/2");
-  example::AddFormula("f4", "x9*x9+x10");
-  example::AddFormula("f5", "f1-f3");
-}
+using bench::BuildModel;
 
 using Clock = std::chrono::steady_clock;
 Clock::time_point lastProgress;

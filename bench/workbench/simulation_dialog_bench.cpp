@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "bench_model.h"
 #include "main_window.h"
-#include "model_builder.h"
 #include "qt_services.h"
 #include "simulation_dialog.h"
 #include "tesmira/model_files.h"
@@ -21,17 +21,7 @@
 
 namespace {
 
-std::string Name(int k) { return "x" + std::to_string(k); }
-
-void BuildModel() {
-  for (int k = 1; k <= 10; ++k) example::AddVariable(Name(k), DistNormal, k, 1 + 0.1 * k);
-  for (int k = 2; k <= 10; ++k) example::Link(Name(k / 2), Name(k), 0.3 + 0.05 * k, CopulaNormal);
-  example::AddFormula("f1", "x1+x2+x3");
-  example::AddFormula("f2", "x4*x5-x6");
-  example::AddFormula("f3", "(x7+x8)/2");
-  example::AddFormula("f4", "x9*x9+x10");
-  example::AddFormula("f5", "f1-f3");
-}
+using bench::BuildModel;
 
 using Clock = std::chrono::steady_clock;
 
