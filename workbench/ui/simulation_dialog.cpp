@@ -71,9 +71,12 @@ TFrmSimulation::TFrmSimulation(TWorkbench& wb, QWidget* mainWindow, QString sett
   setObjectName("FrmSimulation");
   setWindowTitle("Run Simulation");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  setMinimumSize(390, 390);
   Build();
-  resize(390, 514);
+  // An explicit minimum stops the layout from enforcing its own, so the
+  // minimum is the designed 390 x 390 grown to what the labels need in the
+  // fonts at hand.
+  setMinimumSize(minimumSizeHint().expandedTo(QSize(390, 390)));
+  resize(QSize(390, 514).expandedTo(minimumSize()));
 }
 
 TFrmSimulation::~TFrmSimulation() {

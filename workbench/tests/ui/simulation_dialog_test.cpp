@@ -242,11 +242,15 @@ TEST_F(SimulationDialogTest, ProcessSamplesModeFixesRunsAndSeed) {
   EXPECT_EQ(d.listSelSamp->count(), 1);
 }
 
+// A check box is wider than its text when the layout stretches it; a click
+// lands on its indicator as a user's would.
+QPoint OnIndicator(const QWidget* box) { return QPoint(8, box->height() / 2); }
+
 TEST_F(SimulationDialogTest, QuantileGridColoursKeysAndTheQuestion) {
   Model({"a"}, {"f", "g"});
   TFrmSimulation& d = Dialog();
   d.show();
-  QTest::mouseClick(d.chkUDQuantiles, Qt::LeftButton);
+  QTest::mouseClick(d.chkUDQuantiles, Qt::LeftButton, {}, OnIndicator(d.chkUDQuantiles));
   ASSERT_TRUE(d.chkUDQuantiles->isChecked());
   EXPECT_TRUE(d.panExtra->isVisibleTo(&d));
   EXPECT_EQ(d.grdQuantiles->rowCount(), 2);
@@ -286,7 +290,7 @@ TEST_F(SimulationDialogTest, SelectionPageCommandsAndRenamedFormulas) {
   Model({"a", "b", "c"}, {"f", "g"});
   TFrmSimulation& d = Dialog();
   d.show();
-  QTest::mouseClick(d.chkSelected, Qt::LeftButton);
+  QTest::mouseClick(d.chkSelected, Qt::LeftButton, {}, OnIndicator(d.chkSelected));
   EXPECT_EQ(d.panExtra->currentWidget(), d.tabSelect);
   // The list's pop-up commands carry their shortcuts on the list itself.
   auto command = [&d](const QString& text, const QKeySequence& key) {
