@@ -371,29 +371,17 @@ int TReporter::FetchCell(TRepObjectData& d, int s, int selectedOutput, int row, 
   return Rep_get_object_data(&d);
 }
 
-void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
+TReporter::TGrid TReporter::GridCells(int s, const TRepTableInfo& info, int columns, int nIn) {
   int format = FormatNone, width = 0, precision = 0;
   if (ctx_.sections) format = ctx_.sections->GetNumberFormat(s, width, precision);
-  const int nIn = [] {
-    const TSampleData* d =
-        static_cast<const TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, nullptr));
-    return d ? static_cast<int>(d->inputs.count) : 0;
-  }();
-  const bool preview = PreviewedSection != 0;
   const int extra = (s == 4 || s == 16) ? 1 : 0;
-  int columns = info.columns + extra;
-  if (preview) columns = std::min(columns, 100);
-  struct Cell {
-    std::string text;
-    bool number = false;
-  };
-  std::vector<std::vector<Cell>> grid(static_cast<size_t>(info.rows));
+  TGrid grid(static_cast<size_t>(info.rows));
   for (int r = 1; r <= info.rows; ++r) {
     auto& row = grid[static_cast<size_t>(r - 1)];
     row.resize(static_cast<size_t>(columns));
     const std::string name = r >= 2 ? RowName(s, r - 1) : std::string();
     for (int c = 1; c <= columns; ++c) {
-      Cell& cell = row[static_cast<size_t>(c - 1)];
+      TGridCell& cell = row[static_cast<size_t>(c - 1)];
       if (extra && c == 1) {
         if (r == 1)
           cell.text = "Nr.";
@@ -409,33 +397,93 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
       cell.number = d.cellKind != RepCellText;
     }
   }
+  return grid;
+}
+
+void TReporter::FilterMatrix(TGrid& grid, int nIn, std::vector<bool>& rowShown,
+                             std::vector<bool>& colShown) const {
+  const int rows = static_cast<int>(grid.size());
+  const int columns = static_cast<int>(colShown.size());
+  for (int r = 2; r <= rows; ++r) {
+    const std::string name = Trim(grid[static_cast<size_t>(r - 1)][1].text);
+    bool row = true, column = true;
+    if (ctx_.isSampleChecked) {
+      row = ctx_.isSampleChecked(name, true);
+      column = ctx_.isSampleChecked(name, false);
+    }
+    // Composite nodes have no row of their own.
+    if (IsCompositeNode(Fetch_dep_node(0, name.c_str()))) row = false;
+    rowShown[static_cast<size_t>(r - 1)] = row;
+    if (r < columns) colShown[static_cast<size_t>(r)] = column;
+  }
+  // Row and column headers name inputs and outputs apart.
+  for (int r = 2; r <= rows; ++r) {
+    const int k = r - 2;
+    const std::string label =
+        k < nIn ? "I" + std::to_string(k + 1) : "O" + std::to_string(k - nIn + 1);
+    grid[static_cast<size_t>(r - 1)][0].text = label;
+    if (r < columns) grid[0][static_cast<size_t>(r)].text = label;
+  }
+}
+
+void TReporter::WriteGridBlock(int s, const TGrid& grid, const std::vector<int>& block,
+                               const std::vector<int>& widths, const std::vector<bool>& rowShown,
+                               bool preview) {
+  auto frame = [&](char left, char junction, char right, int reserve) {
+    std::string line(1, left);
+    for (size_t i = 0; i < block.size(); ++i) {
+      if (i) line += junction;
+      line += Repeat(kHorizontal, widths[static_cast<size_t>(block[i])] + (i == 0 ? 2 : 1));
+    }
+    WriteFrameLine(line + right, reserve);
+  };
+  auto row = [&](int r) {
+    BeginTableRow();
+    std::string line = TableRowStart();
+    for (int c : block) {
+      const TGridCell& cell = grid[static_cast<size_t>(r)][static_cast<size_t>(c)];
+      AddTableCell(widths[static_cast<size_t>(c)], s == 18 && c >= 2 ? 'r' : 'l');
+      line +=
+          TableCell(cell.text, widths[static_cast<size_t>(c)], cell.number ? 'r' : 'l', s, c + 1);
+    }
+    EndTableRow(line);
+  };
+  auto header = [&] {
+    frame('\xDA', '\xC2', '\xBF', 5);
+    row(0);
+    frame('\xC3', '\xC5', '\xB4', 3);
+  };
+  header();
+  int printed = 1;
+  for (int r = 1; r < static_cast<int>(grid.size()); ++r) {
+    if (!rowShown[static_cast<size_t>(r)]) continue;
+    if (preview && printed >= 3) break;
+    if (pageLines_ == 59) {
+      frame('\xC0', '\xC1', '\xD9', 0);
+      header();
+    }
+    row(r);
+    ++printed;
+  }
+  frame('\xC0', '\xC1', '\xD9', 0);
+  EndTable();
+  WriteBlank(3);
+}
+
+void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
+  const int nIn = [] {
+    const TSampleData* d =
+        static_cast<const TSampleData*>(Fetch_object(ObjSampleData, 0, nullptr, nullptr));
+    return d ? static_cast<int>(d->inputs.count) : 0;
+  }();
+  const bool preview = PreviewedSection != 0;
+  int columns = info.columns + ((s == 4 || s == 16) ? 1 : 0);
+  if (preview) columns = std::min(columns, 100);
+  TGrid grid = GridCells(s, info, columns, nIn);
   // Section 18: the rows and columns the filter shows (inputs "I", outputs "O").
   std::vector<bool> rowShown(static_cast<size_t>(info.rows), true);
   std::vector<bool> colShown(static_cast<size_t>(columns), true);
-  if (s == 18) {
-    for (int r = 2; r <= info.rows; ++r) {
-      const std::string name = Trim(grid[static_cast<size_t>(r - 1)][1].text);
-      bool row = true, column = true;
-      if (ctx_.isSampleChecked) {
-        row = ctx_.isSampleChecked(name, true);
-        column = ctx_.isSampleChecked(name, false);
-      }
-      // Composite nodes have no row of their own.
-      if (IsCompositeNode(Fetch_dep_node(0, name.c_str()))) row = false;
-      rowShown[static_cast<size_t>(r - 1)] = row;
-      if (r < columns) colShown[static_cast<size_t>(r)] = column;
-    }
-  }
-  if (s == 18) {
-    // Row and column headers name inputs and outputs apart.
-    for (int r = 2; r <= info.rows; ++r) {
-      const int k = r - 2;
-      const std::string label =
-          k < nIn ? "I" + std::to_string(k + 1) : "O" + std::to_string(k - nIn + 1);
-      grid[static_cast<size_t>(r - 1)][0].text = label;
-      if (r < columns) grid[0][static_cast<size_t>(r)].text = label;
-    }
-  }
+  if (s == 18) FilterMatrix(grid, nIn, rowShown, colShown);
   std::vector<int> widths(static_cast<size_t>(columns), 0);
   for (int r = 0; r < info.rows; ++r) {
     if (!rowShown[static_cast<size_t>(r)]) continue;
@@ -456,6 +504,7 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
   if (rest.empty() && columns > fixed) return;  // no column of the matrix is shown
   rowReserve_ = s == 4 ? -1 : 0;
   SelectStyle(104);
+  // The fixed columns begin every block; the others fill it up to the text width.
   size_t next = 0;
   do {
     std::vector<int> block;
@@ -472,45 +521,7 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
       sum += w + 3;
       took = true;
     }
-    auto frame = [&](char left, char junction, char right, int reserve) {
-      std::string line(1, left);
-      for (size_t i = 0; i < block.size(); ++i) {
-        if (i) line += junction;
-        line += Repeat(kHorizontal, widths[static_cast<size_t>(block[i])] + (i == 0 ? 2 : 1));
-      }
-      WriteFrameLine(line + right, reserve);
-    };
-    auto row = [&](int r) {
-      BeginTableRow();
-      std::string line = TableRowStart();
-      for (int c : block) {
-        const Cell& cell = grid[static_cast<size_t>(r)][static_cast<size_t>(c)];
-        AddTableCell(widths[static_cast<size_t>(c)], s == 18 && c >= 2 ? 'r' : 'l');
-        line +=
-            TableCell(cell.text, widths[static_cast<size_t>(c)], cell.number ? 'r' : 'l', s, c + 1);
-      }
-      EndTableRow(line);
-    };
-    auto header = [&] {
-      frame('\xDA', '\xC2', '\xBF', 5);
-      row(0);
-      frame('\xC3', '\xC5', '\xB4', 3);
-    };
-    header();
-    int printed = 1;
-    for (int r = 1; r < info.rows; ++r) {
-      if (!rowShown[static_cast<size_t>(r)]) continue;
-      if (preview && printed >= 3) break;
-      if (pageLines_ == 59) {
-        frame('\xC0', '\xC1', '\xD9', 0);
-        header();
-      }
-      row(r);
-      ++printed;
-    }
-    frame('\xC0', '\xC1', '\xD9', 0);
-    EndTable();
-    WriteBlank(3);
+    WriteGridBlock(s, grid, block, widths, rowShown, preview);
   } while (next < rest.size() && !preview);
   rowReserve_ = 0;
 }

@@ -112,6 +112,21 @@ class TReporter {
   std::string ModelBaseName() const;
   std::string FormatCell(const TRepObjectData& d, int format, int width, int precision);
   void WriteGridTable(int sectionId, const TRepTableInfo& info);
+  // A grid table's cells; numbers are right-aligned.
+  struct TGridCell {
+    std::string text;
+    bool number = false;
+  };
+  using TGrid = std::vector<std::vector<TGridCell>>;
+  TGrid GridCells(int sectionId, const TRepTableInfo& info, int columns, int inputs);
+  // The correlation matrix's rows and columns the filter shows, and its
+  // input ("I") and output ("O") labels.
+  void FilterMatrix(TGrid& grid, int inputs, std::vector<bool>& rowShown,
+                    std::vector<bool>& colShown) const;
+  // One framed block of the grid's columns, header repeated on a new page.
+  void WriteGridBlock(int sectionId, const TGrid& grid, const std::vector<int>& block,
+                      const std::vector<int>& widths, const std::vector<bool>& rowShown,
+                      bool preview);
   // Counts of the model objects taken when the report begins.
   void TakeCounts();
   // The name that data row k of a table asks for instead of its number, or
