@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -709,17 +710,110 @@ enum class TRelinkMode { Ask, YesToAll, NoToAll };
 
 const char* const kGrave = "`";
 
+// What the check carries from one variable to the next.
+struct TFileCheck {
+  std::string model, modelFolder;
+  TRelinkMode mode = TRelinkMode::Ask;
+  std::string log;                                         // files relinked by "Yes to All"
+  std::vector<std::pair<std::string, std::string>> pairs;  // expected, located (lower case)
+};
+
+enum class TFileProblem { None, Set, Locate, Replace };
+
+struct TFileFinding {
+  TFileProblem problem = TFileProblem::None;
+  std::string message, replacement;
+};
+
+// Where a missing file may be found now: in a folder the user chose for the
+// same expected folder, then in any folder chosen, then in the model's folder.
+// Empty when none holds it.
+std::string RelocatedFile(const TFileCheck& check, const std::string& expanded,
+                          const std::string& bare) {
+  const std::string folder = LowerCase(ExtractFileFolder(expanded));
+  std::vector<std::string> candidates;
+  for (const auto& [expected, located] : check.pairs)
+    if (expected == folder) candidates.push_back(located + bare);
+  for (const auto& pair : check.pairs) candidates.push_back(pair.second + bare);
+  for (const std::string& c : candidates)
+    if (FileExists(c)) return c;
+  const std::string beside = check.modelFolder + bare;
+  return !check.modelFolder.empty() && FileExists(beside) ? beside : std::string();
+}
+
+// The problem of a variable's file, with the message that names it.
+TFileFinding DiagnoseFile(const TFileCheck& check, const std::string& label,
+                          const std::string& stored, const std::string& expanded,
+                          bool interactive) {
+  TFileFinding f;
+  if (stored.empty()) {
+    f.problem = TFileProblem::Set;
+    f.message = label + " is not specified." + "\n\r";
+    if (interactive) f.message += "Do you want to set it now?";
+    return f;
+  }
+  const std::string bare = ExtractFileName(stored);
+  if (FileExists(expanded) || FileExists(bare)) return f;
+  if (check.mode != TRelinkMode::NoToAll) f.replacement = RelocatedFile(check, expanded, bare);
+  if (!f.replacement.empty()) {
+    f.problem = TFileProblem::Replace;
+    f.message = "\"" + expanded + "\" is not found.\n\r";
+    if (interactive) f.message += "Do you want to use \"" + f.replacement + "\" instead?";
+  } else {
+    f.problem = TFileProblem::Locate;
+    f.message = label + "\"" + bare + "\" is not found.\n\r";
+    if (interactive) f.message += "Do you want to locate it manually?";
+  }
+  return f;
+}
+
+// Offers the replacement found for a variable's file ("Yes/No to All"
+// remembered) and puts it in with an undo step; after "No", offers to set
+// the name by hand.
+TAnswer OfferReplacement(TWorkbench& wb, IVariableEditor& editor, TFileCheck& check, int row,
+                         const TExtendedRandomVariable& rv, const std::string& stored,
+                         const TFileFinding& f, const std::function<void()>& locate) {
+  const bool fromMode = check.mode == TRelinkMode::YesToAll;
+  TAnswer a = fromMode ? TAnswer::Yes
+                       : wb.Prompt().Ask(TMessageKind::Confirmation, f.message,
+                                         BtnYesNoCancel | BtnNoToAll | BtnYesToAll);
+  if (a == TAnswer::NoToAll) {
+    check.mode = TRelinkMode::NoToAll;
+    a = TAnswer::No;
+  } else if (a == TAnswer::YesToAll) {
+    check.mode = TRelinkMode::YesToAll;
+    a = TAnswer::Yes;
+  }
+  if (a == TAnswer::Yes) {
+    const std::string relative =
+        check.model.empty() ? f.replacement : RelativeToModel(f.replacement, "", check.model);
+    TExtendedRandomVariable copy = rv;
+    SetDistributionFileName(copy, Utf8ToCp437(relative));
+    CurrentUndoGroup group(wb.Undo);
+    group.AddItem(std::make_unique<TUndoRanVar>(UndoDistParams, row + 1, rv));
+    TExtendedRandomVariable* out = nullptr;
+    Update_extended_random_variable(&copy, &out, "", false);
+    group.Push();
+    SetModified(wb, true);
+    editor.ShowVariable(row);
+    if (fromMode) check.log += "\n\r" + stored + " -> " + relative;
+  } else if (a == TAnswer::No) {
+    a = wb.Prompt().Ask(TMessageKind::Confirmation, "Do you want to set file name manually?",
+                        BtnYesNoCancel);
+    if (a == TAnswer::Yes) locate();
+  }
+  return a;
+}
+
 }  // namespace
 
 bool CheckDistributionFiles(TWorkbench& wb, IVariableEditor& editor, bool interactive,
                             int selectedRow) {
   const int n = Get_TSMObjectsNumber(ObjRandomVariable);
-  const std::string model = wb.CurrentFileName;
-  const std::string modelFolder = ExtractFileFolder(model);
-  TRelinkMode mode = TRelinkMode::Ask;
-  std::string log;
+  TFileCheck check;
+  check.model = wb.CurrentFileName;
+  check.modelFolder = ExtractFileFolder(check.model);
   bool allFine = true;
-  std::vector<std::pair<std::string, std::string>> pairs;  // expected, located (lower case)
   const int first = interactive && selectedRow >= 0 && selectedRow < n ? selectedRow + 1 : 0;
   bool cancelled = false;
   for (int k = 0; k < n && !cancelled; ++k) {
@@ -730,61 +824,26 @@ bool CheckDistributionFiles(TWorkbench& wb, IVariableEditor& editor, bool intera
     if (type != DistFile100 && type != DistSampleFile) continue;
     const std::string label = type == DistFile100 ? "Distribution file " : "Sample file ";
     const std::string stored = Cp437ToUtf8(GetDistributionFileName(*rv));
-    const std::string bare = ExtractFileName(stored);
-    const std::string expanded = AbsoluteFromModel(stored, "", model);
-    enum { Set, Locate, Replace } problem;
-    std::string message, replacement;
-    if (!stored.empty()) {
-      if (FileExists(expanded) || FileExists(bare)) continue;
-      bool found = false;
-      if (mode != TRelinkMode::NoToAll) {
-        const std::string folder = LowerCase(ExtractFileFolder(expanded));
-        std::vector<std::string> candidates;
-        for (const auto& [expected, located] : pairs)
-          if (expected == folder) candidates.push_back(located + bare);
-        for (const auto& pair : pairs) candidates.push_back(pair.second + bare);
-        for (const std::string& c : candidates)
-          if (FileExists(c)) {
-            replacement = c;
-            found = true;
-            break;
-          }
-        if (!found) {
-          replacement = modelFolder + bare;
-          found = !modelFolder.empty() && FileExists(replacement);
-        }
-      }
-      if (found) {
-        problem = Replace;
-        message = "\"" + expanded + "\" is not found.\n\r";
-        if (interactive) message += "Do you want to use \"" + replacement + "\" instead?";
-      } else {
-        problem = Locate;
-        message = label + "\"" + bare + "\" is not found.\n\r";
-        if (interactive) message += "Do you want to locate it manually?";
-      }
-    } else {
-      problem = Set;
-      message = label + " is not specified." + "\n\r";
-      if (interactive) message += "Do you want to set it now?";
-    }
+    const std::string expanded = AbsoluteFromModel(stored, "", check.model);
+    TFileFinding f = DiagnoseFile(check, label, stored, expanded, interactive);
+    if (f.problem == TFileProblem::None) continue;
     const std::string name = Cp437ToUtf8(ShortStringView(rv->distribution.name));
     std::string prefix =
         ("Random Variable check has failed for " + std::string(kGrave) + name).substr(0, 70);
-    message = prefix + kGrave + ":\n\r" + message;
+    f.message = prefix + kGrave + ":\n\r" + f.message;
     if (!interactive) {
       // Any missing file stops the run, whether or not a replacement exists.
-      wb.Prompt().Show(TMessageKind::Warning, message + "Simulation is canceled" + "\n\r" +
+      wb.Prompt().Show(TMessageKind::Warning, f.message + "Simulation is canceled" + "\n\r" +
                                                   "Please update the variable" + kGrave +
                                                   "s definition");
       wb.Ui().ShowPanel(TPanel::Variables);
       return false;
     }
     if (IsLinkedTSMObject(row + 1, ObjRandomVariable) > 0)
-      message += std::string("\n\r\n\r") +
-                 "Warning: This random variable is linked from another file." + "\n\r" +
-                 "Any change you make will not be persistent.\n\r" +
-                 "It is advisable to change link in original file instead.";
+      f.message += std::string("\n\r\n\r") +
+                   "Warning: This random variable is linked from another file." + "\n\r" +
+                   "Any change you make will not be persistent.\n\r" +
+                   "It is advisable to change link in original file instead.";
     allFine = false;
     editor.ShowVariable(row);
     auto locate = [&] {
@@ -792,59 +851,31 @@ bool CheckDistributionFiles(TWorkbench& wb, IVariableEditor& editor, bool intera
       auto* now = static_cast<TExtendedRandomVariable*>(Get_TSMObject(row + 1, ObjRandomVariable));
       if (now == nullptr) return;
       const std::string chosen =
-          AbsoluteFromModel(Cp437ToUtf8(GetDistributionFileName(*now)), "", model);
-      pairs.emplace_back(LowerCase(ExtractFileFolder(expanded)),
-                         LowerCase(ExtractFileFolder(chosen)));
+          AbsoluteFromModel(Cp437ToUtf8(GetDistributionFileName(*now)), "", check.model);
+      check.pairs.emplace_back(LowerCase(ExtractFileFolder(expanded)),
+                               LowerCase(ExtractFileFolder(chosen)));
     };
     TAnswer a = TAnswer::None;
-    switch (problem) {
-      case Set:
-        a = wb.Prompt().Ask(TMessageKind::Confirmation, message, BtnYesNoCancel);
+    switch (f.problem) {
+      case TFileProblem::Set:
+        a = wb.Prompt().Ask(TMessageKind::Confirmation, f.message, BtnYesNoCancel);
         if (a == TAnswer::Yes) editor.Browse();
         break;
-      case Locate:
-        a = wb.Prompt().Ask(TMessageKind::Information, message, BtnYesNoCancel);
+      case TFileProblem::Locate:
+        a = wb.Prompt().Ask(TMessageKind::Information, f.message, BtnYesNoCancel);
         if (a == TAnswer::Yes) locate();
         break;
-      case Replace: {
-        const bool fromMode = mode == TRelinkMode::YesToAll;
-        a = fromMode ? TAnswer::Yes
-                     : wb.Prompt().Ask(TMessageKind::Confirmation, message,
-                                       BtnYesNoCancel | BtnNoToAll | BtnYesToAll);
-        if (a == TAnswer::NoToAll) {
-          mode = TRelinkMode::NoToAll;
-          a = TAnswer::No;
-        } else if (a == TAnswer::YesToAll) {
-          mode = TRelinkMode::YesToAll;
-          a = TAnswer::Yes;
-        }
-        if (a == TAnswer::Yes) {
-          const std::string relative =
-              model.empty() ? replacement : RelativeToModel(replacement, "", model);
-          TExtendedRandomVariable copy = *rv;
-          SetDistributionFileName(copy, Utf8ToCp437(relative));
-          CurrentUndoGroup group(wb.Undo);
-          group.AddItem(std::make_unique<TUndoRanVar>(UndoDistParams, row + 1, *rv));
-          TExtendedRandomVariable* out = nullptr;
-          Update_extended_random_variable(&copy, &out, "", false);
-          group.Push();
-          SetModified(wb, true);
-          editor.ShowVariable(row);
-          if (fromMode) log += "\n\r" + stored + " -> " + relative;
-        } else if (a == TAnswer::No) {
-          a = wb.Prompt().Ask(TMessageKind::Confirmation, "Do you want to set file name manually?",
-                              BtnYesNoCancel);
-          if (a == TAnswer::Yes) locate();
-        }
+      case TFileProblem::Replace:
+        a = OfferReplacement(wb, editor, check, row, *rv, stored, f, locate);
         break;
-      }
+      case TFileProblem::None: break;
     }
     if (a == TAnswer::Cancel) cancelled = true;
   }
   if (interactive) {
-    if (!log.empty())
+    if (!check.log.empty())
       wb.Prompt().Show(TMessageKind::Information,
-                       "Following files were automatically relinked:\n\r" + log);
+                       "Following files were automatically relinked:\n\r" + check.log);
     if (allFine) wb.Prompt().Show(TMessageKind::Information, "Random Variable check OK.");
   }
   return true;
