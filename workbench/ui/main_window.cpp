@@ -38,6 +38,7 @@
 #include "cursors.h"
 #include "dependence_menu.h"
 #include "file_commands.h"
+#include "inplace_name_editor.h"
 #include "link_manager.h"
 #include "list_commands.h"
 #include "main_view.h"
@@ -309,59 +310,79 @@ bool TFrmTesmiraMain::EditSelectedName(TObjectList which) {
   if (row < 0 || !selection->isRowSelected(row, {})) row = selection->selectedRows().front().row();
   QAbstractItemView* view = ActiveView(which);
   view->setFocus();
-  view->edit(table->model()->index(row, 1));
+  edInplace->StartEditing(view, which == TObjectList::Variables ? varModel_ : forModel_, row);
   return true;
 }
 
+QAction* TFrmTesmiraMain::AddMenuItem(QMenu* menu, const QString& text,
+                                      const std::function<void()>& slot, const QKeySequence& key) {
+  QAction* a = menu->addAction(text);
+  if (!key.isEmpty()) a->setShortcut(key);
+  connect(a, &QAction::triggered, this, slot);
+  return a;
+}
+
 void TFrmTesmiraMain::BuildMenus() {
-  auto add = [this](QMenu* menu, const QString& text, auto slot,
-                    const QKeySequence& key = {}) -> QAction* {
-    QAction* a = menu->addAction(text);
-    if (!key.isEmpty()) a->setShortcut(key);
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
+  BuildFileMenu();
+  BuildEditMenu();
+  BuildModelMenu();
+  // Run, Dependence and Report stay hidden until their commands fill them.
+  mnuRun = menuBar()->addMenu("&Run");
+  mnuDependence = menuBar()->addMenu("&Dependence");
+  mnuReport = menuBar()->addMenu("&Report");
+  for (QMenu* m : {mnuRun, mnuDependence, mnuReport}) m->menuAction()->setVisible(false);
+  mitOptions = menuBar()->addAction("&Options");
+  connect(mitOptions, &QAction::triggered, this, &TFrmTesmiraMain::OptionsClick);
+  mnuHelp = menuBar()->addMenu("&Help");
+  mitAbout = AddMenuItem(mnuHelp, "&About Tesmira", [this] { AboutClick(); });
+  BuildMainToolbar();
+}
+
+void TFrmTesmiraMain::BuildFileMenu() {
   mnuFile = menuBar()->addMenu("&File");
   connect(mnuFile, &QMenu::aboutToShow, this, &TFrmTesmiraMain::FileMenuClick);
-  mitNew = add(mnuFile, "New Tesmira Model", [this] { NewClick(); });
+  mitNew = AddMenuItem(mnuFile, "New Tesmira Model", [this] { NewClick(); });
   mitNew->setVisible(false);
-  mitNewFormula = add(
+  mitNewFormula = AddMenuItem(
       mnuFile, "New &Formula Model", [this] { NewModelOfType(0); }, QKeySequence("Ctrl+N"));
-  mitNewZozivor = add(
+  mitNewZozivor = AddMenuItem(
       mnuFile, "New &Zozivor Model", [this] { NewModelOfType(1); }, QKeySequence("Ctrl+D"));
   QMenu* typeMenu = mnuFile->addMenu("Model Type");
   mitModelType = typeMenu->menuAction();
   mitModelType->setVisible(false);
-  add(typeMenu, "Formula", [this] { SetModelClick(0); });
-  add(typeMenu, "Zozivor", [this] { SetModelClick(1); });
+  AddMenuItem(typeMenu, "Formula", [this] { SetModelClick(0); });
+  AddMenuItem(typeMenu, "Zozivor", [this] { SetModelClick(1); });
   mnuFile->addSeparator();
-  mitOpen = add(
+  mitOpen = AddMenuItem(
       mnuFile, "Open Tesmira File...", [this] { OpenClick(); }, QKeySequence("Ctrl+O"));
-  mitMerge = add(mnuFile, "Merge Tesmira file...", [this] { LinkOrMergeClick(false); });
-  mitLink = add(mnuFile, "Link Tesmira file...", [this] { LinkOrMergeClick(true); });
-  mitManageLinks = add(mnuFile, "Manage Links...", [this] { ManageLinksClick(); });
-  mitExtractAll = add(mnuFile, "Extract To A File..", [this] { ExtractClick(true); });
+  mitMerge = AddMenuItem(mnuFile, "Merge Tesmira file...", [this] { LinkOrMergeClick(false); });
+  mitLink = AddMenuItem(mnuFile, "Link Tesmira file...", [this] { LinkOrMergeClick(true); });
+  mitManageLinks = AddMenuItem(mnuFile, "Manage Links...", [this] { ManageLinksClick(); });
+  mitExtractAll = AddMenuItem(mnuFile, "Extract To A File..", [this] { ExtractClick(true); });
   mitExtractAll->setVisible(false);
-  mitExtract = add(mnuFile, "Extract Selected Random Variables To A File...",
-                   [this] { ExtractClick(false); });
+  mitExtract = AddMenuItem(mnuFile, "Extract Selected Random Variables To A File...",
+                           [this] { ExtractClick(false); });
   mnuFile->addSeparator();
-  mitImportDOS = add(mnuFile, "Import DOS Tesmira File...", [this] { ImportDOSClick(); });
-  mitConvertDOS = add(mnuFile, "Convert DOS Tesmira File...", [this] { ConvertDOSClick(); });
+  mitImportDOS = AddMenuItem(mnuFile, "Import DOS Tesmira File...", [this] { ImportDOSClick(); });
+  mitConvertDOS =
+      AddMenuItem(mnuFile, "Convert DOS Tesmira File...", [this] { ConvertDOSClick(); });
   mnuFile->addSeparator();
-  mitSave = add(
+  mitSave = AddMenuItem(
       mnuFile, "Save", [this] { SaveClick(); }, QKeySequence("Ctrl+S"));
-  mitSaveAs = add(mnuFile, "Save As...", [this] { SaveAsClick(); });
+  mitSaveAs = AddMenuItem(mnuFile, "Save As...", [this] { SaveAsClick(); });
   mnuFile->addSeparator();
-  mitMergeSel = add(mnuFile, "Merge Selected Objects", [this] { MergeSelectedClick(); });
-  mitMergeAll = add(mnuFile, "Merge All External Objects", [this] { MergeAllClick(); });
+  mitMergeSel = AddMenuItem(mnuFile, "Merge Selected Objects", [this] { MergeSelectedClick(); });
+  mitMergeAll = AddMenuItem(mnuFile, "Merge All External Objects", [this] { MergeAllClick(); });
   mnuFile->addSeparator();
-  for (int i = 0; i < 4; ++i) MRU[i] = add(mnuFile, "", [this, i] { MRUClick(i); });
+  for (int i = 0; i < 4; ++i) MRU[i] = AddMenuItem(mnuFile, "", [this, i] { MRUClick(i); });
   mnuFile->addSeparator();
-  mitExit = add(mnuFile, "Exit", [this] { ExitClick(); });
+  mitExit = AddMenuItem(mnuFile, "Exit", [this] { ExitClick(); });
+}
 
+void TFrmTesmiraMain::BuildEditMenu() {
   mnuEdit = menuBar()->addMenu("&Edit");
   connect(mnuEdit, &QMenu::aboutToShow, this, &TFrmTesmiraMain::EditMenuClick);
-  mitUndo = add(
+  mitUndo = AddMenuItem(
       mnuEdit, "Undo ",
       [this] {
         CommitActiveEdit();
@@ -369,7 +390,7 @@ void TFrmTesmiraMain::BuildMenus() {
         EditMenuClick();
       },
       QKeySequence("Ctrl+Z"));
-  mitRedo = add(
+  mitRedo = AddMenuItem(
       mnuEdit, "Redo ",
       [this] {
         CommitActiveEdit();
@@ -377,14 +398,17 @@ void TFrmTesmiraMain::BuildMenus() {
         EditMenuClick();
       },
       QKeySequence("Ctrl+Shift+Z"));
+}
 
+void TFrmTesmiraMain::BuildModelMenu() {
   mnuModel = menuBar()->addMenu("&Model");
   connect(mnuModel, &QMenu::aboutToShow, this, &TFrmTesmiraMain::ViewMenuClick);
   auto* panels = new QActionGroup(this);
-  mitViewVar = add(mnuModel, "Random Variables Input", [this] { ChangePanel(PanelVariables); });
-  mitViewFor = add(mnuModel, "Formula/UDF Input", [this] { ChangePanel(PanelFormulas); });
-  mitViewDep = add(mnuModel, "Dependence", [this] { ChangePanel(PanelDependence); });
-  mitViewDual = add(mnuModel, "Zozivor Graph", [this] { ChangePanel(PanelZoziVor); });
+  mitViewVar =
+      AddMenuItem(mnuModel, "Random Variables Input", [this] { ChangePanel(PanelVariables); });
+  mitViewFor = AddMenuItem(mnuModel, "Formula/UDF Input", [this] { ChangePanel(PanelFormulas); });
+  mitViewDep = AddMenuItem(mnuModel, "Dependence", [this] { ChangePanel(PanelDependence); });
+  mitViewDual = AddMenuItem(mnuModel, "Zozivor Graph", [this] { ChangePanel(PanelZoziVor); });
   for (QAction* a : {mitViewVar, mitViewFor, mitViewDep, mitViewDual}) {
     a->setCheckable(true);
     panels->addAction(a);
@@ -394,20 +418,13 @@ void TFrmTesmiraMain::BuildMenus() {
   mitViewDual->setVisible(false);
   mnuModel->addSeparator();
   QMenu* view = mnuModel->addMenu("View");
-  mitToolbar = add(view, "Toolbar", [this] { tbMain->setVisible(mitToolbar->isChecked()); });
+  mitToolbar =
+      AddMenuItem(view, "Toolbar", [this] { tbMain->setVisible(mitToolbar->isChecked()); });
   mitToolbar->setCheckable(true);
   mitToolbar->setChecked(true);
+}
 
-  // Run, Dependence and Report stay hidden until their commands fill them.
-  mnuRun = menuBar()->addMenu("&Run");
-  mnuDependence = menuBar()->addMenu("&Dependence");
-  mnuReport = menuBar()->addMenu("&Report");
-  for (QMenu* m : {mnuRun, mnuDependence, mnuReport}) m->menuAction()->setVisible(false);
-  mitOptions = menuBar()->addAction("&Options");
-  connect(mitOptions, &QAction::triggered, this, &TFrmTesmiraMain::OptionsClick);
-  mnuHelp = menuBar()->addMenu("&Help");
-  mitAbout = add(mnuHelp, "&About Tesmira", [this] { AboutClick(); });
-
+void TFrmTesmiraMain::BuildMainToolbar() {
   tbMain = addToolBar("tbMain");
   tbMain->setObjectName("tbMain");
   tbMain->setMovable(false);

@@ -3,10 +3,12 @@
 // commands. It is the core's IWorkbenchUi.
 #pragma once
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "services.h"
@@ -33,6 +35,7 @@ namespace tesmira::wb {
 class TDependencePanel;
 class TObjectListModel;
 class TFrmLink;
+class TInplaceNameEditor;
 
 // The panels by their index.
 enum TPanelIndex {
@@ -175,6 +178,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   QLineEdit* edModelDescription = nullptr;
   QLabel* labModelDescriptionLabel = nullptr;
   QToolBar* tbMain = nullptr;
+  TInplaceNameEditor* edInplace = nullptr;  // the lists' name editor (F2)
   QWidget* m_formButtonsBar = nullptr;
   std::array<QPushButton*, 4> NavButtons{};
   QPushButton* butMerge = nullptr;
@@ -203,7 +207,14 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The menu bar and the main toolbar, in steps.
   void BuildMenus();
+  void BuildFileMenu();
+  void BuildEditMenu();
+  void BuildModelMenu();    // with View > Toolbar
+  void BuildMainToolbar();  // with the case description
+  QAction* AddMenuItem(QMenu* menu, const QString& text, const std::function<void()>& slot,
+                       const QKeySequence& key = {});
   void BuildPanels();
   QWidget* BuildListPane(QWidget* parent, TObjectList which);
   void ReadSettings();

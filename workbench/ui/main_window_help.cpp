@@ -2,6 +2,7 @@
 // lists' editing commands, the Run menu's launchers, the Help documents and
 // the two editor frames beside the lists.
 #include "formula_frame.h"
+#include "inplace_name_editor.h"
 #include "list_editing.h"
 #include "main_window.h"
 #include "variable_frame.h"
@@ -10,6 +11,7 @@ namespace tesmira::wb {
 
 void TFrmTesmiraMain::BuildHelpAndClipboard() {
   new TListEditing(*this);
+  edInplace = new TInplaceNameEditor(*this);
   InstallVariableFrame(*this);
   InstallFormulaFrame(*this);
 }

@@ -22,6 +22,7 @@
 
 #include "about_box.h"
 #include "application.h"
+#include "inplace_name_editor.h"
 #include "link_manager.h"
 #include "main_view.h"
 #include "model_helpers.h"
@@ -379,27 +380,47 @@ TEST_F(WindowTest, ListAndDetailsShowTheSameRowsAndSelection) {
   EXPECT_TRUE(w.listVar->selectionModel()->isRowSelected(2, {}));
 }
 
-TEST_F(WindowTest, F2EditsTheSelectedName) {
+TEST_F(WindowTest, F2EditsTheSelectedNameInPlace) {
   auto& w = Open();
   w.OpenGivenFile(WriteModel("m.tsm", {"a", "b"}, {{"f", "a+b"}}));
   w.show();
+  for (QWidget* logo : w.findChildren<QWidget*>("LogoForm")) logo->close();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   w.listVar->selectRow(1);
   w.listVar->setFocus();
-  auto editor = [&]() -> QLineEdit* {
-    for (QLineEdit* e : w.listVar->findChildren<QLineEdit*>())
-      if (e->isVisible()) return e;
-    return nullptr;
-  };
+  QLineEdit* ed = w.edInplace;
   // "q" is a character, not F2.
   QTest::keyClick(w.listVar, Qt::Key_Q);
-  EXPECT_EQ(editor(), nullptr);
+  EXPECT_FALSE(ed->isVisible());
   QTest::keyClick(w.listVar, Qt::Key_F2);
-  ASSERT_NE(editor(), nullptr);
-  EXPECT_EQ(editor()->text(), "b");
-  editor()->selectAll();
-  QTest::keyClicks(editor(), "new b");
-  QTest::keyClick(editor(), Qt::Key_Return);
-  QApplication::processEvents();  // the editor commits once control returns
+  ASSERT_TRUE(ed->isVisible());
+  EXPECT_TRUE(ed->hasFocus());
+  EXPECT_EQ(ed->text(), "b");
+  // Over the item's name, one pixel above it; at least the text's width + 20.
+  const QRect cell = w.listVar->visualRect(w.listVar->model()->index(1, 1));
+  EXPECT_EQ(ed->geometry().topLeft(),
+            w.listVar->viewport()->mapTo(&w, cell.topLeft() - QPoint(0, 1)));
+  EXPECT_EQ(ed->height(), cell.height() + 2);
+  EXPECT_EQ(ed->minimumWidth(), w.fontMetrics().horizontalAdvance("b") + 20);
+  // It grows with its text.
+  ed->setText(QString(40, 'x'));
+  EXPECT_EQ(ed->width(), w.fontMetrics().horizontalAdvance(QString(40, 'x')) + 10);
+
+  // Escape leaves the name as it was and gives the list the focus.
+  QTest::keyClick(ed, Qt::Key_Escape);
+  EXPECT_FALSE(ed->isVisible());
+  EXPECT_TRUE(w.listVar->hasFocus());
+  EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(w.mitUndo->isEnabled());
+
+  // Enter renames (blanks become underscores) through the undoable rename.
+  QTest::keyClick(w.listVar, Qt::Key_F2);
+  ed->selectAll();
+  QTest::keyClicks(ed, "new b");
+  QTest::keyClick(ed, Qt::Key_Return);
+  EXPECT_FALSE(ed->isVisible());
+  EXPECT_TRUE(w.listVar->hasFocus());
   EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"a", "new_b"}));
   EXPECT_EQ(FormulaText("f"), "a+new_b");
   EXPECT_TRUE(w.Workbench().Modified);
@@ -409,13 +430,25 @@ TEST_F(WindowTest, F2EditsTheSelectedName) {
   w.listVar->selectRow(0);
   w.listVar->setFocus();
   QTest::keyClick(w.listVar, Qt::Key_F2);
-  ASSERT_NE(editor(), nullptr);
-  editor()->setText("new_b");
-  QTest::keyClick(editor(), Qt::Key_Return);
-  QApplication::processEvents();
+  ASSERT_TRUE(ed->isVisible());
+  QTest::keyClicks(ed, "new_b");
+  QTest::keyClick(ed, Qt::Key_Return);
   EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"a", "new_b"}));
   ASSERT_FALSE(f.prompt.shown.empty());
   EXPECT_EQ(f.prompt.shown.back().text, "Random variable with name \"new_b\" already exists!");
+
+  // Leaving the editor for another control commits the name of the item
+  // that was being edited; the formula list works the same way.
+  w.ChangePanel(PanelFormulas);
+  w.listFor->selectRow(0);
+  w.listFor->setFocus();
+  QTest::keyClick(w.listFor, Qt::Key_F2);
+  ASSERT_TRUE(ed->isVisible());
+  EXPECT_EQ(ed->text(), "f");
+  QTest::keyClicks(ed, "g");
+  w.edModelDescription->setFocus();
+  EXPECT_FALSE(ed->isVisible());
+  EXPECT_EQ(Names(w.listFor), (std::vector<std::string>{"g"}));
 
   // Without a selection F2 starts nothing.
   w.listVar->clearSelection();
