@@ -105,11 +105,132 @@ std::string ValueText(long double v) {
 
 // ---- parameters -> values of a representation --------------------------------
 
+// The parameters as the first representation shows them.
+int ParameterValues(const TDistribution& d, WorkArray& w) {
+  long double p1 = GetParam(d, 1), p2 = GetParam(d, 2), p3 = GetParam(d, 3), p4 = GetParam(d, 4);
+  switch (d.distType) {
+    case DistUniform:
+    case DistLogUniform:
+    case DistNormal:
+    case DistLogNormal:
+      w[1] = p1;
+      w[2] = p2;
+      return 2;
+    case DistExponential:
+      w[1] = p1;
+      w[2] = p4;
+      return 2;
+    case DistGamma:
+      w[1] = p1;
+      w[2] = p2;
+      w[3] = p4;
+      return 3;
+    case DistWeibull:
+      w[1] = p2;
+      w[2] = p3;
+      w[3] = p4;
+      return 3;
+    case DistBeta:
+      w[1] = p1;
+      w[2] = p2;
+      w[3] = p3;
+      w[4] = p4;
+      return 4;
+    case DistTriangular:
+      w[1] = p3;
+      w[2] = p2;
+      w[3] = p4;
+      return 3;
+  }
+  return 0;
+}
+
+// The 5 %, 50 % and 95 % quantiles.
+int QuantileValues(const TDistribution& d, WorkArray& w) {
+  long double p1 = GetParam(d, 1), p2 = GetParam(d, 2);
+  if (d.distType == DistUniform) {
+    w[1] = p1 + 0.05L * (p2 - p1);
+    w[2] = p1 + 0.5L * (p2 - p1);
+    w[3] = p1 + 0.95L * (p2 - p1);
+  } else if (d.distType == DistNormal) {
+    w[1] = p1 - kZ95Short * p2;
+    w[2] = p1;
+    w[3] = p1 + kZ95Short * p2;
+  } else {
+    w[1] = DistributionQuantile(d, 0.05L);
+    w[2] = DistributionQuantile(d, 0.5L);
+    w[3] = DistributionQuantile(d, 0.95L);
+  }
+  return 3;
+}
+
+// The mean and the standard deviation; none where a parameter makes them undefined.
+int MomentValues(const TDistribution& d, WorkArray& w) {
+  long double p1 = GetParam(d, 1), p2 = GetParam(d, 2), p3 = GetParam(d, 3), p4 = GetParam(d, 4);
+  switch (d.distType) {
+    case DistUniform:
+      w[1] = (p1 + p2) / 2;
+      w[2] = std::sqrt((p2 - p1) * (p2 - p1) / 12);
+      return 2;
+    case DistLogUniform: {
+      long double l = std::log(p2) - std::log(p1);
+      long double m = (p2 - p1) / l;
+      w[1] = m;
+      w[2] = std::sqrt((p2 * p2 - p1 * p1) / (2 * l) - m * m);
+      return 2;
+    }
+    case DistNormal:
+      w[1] = p1;
+      w[2] = p2;
+      return 2;
+    case DistLogNormal: {
+      long double s = std::log(p2) / kZ95Short;
+      long double mean = std::exp(std::log(p1) + s * s / 2);
+      w[1] = mean;
+      w[2] = std::sqrt((std::exp(s * s) - 1) * mean * mean);
+      return 2;
+    }
+    case DistExponential:
+      if (p1 == 0) return 0;
+      w[1] = 1 / p1 + p4;
+      w[2] = 1 / p1;
+      return 2;
+    case DistGamma:
+      if (p2 == 0) return 0;
+      w[1] = p1 / p2 + p4;
+      w[2] = std::sqrt(p1) / p2;
+      return 2;
+    case DistWeibull: {
+      if (p2 == 0) return 0;
+      long double k = 1 / p2;
+      long double g1 = GammaFunction(1 + k);
+      w[1] = p3 * g1 + p4;
+      w[2] = p3 * std::sqrt(GammaFunction(1 + 2 * k) - g1 * g1);
+      return 2;
+    }
+    case DistBeta: {
+      long double s = p1 + p2;
+      if (s == 0) return 0;
+      w[1] = p3 + p1 * (p4 - p3) / s;
+      w[2] = (p4 - p3) * std::sqrt(p1 * p2 / (s * s * (s + 1)));
+      return 2;
+    }
+    case DistTriangular: {
+      long double a = p3, m = p2, b = p4;
+      w[1] = (a + m + b) / 3;
+      w[2] = std::sqrt((a * a + m * m + b * b - a * m - a * b - m * b) / 18);
+      return 2;
+    }
+  }
+  return 0;
+}
+
+// The values of representation r (1 parameters, 2 quantiles, 3 moments; the
+// values or the probabilities of a Discrete); returns their count.
 int DistributionValues(const TDistribution& d, int r, WorkArray& w) {
   int type = d.distType;
-  long double p1 = GetParam(d, 1), p2 = GetParam(d, 2), p3 = GetParam(d, 3), p4 = GetParam(d, 4);
   if (type == DistConstant) {
-    w[1] = p1;
+    w[1] = GetParam(d, 1);
     return 1;
   }
   if (type == DistDiscrete) {
@@ -122,117 +243,12 @@ int DistributionValues(const TDistribution& d, int r, WorkArray& w) {
     return DiscretePairs;
   }
   if (type < DistUniform || type > DistTriangular) return 0;
-  if (r == 1) {
-    switch (type) {
-      case DistUniform:
-      case DistLogUniform:
-      case DistNormal:
-      case DistLogNormal:
-        w[1] = p1;
-        w[2] = p2;
-        return 2;
-      case DistExponential:
-        w[1] = p1;
-        w[2] = p4;
-        return 2;
-      case DistGamma:
-        w[1] = p1;
-        w[2] = p2;
-        w[3] = p4;
-        return 3;
-      case DistWeibull:
-        w[1] = p2;
-        w[2] = p3;
-        w[3] = p4;
-        return 3;
-      case DistBeta:
-        w[1] = p1;
-        w[2] = p2;
-        w[3] = p3;
-        w[4] = p4;
-        return 4;
-      case DistTriangular:
-        w[1] = p3;
-        w[2] = p2;
-        w[3] = p4;
-        return 3;
-    }
-    return 0;
+  switch (r) {
+    case 1: return ParameterValues(d, w);
+    case 2: return QuantileValues(d, w);
+    case 3: return MomentValues(d, w);
+    default: return 0;
   }
-  if (r == 2) {
-    if (type == DistUniform) {
-      w[1] = p1 + 0.05L * (p2 - p1);
-      w[2] = p1 + 0.5L * (p2 - p1);
-      w[3] = p1 + 0.95L * (p2 - p1);
-    } else if (type == DistNormal) {
-      w[1] = p1 - kZ95Short * p2;
-      w[2] = p1;
-      w[3] = p1 + kZ95Short * p2;
-    } else {
-      w[1] = DistributionQuantile(d, 0.05L);
-      w[2] = DistributionQuantile(d, 0.5L);
-      w[3] = DistributionQuantile(d, 0.95L);
-    }
-    return 3;
-  }
-  if (r == 3) {
-    switch (type) {
-      case DistUniform:
-        w[1] = (p1 + p2) / 2;
-        w[2] = std::sqrt((p2 - p1) * (p2 - p1) / 12);
-        return 2;
-      case DistLogUniform: {
-        long double l = std::log(p2) - std::log(p1);
-        long double m = (p2 - p1) / l;
-        w[1] = m;
-        w[2] = std::sqrt((p2 * p2 - p1 * p1) / (2 * l) - m * m);
-        return 2;
-      }
-      case DistNormal:
-        w[1] = p1;
-        w[2] = p2;
-        return 2;
-      case DistLogNormal: {
-        long double s = std::log(p2) / kZ95Short;
-        long double mean = std::exp(std::log(p1) + s * s / 2);
-        w[1] = mean;
-        w[2] = std::sqrt((std::exp(s * s) - 1) * mean * mean);
-        return 2;
-      }
-      case DistExponential:
-        if (p1 == 0) return 0;
-        w[1] = 1 / p1 + p4;
-        w[2] = 1 / p1;
-        return 2;
-      case DistGamma:
-        if (p2 == 0) return 0;
-        w[1] = p1 / p2 + p4;
-        w[2] = std::sqrt(p1) / p2;
-        return 2;
-      case DistWeibull: {
-        if (p2 == 0) return 0;
-        long double k = 1 / p2;
-        long double g1 = GammaFunction(1 + k);
-        w[1] = p3 * g1 + p4;
-        w[2] = p3 * std::sqrt(GammaFunction(1 + 2 * k) - g1 * g1);
-        return 2;
-      }
-      case DistBeta: {
-        long double s = p1 + p2;
-        if (s == 0) return 0;
-        w[1] = p3 + p1 * (p4 - p3) / s;
-        w[2] = (p4 - p3) * std::sqrt(p1 * p2 / (s * s * (s + 1)));
-        return 2;
-      }
-      case DistTriangular: {
-        long double a = p3, m = p2, b = p4;
-        w[1] = (a + m + b) / 3;
-        w[2] = std::sqrt((a * a + m * m + b * b - a * m - a * b - m * b) / 18);
-        return 2;
-      }
-    }
-  }
-  return 0;
 }
 
 // ---- values of a representation -> parameters ------------------------------------
@@ -288,82 +304,91 @@ void DiscreteFromValues(TDistribution& d, int r, const WorkArray& w) {
   }
 }
 
+// Uniform and LogUniform bounds from representation r: 2 parameters, 0 for
+// no such representation, -1 when the moments give no LogUniform.
+int UniformFromValues(TDistribution& d, int r, const WorkArray& w) {
+  const bool logarithmic = d.distType == DistLogUniform;
+  long double a, b;
+  if (r == 1) {
+    a = w[1];
+    b = w[2];
+  } else if (r == 2) {
+    long double q5 = w[1], q95 = w[3];
+    if (logarithmic) {
+      q5 = std::log(q5);
+      q95 = std::log(q95);
+    }
+    b = (0.95L * q95 - 0.05L * q5) / 0.9L;
+    a = (q5 - 0.05L * b) / 0.95L;
+    if (logarithmic) {
+      a = std::exp(a);
+      b = std::exp(b);
+    }
+  } else if (r == 3) {
+    if (!logarithmic) {
+      a = w[1] - std::sqrt(3.0L) * w[2];
+      b = w[1] + std::sqrt(3.0L) * w[2];
+    } else if (!LogUniformFromMoments(w[1], w[2], a, b)) {
+      return -1;
+    }
+  } else {
+    return 0;
+  }
+  SetParam(d, 1, a);
+  SetParam(d, 2, b);
+  return 2;
+}
+
+int NormalFromValues(TDistribution& d, int r, const WorkArray& w) {
+  long double mu, sigma;
+  if (r == 1 || r == 3) {
+    mu = w[1];
+    sigma = w[2];
+  } else if (r == 2) {
+    mu = (w[1] + w[3]) / 2;
+    sigma = (w[3] - mu) / kZ95Short;
+  } else {
+    return 0;
+  }
+  SetParam(d, 1, mu);
+  SetParam(d, 2, sigma);
+  return 2;
+}
+
+// The median and the error factor from the parameters, the quantiles or the moments.
+int LogNormalFromValues(TDistribution& d, int r, const WorkArray& w) {
+  long double median, ef;
+  long double z95 = InverseNormal(0.95L);
+  if (r == 1) {
+    median = w[1];
+    ef = w[2];
+  } else if (r == 2) {
+    long double wv = std::log(w[3] / w[1]) / (2 * z95);
+    median = w[1] * std::exp(z95 * wv);
+    ef = std::exp(z95 * wv);
+  } else if (r == 3) {
+    long double wv = std::sqrt(std::log((w[2] / w[1]) * (w[2] / w[1]) + 1));
+    median = w[1] * std::exp(-wv * wv / 2);
+    ef = std::exp(z95 * wv);
+  } else {
+    return 0;
+  }
+  SetParam(d, 1, median);
+  SetParam(d, 2, ef);
+  return 2;
+}
+
 // Sets the parameters from the values of representation r; returns the number
 // of parameters, 0 when the representation gives none, -1 when the conversion
 // found no solution.
 int DistributionFromValues(TDistribution& d, int r, const WorkArray& w) {
-  int type = d.distType;
   long double x1 = w[1], x2 = w[2], x3 = w[3], x4 = w[4];
-  switch (type) {
+  switch (d.distType) {
     case DistConstant: SetParam(d, 1, x1); return 1;
     case DistUniform:
-    case DistLogUniform: {
-      long double a, b;
-      if (r == 1) {
-        a = x1;
-        b = x2;
-      } else if (r == 2) {
-        long double q5 = x1, q95 = x3;
-        if (type == DistLogUniform) {
-          q5 = std::log(q5);
-          q95 = std::log(q95);
-        }
-        b = (0.95L * q95 - 0.05L * q5) / 0.9L;
-        a = (q5 - 0.05L * b) / 0.95L;
-        if (type == DistLogUniform) {
-          a = std::exp(a);
-          b = std::exp(b);
-        }
-      } else if (r == 3) {
-        if (type == DistUniform) {
-          a = x1 - std::sqrt(3.0L) * x2;
-          b = x1 + std::sqrt(3.0L) * x2;
-        } else if (!LogUniformFromMoments(x1, x2, a, b)) {
-          return -1;
-        }
-      } else {
-        return 0;
-      }
-      SetParam(d, 1, a);
-      SetParam(d, 2, b);
-      return 2;
-    }
-    case DistNormal: {
-      long double mu, sigma;
-      if (r == 1 || r == 3) {
-        mu = x1;
-        sigma = x2;
-      } else if (r == 2) {
-        mu = (x1 + x3) / 2;
-        sigma = (x3 - mu) / kZ95Short;
-      } else {
-        return 0;
-      }
-      SetParam(d, 1, mu);
-      SetParam(d, 2, sigma);
-      return 2;
-    }
-    case DistLogNormal: {
-      long double median, ef;
-      long double z95 = InverseNormal(0.95L);
-      if (r == 1) {
-        median = x1;
-        ef = x2;
-      } else if (r == 2) {
-        long double wv = std::log(x3 / x1) / (2 * z95);
-        median = x1 * std::exp(z95 * wv);
-        ef = std::exp(z95 * wv);
-      } else if (r == 3) {
-        long double wv = std::sqrt(std::log((x2 / x1) * (x2 / x1) + 1));
-        median = x1 * std::exp(-wv * wv / 2);
-        ef = std::exp(z95 * wv);
-      } else {
-        return 0;
-      }
-      SetParam(d, 1, median);
-      SetParam(d, 2, ef);
-      return 2;
-    }
+    case DistLogUniform: return UniformFromValues(d, r, w);
+    case DistNormal: return NormalFromValues(d, r, w);
+    case DistLogNormal: return LogNormalFromValues(d, r, w);
     case DistExponential:
       SetParam(d, 1, x1);
       SetParam(d, 4, x2);
@@ -602,6 +627,98 @@ void RowLabels(int type, int r, std::array<std::string, 4>& labels) {
   }
 }
 
+// Whether the column selector means something for the operation and type.
+bool ValidSelector(int32_t operation, int type, int32_t selector, int magnitude) {
+  const bool discrete = type == DistDiscrete;
+  int limit = operation == EnterDistributionValuesOp ? kEditable[type] : kShown[type];
+  bool valid = (discrete && selector > 2) || (magnitude >= 1 && magnitude <= limit);
+  // The Discrete columns are the values (1) and the probabilities (2; -2 entered
+  // without completion): other selectors have no meaning for its values.
+  if (discrete && operation == DistributionValueTextsOp && selector != 1 && selector != 2)
+    valid = false;
+  // A negative selector marks a value entered by leaving one cell: for the
+  // value column (-1) that is the same as 1.
+  if (discrete && operation == EnterDistributionValuesOp && selector != 1 && selector != -1 &&
+      selector != 2 && selector != -2)
+    valid = false;
+  return valid;
+}
+
+// The variable's value slots as work values (a constant has one).
+WorkArray WorkValues(const TExtendedRandomVariable& rv, int type) {
+  WorkArray w;
+  w.fill(kMarker);
+  for (int i = 1; i <= (type == DistConstant ? 1 : ValueSlots); ++i) {
+    double v;
+    std::memcpy(&v, &rv.values[i - 1], sizeof v);
+    w[i] = IsMissing(v) ? kMarker : static_cast<long double>(v);
+  }
+  return w;
+}
+
+// Entered values of column |selector| made into the distribution's parameters;
+// parameters that a conversion produced must pass the parameter check before
+// they are stored.
+int EnterValues(DistributionCopy& copy, const WorkArray& w, int type, int32_t selector,
+                int magnitude, int32_t modelType, std::string& message) {
+  const bool discrete = type == DistDiscrete;
+  int r = (discrete && selector == -2) ? -2 : magnitude;
+  if (CheckDistributionValues(copy.d, magnitude, w, modelType, true, message) < 0) return -1;
+  TDistribution converted = copy.d;
+  int result = DistributionFromValues(converted, r, w);
+  if (result < 0) {
+    message = TypeMessage(type);
+    return result;
+  }
+  if (magnitude != 1 && !discrete) {
+    WorkArray params;
+    params.fill(kMarker);
+    DistributionValues(converted, 1, params);
+    std::string ignored;
+    if (CheckDistributionValues(converted, 1, params, modelType, false, ignored) < 0) {
+      message = TypeMessage(type);
+      return -1;
+    }
+  }
+  copy.d = converted;
+  return result;
+}
+
+// The row labels of a column into the variable's texts; their count.
+int WriteValueLabels(TExtendedRandomVariable* rv, int type, int32_t selector, int magnitude) {
+  if (type == DistDiscrete) {
+    for (int i = 1; i <= DiscretePairs; ++i) {
+      std::string number = std::to_string(i);
+      SetText(rv, i, selector == 1 ? "Value" + number : selector == 2 ? "P" + number : number);
+    }
+    return DiscretePairs;
+  }
+  int result = 0;
+  std::array<std::string, 4> labels{"", "", "", ""};
+  RowLabels(type, magnitude, labels);
+  for (int i = 0; i < 4; ++i) {
+    if (labels[i].empty()) continue;
+    SetText(rv, i + 1, labels[i]);
+    ++result;
+  }
+  for (int i = 5; i <= TextLines; ++i) SetText(rv, i, "");
+  return result;
+}
+
+// A successful change of the distribution stored back into the variable,
+// with the first `count` work values when writeValues is set.
+void StoreDistribution(TExtendedRandomVariable* rv, const DistributionCopy& copy,
+                       const WorkArray& w, int count, bool writeValues) {
+  if (writeValues) {
+    for (int i = 1; i <= count && i <= ValueSlots; ++i) {
+      double v = IsMissing(w[i]) ? MissingValue : static_cast<double>(w[i]);
+      std::memcpy(&rv->values[i - 1], &v, sizeof v);
+    }
+  }
+  std::memcpy(&rv->distribution, &copy.d, sizeof copy.d);
+  std::memcpy(&rv->samplePosition, &copy.samplePosition, sizeof copy.samplePosition);
+}
+
 }  // namespace
 
 int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int32_t modelType) {
@@ -618,38 +735,21 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
   int magnitude = selector < 0 ? (selector < -1000 ? 1000 : -selector) : selector;
   bool discrete = type == DistDiscrete;
 
-  // The column selector.
-  if (operation == DistributionValueTextsOp || operation == EnterDistributionValuesOp ||
-      operation == ValueLabelsOp) {
-    int limit = operation == EnterDistributionValuesOp ? kEditable[type] : kShown[type];
-    bool valid = (discrete && selector > 2) || (magnitude >= 1 && magnitude <= limit);
-    // The Discrete columns are the values (1) and the probabilities (2; -2 entered
-    // without completion): other selectors have no meaning for its values.
-    if (discrete && operation == DistributionValueTextsOp && selector != 1 && selector != 2)
-      valid = false;
-    // A negative selector marks a value entered by leaving one cell: for the
-    // value column (-1) that is the same as 1.
-    if (discrete && operation == EnterDistributionValuesOp && selector != 1 && selector != -1 &&
-        selector != 2 && selector != -2)
-      valid = false;
-    if (!valid) {
-      SetText(rv, 1,
-              operation == EnterDistributionValuesOp ? "Invalid edit column selector"
-                                                     : "Invalid column selector");
-      return -1;
-    }
+  if ((operation == DistributionValueTextsOp || operation == EnterDistributionValuesOp ||
+       operation == ValueLabelsOp) &&
+      !ValidSelector(operation, type, selector, magnitude)) {
+    SetText(rv, 1,
+            operation == EnterDistributionValuesOp ? "Invalid edit column selector"
+                                                   : "Invalid column selector");
+    return -1;
   }
 
-  WorkArray w;
-  w.fill(kMarker);
   bool fileType = IsFileType(type);
-  if (!fileType && operation != DistributionTitleOp && operation != DistributionPictureOp) {
-    for (int i = 1; i <= (type == DistConstant ? 1 : ValueSlots); ++i) {
-      double v;
-      std::memcpy(&v, &rv->values[i - 1], sizeof v);
-      w[i] = IsMissing(v) ? kMarker : static_cast<long double>(v);
-    }
-  }
+  WorkArray w;
+  if (!fileType && operation != DistributionTitleOp && operation != DistributionPictureOp)
+    w = WorkValues(*rv, type);
+  else
+    w.fill(kMarker);
 
   DistributionCopy copy;
   std::memcpy(&copy.d, &rv->distribution, sizeof copy.d);
@@ -682,38 +782,9 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
       for (int i = 1; i <= result; ++i)
         SetText(rv, i, IsMissing(w[i]) ? std::string(" ") : ValueText(w[i]));
       break;
-    case EnterDistributionValuesOp: {
-      if (fileType) {
-        result = 1;
-        break;
-      }
-      int r = (discrete && selector == -2) ? -2 : magnitude;
-      if (CheckDistributionValues(copy.d, magnitude, w, modelType, true, message) < 0) {
-        result = -1;
-        break;
-      }
-      TDistribution converted = copy.d;
-      result = DistributionFromValues(converted, r, w);
-      if (result < 0) {
-        message = TypeMessage(type);
-        break;
-      }
-      if (magnitude != 1 && !discrete) {
-        // Parameters that a conversion produced must pass the parameter check
-        // before they are stored.
-        WorkArray params;
-        params.fill(kMarker);
-        DistributionValues(converted, 1, params);
-        std::string ignored;
-        if (CheckDistributionValues(converted, 1, params, modelType, false, ignored) < 0) {
-          message = TypeMessage(type);
-          result = -1;
-          break;
-        }
-      }
-      copy.d = converted;
+    case EnterDistributionValuesOp:
+      result = fileType ? 1 : EnterValues(copy, w, type, selector, magnitude, modelType, message);
       break;
-    }
     case DistributionTitleOp:
       SetText(rv, 1, DistributionTitle(type));
       result = 1;
@@ -729,40 +800,15 @@ int32_t ProcessDistribution(TExtendedRandomVariable* rv, int32_t operation, int3
       for (int i = 1; i <= result; ++i)
         SetText(rv, i, discrete ? " " : kRepresentationTitles[i - 1]);
       break;
-    case ValueLabelsOp:
-      if (discrete) {
-        for (int i = 1; i <= DiscretePairs; ++i) {
-          std::string number = std::to_string(i);
-          SetText(rv, i, selector == 1 ? "Value" + number : selector == 2 ? "P" + number : number);
-        }
-        result = DiscretePairs;
-      } else {
-        std::array<std::string, 4> labels{"", "", "", ""};
-        RowLabels(type, magnitude, labels);
-        for (int i = 0; i < 4; ++i) {
-          if (labels[i].empty()) continue;
-          SetText(rv, i + 1, labels[i]);
-          ++result;
-        }
-        for (int i = 5; i <= TextLines; ++i) SetText(rv, i, "");
-      }
-      break;
+    case ValueLabelsOp: result = WriteValueLabels(rv, type, selector, magnitude); break;
     case EditableRepresentationsOp: result = kEditable[type]; break;
     default: result = 0; break;
   }
 
   if (!message.empty()) SetText(rv, 1, message);
   if (operation >= SetDistributionDefaultsOp && operation <= EnterDistributionValuesOp &&
-      result > 0) {
-    if (writeValues) {
-      for (int i = 1; i <= result && i <= ValueSlots; ++i) {
-        double v = IsMissing(w[i]) ? MissingValue : static_cast<double>(w[i]);
-        std::memcpy(&rv->values[i - 1], &v, sizeof v);
-      }
-    }
-    std::memcpy(&rv->distribution, &copy.d, sizeof copy.d);
-    std::memcpy(&rv->samplePosition, &copy.samplePosition, sizeof copy.samplePosition);
-  }
+      result > 0)
+    StoreDistribution(rv, copy, w, result, writeValues);
   return result;
 }
 
