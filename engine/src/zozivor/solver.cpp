@@ -131,17 +131,7 @@ void ZoziVorSolver::MarkViolation(int v) {
   const uint64_t on = (x - capacity_[v] >= kZero || x <= -kZero) ? bit : 0;
   violating_[v >> 6] = (violating_[v >> 6] & ~bit) | on;
 }
-double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace) {
-  ClearError();
-  infeasible_ = false;
-  iterations_ = 0;
-  n_ = net.NodeCount();
-  m_ = net.ArcCount();
-  if (n_ > ZoziVorMaxItems || m_ > ZoziVorMaxItems) {
-    SetError(ZoziVorTooLarge, "The number of nodes is too large. The maximal number is 800.");
-    return 0;
-  }
-  if (!Allocated()) AllocateSolverTables();
+void ZoziVorSolver::LoadNodes(const ZoziVorNetworkTables& net) {
   for (int v = 0; v <= n_; ++v) {
     balance_[v] = capacity_[v] = potential_[v] = 0;
     parent_[v] = 0;
@@ -159,8 +149,10 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     }
   }
   stamp_ = 0;
+}
 
-  // Arcs of negative cost are turned round; lower bounds move into the balances.
+// Arcs of negative cost are turned round; lower bounds move into the balances.
+double ZoziVorSolver::LoadArcs(const ZoziVorNetworkTables& net) {
   double constant = 0;
   for (int a = 1; a <= m_; ++a) {
     const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(a)];
@@ -188,56 +180,56 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
     Link(a);
   }
   for (int v = 1; v <= n_; ++v) balance_[v] = RoundReal48(balance_[v]);
-  constant = RoundReal48(constant);
 
   // The dump order: every node's outgoing arcs in the order they were added.
-  {
-    int k = 0;
-    for (int v = 1; v <= n_; ++v) {
-      for (const auto& entry : outList_[v]) dumpOrder_[k++] = entry.first;
-    }
+  int k = 0;
+  for (int v = 1; v <= n_; ++v) {
+    for (const auto& entry : outList_[v]) dumpOrder_[k++] = entry.first;
   }
+  return RoundReal48(constant);
+}
 
-  if (trace) {
-    std::string& out = *trace;
-    Line(out, "BEGIN");
-    out += " PROBLEM NUMBER   1 ";
-    Right(out, std::to_string(n_), 7);
-    Line(out, " NODES");
-    auto nodes = [&](bool supply) {
-      for (int v = 1; v <= n_; ++v) {
-        const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
-        bool isSupply = node.type == 'S' || node.type == 's';
-        bool isDemand = node.type == 'D' || node.type == 'd';
-        if (supply ? !isSupply : !isDemand) continue;
-        Right(out, node.name, 12);
-        Fixed(out, node.value, 0, 28);
-        Line(out);
-      }
-    };
-    Line(out, "SUPPLY");
-    nodes(true);
-    Line(out, "ARCS                         c      a       b ");
-    for (int k = 0; k < m_; ++k) {
-      const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(dumpOrder_[k])];
-      Right(out, net.nodes[static_cast<std::size_t>(arc.from)].name, 12);
-      Right(out, net.nodes[static_cast<std::size_t>(arc.to)].name, 12);
-      Fixed(out, arc.cost, 2, 8);
-      Fixed(out, arc.lower, 2, 8);
-      Fixed(out, arc.upper, 2, 8);
+void ZoziVorSolver::TraceProblem(const ZoziVorNetworkTables& net, double constant,
+                                 std::string& out) const {
+  Line(out, "BEGIN");
+  out += " PROBLEM NUMBER   1 ";
+  Right(out, std::to_string(n_), 7);
+  Line(out, " NODES");
+  auto nodes = [&](bool supply) {
+    for (int v = 1; v <= n_; ++v) {
+      const ZoziVorNode& node = net.nodes[static_cast<std::size_t>(v)];
+      bool isSupply = node.type == 'S' || node.type == 's';
+      bool isDemand = node.type == 'D' || node.type == 'd';
+      if (supply ? !isSupply : !isDemand) continue;
+      Right(out, node.name, 12);
+      Fixed(out, node.value, 0, 28);
       Line(out);
     }
-    Line(out, "DEMAND");
-    nodes(false);
-    Line(out, "END");
-    Line(out);
-    out += "Value : ";
-    Fixed(out, constant, 2, 12);
-    Line(out);
+  };
+  Line(out, "SUPPLY");
+  nodes(true);
+  Line(out, "ARCS                         c      a       b ");
+  for (int k = 0; k < m_; ++k) {
+    const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(dumpOrder_[k])];
+    Right(out, net.nodes[static_cast<std::size_t>(arc.from)].name, 12);
+    Right(out, net.nodes[static_cast<std::size_t>(arc.to)].name, 12);
+    Fixed(out, arc.cost, 2, 8);
+    Fixed(out, arc.lower, 2, 8);
+    Fixed(out, arc.upper, 2, 8);
     Line(out);
   }
+  Line(out, "DEMAND");
+  nodes(false);
+  Line(out, "END");
+  Line(out);
+  out += "Value : ";
+  Fixed(out, constant, 2, 12);
+  Line(out);
+  Line(out);
+}
 
-  // Checks, in this order.
+// Checks, in this order: arc capacities, the balance sum, blocking nodes.
+bool ZoziVorSolver::CheckProblem(const ZoziVorNetworkTables& net) {
   for (int a = 1; a <= m_; ++a) {
     if (arcCapacity_[a] < 0) {
       const ZoziVorArc& arc = net.arcs[static_cast<std::size_t>(a)];
@@ -245,7 +237,7 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
                "The problem is INFEASIBLE!\n\rArc ( " +
                    net.nodes[static_cast<std::size_t>(arc.from)].name + ", " +
                    net.nodes[static_cast<std::size_t>(arc.to)].name + ") has negative capacity.");
-      return constant;
+      return false;
     }
   }
   double sum = 0;
@@ -253,16 +245,34 @@ double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::
   if (!(std::fabs(sum) < kZero)) {
     SetError(ZoziVorUnbalanced,
              " The problem is INFEASIBLE!\r\n The sum of the external flows is nonzero.");
-    return constant;
+    return false;
   }
   for (int v = 1; v <= n_; ++v) {
     if ((outList_[v].empty() && balance_[v] >= kZero) ||
         (inList_[v].empty() && balance_[v] <= -kZero)) {
       SetError(ZoziVorBlockingNode,
                " The problem is INFEASIBLE!\r\n Node " + names_[v] + " is blocking");
-      return constant;
+      return false;
     }
   }
+  return true;
+}
+
+double ZoziVorSolver::BuildNetworkProblem(const ZoziVorNetworkTables& net, std::string* trace) {
+  ClearError();
+  infeasible_ = false;
+  iterations_ = 0;
+  n_ = net.NodeCount();
+  m_ = net.ArcCount();
+  if (n_ > ZoziVorMaxItems || m_ > ZoziVorMaxItems) {
+    SetError(ZoziVorTooLarge, "The number of nodes is too large. The maximal number is 800.");
+    return 0;
+  }
+  if (!Allocated()) AllocateSolverTables();
+  LoadNodes(net);
+  const double constant = LoadArcs(net);
+  if (trace) TraceProblem(net, constant, *trace);
+  if (!CheckProblem(net)) return constant;
 
   // The initial tree: every node hangs from the root without a tree arc.
   for (int v = 1; v <= n_; ++v) parent_[v] = 0;
@@ -337,17 +347,9 @@ void ZoziVorSolver::Rehang(int v, int p, int q, int r, int count) {
   }
 }
 
-bool ZoziVorSolver::SolverIteration() {
-  if (code_ != 0 || infeasible_ || n_ == 0) return false;
-  if (iterations_ >= cap_) {
-    SetError(ZoziVorIterationLimit,
-             "The solver did not reach a solution in " + std::to_string(cap_) + " iterations.");
-    return false;
-  }
-  ++iterations_;
-
-  // 1. The leaving node: the largest violation, the first one on ties. Only
-  // the nodes flagged as violating are looked at, in number order.
+// The largest violation, the first one on ties; 0 when there is none. Only
+// the nodes flagged as violating are looked at, in number order.
+inline int ZoziVorSolver::LeavingNode() const {
   const double* balance = balance_.data();
   const double* capacity = capacity_.data();
   int v = 0;
@@ -362,14 +364,13 @@ bool ZoziVorSolver::SolverIteration() {
       }
     }
   }
-  if (v == 0) return false;  // optimal
-  const bool excess = balance[v] - capacity[v] >= kZero;
-  const double delta = excess ? balance[v] - capacity[v] : -balance[v];
-  const int leaving = treeArc_[v];
+  return v;
+}
 
-  // 2. The entering arc: out of the subtree for an excess, into it for a
-  // deficit; subtree nodes in thread order, each node's arcs in list order.
-  // The leaving arc itself is no candidate.
+// Out of the subtree of v for an excess, into it for a deficit; subtree nodes
+// in thread order, each node's arcs in list order. The leaving arc itself is
+// no candidate. 0 when there is none; best is the entering arc's reduced cost.
+inline int ZoziVorSolver::EnteringArc(int v, bool excess, int leaving, double& best) {
   const int* thread = thread_.data();
   const int end = last_[v];
   const int stamp = ++stamp_;
@@ -381,7 +382,7 @@ bool ZoziVorSolver::SolverIteration() {
   const double* potential = potential_.data();
   const double* cost = arcCost_.data();
   int entering = 0;
-  double best = kNoCandidate;
+  best = kNoCandidate;
   if (excess) {
     for (int w = v;; w = thread[w]) {
       const double pw = potential[w];
@@ -413,19 +414,66 @@ bool ZoziVorSolver::SolverIteration() {
       if (w == end) break;
     }
   }
+  return entering;
+}
 
-  // 3. No entering arc: the violation cannot be repaired.
+// Flows along the cycle that the entering arc closes: inside the subtree from
+// q up to v (the path is kept in path_, its flows and arcs beside it),
+// outside from p and from r up to their common ancestor. Returns the path's length.
+inline int ZoziVorSolver::PushCycleFlow(int v, int p, int q, int r, double inside) {
+  int count = 0;
+  for (int w = q;; w = parent_[w]) {
+    path_[count++] = w;
+    AddFlow(w, inside);
+    if (w == v) break;
+  }
+  int a = p, b = r;
+  while (a != b) {
+    if (depth_[a] >= depth_[b]) {
+      AddFlow(a, inside);
+      a = parent_[a];
+    } else {
+      AddFlow(b, -inside);
+      b = parent_[b];
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    pathFlow_[i] = TreeFlow(path_[i]);
+    pathArc_[i] = treeArc_[path_[i]];
+  }
+  return count;
+}
+
+bool ZoziVorSolver::SolverIteration() {
+  if (code_ != 0 || infeasible_ || n_ == 0) return false;
+  if (iterations_ >= cap_) {
+    SetError(ZoziVorIterationLimit,
+             "The solver did not reach a solution in " + std::to_string(cap_) + " iterations.");
+    return false;
+  }
+  ++iterations_;
+
+  const int v = LeavingNode();
+  if (v == 0) return false;  // optimal
+  const bool excess = balance_[v] - capacity_[v] >= kZero;
+  const double delta = excess ? balance_[v] - capacity_[v] : -balance_[v];
+  const int leaving = treeArc_[v];
+
+  double best = 0;
+  const int entering = EnteringArc(v, excess, leaving, best);
+  // No entering arc: the violation cannot be repaired.
   if (entering == 0) {
     infeasible_ = true;
     SetError(ZoziVorInfeasible, "The problem is INFEASIBLE");
     return false;
   }
 
-  // 4. Pivot. Potentials of the subtree shift so that the entering arc's
+  // Pivot. Potentials of the subtree shift so that the entering arc's
   // reduced cost becomes 0.
   const double shift = excess ? -best : best;
   if (shift != 0) {
-    for (int w = v;; w = thread[w]) {
+    const int end = last_[v];
+    for (int w = v;; w = thread_[w]) {
       potential_[w] = RoundReal48(potential_[w] + shift);
       if (w == end) break;
     }
@@ -433,33 +481,7 @@ bool ZoziVorSolver::SolverIteration() {
   const int q = excess ? tail_[entering] : head_[entering];  // the end inside the subtree
   const int r = excess ? head_[entering] : tail_[entering];
   const int p = parent_[v];
-
-  // Flows along the cycle: inside the subtree from q up to v, outside from p
-  // and from r up to their common ancestor.
-  int count = 0;
-  const double inside = excess ? -delta : delta;
-  for (int w = q;; w = parent_[w]) {
-    path_[count++] = w;
-    AddFlow(w, inside);
-    if (w == v) break;
-  }
-  {
-    const double fromP = inside, fromR = -inside;
-    int a = p, b = r;
-    while (a != b) {
-      if (depth_[a] >= depth_[b]) {
-        AddFlow(a, fromP);
-        a = parent_[a];
-      } else {
-        AddFlow(b, fromR);
-        b = parent_[b];
-      }
-    }
-  }
-  for (int i = 0; i < count; ++i) {
-    pathFlow_[i] = TreeFlow(path_[i]);
-    pathArc_[i] = treeArc_[path_[i]];
-  }
+  const int count = PushCycleFlow(v, p, q, r, excess ? -delta : delta);
 
   // The leaving arc leaves at a bound; at its capacity it is turned round.
   if (leaving != 0) {

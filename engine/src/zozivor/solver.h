@@ -70,6 +70,15 @@ class ZoziVorSolver {
   // path_[0..count), new parents already set) below r in the thread, the
   // depths and the subtree ends.
   void Rehang(int v, int p, int q, int r, int count);
+  // Steps of building a problem.
+  void LoadNodes(const ZoziVorNetworkTables& net);
+  double LoadArcs(const ZoziVorNetworkTables& net);
+  void TraceProblem(const ZoziVorNetworkTables& net, double constant, std::string& out) const;
+  bool CheckProblem(const ZoziVorNetworkTables& net);
+  // Steps of one iteration.
+  int LeavingNode() const;
+  int EnteringArc(int v, bool excess, int leaving, double& best);
+  int PushCycleFlow(int v, int p, int q, int r, double inside);
   // Flow towards the root on the node's tree arc.
   double TreeFlow(int v) const;
   void SetTreeFlow(int v, double f);
