@@ -213,63 +213,145 @@ Shape TableShape(const TSampleData& d, int id) {
   }
 }
 
+// A cell's text or number; 1 (filled).
+int TextCell(TRepObjectData& o, std::string_view s) {
+  o.cellKind = RepCellText;
+  SetShort(o.text, s);
+  return 1;
+}
+
+int NumberCell(TRepObjectData& o, uint8_t kind, double v) {
+  o.cellKind = kind;
+  o.number = v;
+  return 1;
+}
+
+// The summary statistics of the outputs: three quantiles, mean, median,
+// variance and the error factor.
+int SummaryCell(const TSampleData& d, TRepObjectData& o) {
+  const int row = o.row, col = o.column;
+  if (row < 1 || row > OutCount(d) + 1 || col < 1 || col > 8) return 0;
+  if (row == 1) {
+    static const char* const kHeads[] = {"Mean", "Median", "Variance", "Err.Factor"};
+    if (col == 1) return TextCell(o, NameCell("Variable"));
+    if (col <= 4) return TextCell(o, Centre10(PercentHeader(col, "%-quant.")));
+    return TextCell(o, Centre10(kHeads[col - 5]));
+  }
+  const int k = InCount(d) + row - 2;
+  switch (col) {
+    case 1: return TextCell(o, NameCell(VariableName(d, k)));
+    case 2:
+    case 3:
+    case 4: return NumberCell(o, RepCellStatistic, QuantileOf(d, k, 0.05 + 0.45 * (col - 2)));
+    case 5: return NumberCell(o, RepCellStatistic, MeanOf(k));
+    case 6: return NumberCell(o, RepCellStatistic, QuantileOf(d, k, 0.5));
+    case 7: return NumberCell(o, RepCellStatistic, VarianceOf(k));
+    default: {
+      const double median = QuantileOf(d, k, 0.5);
+      const double factor = std::fabs(median) <= 1e-300 ? 0.0 : QuantileOf(d, k, 0.95) / median;
+      return NumberCell(o, RepCellStatistic, factor);
+    }
+  }
+}
+
+// The 5 % to 95 % quantiles of the outputs.
+int QuantilesCell(const TSampleData& d, TRepObjectData& o) {
+  const int row = o.row, col = o.column;
+  if (row < 1 || row > OutCount(d) + 1 || col < 1 || col > 20) return 0;
+  const int k = InCount(d) + row - 2;
+  if (col == 1) return TextCell(o, NameCell(row == 1 ? "Variable" : VariableName(d, k)));
+  o.integer = 5 * (col - 1);
+  if (row == 1) {
+    o.cellKind = RepCellPercentHeader;
+    return 1;
+  }
+  return NumberCell(o, RepCellStatistic, QuantileOf(d, k, o.integer / 100.0));
+}
+
+// Mean, variance and three percentiles of every input and output.
+int SampleStatisticsCell(const TSampleData& d, TRepObjectData& o) {
+  const int row = o.row, col = o.column;
+  if (row < 1 || row > InCount(d) + OutCount(d) + 1 || col < 1 || col > 6) return 0;
+  if (row == 1) {
+    static const char* const kHeads[] = {"Mean", "Variance"};
+    if (col == 1) return TextCell(o, NameCell("Variable"));
+    if (col <= 3) return TextCell(o, kHeads[col - 2]);
+    return TextCell(o, PercentHeader(col - 2, "% Perc"));
+  }
+  const int k = row - 2;
+  switch (col) {
+    case 1: return TextCell(o, NameCell(VariableName(d, k)));
+    case 2: return NumberCell(o, RepCellStatistic, MeanOf(k));
+    case 3: return NumberCell(o, RepCellStatistic, VarianceOf(k));
+    default: return NumberCell(o, RepCellStatistic, QuantileOf(d, k, 0.05 + 0.45 * (col - 4)));
+  }
+}
+
+// The sample correlation matrix, inputs and outputs each numbered from 1.
+int CorrelationCell(const TSampleData& d, TRepObjectData& o) {
+  const int row = o.row, col = o.column;
+  const int nIn = InCount(d), n = nIn + OutCount(d);
+  if (row < 1 || row > n + 1 || col < 1 || col > n + 2) return 0;
+  auto ownNumber = [&](int k) { return k < nIn ? k + 1 : k - nIn + 1; };
+  if (col == 1)
+    return TextCell(
+        o, row == 1 ? std::string(" Nr.") : PadLeft(std::to_string(ownNumber(row - 2)), 4));
+  if (col == 2) return TextCell(o, NameCell(row == 1 ? "Variable" : VariableName(d, row - 2)));
+  if (row == 1) return TextCell(o, PadLeft(std::to_string(ownNumber(col - 3)), 5));
+  return NumberCell(o, RepCellCorrelation, Get_sample_correlation(row - 1, col - 2));
+}
+
+// Minimum, maximum and the percentiles 0.01 to 0.99 of the outputs' tables.
+int PercentilesCell(const TSampleData& d, TRepObjectData& o) {
+  const int row = o.row, col = o.column;
+  if (row < 1 || row > OutCount(d) + 1 || col < 1 || col > 102) return 0;
+  if (col == 1)
+    return TextCell(o, NameCell(row == 1 ? "Variable" : VariableName(d, InCount(d) + row - 2)));
+  if (row == 1) {
+    if (col == 2) return TextCell(o, "MINIMUM SAMPLE VALUE:");
+    if (col == 3) return TextCell(o, "MAXIMUM SAMPLE VALUE:");
+    const int pc = col - 3;
+    return TextCell(o, std::string("perc. 0.") + char('0' + pc / 10) + char('0' + pc % 10) + ":");
+  }
+  const long entry = col == 2   ? 0
+                     : col == 3 ? d.resolution
+                                : static_cast<long>(col - 3) * d.resolution / 100;
+  return NumberCell(o, RepCellPercentile, TableEntry(d, row - 2, entry));
+}
+
+// The user-defined quantiles of the selected output; -1 when it has none.
+int UserQuantilesCell(const TSampleData& d, TRepObjectData& o) {
+  const int row = o.row, col = o.column;
+  const TUserQuantileEntry* e = UserQuantilesOf(d, o.selectedOutput);
+  if (!e) return -1;
+  const int count = UserQuantileCount(*e);
+  if (row < 1 || row > count + 1 || col < 1 || col > 3) return 0;
+  if (row == 1) {
+    static const char* const kHeads[] = {"Quantile", " P^(X<=x) ", "     x    "};
+    return TextCell(o, kHeads[col - 1]);
+  }
+  const TUserQuantilePair& pair = e->pairs[row - 2];
+  if (col == 1) {
+    o.cellKind = RepCellInteger;
+    o.integer = row - 1;
+    return 1;
+  }
+  return NumberCell(o, RepCellStatistic, col == 2 ? pair.target : pair.value);
+}
+
 // Fills one cell; 1 done, 0 outside the table, -1 unknown.
 int32_t FillCell(const TSampleData& d, TRepObjectData& o) {
   const int id = o.sectionId, row = o.row, col = o.column;
-  const int nIn = InCount(d), nOut = OutCount(d);
-  auto text = [&](std::string_view s) {
-    o.cellKind = RepCellText;
-    SetShort(o.text, s);
-    return 1;
-  };
-  auto number = [&](uint8_t kind, double v) {
-    o.cellKind = kind;
-    o.number = v;
-    return 1;
-  };
   switch (id) {
     case 3:
     case 15: {
       const int last = id == 3 ? 4 : 6;
       if (row < 1 || row > last) return 0;
-      if (id == 3 && row == 4) return text("");
-      return text(SummaryLine(d, row));
+      if (id == 3 && row == 4) return TextCell(o, "");
+      return TextCell(o, SummaryLine(d, row));
     }
-    case 4: {
-      if (row < 1 || row > nOut + 1 || col < 1 || col > 8) return 0;
-      if (row == 1) {
-        static const char* const kHeads[] = {"Mean", "Median", "Variance", "Err.Factor"};
-        if (col == 1) return text(NameCell("Variable"));
-        if (col <= 4) return text(Centre10(PercentHeader(col, "%-quant.")));
-        return text(Centre10(kHeads[col - 5]));
-      }
-      const int k = nIn + row - 2;
-      switch (col) {
-        case 1: return text(NameCell(VariableName(d, k)));
-        case 2:
-        case 3:
-        case 4: return number(RepCellStatistic, QuantileOf(d, k, 0.05 + 0.45 * (col - 2)));
-        case 5: return number(RepCellStatistic, MeanOf(k));
-        case 6: return number(RepCellStatistic, QuantileOf(d, k, 0.5));
-        case 7: return number(RepCellStatistic, VarianceOf(k));
-        default: {
-          const double median = QuantileOf(d, k, 0.5);
-          const double factor = std::fabs(median) <= 1e-300 ? 0.0 : QuantileOf(d, k, 0.95) / median;
-          return number(RepCellStatistic, factor);
-        }
-      }
-    }
-    case 6: {
-      if (row < 1 || row > nOut + 1 || col < 1 || col > 20) return 0;
-      const int k = nIn + row - 2;
-      if (col == 1) return text(NameCell(row == 1 ? "Variable" : VariableName(d, k)));
-      o.integer = 5 * (col - 1);
-      if (row == 1) {
-        o.cellKind = RepCellPercentHeader;
-        return 1;
-      }
-      return number(RepCellStatistic, QuantileOf(d, k, o.integer / 100.0));
-    }
+    case 4: return SummaryCell(d, o);
+    case 6: return QuantilesCell(d, o);
     case 8:
     case 10:
     case 13: {
@@ -281,64 +363,10 @@ int32_t FillCell(const TSampleData& d, TRepObjectData& o) {
       o.cellKind = id == 8 ? RepCellRandomVariable : id == 10 ? RepCellFormula : RepCellDepNode;
       return 1;
     }
-    case 16: {
-      if (row < 1 || row > nIn + nOut + 1 || col < 1 || col > 6) return 0;
-      if (row == 1) {
-        static const char* const kHeads[] = {"Mean", "Variance"};
-        if (col == 1) return text(NameCell("Variable"));
-        if (col <= 3) return text(kHeads[col - 2]);
-        return text(PercentHeader(col - 2, "% Perc"));
-      }
-      const int k = row - 2;
-      switch (col) {
-        case 1: return text(NameCell(VariableName(d, k)));
-        case 2: return number(RepCellStatistic, MeanOf(k));
-        case 3: return number(RepCellStatistic, VarianceOf(k));
-        default: return number(RepCellStatistic, QuantileOf(d, k, 0.05 + 0.45 * (col - 4)));
-      }
-    }
-    case 18: {
-      const int n = nIn + nOut;
-      if (row < 1 || row > n + 1 || col < 1 || col > n + 2) return 0;
-      auto ownNumber = [&](int k) { return k < nIn ? k + 1 : k - nIn + 1; };
-      if (col == 1)
-        return text(row == 1 ? std::string(" Nr.")
-                             : PadLeft(std::to_string(ownNumber(row - 2)), 4));
-      if (col == 2) return text(NameCell(row == 1 ? "Variable" : VariableName(d, row - 2)));
-      if (row == 1) return text(PadLeft(std::to_string(ownNumber(col - 3)), 5));
-      return number(RepCellCorrelation, Get_sample_correlation(row - 1, col - 2));
-    }
-    case 20: {
-      if (row < 1 || row > nOut + 1 || col < 1 || col > 102) return 0;
-      if (col == 1) return text(NameCell(row == 1 ? "Variable" : VariableName(d, nIn + row - 2)));
-      if (row == 1) {
-        if (col == 2) return text("MINIMUM SAMPLE VALUE:");
-        if (col == 3) return text("MAXIMUM SAMPLE VALUE:");
-        const int pc = col - 3;
-        return text(std::string("perc. 0.") + char('0' + pc / 10) + char('0' + pc % 10) + ":");
-      }
-      const long entry = col == 2   ? 0
-                         : col == 3 ? d.resolution
-                                    : static_cast<long>(col - 3) * d.resolution / 100;
-      return number(RepCellPercentile, TableEntry(d, row - 2, entry));
-    }
-    case 22: {
-      const TUserQuantileEntry* e = UserQuantilesOf(d, o.selectedOutput);
-      if (!e) return -1;
-      const int count = UserQuantileCount(*e);
-      if (row < 1 || row > count + 1 || col < 1 || col > 3) return 0;
-      if (row == 1) {
-        static const char* const kHeads[] = {"Quantile", " P^(X<=x) ", "     x    "};
-        return text(kHeads[col - 1]);
-      }
-      const TUserQuantilePair& pair = e->pairs[row - 2];
-      if (col == 1) {
-        o.cellKind = RepCellInteger;
-        o.integer = row - 1;
-        return 1;
-      }
-      return number(RepCellStatistic, col == 2 ? pair.target : pair.value);
-    }
+    case 16: return SampleStatisticsCell(d, o);
+    case 18: return CorrelationCell(d, o);
+    case 20: return PercentilesCell(d, o);
+    case 22: return UserQuantilesCell(d, o);
     default: return -1;
   }
 }
