@@ -97,6 +97,68 @@ struct PassFile {
   int32_t announced = 0;
 };
 
+// The columns of a run's sample files and what the selection holds.
+struct ColumnPlan {
+  std::vector<Column> columns;
+  int selectedInputs = 0, selectedOutputs = 0;
+  int inputColumns = 0;  // the first columns, the inputs
+};
+
+// Selected positions mapped through the column map, or, with option 4 and a
+// map, the objects in the order of the map.
+ColumnPlan PlanColumns(const SampleFileSetup& s, int inCount, int outCount) {
+  ColumnPlan plan;
+  const bool bit1 = s.options & 1, bit2 = s.options & 2, bit4 = s.options & 4;
+  const bool inputsOnly = bit1 && !bit2;
+  auto selected = [&](int j) { return s.selection == nullptr || s.selection[j] != 0; };
+  auto entry = [&](int k) -> int {
+    if (k < 1 || k > MaxSampleColumns) return 0;
+    return s.columnEntry ? s.columnEntry[k] : k;
+  };
+  int k = 0;
+  int last = inputsOnly ? inCount : inCount + outCount;
+  const bool objectOrder = bit4 && s.columnEntry != nullptr;
+  for (int j = 1; j <= last; ++j) {
+    if (!selected(j)) continue;
+    if (j > inCount) {
+      ++plan.selectedOutputs;
+    } else {
+      ++plan.selectedInputs;
+    }
+    if (objectOrder) continue;
+    if (j > inCount && k < inCount && (!bit1 || bit4) && bit2) k = inCount + (s.zoziVor ? 1 : 0);
+    ++k;
+    int e = entry(k);
+    if (e >= 1 && e <= inCount) {
+      plan.columns.push_back({false, e});
+    } else if (e > inCount && e <= inCount + outCount) {
+      plan.columns.push_back({true, e - inCount});
+    } else {
+      continue;  // no entry for this column
+    }
+    if (j <= inCount) ++plan.inputColumns;
+  }
+  if (objectOrder) {
+    // Selected samples: the objects in the order of the list, each at its own
+    // list position, the variables before the formulas. (Counting the
+    // selected positions and jumping to the outputs would lose the selected
+    // formulas whenever not every variable is selected.)
+    std::vector<Column> outColumns;
+    for (int c = 1; c <= MaxSampleColumns; ++c) {
+      int e = s.columnEntry[c];
+      if (e < 1 || e > inCount + outCount || !selected(e)) continue;
+      if (e <= inCount) {
+        plan.columns.push_back({false, e});
+        ++plan.inputColumns;
+      } else if (!inputsOnly) {
+        outColumns.push_back({true, e - inCount});
+      }
+    }
+    plan.columns.insert(plan.columns.end(), outColumns.begin(), outColumns.end());
+  }
+  return plan;
+}
+
 }  // namespace
 
 struct SampleFileWriter::Impl {
@@ -118,6 +180,11 @@ struct SampleFileWriter::Impl {
     messages.push_back("Failed to write sample file " + pass[p].name);
   }
   void CorrectCount(int p);
+  // The headers: ".sam" with the name lists and the sample count, ".sae"
+  // with one line of names.
+  void WriteSamHeader(const std::vector<std::string_view>& names, int inputColumns, bool remarks,
+                      int32_t announced);
+  void WriteSaeHeader(const std::vector<std::string_view>& names);
 };
 
 SampleFileWriter::SampleFileWriter() : impl_(std::make_unique<Impl>()) {}
@@ -148,6 +215,44 @@ bool SampleFileWriter::Impl::CreateFile(int p, const std::string& name) {
   return true;
 }
 
+void SampleFileWriter::Impl::WriteSamHeader(const std::vector<std::string_view>& names,
+                                            int inputColumns, bool remarks, int32_t announced) {
+  PassFile& f = pass[0];
+  const int outputColumns = static_cast<int>(names.size()) - inputColumns;
+  std::string h;
+  if (remarks)
+    for (std::string_view r : kRemarks) (h += r) += "\r\n";
+  h += std::to_string(inputColumns) + "  ; Number of input variables";
+  if (inputColumns != 0) h += " (array of names goes next)";
+  h += "\r\n";
+  for (int c = 0; c < inputColumns; ++c) (h += names[c]) += "\r\n";
+  h += std::to_string(outputColumns) + "  ; Number of output variables";
+  if (outputColumns != 0) h += " (array of names goes next)";
+  h += "\r\n";
+  for (std::size_t c = inputColumns; c < names.size(); ++c) (h += names[c]) += "\r\n";
+  f.countOffset = static_cast<int64_t>(h.size());
+  std::string count = std::to_string(announced);
+  f.countDigits = static_cast<int>(count.size());
+  f.announced = announced;
+  h += count;
+  h += kCountTail;
+  h += "\r\n";
+  f.open = true;
+  if (!f.file.Write(h.data(), h.size())) WriteFailed(0);
+}
+
+void SampleFileWriter::Impl::WriteSaeHeader(const std::vector<std::string_view>& names) {
+  PassFile& f = pass[1];
+  std::string h;
+  for (std::size_t c = 0; c < names.size(); ++c) {
+    if (c) h += ", ";
+    h += names[c];
+  }
+  h += "\r\n";
+  f.open = true;
+  if (!f.file.Write(h.data(), h.size())) WriteFailed(1);
+}
+
 bool SampleFileWriter::Open(const SampleFileSetup& s) {
   Impl& m = *impl_;
   static const TSampleList kEmpty{};
@@ -155,58 +260,8 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
   const TSampleList& out = s.outputs ? *s.outputs : kEmpty;
   int inCount = std::clamp<int>(in.count, 0, MaxSampleListEntries);
   int outCount = std::clamp<int>(out.count, 0, MaxSampleListEntries);
-  bool bit1 = s.options & 1, bit2 = s.options & 2, bit4 = s.options & 4;
-  bool inputsOnly = bit1 && !bit2;
-  auto selected = [&](int j) { return s.selection == nullptr || s.selection[j] != 0; };
-  auto entry = [&](int k) -> int {
-    if (k < 1 || k > MaxSampleColumns) return 0;
-    return s.columnEntry ? s.columnEntry[k] : k;
-  };
-
-  // The columns: selected positions mapped through the column map.
-  m.columns.clear();
-  int selectedInputs = 0, selectedOutputs = 0, inputColumns = 0;
-  int k = 0;
-  int last = inputsOnly ? inCount : inCount + outCount;
-  const bool objectOrder = bit4 && s.columnEntry != nullptr;
-  for (int j = 1; j <= last; ++j) {
-    if (!selected(j)) continue;
-    if (j > inCount) {
-      ++selectedOutputs;
-    } else {
-      ++selectedInputs;
-    }
-    if (objectOrder) continue;
-    if (j > inCount && k < inCount && (!bit1 || bit4) && bit2) k = inCount + (s.zoziVor ? 1 : 0);
-    ++k;
-    int e = entry(k);
-    if (e >= 1 && e <= inCount) {
-      m.columns.push_back({false, e});
-    } else if (e > inCount && e <= inCount + outCount) {
-      m.columns.push_back({true, e - inCount});
-    } else {
-      continue;  // no entry for this column
-    }
-    if (j <= inCount) ++inputColumns;
-  }
-  if (objectOrder) {
-    // Selected samples: the objects in the order of the list, each at its own
-    // list position, the variables before the formulas. (Counting the
-    // selected positions and jumping to the outputs would lose the selected
-    // formulas whenever not every variable is selected.)
-    std::vector<Column> outColumns;
-    for (int c = 1; c <= MaxSampleColumns; ++c) {
-      int e = s.columnEntry[c];
-      if (e < 1 || e > inCount + outCount || !selected(e)) continue;
-      if (e <= inCount) {
-        m.columns.push_back({false, e});
-        ++inputColumns;
-      } else if (!inputsOnly) {
-        outColumns.push_back({true, e - inCount});
-      }
-    }
-    m.columns.insert(m.columns.end(), outColumns.begin(), outColumns.end());
-  }
+  ColumnPlan plan = PlanColumns(s, inCount, outCount);
+  m.columns = std::move(plan.columns);
 
   bool continuing = !s.separateFiles && s.simulations > 1 && s.simulationIndex > 1;
   if (!continuing) {
@@ -217,7 +272,8 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
   m.simulations = s.simulations;
   m.uniform = s.uniform;
   m.requestName = s.fileName;
-  if ((selectedInputs == 0 && selectedOutputs == 0) || s.options == 0 || (s.options & 8)) {
+  if ((plan.selectedInputs == 0 && plan.selectedOutputs == 0) || s.options == 0 ||
+      (s.options & 8)) {
     m.columns.clear();
     return false;
   }
@@ -229,49 +285,16 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
   std::string saeName = ReplaceExtension(samName, ".sae");
   if (EndsWithNoCase(samName, ".sae")) samName = ReplaceExtension(samName, ".sam");
 
-  auto nameOf = [&](const Column& c) {
+  std::vector<std::string_view> names;
+  names.reserve(m.columns.size());
+  for (const Column& c : m.columns) {
     const TSampleListEntry& e = c.output ? out.entries[c.index - 1] : in.entries[c.index - 1];
-    return ShortStringView(e.name);
-  };
-  int outputColumns = static_cast<int>(m.columns.size()) - inputColumns;
-
-  // ".sam"
-  if (m.CreateFile(0, samName)) {
-    PassFile& f = m.pass[0];
-    std::string h;
-    if (outCount == 0 || selectedOutputs == 0)
-      for (std::string_view r : kRemarks) (h += r) += "\r\n";
-    h += std::to_string(inputColumns) + "  ; Number of input variables";
-    if (inputColumns != 0) h += " (array of names goes next)";
-    h += "\r\n";
-    for (int c = 0; c < inputColumns; ++c) (h += nameOf(m.columns[c])) += "\r\n";
-    h += std::to_string(outputColumns) + "  ; Number of output variables";
-    if (outputColumns != 0) h += " (array of names goes next)";
-    h += "\r\n";
-    for (std::size_t c = inputColumns; c < m.columns.size(); ++c)
-      (h += nameOf(m.columns[c])) += "\r\n";
-    f.countOffset = static_cast<int64_t>(h.size());
-    std::string count = std::to_string(s.announcedSamples);
-    f.countDigits = static_cast<int>(count.size());
-    f.announced = s.announcedSamples;
-    h += count;
-    h += kCountTail;
-    h += "\r\n";
-    f.open = true;
-    if (!f.file.Write(h.data(), h.size())) m.WriteFailed(0);
+    names.push_back(ShortStringView(e.name));
   }
-  // ".sae"
-  if (m.CreateFile(1, saeName)) {
-    PassFile& f = m.pass[1];
-    std::string h;
-    for (std::size_t c = 0; c < m.columns.size(); ++c) {
-      if (c) h += ", ";
-      h += nameOf(m.columns[c]);
-    }
-    h += "\r\n";
-    f.open = true;
-    if (!f.file.Write(h.data(), h.size())) m.WriteFailed(1);
-  }
+  if (m.CreateFile(0, samName))
+    m.WriteSamHeader(names, plan.inputColumns, outCount == 0 || plan.selectedOutputs == 0,
+                     s.announcedSamples);
+  if (m.CreateFile(1, saeName)) m.WriteSaeHeader(names);
   return m.pass[0].open || m.pass[1].open;
 }
 
