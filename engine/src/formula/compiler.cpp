@@ -346,112 +346,131 @@ class Reducer {
                 " intermediate values");
   }
 
-  StepResult Function(int step, int gl, int gr) {
-    char kind = cells_[static_cast<std::size_t>(gl)].c;
+  // The arguments between the brackets gl and gr: comma-separated for a
+  // brace, one operand otherwise; false when one is not an operand.
+  bool Arguments(char kind, int gl, int gr, std::vector<Operand>& args) {
     int cs = gl + 1, ce = gr - 1;
-    std::vector<Operand> args;
     if (kind == '{') {
       int from = cs;
       for (int i = cs; i <= ce; ++i) {
         if (i == ce || (IsDelim(cells_[static_cast<std::size_t>(i)]) &&
                         cells_[static_cast<std::size_t>(i)].c == ',')) {
-          if (args.size() >= 100) return CantInterpret(gl, gr);
+          if (args.size() >= 100) return false;
           auto v = Lookup(from, i);
-          if (!v) return CantInterpret(gl, gr);
+          if (!v) return false;
           args.push_back(*v);
           from = i + 1;
         }
       }
-    } else {
-      for (int i = cs; i < ce; ++i)
-        if (IsDelim(cells_[static_cast<std::size_t>(i)])) return CantInterpret(gl, gr);
-      auto v = Lookup(cs, ce);
-      if (!v) return CantInterpret(gl, gr);
-      args.push_back(*v);
+      return true;
     }
+    for (int i = cs; i < ce; ++i)
+      if (IsDelim(cells_[static_cast<std::size_t>(i)])) return false;
+    auto v = Lookup(cs, ce);
+    if (!v) return false;
+    args.push_back(*v);
+    return true;
+  }
 
-    int nl = gl;
-    while (nl > 0 && IsOperandCell(cells_[static_cast<std::size_t>(nl - 1)])) --nl;
+  // The name in front of the bracket at gl: a one-argument function or a
+  // table before "(" or "[", a function of several arguments before "{".
+  struct Callee {
+    int begin = 0;  // the name's first cell
+    bool known = false;
+    int fn = -1, table = -1;
+    MultiWord multi{};
+  };
+  Callee FunctionName(char kind, int gl) {
+    Callee f;
+    f.begin = gl;
+    while (f.begin > 0 && IsOperandCell(cells_[static_cast<std::size_t>(f.begin - 1)])) --f.begin;
     bool plainName = true;
     std::string name;
-    for (int i = nl; i < gl; ++i) {
+    for (int i = f.begin; i < gl; ++i) {
       plainName = plainName && cells_[static_cast<std::size_t>(i)].temp == 0;
       name.push_back(cells_[static_cast<std::size_t>(i)].c);
     }
-    bool empty = cs == ce;
-
-    int fn = -1, table = -1;
-    MultiWord multi{};
-    bool known = false;
-    if (plainName) {
-      if (kind == '(' || kind == '[') {
-        fn = OneArgumentFunction(name);
-        known = fn >= 0;
-        if (!known && kind == '(' && !name.empty()) {
-          table = resolver_.FindTable(name);
-          known = table >= 0;
-        }
-      } else {
-        known = ParseMultiWord(name, multi);
+    if (!plainName) return f;
+    if (kind == '(' || kind == '[') {
+      f.fn = OneArgumentFunction(name);
+      f.known = f.fn >= 0;
+      if (!f.known && kind == '(' && !name.empty()) {
+        f.table = resolver_.FindTable(name);
+        f.known = f.table >= 0;
       }
+    } else {
+      f.known = ParseMultiWord(name, f.multi);
     }
-    if (!known) return Fail("Incorrect function name " + Quoted(nl, gr));
-    if (empty) return Fail("No argument for function " + Quoted(nl, gr));
+    return f;
+  }
+
+  // The message when n arguments do not suit a function of several arguments.
+  static std::optional<std::string> ArgumentCountError(const MultiWord& multi, int n) {
+    switch (multi.word) {
+      case MultiWord::Max:
+      case MultiWord::Min:
+        if (n < 2)
+          return std::string("Number of parameters does not match the \"") +
+                 (multi.word == MultiWord::Max ? "MAX" : "MIN") + "\" function " +
+                 std::to_string(n);
+        break;
+      case MultiWord::Vary:
+        if (n != 3)
+          return "Incorrect number of parameters for the \"VARY\" function " + std::to_string(n);
+        break;
+      case MultiWord::Indicator:
+        if (n - 2 < multi.k)
+          return "Number of parameters does not match the indicative function " + std::to_string(n);
+        break;
+    }
+    return std::nullopt;
+  }
+
+  StepResult Function(int step, int gl, int gr) {
+    char kind = cells_[static_cast<std::size_t>(gl)].c;
+    std::vector<Operand> args;
+    if (!Arguments(kind, gl, gr, args)) return CantInterpret(gl, gr);
+    const Callee f = FunctionName(kind, gl);
+    const int nl = f.begin;
+    if (!f.known) return Fail("Incorrect function name " + Quoted(nl, gr));
+    if (gl + 1 == gr - 1) return Fail("No argument for function " + Quoted(nl, gr));
 
     int n = static_cast<int>(args.size());
     if (kind == '{') {
-      switch (multi.word) {
-        case MultiWord::Max:
-        case MultiWord::Min:
-          if (n < 2)
-            return Fail(std::string("Number of parameters does not match the \"") +
-                        (multi.word == MultiWord::Max ? "MAX" : "MIN") + "\" function " +
-                        std::to_string(n));
-          break;
-        case MultiWord::Vary:
-          if (n != 3)
-            return Fail("Incorrect number of parameters for the \"VARY\" function " +
-                        std::to_string(n));
-          break;
-        case MultiWord::Indicator:
-          if (n - 2 < multi.k)
-            return Fail("Number of parameters does not match the indicative function " +
-                        std::to_string(n));
-          break;
-      }
+      if (auto message = ArgumentCountError(f.multi, n)) return Fail(std::move(*message));
     }
     if (step > MaxIntermediates) return TooMany();
 
     // A plain bracket is its content: no instruction (unless the code is
     // run only in check mode, where a bracket's value is 0).
-    if (kind == '(' && fn == FnIdentity && !b_.bracketInstructions) {
+    if (kind == '(' && f.fn == FnIdentity && !b_.bracketInstructions) {
       Replace(nl, gr, step, args[0]);
       return StepResult::Continued;
     }
 
     Op code = Op::Fn1;
-    if (table >= 0) code = Op::Table;
+    if (f.table >= 0) code = Op::Table;
     if (kind == '{') {
       static constexpr Op kMulti[] = {Op::Max, Op::Min, Op::Vary, Op::Indicator};
-      code = kMulti[static_cast<int>(multi.word)];
+      code = kMulti[static_cast<int>(f.multi.word)];
     }
     Instr& in = Emit(code, nl, gr);
     if (kind == '{') {
       in.argBegin = static_cast<int32_t>(b_.args.size());
       in.argCount = n;
       b_.args.insert(b_.args.end(), args.begin(), args.end());
-      in.aux2 = multi.k;
+      in.aux2 = f.multi.k;
     } else {
       in.a = args[0];
       in.absArg = kind == '[';
       if (code == Op::Table) {
-        in.aux2 = table;
+        in.aux2 = f.table;
       } else {
-        in.fn = static_cast<uint8_t>(fn);
-        if (fn == FnPrev) {
+        in.fn = static_cast<uint8_t>(f.fn);
+        if (f.fn == FnPrev) {
           // prev of a formula; of anything else, of the formula last looked up.
           in.aux2 = args[0].kind == OperandKind::Formula ? args[0].index : lastFormula_;
-        } else if (fn == FnPrev0) {
+        } else if (f.fn == FnPrev0) {
           in.aux2 = formula_;
         }
       }
