@@ -435,7 +435,7 @@ TEST(Copulas, ParameterMaps) {
   EXPECT_EQ(CopulaParameter(13, 0.4), 0.0);
 }
 
-TEST(Copulas, GuardsAndLimits) {
+TEST(Copulas, IndependenceAndLimitsOverAGridOfValues) {
   const double us[] = {0.0, 0.2, 0.5, 0.93, 1.0};
   const double ts[] = {0.0, 0.1, 0.45, 0.8, 1.0};
   for (double u : us) {
@@ -459,6 +459,10 @@ TEST(Copulas, GuardsAndLimits) {
       }
     }
   }
+  EXPECT_FALSE(CopulaFaultPending());
+}
+
+TEST(Copulas, BandFrankAndGumbelLimits) {
   // The band's conditional distribution uses the same width rule at r = -1:
   // all mass at v = 1 - u.
   EXPECT_EQ(ConditionalCdf(CopulaDiagonalBand, BandWidthFromRank(-1.0), 0.3, 0.69), 0.0);
@@ -478,11 +482,15 @@ TEST(Copulas, GuardsAndLimits) {
     EXPECT_EQ(ConditionalCdf(type, -1.0, 0.3, 0.6), 0.6);
     EXPECT_EQ(ConditionalInverse(type, 0.5, 0.3, 0.6), 0.0);
     EXPECT_EQ(ConditionalCdf(type, -0.5, 0.3, 0.6), 0.0);
-    // A turned variant whose turned conditioning value is 0 returns t.
   }
+  // A turned variant whose turned conditioning value is 0 returns t.
   EXPECT_EQ(GumbelHInverse(0.6, 0.0, 3.0), 0.6);
   EXPECT_EQ(GumbelH(0.6, 0.0, 3.0), 0.6);
   EXPECT_EQ(ConditionalInverse(10, 3.0, 1.0, 0.6), 0.6);  // survival: base u = 0
+  EXPECT_FALSE(CopulaFaultPending());
+}
+
+TEST(Copulas, NormalAndEllipticalEnds) {
   // Normal quantile ends and their effect on a child.
   EXPECT_EQ(NormalQuantile(0.0, 5.0, 2.0), -3.4 * static_cast<double>(1e38f));
   EXPECT_EQ(NormalQuantile(1.0, 5.0, 2.0), 3.4 * static_cast<double>(1e38f));
@@ -504,6 +512,10 @@ TEST(Copulas, GuardsAndLimits) {
   EXPECT_DOUBLE_EQ(EllipticalHInverse(0.3, 1.0, 0.6), 0.8);
   EXPECT_EQ(EllipticalH(1.0, 0.5, 0.0), 0.9999);
   EXPECT_EQ(EllipticalH(0.0, 0.5, 0.0), 0.0001);
+  EXPECT_FALSE(CopulaFaultPending());
+}
+
+TEST(Copulas, UnknownCodesAndTAtItsEnds) {
   // Codes outside 0..12 and the conditional distributions of types 2.
   EXPECT_EQ(ConditionalInverse(13, 0.5, 0.3, 0.6), 0.0);
   EXPECT_EQ(ConditionalInverse(-1, 0.5, 0.3, 0.6), 0.0);

@@ -487,10 +487,12 @@ TEST(EnterDistributionValues, DiscreteValuesAndProbabilities) {
   EXPECT_EQ(d.Run(DistributionValueTextsOp), 20);
   EXPECT_FLOAT_EQ(static_cast<float>(d.Value(3)), 0.1f);
   EXPECT_EQ(d.Run(CheckDistributionOp), 20);
+}
 
-  // A shorter list replaces a longer one whole: no value of the old list
-  // stays behind its end (shown, and failing the next check). A value
-  // entered by leaving its cell (-1) is entered into the value column.
+// A shorter list replaces a longer one whole: no value of the old list stays
+// behind its end (shown, and failing the next check). A value entered by
+// leaving its cell (-1) is entered into the value column.
+TEST(EnterDistributionValues, ShorterDiscreteListReplacesALongerOne) {
   Variable e(13);
   e.Run(SetDistributionDefaultsOp);
   e.Select(1);
@@ -507,9 +509,11 @@ TEST(EnterDistributionValues, DiscreteValuesAndProbabilities) {
   EXPECT_EQ(e.Run(DistributionValueTextsOp), 20);
   EXPECT_EQ(e.Text(5), " ");
   EXPECT_EQ(e.Run(CheckDistributionOp), 20) << e.Text(1);
+}
 
-  // Ten probabilities of 0.1 (or twenty of 0.05) make a whole distribution,
-  // although their single-precision sum is 1.0000001.
+// Ten probabilities of 0.1 (or twenty of 0.05) make a whole distribution,
+// although their single-precision sum is 1.0000001.
+TEST(EnterDistributionValues, DiscreteProbabilitiesWholeDespiteRounding) {
   for (int rows : {10, 20}) {
     SCOPED_TRACE(rows);
     Variable t(13);

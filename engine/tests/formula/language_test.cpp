@@ -48,8 +48,16 @@ struct ValueCase {
   double expected;
 };
 
-TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
-  const ValueCase cases[] = {
+void ExpectValues(std::initializer_list<ValueCase> cases) {
+  for (const ValueCase& c : cases) {
+    Outcome out = Evaluate(c.text);
+    ASSERT_TRUE(out.ok) << c.text << ": " << out.message;
+    EXPECT_NEAR(out.value, c.expected, 1e-12 * std::max(1.0, std::fabs(c.expected))) << c.text;
+  }
+}
+
+TEST(FormulaLanguage, OperatorsPrecedenceAndPowers) {
+  ExpectValues({
       // precedence: "^" first, then "/", "*", "-", "+"; one operation per step
       {"2*3+4", 10},
       {"2+3*4", 14},
@@ -73,6 +81,11 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"0^0", 0},
       {"0^(0-1)", 0},
       {"4^0.5", 2},
+  });
+}
+
+TEST(FormulaLanguage, NumbersAndConstants) {
+  ExpectValues({
       // numbers: point separator, signed exponent inside the number
       {"1e5", 100000},
       {"1e-5", 0.00001},
@@ -91,7 +104,11 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"pi", kPi},
       {"<<", -1.7e38},
       {">>", 1.7e38},
-      // one-argument functions
+  });
+}
+
+TEST(FormulaLanguage, OneArgumentFunctions) {
+  ExpectValues({
       {"sq(3)", 9},
       {"srt(16)", 4},
       {"srt(0)", 0},
@@ -122,11 +139,12 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"sq(0-3)", 9},
       {"atan(0)", 0},
       {"tg(0)", 0},
-      {"i#{1,1,2,2}", 2},  // both ends belong to the range
-      {"i1{1,0,3,2}", 0},
       {"prev(5)", 5},  // no formula named: the argument
-      {"max{2,2}", 2},
-      // multi-argument functions
+  });
+}
+
+TEST(FormulaLanguage, MultiArgumentFunctions) {
+  ExpectValues({
       {"max{1,pi,2}", kPi},
       {"min{3,1,2}", 1},
       {"max{a,b+c,c}", 8},
@@ -135,13 +153,12 @@ TEST(FormulaLanguage, ValuesOfOperatorsFunctionsAndConstants) {
       {"i3{0,0.5,0.7,3,1}", 0},
       {"i0{0,0.5,0.7,3,1}", 2},
       {"i#{1,2}", 0},
+      // boundaries
+      {"i#{1,1,2,2}", 2},  // both ends belong to the range
+      {"i1{1,0,3,2}", 0},
+      {"max{2,2}", 2},
       {"max{1,,2}", 2},  // an empty operand is 0
-  };
-  for (const ValueCase& c : cases) {
-    Outcome out = Evaluate(c.text);
-    ASSERT_TRUE(out.ok) << c.text << ": " << out.message;
-    EXPECT_NEAR(out.value, c.expected, 1e-12 * std::max(1.0, std::fabs(c.expected))) << c.text;
-  }
+  });
 }
 
 TEST(FormulaLanguage, IntermediateValuesCannotBeNamedByTheUser) {
