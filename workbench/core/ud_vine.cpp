@@ -232,8 +232,10 @@ TUDNodes& TUDVineLevels::BuildNext(TUDNodes& below, const TWorkbench& wb, const 
     if (!wide && width && width(n->Label()) > WideLabel) wide = true;
 
   // The engine creates the vine's tree of that level on its first value.
-  if (Vine_IsTranscended() < level.Number + 1 && below.Count() > 0)
-    Vine_SetCorrValue(below.Nodes.back()->DependenceNode(), level.Number + 1, 0.0);
+  if (!transcended_) transcended_ = Vine_IsTranscended();
+  if (*transcended_ < level.Number + 1 && below.Count() > 0 &&
+      Vine_SetCorrValue(below.Nodes.back()->DependenceNode(), level.Number + 1, 0.0))
+    transcended_ = level.Number + 1;
 
   if (wide) {
     for (const auto& n : below.Nodes) {
@@ -253,18 +255,22 @@ TUDNodes& TUDVineLevels::BuildNext(TUDNodes& below, const TWorkbench& wb, const 
 }
 
 bool TUDVineLevels::BuildLevels(int itemCount, const TWorkbench& wb, const TTextWidth& width) {
+  transcended_.reset();
   TUDNodes* top = Top();
   int count = LevelCount();
   while (top && !top->Incomplete && count < itemCount - 1) {
     top = &BuildNext(*top, wb, width);
     ++count;
   }
+  transcended_.reset();
   return !top || !top->Incomplete;
 }
 
 void TUDVineLevels::RebuildTop(const TWorkbench& wb, const TTextWidth& width) {
+  transcended_.reset();
   TUDNodes* top = Top();
   if (top && top->Below) BuildNext(*top->Below, wb, width);
+  transcended_.reset();
 }
 
 // ---- geometry ----------------------------------------------------------------------

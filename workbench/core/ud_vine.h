@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,9 @@ class TUDVineLevels {
 
  private:
   std::unique_ptr<TUDNodes> first_;
+  // The engine's highest level while levels are built one after the other
+  // (asking the engine costs a walk over the structure).
+  std::optional<int32_t> transcended_;
 };
 
 // ---- geometry --------------------------------------------------------------------
