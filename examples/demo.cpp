@@ -83,10 +83,7 @@ bool ReadBack(const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path dir = argc > 1 ? argv[1] : "demo-output";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  dir = std::filesystem::absolute(dir);
+  const std::filesystem::path dir = example::OutputFolder(argc, argv);
 
   Init_data();
   SetModelFileName((dir / "supply.tsm").string().c_str());

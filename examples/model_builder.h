@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "tesmira/distributions.h"
@@ -11,6 +12,14 @@
 #include "tesmira/structures.h"
 
 namespace example {
+
+// The output folder: the first argument or "demo-output", created, absolute.
+inline std::filesystem::path OutputFolder(int argc, char** argv) {
+  std::filesystem::path dir = argc > 1 ? argv[1] : "demo-output";
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  return std::filesystem::absolute(dir);
+}
 
 inline void SetName(unsigned char* s, std::size_t capacity, const std::string& text) {
   std::size_t n = text.size() < capacity ? text.size() : capacity;

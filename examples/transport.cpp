@@ -73,10 +73,7 @@ void BuildModel() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path dir = argc > 1 ? argv[1] : "demo-output";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  dir = std::filesystem::absolute(dir);
+  const std::filesystem::path dir = example::OutputFolder(argc, argv);
 
   Init_Model_data();
   SetModelFileName((dir / "transport.tsm").string().c_str());

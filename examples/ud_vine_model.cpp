@@ -72,10 +72,7 @@ bool SaveModel(const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path dir = argc > 1 ? argv[1] : "demo-output";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  dir = std::filesystem::absolute(dir);
+  const std::filesystem::path dir = example::OutputFolder(argc, argv);
   const std::filesystem::path file = dir / "ud_vine.tsm";
 
   Init_Model_data();

@@ -107,10 +107,7 @@ void BuildModel(std::vector<Target>& targets) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path dir = argc > 1 ? argv[1] : "demo-output";
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  dir = std::filesystem::absolute(dir);
+  const std::filesystem::path dir = example::OutputFolder(argc, argv);
 
   Init_Model_data();
   SetModelFileName((dir / "vines.tsm").string().c_str());
