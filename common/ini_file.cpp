@@ -102,11 +102,8 @@ std::string TIniFile::Text() const {
 }
 
 void TIniFile::UpdateFile() const {
-  TReplacingFile file(path_);
-  const std::string text = Text();
-  file.Stream().write(text.data(), static_cast<std::streamsize>(text.size()));
   std::string error;
-  if (!file.IsOpen() || !file.Commit(error))
+  if (!ReplaceFileContent(path_, Text(), error))
     throw EIniFileError("Cannot write the settings file " + path_);
 }
 

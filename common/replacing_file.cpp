@@ -31,4 +31,14 @@ bool TReplacingFile::Commit(std::string& error) {
   return true;
 }
 
+bool ReplaceFileContent(const std::string& target, std::string_view content, std::string& error) {
+  TReplacingFile file(target);
+  if (!file.IsOpen()) {
+    error.clear();
+    return false;
+  }
+  file.Stream().write(content.data(), static_cast<std::streamsize>(content.size()));
+  return file.Commit(error);
+}
+
 }  // namespace common

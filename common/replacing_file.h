@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace common {
 
@@ -30,5 +31,9 @@ class TReplacingFile {
   std::ofstream out_;
   bool committed_ = false;
 };
+
+// Saves content as the whole of target through a TReplacingFile. False when
+// the file could not be written; error holds the reason when one is known.
+bool ReplaceFileContent(const std::string& target, std::string_view content, std::string& error);
 
 }  // namespace common

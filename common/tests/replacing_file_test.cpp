@@ -52,5 +52,23 @@ TEST(ReplacingFile, TheTargetChangesOnCommitOnly) {
   fs::remove_all(dir);
 }
 
+TEST(ReplacingFile, ContentReplacesTheWholeFile) {
+  const fs::path dir = fs::temp_directory_path() / ("content_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path target = dir / "t.bin";
+  std::ofstream(target, std::ios::binary) << "a longer old content";
+  std::string error;
+  ASSERT_TRUE(ReplaceFileContent(target.string(), std::string_view("n\0w", 3), error)) << error;
+  EXPECT_EQ(Read(target), std::string("n\0w", 3));
+  // Neither a missing folder nor a folder in the target's place is written.
+  EXPECT_FALSE(ReplaceFileContent((dir / "no" / "t.bin").string(), "x", error));
+  fs::create_directories(dir / "sub" / "x");
+  EXPECT_FALSE(ReplaceFileContent((dir / "sub").string(), "x", error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(fs::is_directory(dir / "sub" / "x"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace common

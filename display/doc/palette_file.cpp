@@ -123,10 +123,8 @@ bool WritePaletteFile(const std::string& path, const TColorRecord& colors) {
   }
   for (int i = 0; i < 9; ++i) AppendHex(text, colors.clr[i]);
 
-  common::TReplacingFile file(path);
-  file.Stream().write(text.data(), static_cast<std::streamsize>(text.size()));
   std::string error;
-  return file.IsOpen() && file.Commit(error);
+  return common::ReplaceFileContent(path, text, error);
 }
 
 bool ReadPaletteFile(const std::string& path, TColorRecord& colors) {

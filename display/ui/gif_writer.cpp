@@ -1,6 +1,6 @@
 #include "ui/gif_writer.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -93,8 +93,8 @@ void Le16(std::vector<unsigned char>& v, int x) {
 
 }  // namespace
 
-bool WriteGif(const std::string& path, const QImage& picture) {
-  if (picture.isNull() || picture.width() > 65535 || picture.height() > 65535) return false;
+QByteArray GifFile(const QImage& picture) {
+  if (picture.isNull() || picture.width() > 65535 || picture.height() > 65535) return {};
   QImage img =
       picture.format() == QImage::Format_Indexed8
           ? picture
@@ -122,9 +122,6 @@ bool WriteGif(const std::string& path, const QImage& picture) {
   const std::vector<unsigned char> data = Compress(img);
   file.insert(file.end(), data.begin(), data.end());
   file.push_back(0x3B);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
+  return QByteArray(reinterpret_cast<const char*>(file.data()),
+                    static_cast<qsizetype>(file.size()));
 }

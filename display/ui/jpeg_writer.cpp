@@ -3,42 +3,48 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
 namespace {
 
-struct TJpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
+// Everything libjpeg changes lives on the heap, so that its values are
+// defined again after an error jumped back.
+struct TJpegJob {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr manager{};
+  std::jmp_buf jump{};
+  unsigned char* buffer = nullptr;  // allocated by libjpeg with malloc
+  unsigned long size = 0;
+  ~TJpegJob() { std::free(buffer); }
 };
 
 [[noreturn]] void Fail(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<TJpegError*>(info->err)->jump, 1);
+  std::longjmp(reinterpret_cast<TJpegJob*>(info->client_data)->jump, 1);
 }
 
 void Quiet(j_common_ptr) {}
 
 }  // namespace
 
-bool WriteJpeg(const std::string& path, const QImage& image, int quality) {
-  if (image.isNull()) return false;
+QByteArray JpegFile(const QImage& image, int quality) {
+  if (image.isNull()) return {};
   const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  jpeg_compress_struct info{};
-  TJpegError error{};
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = Fail;
-  error.manager.output_message = Quiet;
-  // No object with a destructor lives between here and the calls that may jump back.
-  if (setjmp(error.jump)) {
+  const auto job = std::make_unique<TJpegJob>();
+  jpeg_compress_struct& info = job->info;
+  info.err = jpeg_std_error(&job->manager);
+  info.client_data = job.get();
+  job->manager.error_exit = Fail;
+  job->manager.output_message = Quiet;
+  // No object with a destructor is created between here and the calls that may jump back.
+  if (setjmp(job->jump)) {
     jpeg_destroy_compress(&info);
-    std::fclose(file);
-    return false;
+    return {};
   }
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
+  jpeg_create_compress(&info);  // keeps err and client_data
+  jpeg_mem_dest(&info, &job->buffer, &job->size);
   info.image_width = static_cast<JDIMENSION>(rgb.width());
   info.image_height = static_cast<JDIMENSION>(rgb.height());
   info.input_components = 3;
@@ -52,5 +58,5 @@ bool WriteJpeg(const std::string& path, const QImage& image, int quality) {
   }
   jpeg_finish_compress(&info);
   jpeg_destroy_compress(&info);
-  return std::fclose(file) == 0;
+  return QByteArray(reinterpret_cast<const char*>(job->buffer), static_cast<qsizetype>(job->size));
 }

@@ -1,11 +1,12 @@
 // The plot frame's way out: image files, the clipboard and the printer.
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 
+#include "replacing_file.h"
 #include "ui/gif_writer.h"
 #include "ui/jpeg_writer.h"
 #include "ui/print_dialog.h"
@@ -23,6 +24,15 @@ TExportClass ClassOf(const QString& file) {
   if (ext == QStringLiteral("gif")) return ExportGif;
   if (ext == QStringLiteral("tif")) return ExportTiff;
   return ExportJpeg;
+}
+
+// The picture in one of the formats Qt writes; empty when it cannot.
+QByteArray QtImageFile(const QImage& picture, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, format)) return {};
+  return bytes;
 }
 
 QList<QRgb> ColourTable(const TColorRecord& colors) {
@@ -55,24 +65,20 @@ bool TFrmTesploreView::ExportImage(const QString& file) {
     SetImageSize(width(), height());
     Render(true);
   }
-  // Written beside the target and renamed over it when complete.
-  const QString temp = file + QStringLiteral(".tmp~");
-  bool ok = false;
+  QByteArray bytes;
   switch (kind) {
-    case ExportBitmap: ok = picture.save(temp, "BMP"); break;
-    case ExportPng: ok = picture.save(temp, "PNG"); break;
-    case ExportTiff: ok = picture.save(temp, "TIFF"); break;
-    case ExportGif: ok = WriteGif(temp.toStdString(), picture); break;
-    case ExportJpeg: ok = WriteJpeg(temp.toStdString(), picture, m_settings.JPEGCompression); break;
+    case ExportBitmap: bytes = QtImageFile(picture, "BMP"); break;
+    case ExportPng: bytes = QtImageFile(picture, "PNG"); break;
+    case ExportTiff: bytes = QtImageFile(picture, "TIFF"); break;
+    case ExportGif: bytes = GifFile(picture); break;
+    case ExportJpeg: bytes = JpegFile(picture, m_settings.JPEGCompression); break;
   }
-  if (ok) {
-    QFile::remove(file);
-    ok = QFile::rename(temp, file);
-  }
-  if (!ok) {
-    QFile::remove(temp);
+  std::string error;
+  const bool ok = !bytes.isEmpty() &&
+                  common::ReplaceFileContent(file.toStdString(),
+                                             {bytes.constData(), std::size_t(bytes.size())}, error);
+  if (!ok)
     ShowErrorBox(QStringLiteral("Cannot write the file \"%1\".").arg(QFileInfo(file).fileName()));
-  }
   return ok;
 }
 

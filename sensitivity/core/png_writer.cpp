@@ -239,12 +239,10 @@ void TPNGObject::SaveToStream(std::ostream& out) const {
 }
 
 void TPNGObject::SaveToFile(const std::string& path) const {
-  std::vector<uint8_t> bytes = Bytes();
-  common::TReplacingFile file(path);
-  file.Stream().write(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<std::streamsize>(bytes.size()));
+  const std::vector<uint8_t> bytes = Bytes();
   std::string error;
-  if (!file.IsOpen() || !file.Commit(error))
+  if (!common::ReplaceFileContent(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+                                  error))
     throw ESensitivityError("Cannot write the file " + path + (error.empty() ? "" : ": " + error));
 }
 

@@ -1,6 +1,7 @@
 #include "charts.h"
 
 #include <QtCharts/QLegendMarker>
+#include <QtCore/QBuffer>
 #include <QtGui/QPainter>
 #include <QtSvg/QSvgGenerator>
 #include <QtWidgets/QVBoxLayout>
@@ -234,16 +235,20 @@ QImage TSensChart::RenderImage() {
   return image;
 }
 
-bool TSensChart::WriteSvg(const QString& path) {
+QByteArray TSensChart::SvgFile() {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
   QSvgGenerator generator;
-  generator.setFileName(path);
+  generator.setOutputDevice(&buffer);
   generator.setSize(view_->size());
   generator.setViewBox(QRect(QPoint(0, 0), view_->size()));
   generator.setTitle(chart_->title());
   QPainter painter;
-  if (!painter.begin(&generator)) return false;
+  if (!painter.begin(&generator)) return {};
   view_->render(&painter);
-  return painter.end();
+  if (!painter.end()) return {};
+  return bytes;
 }
 
 TBitmap BitmapFromImage(const QImage& source) {

@@ -53,7 +53,8 @@ class TSensChart : public QWidget {
 
   // The chart in its current size on a white background.
   QImage RenderImage();
-  bool WriteSvg(const QString& path);
+  // The chart as an SVG file's bytes; empty when it cannot be drawn.
+  QByteArray SvgFile();
 
  private:
   void FitAxis(QValueAxis* axis, double lo, double hi);

@@ -1,4 +1,5 @@
 // The main window's result list, details page, charts, exports and dialogs.
+#include <QtCore/QBuffer>
 #include <QtCore/QCollator>
 #include <QtCore/QFileInfo>
 #include <QtGui/QClipboard>
@@ -13,6 +14,7 @@
 #include "main_window.h"
 #include "options_dialog.h"
 #include "png_writer.h"
+#include "replacing_file.h"
 #include "result_views.h"
 #include "services.h"
 #include "settings.h"
@@ -388,10 +390,18 @@ void TFormTesvaneMain::ExportChart(TSensChart* chart) {
     TPNGObject png;
     png.Assign(BitmapFromImage(chart->RenderImage()));
     png.SaveToFile(S(path));
-  } else if (ext == ".svg") {
-    if (!chart->WriteSvg(path)) ShowError("The file " + S(path) + " could not be written");
-  } else if (ext == ".bmp") {
-    if (!chart->RenderImage().save(path, "BMP"))
+  } else if (ext == ".svg" || ext == ".bmp") {
+    QByteArray bytes;
+    if (ext == ".svg") {
+      bytes = chart->SvgFile();
+    } else {
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::WriteOnly);
+      if (!chart->RenderImage().save(&buffer, "BMP")) bytes.clear();
+    }
+    std::string error;
+    if (bytes.isEmpty() ||
+        !common::ReplaceFileContent(S(path), {bytes.constData(), size_t(bytes.size())}, error))
       ShowError("The file " + S(path) + " could not be written");
   } else {
     ShowMessage("Nothing was written: " + S(path) +

@@ -2,6 +2,9 @@
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
+#include <filesystem>
+#include <set>
+#include <string>
 
 #include "plot_fixture.h"
 #include "test_services.h"
@@ -114,6 +117,36 @@ TEST_F(ExportTest, OtherFormatsReadBackAsThePicture) {
   frame->Render(false);
   ASSERT_TRUE(frame->ExportImage(Path("s.gif")));
   EXPECT_EQ(QImage(Path("s.gif")).size(), QSize(640, 480));
+}
+
+TEST_F(ExportTest, EveryFormatReplacesItsTargetOnlyWhenWhole) {
+  const auto names = [&] {
+    std::set<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      found.insert(e.path().filename().string());
+    return found;
+  };
+  const std::set<std::string> before = names();
+  for (const char* name : {"r.bmp", "r.png", "r.tif", "r.gif", "r.jpg"}) {
+    // An older file of the name is replaced by a whole picture.
+    dir.Write(name, "old");
+    ASSERT_TRUE(frame->ExportImage(Path(name))) << name;
+    EXPECT_FALSE(QImage(Path(name)).isNull()) << name;
+    // A target that cannot be replaced (a folder) stays, with the error box.
+    const std::string folder = std::string("d") + name;
+    std::filesystem::create_directories(dir.path() / folder / "x");
+    services.boxes.clear();
+    EXPECT_FALSE(frame->ExportImage(Path(folder.c_str()))) << name;
+    EXPECT_EQ(services.boxes.size(), 1) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / folder / "x")) << name;
+  }
+  // Nothing but the targets is left beside them.
+  std::set<std::string> expected = before;
+  for (const char* name : {"r.bmp", "r.png", "r.tif", "r.gif", "r.jpg"}) {
+    expected.insert(name);
+    expected.insert(std::string("d") + name);
+  }
+  EXPECT_EQ(names(), expected);
 }
 
 TEST_F(ExportTest, ClipboardHoldsThePicture) {
