@@ -94,6 +94,143 @@ void ReadBinarySingles(float* buffer, int64_t high, const std::string& path) {
   }
 }
 
+namespace {
+
+// What the XML of a header holds, before it is checked.
+struct THeaderXml {
+  bool HaveRoot = false, HaveCount = false;
+  std::string CountText;  // of the first <number_of_samples>
+  std::vector<THeaderVariable> Variables;
+};
+
+THeaderXml ParseHeaderXml(const std::string& fileName) {
+  QFile file(QString::fromStdString(fileName));
+  if (!file.open(QIODevice::ReadOnly)) throw ESensitivityError("Cannot open the file " + fileName);
+  QXmlStreamReader xml(&file);
+  THeaderXml header;
+  // Depth 1: the root; depth 2: its children; depth 3: a variable's children.
+  int depth = 0;
+  bool inVariable = false;
+  while (!xml.atEnd()) {
+    const auto token = xml.readNext();
+    if (token == QXmlStreamReader::StartElement) {
+      ++depth;
+      const std::string name = xml.name().toString().toStdString();
+      if (depth == 1) {
+        header.HaveRoot = true;
+      } else if (depth == 2 && name == "number_of_samples") {
+        const std::string text =
+            xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdString();
+        --depth;
+        if (!header.HaveCount) {
+          header.HaveCount = true;
+          header.CountText = text;
+        }
+      } else if (depth == 2 && name == "random_variable") {
+        header.Variables.emplace_back();
+        inVariable = true;
+      } else if (depth == 3 && inVariable) {
+        const std::string text =
+            xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdString();
+        --depth;
+        header.Variables.back().Fields.emplace(name, text);
+      }
+    } else if (token == QXmlStreamReader::EndElement) {
+      if (depth == 2) inVariable = false;
+      --depth;
+    }
+  }
+  if (xml.hasError())
+    throw ESensitivityError("The format of file " + fileName +
+                            " is not correct: " + xml.errorString().toStdString() + " (line " +
+                            std::to_string(xml.lineNumber()) + ")");
+  return header;
+}
+
+// The sample count of a parsed header; raises when the header lacks a part.
+int32_t CheckedSampleCount(const THeaderXml& header, const std::string& fileName) {
+  if (!header.HaveRoot)
+    throw ESensitivityError("The format of file " + fileName + " is not correct: no root element");
+  if (!header.HaveCount)
+    throw ESensitivityError("The format of file " + fileName +
+                            " is not correct: no <number_of_samples>");
+  const int32_t sampleCount = ParseHeaderInteger(header.CountText, "number_of_samples", fileName);
+  if (sampleCount < 1) throw ESensitivityError("The file " + fileName + " holds no samples");
+  if (header.Variables.empty())
+    throw ESensitivityError("The file " + fileName + " names no random variable");
+  return sampleCount;
+}
+
+TRandVarList HeaderVariables(std::vector<THeaderVariable>& variables, const std::string& fileName) {
+  static const char* const Required[] = {"name", "description", "is_functional", "type",
+                                         "binary_sample_filename"};
+  TRandVarList all;
+  for (size_t i = 0; i < variables.size(); ++i) {
+    auto& f = variables[i].Fields;
+    for (const char* r : Required)
+      if (f.count(r) == 0)
+        throw ESensitivityError("The format of file " + fileName +
+                                " is not correct: random variable " + std::to_string(i + 1) +
+                                " has no <" + r + ">");
+    all.Add(std::make_shared<TRandomVariable>(
+        static_cast<int32_t>(i), f["name"], f["description"],
+        ParseHeaderInteger(f["is_functional"], "is_functional", fileName),
+        ParseHeaderInteger(f["type"], "type", fileName), f["binary_sample_filename"]));
+  }
+  return all;
+}
+
+// The binary files of the variables, each checked to hold sampleCount values
+// before anything is allocated for it.
+std::vector<std::string> CheckedBinaryPaths(const TRandVarList& variables, int32_t sampleCount,
+                                            const std::string& fileName) {
+  std::vector<std::string> paths(static_cast<size_t>(variables.Count()));
+  for (size_t i = 0; i < paths.size(); ++i) {
+    paths[i] = ResolveBinaryPath(fileName, variables[static_cast<int32_t>(i)].BinaryFileName);
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(paths[i], ec);
+    if (ec) throw ESensitivityError("Cannot open the binary sample file " + paths[i]);
+    if (size / 4 != static_cast<uintmax_t>(sampleCount))
+      throw ESensitivityError(
+          "The size of the array passed in must equal the number of records in the file: " +
+          paths[i]);
+  }
+  return paths;
+}
+
+// Reads variable i of `loaded` from its binary file through `buffer` (one
+// float per sample): samples, bounds and the distinct count.
+void LoadBinaryVariable(TFileData& loaded, size_t i, const TRandomVariable& v,
+                        const std::string& path, std::vector<float>& buffer) {
+  const int32_t sampleCount = loaded.SampleCount;
+  ReadBinarySingles(buffer.data(), sampleCount - 1, path);
+  std::vector<double>& row = loaded.Samples[i];
+  row.resize(static_cast<size_t>(sampleCount));
+  double lo = buffer[0], hi = buffer[0];
+  std::set<float> distinct;
+  const bool counting = v.VarType != 0;
+  for (int32_t j = 0; j < sampleCount; ++j) {
+    const float f = buffer[static_cast<size_t>(j)];
+    if (!std::isfinite(f))
+      throw ESensitivityError("The binary sample file " + path +
+                              " holds a value that is not a finite number");
+    if (counting && distinct.size() <= static_cast<size_t>(DiscreteThreshold))
+      distinct.insert(f == 0.0f ? 0.0f : f);
+    const double d = f;
+    row[static_cast<size_t>(j)] = d;
+    if (d < lo)
+      lo = d;
+    else if (d > hi)
+      hi = d;
+  }
+  loaded.MinValues[i] = lo;
+  loaded.MaxValues[i] = hi;
+  loaded.DistinctCounts[i] =
+      counting ? static_cast<int32_t>(distinct.size()) : DiscreteThreshold + 1;
+}
+
+}  // namespace
+
 bool ReadModularSampleHeader(TFileData& store, const TIntList* selection, TReaderHost& host) {
   const std::string fileName = store.FileName;
   struct TGuard {
@@ -108,73 +245,9 @@ bool ReadModularSampleHeader(TFileData& store, const TIntList* selection, TReade
     }
   } guard{host};
 
-  QFile file(QString::fromStdString(fileName));
-  if (!file.open(QIODevice::ReadOnly)) throw ESensitivityError("Cannot open the file " + fileName);
-  QXmlStreamReader xml(&file);
-  bool haveRoot = false, haveCount = false;
-  std::string countText;
-  std::vector<THeaderVariable> variables;
-  static const char* const Required[] = {"name", "description", "is_functional", "type",
-                                         "binary_sample_filename"};
-  // Depth 1: the root; depth 2: its children; depth 3: a variable's children.
-  int depth = 0;
-  bool inVariable = false;
-  while (!xml.atEnd()) {
-    const auto token = xml.readNext();
-    if (token == QXmlStreamReader::StartElement) {
-      ++depth;
-      const std::string name = xml.name().toString().toStdString();
-      if (depth == 1) {
-        haveRoot = true;
-      } else if (depth == 2 && name == "number_of_samples") {
-        const std::string text =
-            xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdString();
-        --depth;
-        if (!haveCount) {
-          haveCount = true;
-          countText = text;
-        }
-      } else if (depth == 2 && name == "random_variable") {
-        variables.emplace_back();
-        inVariable = true;
-      } else if (depth == 3 && inVariable) {
-        const std::string text =
-            xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdString();
-        --depth;
-        variables.back().Fields.emplace(name, text);
-      }
-    } else if (token == QXmlStreamReader::EndElement) {
-      if (depth == 2) inVariable = false;
-      --depth;
-    }
-  }
-  if (xml.hasError())
-    throw ESensitivityError("The format of file " + fileName +
-                            " is not correct: " + xml.errorString().toStdString() + " (line " +
-                            std::to_string(xml.lineNumber()) + ")");
-  if (!haveRoot)
-    throw ESensitivityError("The format of file " + fileName + " is not correct: no root element");
-  if (!haveCount)
-    throw ESensitivityError("The format of file " + fileName +
-                            " is not correct: no <number_of_samples>");
-  const int32_t sampleCount = ParseHeaderInteger(countText, "number_of_samples", fileName);
-  if (sampleCount < 1) throw ESensitivityError("The file " + fileName + " holds no samples");
-  if (variables.empty())
-    throw ESensitivityError("The file " + fileName + " names no random variable");
-
-  TRandVarList all;
-  for (size_t i = 0; i < variables.size(); ++i) {
-    auto& f = variables[i].Fields;
-    for (const char* r : Required)
-      if (f.count(r) == 0)
-        throw ESensitivityError("The format of file " + fileName +
-                                " is not correct: random variable " + std::to_string(i + 1) +
-                                " has no <" + r + ">");
-    all.Add(std::make_shared<TRandomVariable>(
-        static_cast<int32_t>(i), f["name"], f["description"],
-        ParseHeaderInteger(f["is_functional"], "is_functional", fileName),
-        ParseHeaderInteger(f["type"], "type", fileName), f["binary_sample_filename"]));
-  }
+  THeaderXml header = ParseHeaderXml(fileName);
+  const int32_t sampleCount = CheckedSampleCount(header, fileName);
+  const TRandVarList all = HeaderVariables(header.Variables, fileName);
   std::vector<int32_t> chosen = SelectVariablesOnLoad(all, selection, host, fileName);
   TRandVarList loadedVariables = CopySelectedVariables(all, chosen);
   const size_t varCount = chosen.size();
@@ -185,19 +258,7 @@ bool ReadModularSampleHeader(TFileData& store, const TIntList* selection, TReade
   host.SetBusyCursor(true);
   guard.active = true;
 
-  // Every binary file is checked before anything is allocated for it.
-  std::vector<std::string> paths(varCount);
-  for (size_t i = 0; i < varCount; ++i) {
-    paths[i] = ResolveBinaryPath(fileName, loadedVariables[static_cast<int32_t>(i)].BinaryFileName);
-    std::error_code ec;
-    const uintmax_t size = fs::file_size(paths[i], ec);
-    if (ec) throw ESensitivityError("Cannot open the binary sample file " + paths[i]);
-    if (size / 4 != static_cast<uintmax_t>(sampleCount))
-      throw ESensitivityError(
-          "The size of the array passed in must equal the number of records in the file: " +
-          paths[i]);
-  }
-
+  const std::vector<std::string> paths = CheckedBinaryPaths(loadedVariables, sampleCount, fileName);
   TFileData loaded;
   loaded.FileName = fileName;
   loaded.VarCount = static_cast<int32_t>(varCount);
@@ -210,30 +271,7 @@ bool ReadModularSampleHeader(TFileData& store, const TIntList* selection, TReade
   for (size_t i = 0; i < varCount; ++i) {
     const TRandomVariable& v = loadedVariables[static_cast<int32_t>(i)];
     loaded.Names.push_back(v.Name);
-    ReadBinarySingles(buffer.data(), sampleCount - 1, paths[i]);
-    std::vector<double>& row = loaded.Samples[i];
-    row.resize(static_cast<size_t>(sampleCount));
-    double lo = buffer[0], hi = buffer[0];
-    std::set<float> distinct;
-    const bool counting = v.VarType != 0;
-    for (int32_t j = 0; j < sampleCount; ++j) {
-      const float f = buffer[static_cast<size_t>(j)];
-      if (!std::isfinite(f))
-        throw ESensitivityError("The binary sample file " + paths[i] +
-                                " holds a value that is not a finite number");
-      if (counting && distinct.size() <= static_cast<size_t>(DiscreteThreshold))
-        distinct.insert(f == 0.0f ? 0.0f : f);
-      const double d = f;
-      row[static_cast<size_t>(j)] = d;
-      if (d < lo)
-        lo = d;
-      else if (d > hi)
-        hi = d;
-    }
-    loaded.MinValues[i] = lo;
-    loaded.MaxValues[i] = hi;
-    loaded.DistinctCounts[i] =
-        counting ? static_cast<int32_t>(distinct.size()) : DiscreteThreshold + 1;
+    LoadBinaryVariable(loaded, i, v, paths[i], buffer);
     host.SetProgress(static_cast<int32_t>(i * 100 / varCount));
   }
   loaded.Variables = std::move(loadedVariables);

@@ -303,6 +303,13 @@ class TNiceGridCore {
   void Extend();
   void MoveWithin();
   bool StepWithin(bool forward);
+  // The keys with Ctrl, with Shift and without either.
+  void CtrlKey(TNiceKey key);
+  void ShiftKey(TNiceKey key);
+  void PlainKey(TNiceKey key);
+  // Up and Down, which drop or add an empty last row when AutoAddRow.
+  void RowUp();
+  void RowDown();
   int FirstVisible() const;
   int LastVisible() const;
   int PrevVisible(int c) const;

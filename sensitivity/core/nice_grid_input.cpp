@@ -228,70 +228,78 @@ bool TNiceGridCore::StepWithin(bool forward) {
 
 bool TNiceGridCore::KeyDown(TNiceKey key, unsigned shift) {
   if (!enabled_ || ColCount() == 0 || rowCount_ == 0) return false;
-  const bool oneCell =
-      selectArea_.Left == selectArea_.Right && selectArea_.Top == selectArea_.Bottom;
-  if (shift & ssCtrl) {
-    switch (key) {
-      case TNiceKey::Home:
-        col_ = FirstVisible();
-        row_ = 0;
+  if (shift & ssCtrl)
+    CtrlKey(key);
+  else if (shift & ssShift)
+    ShiftKey(key);
+  else
+    PlainKey(key);
+  return true;
+}
+
+void TNiceGridCore::CtrlKey(TNiceKey key) {
+  switch (key) {
+    case TNiceKey::Home:
+      col_ = FirstVisible();
+      row_ = 0;
+      Collapse();
+      break;
+    case TNiceKey::End:
+      col_ = LastVisible();
+      row_ = rowCount_ - 1;
+      Collapse();
+      break;
+    case TNiceKey::Delete:
+      if (!ReadOnly && rowCount_ >= 2) {
+        int r = row_;
+        DeleteRow(r);
+        if (OnDeleteRow) OnDeleteRow(r);
         Collapse();
-        break;
-      case TNiceKey::End:
-        col_ = LastVisible();
-        row_ = rowCount_ - 1;
+      }
+      break;
+    case TNiceKey::C: CopyToClipboard(); break;
+    case TNiceKey::V:
+      if (!ReadOnly) PasteFromClipboard();
+      break;
+    case TNiceKey::X:
+      if (!ReadOnly) CutToClipboard();
+      break;
+    default: break;
+  }
+}
+
+void TNiceGridCore::ShiftKey(TNiceKey key) {
+  switch (key) {
+    case TNiceKey::Left:
+      anchorCol_ = PrevVisible(anchorCol_);
+      Extend();
+      break;
+    case TNiceKey::Right:
+      anchorCol_ = NextVisible(anchorCol_);
+      Extend();
+      break;
+    case TNiceKey::Up:
+      anchorRow_ = std::clamp(anchorRow_ - 1, 0, rowCount_ - 1);
+      Extend();
+      break;
+    case TNiceKey::Down:
+      anchorRow_ = std::clamp(anchorRow_ + 1, 0, rowCount_ - 1);
+      Extend();
+      break;
+    case TNiceKey::Enter:
+      if (selectArea_.Left == selectArea_.Right && selectArea_.Top == selectArea_.Bottom) {
+        row_ = std::max(row_ - 1, 0);
         Collapse();
-        break;
-      case TNiceKey::Delete:
-        if (!ReadOnly && rowCount_ >= 2) {
-          int r = row_;
-          DeleteRow(r);
-          if (OnDeleteRow) OnDeleteRow(r);
-          Collapse();
-        }
-        break;
-      case TNiceKey::C: CopyToClipboard(); break;
-      case TNiceKey::V:
-        if (!ReadOnly) PasteFromClipboard();
-        break;
-      case TNiceKey::X:
-        if (!ReadOnly) CutToClipboard();
-        break;
-      default: break;
-    }
-    return true;
+      } else {
+        StepWithin(false);
+        MoveWithin();
+      }
+      break;
+    default: break;
   }
-  if (shift & ssShift) {
-    switch (key) {
-      case TNiceKey::Left:
-        anchorCol_ = PrevVisible(anchorCol_);
-        Extend();
-        break;
-      case TNiceKey::Right:
-        anchorCol_ = NextVisible(anchorCol_);
-        Extend();
-        break;
-      case TNiceKey::Up:
-        anchorRow_ = std::clamp(anchorRow_ - 1, 0, rowCount_ - 1);
-        Extend();
-        break;
-      case TNiceKey::Down:
-        anchorRow_ = std::clamp(anchorRow_ + 1, 0, rowCount_ - 1);
-        Extend();
-        break;
-      case TNiceKey::Enter:
-        if (oneCell) {
-          row_ = std::max(row_ - 1, 0);
-          Collapse();
-        } else {
-          StepWithin(false);
-          MoveWithin();
-        }
-        break;
-      default: break;
-    }
-    return true;
-  }
+}
+
+void TNiceGridCore::PlainKey(TNiceKey key) {
   switch (key) {
     case TNiceKey::Home:
       col_ = FirstVisible();
@@ -317,32 +325,8 @@ bool TNiceGridCore::KeyDown(TNiceKey key, unsigned shift) {
       row_ = rowCount_ - 1;
       Collapse();
       break;
-    case TNiceKey::Up:
-      if (AutoAddRow && row_ == rowCount_ - 1 && row_ >= 1 && !ReadOnly) {
-        bool empty = true;
-        for (int c = 0; c < ColCount() && empty; ++c) empty = SafeGetCell(c, row_).empty();
-        if (empty) {
-          SetRowCount(rowCount_ - 1);
-          row_ = rowCount_ - 1;
-          if (OnDeleteRow) OnDeleteRow(rowCount_);
-        } else {
-          --row_;
-        }
-      } else {
-        row_ = std::max(row_ - 1, 0);
-      }
-      Collapse();
-      break;
-    case TNiceKey::Down:
-      if (AutoAddRow && row_ == rowCount_ - 1 && !ReadOnly) {
-        ++row_;
-        SetRowCount(rowCount_ + 1);
-        if (OnInsertRow) OnInsertRow(row_);
-      } else {
-        row_ = std::min(row_ + 1, rowCount_ - 1);
-      }
-      Collapse();
-      break;
+    case TNiceKey::Up: RowUp(); break;
+    case TNiceKey::Down: RowDown(); break;
     case TNiceKey::Insert:
       if (!ReadOnly) {
         InsertRow(std::max(row_, 0));
@@ -356,7 +340,34 @@ bool TNiceGridCore::KeyDown(TNiceKey key, unsigned shift) {
     case TNiceKey::Enter: Enter(); break;
     default: break;
   }
-  return true;
+}
+
+void TNiceGridCore::RowUp() {
+  if (AutoAddRow && row_ == rowCount_ - 1 && row_ >= 1 && !ReadOnly) {
+    bool empty = true;
+    for (int c = 0; c < ColCount() && empty; ++c) empty = SafeGetCell(c, row_).empty();
+    if (empty) {
+      SetRowCount(rowCount_ - 1);
+      row_ = rowCount_ - 1;
+      if (OnDeleteRow) OnDeleteRow(rowCount_);
+    } else {
+      --row_;
+    }
+  } else {
+    row_ = std::max(row_ - 1, 0);
+  }
+  Collapse();
+}
+
+void TNiceGridCore::RowDown() {
+  if (AutoAddRow && row_ == rowCount_ - 1 && !ReadOnly) {
+    ++row_;
+    SetRowCount(rowCount_ + 1);
+    if (OnInsertRow) OnInsertRow(row_);
+  } else {
+    row_ = std::min(row_ + 1, rowCount_ - 1);
+  }
+  Collapse();
 }
 
 void TNiceGridCore::ClearSelection() {

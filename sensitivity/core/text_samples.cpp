@@ -180,6 +180,92 @@ bool ParseSampleValue(std::string_view text, double& value) {
   return true;
 }
 
+namespace {
+
+// The text of a sample file without a UTF-8 byte order mark; raises when it
+// cannot be read.
+std::string ReadSampleText(const std::string& fileName) {
+  std::string text;
+  if (!ReadWholeFile(fileName, text)) throw ESensitivityError("Cannot read the file " + fileName);
+  if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
+      static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
+    text.erase(0, 3);
+  return text;
+}
+
+// The chosen columns of a file as its rows are read: samples, bounds and
+// distinct texts.
+class TTextColumns {
+ public:
+  TTextColumns(std::vector<int32_t> columns, size_t rows)
+      : Columns(std::move(columns)),
+        Samples(Columns.size()),
+        MinValues(Columns.size(), 0.0),
+        MaxValues(Columns.size(), 0.0),
+        Distinct(Columns.size()),
+        values_(Columns.size()),
+        maxColumn_(*std::max_element(Columns.begin(), Columns.end())) {
+    for (auto& row : Samples) row.reserve(rows);
+  }
+
+  // A row with a value that is not a number is dropped whole: it enters
+  // neither the samples nor the distinct counts nor the bounds. So is a row
+  // without all the chosen columns.
+  void Add(const std::vector<std::string_view>& fields, const std::string& fileName) {
+    const size_t varCount = Columns.size();
+    if (fields.size() < varCount || static_cast<int32_t>(fields.size()) <= maxColumn_) return;
+    for (size_t k = 0; k < varCount; ++k)
+      if (!ParseSampleValue(fields[static_cast<size_t>(Columns[k])], values_[k])) return;
+    if (SampleCount == INT32_MAX)
+      throw ESensitivityError("The file " + fileName + " holds too many samples");
+    for (size_t k = 0; k < varCount; ++k) {
+      Distinct[k].Add(fields[static_cast<size_t>(Columns[k])]);
+      const double v = values_[k];
+      if (SampleCount == 0) {
+        MinValues[k] = MaxValues[k] = v;
+      } else {
+        if (v < MinValues[k]) MinValues[k] = v;
+        if (v > MaxValues[k]) MaxValues[k] = v;
+      }
+      Samples[k].push_back(v);
+    }
+    ++SampleCount;
+  }
+
+  std::vector<int32_t> Columns;
+  std::vector<std::vector<double>> Samples;
+  std::vector<double> MinValues, MaxValues;
+  std::vector<TDistinctTexts> Distinct;
+  int32_t SampleCount = 0;
+
+ private:
+  std::vector<double> values_;
+  int32_t maxColumn_;
+};
+
+// Reads the rows after the names line, reporting the progress through the
+// lineCount lines of the file.
+void ReadSampleRows(TLineCursor& cursor, size_t lineCount, TTextColumns& columns, TReaderHost& host,
+                    const std::string& fileName) {
+  std::string_view line;
+  std::vector<std::string_view> fields;
+  std::deque<std::string> scratch;
+  int32_t lastPercent = 0;
+  for (size_t i = 2; cursor.Next(line); ++i) {
+    SplitCommaText(line, fields, scratch);
+    columns.Add(fields, fileName);
+    int32_t percent = static_cast<int32_t>((i - 1) * 100 / lineCount);
+    if (percent != lastPercent) {
+      lastPercent = percent;
+      host.SetProgress(percent);
+    }
+  }
+  if (columns.SampleCount == 0)
+    throw ESensitivityError("The file " + fileName + " holds no samples");
+}
+
+}  // namespace
+
 bool ReadTextSamples(TFileData& store, const TIntList* selection, TReaderHost& host) {
   const std::string fileName = store.FileName;
   std::error_code ec;
@@ -197,14 +283,9 @@ bool ReadTextSamples(TFileData& store, const TIntList* selection, TReaderHost& h
   } guard{host};
 
   try {
-    std::string text;
-    if (!ReadWholeFile(fileName, text)) throw ESensitivityError("Cannot read the file " + fileName);
-    if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
-        static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
-      text.erase(0, 3);
+    const std::string text = ReadSampleText(fileName);
     const size_t lineCount = CountLines(text);
     if (lineCount == 0) throw ESensitivityError("The file " + fileName + " is empty");
-
     TLineCursor cursor(text);
     std::string_view line;
     cursor.Next(line);
@@ -216,73 +297,29 @@ bool ReadTextSamples(TFileData& store, const TIntList* selection, TReaderHost& h
     for (size_t i = 0; i < fileNames.size(); ++i)
       all.Add(
           std::make_shared<TRandomVariable>(static_cast<int32_t>(i), fileNames[i], "", 2, 2, ""));
-    std::vector<int32_t> columns = SelectVariablesOnLoad(all, selection, host, fileName);
-    const size_t varCount = columns.size();
+    TTextColumns columns(SelectVariablesOnLoad(all, selection, host, fileName), lineCount - 1);
+    const size_t varCount = columns.Columns.size();
 
-    std::vector<TDistinctTexts> distinct(varCount);
     host.SetProgress(0);
     host.ShowProgress(true);
     host.SetStatus("Loading samples");
     host.SetBusyCursor(true);
     guard.active = true;
-
-    std::vector<std::vector<double>> samples(varCount);
-    for (auto& row : samples) row.reserve(lineCount - 1);
-    std::vector<double> minValues(varCount, 0.0), maxValues(varCount, 0.0);
-    std::vector<double> values(varCount);
-    std::vector<std::string_view> fields;
-    std::deque<std::string> scratch;
-    const int32_t maxColumn = *std::max_element(columns.begin(), columns.end());
-    int32_t sampleCount = 0;
-    int32_t lastPercent = 0;
-    for (size_t i = 2; cursor.Next(line); ++i) {
-      SplitCommaText(line, fields, scratch);
-      if (fields.size() >= varCount && static_cast<int32_t>(fields.size()) > maxColumn) {
-        bool bad = false;
-        for (size_t k = 0; k < varCount && !bad; ++k) {
-          std::string_view t = fields[static_cast<size_t>(columns[k])];
-          if (!ParseSampleValue(t, values[k])) bad = true;
-        }
-        // A row with a value that is not a number is dropped whole: it enters
-        // neither the samples nor the distinct counts nor the bounds.
-        if (!bad) {
-          if (sampleCount == INT32_MAX)
-            throw ESensitivityError("The file " + fileName + " holds too many samples");
-          for (size_t k = 0; k < varCount; ++k) {
-            distinct[k].Add(fields[static_cast<size_t>(columns[k])]);
-            double v = values[k];
-            if (sampleCount == 0) {
-              minValues[k] = maxValues[k] = v;
-            } else {
-              if (v < minValues[k]) minValues[k] = v;
-              if (v > maxValues[k]) maxValues[k] = v;
-            }
-            samples[k].push_back(v);
-          }
-          ++sampleCount;
-        }
-      }
-      int32_t percent = static_cast<int32_t>((i - 1) * 100 / lineCount);
-      if (percent != lastPercent) {
-        lastPercent = percent;
-        host.SetProgress(percent);
-      }
-    }
-    if (sampleCount == 0) throw ESensitivityError("The file " + fileName + " holds no samples");
+    ReadSampleRows(cursor, lineCount, columns, host, fileName);
 
     TFileData loaded;
     loaded.FileName = fileName;
-    loaded.Variables = CopySelectedVariables(all, columns);
+    loaded.Variables = CopySelectedVariables(all, columns.Columns);
     for (size_t k = 0; k < varCount; ++k)
-      loaded.Names.push_back(fileNames[static_cast<size_t>(columns[k])]);
+      loaded.Names.push_back(fileNames[static_cast<size_t>(columns.Columns[k])]);
     loaded.VarCount = static_cast<int32_t>(varCount);
-    loaded.SampleCount = sampleCount;
-    for (auto& row : samples) row.shrink_to_fit();
-    loaded.Samples = std::move(samples);
+    loaded.SampleCount = columns.SampleCount;
+    for (auto& row : columns.Samples) row.shrink_to_fit();
+    loaded.Samples = std::move(columns.Samples);
     loaded.DistinctCounts.resize(varCount);
-    for (size_t k = 0; k < varCount; ++k) loaded.DistinctCounts[k] = distinct[k].Count();
-    loaded.MinValues = std::move(minValues);
-    loaded.MaxValues = std::move(maxValues);
+    for (size_t k = 0; k < varCount; ++k) loaded.DistinctCounts[k] = columns.Distinct[k].Count();
+    loaded.MinValues = std::move(columns.MinValues);
+    loaded.MaxValues = std::move(columns.MaxValues);
     store = std::move(loaded);
 
     host.ShowProgress(false);
@@ -362,6 +399,101 @@ std::string_view BeforeFirstBlank(std::string_view line) {
   return p == std::string_view::npos ? line : line.substr(0, p);
 }
 
+// A ".sam" being read for conversion; a read that fails shows the message
+// and returns false.
+class TSamInput {
+ public:
+  TSamInput(const std::string& path, TReaderHost& host)
+      : in_(path), host_(host), shortName_(FileNameOnly(path)) {}
+  bool IsOpen() const { return in_.IsOpen(); }
+  bool AtEnd() { return in_.AtEnd(); }
+  const std::string& Line() const { return line_; }
+  const std::string& ShortName() const { return shortName_; }
+
+  // The next line (empty past the end).
+  bool Next() {
+    in_.ReadLine(line_);
+    if (in_.Failed()) {
+      host_.ShowError("File " + shortName_ + " is corrupt or has wrong format");
+      return false;
+    }
+    return true;
+  }
+
+  // Appends up to count lines to text, separated by ", ". The end of the
+  // file ends the list; the first line is read also there when
+  // `firstAlways`.
+  bool Join(int64_t count, std::string& text, bool firstAlways) {
+    for (int64_t i = 0; i < count && ((firstAlways && i == 0) || !in_.AtEnd()); ++i) {
+      if (!Next()) return false;
+      if (i > 0) text += ", ";
+      text += line_;
+    }
+    return true;
+  }
+
+ private:
+  TLineReader in_;
+  TReaderHost& host_;
+  std::string shortName_;
+  std::string line_;
+};
+
+// The names line of the ".sae": the input names, ", ", the output names.
+// Sets perSample to the count of values of one sample.
+bool ConvertNames(TSamInput& in, std::string& text, int64_t& perSample) {
+  const int64_t inputs = LeadingCount(BeforeFirstBlank(in.Line()));
+  // Missing lines read as empty; a count that runs past the end of the file
+  // stops there instead of writing empty names or samples without end.
+  if (!in.Join(inputs, text, false)) return false;
+  text += ", ";
+  if (!in.Next()) return false;
+  const int64_t outputs = LeadingCount(in.Line());
+  if (!in.Join(outputs, text, false)) return false;
+  text += "\r\n";
+  perSample = inputs + outputs;
+  return true;
+}
+
+// One line of the ".sae" per sample, written to out a megabyte at a time;
+// what is left stays in text.
+bool ConvertSamples(TSamInput& in, int64_t perSample, std::string& text, std::ofstream& out,
+                    TReaderHost& host, const std::string& saeName) {
+  if (!in.Next()) return false;
+  const int64_t samples = LeadingCount(BeforeFirstBlank(in.Line()));
+  // Without names no line belongs to a sample: nothing is written for them
+  // (the documented empty line per sample could be made endless by a count).
+  for (int64_t s = 0; s < samples && perSample > 0 && !in.AtEnd(); ++s) {
+    // A sample cut short by the end of the file ends there.
+    if (!in.Join(perSample, text, true)) return false;
+    text += "\r\n";
+    if (text.size() >= (1u << 20)) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+      if (!out) {
+        host.ShowError("Error writing output file " + saeName);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Moves an existing ".sae" aside to "<base>_bak.sae" (replacing an older
+// backup); raises when it cannot be moved.
+void KeepBackup(const fs::path& samPath, const fs::path& saePath) {
+  std::error_code ec;
+  if (!fs::exists(saePath, ec)) return;
+  fs::path bakPath = samPath;
+  bakPath.replace_extension();
+  bakPath += "_bak.sae";
+  fs::remove(bakPath, ec);
+  fs::rename(saePath, bakPath, ec);
+  if (ec)
+    throw ESensitivityError("Cannot rename " + saePath.string() + " to " + bakPath.string() + ": " +
+                            ec.message());
+}
+
 }  // namespace
 
 bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
@@ -373,27 +505,15 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
   fs::path samPath(path);
   fs::path saePath = samPath;
   saePath.replace_extension(".sae");
-  const std::string shortName = FileNameOnly(path);
-  TLineReader in(path);
+  TSamInput in(path, host);
   if (!in.IsOpen()) {
-    host.ShowError("Cannot open input file " + shortName);
+    host.ShowError("Cannot open input file " + in.ShortName());
     return false;
   }
-  std::string line;
-  auto readLine = [&]() -> bool {
-    bool got = in.ReadLine(line);
-    if (in.Failed()) {
-      host.ShowError("File " + shortName + " is corrupt or has wrong format");
-      return false;
-    }
-    (void)got;
-    return true;
-  };
   // Remarks before the first count line.
   do {
-    if (!readLine()) return false;
-  } while (!line.empty() && line[0] == ';');
-  const int64_t inputs = LeadingCount(BeforeFirstBlank(line));
+    if (!in.Next()) return false;
+  } while (!in.Line().empty() && in.Line()[0] == ';');
 
   // Written beside the ".sae" and renamed over it when complete.
   common::TReplacingFile file(saePath.string());
@@ -404,44 +524,9 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
     return false;
   }
   std::string text;
-  // Missing lines read as empty; a count that runs past the end of the file
-  // stops there instead of writing empty names or samples without end.
-  for (int64_t i = 0; i < inputs && !in.AtEnd(); ++i) {
-    if (!readLine()) return false;
-    if (i > 0) text += ", ";
-    text += line;
-  }
-  text += ", ";
-  if (!readLine()) return false;
-  const int64_t outputs = LeadingCount(line);
-  for (int64_t i = 0; i < outputs && !in.AtEnd(); ++i) {
-    if (!readLine()) return false;
-    if (i > 0) text += ", ";
-    text += line;
-  }
-  text += "\r\n";
-  if (!readLine()) return false;
-  const int64_t samples = LeadingCount(BeforeFirstBlank(line));
-  const int64_t perSample = inputs + outputs;
-  // Without names no line belongs to a sample: nothing is written for them
-  // (the documented empty line per sample could be made endless by a count).
-  for (int64_t s = 0; s < samples && perSample > 0 && !in.AtEnd(); ++s) {
-    // A sample cut short by the end of the file ends there.
-    for (int64_t j = 0; j < perSample && (j == 0 || !in.AtEnd()); ++j) {
-      if (!readLine()) return false;
-      if (j > 0) text += ", ";
-      text += line;
-    }
-    text += "\r\n";
-    if (text.size() >= (1u << 20)) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
-      if (!out) {
-        host.ShowError("Error writing output file " + saeName);
-        return false;
-      }
-    }
-  }
+  int64_t perSample = 0;
+  if (!ConvertNames(in, text, perSample)) return false;
+  if (!ConvertSamples(in, perSample, text, out, host, saeName)) return false;
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.flush();
   if (!out) {
@@ -449,16 +534,7 @@ bool ConvertSamToSae(const std::string& path, TReaderHost& host) {
     return false;
   }
   // The previous ".sae" becomes the backup once the new one is complete.
-  if (fs::exists(saePath, ec)) {
-    fs::path bakPath = samPath;
-    bakPath.replace_extension();
-    bakPath += "_bak.sae";
-    fs::remove(bakPath, ec);
-    fs::rename(saePath, bakPath, ec);
-    if (ec)
-      throw ESensitivityError("Cannot rename " + saePath.string() + " to " + bakPath.string() +
-                              ": " + ec.message());
-  }
+  KeepBackup(samPath, saePath);
   std::string error;
   if (!file.Commit(error)) {
     host.ShowError("Error writing output file " + saeName);
