@@ -174,12 +174,11 @@ TEST_F(Document, MoveVariableKeepsTheScatterPair) {
   }
 }
 
-TEST_F(Document, BoundingBoxAndZoom) {
+TEST_F(Document, BoundingBoxFollowsThePlotTheFitAndTheSelection) {
   auto doc = Load(3, 400);
   doc->m_plotType = PlotDensity;
   doc->UpdateEstimators(256);
   const fn::CTesploreVar& v1 = *doc->m_order[1];
-  const fn::CTesploreVar& v0 = *doc->m_order[0];
   struct Case {
     std::int32_t plot, boxType, densityMode, selected;
     bool autoBox, force;
@@ -221,6 +220,16 @@ TEST_F(Document, BoundingBoxAndZoom) {
     doc->UpdateBoundingBox(c.force);
     EXPECT_EQ(doc->m_box, c.expected) << c.plot << c.boxType << c.densityMode << c.selected;
   }
+}
+
+TEST_F(Document, BoundingBoxWithoutShownVariablesWidthOrOfAScatter) {
+  auto doc = Load(3, 400);
+  doc->m_plotType = PlotDensity;
+  doc->UpdateEstimators(256);
+  const fn::CTesploreVar& v0 = *doc->m_order[0];
+  const TBox manual{1, 2, 3, 4};
+  doc->m_selectedVar = 2;
+  doc->m_autoBox = true;
   // No shown variable: the search ends and the box stays.
   doc->m_visible.assign(3, 0);
   doc->m_box = manual;
@@ -249,7 +258,10 @@ TEST_F(Document, BoundingBoxAndZoom) {
   doc->UpdateBoundingBox(false);
   EXPECT_EQ(doc->m_scatterBox,
             (TBox{doc->m_order[2]->GetMin(), doc->m_order[2]->GetMax(), v0.GetMin(), v0.GetMax()}));
+}
 
+TEST_F(Document, ZoomBoxTakesTheZoomedPartOfTheBox) {
+  auto doc = Load(3, 400);
   const TBox b{10, 20, -1, 3};
   struct Zoom {
     TBox zoom, expected;
