@@ -41,113 +41,148 @@ float Scale(const fn::CTesploreVar& v, std::size_t s, std::int32_t scale) {
                                    : v.LogScale(s);
 }
 
-}  // namespace
+// One frame of cobwebs: the shown variables' axes and the samples' lines in
+// drawing order with their colours.
+struct TCobwebs {
+  std::vector<int> xs;
+  std::vector<const fn::CTesploreVar*> vars;
+  std::int32_t scale = ScalePercentiles;
+  std::vector<std::uint32_t> order;
+  std::vector<int> index;  // colour: 0 ... 19 colour map, 46 / 47 marking
+  const fn::CTesploreVar& Var(int k) const { return *vars[static_cast<std::size_t>(k)]; }
+};
 
-void DrawCobwebs(TPlotContext& ctx, TCanvas& c) {
-  SampleDataView& doc = ctx.doc;
-  const TColorRecord& colors = ctx.colors;
-  const bool fast = ctx.image != nullptr;
-  const TRect saved = ctx.plot;
-  if (doc.m_crossDensity) ctx.plot.top += saved.Height() / 3;
-  const TRect P = ctx.plot;
-  const int W = P.Width(), H = P.Height();
+TCobwebs CobwebAxes(const SampleDataView& doc, const TRect& P) {
+  TCobwebs webs;
   const auto n = static_cast<int>(doc.CountVisible());
-  std::vector<int> xs(static_cast<std::size_t>(n));
-  std::vector<const fn::CTesploreVar*> vars(static_cast<std::size_t>(n));
+  webs.xs.resize(static_cast<std::size_t>(n));
+  webs.vars.resize(static_cast<std::size_t>(n));
   for (int k = 0; k < n; ++k) {
-    xs[static_cast<std::size_t>(k)] = k * W / (n - 1) + P.left;
-    vars[static_cast<std::size_t>(k)] = &doc.VisibleVariable(static_cast<std::uint32_t>(k));
+    webs.xs[static_cast<std::size_t>(k)] = k * P.Width() / (n - 1) + P.left;
+    webs.vars[static_cast<std::size_t>(k)] = &doc.VisibleVariable(static_cast<std::uint32_t>(k));
   }
+  webs.scale = doc.m_cobwebScale;
+  return webs;
+}
+
+// The lines of each pass in drawing order: outside the filter first while a
+// range is marked, then the samples inside it; coloured by the first axis
+// that has a range, or by the marking.
+void OrderLines(const TPlotContext& ctx, TCobwebs& webs) {
+  SampleDataView& doc = ctx.doc;
+  const int n = static_cast<int>(webs.vars.size());
   int colourAxis = 0;
   for (int k = 0; k < n; ++k) {
-    if (vars[static_cast<std::size_t>(k)]->GetMin() !=
-        vars[static_cast<std::size_t>(k)]->GetMax()) {
+    if (webs.Var(k).GetMin() != webs.Var(k).GetMax()) {
       colourAxis = k;
       break;
     }
   }
-  const std::int32_t scale = doc.m_cobwebScale;
   const std::vector<bool>& filter = doc.Filter();
   std::size_t shown = std::min<std::size_t>(doc.m_numSamples, filter.size());
-  for (const auto* v : vars) shown = std::min(shown, v->GetSamples().size());
+  for (const auto* v : webs.vars) shown = std::min(shown, v->GetSamples().size());
   const bool selecting = ctx.mouseState == MouseRangeSelection;
-  const int levels = std::clamp(colors.ColormapSize, 1, 20);
+  const int levels = std::clamp(ctx.colors.ColormapSize, 1, 20);
   const double levelFactor = levels * 1.0 - 0.0001;
-
-  // The lines of each pass in drawing order: outside the filter first while a
-  // range is marked, then the samples inside it.
-  std::vector<std::uint32_t> order;
-  std::vector<int> index;  // colour: 0 ... 19 colour map, 46 / 47 marking
   for (int pass = selecting ? 0 : 1; pass < 2; ++pass) {
-    const std::vector<float>& cv =
-        doc.ScaledValues(*vars[static_cast<std::size_t>(colourAxis)], scale);
+    const std::vector<float>& cv = doc.ScaledValues(webs.Var(colourAxis), webs.scale);
     for (std::size_t s = 0; s < shown; ++s) {
       if (filter[s] != (pass == 1)) continue;
-      order.push_back(static_cast<std::uint32_t>(s));
+      webs.order.push_back(static_cast<std::uint32_t>(s));
       if (selecting) {
-        index.push_back(pass == 0 ? PaletteClr + ClrNotSelected : PaletteClr + ClrSelected);
+        webs.index.push_back(pass == 0 ? PaletteClr + ClrNotSelected : PaletteClr + ClrSelected);
       } else {
-        const float x =
-            s < cv.size() ? cv[s] : Scale(*vars[static_cast<std::size_t>(colourAxis)], s, scale);
-        index.push_back(PaletteVal + std::clamp(static_cast<int>(x * levelFactor), 0, levels - 1));
+        const float x = s < cv.size() ? cv[s] : Scale(webs.Var(colourAxis), s, webs.scale);
+        webs.index.push_back(PaletteVal +
+                             std::clamp(static_cast<int>(x * levelFactor), 0, levels - 1));
       }
     }
   }
-  const int count = static_cast<int>(order.size());
-  if (fast) {
-    TCobwebLines lines;
-    lines.x = xs;
-    lines.count = count;
-    lines.y.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(count));
-    for (int k = 0; k < n; ++k) {
-      const std::vector<float>& sv = doc.ScaledValues(*vars[static_cast<std::size_t>(k)], scale);
-      int* y = lines.y.data() + static_cast<std::ptrdiff_t>(k) * count;
-      for (int j = 0; j < count; ++j)
-        y[j] = static_cast<int>(P.bottom - sv[order[static_cast<std::size_t>(j)]] * H);
-    }
-    lines.colour.resize(static_cast<std::size_t>(count));
-    for (int j = 0; j < count; ++j)
-      lines.colour[static_cast<std::size_t>(j)] =
-          ctx.palette[static_cast<std::size_t>(index[static_cast<std::size_t>(j)])];
-    // The painter must not hold unwritten work over the rows written directly.
-    ctx.painter.end();
-    DrawCobwebLines(*ctx.image, lines, P.top, P.bottom, ctx.threads);
-    ctx.painter.begin(ctx.image);
-    c.Reapply();
-  } else {
-    QPolygon line(n);
-    for (int j = 0; j < count; ++j) {
-      const int i = index[static_cast<std::size_t>(j)];
-      const TColor colour =
-          i >= PaletteClr ? colors.clr[i - PaletteClr] : colors.val[i - PaletteVal];
-      const bool inside = selecting && i == PaletteClr + ClrSelected;
-      if (j == 0 || colour != c.PenColour() || inside) c.SetPen(colour, inside ? 2 : 1);
-      for (int k = 0; k < n; ++k) {
-        const float v =
-            Scale(*vars[static_cast<std::size_t>(k)], order[static_cast<std::size_t>(j)], scale);
-        line.setPoint(k, xs[static_cast<std::size_t>(k)], static_cast<int>(P.bottom - v * H));
-      }
-      c.Polyline(line);
-    }
-  }
+}
 
-  c.SetPen(colors.clr[ClrLines]);
-  c.SetTextColour(colors.clr[ClrText]);
-  DrawNames(ctx, c, xs, scale == ScaleNatural);
+// The lines written into the frame's own picture, row by row.
+void LinesIntoImage(TPlotContext& ctx, TCanvas& c, const TCobwebs& webs) {
+  const TRect& P = ctx.plot;
+  const int n = static_cast<int>(webs.vars.size());
+  const int count = static_cast<int>(webs.order.size());
+  TCobwebLines lines;
+  lines.x = webs.xs;
+  lines.count = count;
+  lines.y.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(count));
+  for (int k = 0; k < n; ++k) {
+    const std::vector<float>& sv = ctx.doc.ScaledValues(webs.Var(k), webs.scale);
+    int* y = lines.y.data() + static_cast<std::ptrdiff_t>(k) * count;
+    for (int j = 0; j < count; ++j)
+      y[j] = static_cast<int>(P.bottom - sv[webs.order[static_cast<std::size_t>(j)]] * P.Height());
+  }
+  lines.colour.resize(static_cast<std::size_t>(count));
+  for (int j = 0; j < count; ++j)
+    lines.colour[static_cast<std::size_t>(j)] =
+        ctx.palette[static_cast<std::size_t>(webs.index[static_cast<std::size_t>(j)])];
+  // The painter must not hold unwritten work over the rows written directly.
+  ctx.painter.end();
+  DrawCobwebLines(*ctx.image, lines, P.top, P.bottom, ctx.threads);
+  ctx.painter.begin(ctx.image);
+  c.Reapply();
+}
+
+// The lines drawn as polylines, on devices that cannot be written directly.
+void LinesPainted(TPlotContext& ctx, TCanvas& c, const TCobwebs& webs) {
+  const TRect& P = ctx.plot;
+  const int n = static_cast<int>(webs.vars.size());
+  const bool selecting = ctx.mouseState == MouseRangeSelection;
+  QPolygon line(n);
+  for (std::size_t j = 0; j < webs.order.size(); ++j) {
+    const int i = webs.index[j];
+    const TColor colour =
+        i >= PaletteClr ? ctx.colors.clr[i - PaletteClr] : ctx.colors.val[i - PaletteVal];
+    const bool inside = selecting && i == PaletteClr + ClrSelected;
+    if (j == 0 || colour != c.PenColour() || inside) c.SetPen(colour, inside ? 2 : 1);
+    for (int k = 0; k < n; ++k) {
+      const float v = Scale(webs.Var(k), webs.order[j], webs.scale);
+      line.setPoint(k, webs.xs[static_cast<std::size_t>(k)],
+                    static_cast<int>(P.bottom - v * P.Height()));
+    }
+    c.Polyline(line);
+  }
+}
+
+// The names, the axes and, by the scale, their bounds or fractions.
+void DrawCobwebAxes(TPlotContext& ctx, TCanvas& c, const TCobwebs& webs) {
+  const TRect& P = ctx.plot;
+  const int n = static_cast<int>(webs.vars.size());
+  c.SetPen(ctx.colors.clr[ClrLines]);
+  c.SetTextColour(ctx.colors.clr[ClrText]);
+  DrawNames(ctx, c, webs.xs, webs.scale == ScaleNatural);
   c.SetFont(PlotFonts[0]);
   const int w0 = c.TextWidth(QStringLiteral("0.00"));
   for (int k = 0; k < n; ++k) {
-    const int x = xs[static_cast<std::size_t>(k)];
-    const fn::CTesploreVar& v = *vars[static_cast<std::size_t>(k)];
+    const int x = webs.xs[static_cast<std::size_t>(k)];
+    const fn::CTesploreVar& v = webs.Var(k);
     DrawAxis(ctx, c, x, v);
-    if (scale == ScaleNatural) {
+    if (webs.scale == ScaleNatural) {
       const QString hi = FormatGeneral(v.GetMax(), 2), lo = FormatGeneral(v.GetMin(), 2);
       c.TextOut(x - c.TextWidth(hi) / 2, P.top - c.TextHeight(hi) - 2, hi);
       c.TextOut(x - c.TextWidth(lo) / 2, P.bottom + 5, lo);
-    } else if (scale == ScalePercentiles && (k == 0 || k == n - 1)) {
+    } else if (webs.scale == ScalePercentiles && (k == 0 || k == n - 1)) {
       DrawFractions(ctx, c, k == 0 ? x - 5 - w0 : x + 5, 1);
     }
   }
+}
+
+}  // namespace
+
+void DrawCobwebs(TPlotContext& ctx, TCanvas& c) {
+  SampleDataView& doc = ctx.doc;
+  const TRect saved = ctx.plot;
+  if (doc.m_crossDensity) ctx.plot.top += saved.Height() / 3;
+  TCobwebs webs = CobwebAxes(doc, ctx.plot);
+  OrderLines(ctx, webs);
+  if (ctx.image != nullptr)
+    LinesIntoImage(ctx, c, webs);
+  else
+    LinesPainted(ctx, c, webs);
+  DrawCobwebAxes(ctx, c, webs);
   ctx.plot = saved;
   if (doc.m_crossDensity) DrawMarginals(ctx, c, true);
 }

@@ -41,6 +41,25 @@ QLabel* Caption(const char* text, QWidget* parent) {
   return new QLabel(QString::fromLatin1(text), parent);
 }
 
+// A titled box of radio buttons, each stored in its slot with its caption and
+// hint, added to layout.
+QGroupBox* RadioPanel(
+    QWidget* parent, QVBoxLayout* layout, const char* title,
+    std::initializer_list<std::pair<QRadioButton**, std::pair<const char*, const char*>>> items) {
+  auto* panel = new QGroupBox(QString::fromLatin1(title), parent);
+  auto* l = new QVBoxLayout(panel);
+  l->setContentsMargins(2, 2, 2, 2);
+  auto* group = new QButtonGroup(panel);
+  for (const auto& [slot, text] : items) {
+    *slot = new QRadioButton(QString::fromLatin1(text.first), panel);
+    (*slot)->setToolTip(QString::fromLatin1(text.second));
+    group->addButton(*slot);
+    l->addWidget(*slot);
+  }
+  layout->addWidget(panel);
+  return panel;
+}
+
 }  // namespace
 
 TFrmTesplore::TFrmTesplore(QSize screen)
@@ -175,6 +194,15 @@ void TFrmTesplore::ShowException(const ut::String& caption, const ut::Exception&
 }
 
 void TFrmTesplore::BuildMenus() {
+  BuildFileMenu();
+  BuildEditMenu();
+  BuildViewMenu();
+  BuildVariableShortcuts();
+  BuildOptionsAndHelpMenus();
+  BuildToolBar();
+}
+
+void TFrmTesplore::BuildFileMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   m_actOpen =
       file->addAction(QStringLiteral("&Open a Sample File..."), this, [this] { OpenFile(); });
@@ -201,7 +229,9 @@ void TFrmTesplore::BuildMenus() {
   }
   file->addSeparator();
   m_actExit = file->addAction(QStringLiteral("E&xit"), this, [this] { close(); });
+}
 
+void TFrmTesplore::BuildEditMenu() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
   m_actUndo = edit->addAction(QStringLiteral("Undo"), this, [this] { StepHistory(true); });
   m_actUndo->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
@@ -213,7 +243,9 @@ void TFrmTesplore::BuildMenus() {
   m_actCopy =
       edit->addAction(QStringLiteral("&Copy"), this, [this] { m_tesploreView->CopyToClipboard(); });
   m_actCopy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+}
 
+void TFrmTesplore::BuildViewMenu() {
   QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
   const char* captions[5] = {"Cob&webs", "&Marginals", "&Scatter", "&Density", "&Histogram"};
   const char* keys[5] = {"Ctrl+W", "Ctrl+M", "Ctrl+S", "Ctrl+D", "Ctrl+H"};
@@ -254,8 +286,10 @@ void TFrmTesplore::BuildMenus() {
   });
   m_actEditLayout = view->addAction(QStringLiteral("Edit Layout"));
   m_actEditLayout->setVisible(false);
+}
 
-  // The hidden Variables menu: its shortcuts act through the window.
+// The hidden Variables menu: its shortcuts act through the window.
+void TFrmTesplore::BuildVariableShortcuts() {
   m_actSelAll = new QAction(QStringLiteral("Select all"), this);
   m_actSelAll->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
   m_actSelNone = new QAction(QStringLiteral("Select none"), this);
@@ -270,7 +304,9 @@ void TFrmTesplore::BuildMenus() {
   // Its two items without a command.
   addActions(
       {new QAction(QStringLiteral("Input"), this), new QAction(QStringLiteral("Output"), this)});
+}
 
+void TFrmTesplore::BuildOptionsAndHelpMenus() {
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
   m_actColor = options->addAction(QStringLiteral("&Color..."), this, [this] { Colors1Click(); });
   m_actFont = options->addAction(QStringLiteral("&Font..."), this, [this] { Font1Click(); });
@@ -286,7 +322,9 @@ void TFrmTesplore::BuildMenus() {
   });
   m_actHelpFile->setShortcut(QKeySequence(Qt::Key_F2));
   m_actAbout = help->addAction(QStringLiteral("&About..."), this, [this] { About1Click(); });
+}
 
+void TFrmTesplore::BuildToolBar() {
   ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
   auto button = [this](QAction* a, const char* hint) {
@@ -329,13 +367,8 @@ void TFrmTesplore::BuildMenus() {
   Label9->setVisible(false);
 }
 
-void TFrmTesplore::BuildSidePanel() {
-  Panel1 = new QWidget(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFixedWidth(177);
-  auto* outer = new QVBoxLayout(Panel1);
-  outer->setContentsMargins(2, 2, 2, 2);
-
+// The number of samples and the list of variables with its selection buttons.
+void TFrmTesplore::BuildVariablesArea() {
   Panel2 = new QWidget(Panel1);
   auto* p2 = new QVBoxLayout(Panel2);
   p2->setContentsMargins(0, 0, 0, 0);
@@ -386,6 +419,15 @@ void TFrmTesplore::BuildSidePanel() {
   connect(m_lstRandVar, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupVar->popup(m_lstRandVar->viewport()->mapToGlobal(at)); });
   p2->addWidget(m_lstRandVar, 1);
+}
+
+void TFrmTesplore::BuildSidePanel() {
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFixedWidth(177);
+  auto* outer = new QVBoxLayout(Panel1);
+  outer->setContentsMargins(2, 2, 2, 2);
+  BuildVariablesArea();
 
   // The splitter sets the height of the variables area above the options.
   Splitter1 = new QSplitter(Qt::Vertical, Panel1);
@@ -398,7 +440,14 @@ void TFrmTesplore::BuildSidePanel() {
   Splitter1->addWidget(options);
   Splitter1->setStretchFactor(0, 1);
   outer->addWidget(Splitter1, 1);
+  BuildPlotOptions(opts);
+  QPushButton* fitNow = BuildFitOptions(opts);
+  opts->addStretch(1);
+  for (QWidget* w : {OptSmooth, OptScale1, OptScale2, OptFit}) w->setVisible(false);
+  ConnectSidePanel(fitNow);
+}
 
+void TFrmTesplore::BuildPlotOptions(QVBoxLayout* opts) {
   OptSmooth = new QWidget(Panel1);
   auto* sm = new QHBoxLayout(OptSmooth);
   sm->setContentsMargins(0, 0, 0, 0);
@@ -412,35 +461,23 @@ void TFrmTesplore::BuildSidePanel() {
   sm->addWidget(BWidth);
   opts->addWidget(OptSmooth);
 
-  auto radioPanel =
-      [this, opts](
-          QWidget*& panel, const char* title,
-          std::initializer_list<std::pair<QRadioButton**, std::pair<const char*, const char*>>>
-              items) {
-        panel = new QGroupBox(QString::fromLatin1(title), Panel1);
-        auto* l = new QVBoxLayout(panel);
-        l->setContentsMargins(2, 2, 2, 2);
-        auto* group = new QButtonGroup(panel);
-        for (const auto& [slot, text] : items) {
-          *slot = new QRadioButton(QString::fromLatin1(text.first), panel);
-          (*slot)->setToolTip(QString::fromLatin1(text.second));
-          group->addButton(*slot);
-          l->addWidget(*slot);
-        }
-        opts->addWidget(panel);
-      };
-  radioPanel(OptScale1, "Scale:",
-             {{&Cob0, {"Percentiles", "(p)"}},
-              {&Cob1, {"Natural", "(n)"}},
-              {&Cob2, {"Logarithmic", "(l)"}}});
+  OptScale1 = RadioPanel(Panel1, opts, "Scale:",
+                         {{&Cob0, {"Percentiles", "(p)"}},
+                          {&Cob1, {"Natural", "(n)"}},
+                          {&Cob2, {"Logarithmic", "(l)"}}});
   chkCrossDensity = new QCheckBox(QStringLiteral("Cross-density"), OptScale1);
   OptScale1->layout()->addWidget(chkCrossDensity);
-  radioPanel(
-      OptScale2, "Plot Type:",
+  OptScale2 = RadioPanel(
+      Panel1, opts, "Plot Type:",
       {{&Dens0, {"Relative", "(r)"}}, {&Dens1, {"Cumulative", "(q)"}}, {&Dens2, {"Absolute", ""}}});
   Dens2->setVisible(false);
-  radioPanel(
-      OptFit, "Plot Fit:",
+}
+
+// The fit of the plot with the bounds' edits and sliders; returns the "Fit
+// Now" button.
+QPushButton* TFrmTesplore::BuildFitOptions(QVBoxLayout* opts) {
+  OptFit = RadioPanel(
+      Panel1, opts, "Plot Fit:",
       {{&Fit1, {"Selected Variable", "Scale to fit selected (or first next visible) varable"}},
        {&Fit2, {"Visible Variables", "Scale to fit ALL visible varables"}},
        {&Fit3, {"Manual", "Manual scaling (enter extremes in text boxes bellow)"}}});
@@ -490,10 +527,10 @@ void TFrmTesplore::BuildSidePanel() {
   fit->addWidget(FitAuto);
   auto* fitNow = new QPushButton(QStringLiteral("Fit Now"), OptFit);
   fit->addWidget(fitNow);
-  opts->addStretch(1);
-  for (QWidget* w : {OptSmooth, OptScale1, OptScale2, OptFit}) w->setVisible(false);
+  return fitNow;
+}
 
-  // Handlers.
+void TFrmTesplore::ConnectSidePanel(QPushButton* fitNow) {
   connect(NumSamplesT, &QSlider::valueChanged, this, [this] { NumSamplesChanged(); });
   connect(NumSamplesE, &QLineEdit::editingFinished, this, [this] { NumSamplesEdited(); });
   connect(m_lstRandVar, &QListWidget::itemChanged, this,
@@ -689,108 +726,117 @@ bool TFrmTesplore::NothingToPlot() const {
 
 void TFrmTesplore::SyncDocument(bool toDocument, std::uint32_t flags) {
   TUpdating guard(m_updating);
+  if (toDocument)
+    ControlsToDocument(flags);
+  else
+    DocumentToControls(flags);
+}
+
+void TFrmTesplore::ControlsToDocument(std::uint32_t flags) {
   SampleDataView& doc = m_document;
   const bool scatter = doc.m_plotType == PlotScatter;
   TBox& bounds = scatter ? doc.m_scatterBox : doc.m_box;
-  if (toDocument) {
-    if (flags & SyncVariables) {
-      const int n = std::min<int>(m_lstRandVar->count(), static_cast<int>(doc.m_order.size()));
-      bool first = true;
-      for (int i = 0; i < n; ++i) {
-        QListWidgetItem* item = m_lstRandVar->item(i);
-        doc.m_order[static_cast<std::size_t>(i)] =
-            static_cast<fn::CTesploreVar*>(item->data(Qt::UserRole).value<void*>());
-        const bool checked = item->checkState() == Qt::Checked;
-        if (!scatter) {
-          doc.m_visible[static_cast<std::size_t>(i)] = checked ? 1 : 0;
-        } else if (checked) {
-          (first ? doc.m_scatterX : doc.m_scatterY) = i;
-          first = false;
-        }
-      }
-      doc.UpdateFilter();
-      EnablePlotControls(!NothingToPlot());
-    }
-    if (m_lstRandVar->currentRow() >= 0) doc.m_selectedVar = m_lstRandVar->currentRow();
-    if (flags & SyncParameters) {
-      doc.m_smoothing = static_cast<float>(BWidth->value() * 0.125);
-      doc.m_densityMode = Dens0->isChecked() ? 0 : Dens1->isChecked() ? 1 : 2;
-      doc.m_cobwebScale = Cob0->isChecked() ? 0 : Cob1->isChecked() ? 1 : 2;
-      doc.m_autoBox = FitAuto->isChecked();
-      doc.m_crossDensity = chkCrossDensity->isChecked() ? 1 : 0;
-      const int kind = Fit1->isChecked() ? 0 : Fit2->isChecked() ? 1 : 2;
-      if (kind != doc.m_boxType) {
-        doc.m_boxType = kind;
-        if (doc.m_numVars > 0) doc.UpdateBoundingBox(true);
+  if (flags & SyncVariables) {
+    const int n = std::min<int>(m_lstRandVar->count(), static_cast<int>(doc.m_order.size()));
+    bool first = true;
+    for (int i = 0; i < n; ++i) {
+      QListWidgetItem* item = m_lstRandVar->item(i);
+      doc.m_order[static_cast<std::size_t>(i)] =
+          static_cast<fn::CTesploreVar*>(item->data(Qt::UserRole).value<void*>());
+      const bool checked = item->checkState() == Qt::Checked;
+      if (!scatter) {
+        doc.m_visible[static_cast<std::size_t>(i)] = checked ? 1 : 0;
+      } else if (checked) {
+        (first ? doc.m_scatterX : doc.m_scatterY) = i;
+        first = false;
       }
     }
-    if ((flags & SyncSamples) &&
-        static_cast<std::uint32_t>(NumSamplesT->value()) != doc.m_numSamples) {
-      doc.SetNumSamples(static_cast<std::uint32_t>(NumSamplesT->value()));
-      doc.UpdateFilter();
+    doc.UpdateFilter();
+    EnablePlotControls(!NothingToPlot());
+  }
+  if (m_lstRandVar->currentRow() >= 0) doc.m_selectedVar = m_lstRandVar->currentRow();
+  if (flags & SyncParameters) {
+    doc.m_smoothing = static_cast<float>(BWidth->value() * 0.125);
+    doc.m_densityMode = Dens0->isChecked() ? 0 : Dens1->isChecked() ? 1 : 2;
+    doc.m_cobwebScale = Cob0->isChecked() ? 0 : Cob1->isChecked() ? 1 : 2;
+    doc.m_autoBox = FitAuto->isChecked();
+    doc.m_crossDensity = chkCrossDensity->isChecked() ? 1 : 0;
+    const int kind = Fit1->isChecked() ? 0 : Fit2->isChecked() ? 1 : 2;
+    if (kind != doc.m_boxType) {
+      doc.m_boxType = kind;
+      if (doc.m_numVars > 0) doc.UpdateBoundingBox(true);
     }
-    if (flags & SyncBounds) {
-      for (int i = 0; i < 4; ++i) {
-        QLineEdit* e = m_bounds[static_cast<std::size_t>(i)];
-        if (!e->isModified()) continue;
-        e->setModified(false);
-        bool ok = false;
-        const float v = e->text().trimmed().toFloat(&ok);
-        if (!ok) break;
-        (&bounds.x0)[i] = v;
-      }
+  }
+  if ((flags & SyncSamples) &&
+      static_cast<std::uint32_t>(NumSamplesT->value()) != doc.m_numSamples) {
+    doc.SetNumSamples(static_cast<std::uint32_t>(NumSamplesT->value()));
+    doc.UpdateFilter();
+  }
+  if (flags & SyncBounds) {
+    for (int i = 0; i < 4; ++i) {
+      QLineEdit* e = m_bounds[static_cast<std::size_t>(i)];
+      if (!e->isModified()) continue;
+      e->setModified(false);
+      bool ok = false;
+      const float v = e->text().trimmed().toFloat(&ok);
+      if (!ok) break;
+      (&bounds.x0)[i] = v;
     }
-    if (flags & SyncRedraw) m_tesploreView->Render(true);
-  } else {
-    const bool showSmooth = doc.m_plotType != PlotCobwebs || doc.m_crossDensity;
-    BWidth->setVisible(showSmooth);
-    labSmooth->setVisible(showSmooth);
-    auto checkRule = [&](int i) {
-      return scatter ? (i == doc.m_scatterX || i == doc.m_scatterY)
-                     : doc.m_visible[static_cast<std::size_t>(i)] != 0;
-    };
-    if (flags & SyncVariables) {
-      m_lstRandVar->clear();
-      for (std::size_t i = 0; i < doc.m_order.size(); ++i) {
-        auto* item = new QListWidgetItem(QString::fromStdString(doc.m_order[i]->GetName()));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
-        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(doc.m_order[i])));
-        item->setCheckState(checkRule(static_cast<int>(i)) ? Qt::Checked : Qt::Unchecked);
-        m_lstRandVar->addItem(item);
-      }
-    } else if (flags & SyncChecks) {
-      for (int i = 0; i < m_lstRandVar->count() && i < static_cast<int>(doc.m_visible.size());
-           ++i) {
-        m_lstRandVar->item(i)->setCheckState(checkRule(i) ? Qt::Checked : Qt::Unchecked);
-      }
-      EnablePlotControls(!NothingToPlot());
+  }
+  if (flags & SyncRedraw) m_tesploreView->Render(true);
+}
+
+void TFrmTesplore::DocumentToControls(std::uint32_t flags) {
+  SampleDataView& doc = m_document;
+  const bool scatter = doc.m_plotType == PlotScatter;
+  const TBox& bounds = scatter ? doc.m_scatterBox : doc.m_box;
+  const bool showSmooth = doc.m_plotType != PlotCobwebs || doc.m_crossDensity;
+  BWidth->setVisible(showSmooth);
+  labSmooth->setVisible(showSmooth);
+  auto checkRule = [&](int i) {
+    return scatter ? (i == doc.m_scatterX || i == doc.m_scatterY)
+                   : doc.m_visible[static_cast<std::size_t>(i)] != 0;
+  };
+  if (flags & SyncVariables) {
+    m_lstRandVar->clear();
+    for (std::size_t i = 0; i < doc.m_order.size(); ++i) {
+      auto* item = new QListWidgetItem(QString::fromStdString(doc.m_order[i]->GetName()));
+      item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
+      item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(doc.m_order[i])));
+      item->setCheckState(checkRule(static_cast<int>(i)) ? Qt::Checked : Qt::Unchecked);
+      m_lstRandVar->addItem(item);
     }
-    if (doc.m_selectedVar >= 0 && doc.m_selectedVar < m_lstRandVar->count()) {
-      m_lstRandVar->setCurrentRow(doc.m_selectedVar);
-      m_currentRow = doc.m_selectedVar;
+  } else if (flags & SyncChecks) {
+    for (int i = 0; i < m_lstRandVar->count() && i < static_cast<int>(doc.m_visible.size()); ++i) {
+      m_lstRandVar->item(i)->setCheckState(checkRule(i) ? Qt::Checked : Qt::Unchecked);
     }
-    if (flags & SyncParameters) {
-      m_actPlot[static_cast<std::size_t>(std::clamp(doc.m_plotType, 0, 4))]->setChecked(true);
-      BWidth->setValue(static_cast<int>(doc.m_smoothing * 8));
-      (doc.m_densityMode == 0 ? Dens0 : doc.m_densityMode == 1 ? Dens1 : Dens2)->setChecked(true);
-      (doc.m_cobwebScale == 0 ? Cob0 : doc.m_cobwebScale == 1 ? Cob1 : Cob2)->setChecked(true);
-      (doc.m_boxType == 0 ? Fit1 : doc.m_boxType == 1 ? Fit2 : Fit3)->setChecked(true);
-      FitAuto->setChecked(doc.m_autoBox);
-      chkCrossDensity->setChecked(doc.m_crossDensity != 0);
-    }
-    if (flags & SyncSamples) {
-      NumSamplesT->setMaximum(static_cast<int>(
-          std::min<std::uint32_t>(doc.Samples().GetNumSamplesInFile(), fn::MaxSamples)));
-      NumSamplesT->setValue(static_cast<int>(doc.m_numSamples));
-      NumSamplesE->setText(QString::number(NumSamplesT->value()));
-    }
-    if (flags & SyncBounds) {
-      for (int i = 0; i < 4; ++i) {
-        m_bounds[static_cast<std::size_t>(i)]->setText(FormatGeneral((&bounds.x0)[i], 3));
-        m_bounds[static_cast<std::size_t>(i)]->setModified(false);
-        m_zoomBars[static_cast<std::size_t>(i)]->setValue(
-            static_cast<int>((&doc.m_zoom.x0)[i] * 100));
-      }
+    EnablePlotControls(!NothingToPlot());
+  }
+  if (doc.m_selectedVar >= 0 && doc.m_selectedVar < m_lstRandVar->count()) {
+    m_lstRandVar->setCurrentRow(doc.m_selectedVar);
+    m_currentRow = doc.m_selectedVar;
+  }
+  if (flags & SyncParameters) {
+    m_actPlot[static_cast<std::size_t>(std::clamp(doc.m_plotType, 0, 4))]->setChecked(true);
+    BWidth->setValue(static_cast<int>(doc.m_smoothing * 8));
+    (doc.m_densityMode == 0 ? Dens0 : doc.m_densityMode == 1 ? Dens1 : Dens2)->setChecked(true);
+    (doc.m_cobwebScale == 0 ? Cob0 : doc.m_cobwebScale == 1 ? Cob1 : Cob2)->setChecked(true);
+    (doc.m_boxType == 0 ? Fit1 : doc.m_boxType == 1 ? Fit2 : Fit3)->setChecked(true);
+    FitAuto->setChecked(doc.m_autoBox);
+    chkCrossDensity->setChecked(doc.m_crossDensity != 0);
+  }
+  if (flags & SyncSamples) {
+    NumSamplesT->setMaximum(static_cast<int>(
+        std::min<std::uint32_t>(doc.Samples().GetNumSamplesInFile(), fn::MaxSamples)));
+    NumSamplesT->setValue(static_cast<int>(doc.m_numSamples));
+    NumSamplesE->setText(QString::number(NumSamplesT->value()));
+  }
+  if (flags & SyncBounds) {
+    for (int i = 0; i < 4; ++i) {
+      m_bounds[static_cast<std::size_t>(i)]->setText(FormatGeneral((&bounds.x0)[i], 3));
+      m_bounds[static_cast<std::size_t>(i)]->setModified(false);
+      m_zoomBars[static_cast<std::size_t>(i)]->setValue(
+          static_cast<int>((&doc.m_zoom.x0)[i] * 100));
     }
   }
 }

@@ -9,11 +9,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <array>
 
 #include "doc/sample_data_view.h"
@@ -97,7 +99,21 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
 
  private:
   void BuildMenus();
+  void BuildFileMenu();
+  void BuildEditMenu();
+  void BuildViewMenu();
+  void BuildVariableShortcuts();
+  void BuildOptionsAndHelpMenus();
+  void BuildToolBar();
   void BuildSidePanel();
+  void BuildVariablesArea();
+  void BuildPlotOptions(QVBoxLayout* opts);
+  QPushButton* BuildFitOptions(QVBoxLayout* opts);
+  void ConnectSidePanel(QPushButton* fitNow);
+  // The controls into the document or the document into the controls, in
+  // the groups of flags.
+  void ControlsToDocument(std::uint32_t flags);
+  void DocumentToControls(std::uint32_t flags);
   void UpdateRecentFiles(const QString& path);
   void StepHistory(bool undo);
   bool NothingToPlot() const;

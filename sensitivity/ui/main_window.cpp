@@ -53,6 +53,11 @@ TFormTesvaneMain::~TFormTesvaneMain() {
 }
 
 void TFormTesvaneMain::BuildMenus() {
+  BuildMenuBar();
+  BuildContextMenus();
+}
+
+void TFormTesvaneMain::BuildMenuBar() {
   auto action = [this](QMenu* menu, const QString& text, auto slot) {
     QAction* a = menu->addAction(text);
     connect(a, &QAction::triggered, this, [this, slot]() { Guard(slot); });
@@ -115,8 +120,10 @@ void TFormTesvaneMain::BuildMenus() {
   actPdfHelp->setShortcut(QKeySequence(Qt::Key_F2));
   help->addSeparator();
   actAbout = action(help, "&About Tesvane", [this]() { AboutCommand(); });
+}
 
-  // Context menus share the commands.
+// The context menus share the commands of the menu bar.
+void TFormTesvaneMain::BuildContextMenus() {
   auto dotMenu = [this](QMenu* parent, TSensChart** chart, QAction** entries) {
     QMenu* dot = parent->addMenu("Dot size");
     auto* group = new QActionGroup(dot);
@@ -154,6 +161,26 @@ void TFormTesvaneMain::BuildMenus() {
 }
 
 void TFormTesvaneMain::BuildLayout() {
+  BuildStatusBar();
+  BuildLeftPanel();
+  // Right: the two pages.
+  PageControl1 = new QTabWidget();
+  QFont bold = PageControl1->tabBar()->font();
+  bold.setBold(true);
+  PageControl1->tabBar()->setFont(bold);
+  PageControl1->addTab(BuildResultsPage(), "Results list");
+  PageControl1->addTab(BuildDetailsPage(), "Details");
+  connect(PageControl1, &QTabWidget::currentChanged, this,
+          [this]() { Guard([this]() { PageControl1Change(); }); });
+
+  splMain = new QSplitter(Qt::Horizontal);
+  splMain->addWidget(pnlLeft);
+  splMain->addWidget(PageControl1);
+  splMain->setStretchFactor(1, 1);
+  setCentralWidget(splMain);
+}
+
+void TFormTesvaneMain::BuildStatusBar() {
   // Status bar: three panels of 200, 400 and 50 pixels; the second holds the
   // progress bar, hidden except during a run.
   statusPanel1 = new QLabel("Ready to perform calculations");
@@ -171,8 +198,11 @@ void TFormTesvaneMain::BuildLayout() {
   statusBar()->addWidget(statusPanel1);
   statusBar()->addWidget(statusPanel2);
   statusBar()->addWidget(statusPanel3);
+}
 
-  // Left panel.
+// The file's figures, the degree of the fit, Run and Cancel, the lists of
+// variables.
+void TFormTesvaneMain::BuildLeftPanel() {
   pnlLeft = new QWidget();
   pnlLeft->setMinimumWidth(225);
   auto* left = new QVBoxLayout(pnlLeft);
@@ -184,38 +214,7 @@ void TFormTesvaneMain::BuildLayout() {
   lblSampleCount = new QLabel("Number of samples per variable");
   for (QLabel* l : {lblFileName, lblVarCount, lblSampleCount}) il->addWidget(l);
   left->addWidget(info);
-  auto* ratio = new QGroupBox("Correlation ratio");
-  auto* rl = new QVBoxLayout(ratio);
-  auto* degRow = new QHBoxLayout();
-  degRow->addWidget(new QLabel("Degree of the polynomial fit"));
-  edtDegree = new QLineEdit("3");
-  edtDegree->setFixedWidth(30);
-  edtDegree->installEventFilter(this);
-  degRow->addWidget(edtDegree);
-  degRow->addStretch();
-  rl->addLayout(degRow);
-  trkDegree = new QSlider(Qt::Horizontal);
-  trkDegree->setRange(1, 10);
-  trkDegree->setValue(3);
-  trkDegree->setTickPosition(QSlider::TicksBelow);
-  rl->addWidget(trkDegree);
-  auto* ends = new QHBoxLayout();
-  lblDegMin = new QLabel("1");
-  lblDegMax = new QLabel("10");
-  ends->addWidget(lblDegMin);
-  ends->addStretch();
-  ends->addWidget(lblDegMax);
-  rl->addLayout(ends);
-  left->addWidget(ratio);
-  connect(trkDegree, &QSlider::valueChanged, this,
-          [this](int v) { edtDegree->setText(QString::number(v)); });
-  connect(edtDegree, &QLineEdit::textChanged, this, [this](const QString& t) {
-    if (IsValidDegreeText(t)) trkDegree->setValue(t.toInt());
-  });
-  connect(edtDegree, &QLineEdit::editingFinished, this, [this]() {
-    if (!IsValidDegreeText(edtDegree->text()))
-      edtDegree->setText(QString::number(trkDegree->value()));
-  });
+  left->addWidget(BuildDegreeBox());
   auto* buttons = new QHBoxLayout();
   btnRun = new QPushButton("Run");
   btnCancel = new QPushButton("Cancel");
@@ -245,12 +244,47 @@ void TFormTesvaneMain::BuildLayout() {
   makeList("Predicted variables", ckSelAllConditioned, cklstConditioned);
   makeList("Base variables", ckSelAllConditioning, cklstConditioning);
   left->addWidget(choose, 1);
+}
 
-  // Right: the two pages.
-  PageControl1 = new QTabWidget();
-  QFont bold = PageControl1->tabBar()->font();
-  bold.setBold(true);
-  PageControl1->tabBar()->setFont(bold);
+// The degree of the correlation ratio's polynomial fit: an edit and a slider
+// that follow each other.
+QWidget* TFormTesvaneMain::BuildDegreeBox() {
+  auto* ratio = new QGroupBox("Correlation ratio");
+  auto* rl = new QVBoxLayout(ratio);
+  auto* degRow = new QHBoxLayout();
+  degRow->addWidget(new QLabel("Degree of the polynomial fit"));
+  edtDegree = new QLineEdit("3");
+  edtDegree->setFixedWidth(30);
+  edtDegree->installEventFilter(this);
+  degRow->addWidget(edtDegree);
+  degRow->addStretch();
+  rl->addLayout(degRow);
+  trkDegree = new QSlider(Qt::Horizontal);
+  trkDegree->setRange(1, 10);
+  trkDegree->setValue(3);
+  trkDegree->setTickPosition(QSlider::TicksBelow);
+  rl->addWidget(trkDegree);
+  auto* ends = new QHBoxLayout();
+  lblDegMin = new QLabel("1");
+  lblDegMax = new QLabel("10");
+  ends->addWidget(lblDegMin);
+  ends->addStretch();
+  ends->addWidget(lblDegMax);
+  rl->addLayout(ends);
+  connect(trkDegree, &QSlider::valueChanged, this,
+          [this](int v) { edtDegree->setText(QString::number(v)); });
+  connect(edtDegree, &QLineEdit::textChanged, this, [this](const QString& t) {
+    if (IsValidDegreeText(t)) trkDegree->setValue(t.toInt());
+  });
+  connect(edtDegree, &QLineEdit::editingFinished, this, [this]() {
+    if (!IsValidDegreeText(edtDegree->text()))
+      edtDegree->setText(QString::number(trkDegree->value()));
+  });
+  return ratio;
+}
+
+// The results list under its Clear button.
+QWidget* TFormTesvaneMain::BuildResultsPage() {
   auto* listPage = new QWidget();
   auto* lp = new QVBoxLayout(listPage);
   auto* strip = new QHBoxLayout();
@@ -268,8 +302,11 @@ void TFormTesvaneMain::BuildLayout() {
   });
   m_gridMainList = new TNiceGrid();
   lp->addWidget(m_gridMainList, 1);
-  PageControl1->addTab(listPage, "Results list");
+  return listPage;
+}
 
+// One result: its item, variables, grids and charts.
+QWidget* TFormTesvaneMain::BuildDetailsPage() {
   auto* details = new QWidget();
   auto* dp = new QVBoxLayout(details);
   auto* head = new QHBoxLayout();
@@ -309,6 +346,14 @@ void TFormTesvaneMain::BuildLayout() {
   head->addWidget(lblExplanatory, 1);
   dp->addLayout(head);
   splDetailsV = new QSplitter(Qt::Vertical);
+  splDetailsV->addWidget(BuildDetailGrids());
+  splDetailsV->addWidget(BuildChartArea());
+  dp->addWidget(splDetailsV, 1);
+  return details;
+}
+
+// The detailed results beside the output matrix.
+QWidget* TFormTesvaneMain::BuildDetailGrids() {
   splDetails = new QSplitter(Qt::Horizontal);
   pnlDetailLeft = new QWidget();
   pnlDetailLeft->setMinimumWidth(235);
@@ -333,6 +378,11 @@ void TFormTesvaneMain::BuildLayout() {
           [this]() { Guard([this]() { ComboBox1Change(); }); });
   splDetails->addWidget(pnlDetailLeft);
   splDetails->addWidget(matrix);
+  return splDetails;
+}
+
+// The polynomial above the scatter and conditional expectation charts.
+QWidget* TFormTesvaneMain::BuildChartArea() {
   pnlChartArea = new QWidget();
   auto* ca = new QVBoxLayout(pnlChartArea);
   ca->setContentsMargins(0, 0, 0, 0);
@@ -362,18 +412,7 @@ void TFormTesvaneMain::BuildLayout() {
     connect(chart->View(), &QWidget::customContextMenuRequested, this,
             [chart, menu](const QPoint& p) { (*menu)->popup(chart->View()->mapToGlobal(p)); });
   }
-  splDetailsV->addWidget(splDetails);
-  splDetailsV->addWidget(pnlChartArea);
-  dp->addWidget(splDetailsV, 1);
-  PageControl1->addTab(details, "Details");
-  connect(PageControl1, &QTabWidget::currentChanged, this,
-          [this]() { Guard([this]() { PageControl1Change(); }); });
-
-  splMain = new QSplitter(Qt::Horizontal);
-  splMain->addWidget(pnlLeft);
-  splMain->addWidget(PageControl1);
-  splMain->setStretchFactor(1, 1);
-  setCentralWidget(splMain);
+  return pnlChartArea;
 }
 
 void TFormTesvaneMain::BuildGrids() {

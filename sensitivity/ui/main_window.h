@@ -148,7 +148,16 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
 
  private:
   void BuildMenus();
+  void BuildMenuBar();
+  void BuildContextMenus();
   void BuildLayout();
+  void BuildStatusBar();
+  void BuildLeftPanel();
+  QWidget* BuildDegreeBox();
+  QWidget* BuildResultsPage();
+  QWidget* BuildDetailsPage();
+  QWidget* BuildDetailGrids();
+  QWidget* BuildChartArea();
   void BuildGrids();
   void ApplyStartSettings();
   void WriteSettingsAtClose();
