@@ -76,6 +76,23 @@ int DistributionOfIndex(int index) {
   return 0;
 }
 
+THelpArea HelpAreaLayout(int freeHeight, bool discrete, int tabIndex) {
+  THelpArea area;
+  if (discrete) {
+    area.Help = true;
+  } else if (freeHeight >= 190) {
+    area.Help = area.Plot = true;
+  } else if (freeHeight >= 0) {
+    area.Tabs = true;
+    (tabIndex == 1 ? area.Plot : area.Help) = true;
+  }
+  return area;
+}
+
+int DiscreteRowsFit(int height, int rowPitch) {
+  return std::clamp(rowPitch > 0 ? height / rowPitch : 20, 1, 20);
+}
+
 std::vector<std::string> DistributionTitles() {
   std::vector<std::string> titles;
   for (int type = 1; type <= 15; ++type) {
@@ -403,6 +420,14 @@ int TVariableFrameCore::Rename(TWorkbench& wb, const std::string& newName, std::
   message = RenameReferences(0, oldName, name);
   group.Push();
   return 1;
+}
+
+bool TVariableFrameCore::FileMissing(const std::string& modelFileName) const {
+  const int type = EditRecord.distribution.distType;
+  if (type != DistFile100 && type != DistSampleFile) return false;
+  const std::string name = Cp437ToUtf8(GetDistributionFileName(EditRecord));
+  return name.empty() || !(FileExists(AbsoluteFromModel(name, "", modelFileName)) ||
+                           FileExists(ExtractFileName(name)));
 }
 
 bool TVariableFrameCore::SetDescription(TWorkbench& wb, const std::vector<int>& rows,

@@ -28,6 +28,18 @@ int DistributionOfIndex(int index);
 // The 13 titles of the box, UTF-8.
 std::vector<std::string> DistributionTitles();
 
+// The help area between the distribution box and the parameter grid: the
+// help lines and the density preview side by side in height when the free
+// height allows (at least 190 pixels), else one of them chosen by the
+// "Formula"/"Plot" tabs (tabIndex 0 or 1), nothing when there is no room. A
+// Discrete variable shows its one help line and no preview.
+struct THelpArea {
+  bool Help = false, Plot = false, Tabs = false;
+};
+THelpArea HelpAreaLayout(int freeHeight, bool discrete, int tabIndex);
+// The rows of a Discrete variable that fit a height at rowPitch: 1..20.
+int DiscreteRowsFit(int height, int rowPitch);
+
 struct TVariableColumn {
   bool Shown = false;
   bool Updatable = false;
@@ -71,6 +83,9 @@ class TVariableFrameCore {
   bool SetDescription(TWorkbench& wb, const std::vector<int>& rows, const std::string& text);
   // Reset: the defaults of the type and an empty description in one undo step.
   bool Reset(TWorkbench& wb, const std::vector<int>& rows);
+  // A file-based type (11, 12) whose file is empty or names no existing file
+  // (expanded against the model's folder, or by its bare name).
+  bool FileMissing(const std::string& modelFileName) const;
 
  private:
   void Remember();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <tuple>
 
 #include "model_fixture.h"
 #include "model_helpers.h"
@@ -147,6 +149,42 @@ TEST_F(VariableCore, CarryOverSkipsLinkedVariables) {
   EXPECT_EQ(Fetch_extended_random_variable(0, "own")->distribution.distType, DistUniform);
   EXPECT_EQ(Fetch_extended_random_variable(0, "l")->distribution.distType, DistNormal);
   EXPECT_EQ(Param("l", 0), 4);
+}
+
+TEST(VariableHelpArea, FreeHeightChoosesHelpPlotOrTabs) {
+  struct Case {
+    int free;
+    bool discrete;
+    int tab;
+    bool help, plot, tabs;
+  } const cases[] = {
+      {400, false, 1, true, true, false}, {190, false, 0, true, true, false},
+      {189, false, 0, true, false, true}, {189, false, 1, false, true, true},
+      {0, false, 1, false, true, true},   {-1, false, 0, false, false, false},
+      {400, true, 1, true, false, false}, {-5, true, 0, true, false, false},
+  };
+  for (const Case& c : cases) {
+    const THelpArea a = HelpAreaLayout(c.free, c.discrete, c.tab);
+    EXPECT_EQ(std::tie(a.Help, a.Plot, a.Tabs), std::tie(c.help, c.plot, c.tabs))
+        << c.free << " " << c.discrete << " " << c.tab;
+  }
+  EXPECT_EQ(DiscreteRowsFit(240, 24), 10);
+  EXPECT_EQ(DiscreteRowsFit(10, 24), 1);
+  EXPECT_EQ(DiscreteRowsFit(5000, 24), 20);
+}
+
+TEST_F(VariableCore, FileMissingForFileTypesOnly) {
+  wb.CurrentFileName = Path("m.tsm");
+  AddVariable("x");
+  core.Show(wb.CurrentFileName, {0}, 0);
+  EXPECT_FALSE(core.FileMissing(wb.CurrentFileName));  // a Normal has no file
+  core.EditRecord.distribution.distType = DistFile100;
+  SetDistributionFileName(core.EditRecord, "");
+  EXPECT_TRUE(core.FileMissing(wb.CurrentFileName));
+  SetDistributionFileName(core.EditRecord, "t.dis");
+  EXPECT_TRUE(core.FileMissing(wb.CurrentFileName));
+  std::ofstream(Path("t.dis")) << "x\n";
+  EXPECT_FALSE(core.FileMissing(wb.CurrentFileName));  // found beside the model
 }
 
 }  // namespace

@@ -20,9 +20,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "cp437.h"
 #include "list_commands.h"
 #include "list_editing.h"
 #include "main_window.h"
+#include "tesmira/model.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 
@@ -278,15 +280,21 @@ TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w
     SymbolSortClick(c, SortState, SortColumn);
     FillSymbolList();
   });
+  popList = new QMenu(listForHelper);
+  popList->setObjectName("popList");
+  mitViewList = popList->addAction("View list", this, [this] { SetReportStyle(false); });
+  mitViewDetails = popList->addAction("View details", this, [this] { SetReportStyle(true); });
+  mitViewList->setCheckable(true);
+  mitViewDetails->setCheckable(true);
+  mitVarEdit = popList->addAction("Edit", this, &TFormula::VarEditClick);
+  mitSymbolHelp = popList->addAction("Help", this, [this] {
+    if (auto* editing = w_.findChild<TListEditing*>("ListEditing")) editing->HelpTopicClick();
+  });
+  connect(popList, &QMenu::aboutToShow, this, &TFormula::PopListPopup);
   listForHelper->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(listForHelper, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    QMenu menu(listForHelper);
-    QAction* list = menu.addAction("View list", [this] { SetReportStyle(false); });
-    QAction* details = menu.addAction("View details", [this] { SetReportStyle(true); });
-    list->setCheckable(true);
-    details->setCheckable(true);
-    (ReportStyle ? details : list)->setChecked(true);
-    menu.exec(listForHelper->viewport()->mapToGlobal(pos));
+    if (QTreeWidgetItem* item = listForHelper->itemAt(pos)) listForHelper->setCurrentItem(item);
+    popList->popup(listForHelper->viewport()->mapToGlobal(pos));
   });
   connect(listForHelper, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     InsertSymbol(item->text(0), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
@@ -343,6 +351,29 @@ void TFormula::StoreSettings() {
 void TFormula::SetReportStyle(bool report) {
   ReportStyle = report;
   FillSymbolList();
+}
+
+int TFormula::CurrentSymbolType() const {
+  const QTreeWidgetItem* item = listForHelper->currentItem();
+  return item ? item->data(0, Qt::UserRole).toInt() : -1;
+}
+
+void TFormula::PopListPopup() {
+  mitViewList->setChecked(!ReportStyle);
+  mitViewDetails->setChecked(ReportStyle);
+  const int type = CurrentSymbolType();
+  mitVarEdit->setVisible(type == 0);                  // a random variable
+  mitSymbolHelp->setVisible(type >= 1 && type <= 3);  // constants and functions
+}
+
+void TFormula::VarEditClick() {
+  auto* editing = w_.findChild<TListEditing*>("ListEditing");
+  if (editing == nullptr || CurrentSymbolType() != 0 || current_ < 0) return;
+  const int number =
+      Variable_exists(Utf8ToCp437(listForHelper->currentItem()->text(0).toStdString()).c_str());
+  if (number <= 0) return;
+  editing->NavigateToDefinition(TObjectList::Variables, current_ + 1, ObjRandomVariable, number,
+                                ObjFormula);
 }
 
 void TFormula::showEvent(QShowEvent* event) {

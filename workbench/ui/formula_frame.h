@@ -10,6 +10,7 @@
 
 #include "formula_frame_core.h"
 
+class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -92,6 +93,11 @@ class TFormula : public QFrame {
   void ApplySettings();
   void StoreSettings();
   void SetReportStyle(bool report);
+  // The symbol list's pop-up: "Edit" shows a random variable's definition,
+  // "Help" the help of constants and functions.
+  void PopListPopup();
+  void VarEditClick();
+  int CurrentSymbolType() const;  // of the current symbol, -1 without one
 
   QLineEdit *edForName = nullptr, *memForDescription = nullptr, *edForFilter = nullptr;
   TFormulaEdit* richFormula = nullptr;
@@ -101,6 +107,9 @@ class TFormula : public QFrame {
   std::array<QToolButton*, 6> typeButtons{};  // in bit order 1, 2, 4, 8, 16, 32
   QTreeWidget* listForHelper = nullptr;
   TFrmFormulaPopup* popup = nullptr;
+  QMenu* popList = nullptr;
+  QAction *mitViewList = nullptr, *mitViewDetails = nullptr, *mitVarEdit = nullptr,
+          *mitSymbolHelp = nullptr;
   TFormulaSnapshots Snapshots;
   int SortState = 2, SortColumn = -1;
   bool ReportStyle = false;

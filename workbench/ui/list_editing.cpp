@@ -617,6 +617,36 @@ void TListEditing::HelpTopicClick() {
   LoadHelpDocument(w_.Workbench().Prompt(), *starter_, ProgramFolder, ContextHelpTopic(id));
 }
 
+void TListEditing::NavigateToDefinition(TObjectList target, int originNumber, int targetKind,
+                                        int targetNumber, int originKind) {
+  const int kind = targetKind == 0 ? originKind : targetKind;
+  const int number = targetKind == 0 ? originNumber : targetNumber;
+  const std::string linked = LinkedFileOf(kind, number);
+  NavStack.push_back(MakeNavEntry(w_.Workbench().CurrentFileName, originKind, originNumber,
+                                  targetKind, targetNumber));
+  const TNavEntry entry = NavStack.back();
+  if (!entry.ReturnFile.empty()) w_.OpenGivenFile(AbsoluteFromModel(linked, "", entry.ReturnFile));
+  w_.UpdateView(0x07D);
+  if (originKind != kind)
+    w_.ChangePanel(target == TObjectList::Variables ? PanelVariables : PanelFormulas);
+  if (const int found = ObjectNumberByName(kind, entry.TargetName); found > 0)
+    w_.SelectListItem(target, found - 1);
+}
+
+void TListEditing::NavigateBack() {
+  if (NavStack.empty()) return;
+  const TNavEntry entry = NavStack.back();
+  NavStack.pop_back();
+  if (!entry.ReturnFile.empty()) w_.OpenGivenFile(entry.ReturnFile);
+  const TObjectList list =
+      entry.OriginKind == ObjRandomVariable ? TObjectList::Variables : TObjectList::Formulas;
+  if (entry.OriginKind != entry.TargetKind)
+    w_.ChangePanel(list == TObjectList::Variables ? PanelVariables : PanelFormulas);
+  const int found = ObjectNumberByName(entry.OriginKind, entry.OriginName);
+  w_.UpdateView(0x080);
+  if (found > 0) w_.SelectListItem(list, found - 1);
+}
+
 bool TListEditing::ClearPrivateClipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   bool confirmed = false;

@@ -17,6 +17,7 @@
 
 #include "launchers.h"
 #include "list_commands.h"
+#include "navigation.h"
 #include "services.h"
 
 class QAction;
@@ -81,6 +82,14 @@ class TListEditing : public QObject, public IVariableEditor {
   void HelpIndexClick();
   void TutorialClick();
   void HelpTopicClick();
+  // Shows the definition of an object (a target kind of 0: the origin
+  // itself), opening its linked file when it comes from one, and records
+  // the way back; numbers are 1-based.
+  void NavigateToDefinition(TObjectList target, int originNumber, int targetKind, int targetNumber,
+                            int originKind);
+  // Returns to the origin of the newest jump.
+  void NavigateBack();
+  std::vector<TNavEntry> NavStack;
   // Clears the private formats after asking; always lets the window close.
   bool ClearPrivateClipboard();
   void UpdateEditMenu();

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,11 +75,17 @@ TRandomVariablesForm::TRandomVariablesForm(TFrmTesmiraMain& window, QWidget* par
   labHelp->setFont(mono);
   box->addWidget(labHelp);
   preview = new TRandomPaint(this);
-  preview->setMinimumHeight(120);
   box->addWidget(preview);
+  tabHelp = new QTabBar(this);
+  tabHelp->setObjectName("tabHelp");
+  tabHelp->addTab("Formula");
+  tabHelp->addTab("Plot");
+  tabHelp->setToolTip("Show distribution formula or plot of distribution's density function");
+  tabHelp->hide();
+  box->addWidget(tabHelp);
   labDistribParam = new QLabel("Distribution properties:", this);
   box->addWidget(labDistribParam);
-  auto* scroll = new QScrollArea(this);
+  auto* scroll = scrParams = new QScrollArea(this);
   scroll->setWidgetResizable(true);
   auto* gridHost = new QWidget(scroll);
   auto* grid = new QGridLayout(gridHost);
@@ -133,6 +140,7 @@ TRandomVariablesForm::TRandomVariablesForm(TFrmTesmiraMain& window, QWidget* par
           &TRandomVariablesForm::DescriptionExit);
   connect(butBrowse, &QPushButton::clicked, this, &TRandomVariablesForm::BrowseClick);
   connect(butDefault, &QPushButton::clicked, this, &TRandomVariablesForm::ResetClick);
+  connect(tabHelp, &QTabBar::currentChanged, this, &TRandomVariablesForm::TabHelpChange);
 }
 
 std::vector<int> TRandomVariablesForm::SelectedRows() const {
@@ -155,7 +163,7 @@ void TRandomVariablesForm::ShowMessage(const QString& text, bool red) {
 void TRandomVariablesForm::ShowSelection() {
   busy_ = true;
   const std::vector<int> rows = SelectedRows();
-  const TVariableView v = Core.Show(w_.Workbench().CurrentFileName, rows, Current());
+  const TVariableView v = Core.Show(w_.Workbench().CurrentFileName, rows, Current(), RowsFit);
   setEnabled(v.Enabled);
   lab7of9->setText(QString::fromStdString(CounterCaption(static_cast<int>(rows.size()),
                                                          rows.empty() ? -1 : rows.front(),
@@ -171,7 +179,7 @@ void TRandomVariablesForm::ShowSelection() {
   QStringList help;
   for (const std::string& line : v.HelpLines) help << QString::fromStdString(line);
   labHelp->setText(help.join('\n'));
-  labHelp->setVisible(!v.HideGrid || v.FileLine);
+  helpShown_ = !v.HideGrid || v.FileLine;
   labDistribParam->setVisible(!v.HideGrid && !v.Discrete);
   labVarFile->setVisible(v.FileLine);
   butBrowse->setVisible(v.FileLine);
@@ -196,11 +204,111 @@ void TRandomVariablesForm::ShowSelection() {
       cells[c][r]->setModified(false);
     }
   }
-  const bool plot = v.Enabled && !v.HideGrid && !v.Discrete && rows.size() == 1;
-  preview->setVisible(plot);
-  if (plot) preview->Plot(&Core.EditRecord);
+  plotShown_ = v.Enabled && !v.HideGrid && !v.Discrete && rows.size() == 1;
   butDefault->setVisible(rows.size() == 1 && !v.Linked);
+  if (butBack) {
+    // Back to where a jump to this variable's definition started.
+    const auto* editing = w_.findChild<TListEditing*>("ListEditing");
+    const TNavEntry* top =
+        editing && !editing->NavStack.empty() ? &editing->NavStack.back() : nullptr;
+    butBack->setVisible(top && !v.Linked && rows.size() == 1 &&
+                        top->TargetKind == ObjRandomVariable &&
+                        edVarName->text().compare(QString::fromStdString(top->TargetName),
+                                                  Qt::CaseInsensitive) == 0);
+  }
   busy_ = false;
+  FrameResize();
+  // A Discrete variable shows the rows that fit the grid's height.
+  if (v.Discrete && DiscreteRows() != RowsFit) {
+    RowsFit = DiscreteRows();
+    ShowSelection();
+  }
+}
+
+int TRandomVariablesForm::FreeHeight(bool forGrid) const {
+  QLayout* box = layout();
+  const QMargins m = box->contentsMargins();
+  // The help area counts as one item, whatever of it is shown.
+  int used = m.top() + m.bottom(), shown = forGrid ? 0 : 1;
+  for (int i = 0; i < box->count(); ++i) {
+    QLayoutItem* item = box->itemAt(i);
+    QWidget* widget = item->widget();
+    const bool help = widget == labHelp || widget == preview || widget == tabHelp;
+    if (item->isEmpty() || (help && !forGrid)) continue;
+    ++shown;
+    if (forGrid && widget == scrParams) continue;
+    used += widget == scrParams
+                ? scrParams->widget()->sizeHint().height() + 2 * scrParams->frameWidth()
+                : item->sizeHint().height();
+  }
+  return height() - used - std::max(0, shown - 1) * box->spacing();
+}
+
+int TRandomVariablesForm::DiscreteRows() const {
+  auto* grid = static_cast<QGridLayout*>(scrParams->widget()->layout());
+  const int pitch = cells[0][0]->sizeHint().height() + grid->verticalSpacing();
+  const QMargins m = grid->contentsMargins();
+  // The column titles above the rows and the Update buttons below them.
+  const int overhead = 2 * scrParams->frameWidth() + m.top() + m.bottom() +
+                       titles[0]->sizeHint().height() + grid->verticalSpacing() + pitch;
+  return DiscreteRowsFit(FreeHeight(true) - overhead, pitch);
+}
+
+void TRandomVariablesForm::FrameResize() {
+  if (resizing_) return;
+  resizing_ = true;
+  const bool discrete = Core.EditRecord.distribution.distType == DistDiscrete;
+  const int free = FreeHeight(false);
+  const THelpArea area = HelpAreaLayout(free, discrete, tabHelp->currentIndex());
+  const bool tabs = area.Tabs && helpShown_ && plotShown_;
+  labHelp->setVisible(helpShown_ && (area.Help || (area.Tabs && !plotShown_)));
+  preview->setVisible(plotShown_ && area.Plot);
+  tabHelp->setVisible(tabs);
+  if (preview->isVisibleTo(this)) {
+    const int above = tabs ? tabHelp->sizeHint().height() : labHelp->sizeHint().height();
+    preview->setFixedHeight(std::max(0, free - above - layout()->spacing()));
+    preview->Plot(&Core.EditRecord);
+  }
+  resizing_ = false;
+}
+
+void TRandomVariablesForm::TabHelpChange(int) {
+  FrameResize();
+  StoreSettings();
+}
+
+void TRandomVariablesForm::ApplySettings() {
+  const TWorkbenchSettings& st = w_.Settings();
+  if (auto* splitter = qobject_cast<QSplitter*>(parentWidget()); splitter && st.VarList.Split > 0) {
+    const int total = splitter->width() - splitter->handleWidth();
+    splitter->setSizes({std::max(1, total - st.VarList.Split), st.VarList.Split});
+  }
+  settingsApplied_ = true;
+  tabHelp->setCurrentIndex(std::clamp(st.ShowPlot, 0, 1));
+  StoreSettings();
+}
+
+void TRandomVariablesForm::StoreSettings() {
+  if (!settingsApplied_) return;
+  TWorkbenchSettings& st = w_.MutableSettings();
+  st.VarList.Split = width();
+  st.ShowPlot = tabHelp->currentIndex();
+}
+
+void TRandomVariablesForm::showEvent(QShowEvent* event) {
+  QFrame::showEvent(event);
+  if (!settingsApplied_) ApplySettings();
+}
+
+void TRandomVariablesForm::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  StoreSettings();
+  if (Core.EditRecord.distribution.distType == DistDiscrete && DiscreteRows() != RowsFit) {
+    RowsFit = DiscreteRows();
+    ShowSelection();
+  } else {
+    FrameResize();
+  }
 }
 
 void TRandomVariablesForm::DistributionChanged(int index) {
@@ -209,8 +317,7 @@ void TRandomVariablesForm::DistributionChanged(int index) {
   if (!Core.ChangeType(w_.Workbench(), SelectedRows(), type, false)) return;
   w_.listVar->viewport()->update();
   ShowSelection();
-  if ((type == DistFile100 || type == DistSampleFile) && labVarFile->text().contains("(not"))
-    BrowseClick();
+  if (Core.FileMissing(w_.Workbench().CurrentFileName)) BrowseClick();
 }
 
 void TRandomVariablesForm::ResetClick() {
@@ -272,6 +379,17 @@ TRandomVariablesForm* InstallVariableFrame(TFrmTesmiraMain& window) {
   if (splitter == nullptr) return nullptr;
   auto* frame = new TRandomVariablesForm(window, splitter);
   splitter->addWidget(frame);
+  if (auto* bar = window.m_formButtonsBar
+                      ? qobject_cast<QBoxLayout*>(window.m_formButtonsBar->layout())
+                      : nullptr) {
+    frame->butBack = new QPushButton("&Back", window.m_formButtonsBar);
+    frame->butBack->setObjectName("butBack");
+    frame->butBack->hide();
+    bar->insertWidget(4, frame->butBack);
+    QObject::connect(frame->butBack, &QPushButton::clicked, frame, [&window] {
+      if (auto* editing = window.findChild<TListEditing*>("ListEditing")) editing->NavigateBack();
+    });
+  }
   QObject::connect(window.listVar->selectionModel(), &QItemSelectionModel::selectionChanged, frame,
                    [frame] { frame->ShowSelection(); });
   QObject::connect(window.listVar->selectionModel(), &QItemSelectionModel::currentChanged, frame,

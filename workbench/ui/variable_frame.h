@@ -15,6 +15,8 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
+class QTabBar;
 
 namespace tesmira::wb {
 
@@ -36,6 +38,14 @@ class TRandomVariablesForm : public QFrame {
   void BrowseClick();
   std::vector<int> SelectedRows() const;
   int Current() const;
+  // Shares the free height between the help lines and the preview, or
+  // shows the "Formula"/"Plot" tabs when it is short.
+  void FrameResize();
+  void TabHelpChange(int index);
+  // "VarWindow": the frame's width and the tab index, applied at the first
+  // showing and kept up to date in the window's settings afterwards.
+  void ApplySettings();
+  void StoreSettings();
 
   TVariableFrameCore Core;
   QLabel *labMessage = nullptr, *Label8 = nullptr, *lab7of9 = nullptr, *labHelp = nullptr,
@@ -43,16 +53,29 @@ class TRandomVariablesForm : public QFrame {
   QLineEdit *edVarName = nullptr, *memVarDescription = nullptr;
   QComboBox* cbxDistribution = nullptr;
   QPushButton *butBrowse = nullptr, *butDefault = nullptr;
+  QPushButton* butBack = nullptr;  // on the window's button bar
   TRandomPaint* preview = nullptr;
+  QTabBar* tabHelp = nullptr;
+  QScrollArea* scrParams = nullptr;  // the parameter grid
+  int RowsFit = 20;                  // rows of a Discrete variable shown
   std::array<QLabel*, 3> titles{};
   std::array<QPushButton*, 3> updates{};
   std::array<std::array<QLabel*, 20>, 3> labels{};
   std::array<std::array<QLineEdit*, 20>, 3> cells{};
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void ShowMessage(const QString& text, bool red);
+  // The height the layout leaves for the help area, or for the grid when
+  // forGrid, with every other shown control at its preferred height.
+  int FreeHeight(bool forGrid) const;
+  int DiscreteRows() const;
   TFrmTesmiraMain& w_;
-  bool busy_ = false;
+  bool busy_ = false, resizing_ = false, settingsApplied_ = false;
+  bool helpShown_ = false, plotShown_ = false;  // the selection allows them
 };
 
 TRandomVariablesForm* InstallVariableFrame(TFrmTesmiraMain& window);

@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <fstream>
 
+#include "fake_starter.h"
+#include "list_editing.h"
 #include "window_fixture.h"
 
 namespace tesmira::wb {
@@ -148,6 +150,47 @@ TEST_F(FormulaFrameTest, SymbolAreaSettingsAreReadAndWritten) {
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("Symb=9"), std::string::npos);
   EXPECT_NE(text.find("SymbReport=1"), std::string::npos);
+}
+
+TEST_F(FormulaFrameTest, SymbolPopupEditsAVariableAndOpensHelp) {
+  auto& w = OpenFormulas({{"f", "1"}, {"g", "cost*2"}});
+  w.listFor->selectRow(1);
+  TFormula& fr = Frame(w);
+  test::FakeStarter starter;
+  auto* editing = w.findChild<TListEditing*>("ListEditing");
+  editing->SetProgramStarter(&starter);
+  editing->ProgramFolder = Path("");
+  WriteText(Path("TesmiraHelp.html"), "<html></html>");
+  auto select = [&](const QString& caption) {
+    const auto items = fr.listForHelper->findItems(caption, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    fr.listForHelper->setCurrentItem(items.front());
+    emit fr.popList->aboutToShow();
+  };
+  fr.SetSymbolBits(1 | 2);  // variables and one-argument functions
+  select("cost");
+  EXPECT_TRUE(fr.mitVarEdit->isVisible());
+  EXPECT_FALSE(fr.mitSymbolHelp->isVisible());
+  fr.mitVarEdit->trigger();
+  EXPECT_EQ(w.VisiblePanel(), PanelVariables);
+  EXPECT_EQ(w.listVar->selectionModel()->selectedRows().front().row(), 1);
+  ASSERT_EQ(editing->NavStack.size(), 1u);
+  EXPECT_EQ(editing->NavStack[0].OriginName, "g");
+
+  // Back returns to the formula the jump started from.
+  auto* back = w.findChild<QPushButton*>("butBack");
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(back->isVisible());
+  back->click();
+  EXPECT_EQ(w.VisiblePanel(), PanelFormulas);
+  EXPECT_EQ(w.listFor->selectionModel()->selectedRows().front().row(), 1);
+  EXPECT_TRUE(editing->NavStack.empty());
+
+  select("sin()");
+  EXPECT_FALSE(fr.mitVarEdit->isVisible());
+  EXPECT_TRUE(fr.mitSymbolHelp->isVisible());
+  fr.mitSymbolHelp->trigger();
+  EXPECT_EQ(starter.opened, std::vector<std::string>{Path("TesmiraHelp.html#context20")});
 }
 
 }  // namespace
