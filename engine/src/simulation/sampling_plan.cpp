@@ -39,6 +39,77 @@ bool VineValue(int node, int level, double& x) {
   return x > -1.0 && x < 1.0;
 }
 
+// Why the structure headed by root cannot be sampled; empty when it can.
+std::string UnsampledStructure(int root, int type, int copula, bool oldBand) {
+  if (type == DepUserVine)
+    return "User-defined vines can not be sampled by this version; " + StructureLabel(root) +
+           " is one";
+  if (type != DepCorrelationMatrix && copula == CopulaMinimumInformation)
+    return "The minimum information copula can not be used on a vine; " + StructureLabel(root) +
+           " uses it";
+  if (type == DepDVine && copula != CopulaNormal && oldBand)
+    return "D-vines are not sampled in the old diagonal band mode; convert " +
+           StructureLabel(root) + " to a canonical vine first";
+  return {};
+}
+
+// The matrix's cells as product-moment correlations of the normal copula.
+bool MatrixValues(int root, const std::vector<int>& nodes, int n, TCorrRows& values,
+                  std::string& message) {
+  for (int i = 1; i <= n; ++i)
+    for (int j = i + 1; j <= n; ++j) {
+      const double r = CMatrix_GetCell(NodeAt(nodes[i]), NodeAt(nodes[j]));
+      if (IsCorrNotSet(r) || IsCorrUnavailable(r) || !(r > -1.0 && r < 1.0)) {
+        message = "The correlation matrix of " + StructureLabel(root) +
+                  " contains empty or invalid data cells";
+        return false;
+      }
+      values[i - 1][j - 1] = values[j - 1][i - 1] = NormalRhoFromRank(r);
+    }
+  return true;
+}
+
+// The vine's values by position and level (product-moment for the normal copula).
+bool VineValues(int root, const std::vector<int>& nodes, int n, bool dvine, int copula,
+                TCorrRows& values, std::string& message) {
+  for (int p = 1; p <= n; ++p)
+    for (int level = 1; level <= (dvine ? n - p : p - 1); ++level) {
+      double x = 0.0;
+      if (!VineValue(nodes[p], level, x)) {
+        message = "The input structure is not a valid vine: " + StructureLabel(root);
+        return false;
+      }
+      // D-vine: values[j][i] of positions j, j + i; canonical: values[p][l].
+      values[p - 1][static_cast<std::size_t>(level)] =
+          copula == CopulaNormal ? NormalRhoFromRank(x) : x;
+    }
+  return true;
+}
+
+// A vine of another copula than the normal one, sampled as a vine.
+bool AddVineSampler(SamplingPlan& plan, SampleStep step, int copula, bool dvine,
+                    const std::vector<int>& positions, const TCorrRows& values,
+                    std::string& message) {
+  if (dvine) {
+    step.kind = SampleStep::DVine;
+    step.parent = static_cast<int32_t>(plan.dVines.size());
+    plan.dVines.emplace_back();
+    try {
+      plan.dVines.back().Build(copula, positions, values);
+    } catch (const std::bad_alloc&) {
+      message = DVineMemoMessage();
+      return false;
+    }
+  } else {
+    step.kind = SampleStep::CanonicalVine;
+    step.parent = static_cast<int32_t>(plan.canonicalVines.size());
+    plan.canonicalVines.emplace_back();
+    plan.canonicalVines.back().Build(copula, positions, values);
+  }
+  plan.steps.push_back(step);
+  return true;
+}
+
 // Adds the sampler of the vine or matrix headed by root to the plan and its
 // step after the root's own; the root is the current structure meanwhile.
 bool AddStructureSampler(SamplingPlan& plan, int root, bool oldBand, std::string& message) {
@@ -54,19 +125,8 @@ bool AddStructureSampler(SamplingPlan& plan, int root, bool oldBand, std::string
     }
     positions[k - 1] = nodes[k] - 1;
   }
-  if (type == DepUserVine) {
-    message = "User-defined vines can not be sampled by this version; " + StructureLabel(root) +
-              " is one";
-    return false;
-  }
-  if (type != DepCorrelationMatrix && copula == CopulaMinimumInformation) {
-    message = "The minimum information copula can not be used on a vine; " + StructureLabel(root) +
-              " uses it";
-    return false;
-  }
-  if (type == DepDVine && copula != CopulaNormal && oldBand) {
-    message = "D-vines are not sampled in the old diagonal band mode; convert " +
-              StructureLabel(root) + " to a canonical vine first";
+  if (std::string why = UnsampledStructure(root, type, copula, oldBand); !why.empty()) {
+    message = std::move(why);
     return false;
   }
   SampleStep step{};
@@ -75,49 +135,13 @@ bool AddStructureSampler(SamplingPlan& plan, int root, bool oldBand, std::string
   TCorrRows values(static_cast<std::size_t>(n),
                    std::vector<double>(static_cast<std::size_t>(n), 0.0));
   if (type == DepCorrelationMatrix) {
-    for (int i = 1; i <= n; ++i)
-      for (int j = i + 1; j <= n; ++j) {
-        const double r = CMatrix_GetCell(NodeAt(nodes[i]), NodeAt(nodes[j]));
-        if (IsCorrNotSet(r) || IsCorrUnavailable(r) || !(r > -1.0 && r < 1.0)) {
-          message = "The correlation matrix of " + StructureLabel(root) +
-                    " contains empty or invalid data cells";
-          return false;
-        }
-        values[i - 1][j - 1] = values[j - 1][i - 1] = NormalRhoFromRank(r);
-      }
+    if (!MatrixValues(root, nodes, n, values, message)) return false;
   } else {
     const bool dvine = type == DepDVine;
-    for (int p = 1; p <= n; ++p)
-      for (int level = 1; level <= (dvine ? n - p : p - 1); ++level) {
-        double x = 0.0;
-        if (!VineValue(nodes[p], level, x)) {
-          message = "The input structure is not a valid vine: " + StructureLabel(root);
-          return false;
-        }
-        // D-vine: values[j][i] of positions j, j + i; canonical: values[p][l].
-        values[p - 1][static_cast<std::size_t>(level)] =
-            copula == CopulaNormal ? NormalRhoFromRank(x) : x;
-      }
-    if (copula != CopulaNormal) {
-      if (dvine) {
-        step.kind = SampleStep::DVine;
-        step.parent = static_cast<int32_t>(plan.dVines.size());
-        plan.dVines.emplace_back();
-        try {
-          plan.dVines.back().Build(copula, positions, values);
-        } catch (const std::bad_alloc&) {
-          message = DVineMemoMessage();
-          return false;
-        }
-      } else {
-        step.kind = SampleStep::CanonicalVine;
-        step.parent = static_cast<int32_t>(plan.canonicalVines.size());
-        plan.canonicalVines.emplace_back();
-        plan.canonicalVines.back().Build(copula, positions, values);
-      }
-      plan.steps.push_back(step);
-      return true;
-    }
+    if (!VineValues(root, nodes, n, dvine, copula, values, message)) return false;
+    if (copula != CopulaNormal)
+      return AddVineSampler(plan, step, copula, dvine, positions, values, message);
+    // A normal vine is sampled as the correlation matrix it determines.
     TCorrRows r;
     if (dvine) {
       if (!MatrixFromDVine(values, r)) r.clear();
