@@ -73,55 +73,58 @@ bool DegenerateNodeColumn(int column) {
   return rv == nullptr || rv->distribution.distType == DistConstant;
 }
 
-}  // namespace
+// The output or input table each column's ranks are read from; none where
+// the column has no table.
+std::vector<const std::vector<double>*> RankTables(const SampleStore& store, int n) {
+  std::vector<const std::vector<double>*> tables(static_cast<std::size_t>(n), nullptr);
+  DistributionSlots* din = DistributionSlotArray(false);
+  DistributionSlots* dout = DistributionSlotArray(true);
+  for (int j = 0; j < n; ++j) {
+    bool out = j >= store.InputCount();
+    DistributionSlots* d = out ? dout : din;
+    int k = out ? j - store.InputCount() : j;
+    if (d && !d->tables[k].empty()) tables[static_cast<std::size_t>(j)] = &d->tables[k];
+  }
+  return tables;
+}
 
-bool ComputeRunCorrelations(const SampleStore& store, int correlationKind, bool inputSamples,
-                            std::vector<float>& matrix) {
+bool ReadAt(int fd, void* data, std::size_t bytes, int64_t offset) {
+  std::size_t got = 0;
+  while (got < bytes) {
+    ssize_t k = ::pread(fd, static_cast<char*>(data) + got, bytes - got,
+                        static_cast<off_t>(offset + static_cast<int64_t>(got)));
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    got += static_cast<std::size_t>(k);
+  }
+  return true;
+}
+
+// Sums and the upper triangle of the cross products of the store's columns
+// (ranks where a table is given), in one pass over values centred on a shift
+// near each column's mean: 0.5 for ranks, the first sample otherwise.
+bool SumCrossProducts(const SampleStore& store, bool rank,
+                      const std::vector<const std::vector<double>*>& tables,
+                      std::vector<double>& sum, std::vector<double>& cross) {
   const int n = store.RecordWidth();
   const int64_t N = store.Records();
-  matrix.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0f);
-  for (int i = 0; i < n; ++i) matrix[static_cast<std::size_t>(i) * n + i] = 1.0f;
-  if (n == 0 || N < 2) return true;
-
-  const bool rank = correlationKind == 2;
-  std::vector<const std::vector<double>*> tables(static_cast<std::size_t>(n), nullptr);
-  if (rank) {
-    DistributionSlots* din = DistributionSlotArray(false);
-    DistributionSlots* dout = DistributionSlotArray(true);
-    for (int j = 0; j < n; ++j) {
-      bool out = j >= store.InputCount();
-      DistributionSlots* d = out ? dout : din;
-      int k = out ? j - store.InputCount() : j;
-      if (d && !d->tables[k].empty()) tables[static_cast<std::size_t>(j)] = &d->tables[k];
-    }
-  }
+  const std::size_t nn = static_cast<std::size_t>(n);
   int fd = ::open(store.Path().c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   const std::size_t recordBytes = static_cast<std::size_t>(n) * 4;
   const int64_t chunk = std::max<int64_t>(1, (1 << 22) / static_cast<int64_t>(recordBytes));
   std::vector<float> buf(static_cast<std::size_t>(chunk) * static_cast<std::size_t>(n));
-  const std::size_t nn = static_cast<std::size_t>(n);
-  // One pass over values centred on a shift near each column's mean (0.5 for
-  // ranks, the first sample otherwise); the exact centring follows below.
-  std::vector<double> x(nn), shift(nn, rank ? 0.5 : 0.0), sum(nn, 0.0);
-  std::vector<double> cross(nn * nn, 0.0);
+  std::vector<double> x(nn), shift(nn, rank ? 0.5 : 0.0);
+  sum.assign(nn, 0.0);
+  cross.assign(nn * nn, 0.0);
   bool ok = true;
-  for (int64_t r = 0; r < N && ok;) {
+  for (int64_t r = 0; r < N;) {
     int64_t take = std::min(chunk, N - r);
-    std::size_t bytes = static_cast<std::size_t>(take) * recordBytes;
-    std::size_t got = 0;
-    while (got < bytes) {
-      ssize_t k = ::pread(
-          fd, reinterpret_cast<char*>(buf.data()) + got, bytes - got,
-          static_cast<off_t>(r * static_cast<int64_t>(recordBytes) + static_cast<int64_t>(got)));
-      if (k < 0 && errno == EINTR) continue;
-      if (k <= 0) {
-        ok = false;
-        break;
-      }
-      got += static_cast<std::size_t>(k);
+    if (!ReadAt(fd, buf.data(), static_cast<std::size_t>(take) * recordBytes,
+                r * static_cast<int64_t>(recordBytes))) {
+      ok = false;
+      break;
     }
-    if (!ok) break;
     if (r == 0 && !rank)
       for (std::size_t j = 0; j < nn; ++j) shift[j] = buf[j];
     for (int64_t s2 = 0; s2 < take; ++s2) {
@@ -141,7 +144,25 @@ bool ComputeRunCorrelations(const SampleStore& store, int correlationKind, bool 
     r += take;
   }
   ::close(fd);
-  if (!ok) return false;
+  return ok;
+}
+
+}  // namespace
+
+bool ComputeRunCorrelations(const SampleStore& store, int correlationKind, bool inputSamples,
+                            std::vector<float>& matrix) {
+  const int n = store.RecordWidth();
+  const int64_t N = store.Records();
+  matrix.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0f);
+  for (int i = 0; i < n; ++i) matrix[static_cast<std::size_t>(i) * n + i] = 1.0f;
+  if (n == 0 || N < 2) return true;
+
+  const bool rank = correlationKind == 2;
+  const std::size_t nn = static_cast<std::size_t>(n);
+  std::vector<const std::vector<double>*> tables(nn, nullptr);
+  if (rank) tables = RankTables(store, n);
+  std::vector<double> sum, cross;
+  if (!SumCrossProducts(store, rank, tables, sum, cross)) return false;
   // Centred sums of squares and cross products.
   const double dn = static_cast<double>(N);
   for (std::size_t i = 0; i < nn; ++i)
