@@ -112,6 +112,8 @@ void TDepMatrixModel::Repaint() {
 
 TDependencePanel::TDependencePanel(TWorkbench& wb, QWidget* parent) : QWidget(parent), wb_(wb) {
   setObjectName("panDep");
+  conversionPanel_ = std::make_unique<TConversionPanel>(*this);
+  conversion_ = std::make_unique<TStructureConversion>(wb_, *conversionPanel_);
   BuildControls();
   adapter_ = std::make_unique<TQtDepTree>(treeDepends, listDepends);
   editor_ = std::make_unique<TDepTreeEditor>(wb_, *adapter_);
@@ -131,6 +133,15 @@ bool TDependencePanel::MatrixView() const { return VineMode() && ShowMatrixCheck
 void TDependencePanel::BuildControls() {
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(2, 2, 2, 2);
+  BuildHeader(root);
+  BuildTreePanel(root);
+  BuildSlider();
+  WireControls();
+}
+
+// The structure name, the type label, the tree and vine buttons, the
+// structure-type combo, "Matrix view" and "Next".
+void TDependencePanel::BuildHeader(QBoxLayout* root) {
   auto* header = new QHBoxLayout;
   labVineName = new QLabel("Struct. name:", this);
   chkVinesName = new QComboBox(this);
@@ -171,7 +182,10 @@ void TDependencePanel::BuildControls() {
     header->addWidget(w);
   header->addStretch(1);
   root->addLayout(header);
+}
 
+// The message line, the node list and the tree panel with the help box.
+void TDependencePanel::BuildTreePanel(QBoxLayout* root) {
   labDepMessage = new QLabel(this);
   labDepMessage->setObjectName("labDepMessage");
   labDepMessage->hide();
@@ -203,7 +217,12 @@ void TDependencePanel::BuildControls() {
   DepInitMemo->setMaximumHeight(60);
   helpBox->addWidget(DepInitMemo);
   body->addWidget(panDepHelp);
+  BuildMatrixPanel(body);
+  BuildEditRows(body);
+}
 
+// The correlation matrix grid with its buttons.
+void TDependencePanel::BuildMatrixPanel(QBoxLayout* body) {
   panDepMx = new QWidget(panDepTree);
   panDepMx->setObjectName("panDepMx");
   auto* mx = new QVBoxLayout(panDepMx);
@@ -235,7 +254,10 @@ void TDependencePanel::BuildControls() {
   mx->addWidget(gridDepends, 1);
   panDepMx->hide();
   body->addWidget(panDepMx, 1);
+}
 
+// The name and correlation edits, the copula box and the structure buttons.
+void TDependencePanel::BuildEditRows(QBoxLayout* body) {
   auto* edits = new QHBoxLayout;
   edDepName = new QLineEdit(panDepTree);
   edDepName->setObjectName("edDepName");
@@ -259,8 +281,20 @@ void TDependencePanel::BuildControls() {
   bottom->addWidget(labBivariateType);
   bottom->addWidget(cbxBivariateType, 1);
   bottom->addWidget(butAddLatent);
+  butVineTranscend = new QPushButton("Transcend", panDepTree);
+  butVineTranscend->setObjectName("butVineTranscend");
+  butVineErase = new QPushButton("Erase", panDepTree);
+  butVineErase->setObjectName("butVineErase");
+  AddNewVineButton = new QPushButton("Add New", panDepTree);
+  AddNewVineButton->setObjectName("AddNewVineButton");
+  for (QPushButton* b : {butVineTranscend, butVineErase, AddNewVineButton}) {
+    b->hide();
+    bottom->addWidget(b);
+  }
   body->addLayout(bottom);
+}
 
+void TDependencePanel::BuildSlider() {
   slider = new TFrmDepSliderPopup(this);
   slider->Accept = [this](const QString& text) {
     m_edtDepRank->setText(text);
@@ -270,13 +304,21 @@ void TDependencePanel::BuildControls() {
   };
   slider->Refused = [this] { m_edtDepRank->setModified(false); };
   slider->Closing = [this] { CheckDeprank(); };
+}
 
-  // Wiring.
+void TDependencePanel::WireControls() {
   connect(chkDepTree, &QPushButton::clicked, this, &TDependencePanel::chkDepTreeClick);
   connect(chkDepVines, &QPushButton::clicked, this, &TDependencePanel::chkDepVinesClick);
   connect(butNext, &QPushButton::clicked, this, &TDependencePanel::NextVineClick);
-  connect(ShowMatrixCheckBox, &QCheckBox::clicked, this, [this] { Refresh(); });
-  connect(chkVinesType, &QComboBox::activated, this, [this] { Refresh(); });
+  connect(ShowMatrixCheckBox, &QCheckBox::clicked, this,
+          [this] { conversion_->ShowMatrixCheckBoxClick(); });
+  connect(chkVinesType, &QComboBox::activated, this, [this] { conversion_->chkVinesTypeChange(); });
+  connect(butVineTranscend, &QPushButton::clicked, this,
+          [this] { conversion_->butVineTranscendClick(); });
+  for (QPushButton* erase : {butVineErase, butMxErase})
+    connect(erase, &QPushButton::clicked, this, [this] { conversion_->butVineEraseClick(); });
+  connect(AddNewVineButton, &QPushButton::clicked, this,
+          [this] { conversion_->AddNewVineButtonClick(); });
   connect(chkVinesName, &QComboBox::activated, this,
           [this](int i) { chkVinesNameChange(chkVinesName->itemText(i)); });
   connect(chkVinesName->lineEdit(), &QLineEdit::returnPressed, this, [this] {
@@ -370,6 +412,13 @@ void TDependencePanel::BuildActions() {
         cbxBivariateType->showPopup();
       },
       "F4");
+  mitCorrMatrixView = add(
+      popDepTree, "Corr. Matrix View...", [this] { mitCorrMatrixViewClick(); }, "F5");
+  mitCorrMatrixView->setCheckable(true);
+  mitTranscend = add(
+      popDepTree, "Transcend...", [this] { conversion_->butVineTranscendClick(); }, "F6");
+  mitErase = add(
+      popDepTree, "Erase...", [this] { conversion_->butVineEraseClick(); }, "F7");
   mitInitMatrix = add(
       popDepTree, "Init Matrix...", [this] { butMxInitClick(); }, "F8");
   mitVerifyMatrix = add(
@@ -419,11 +468,17 @@ void TDependencePanel::BuildActions() {
   mitNewMatrix = add(nullptr, "Correlation Matrix", [this] { NewCorrelationMatrixClick(); });
   mitNext = add(
       nullptr, "Next", [this] { NextVineClick(); }, "Ctrl+T");
+  mitNewCanonicalVine = add(nullptr, "Canonical Vine", [this] { NewVineClick(DepCanonicalVine); });
+  mitNewDvine = add(nullptr, "D-vine", [this] { NewVineClick(DepDVine); });
+  TranscendVine = add(nullptr, "Transcend", [this] { conversion_->butVineTranscendClick(); });
+  EraseVine = add(nullptr, "Erase", [this] { conversion_->butVineEraseClick(); });
 }
 
 void TDependencePanel::BuildMenu(QMenu* menu) {
   QMenu* addNew = menu->addMenu("&Add New");
   addNew->addAction(mitNewTree);
+  addNew->addAction(mitNewCanonicalVine);
+  addNew->addAction(mitNewDvine);
   addNew->addAction(mitNewMatrix);
   menu->addAction(mitDepRename);
   menu->addAction(mitDepSetCorrelation);
@@ -440,6 +495,11 @@ void TDependencePanel::BuildMenu(QMenu* menu) {
   tree->addAction(mitSortDescending);
   tree->addAction(mitNotSorted);
   connect(tree, &QMenu::aboutToShow, this, &TDependencePanel::UpdateMenuItems);
+  mnuVine = menu->addMenu("Vine");
+  mnuVine->addAction(TranscendVine);
+  mnuVine->addAction(EraseVine);
+  mnuVine->addAction(mitNext);
+  connect(mnuVine, &QMenu::aboutToShow, this, &TDependencePanel::UpdateMenuItems);
   menu->addAction(mitNext);
   connect(menu, &QMenu::aboutToShow, this, [this] {
     OnEdtDepRankExit();
@@ -517,6 +577,7 @@ void TDependencePanel::FillDependenceView() {
   UpdateVinesNameBox();
   ShowBivariateType();
   CheckNumberOfNodes();
+  UpdateVineButtons();
 }
 
 void TDependencePanel::treeDependsChange() {
@@ -668,6 +729,43 @@ void TDependencePanel::UpdateMenuItems() {
     allFree = NodeParent(node) == nullptr && NodeChildCount(node) == 0;
   }
   mitNewMatrix->setEnabled(allFree && Get_TSMObjectsNumber(ObjDependenceNode) > 1);
+  UpdateVineMenuItems();
+}
+
+void TDependencePanel::UpdateVineMenuItems() {
+  UpdateVineButtons();
+  const bool vine = VineMode();
+  const bool matrix = MatrixView();
+  if (mnuVine) mnuVine->menuAction()->setVisible(vine);
+  const bool erase = vine && (butVineErase->isEnabled() || matrix);
+  EraseVine->setEnabled(erase);
+  EraseVine->setText(vine && !matrix ? "Erase" : "Erase matrix");
+  TranscendVine->setEnabled(erase && vine && !matrix && butVineTranscend->isEnabled());
+  mitCorrMatrixView->setEnabled(vine && ShowMatrixCheckBox->isEnabled());
+  mitCorrMatrixView->setChecked(matrix);
+  mitTranscend->setVisible(vine && !matrix);
+  mitTranscend->setEnabled(vine && !matrix && butVineTranscend->isEnabled());
+  mitErase->setVisible(vine);
+  mitErase->setEnabled(vine && (matrix ? butMxErase->isEnabled() : butVineErase->isEnabled()));
+}
+
+void TDependencePanel::UpdateVineButtons() {
+  const bool vine = VineMode();
+  const bool matrix = MatrixView();
+  for (QPushButton* b : {butVineTranscend, butVineErase, AddNewVineButton})
+    b->setVisible(vine && !matrix);
+  if (!vine) return;
+  const bool hasNodes = GetNumberOfNodesInStructure() >= 1;
+  const int levels = Vine_IsTranscended();
+  butVineTranscend->setEnabled(hasNodes && (levels == 0 || levels == 1) &&
+                               adapter_->Items().size() > 2);
+  butVineErase->setEnabled(hasNodes && levels >= 0);
+  for (QWidget* w : std::initializer_list<QWidget*>{butMxVerify, butMxInit, labDepMxAdress})
+    w->setEnabled(panDepMx->isEnabled());
+  butMxErase->setEnabled(matrix && GetDependenceType(nullptr) == DepCorrelationMatrix);
+  // A matrix leaves the matrix view only back to the structure it was made from.
+  const int saved = wb_.StructureSwapState;
+  ShowMatrixCheckBox->setEnabled(hasNodes && (!matrix || (saved >= 2 && saved <= 4)));
 }
 
 // ---- commands ------------------------------------------------------------------------
@@ -694,7 +792,10 @@ void TDependencePanel::chkDepVinesClick() {
   chkDepVines->setChecked(true);
   if (chkVinesType->currentIndex() < 0) chkVinesType->setCurrentIndex(0);
   ShowMatrixCheckBox->setChecked(chkVinesType->currentIndex() == 0);
+  if (ShowMatrixCheckBox->isChecked())
+    conversion_->ConvertDependenceStructure(DepCorrelationMatrix);
   ReleaseSavedStructure();
+  wb_.StructureSwapState = 0;
   Refresh();
 }
 
@@ -840,6 +941,32 @@ void TDependencePanel::NewCorrelationMatrixClick() {
   SetModified(wb_, true);
   Refresh();
   ShowMatrixCheckBox->setEnabled(false);
+}
+
+void TDependencePanel::NewVineClick(int type) {
+  SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  if (ShowPanelHook) ShowPanelHook();
+  // The combo first: the vines button converts to a matrix when it shows one.
+  chkVinesType->setCurrentIndex(type - 1);
+  chkDepVinesClick();
+  chkVinesType->setCurrentIndex(type - 1);
+  ShowMatrixCheckBox->setChecked(false);
+  SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  SetDependenceType(nullptr, type);
+  conversion_->AddNewVineButtonClick();
+  listDepends->setFocus();
+  if (listDepends->topLevelItemCount() > 0)
+    listDepends->setCurrentItem(listDepends->topLevelItem(0));
+  adapter_->SetCurrent(nullptr);
+  SetDependenceType(nullptr, type);
+  Refresh();
+  panDepHelp->show();
+}
+
+void TDependencePanel::mitCorrMatrixViewClick() {
+  if (!VineMode() || !ShowMatrixCheckBox->isEnabled()) return;
+  ShowMatrixCheckBox->setChecked(!ShowMatrixCheckBox->isChecked());
+  conversion_->ShowMatrixCheckBoxClick();
 }
 
 void TDependencePanel::OpenSlider(QTreeWidgetItem* item) {

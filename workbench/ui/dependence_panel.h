@@ -9,11 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "conversion_panel.h"
 #include "dependence_edit.h"
 #include "dependence_tree_view.h"
 #include "dependence_values.h"
 
 class QAction;
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -74,6 +76,11 @@ class TDependencePanel : public QWidget {
   void SyncDependenceButtons(bool keepMatrixCheck);
   bool CheckNumberOfNodes();
   void UpdateMenuItems();
+  void UpdateVineButtons();
+  // The Vine menu and the pop-up's vine items.
+  void UpdateVineMenuItems();
+  // The view refilled through the main window's refresh (UpdateView 0x010).
+  void Refresh();
 
   // Commands.
   void chkDepTreeClick();
@@ -92,6 +99,12 @@ class TDependencePanel : public QWidget {
   void OnDepSort(int setting);  // 0 ascending, 1 descending, 2 not sorted
   void NewDependenceTreeClick();
   void NewCorrelationMatrixClick();
+  // Add New > "Canonical Vine" (type 2) and "D-vine" (type 3).
+  void NewVineClick(int type);
+  // The structure conversions and the vine commands.
+  TStructureConversion& Conversion() { return *conversion_; }
+  TConversionPanel& ConversionPanel() { return *conversionPanel_; }
+  void mitCorrMatrixViewClick();
   void OpenSlider(QTreeWidgetItem* item);
   // In-place editing of the selected item's label (mode 1 name, 2 correlation).
   void treeDependsEditKey(int mode);
@@ -125,6 +138,7 @@ class TDependencePanel : public QWidget {
   QLabel *labDepRCVP = nullptr, *labDepIs = nullptr, *labBivariateType = nullptr;
   QComboBox* cbxBivariateType = nullptr;
   QPushButton* butAddLatent = nullptr;
+  QPushButton *butVineTranscend = nullptr, *butVineErase = nullptr, *AddNewVineButton = nullptr;
   QLabel* labDepMessage = nullptr;
   TFrmDepSliderPopup* slider = nullptr;
   QMenu* popDepTree = nullptr;
@@ -137,24 +151,35 @@ class TDependencePanel : public QWidget {
           *mitRemoveSubtree = nullptr, *mitRemoveStructure = nullptr, *mitAddLatentChild = nullptr,
           *mitSelectAll = nullptr, *mitInvert = nullptr, *mitSelSubtree = nullptr,
           *mitSortAscending = nullptr, *mitSortDescending = nullptr, *mitNotSorted = nullptr,
-          *mitAddAsRoot = nullptr, *mitAddAsChild = nullptr;
+          *mitAddAsRoot = nullptr, *mitAddAsChild = nullptr, *mitCorrMatrixView = nullptr,
+          *mitTranscend = nullptr, *mitErase = nullptr, *mitNewCanonicalVine = nullptr,
+          *mitNewDvine = nullptr, *TranscendVine = nullptr, *EraseVine = nullptr;
   QMenu* mnuAddVariableAsChild = nullptr;
+  QMenu* mnuVine = nullptr;
   // Fills the main window's Dependence menu with the commands.
   void BuildMenu(QMenu* menu);
 
  private:
   void BuildControls();
+  void BuildHeader(QBoxLayout* root);
+  void BuildTreePanel(QBoxLayout* root);
+  void BuildMatrixPanel(QBoxLayout* body);
+  void BuildEditRows(QBoxLayout* body);
+  void BuildSlider();
+  void WireControls();
   void BuildActions();
+  void BuildVineActions();
   void ShowRankHint(const TRankCheck& check);
   void RefreshTypeLabel();
   void UpdateLastTreeOrVine(void* node);
-  void Refresh();
   // The view after the editing logic moved items (no refill).
   void AfterTreeChange();
 
   TWorkbench& wb_;
   std::unique_ptr<TQtDepTree> adapter_;
   std::unique_ptr<TDepTreeEditor> editor_;
+  std::unique_ptr<TConversionPanel> conversionPanel_;
+  std::unique_ptr<TStructureConversion> conversion_;
   void* lastTreeRoot_ = nullptr;
   void* lastVineRoot_ = nullptr;
   bool nameBoxFilling_ = false;

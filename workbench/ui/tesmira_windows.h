@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include "dependence_panel.h"
 #include "link_manager.h"
 #include "main_window.h"
 #include "options_dialog.h"
@@ -19,7 +20,9 @@ struct TTesmiraWindows {
         batch(&main),
         link(main, settingsPath, &main),
         options(&main),
-        transform(&main) {}
+        transform(&main) {
+    main.DependencePanel()->ConversionPanel().Transform = &transform;
+  }
 
   TFrmTesmiraMain main;
   TFrmBatch batch;

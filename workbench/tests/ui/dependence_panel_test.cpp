@@ -396,8 +396,8 @@ TEST_F(DepWindow, TheDependenceMenuReachesThePanel) {
   QStringList captions;
   for (QAction* a : w.mnuDependence->actions()) captions << a->text();
   // The Run commands add Export (with the belief net) at the end.
-  EXPECT_EQ(captions,
-            (QStringList{"&Add New", "Rename...", "Set Correlation...", "Tree", "Next", "Export"}));
+  EXPECT_EQ(captions, (QStringList{"&Add New", "Rename...", "Set Correlation...", "Tree", "Vine",
+                                   "Next", "Export"}));
   auto* panel = w.findChild<TDependencePanel*>("panDep");
   ASSERT_NE(panel, nullptr);
   panel->mitNewTree->trigger();
