@@ -16,14 +16,17 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "canonical_vine.h"
 #include "cp437.h"
 #include "dependence_fill.h"
 #include "model_helpers.h"
+#include "morvik_vine.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
 #include "undo_items.h"
+#include "vine_values.h"
 #include "workbench.h"
 
 namespace tesmira::wb {
@@ -431,6 +434,16 @@ void TDependencePanel::BuildActions() {
   popDepTree->addSeparator();
   auto marks = [this](auto op) {
     return [this, op] {
+      if (VineViewVisible()) {
+        if (op == &TDepTreeEditor::SelectAll)
+          vineView->SelectAll();
+        else if (op == &TDepTreeEditor::InvertSelection)
+          vineView->InvertSelection();
+        else
+          return;
+        treeDependsChange(vineView);
+        return;
+      }
       (editor_.get()->*op)();
       treeDepends->viewport()->update();
       treeDependsChange();
@@ -533,6 +546,13 @@ void TDependencePanel::RefreshTypeLabel() {
 void TDependencePanel::FillDependenceView() {
   CheckDeprank();
   const bool vine = VineMode();
+  const int nodes = Get_TSMObjectsNumber(ObjDependenceNode);
+  const int inStructure = GetNumberOfNodesInStructure();
+  if (vineView && (vineView->VineType() != GetDependenceType(nullptr) || !vine || nodes == 0 ||
+                   inStructure == 0))
+    DestroyVineView();
+  if (nodes > 0 && vine && !ShowMatrixCheckBox->isChecked() && vineView == nullptr)
+    CreateVineView(inStructure > 0 ? GetDependenceType(nullptr) : chkVinesType->currentIndex() + 1);
   editor_->VineMode = vine;
   editor_->VineType = chkVinesType->currentIndex() + 1;
   chkVinesType->setVisible(vine);
@@ -540,6 +560,7 @@ void TDependencePanel::FillDependenceView() {
   const bool matrix = MatrixView();
   treeDepends->setVisible(!matrix);
   panDepMx->setVisible(matrix);
+  if (vineView) vineView->setVisible(false);
   if (matrix) {
     adapter_->SetCurrent(nullptr);
     while (TTreeItem root = adapter_->FirstItem()) adapter_->DeleteItem(root);
@@ -571,17 +592,86 @@ void TDependencePanel::FillDependenceView() {
     if (adapter_->SortMode != TreeSortDirectory) adapter_->SortTree();
     treeDepends->Programmatic = programmatic;
     panDepHelp->setVisible(treeDepends->topLevelItemCount() == 0);
+    PlaceVineView(inStructure);
   }
   RefreshTypeLabel();
   treeDependsChange();
+  if (VineViewVisible()) {
+    treeDependsChange(vineView);
+    vineView->viewport()->update();
+  }
   UpdateVinesNameBox();
   ShowBivariateType();
   CheckNumberOfNodes();
   UpdateVineButtons();
 }
 
-void TDependencePanel::treeDependsChange() {
-  TSelectionDescription d = DescribeTreeSelection(*adapter_, VineMode());
+bool TDependencePanel::VineViewVisible() const { return vineView && !vineView->isHidden(); }
+
+void TDependencePanel::CreateVineView(int type) {
+  if (type == DepCanonicalVine)
+    vineView = new TCanonicalVine(panDepTree);
+  else
+    vineView = new TMorvikVine(panDepTree);
+  static_cast<QVBoxLayout*>(panDepTree->layout())->insertWidget(0, vineView, 1);
+  vineView->hide();
+  vineView->SetTree(treeDepends);
+  vineView->Slider = slider;
+  vineView->CheckDeprank = [this] { CheckDeprank(); };
+  vineView->MaySelect = [this] {
+    const bool programmatic = treeDepends->Programmatic;
+    treeDepends->Programmatic = true;
+    OnEdtDepRankExit();
+    CheckDeprank();
+    treeDepends->Programmatic = programmatic;
+    return true;
+  };
+  vineView->OnSelection = [this](void*) { treeDependsChange(vineView); };
+  vineView->RenameKey = [this](int mode) {
+    QLineEdit* edit = mode == 1 ? edDepName : m_edtDepRank;
+    if (!edit->isEnabled() || (mode == 2 && edit->isReadOnly())) return false;
+    mitDepRenameClick(mode);
+    return true;
+  };
+  vineView->addActions({mitSelectAll, mitInvert});
+  connect(vineView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    UpdateMenuItems();
+    popDepTree->popup(vineView->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TDependencePanel::DestroyVineView() {
+  delete vineView;
+  vineView = nullptr;
+  if (!MatrixView()) treeDepends->show();
+}
+
+void TDependencePanel::PlaceVineView(int structureNodes) {
+  if (vineView == nullptr) return;
+  const int transcended = structureNodes > 0 ? Vine_IsTranscended() : 0;
+  bool visible = transcended > 1;
+  if (auto* dvine = dynamic_cast<TMorvikVine*>(vineView)) {
+    dvine->SetTranscended(transcended > 1);
+    visible = true;
+  }
+  vineView->setVisible(visible);
+  treeDepends->setVisible(!visible);
+  vineView->Reload();
+}
+
+void TDependencePanel::treeDependsChange(TVineView* sender) {
+  if (VineViewVisible() && sender != vineView && treeDepends->topLevelItemCount() > 0) return;
+  TSelectionDescription d;
+  if (sender != nullptr && sender == vineView) {
+    const bool cell = vineView->HasSelection();
+    const bool name = cell && vineView->IsNameCell();
+    d = DescribeVineCell(
+        cell, vineView->CellLabel(vineView->CurrentCell()).toStdString(), name,
+        cell && !name ? Vine_GetCorrValue(vineView->SelectedNodeData(), vineView->SelectedLevel())
+                      : 0);
+  } else {
+    d = DescribeTreeSelection(*adapter_, VineMode());
+  }
   edDepName->setText(Q(d.Name));
   edDepName->setReadOnly(d.NameReadOnly);
   edDepName->setModified(false);
@@ -608,6 +698,24 @@ bool TDependencePanel::CheckDeprank() {
 }
 
 void TDependencePanel::OnEdtDepRankExit() {
+  if (VineViewVisible()) {
+    if (!vineView->HasSelection() || m_edtDepRank->isReadOnly()) return;
+    if (!m_edtDepRank->isModified()) {
+      CheckDeprank();
+      return;
+    }
+    m_edtDepRank->setModified(false);
+    // The current cell and every selected cell that holds a correlation.
+    std::vector<TVineTarget> cells;
+    std::vector<TVineCell> selected = vineView->State().Selected();
+    selected.insert(selected.begin(), vineView->CurrentCell());
+    for (TVineCell c : selected)
+      if (vineView->IsCorrelationCell(c))
+        cells.push_back({vineView->CellNode(c), vineView->CellLevel(c)});
+    ShowRankHint(ApplyVineCorrelation(wb_, cells, m_edtDepRank->text().toStdString()).Check);
+    vineView->viewport()->update();
+    return;
+  }
   if (treeDepends->currentItem() == nullptr || m_edtDepRank->isReadOnly()) return;
   if (!m_edtDepRank->isModified()) {
     CheckDeprank();

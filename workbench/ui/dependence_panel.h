@@ -29,6 +29,7 @@ class QTableView;
 namespace tesmira::wb {
 
 class TWorkbench;
+class TVineView;
 
 // The matrix grid's cells over the engine: only painted cells are read.
 class TDepMatrixModel : public QAbstractTableModel {
@@ -68,7 +69,8 @@ class TDependencePanel : public QWidget {
 
   // Filling and describing.
   void FillDependenceView();
-  void treeDependsChange();
+  // sender: the vine view when its current cell changed.
+  void treeDependsChange(TVineView* sender = nullptr);
   bool CheckDeprank();
   void OnEdtDepRankExit();
   void edDepNameExit();
@@ -143,6 +145,9 @@ class TDependencePanel : public QWidget {
   TFrmDepSliderPopup* slider = nullptr;
   QMenu* popDepTree = nullptr;
   QMenu* popDepList = nullptr;
+  // The view of a vine (type 2, 3 or 4) over the tree view's place, or none.
+  TVineView* vineView = nullptr;
+  bool VineViewVisible() const;
 
   // Actions of the Dependence menu and the pop-ups.
   QAction *mitNewTree = nullptr, *mitNewMatrix = nullptr, *mitDepRename = nullptr,
@@ -174,6 +179,12 @@ class TDependencePanel : public QWidget {
   void UpdateLastTreeOrVine(void* node);
   // The view after the editing logic moved items (no refill).
   void AfterTreeChange();
+  // Creates the vine view of a structure type (2 canonical, 4 user-defined,
+  // any other D-vine) and wires it to the panel.
+  void CreateVineView(int type);
+  void DestroyVineView();
+  // Shows the vine view or the tree view for the current structure.
+  void PlaceVineView(int structureNodes);
 
   TWorkbench& wb_;
   std::unique_ptr<TQtDepTree> adapter_;

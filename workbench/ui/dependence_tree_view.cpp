@@ -179,17 +179,18 @@ void TDepTreeWidget::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdit
   EndLabelEdit();
 }
 
+bool TakeRenameKeys(QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if ((key->key() != Qt::Key_F2 && key->key() != Qt::Key_F3) || key->modifiers() != Qt::NoModifier)
+    return false;
+  event->accept();
+  return true;
+}
+
 bool TDepTreeWidget::event(QEvent* event) {
   // F2 and F3 belong to the tree while it has the focus.
-  if (event->type() == QEvent::ShortcutOverride) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_F2 || key->key() == Qt::Key_F3) &&
-        key->modifiers() == Qt::NoModifier) {
-      event->accept();
-      return true;
-    }
-  }
-  return QTreeWidget::event(event);
+  return TakeRenameKeys(event) || QTreeWidget::event(event);
 }
 
 void TDepTreeWidget::mousePressEvent(QMouseEvent* event) {

@@ -21,6 +21,10 @@ namespace tesmira::wb {
 // The drag's data: which control it started from.
 inline constexpr const char* kDepDragMime = "application/x-tesmira-dependence-nodes";
 
+// Claims F2 and F3 without modifiers for the focused control (its own
+// rename keys) before the window's shortcuts see them.
+bool TakeRenameKeys(QEvent* event);
+
 // The list "#" / "Available nodes" (listDepends).
 class TDepListWidget : public QTreeWidget {
   Q_OBJECT

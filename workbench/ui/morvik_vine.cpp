@@ -1,0 +1,101 @@
+#include "morvik_vine.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "model_helpers.h"
+#include "tesmira/structures.h"
+#include "tesmira/vines.h"
+
+namespace tesmira::wb {
+
+TMorvikVine::TMorvikVine(QWidget* parent) : TVineView(parent) { setObjectName("MorvikVine"); }
+
+void TMorvikVine::SetTranscended(bool transcended) {
+  geometry_.Transcended = transcended;
+  UpdateScrollBars(geometry_.ContentWidth(), geometry_.ContentHeight());
+  viewport()->update();
+}
+
+void TMorvikVine::Layout(const std::vector<QTreeWidgetItem*>& items) {
+  const QFontMetrics fm = fontMetrics();
+  int widest = fm.horizontalAdvance(CorrelationSample()) + 8;
+  for (QTreeWidgetItem* item : items)
+    widest = std::max(widest, fm.horizontalAdvance(item->text(0)));
+  const int indent = Tree() ? Tree()->indentation() : 19;
+  geometry_.N = N();
+  geometry_.W = widest + indent + 6;
+  geometry_.H = TreeRowHeight(items, 16);
+  UpdateScrollBars(geometry_.ContentWidth(), geometry_.ContentHeight());
+}
+
+QString TMorvikVine::CellText(TVineCell cell) const {
+  if (cell.Y == 0) return Name(cell.X);
+  void* node = ItemNode(cell.X);
+  const double value = geometry_.Transcended ? Vine_GetCorrValue(node, cell.Y)
+                                             : Get_node_correlation_with_parent(node);
+  return QString::fromStdString(FormatCorrelation(value));
+}
+
+void TMorvikVine::Paint(QPainter& painter) {
+  const QSize client = viewport()->size();
+  const QPalette& pal = palette();
+  painter.fillRect(QRect(QPoint(0, 0), client), pal.color(QPalette::Base));
+  const int n = geometry_.N;
+  if (n == 0) return;
+  const int w = geometry_.W, h = geometry_.H;
+  const int sx = ScrollX(), sy = ScrollY();
+  const QFontMetrics fm = fontMetrics();
+  const TVineCell current = CurrentCell();
+  // Only the rows and cells inside the client area.
+  const int firstRow = std::max(0, sy / (h + 4));
+  const int lastRow = std::min(geometry_.Rows() - 1, (sy + client.height()) / (h + 4));
+  for (int i = firstRow; i <= lastRow; ++i) {
+    const int offset = geometry_.RowOffset(i);
+    const int first = std::max(0, (sx - offset) / w);
+    const int last = std::min(n - 1 - i, (sx + client.width() - offset) / w);
+    for (int j = first; j <= last; ++j) {
+      const TVineCell cell{j, i};
+      const TVineRect r = geometry_.CellRect(cell, sx, sy);
+      painter.fillRect(QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)),
+                       pal.color(QPalette::Base));
+      if (i >= 1) {
+        const int middle = (r.Top + r.Bottom) / 2;
+        painter.setPen(pal.color(QPalette::Mid));
+        const QPoint line[] = {{r.Left + 1, r.Top - 4},
+                               {r.Left + 1, middle},
+                               {r.Right - 1, middle},
+                               {r.Right - 1, r.Top - 5}};
+        painter.drawPolyline(line, 4);
+      }
+      const QString text = CellText(cell);
+      const bool selected = cell == current || IsCellSelected(cell);
+      const bool lit = selected && (i >= 1 || j == DropTarget);
+      const TCellColours colours = SetCellColours(lit);
+      const int tw = fm.horizontalAdvance(text), th = fm.height();
+      const int d = (w - tw) / 2 - 2;
+      const QRect inset(QPoint(r.Left + d, r.Top), QPoint(r.Right - d - 1, r.Bottom - 1));
+      painter.fillRect(inset, colours.Brush);
+      painter.setPen(colours.Font);
+      painter.drawText(inset.left() + 2, r.Top + (h - th) / 2 + fm.ascent(), text);
+      if (selected) {
+        if (cell == current) CurrentCellRect = inset;
+        painter.setPen(pal.color(QPalette::Mid));
+        painter.drawRect(inset);
+      }
+    }
+  }
+}
+
+void TMorvikVine::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || N() == 0) return;
+  PressCell(geometry_, event->position().toPoint(), event->modifiers());
+  const TVineCell current = CurrentCell();
+  if (OnSelection) OnSelection(current.X >= 0 ? ItemNode(current.X) : nullptr);
+  setFocus();
+  viewport()->update();
+}
+
+}  // namespace tesmira::wb

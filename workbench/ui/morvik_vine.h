@@ -1,0 +1,36 @@
+// The D-vine view: a staircase with the members' names in row 0 and the
+// conditional correlations of tree Y in row Y, each cell between the two
+// cells it joins. In tree mode (not transcended) only the names and the
+// first tree show, and the members are reordered by dragging their names.
+#pragma once
+
+#include "vine_view.h"
+
+namespace tesmira::wb {
+
+class TMorvikVine : public TVineView {
+  Q_OBJECT
+ public:
+  explicit TMorvikVine(QWidget* parent = nullptr);
+
+  void SetTranscended(bool transcended);
+  bool Transcended() const { return geometry_.Transcended; }
+  const TMorvikGeometry& Geometry() const { return geometry_; }
+  int DropTarget = -1;  // the column a drag would drop on, -1 for none
+
+  const TVineGeometry* Cells() const override { return &geometry_; }
+  int RowHeight() const override { return geometry_.H; }
+  int VineType() const override { return 3; }
+  // The text of a cell as painted.
+  QString CellText(TVineCell cell) const;
+
+ protected:
+  void Layout(const std::vector<QTreeWidgetItem*>& items) override;
+  void Paint(QPainter& painter) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  TMorvikGeometry geometry_;
+};
+
+}  // namespace tesmira::wb
