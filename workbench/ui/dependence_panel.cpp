@@ -633,6 +633,8 @@ void TDependencePanel::CreateVineView(int type) {
     mitDepRenameClick(mode);
     return true;
   };
+  if (auto* dvine = dynamic_cast<TMorvikVine*>(vineView))
+    dvine->Drop = [this](const TDropRequest& r) { DoDrop(r); };
   vineView->addActions({mitSelectAll, mitInvert});
   connect(vineView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     UpdateMenuItems();

@@ -38,6 +38,8 @@ QMimeData* DragData(const char* source) {
 // The drag under way from either control, whose cursor follows the zone.
 QPointer<QDrag> gDrag;
 
+}  // namespace
+
 void StartDrag(QWidget* source, const char* what) {
   auto* drag = new QDrag(source);
   drag->setMimeData(DragData(what));
@@ -48,8 +50,6 @@ void StartDrag(QWidget* source, const char* what) {
 QByteArray DragSource(const QMimeData* data) {
   return data && data->hasFormat(kDepDragMime) ? data->data(kDepDragMime) : QByteArray();
 }
-
-}  // namespace
 
 // ---- the list ------------------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "dependence_edit.h"
 #include "dependence_tree.h"
 
+class QMimeData;
 class QPushButton;
 class QRubberBand;
 class QSlider;
@@ -20,6 +21,11 @@ namespace tesmira::wb {
 
 // The drag's data: which control it started from.
 inline constexpr const char* kDepDragMime = "application/x-tesmira-dependence-nodes";
+
+// Drags between the panel's controls: what is the source ("list" or
+// "tree"). StartDrag runs the drag to its end.
+void StartDrag(QWidget* source, const char* what);
+QByteArray DragSource(const QMimeData* data);
 
 // Claims F2 and F3 without modifiers for the focused control (its own
 // rename keys) before the window's shortcuts see them.

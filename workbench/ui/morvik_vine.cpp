@@ -1,17 +1,24 @@
 #include "morvik_vine.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "dependence_tree_view.h"
 #include "model_helpers.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
 
 namespace tesmira::wb {
 
-TMorvikVine::TMorvikVine(QWidget* parent) : TVineView(parent) { setObjectName("MorvikVine"); }
+TMorvikVine::TMorvikVine(QWidget* parent) : TVineView(parent) {
+  setObjectName("MorvikVine");
+  setAcceptDrops(true);
+}
 
 void TMorvikVine::SetTranscended(bool transcended) {
   geometry_.Transcended = transcended;
@@ -90,11 +97,85 @@ void TMorvikVine::Paint(QPainter& painter) {
 }
 
 void TMorvikVine::mousePressEvent(QMouseEvent* event) {
+  dragArmed_ = false;
   if (event->button() != Qt::LeftButton || N() == 0) return;
   PressCell(geometry_, event->position().toPoint(), event->modifiers());
   const TVineCell current = CurrentCell();
   if (OnSelection) OnSelection(current.X >= 0 ? ItemNode(current.X) : nullptr);
   setFocus();
+  viewport()->update();
+  // In tree mode a member's name is dragged to its new place in the chain.
+  if (!geometry_.Transcended && current.Y == 0 && current.X >= 0) {
+    if (QTreeWidgetItem* item = FindItem(current.X)) Tree()->setCurrentItem(item);
+    dragArmed_ = true;
+  }
+}
+
+void TMorvikVine::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragArmed_ || !(event->buttons() & Qt::LeftButton) ||
+      (event->position().toPoint() - PressPoint).manhattanLength() <
+          QApplication::startDragDistance())
+    return;
+  dragArmed_ = false;
+  StartDrag(this, "tree");
+  EndDrag();
+}
+
+bool TMorvikVine::AcceptsDrop(const QByteArray& source, const QPoint& pos) {
+  DropTarget = -1;
+  if (geometry_.Transcended || Vine_IsTranscended() > 0) return false;
+  if (source != "list" && source != "tree") return false;
+  const TVineCell hit = geometry_.Hit(ScrollX(), ScrollY(), pos.x(), pos.y());
+  DropTarget = hit.X;
+  const bool accepted = N() == 0 || (source == "list" && DropTarget >= 0) ||
+                        (source == "tree" && DropTarget >= 0 && DropTarget != CurrentCell().X);
+  if (!accepted) DropTarget = -1;
+  viewport()->update();
+  return accepted;
+}
+
+void TMorvikVine::dragEnterEvent(QDragEnterEvent* event) {
+  const QByteArray source = DragSource(event->mimeData());
+  if (source == "list" || source == "tree")
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TMorvikVine::dragMoveEvent(QDragMoveEvent* event) {
+  const bool accepted = AcceptsDrop(DragSource(event->mimeData()), event->position().toPoint());
+  LastCursor = event->modifiers() & Qt::ControlModifier ? 9 : 7;
+  if (accepted)
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TMorvikVine::dragLeaveEvent(QDragLeaveEvent*) { EndDrag(); }
+
+void TMorvikVine::dropEvent(QDropEvent* event) {
+  const QByteArray source = DragSource(event->mimeData());
+  if (!AcceptsDrop(source, event->position().toPoint())) {
+    EndDrag();
+    return event->ignore();
+  }
+  event->acceptProposedAction();
+  TDropRequest r;
+  r.Source = source == "list" ? TDropSource::List : TDropSource::Tree;
+  // Beyond the last member: the last one.
+  const int target = std::min(DropTarget, N() - 1);
+  r.Target = target >= 0 ? FindItem(target) : nullptr;
+  r.Ctrl = event->modifiers() & Qt::ControlModifier;
+  r.Shift = event->modifiers() & Qt::ShiftModifier;
+  const int dropped = DropTarget;
+  if (Drop) Drop(r);
+  Reload();
+  if (dropped >= 0 && dropped < N()) SetCurrentCell({dropped, std::max(CurrentCell().Y, 0)});
+  EndDrag();
+}
+
+void TMorvikVine::EndDrag() {
+  DropTarget = -1;
   viewport()->update();
 }
 

@@ -4,6 +4,7 @@
 // first tree show, and the members are reordered by dragging their names.
 #pragma once
 
+#include "dependence_edit.h"
 #include "vine_view.h"
 
 namespace tesmira::wb {
@@ -17,6 +18,9 @@ class TMorvikVine : public TVineView {
   bool Transcended() const { return geometry_.Transcended; }
   const TMorvikGeometry& Geometry() const { return geometry_; }
   int DropTarget = -1;  // the column a drag would drop on, -1 for none
+  int LastCursor = 0;   // the drag cursor number the last drag-over chose
+  // The window's drop into the tree (the D-vine's chain is reordered).
+  std::function<void(const TDropRequest&)> Drop;
 
   const TVineGeometry* Cells() const override { return &geometry_; }
   int RowHeight() const override { return geometry_.H; }
@@ -28,9 +32,19 @@ class TMorvikVine : public TVineView {
   void Layout(const std::vector<QTreeWidgetItem*>& items) override;
   void Paint(QPainter& painter) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // Whether a drag from source (its "list" or "tree") may drop at the point;
+  // sets the drop target.
+  bool AcceptsDrop(const QByteArray& source, const QPoint& pos);
+  void EndDrag();
   TMorvikGeometry geometry_;
+  bool dragArmed_ = false;  // a press on a name cell in tree mode
 };
 
 }  // namespace tesmira::wb

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -31,8 +32,8 @@ class VineViewTest : public test::WindowTest {
     WindowTest::TearDown();
   }
   // A D-vine (a chain) or canonical vine (a star) whose cell (level, member
-  // k) holds level / 10 + (k mod 50) / 100 when transcended.
-  void MakeVine(const std::vector<std::string>& names, int type, bool transcend) {
+  // k) holds level / 10 + (k mod 50) / 100 for the first levels.
+  void MakeVine(const std::vector<std::string>& names, int type, int levels) {
     for (const std::string& n : names) AddVariable(n);
     SyncNodes();
     SetDependenceType(nullptr, type);
@@ -46,7 +47,7 @@ class VineViewTest : public test::WindowTest {
     }
     const int n = static_cast<int>(names.size());
     // Large vines keep their values unset (setting each checks the whole vine).
-    for (int level = 1; level <= (transcend ? n - 1 : 1) && n <= 10; ++level)
+    for (int level = 1; level <= levels && n <= 10; ++level)
       for (int k = 0; k < n; ++k) {
         const bool dvineCell = k < n - level;
         const bool canonicalCell = k >= level;
@@ -96,7 +97,7 @@ class VineViewTest : public test::WindowTest {
 };
 
 TEST_F(VineViewTest, DVineStaircaseAndTreeMode) {
-  MakeVine({"a", "b", "c", "d"}, DepDVine, true);
+  MakeVine({"a", "b", "c", "d"}, DepDVine, 3);
   TMorvikVine* view = DVine();
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(view->isVisible());
@@ -129,8 +130,53 @@ TEST_F(VineViewTest, DVineStaircaseAndTreeMode) {
   EXPECT_EQ(view->Geometry().Hit(0, 0, second.center().x(), second.center().y()).Y, 1);
 }
 
+TEST_F(VineViewTest, TreeModeReordersTheChainByDraggingNames) {
+  MakeVine({"a", "b", "c", "d"}, DepDVine, 0);
+  TMorvikVine* view = DVine();
+  ASSERT_FALSE(view->Transcended());
+  ASSERT_LE(Vine_IsTranscended(), 0);
+  Click({0, 0});
+  EXPECT_EQ(panel->treeDepends->currentItem()->text(0), "a");
+  auto drop = [&](const char* source, TVineCell at, bool release) {
+    QMimeData data;
+    data.setData(kDepDragMime, source);
+    QWidget* vp = view->viewport();
+    const QPoint p = Rect(at).center();
+    QDragEnterEvent enter(p, Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(vp, &enter);
+    QDragMoveEvent move(p, Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(vp, &move);
+    const bool accepted = move.isAccepted();
+    if (release) {
+      QDropEvent dropped(QPointF(p), Qt::MoveAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(vp, &dropped);
+    }
+    return accepted;
+  };
+  // Over its own column the drag is refused; over another it is taken.
+  EXPECT_FALSE(drop("tree", {0, 0}, false));
+  EXPECT_EQ(view->DropTarget, -1);
+  EXPECT_TRUE(drop("tree", {2, 1}, false));
+  EXPECT_EQ(view->DropTarget, 2);
+  EXPECT_EQ(view->LastCursor, 7);
+  EXPECT_TRUE(drop("tree", {2, 0}, true));
+  EXPECT_EQ(view->DropTarget, -1);
+  // a moved after c: the chain reads b, c, a, d.
+  std::vector<std::string> order;
+  for (int k = 0; k < view->N(); ++k) order.push_back(view->Name(k).toStdString());
+  EXPECT_EQ(order, (std::vector<std::string>{"b", "c", "a", "d"}));
+  EXPECT_EQ(ParentOf("a"), "c");
+  EXPECT_EQ(view->CurrentCell(), (TVineCell{2, 0}));
+  ASSERT_TRUE(pwb.Undo.CanUndo());
+
+  // Once the first tree has values the chain is fixed.
+  for (const char* n : {"b", "c", "a"}) ASSERT_TRUE(Vine_SetCorrValue(Node(n), 1, 0.2));
+  ASSERT_GT(Vine_IsTranscended(), 0);
+  EXPECT_FALSE(drop("tree", {3, 0}, false));
+}
+
 TEST_F(VineViewTest, ClicksSelectAndTheSecondClickOpensTheSlider) {
-  MakeVine({"a", "b", "c", "d"}, DepDVine, true);
+  MakeVine({"a", "b", "c", "d"}, DepDVine, 3);
   TMorvikVine* view = DVine();
   Click({1, 1});
   EXPECT_EQ(view->CurrentCell(), (TVineCell{1, 1}));
@@ -171,7 +217,7 @@ TEST_F(VineViewTest, ClicksSelectAndTheSecondClickOpensTheSlider) {
 }
 
 TEST_F(VineViewTest, KeysMoveOnceAndF3NeedsAnEditableCorrelation) {
-  MakeVine({"a", "b", "c", "d"}, DepDVine, true);
+  MakeVine({"a", "b", "c", "d"}, DepDVine, 3);
   TMorvikVine* view = DVine();
   panel->activateWindow();
   Click({0, 0});
@@ -187,7 +233,7 @@ TEST_F(VineViewTest, KeysMoveOnceAndF3NeedsAnEditableCorrelation) {
 }
 
 TEST_F(VineViewTest, OneEntryForThreeCellsAndOneUndo) {
-  MakeVine({"a", "b", "c", "d"}, DepDVine, true);
+  MakeVine({"a", "b", "c", "d"}, DepDVine, 3);
   Click({0, 1});
   Click({1, 1}, Qt::ControlModifier);
   Click({0, 2}, Qt::ControlModifier);
@@ -211,7 +257,7 @@ TEST_F(VineViewTest, OneEntryForThreeCellsAndOneUndo) {
 }
 
 TEST_F(VineViewTest, CanonicalViewReadsItsColumns) {
-  MakeVine({"a", "b", "c", "d"}, DepCanonicalVine, true);
+  MakeVine({"a", "b", "c", "d"}, DepCanonicalVine, 3);
   auto* view = dynamic_cast<TCanonicalVine*>(panel->vineView);
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(view->isVisible());
@@ -254,7 +300,7 @@ TEST_F(VineViewTest, AThousandMembersPaintOnlyTheVisibleCells) {
   std::vector<std::string> names;
   for (int k = 1; k <= 1000; ++k) names.push_back("x" + std::to_string(k));
   using Clock = std::chrono::steady_clock;
-  MakeVine(names, DepDVine, false);
+  MakeVine(names, DepDVine, 0);
   TMorvikVine* view = DVine();
   ASSERT_EQ(view->N(), 1000);
   EXPECT_EQ(view->CellText({998, 1}), "0.00");
