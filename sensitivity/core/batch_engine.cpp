@@ -110,7 +110,16 @@ void TBatchEngine::ComputeCofactorSet(TCofactorSet& set, const TSquareMatrix& su
 }
 
 void TBatchEngine::Prepare(const std::vector<const TCorrRatioInfo*>& jobs) {
-  const int64_t n = store_.SampleCount;
+  AssignSlots(jobs);
+  if (cache_.empty()) return;
+  if (store_.SampleCount < 2)
+    throw ESensitivityError("At least two samples are needed to compute a variance");
+  CacheVariables();
+  CorrelateSlots();
+  PrepareCofactorSets(jobs);
+}
+
+void TBatchEngine::AssignSlots(const std::vector<const TCorrRatioInfo*>& jobs) {
   const int32_t varCount = store_.VarCount;
   slotOf_.assign(static_cast<size_t>(varCount), -1);
   cache_.clear();
@@ -130,9 +139,10 @@ void TBatchEngine::Prepare(const std::vector<const TCorrRatioInfo*>& jobs) {
     for (int32_t id : job->Vector()) slotFor(id);
     cache_[static_cast<size_t>(slotFor(job->Base->Id))]->IsBase = true;
   }
-  if (cache_.empty()) return;
-  if (n < 2) throw ESensitivityError("At least two samples are needed to compute a variance");
+}
 
+void TBatchEngine::CacheVariables() {
+  const int64_t n = store_.SampleCount;
   const int32_t usable =
       parameters_.GroupCount > 0
           ? static_cast<int32_t>(n / parameters_.GroupCount * parameters_.GroupCount)
@@ -165,7 +175,10 @@ void TBatchEngine::Prepare(const std::vector<const TCorrRatioInfo*>& jobs) {
       c.Basis.UnscaledSingular = UnscaledFitSingular(x, n, degree);
     }
   });
+}
 
+void TBatchEngine::CorrelateSlots() {
+  const int64_t n = store_.SampleCount;
   const size_t slots = cache_.size();
   correlation_ = std::make_shared<TSquareMatrix>(static_cast<int32_t>(slots));
   std::vector<std::pair<size_t, size_t>> pairs;
@@ -183,7 +196,9 @@ void TBatchEngine::Prepare(const std::vector<const TCorrRatioInfo*>& jobs) {
     (*correlation_)(static_cast<int32_t>(i), static_cast<int32_t>(j)) = r;
     (*correlation_)(static_cast<int32_t>(j), static_cast<int32_t>(i)) = r;
   });
+}
 
+void TBatchEngine::PrepareCofactorSets(const std::vector<const TCorrRatioInfo*>& jobs) {
   for (const TCorrRatioInfo* job : jobs) {
     std::vector<int32_t> key = job->Vector();
     std::sort(key.begin(), key.end());

@@ -42,6 +42,12 @@ class TBatchEngine {
   struct TCofactorSet;
   void ParallelFor(size_t count, const std::function<void(size_t)>& body) const;
   static void ComputeCofactorSet(TCofactorSet& set, const TSquareMatrix& sub);
+  // The steps of Prepare: a slot for every variable the jobs use, the slots'
+  // moments, ranks and fits, their correlation matrix, the jobs' cofactors.
+  void AssignSlots(const std::vector<const TCorrRatioInfo*>& jobs);
+  void CacheVariables();
+  void CorrelateSlots();
+  void PrepareCofactorSets(const std::vector<const TCorrRatioInfo*>& jobs);
 
   const TFileData& store_;
   TRunParameters parameters_;
