@@ -336,7 +336,9 @@ void TFormula::ApplySettings() {
   SortColumn = st.SymbSort == 0 || st.SymbSort == 1 ? st.SymbSort : -1;
   ReportStyle = st.SymbReport == 1;
   SetSymbolBits(static_cast<unsigned>(st.Symb) & 63u);
+  SetFrameWidth(this, st.ForList.Split);
   settingsApplied_ = true;
+  StoreSettings();
 }
 
 void TFormula::StoreSettings() {
@@ -346,6 +348,12 @@ void TFormula::StoreSettings() {
   st.SymbSortAsc = SortState;
   st.SymbSort = SortColumn;
   st.SymbReport = ReportStyle ? 1 : 0;
+  st.ForList.Split = width();
+}
+
+void TFormula::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  StoreSettings();
 }
 
 void TFormula::SetReportStyle(bool report) {

@@ -117,6 +117,7 @@ class TFormula : public QFrame {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TFrmTesmiraMain& w_;

@@ -83,6 +83,13 @@ QSplitter* SplitBesideList(QWidget* list, const char* panelName, const char* spl
   return splitter;
 }
 
+void SetFrameWidth(QWidget* frame, int width) {
+  auto* splitter = qobject_cast<QSplitter*>(frame->parentWidget());
+  if (splitter == nullptr || width <= 0) return;
+  const int total = splitter->width() - splitter->handleWidth();
+  splitter->setSizes({std::max(1, total - width), width});
+}
+
 bool TQtProgramStarter::StartProgram(const std::string& program,
                                      const std::vector<std::string>& args) {
   QStringList list;

@@ -39,6 +39,8 @@ QString PrivateClipboardFormat(int kind);
 // panelName into a new splitter, where an editor frame can join it; null when
 // the panel has no layout.
 QSplitter* SplitBesideList(QWidget* list, const char* panelName, const char* splitterName);
+// Gives the editor frame beside a list that width (none when width <= 0).
+void SetFrameWidth(QWidget* frame, int width);
 
 // QProcess and the desktop services.
 class TQtProgramStarter : public IProgramStarter {

@@ -279,10 +279,7 @@ void TRandomVariablesForm::TabHelpChange(int) {
 
 void TRandomVariablesForm::ApplySettings() {
   const TWorkbenchSettings& st = w_.Settings();
-  if (auto* splitter = qobject_cast<QSplitter*>(parentWidget()); splitter && st.VarList.Split > 0) {
-    const int total = splitter->width() - splitter->handleWidth();
-    splitter->setSizes({std::max(1, total - st.VarList.Split), st.VarList.Split});
-  }
+  SetFrameWidth(this, st.VarList.Split);
   settingsApplied_ = true;
   tabHelp->setCurrentIndex(std::clamp(st.ShowPlot, 0, 1));
   StoreSettings();

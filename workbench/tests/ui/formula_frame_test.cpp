@@ -144,12 +144,14 @@ TEST_F(FormulaFrameTest, SymbolAreaSettingsAreReadAndWritten) {
   EXPECT_TRUE(fr.ReportStyle);
   EXPECT_FALSE(fr.listForHelper->isColumnHidden(1));
   EXPECT_EQ(fr.listForHelper->headerItem()->text(0), "Name >");
-  fr.typeButtons[0]->click();  // Random Variables
+  fr.typeButtons[0]->click();                                       // Random Variables
+  const std::string width = "Split=" + std::to_string(fr.width());  // the frame's width
   win.reset();
   std::ifstream in(Path("tesmira.INI"));
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("Symb=9"), std::string::npos);
   EXPECT_NE(text.find("SymbReport=1"), std::string::npos);
+  EXPECT_NE(text.substr(text.find("[ForWindow]")).find(width), std::string::npos);
 }
 
 TEST_F(FormulaFrameTest, SymbolPopupEditsAVariableAndOpensHelp) {
