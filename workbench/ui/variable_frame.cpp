@@ -73,6 +73,7 @@ TRandomVariablesForm::TRandomVariablesForm(TFrmTesmiraMain& window, QWidget* par
   QFont mono("DejaVu Sans Mono");
   mono.setStyleHint(QFont::Monospace);
   labHelp->setFont(mono);
+  labHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   box->addWidget(labHelp);
   preview = new TRandomPaint(this);
   box->addWidget(preview);
@@ -141,6 +142,14 @@ TRandomVariablesForm::TRandomVariablesForm(TFrmTesmiraMain& window, QWidget* par
   connect(butBrowse, &QPushButton::clicked, this, &TRandomVariablesForm::BrowseClick);
   connect(butDefault, &QPushButton::clicked, this, &TRandomVariablesForm::ResetClick);
   connect(tabHelp, &QTabBar::currentChanged, this, &TRandomVariablesForm::TabHelpChange);
+  preview->installEventFilter(this);
+}
+
+bool TRandomVariablesForm::eventFilter(QObject* watched, QEvent* event) {
+  // The preview keeps its bitmap's size with its own; the frame replots it.
+  if (watched == preview && event->type() == QEvent::Resize && preview->isVisible())
+    preview->Plot(&Core.EditRecord);
+  return QFrame::eventFilter(watched, event);
 }
 
 std::vector<int> TRandomVariablesForm::SelectedRows() const {
@@ -264,6 +273,9 @@ void TRandomVariablesForm::FrameResize() {
   labHelp->setVisible(helpShown_ && (area.Help || (area.Tabs && !plotShown_)));
   preview->setVisible(plotShown_ && area.Plot);
   tabHelp->setVisible(tabs);
+  // Above the tabs the help lines keep to the free height.
+  const int tabHeight = tabHelp->sizeHint().height() + layout()->spacing();
+  labHelp->setMaximumHeight(tabs ? std::max(0, free - tabHeight) : QWIDGETSIZE_MAX);
   if (preview->isVisibleTo(this)) {
     const int above = tabs ? tabHelp->sizeHint().height() : labHelp->sizeHint().height();
     preview->setFixedHeight(std::max(0, free - above - layout()->spacing()));

@@ -64,6 +64,7 @@ class TRandomVariablesForm : public QFrame {
   std::array<std::array<QLineEdit*, 20>, 3> cells{};
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 

@@ -140,9 +140,17 @@ TEST_F(VariableFrameTest, DiscreteShowsTheRowsThatFit) {
   EXPECT_EQ(ShownRows(fr), few);
 }
 
-TEST_F(VariableFrameTest, SwitchingToAMissingDistributionFileBrowses) {
+TEST_F(VariableFrameTest, PlotsAtItsSizeAndBrowsesForAMissingFile) {
   WriteText(Path("t.dis"), "1\n");
   TRandomVariablesForm& fr = ShowFirst({"x"}, 800);
+  // The preview is plotted at its laid-out size: the curve reaches its right quarter.
+  const QImage& image = fr.preview->Image();
+  ASSERT_EQ(image.size(), fr.preview->size());
+  int curve = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = image.width() * 3 / 4; x < image.width(); ++x)
+      curve += image.pixelColor(x, y) == QColor(Qt::black);
+  EXPECT_GT(curve, 0);
   f.chooser.openAnswers.push_back({Path("t.dis")});
   fr.DistributionChanged(DistributionIndex(DistFile100));
   EXPECT_EQ(f.chooser.openCalls, 1);
