@@ -5,6 +5,7 @@
 #include "cp437.h"
 #include "model/short_string.h"
 #include "model_helpers.h"
+#include "simulate_command.h"
 #include "tesmira/distributions.h"
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
@@ -96,7 +97,7 @@ std::string Trimmed(std::string text) {
 
 }  // namespace
 
-std::string ObjectListCell(int kind, int row, int column) {
+std::string ObjectListCell(int kind, int row, int column, const TSavedDescriptions* shown) {
   const int number = row + 1;
   void* object = Get_TSMObject(number, kind);
   if (object == nullptr) return column == 0 ? "idx " + std::to_string(number) + " is nil" : "";
@@ -116,6 +117,7 @@ std::string ObjectListCell(int kind, int row, int column) {
                                    : ShortStringView(udf->description));
   }
   auto* rv = static_cast<TExtendedRandomVariable*>(object);
+  if (column == 3 && shown) return shown->Description(rv);
   if (column == 3) return Cp437ToUtf8(ShortStringView(rv->description));
   TExtendedRandomVariable copy = *rv;
   if (Process_extended_random_variable(&copy, DistributionTitleOp) <= 0) return {};

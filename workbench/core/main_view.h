@@ -50,10 +50,14 @@ bool SaveButtonEnabled(bool fileOpen, int fileKind, bool modified, bool hasFileN
 // number of objects of the kind (1 up to 9, 2 up to 99, 3 up to 999, else 4).
 std::string FormatIndexCaption(int kind, int number);
 
+class TSavedDescriptions;
+
 // The text of a cell of the variable (kind 1) or formula (kind 6) list, row
 // 0-based, columns "#", "Name", "Distribution"/"Formula", "Description",
-// "Link File"; UTF-8.
-std::string ObjectListCell(int kind, int row, int column);
+// "Link File"; UTF-8. shown: the descriptions saved around a simulation,
+// which a variable's "Description" shows while the dialog is open.
+std::string ObjectListCell(int kind, int row, int column,
+                           const TSavedDescriptions* shown = nullptr);
 
 }  // namespace tesmira::wb
 

@@ -49,7 +49,7 @@ std::string TSavedDescriptions::Description(const void* variable) const {
       const std::size_t n = std::min<std::size_t>(bytes[0], bytes.size() - 1);
       return Cp437ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()) + 1, n));
     }
-  return "";
+  return "n/a";
 }
 
 namespace {
@@ -100,6 +100,12 @@ int Simulate(TWorkbench& wb, ISimulateHost& host) {
     RemoveEmptyFormulas();
     host.UncheckMatrixView();
     ReleaseSavedStructure();
+    // The variable list shows the saved texts while the dialog is open.
+    struct TShown {
+      TWorkbench& wb;
+      ~TShown() { wb.ShownDescriptions = nullptr; }
+    } shown{wb};
+    wb.ShownDescriptions = saved ? &*saved : nullptr;
     result = host.ShowSimulationDialog();
   }
   if (!sampleFile) host.RepaintVariableList();

@@ -21,7 +21,7 @@ class TSavedDescriptions {
   TSavedDescriptions(const TSavedDescriptions&) = delete;
   TSavedDescriptions& operator=(const TSavedDescriptions&) = delete;
   // The saved description of a variable (UTF-8), for the list while the
-  // dialog is shown.
+  // dialog is shown; "n/a" for a variable made since.
   std::string Description(const void* variable) const;
 
  private:

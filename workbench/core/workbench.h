@@ -21,6 +21,8 @@ enum TFileKind {
   FileKindLegacyModel = 5,
 };
 
+class TSavedDescriptions;
+
 class TWorkbench {
  public:
   TWorkbench(IPrompt& prompt, IFileChooser& chooser, IWorkbenchUi& ui)
@@ -46,6 +48,8 @@ class TWorkbench {
   // ZoziVor graph's layout writer); false reports a failed write.
   std::function<bool(const std::string& fileName)> AfterSaveHook;
 
+  // The descriptions saved around a simulation while its dialog is shown.
+  const TSavedDescriptions* ShownDescriptions = nullptr;
   TUndo Undo{this};
   TPairingChoices PairingChoices;
 

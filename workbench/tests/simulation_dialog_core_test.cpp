@@ -10,6 +10,7 @@
 
 #include <stdexcept>
 
+#include "main_view.h"
 #include "model_fixture.h"
 #include "model_helpers.h"
 #include "number_format.h"
@@ -234,6 +235,24 @@ TEST_F(SimulateGatesTest, SampleFileSkipsChecksAndDescriptionsComeBackOnThrow) {
   };
   EXPECT_THROW(Simulate(wb, host), std::runtime_error);
   EXPECT_EQ(ShortStringView(rv->description), "kept");
+  EXPECT_EQ(wb.ShownDescriptions, nullptr);
+}
+
+TEST_F(SimulateGatesTest, VariableListShowsTheSavedDescriptionsWhileTheDialogIsOpen) {
+  wb.CurrentFileName = Path("m.tsm");
+  TExtendedRandomVariable* rv = AddVariable("a");
+  SetShortString(rv->description, "kept");
+  std::vector<std::string> during;
+  host.inDialog = [&] {
+    SetShortString(rv->description, "changed in the run");
+    AddVariable("b");
+    for (int row : {0, 1})
+      during.push_back(ObjectListCell(ObjRandomVariable, row, 3, wb.ShownDescriptions));
+  };
+  EXPECT_EQ(Simulate(wb, host), 1);
+  EXPECT_EQ(during, (std::vector<std::string>{"kept", "n/a"}));
+  EXPECT_EQ(wb.ShownDescriptions, nullptr);
+  EXPECT_EQ(ObjectListCell(ObjRandomVariable, 0, 3, wb.ShownDescriptions), "kept");
 }
 
 TEST_F(SimulateGatesTest, BeliefNetChecksAndHandOver) {

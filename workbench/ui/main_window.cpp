@@ -154,6 +154,7 @@ void TFrmTesmiraMain::BuildPanels() {
   stack_->addWidget(panEmpty_);
 
   varModel_ = new TObjectListModel(ObjRandomVariable, this);
+  varModel_->Workbench = &wb_;
   forModel_ = new TObjectListModel(ObjFormula, this);
 
   panVar_ = new QWidget(stack_);

@@ -2,6 +2,7 @@
 
 #include "main_view.h"
 #include "tesmira/model_files.h"
+#include "workbench.h"
 
 namespace tesmira::wb {
 
@@ -25,7 +26,8 @@ int TObjectListModel::columnCount(const QModelIndex& parent) const {
 QVariant TObjectListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rows_) return {};
   if (role == Qt::DisplayRole || (role == Qt::EditRole && index.column() == 1))
-    return QString::fromStdString(ObjectListCell(kind_, index.row(), index.column()));
+    return QString::fromStdString(ObjectListCell(
+        kind_, index.row(), index.column(), Workbench ? Workbench->ShownDescriptions : nullptr));
   if (role == Qt::TextAlignmentRole && index.column() == 0)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   return {};

@@ -9,6 +9,8 @@
 
 namespace tesmira::wb {
 
+class TWorkbench;
+
 class TObjectListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
@@ -29,6 +31,8 @@ class TObjectListModel : public QAbstractTableModel {
 
   // Renames the object at row (0-based) to a UTF-8 name; true when renamed.
   std::function<bool(int row, const std::string& name)> OnRename;
+  // The workbench whose saved descriptions a simulation shows; may be none.
+  const TWorkbench* Workbench = nullptr;
 
  private:
   int kind_;

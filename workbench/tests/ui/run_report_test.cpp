@@ -159,6 +159,22 @@ TEST_F(RunReportTest, EveryCommandIsReachableWithItsShortcut) {
   EXPECT_NE(Find(w.mnuRun, "Tesvane"), nullptr);
 }
 
+TEST_F(RunReportTest, VariableListShowsTheSavedDescriptionsDuringTheDialog) {
+  auto& w = OpenModel();
+  TExtendedRandomVariable* a = Fetch_extended_random_variable(0, "a");
+  SetShortString(a->description, "before");
+  std::string shown;
+  run->ExecSimulation = [&](TFrmSimulation&) {
+    SetShortString(a->description, "during");
+    shown = w.listVar->model()->index(0, 3).data().toString().toStdString();
+    return 1;
+  };
+  w.ChangePanel(PanelVariables);
+  run->mitSimulate->trigger();
+  EXPECT_EQ(shown, "before");
+  EXPECT_EQ(ShortStringView(a->description), "before");
+}
+
 TEST_F(RunReportTest, ContentListGreysSubsectionsAndWarnsAboutAnEmptyModel) {
   OpenModel();
   RunModel();
