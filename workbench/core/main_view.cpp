@@ -206,7 +206,7 @@ bool CheckFormulaSet(TWorkbench& wb, bool interactive, bool formulasPanelVisible
 namespace tesmira::wb {
 
 int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
-                                  const std::vector<std::string>* chosen) {
+                                  const TSampleNameChoice& ask) {
   auto inputs = std::make_unique<TSampleList>();
   auto outputs = std::make_unique<TSampleList>();
   if (LoadSampleFileHeader(fileName.c_str(), inputs.get(), outputs.get()) <= 0) {
@@ -217,6 +217,10 @@ int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
   for (const TSampleList* list : {inputs.get(), outputs.get()})
     for (int i = 0; i < list->count; ++i)
       names.emplace_back(ShortStringView(list->entries[i].name));
+  // One flag per position: a name that occurs twice is still chosen by place.
+  std::vector<char> chosen(names.size(), 1);
+  if (ask && (!ask(names, chosen) || chosen.size() != names.size())) return -1;
+  if (std::find(chosen.begin(), chosen.end(), 1) == chosen.end()) return -1;
   const std::string path =
       wb.CurrentFileName.empty() ? fileName : RelativeToModel(fileName, "", wb.CurrentFileName);
   // The record holds 126 characters; a longer path would name another file.
@@ -230,7 +234,7 @@ int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
   bool warned = false;
   int added = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (chosen && std::find(chosen->begin(), chosen->end(), names[i]) == chosen->end()) continue;
+    if (!chosen[i]) continue;
     TExtendedRandomVariable rv;
     std::memset(&rv, 0, sizeof rv);
     SetShortString(rv.distribution.name, std::string_view(names[i]).substr(0, 32));
@@ -250,6 +254,18 @@ int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
   group.Push();
   return added;
 }
+
+int BatchCreateFromSampleFile(TWorkbench& wb, const TSampleNameChoice& ask) {
+  TFileDialogOptions options;
+  options.Title = "Open";
+  options.Filter = "Sample file (.sam)|*.sam|All files (*.*)|*.*";
+  options.InitialFolder = ExtractFileFolder(wb.CurrentFileName);
+  std::vector<std::string> files;
+  if (!wb.Chooser().ChooseOpen(options, files) || files.empty()) return -1;
+  return CreateVariablesFromSampleFile(wb, files.front(), ask);
+}
+
+bool SampleFileBatchEnabled() { return Get_TSMObjectsNumber(ObjRandomVariable) == 0; }
 
 }  // namespace tesmira::wb
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,12 +83,25 @@ bool CheckFormulaSet(TWorkbench& wb, bool interactive, bool formulasPanelVisible
 
 namespace tesmira::wb {
 
+// Asks which names of a sample file become variables: checked (one flag
+// per name, all set on entry) keeps the chosen ones; false cancels.
+using TSampleNameChoice =
+    std::function<bool(const std::vector<std::string>& names, std::vector<char>& checked)>;
+
 // Adds a sample-file variable (type 12) for every name of the sample file's
 // header (inputs first, then outputs; position = the name's place), all in
-// one undo group, and marks the model modified. chosen, when given, limits
-// the names. The number added; -1 (after the message) for a bad file.
+// one undo group, and marks the model modified. ask, when given, chooses the
+// names first. The number added; -1 when nothing was done (a bad file, after
+// its message, or a cancelled choice).
 int CreateVariablesFromSampleFile(TWorkbench& wb, const std::string& fileName,
-                                  const std::vector<std::string>* chosen = nullptr);
+                                  const TSampleNameChoice& ask = {});
+
+// Batch > "Create From Sample File...": the sample file from the open
+// dialog, then its variables with the names that ask chooses; the number
+// added, -1 when nothing was done.
+int BatchCreateFromSampleFile(TWorkbench& wb, const TSampleNameChoice& ask);
+// The command is offered only while the model has no random variable.
+bool SampleFileBatchEnabled();
 
 }  // namespace tesmira::wb
 

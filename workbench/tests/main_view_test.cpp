@@ -2,6 +2,7 @@
 
 #include "ini_file.h"
 #include "model_fixture.h"
+#include "utilities.h"
 
 namespace tesmira::wb::test {
 namespace {
@@ -131,6 +132,44 @@ TEST_F(MainViewModel, SampleFileVariables) {
   WriteText(sam, "x");
   EXPECT_EQ(CreateVariablesFromSampleFile(f.wb, sam), -1);
   EXPECT_EQ(f.prompt.Texts().back(), "Wrong or corrupt format of the sample file.");
+}
+
+TEST_F(MainViewModel, SampleFileBatchAsksForTheNames) {
+  const std::string sam = Path("s.sam");
+  WriteText(sam, "2\na\nb\n1\ny\n1    ;* n\n1\n2\n3\n");
+  f.wb.CurrentFileName = Path("m.tsm");
+  EXPECT_TRUE(SampleFileBatchEnabled());
+  // The open dialog or the choice cancelled: nothing changes.
+  int asked = 0;
+  TSampleNameChoice cancel = [&](const std::vector<std::string>&, std::vector<char>&) {
+    ++asked;
+    return false;
+  };
+  EXPECT_EQ(BatchCreateFromSampleFile(f.wb, cancel), -1);
+  EXPECT_EQ(asked, 0);
+  f.chooser.openAnswers = {{sam}};
+  EXPECT_EQ(BatchCreateFromSampleFile(f.wb, cancel), -1);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(f.wb.Modified);
+
+  // "b" unchecked: the others keep their places in the file.
+  f.chooser.openAnswers = {{sam}};
+  TSampleNameChoice dropB = [](const std::vector<std::string>& names, std::vector<char>& checked) {
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "y"}));
+    EXPECT_EQ(checked, (std::vector<char>{1, 1, 1}));
+    checked[1] = 0;
+    return true;
+  };
+  EXPECT_EQ(BatchCreateFromSampleFile(f.wb, dropB), 2);
+  EXPECT_EQ(f.chooser.lastOptions.InitialFolder, ExtractFileFolder(Path("m.tsm")));
+  EXPECT_EQ(Names(ObjRandomVariable), (std::vector<std::string>{"a", "y"}));
+  auto* y = static_cast<TExtendedRandomVariable*>(Get_TSMObject(2, ObjRandomVariable));
+  EXPECT_EQ(y->samplePosition, 2);
+  EXPECT_EQ(ShortStringView(y->distribution.u.sample.sampleFile), "s.sam");
+  EXPECT_FALSE(SampleFileBatchEnabled());
+  // One undo group for the batch.
+  EXPECT_TRUE(f.wb.Undo.Undo());
+  EXPECT_EQ(Get_TSMObjectsNumber(ObjRandomVariable), 0);
 }
 
 TEST_F(MainViewModel, LinkWindowPlace) {

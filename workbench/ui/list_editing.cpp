@@ -29,7 +29,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
+#include "batch_sample_selection.h"
 #include "cp437.h"
 #include "main_view.h"
 #include "main_window.h"
@@ -118,6 +120,10 @@ TListEditing::TListEditing(TFrmTesmiraMain& window) : QObject(&window), w_(windo
     name = dialog.edName->text().toStdString();
     count = dialog.edCount->value();
     return true;
+  };
+  SampleSelectionDialog = [this](const std::vector<std::string>& names,
+                                 std::vector<char>& checked) {
+    return ChooseSampleVariables(&w_, names, checked);
   };
   BuildMenus();
   for (TObjectList list : {TObjectList::Variables, TObjectList::Formulas}) {
@@ -321,6 +327,10 @@ void TListEditing::BuildToolbar(TObjectList list) {
     menu->addAction("Create Variables...", this, &TListEditing::BatchCreateClick);
     menu->addAction("Create From Distribution File...", this,
                     &TListEditing::CreateFromDistributionFileClick);
+    mitCreateFromSampleFile = menu->addAction("Create From Sample File...", this,
+                                              &TListEditing::CreateFromSampleFileClick);
+    connect(menu, &QMenu::aboutToShow, this,
+            [this] { mitCreateFromSampleFile->setEnabled(SampleFileBatchEnabled()); });
     butBatch[i]->setMenu(menu);
   }
   butVerify[i] =
@@ -596,6 +606,15 @@ void TListEditing::CreateFromDistributionFileClick() {
   std::vector<int> last;
   for (int r = std::max(0, n - added); r < n; ++r) last.push_back(r);
   SelectRows(TObjectList::Variables, last);
+}
+
+void TListEditing::CreateFromSampleFileClick() {
+  if (!SampleFileBatchEnabled()) return;
+  if (BatchCreateFromSampleFile(w_.Workbench(), SampleSelectionDialog) < 0) return;
+  w_.UpdateView(ViewVariables);
+  std::vector<int> all(static_cast<std::size_t>(Get_TSMObjectsNumber(ObjRandomVariable)));
+  std::iota(all.begin(), all.end(), 0);
+  SelectRows(TObjectList::Variables, all);
 }
 
 void TListEditing::LaunchDisplayClick() {

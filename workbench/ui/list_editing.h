@@ -17,6 +17,7 @@
 
 #include "launchers.h"
 #include "list_commands.h"
+#include "main_view.h"
 #include "navigation.h"
 #include "services.h"
 
@@ -59,6 +60,8 @@ class TListEditing : public QObject, public IVariableEditor {
   void SetProgramStarter(IProgramStarter* starter) { starter_ = starter ? starter : &qtStarter_; }
   // The batch dialog: fills the name and count and answers true on OK.
   std::function<bool(std::string& name, int& count, int maximum)> BatchDialog;
+  // "Select Sample Variables": the choice among a sample file's names.
+  TSampleNameChoice SampleSelectionDialog;
   // The folder of the sibling programs and help documents, ending in "/".
   std::string ProgramFolder;
 
@@ -79,6 +82,7 @@ class TListEditing : public QObject, public IVariableEditor {
   void VerifyAllClick();
   void BatchCreateClick();
   void CreateFromDistributionFileClick();
+  void CreateFromSampleFileClick();
   void LaunchDisplayClick();
   void LaunchSensitivityClick();
   void HelpIndexClick();
@@ -106,6 +110,7 @@ class TListEditing : public QObject, public IVariableEditor {
           *mitTesplore = nullptr, *mitTesvane = nullptr, *mitHelpIndex = nullptr,
           *mitTutorial = nullptr, *mitHelpTopic = nullptr, *mitSelSameCol = nullptr;
   QMenu* popList = nullptr;
+  QAction* mitCreateFromSampleFile = nullptr;
   std::array<QToolButton*, 2> butBatch{}, butVerify{}, butAdd{}, butDelete{}, butNatural{};
 
  protected:

@@ -4,12 +4,15 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
+#include "batch_sample_selection.h"
 #include "fake_starter.h"
 #include "tesmira/distributions.h"
 #include "window_fixture.h"
@@ -169,6 +172,49 @@ TEST_F(ListEditingTest, AddBatchAndVerify) {
   w.ChangePanel(PanelFormulas);
   e.butVerify[1]->click();
   EXPECT_EQ(f.prompt.shown.back().text, "Formula/UDF check OK.");
+}
+
+TEST_F(ListEditingTest, CreateFromSampleFileAsksForTheVariables) {
+  const std::string sam = Path("s.sam");
+  WriteText(sam, "2\na\nb\n1\ny\n1    ;* n\n1\n2\n3\n");
+  auto& w = Open();
+  w.NewModelOfType(0);
+  w.ChangePanel(PanelVariables);
+  TListEditing& e = Editing(w);
+  QMenu* menu = e.butBatch[0]->menu();
+  ASSERT_TRUE(menu->actions().contains(e.mitCreateFromSampleFile));
+  emit menu->aboutToShow();
+  ASSERT_TRUE(e.mitCreateFromSampleFile->isEnabled());
+  // The real dialog, answered without waiting: "b" unchecked, then Select.
+  std::vector<std::string> listed;
+  std::vector<bool> checkedAtFirst;
+  e.SampleSelectionDialog = [&](const std::vector<std::string>& names, std::vector<char>& checked) {
+    TBatchSampleSelectionFrm dialog(&w);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Select Sample Variables");
+    dialog.AddSampleNames(names);
+    for (int i = 0; i < dialog.m_lstSampleRandVars->count(); ++i) {
+      listed.push_back(dialog.m_lstSampleRandVars->item(i)->text().toStdString());
+      checkedAtFirst.push_back(dialog.m_lstSampleRandVars->item(i)->checkState() == Qt::Checked);
+    }
+    dialog.m_lstSampleRandVars->item(1)->setCheckState(Qt::Unchecked);
+    QTest::mouseClick(dialog.m_btnSelect, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    checked = dialog.Selected();
+    return true;
+  };
+  f.chooser.openAnswers = {{sam}};
+  e.mitCreateFromSampleFile->trigger();
+  EXPECT_EQ(listed, (std::vector<std::string>{"a", "b", "y"}));
+  EXPECT_EQ(checkedAtFirst, (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(Names(w.listVar), (std::vector<std::string>{"a", "y"}));
+  EXPECT_EQ(Selected(w.listVar), (std::vector<int>{0, 1}));
+  emit menu->aboutToShow();
+  EXPECT_FALSE(e.mitCreateFromSampleFile->isEnabled());
+
+  TBatchSampleSelectionFrm cancelled(&w);
+  cancelled.AddSampleNames({"a"});
+  QTest::mouseClick(cancelled.m_btnCancel, Qt::LeftButton);
+  EXPECT_EQ(cancelled.result(), QDialog::Rejected);
 }
 
 TEST_F(ListEditingTest, RunMenuStartsTheSiblingPrograms) {
