@@ -31,6 +31,7 @@
 #include "ini_file.h"
 #include "model/short_string.h"
 #include "model_helpers.h"
+#include "small_dialogs.h"
 #include "tesmira/model.h"
 #include "tesmira/objects.h"
 #include "tesmira/structures.h"
@@ -1157,7 +1158,16 @@ void TFrmSimulation::RunClick() {
 
 bool TFrmSimulation::RunForBeliefNet() {
   BeliefNetMode = true;
-  TScopeExit off{[this] { BeliefNetMode = false; }};
+  // The run reports on the progress window's bar; the dialog's own comes
+  // back and the window goes on every path.
+  std::unique_ptr<TProgressForm> progress(CreateProgressForm(
+      main_, "Launching Pellian", "Preparing variables for the Bayesian Belief Net..."));
+  QProgressBar* own = m_progressBar;
+  m_progressBar = progress->m_progressBar;
+  TScopeExit off{[this, own] {
+    m_progressBar = own;
+    BeliefNetMode = false;
+  }};
   if (!Prepare()) return false;
   RunClick();
   return CloseWhenDone;
