@@ -941,8 +941,8 @@ void TFrmSimulation::changeEvent(QEvent* event) {
 
 // ---- the run -------------------------------------------------------------------------------
 
-bool TFrmSimulation::PrepareStructures(void* root, bool& skipMatrices) {
-  TDependenceTypeSet types{};
+bool TFrmSimulation::PrepareStructures(void* root, TDependenceTypeSet& types, bool& skipMatrices) {
+  types = TDependenceTypeSet{};
   GetModelDependenceTypes(&types);
   if (root && GetDependenceType(root) == 1) {
     types = TDependenceTypeSet{};
@@ -1010,12 +1010,11 @@ bool TFrmSimulation::PrepareStructures(void* root, bool& skipMatrices) {
   return true;
 }
 
-void TFrmSimulation::RestoreAfterRun(void* root) {
-  const int rootType = root ? GetDependenceType(root) : -1;
+void TFrmSimulation::RestoreAfterRun(void* root, int rootType, const TDependenceTypeSet& types) {
   SetCurrentDependenceStructureRoot(root, nullptr);
-  TDependenceTypeSet types{};
-  GetModelDependenceTypes(&types);
-  // Structures converted for the run go back to what the user made.
+  // Structures converted for the run go back to what the user made, with
+  // the types they had before: a matrix converted for the run is a
+  // canonical vine by now.
   if (wb_.StructureSwapState == 1 || Has(types, 1))
     MatchAndSwapDepStructures(rootType >= 0 ? rootType : 1);
   if (wb_.StructureSwapState == 3) MatchAndSwapDepStructures(3);
@@ -1053,6 +1052,7 @@ void TFrmSimulation::RunClick() {
     }
   }
   void* root = SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  const int rootType = root ? GetDependenceType(root) : -1;
   StopRequested = false;
   g_active = this;
   TScopeExit clearActive{[this] {
@@ -1067,7 +1067,8 @@ void TFrmSimulation::RunClick() {
   }
   SetOldDiagonalBandMode(RunsTextSetsBandMode(edRuns->text().toStdString()));
   bool skipMatrices = false;
-  if (!PrepareStructures(root, skipMatrices)) return;
+  TDependenceTypeSet types{};
+  if (!PrepareStructures(root, types, skipMatrices)) return;
 
   const bool processSamples = wb_.CurrentFileKind == FileKindSampleFile;
   ReadChoices(choices_);
@@ -1117,7 +1118,7 @@ void TFrmSimulation::RunClick() {
       running_ = false;
       QDir::setCurrent(oldDir);
       while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-      RestoreAfterRun(root);
+      RestoreAfterRun(root, rootType, types);
       setWindowTitle(processSamples ? "Process Samples File" : "Run Simulation");
       if (main_) {
         main_->setWindowTitle(savedTitle_);

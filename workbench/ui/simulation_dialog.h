@@ -13,6 +13,7 @@
 #include "selection_list.h"
 #include "simulation_request.h"
 #include "tesmira/model_files.h"
+#include "tesmira/structures.h"
 
 class QCheckBox;
 class QComboBox;
@@ -114,8 +115,9 @@ class TFrmSimulation : public QDialog {
   void ChooseOutputName();
   void ChooseSamplesName();
   void LaunchResult(TSiblingProgram program);
-  bool PrepareStructures(void* root, bool& skipMatrices);
-  void RestoreAfterRun(void* root);
+  // The model's structure types before the run go to types.
+  bool PrepareStructures(void* root, TDependenceTypeSet& types, bool& skipMatrices);
+  void RestoreAfterRun(void* root, int rootType, const TDependenceTypeSet& types);
   void EnableResultButtons(double startTime);
   double Now() const;
 

@@ -13,9 +13,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "../../../examples/model_builder.h"
 #include "simulation_dialog.h"
+#include "small_dialogs.h"
 #include "tesmira/simulation.h"
 #include "tesmira/structures.h"
+#include "tesmira/vines.h"
 #include "window_fixture.h"
 
 namespace tesmira::wb::test {
@@ -318,6 +321,192 @@ TEST_F(SimulationDialogTest, SelectionPageCommandsAndRenamedFormulas) {
   EXPECT_EQ(d.listSelSamp->item(1)->checkState(), Qt::Unchecked);
   EXPECT_EQ(d.listSelSamp->item(4)->checkState(), Qt::Checked);
   EXPECT_EQ(d.listSelDistrib->item(1)->text().toStdString(), "h");
+}
+
+TEST_F(SimulationDialogTest, MinimizeHidesTheMainWindowUntilTheDialogIsRestored) {
+  Model({"a"}, {"f"});
+  TFrmSimulation& d = Dialog();
+  main->show();
+  d.show();
+  bool minimized = false, mainHidden = false, mainBack = false;
+  engine.during = [&](TRunRequest&) {
+    ASSERT_TRUE(d.butMinimize->isVisible());
+    QTest::mouseClick(d.butMinimize, Qt::LeftButton);
+    minimized = d.isMinimized();
+    mainHidden = !main->isVisible();
+    d.showNormal();  // the user brings the dialog back while it runs
+    mainBack = main->isVisible();
+    QTest::mouseClick(d.butMinimize, Qt::LeftButton);
+  };
+  d.RunClick();
+  EXPECT_TRUE(minimized);
+  EXPECT_TRUE(mainHidden);
+  EXPECT_TRUE(mainBack);
+  // The end of the run restores both.
+  EXPECT_FALSE(d.isMinimized());
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_TRUE(d.butClose->isVisibleTo(&d));
+  EXPECT_FALSE(d.butMinimize->isVisibleTo(&d));
+}
+
+TEST_F(SimulationDialogTest, BeliefNetRunReportsInItsLaunchingWindow) {
+  Model({"a", "b"}, {"f"});
+  TFrmSimulation& d = Dialog();
+  QProgressBar* own = d.m_progressBar;
+  QString caption, message;
+  int value = -1;
+  engine.during = [&](TRunRequest& r) {
+    auto* form = qobject_cast<TProgressForm*>(d.m_progressBar->window());
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    caption = form->windowTitle();
+    message = form->m_lblMessage->text();
+    r.progress(50, 100);
+    value = form->m_progressBar->value();
+    r.message[0] = 0;  // a clean run
+  };
+  EXPECT_TRUE(d.RunForBeliefNet());
+  EXPECT_EQ(caption.toStdString(), "Launching Pellian");
+  EXPECT_EQ(message.toStdString(), "Preparing variables for the Bayesian Belief Net...");
+  EXPECT_EQ(value, 50);
+  EXPECT_EQ(d.m_progressBar, own);
+  EXPECT_FALSE(d.BeliefNetMode);
+  EXPECT_TRUE(main->findChildren<TProgressForm*>().isEmpty());
+  // The silent run samples the inputs only, in binary, 100 runs.
+  EXPECT_EQ(d.edRuns->text().toStdString(), "100");
+  EXPECT_TRUE(d.chkBinary->isChecked());
+}
+
+// Run steps 3 to 6 on real structures: vines are checked and converted for
+// the run, matrices verified and converted, and everything comes back.
+class SimulationStructuresTest : public SimulationDialogTest {
+ protected:
+  // The variables as one structure: a chain for a D-vine, a star under the
+  // first name otherwise; no current structure afterwards.
+  static void Structure(const std::vector<const char*>& names, int type) {
+    for (std::size_t k = 1; k < names.size(); ++k)
+      ASSERT_TRUE(
+          example::Link(type == DepDVine ? names[k - 1] : names[0], names[k], 0.0, CopulaNormal));
+    SetCurrentDependenceStructureRoot(Node(names[0]), "");
+    ASSERT_EQ(SetDependenceType(nullptr, type), 1);
+  }
+  static std::vector<int> Types() {
+    TDependenceTypeSet set{};
+    GetModelDependenceTypes(&set);
+    std::vector<int> types;
+    for (int t = 0; t <= 4; ++t)
+      if ((set.bits[0] >> t) & 1) types.push_back(t);
+    return types;
+  }
+  // What the run saw: the model's structure types and the swap state.
+  void RecordDuringRun() {
+    engine.during = [this](TRunRequest&) {
+      typesDuring = Types();
+      swapDuring = wb.StructureSwapState;
+    };
+  }
+  std::vector<int> typesDuring;
+  int swapDuring = -1;
+};
+
+TEST_F(SimulationStructuresTest, VineWithoutHigherLevelsCancelsTheRun) {
+  Model({"a", "b", "c"}, {"f"});
+  Structure({"a", "b", "c"}, DepDVine);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("b"), 1, 0.4));
+  TFrmSimulation& d = Dialog();
+  SetCurrentDependenceStructureRoot(Node("a"), "");
+  d.RunClick();
+  EXPECT_TRUE(engine.seeds.empty());
+  EXPECT_EQ(f.prompt.Texts(),
+            (std::vector<std::string>{"One or more vines in the model is not transcended. "
+                                      "\n\rSimulation is canceled"}));
+  EXPECT_EQ(f.prompt.shown.back().kind, TMessageKind::Warning);
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), Node("a"));
+}
+
+TEST_F(SimulationStructuresTest, DVineRunsAsACanonicalVineAndComesBack) {
+  Model({"a", "b", "c"}, {"f"});
+  Structure({"a", "b", "c"}, DepDVine);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("b"), 1, 0.4));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 2, 0.3));
+  TFrmSimulation& d = Dialog();
+  SetCurrentDependenceStructureRoot(Node("a"), "");
+  RecordDuringRun();
+  engine.real = true;
+  Leave(d.edRuns, "2");
+  d.RunClick();
+  EXPECT_EQ(d.labStat->toolTip().toStdString().rfind("Simulation FINISHED!", 0), 0u)
+      << d.labStat->toolTip().toStdString();
+  EXPECT_EQ(typesDuring, std::vector<int>{DepCanonicalVine});
+  EXPECT_EQ(swapDuring, 3);
+  // The user's D-vine, values and current structure as before.
+  EXPECT_EQ(Types(), std::vector<int>{DepDVine});
+  EXPECT_EQ(wb.StructureSwapState, 0);
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), Node("a"));
+  EXPECT_NEAR(Vine_GetCorrValue(Node("a"), 1), 0.6, 1e-6);
+  EXPECT_NEAR(Vine_GetCorrValue(Node("b"), 1), 0.4, 1e-6);
+  EXPECT_NEAR(Vine_GetCorrValue(Node("a"), 2), 0.3, 1e-6);
+}
+
+TEST_F(SimulationStructuresTest, CanonicalVineRunsAsItIs) {
+  Model({"a", "b", "c"}, {"f"});
+  Structure({"a", "b", "c"}, DepCanonicalVine);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("b"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("c"), 1, -0.5));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("c"), 2, 0.2));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  TFrmSimulation& d = Dialog();
+  RecordDuringRun();
+  d.RunClick();
+  EXPECT_EQ(typesDuring, std::vector<int>{DepCanonicalVine});
+  EXPECT_EQ(swapDuring, 0);
+  EXPECT_EQ(Types(), std::vector<int>{DepCanonicalVine});
+  EXPECT_TRUE(f.prompt.shown.empty());
+}
+
+TEST_F(SimulationStructuresTest, MatrixIsVerifiedConvertedForTheRunAndRestored) {
+  Model({"x", "y", "z"}, {"f"});
+  Structure({"x", "y", "z"}, DepCorrelationMatrix);
+  ASSERT_TRUE(CMatrix_Initialize());
+  // Not positive definite: refused before any sampling.
+  ASSERT_TRUE(CMatrix_SetCell(Node("x"), Node("y"), 0.9));
+  ASSERT_TRUE(CMatrix_SetCell(Node("x"), Node("z"), 0.9));
+  ASSERT_TRUE(CMatrix_SetCell(Node("y"), Node("z"), -0.9));
+  TFrmSimulation& d = Dialog();
+  SetCurrentDependenceStructureRoot(Node("x"), "");
+  RecordDuringRun();
+  d.RunClick();
+  EXPECT_TRUE(engine.seeds.empty());
+  ASSERT_EQ(f.prompt.shown.size(), 1u);
+  const std::string box = f.prompt.shown[0].text;
+  const std::string head = "Failure with one or more of the correlation matrices in the model. ";
+  EXPECT_EQ(box.rfind(head, 0), 0u) << box;
+  EXPECT_TRUE(box.ends_with(" Simulation is canceled")) << box;
+  EXPECT_GT(box.size(), head.size() + std::string(" Simulation is canceled").size()) << box;
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), Node("x"));
+  EXPECT_EQ(Types(), std::vector<int>{DepCorrelationMatrix});
+
+  // A valid matrix runs as a canonical vine and comes back cell for cell,
+  // whether it is the current structure or not.
+  ASSERT_TRUE(CMatrix_SetCell(Node("y"), Node("z"), 0.7));
+  engine.real = true;
+  for (void* current : {Node("x"), static_cast<void*>(nullptr)}) {
+    SCOPED_TRACE(current ? "current" : "none current");
+    SetCurrentDependenceStructureRoot(current, "");
+    typesDuring.clear();
+    d.RunClick();
+    EXPECT_EQ(typesDuring, std::vector<int>{DepCanonicalVine});
+    EXPECT_EQ(swapDuring, 1);
+    EXPECT_EQ(Types(), std::vector<int>{DepCorrelationMatrix});
+    EXPECT_EQ(wb.StructureSwapState, 0);
+    EXPECT_EQ(GetCurrentDependenceStructureRoot(), current);
+    SetCurrentDependenceStructureRoot(Node("x"), "");
+    EXPECT_NEAR(CMatrix_GetCell(Node("x"), Node("y")), 0.9, 1e-6);
+    EXPECT_NEAR(CMatrix_GetCell(Node("y"), Node("z")), 0.7, 1e-6);
+  }
+  EXPECT_EQ(engine.seeds.size(), 2u);
 }
 
 }  // namespace
