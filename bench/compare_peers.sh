@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 samples=${1:-1000000}
 
-TESMIRA_EXTRA_PACKAGES="python3-openturns" bash scripts/install-deps
+TESMIRA_EXTRA_PACKAGES="python3-openturns python3-numpy" bash scripts/install-deps
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESMIRA_BENCH=ON \
   -DTESMIRA_TESTS=OFF -DTESMIRA_GUI=OFF > /dev/null
