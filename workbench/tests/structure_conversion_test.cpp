@@ -4,7 +4,9 @@
 // Erase.
 #include "structure_conversion.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "dependence_fill.h"
 #include "dependence_fixture.h"
@@ -217,6 +219,36 @@ TEST_F(StructureConversion, CancelledMatrixToDVineChangesNothing) {
   EXPECT_EQ(GetDependenceType(nullptr), DepDVine);
   EXPECT_FALSE(panel.matrixView);
   EXPECT_EQ(dwb.StructureSwapState, DepCorrelationMatrix);
+}
+
+TEST_F(StructureConversion, CancelStopsTheEngineAtOnce) {
+  Matrix(150, 0.05);
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point cancelledAt;
+  struct TimingPanel : ScriptedPanel {
+    Clock::time_point* at = nullptr;
+    bool ProgressFunc(int p, int t) override {
+      const bool go = ScriptedPanel::ProgressFunc(p, t);
+      if (!go) *at = Clock::now();
+      return go;
+    }
+  } timing;
+  timing.cancelAtStep = 20;
+  timing.matrixView = true;
+  timing.typeIndex = 0;
+  timing.at = &cancelledAt;
+  TStructureConversion c(dwb, timing);
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(c.ConvertDependenceStructure(DepDVine));
+  const Clock::time_point end = Clock::now();
+  // The engine asks no more after the refusal and returns.
+  EXPECT_EQ(timing.steps, 20);
+  EXPECT_EQ(GetDependenceType(nullptr), DepCorrelationMatrix);
+  const auto ms = [](Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+  };
+  std::printf("matrix of 150 to D-vine: cancelled at 21 %% after %.1f ms, returned %.2f ms later\n",
+              ms(cancelledAt - start), ms(end - cancelledAt));
 }
 
 TEST_F(StructureConversion, TreeToCanonicalAsksBeforeRemovingIt) {

@@ -1049,6 +1049,7 @@ void TDependencePanel::NewCorrelationMatrixClick() {
   ShowMatrixCheckBox->show();
   ShowMatrixCheckBox->setChecked(true);
   SetModified(wb_, true);
+  conversion_->AddNewVineButtonClick();
   Refresh();
   ShowMatrixCheckBox->setEnabled(false);
 }

@@ -116,11 +116,32 @@ TEST_F(VineCommands, MenusKeysAndButtonsReachTheCommands) {
   EXPECT_EQ(f.prompt.shown.back().text, "Are you sure you want to delete the transended levels?");
   panel->butVineErase->click();
   EXPECT_EQ(Vine_IsTranscended(), 1);
-  // Now Transcend is offered, and the Vine menu's item builds the top tree again.
+  // Now Transcend is offered: F6 builds the top tree again.
   panel->UpdateMenuItems();
   ASSERT_TRUE(panel->TranscendVine->isEnabled());
+  ASSERT_TRUE(panel->butVineTranscend->isEnabled());
+  QTest::keyClick(panel->m_edtDepRank, Qt::Key_F6);
+  EXPECT_EQ(Vine_IsTranscended(), 3);
+  // Vine > Erase, and Vine > Transcend.
+  panel->EraseVine->trigger();
+  EXPECT_EQ(Vine_IsTranscended(), 1);
+  panel->UpdateMenuItems();
   panel->TranscendVine->trigger();
   EXPECT_EQ(Vine_IsTranscended(), 3);
+
+  // The type combo converts; "Add New" forgets the structure kept for the way back.
+  panel->chkVinesType->setCurrentIndex(1);
+  emit panel->chkVinesType->activated(1);
+  EXPECT_EQ(GetDependenceType(nullptr), DepCanonicalVine);
+  EXPECT_EQ(win->Workbench().StructureSwapState, DepDVine);
+  ASSERT_TRUE(panel->AddNewVineButton->isVisible());
+  panel->AddNewVineButton->click();
+  EXPECT_EQ(win->Workbench().StructureSwapState, 0);
+
+  // Add New > Canonical Vine: an empty canonical vine in vine mode.
+  panel->mitNewCanonicalVine->trigger();
+  EXPECT_EQ(panel->chkVinesType->currentIndex(), 1);
+  EXPECT_EQ(GetDependenceType(nullptr), DepCanonicalVine);
 
   // Add New > D-vine: an empty D-vine in vine mode.
   panel->mitNewDvine->trigger();
