@@ -473,6 +473,7 @@ void TDependencePanel::BuildActions() {
   mitAddAsChild = add(popDepList, "Add As Child", [this] { mitDepChildClick(1); });
   listDepends->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(listDepends, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    popDepListPopup();
     popDepList->popup(listDepends->viewport()->mapToGlobal(pos));
   });
 
@@ -643,9 +644,22 @@ void TDependencePanel::CreateVineView(int type) {
 }
 
 void TDependencePanel::DestroyVineView() {
-  delete vineView;
+  // The view may be the sender of the command that refills the panel: it
+  // goes once that command has returned.
+  panDepTree->layout()->removeWidget(vineView);
+  vineView->hide();
+  vineView->deleteLater();
   vineView = nullptr;
   if (!MatrixView()) treeDepends->show();
+}
+
+void TDependencePanel::popDepListPopup() {
+  auto* dvine = dynamic_cast<TMorvikVine*>(vineView);
+  const bool dvineTree = VineViewVisible() && dvine && !dvine->Transcended();
+  const bool enabled = !panDepTree->isHidden() &&
+                       ((!treeDepends->isHidden() && Vine_IsTranscended() <= 0) || dvineTree);
+  mitAddAsRoot->setEnabled(enabled);
+  mitAddAsChild->setEnabled(enabled);
 }
 
 void TDependencePanel::PlaceVineView(int structureNodes) {
@@ -1141,6 +1155,8 @@ void TDependencePanel::DoDrop(const TDropRequest& request) {
 }
 
 void TDependencePanel::AfterTreeChange() {
+  // The D-vine view reads its members from the tree.
+  if (vineView) vineView->Reload();
   panDepHelp->setVisible(treeDepends->topLevelItemCount() == 0);
   treeDepends->viewport()->update();
   treeDependsChange();

@@ -98,6 +98,8 @@ class TDependencePanel : public QWidget {
   void mitDepChildClick(int tag);
   void butAddLatentClick();
   void listDependsDblClick();
+  // The list's pop-up: adding from the list needs a tree to add to.
+  void popDepListPopup();
   void OnDepSort(int setting);  // 0 ascending, 1 descending, 2 not sorted
   void NewDependenceTreeClick();
   void NewCorrelationMatrixClick();

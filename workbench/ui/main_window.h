@@ -131,7 +131,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   void ClearUserDefinedQuantiles() override {}
   bool DependenceTreeButtonDown() override;
   void RepaintDependenceGrid() override;
-  void RepaintVineView() override {}
+  void RepaintVineView() override;
   void RebuildUserVineLevels() override {}
   IDependenceTree& DependenceTree() override;
   std::vector<void*> MatrixNodes() override;

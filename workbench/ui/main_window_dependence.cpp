@@ -7,6 +7,7 @@
 #include "main_window.h"
 #include "tesmira/model_files.h"
 #include "tesmira/structures.h"
+#include "vine_view.h"
 
 namespace tesmira::wb {
 
@@ -100,6 +101,10 @@ void TFrmTesmiraMain::ResetDependenceAfterLoad(bool) {
 
 bool TFrmTesmiraMain::DependenceTreeButtonDown() {
   return !DependencePanel()->chkDepVines->isChecked();
+}
+
+void TFrmTesmiraMain::RepaintVineView() {
+  if (TVineView* view = DependencePanel()->vineView) view->viewport()->update();
 }
 
 void TFrmTesmiraMain::RepaintDependenceGrid() { DependencePanel()->gridModel->Repaint(); }
