@@ -1003,7 +1003,9 @@ bool TFrmSimulation::PrepareStructures(void* root, TDependenceTypeSet& types, bo
       wb_.Ui().UpdateView(ViewDependence);
       return false;
     }
-    ReleaseSavedStructure();
+    // After a vine transformation the saved copy holds the user's D-vines;
+    // the matrices' conversion keeps it, so that both come back.
+    if (wb_.StructureSwapState != 3) ReleaseSavedStructure();
     wb_.StructureSwapState = 1;
     CMatrix_Verify(true);
   }

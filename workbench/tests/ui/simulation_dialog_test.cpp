@@ -390,9 +390,13 @@ class SimulationStructuresTest : public SimulationDialogTest {
     SetCurrentDependenceStructureRoot(Node(names[0]), "");
     ASSERT_EQ(SetDependenceType(nullptr, type), 1);
   }
+  // The types of every structure (with a current structure the engine
+  // reports that one's only).
   static std::vector<int> Types() {
+    void* current = SetCurrentDependenceStructureRoot(nullptr, "");
     TDependenceTypeSet set{};
     GetModelDependenceTypes(&set);
+    SetCurrentDependenceStructureRoot(current, "");
     std::vector<int> types;
     for (int t = 0; t <= 4; ++t)
       if ((set.bits[0] >> t) & 1) types.push_back(t);
@@ -507,6 +511,52 @@ TEST_F(SimulationStructuresTest, MatrixIsVerifiedConvertedForTheRunAndRestored) 
     EXPECT_NEAR(CMatrix_GetCell(Node("y"), Node("z")), 0.7, 1e-6);
   }
   EXPECT_EQ(engine.seeds.size(), 2u);
+}
+
+TEST_F(SimulationStructuresTest, DVineAndMatrixTogetherBothComeBack) {
+  Model({"a", "b", "c", "x", "y", "z"}, {"f"});
+  Structure({"a", "b", "c"}, DepDVine);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 1, 0.6));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("b"), 1, 0.4));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 2, 0.3));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  Structure({"x", "y", "z"}, DepCorrelationMatrix);
+  ASSERT_TRUE(CMatrix_Initialize());
+  ASSERT_TRUE(CMatrix_SetCell(Node("x"), Node("y"), 0.5));
+  ASSERT_TRUE(CMatrix_SetCell(Node("x"), Node("z"), 0.25));
+  ASSERT_TRUE(CMatrix_SetCell(Node("y"), Node("z"), 0.125));
+  TFrmSimulation& d = Dialog();
+  // A refused matrix after the D-vine was transformed: both as they were.
+  ASSERT_TRUE(CMatrix_SetCell(Node("y"), Node("z"), -0.9));
+  ASSERT_TRUE(CMatrix_SetCell(Node("x"), Node("y"), 0.9));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  d.RunClick();
+  EXPECT_TRUE(engine.seeds.empty());
+  EXPECT_EQ(f.prompt.shown.size(), 1u);
+  EXPECT_EQ(Types(), (std::vector<int>{DepCorrelationMatrix, DepDVine}));
+  SetCurrentDependenceStructureRoot(Node("a"), "");
+  EXPECT_NEAR(Vine_GetCorrValue(Node("a"), 2), 0.3, 1e-6);
+  SetCurrentDependenceStructureRoot(Node("x"), "");
+  ASSERT_TRUE(CMatrix_SetCell(Node("y"), Node("z"), 0.125));
+  ASSERT_TRUE(CMatrix_SetCell(Node("x"), Node("y"), 0.5));
+
+  engine.real = true;
+  for (void* current : {static_cast<void*>(nullptr), Node("a"), Node("x")}) {
+    SCOPED_TRACE(current ? "current" : "none current");
+    SetCurrentDependenceStructureRoot(current, "");
+    RecordDuringRun();
+    d.RunClick();
+    EXPECT_EQ(d.labStat->toolTip().toStdString().rfind("Simulation FINISHED!", 0), 0u)
+        << d.labStat->toolTip().toStdString();
+    EXPECT_EQ(GetCurrentDependenceStructureRoot(), current);
+    EXPECT_EQ(Types(), (std::vector<int>{DepCorrelationMatrix, DepDVine}));
+    SetCurrentDependenceStructureRoot(Node("a"), "");
+    EXPECT_NEAR(Vine_GetCorrValue(Node("b"), 1), 0.4, 1e-6);
+    EXPECT_NEAR(Vine_GetCorrValue(Node("a"), 2), 0.3, 1e-6);
+    SetCurrentDependenceStructureRoot(Node("x"), "");
+    EXPECT_NEAR(CMatrix_GetCell(Node("x"), Node("z")), 0.25, 1e-6);
+    EXPECT_NEAR(CMatrix_GetCell(Node("y"), Node("z")), 0.125, 1e-6);
+  }
 }
 
 }  // namespace
