@@ -95,7 +95,7 @@ void TCanonicalVine::Paint(QPainter& painter) {
       const int pad = (h - fm.height()) / 2;
       const bool selected = y > k && (cell == current || IsCellSelected(cell));
       const TCellColours colours = SetCellColours(selected);
-      const QRect r(left, top, fm.horizontalAdvance(text) + 2 * pad + 2, h);
+      const QRect r = BoxRect(cell, fm.horizontalAdvance(text));
       painter.fillRect(r, colours.Brush);
       painter.setPen(colours.Font);
       painter.drawText(left + pad + 1, top + pad + fm.ascent(), text);
@@ -106,6 +106,18 @@ void TCanonicalVine::Paint(QPainter& painter) {
       }
     }
   }
+}
+
+QRect TCanonicalVine::BoxRect(TVineCell cell, int textWidth) const {
+  const int h = geometry_.H;
+  const int pad = (h - fontMetrics().height()) / 2;
+  // Member cells are indented as the tree view indents children.
+  const int left = cell.X * geometry_.W - ScrollX() + (cell.Y > cell.X ? indent_ : 0);
+  return QRect(left, cell.Y * h - ScrollY(), textWidth + 2 * pad + 2, h);
+}
+
+QRect TCanonicalVine::CellBounds(TVineCell cell) const {
+  return BoxRect(cell, fontMetrics().horizontalAdvance(CellText(cell)));
 }
 
 void TCanonicalVine::mousePressEvent(QMouseEvent* event) {

@@ -20,6 +20,7 @@ class TCanonicalVine : public TVineView {
   int VineType() const override { return 2; }
   // The text of a cell as painted.
   QString CellText(TVineCell cell) const;
+  QRect CellBounds(TVineCell cell) const override;
 
  protected:
   void Layout(const std::vector<QTreeWidgetItem*>& items) override;
@@ -27,6 +28,7 @@ class TCanonicalVine : public TVineView {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
+  QRect BoxRect(TVineCell cell, int textWidth) const;
   TCanonicalGeometry geometry_;
   int indent_ = 19;
   // Per member: for each ancestor that has a next sibling, how many levels up

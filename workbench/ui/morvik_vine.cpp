@@ -81,12 +81,10 @@ void TMorvikVine::Paint(QPainter& painter) {
       const bool selected = cell == current || IsCellSelected(cell);
       const bool lit = selected && (i >= 1 || j == DropTarget);
       const TCellColours colours = SetCellColours(lit);
-      const int tw = fm.horizontalAdvance(text), th = fm.height();
-      const int d = (w - tw) / 2 - 2;
-      const QRect inset(QPoint(r.Left + d, r.Top), QPoint(r.Right - d - 1, r.Bottom - 1));
+      const QRect inset = InsetRect(cell, fm.horizontalAdvance(text));
       painter.fillRect(inset, colours.Brush);
       painter.setPen(colours.Font);
-      painter.drawText(inset.left() + 2, r.Top + (h - th) / 2 + fm.ascent(), text);
+      painter.drawText(inset.left() + 2, r.Top + (h - fm.height()) / 2 + fm.ascent(), text);
       if (selected) {
         if (cell == current) CurrentCellRect = inset;
         painter.setPen(pal.color(QPalette::Mid));
@@ -94,6 +92,17 @@ void TMorvikVine::Paint(QPainter& painter) {
       }
     }
   }
+}
+
+QRect TMorvikVine::InsetRect(TVineCell cell, int textWidth) const {
+  const TVineRect r = geometry_.CellRect(cell, ScrollX(), ScrollY());
+  // The text is centred: the box leaves the same inset on both sides.
+  const int d = (geometry_.W - textWidth) / 2 - 2;
+  return QRect(QPoint(r.Left + d, r.Top), QPoint(r.Right - d - 1, r.Bottom - 1));
+}
+
+QRect TMorvikVine::CellBounds(TVineCell cell) const {
+  return InsetRect(cell, fontMetrics().horizontalAdvance(CellText(cell)));
 }
 
 void TMorvikVine::mousePressEvent(QMouseEvent* event) {

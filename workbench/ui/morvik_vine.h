@@ -27,6 +27,7 @@ class TMorvikVine : public TVineView {
   int VineType() const override { return 3; }
   // The text of a cell as painted.
   QString CellText(TVineCell cell) const;
+  QRect CellBounds(TVineCell cell) const override;
 
  protected:
   void Layout(const std::vector<QTreeWidgetItem*>& items) override;
@@ -43,6 +44,7 @@ class TMorvikVine : public TVineView {
   // sets the drop target.
   bool AcceptsDrop(const QByteArray& source, const QPoint& pos);
   void EndDrag();
+  QRect InsetRect(TVineCell cell, int textWidth) const;
   TMorvikGeometry geometry_;
   bool dragArmed_ = false;  // a press on a name cell in tree mode
 };

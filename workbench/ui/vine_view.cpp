@@ -215,6 +215,8 @@ int TVineView::ScrollY() const { return verticalScrollBar()->value(); }
 
 void TVineView::ShowSlider() {
   if (Slider == nullptr || !HasSelection() || IsNameCell() || state_.Moved()) return;
+  // The current cell as it lies now, whether or not it was painted since.
+  CurrentCellRect = CellBounds(CurrentCell());
   const double value = Vine_GetCorrValue(SelectedNodeData(), SelectedLevel());
   Slider->Open(viewport()->mapToGlobal(CurrentCellRect.bottomLeft()), value);
 }

@@ -96,6 +96,8 @@ class TVineView : public QAbstractScrollArea {
 
   // The rectangle of the current cell as last laid out (viewport pixels).
   QRect CurrentCellRect;
+  // Where a cell's box lies now (the slider opens below the current one's).
+  virtual QRect CellBounds(TVineCell) const { return CurrentCellRect; }
   QPoint PressPoint;
   TFrmDepSliderPopup* Slider = nullptr;
 

@@ -291,10 +291,38 @@ TEST_F(VineViewTest, CanonicalViewReadsItsColumns) {
   EXPECT_EQ(view->State().Selected(),
             (std::vector<TVineCell>{{0, 1}, {0, 2}, {1, 2}, {0, 3}, {1, 3}}));
   EXPECT_EQ(panel->edDepName->text(), "d");
-  // Select All and Invert Selection act on the view while it shows.
+  // Member cells hang from the tree view's lines: the joint left of (0, 2)
+  // and the vertical line on to the next member.
+  const QImage image = Render();
+  const QColor line = Colour(QPalette::Mid);
+  const QRect member = view->CellBounds({0, 2});
+  const int x0 = member.left() - panel->treeDepends->indentation() / 2 - 1;
+  const int ym = member.top() + g.H / 2;
+  EXPECT_EQ(image.pixel(x0 + 2, ym), line.rgb());
+  EXPECT_EQ(image.pixel(x0, member.bottom()), line.rgb());
+  EXPECT_EQ(Count(image, line, QRect(x0, member.bottom() + 2 + g.H, 1, g.H - 4)), 0);  // d is last
+
+  // A second click opens the slider below the member cell, painted or not.
+  click({0, 2});
+  click({0, 2});
+  ASSERT_TRUE(panel->slider->isVisible());
+  EXPECT_EQ(panel->slider->track->value(), 2);  // 0.12 x 20 = 2.4
+  EXPECT_LE(
+      (panel->slider->pos() - view->viewport()->mapToGlobal(view->CellBounds({0, 2}).bottomLeft()))
+          .manhattanLength(),
+      4);
+  panel->slider->hide();
+
+  // Select All and Invert Selection act on the view while it shows, also
+  // from the keyboard.
+  click({1, 3});
   panel->mitInvert->trigger();
-  EXPECT_EQ(view->State().Selected(), (std::vector<TVineCell>{{2, 3}}));
-  panel->mitSelectAll->trigger();
+  EXPECT_EQ(view->State().SelectedCount(), 5);
+  EXPECT_FALSE(view->IsCellSelected({1, 3}));
+  panel->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(view->State().SelectedCount(), 6);
 
   // Not transcended beyond the first tree: the tree view shows instead.
