@@ -154,6 +154,56 @@ TEST_F(StructureConversion, DVineToMatrixAndBackSwapsTheDVineIn) {
   EXPECT_TRUE(f.prompt.shown.empty());
 }
 
+// Fails every conversion of a D-vine.
+struct FailingEngine : TConversionEngine {
+  int32_t MorvikToCMatrix(TVineProgressCallback, int16_t, bool) override { return 0; }
+};
+
+TEST_F(StructureConversion, FailedDVineConversionsSayWhichAndKeepTheDVine) {
+  DVineOfFour();
+  const std::vector<double> before = DVineValues();
+  FailingEngine engine;
+  conv.SetEngine(&engine);
+  PushUndoStep();
+  const struct {
+    int kind;
+    const char* text;
+  } cases[] = {{DepCorrelationMatrix, "Failure while initializing the matrix.\n\r"},
+               {DepCanonicalVine, "Failure while converting the vine.\n\r"}};
+  for (const auto& c : cases) {
+    panel.matrixView = c.kind == DepCorrelationMatrix;
+    panel.typeIndex = c.kind - 1;
+    EXPECT_FALSE(conv.ConvertDependenceStructure(c.kind));
+    ASSERT_FALSE(f.prompt.shown.empty());
+    EXPECT_EQ(f.prompt.shown.back().text.rfind(c.text, 0), 0u) << f.prompt.shown.back().text;
+    EXPECT_EQ(f.prompt.shown.back().kind, TMessageKind::Error);
+    EXPECT_EQ(GetDependenceType(nullptr), DepDVine);
+    EXPECT_FALSE(panel.matrixView);
+    EXPECT_EQ(panel.typeIndex, 2);
+  }
+  EXPECT_EQ(DVineValues(), before);
+  EXPECT_TRUE(dwb.Undo.CanUndo());
+  EXPECT_EQ(dwb.StructureSwapState, 0);
+}
+
+TEST_F(StructureConversion, TypeComboWithoutAStructureOnlyRefreshes) {
+  Variables({"a", "b", "c"});
+  SetCurrentDependenceStructureRoot(nullptr, nullptr);
+  SetDependenceType(nullptr, DepCanonicalVine);
+  panel.typeIndex = 2;
+  conv.chkVinesTypeChange();
+  EXPECT_EQ(GetDependenceType(nullptr), DepCanonicalVine);
+  EXPECT_EQ(GetCurrentDependenceStructureRoot(), nullptr);
+  EXPECT_FALSE(panel.matrixView);
+  EXPECT_EQ(panel.refreshes, 1);
+  // "Correlation matrix" checks the box and makes a matrix of the free nodes.
+  panel.typeIndex = 0;
+  conv.chkVinesTypeChange();
+  EXPECT_TRUE(panel.matrixView);
+  EXPECT_EQ(GetDependenceType(nullptr), DepCorrelationMatrix);
+  EXPECT_EQ(MatrixMembers().size(), 3u);
+}
+
 TEST_F(StructureConversion, MethodNumberFromTheCorrelationEdit) {
   RecordingEngine engine;
   conv.SetEngine(&engine);
