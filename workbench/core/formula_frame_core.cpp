@@ -294,7 +294,7 @@ TFormulaSelection FormulaSelectionView(const std::vector<int>& rows) {
   if (s.Linked) {
     char file[1024] = {};
     GetLinkedFile(s.Current + 1, ObjFormula, file);
-    s.LinkHint = "Link from: " + ExtractFileName(Cp437ToUtf8(file));
+    s.LinkHint = "Link from: " + ExtractFileName(file);
   }
   s.NameEnabled = !s.Linked && rows.size() == 1;
   s.TextReadOnly = s.Linked;

@@ -318,7 +318,7 @@ namespace {
 std::string LinkedFileName(int index) {
   char name[1024] = {};
   GetLinkedFile(index, 0, name);
-  return Cp437ToUtf8(name);
+  return name;
 }
 
 // Unlinks; on a failure asks whether to go on (false: stop).
@@ -348,8 +348,7 @@ bool RelinkFile(TWorkbench& wb, int index) {
     return false;
   }
   const int before = GetLinkedFilesNumber();
-  if (LoadTSMFile(Utf8ToCp437(name).c_str(), TsmLink) <= 0 || GetLinkedFilesNumber() <= before)
-    return false;
+  if (LoadTSMFile(name.c_str(), TsmLink) <= 0 || GetLinkedFilesNumber() <= before) return false;
   if (UnlinkTSMFile(index) < 0) {
     wb.Prompt().Show(TMessageKind::Warning, "There was a problem when unlinking " + oldName);
     return false;

@@ -14,7 +14,6 @@
 #include <QToolBar>
 #include <cstring>
 
-#include "cp437.h"
 #include "ini_file.h"
 #include "list_editing.h"
 #include "main_window.h"
@@ -372,7 +371,7 @@ void TRunCommands::AddEmptyFormulaIfNeeded() {
 bool TRunCommands::RunForBeliefNet() { return SimulationDialog().RunForBeliefNet(); }
 
 bool TRunCommands::LaunchBeliefNet(const std::string& file, bool useExisting) {
-  return LaunchPellian(ProgramFolder().c_str(), Utf8ToCp437(file).c_str(), useExisting);
+  return LaunchPellian(ProgramFolder().c_str(), file.c_str(), useExisting);
 }
 
 }  // namespace tesmira::wb

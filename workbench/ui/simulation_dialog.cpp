@@ -485,8 +485,7 @@ bool TFrmSimulation::Prepare() {
   if (wb_.CurrentFileKind == FileKindSampleFile) {
     setWindowTitle("Process Samples File");
     void* h = nullptr;
-    const std::string file = Utf8ToCp437(wb_.CurrentFileName);
-    if (GetFileHeader(file.c_str(), &h) != TsmKindSampleFile || !h) {
+    if (GetFileHeader(wb_.CurrentFileName.c_str(), &h) != TsmKindSampleFile || !h) {
       wb_.Prompt().Show(TMessageKind::Error, "Unexpected file header returned.");
       hide();
       return false;
@@ -504,7 +503,7 @@ bool TFrmSimulation::Prepare() {
       const std::string sam =
           AbsoluteFromModel(GetDistributionFileName(*rv), "", wb_.CurrentFileName);
       void* h = nullptr;
-      if (GetFileHeader(Utf8ToCp437(sam).c_str(), &h) != TsmKindSampleFile || !h) {
+      if (GetFileHeader(sam.c_str(), &h) != TsmKindSampleFile || !h) {
         wb_.Prompt().Show(TMessageKind::Error,
                           ("Unexpected file header returned for file " + sam).substr(0, 167));
         return false;

@@ -245,6 +245,21 @@ TEST_F(SimulationDialogTest, ProcessSamplesModeFixesRunsAndSeed) {
   EXPECT_EQ(d.listSelSamp->count(), 1);
 }
 
+// File names are the file system's bytes: a sample file whose name has letters
+// outside ASCII opens like any other.
+TEST_F(SimulationDialogTest, ProcessSamplesOpensANameOutsideAscii) {
+  std::string sam = "1\nx\n0\n10    ;* Number of samples per variable\n";
+  for (int i = 0; i < 10; ++i) sam += std::to_string(i) + "\n";
+  WriteText(Path("m\u00fcnze.sam"), sam);
+  wb.CurrentFileName = Path("m\u00fcnze.sam");
+  wb.FileOpen = true;
+  wb.CurrentFileKind = FileKindSampleFile;
+  TFrmSimulation& d = Dialog();
+  EXPECT_EQ(d.windowTitle().toStdString(), "Process Samples File");
+  EXPECT_TRUE(f.prompt.Texts().empty());
+  EXPECT_EQ(d.listSelSamp->count(), 1);
+}
+
 // A check box is wider than its text when the layout stretches it; a click
 // lands on its indicator as a user's would.
 QPoint OnIndicator(const QWidget* box) { return QPoint(8, box->height() / 2); }
