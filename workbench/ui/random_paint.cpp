@@ -64,104 +64,127 @@ class TGeometry {
   }
 };
 
+bool SetAxes(TPlan& p, double yStep, double xStep, double centre, double xMax, double xMin) {
+  p.yStep = yStep;
+  p.xStep = xStep;
+  p.xCentre = centre;
+  p.xMax = xMax;
+  p.xMin = xMin;
+  return Finite({yStep, xStep, centre, xMax, xMin}) && xMax > xMin;
+}
+
+// Column 1 holds the parameters; column 2 the 5%, 50% and 95% quantiles.
+struct TColumns {
+  std::vector<double> c1, c2;
+  double Q5() const { return c2[0]; }
+  double Q50() const { return c2[1]; }
+  double Q95() const { return c2[2]; }
+};
+
+bool PlanConstant(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double v = c.c1[0];
+  if (!SetAxes(p, 0.25, 0.5, v, v + 1, v - 1)) return false;
+  p.lines.push_back({QPoint(Nearest(g.W / 2.0), g.AxisY()), QPoint(Nearest(g.W / 2.0), g.YTop())});
+  return true;
+}
+
+bool PlanUniform(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double a = c.c1[0], b = c.c1[1], u = (b - a) / 8;
+  if (!SetAxes(p, (1 / (b - a)) / 4, (b - a) / 4, a, b + u, a - u)) return false;
+  p.lines.push_back({QPoint(g.X0(), g.YTop()), QPoint(g.X1(), g.YTop())});
+  return true;
+}
+
+bool PlanLogUniform(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double a = c.c1[0], b = c.c1[1], u = (b - a) / 8, s = a * (std::log(b) - std::log(a));
+  if (!SetAxes(p, (1 / s) / 4, (b - a) / 4, a, b + u, a - u)) return false;
+  return g.Curve(
+      p, a, b, s, [&](double x) { return 1 / (x * (std::log(b) - std::log(a))); }, g.X0(), g.X1());
+}
+
+bool PlanNormal(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double mu = c.c1[0], sigma = c.c1[1], s = std::sqrt(2 * std::numbers::pi) * sigma;
+  if (!SetAxes(p, (1 / s) / 4, (mu - c.Q5()) / 2, mu, c.Q95(), c.Q5())) return false;
+  return g.Curve(p, c.Q5(), c.Q95(), s, [&](double x) {
+    return std::exp(-(x - mu) * (x - mu) / (2 * sigma * sigma)) / s;
+  });
+}
+
+bool PlanExponential(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double tau = c.c1[0], b = c.c1[1];
+  if (!SetAxes(p, tau / 4, (c.Q95() - b) / 2, b, c.Q95(), b)) return false;
+  return g.Curve(p, b, c.Q95(), 1 / tau, [&](double x) { return tau * std::exp(-tau * (x - b)); });
+}
+
+bool PlanGamma(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double alpha = c.c1[0], beta = c.c1[1], b = c.c1[2];
+  auto f = [&](double x) {
+    return std::pow(beta, alpha) * std::pow(x - b, alpha - 1) * std::exp(-beta * (x - b)) /
+           PreviewGamma(alpha);
+  };
+  const double s = 1 / f(std::max(b, b + (alpha - 1) / beta));
+  if (!SetAxes(p, (1 / s) / 4, (c.Q50() - b) / 2, b, c.Q95(), b)) return false;
+  return g.Curve(p, b, c.Q95(), s, f);
+}
+
+bool PlanWeibull(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double k = c.c1[0], lambda = c.c1[1], b = c.c1[2], q5 = c.Q5(), q95 = c.Q95();
+  auto f = [&](double x) {
+    const double z = (x - b) / lambda;
+    return (k / lambda) * std::pow(z, k - 1) * std::exp(-std::pow(z, k));
+  };
+  const double mode = b + lambda * std::pow((k - 1) / k, 1 / k);
+  double top = 0;
+  if (std::isfinite(mode) && mode >= q5 && mode <= q95) {
+    top = f(mode);
+  } else {
+    for (double v : {f(q5), f(q95), std::isfinite(mode) ? f(mode) : 0.0})
+      if (std::isfinite(v)) top = std::max(top, v);
+  }
+  const double s = 1 / top;
+  if (!SetAxes(p, (1 / s) / 4, (q95 - q5) / 4, q5, q95, q5)) return false;
+  return g.Curve(p, q5, q95, s, f);
+}
+
+bool PlanBeta(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double alpha = c.c1[0], beta = c.c1[1], a = c.c1[2], b = c.c1[3];
+  auto f = [&](double x) {
+    return std::pow((x - a) / (b - a), alpha - 1) * std::pow((b - x) / (b - a), beta - 1) /
+           (PreviewBeta(alpha, beta) * (b - a));
+  };
+  const double mode = std::clamp((b * (alpha - 1) + a * (beta - 1)) / (alpha + beta - 2),
+                                 std::min(a, b), std::max(a, b));
+  const double s = 1 / f(mode);
+  if (!SetAxes(p, (1 / s) / 4, (c.Q95() - a) / 2, a, c.Q95(), a)) return false;
+  return g.Curve(p, a, c.Q95(), s, f);
+}
+
+bool PlanTriangular(const TColumns& c, const TGeometry& g, TPlan& p) {
+  const double a = c.c1[0], m = c.c1[1], b = c.c1[2], u = (b - a) / 8, s = (b - a) / 2;
+  if (!SetAxes(p, (1 / s) / 4, (m - a) / 2, m, b + u, a - u)) return false;
+  const double xm = (m - a) * (g.X1() - g.X0()) / (b - a) + g.X0();
+  if (!std::isfinite(xm)) return false;
+  const QPoint top(Nearest(xm), g.YTop());
+  p.lines.push_back({QPoint(g.X0(), g.AxisY()), top});
+  p.lines.push_back({top, QPoint(g.X1(), g.AxisY())});
+  return true;
+}
+
 bool Plan(const TExtendedRandomVariable& rv, const TGeometry& g, TPlan& p) {
   const int type = rv.distribution.distType;
   if (type < DistConstant || type > DistTriangular || type == DistLogNormal) return false;
-  const std::vector<double> c1 = Column(rv, 1);
   const bool needsQuantiles = type == DistNormal || type >= DistExponential;
-  const std::vector<double> c2 = needsQuantiles ? Column(rv, 2) : std::vector<double>(4, 0.0);
-  const double q5 = c2[0], q50 = c2[1], q95 = c2[2];
-  auto axes = [&](double yStep, double xStep, double centre, double xMax, double xMin) {
-    p.yStep = yStep;
-    p.xStep = xStep;
-    p.xCentre = centre;
-    p.xMax = xMax;
-    p.xMin = xMin;
-    return Finite({yStep, xStep, centre, xMax, xMin}) && xMax > xMin;
-  };
-  const int ax = g.AxisY();
+  const TColumns c{Column(rv, 1), needsQuantiles ? Column(rv, 2) : std::vector<double>(4, 0.0)};
   switch (type) {
-    case DistConstant: {
-      const double v = c1[0];
-      if (!axes(0.25, 0.5, v, v + 1, v - 1)) return false;
-      p.lines.push_back({QPoint(Nearest(g.W / 2.0), ax), QPoint(Nearest(g.W / 2.0), g.YTop())});
-      return true;
-    }
-    case DistUniform: {
-      const double a = c1[0], b = c1[1], u = (b - a) / 8;
-      if (!axes((1 / (b - a)) / 4, (b - a) / 4, a, b + u, a - u)) return false;
-      p.lines.push_back({QPoint(g.X0(), g.YTop()), QPoint(g.X1(), g.YTop())});
-      return true;
-    }
-    case DistLogUniform: {
-      const double a = c1[0], b = c1[1], u = (b - a) / 8, s = a * (std::log(b) - std::log(a));
-      if (!axes((1 / s) / 4, (b - a) / 4, a, b + u, a - u)) return false;
-      return g.Curve(
-          p, a, b, s, [&](double x) { return 1 / (x * (std::log(b) - std::log(a))); }, g.X0(),
-          g.X1());
-    }
-    case DistNormal: {
-      const double mu = c1[0], sigma = c1[1], s = std::sqrt(2 * std::numbers::pi) * sigma;
-      if (!axes((1 / s) / 4, (mu - q5) / 2, mu, q95, q5)) return false;
-      return g.Curve(p, q5, q95, s, [&](double x) {
-        return std::exp(-(x - mu) * (x - mu) / (2 * sigma * sigma)) / s;
-      });
-    }
-    case DistExponential: {
-      const double tau = c1[0], b = c1[1];
-      if (!axes(tau / 4, (q95 - b) / 2, b, q95, b)) return false;
-      return g.Curve(p, b, q95, 1 / tau, [&](double x) { return tau * std::exp(-tau * (x - b)); });
-    }
-    case DistGamma: {
-      const double alpha = c1[0], beta = c1[1], b = c1[2];
-      auto f = [&](double x) {
-        return std::pow(beta, alpha) * std::pow(x - b, alpha - 1) * std::exp(-beta * (x - b)) /
-               PreviewGamma(alpha);
-      };
-      const double s = 1 / f(std::max(b, b + (alpha - 1) / beta));
-      if (!axes((1 / s) / 4, (q50 - b) / 2, b, q95, b)) return false;
-      return g.Curve(p, b, q95, s, f);
-    }
-    case DistWeibull: {
-      const double k = c1[0], lambda = c1[1], b = c1[2];
-      auto f = [&](double x) {
-        const double z = (x - b) / lambda;
-        return (k / lambda) * std::pow(z, k - 1) * std::exp(-std::pow(z, k));
-      };
-      const double mode = b + lambda * std::pow((k - 1) / k, 1 / k);
-      double top = 0;
-      if (std::isfinite(mode) && mode >= q5 && mode <= q95) {
-        top = f(mode);
-      } else {
-        for (double v : {f(q5), f(q95), std::isfinite(mode) ? f(mode) : 0.0})
-          if (std::isfinite(v)) top = std::max(top, v);
-      }
-      const double s = 1 / top;
-      if (!axes((1 / s) / 4, (q95 - q5) / 4, q5, q95, q5)) return false;
-      return g.Curve(p, q5, q95, s, f);
-    }
-    case DistBeta: {
-      const double alpha = c1[0], beta = c1[1], a = c1[2], b = c1[3];
-      auto f = [&](double x) {
-        return std::pow((x - a) / (b - a), alpha - 1) * std::pow((b - x) / (b - a), beta - 1) /
-               (PreviewBeta(alpha, beta) * (b - a));
-      };
-      const double mode = std::clamp((b * (alpha - 1) + a * (beta - 1)) / (alpha + beta - 2),
-                                     std::min(a, b), std::max(a, b));
-      const double s = 1 / f(mode);
-      if (!axes((1 / s) / 4, (q95 - a) / 2, a, q95, a)) return false;
-      return g.Curve(p, a, q95, s, f);
-    }
-    case DistTriangular: {
-      const double a = c1[0], m = c1[1], b = c1[2], u = (b - a) / 8, s = (b - a) / 2;
-      if (!axes((1 / s) / 4, (m - a) / 2, m, b + u, a - u)) return false;
-      const double xm = (m - a) * (g.X1() - g.X0()) / (b - a) + g.X0();
-      if (!std::isfinite(xm)) return false;
-      const QPoint top(Nearest(xm), g.YTop());
-      p.lines.push_back({QPoint(g.X0(), ax), top});
-      p.lines.push_back({top, QPoint(g.X1(), ax)});
-      return true;
-    }
+    case DistConstant: return PlanConstant(c, g, p);
+    case DistUniform: return PlanUniform(c, g, p);
+    case DistLogUniform: return PlanLogUniform(c, g, p);
+    case DistNormal: return PlanNormal(c, g, p);
+    case DistExponential: return PlanExponential(c, g, p);
+    case DistGamma: return PlanGamma(c, g, p);
+    case DistWeibull: return PlanWeibull(c, g, p);
+    case DistBeta: return PlanBeta(c, g, p);
+    case DistTriangular: return PlanTriangular(c, g, p);
     default: return false;
   }
 }
