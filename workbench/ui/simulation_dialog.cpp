@@ -55,6 +55,18 @@ bool Has(const TDependenceTypeSet& set, int type) {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+QLineEdit* NamedEdit(QWidget* parent, const char* name, const char* text) {
+  auto* e = new QLineEdit(text, parent);
+  e->setObjectName(name);
+  return e;
+}
+
+QCheckBox* NamedCheck(QWidget* parent, const char* name, const char* text) {
+  auto* c = new QCheckBox(text, parent);
+  c->setObjectName(name);
+  return c;
+}
+
 // Restores what a run changes, on every path.
 template <class F>
 struct TScopeExit {
@@ -101,22 +113,28 @@ void TFrmSimulation::Build() {
   auto* top = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   top->addLayout(left, 1);
+  left->addWidget(BuildSimulationBox());
+  left->addWidget(BuildOptionsBox());
+  left->addWidget(BuildExtraPages());
+  left->addWidget(BuildStatusBar());
+  auto* right = new QVBoxLayout;
+  top->addLayout(right);
+  BuildButtons(*right);
+  ConnectFields();
+  ConnectButtons();
+}
 
+QWidget* TFrmSimulation::BuildSimulationBox() {
   auto* panSim = new QGroupBox("Simulation", this);
   panSim->setObjectName("panSim");
   auto* g = new QGridLayout(panSim);
-  auto edit = [this](const char* name, const char* text) {
-    auto* e = new QLineEdit(text, this);
-    e->setObjectName(name);
-    return e;
-  };
-  edRuns = edit("edRuns", "10");
+  edRuns = NamedEdit(this, "edRuns", "10");
   labSamples = new QLabel("=1000 samples", this);
   labSamples->setObjectName("labSamples");
   labSamples->setToolTip("1 run = 100 samples");
-  edSeed = edit("edSeed", "1");
+  edSeed = NamedEdit(this, "edSeed", "1");
   edSeed->setToolTip("0 = clock-based");
-  edSimuls = edit("edSimuls", "1");
+  edSimuls = NamedEdit(this, "edSimuls", "1");
   chkSepSampleFiles = new QCheckBox("Separate sample files", this);
   chkSepSampleFiles->setObjectName("chkSepSampleFiles");
   chkSepSampleFiles->setEnabled(false);
@@ -129,30 +147,27 @@ void TFrmSimulation::Build() {
   g->addWidget(edSimuls, 2, 1);
   g->addWidget(new QLabel("times", this), 2, 2);
   g->addWidget(chkSepSampleFiles, 3, 0, 1, 3);
-  left->addWidget(panSim);
+  return panSim;
+}
 
+QWidget* TFrmSimulation::BuildOptionsBox() {
   auto* panOptions = new QGroupBox("Output options:", this);
   panOptions->setObjectName("panOptions");
   auto* o = new QGridLayout(panOptions);
-  auto check = [this](const char* name, const char* text) {
-    auto* c = new QCheckBox(text, this);
-    c->setObjectName(name);
-    return c;
-  };
   cbxCorrelation = new QComboBox(this);
   cbxCorrelation->setObjectName("cbxCorrelation");
   cbxCorrelation->addItems({"None", "Product Moment", "Rank Correlation"});
   cbxCorrelation->setCurrentIndex(1);
-  chkUDQuantiles = check("chkUDQuantiles", "User Defined Quantiles");
-  chkMakeDistributionFile = check("chkMakeDistributionFile", "Make Distribution File");
-  edFileExt = edit("edFileExt", ".DIS");
+  chkUDQuantiles = NamedCheck(this, "chkUDQuantiles", "User Defined Quantiles");
+  chkMakeDistributionFile = NamedCheck(this, "chkMakeDistributionFile", "Make Distribution File");
+  edFileExt = NamedEdit(this, "edFileExt", ".DIS");
   edFileExt->setMaxLength(4);
-  chkSelDistrib = check("chkSelDistrib", "Selected Distributions");
-  chkInput = check("chkInput", "Input Samples");
-  chkOutput = check("chkOutput", "Output Samples");
-  chkBinary = check("chkBinary", "In Binary (.tps) format");
-  chkSelected = check("chkSelected", "Selected Samples");
-  chkXls = check("chkXls", "In Excel-compliant (.sae) format");
+  chkSelDistrib = NamedCheck(this, "chkSelDistrib", "Selected Distributions");
+  chkInput = NamedCheck(this, "chkInput", "Input Samples");
+  chkOutput = NamedCheck(this, "chkOutput", "Output Samples");
+  chkBinary = NamedCheck(this, "chkBinary", "In Binary (.tps) format");
+  chkSelected = NamedCheck(this, "chkSelected", "Selected Samples");
+  chkXls = NamedCheck(this, "chkXls", "In Excel-compliant (.sae) format");
   chkXls->setVisible(false);
   chkInput->setChecked(true);
   chkOutput->setChecked(true);
@@ -195,8 +210,10 @@ void TFrmSimulation::Build() {
   o->addWidget(butName, row++, 2);
   o->addWidget(radioTSO, row, 0);
   o->addWidget(radioSIM, row++, 1);
-  left->addWidget(panOptions);
+  return panOptions;
+}
 
+QWidget* TFrmSimulation::BuildExtraPages() {
   panExtra = new QTabWidget(this);
   panExtra->setObjectName("panExtra");
   tabQuantiles = BuildQuantilePage();
@@ -209,8 +226,10 @@ void TFrmSimulation::Build() {
   panExtra->addTab(tabDistributions, "Selected Distributions");
   for (int i = 0; i < 3; ++i) panExtra->setTabVisible(i, false);
   panExtra->setVisible(false);
-  left->addWidget(panExtra);
+  return panExtra;
+}
 
+QWidget* TFrmSimulation::BuildStatusBar() {
   auto* status = new QWidget(this);
   status->setObjectName("Panel6");
   auto* s = new QHBoxLayout(status);
@@ -225,15 +244,15 @@ void TFrmSimulation::Build() {
   s->addWidget(labStat, 1);
   s->addWidget(m_progressBar, 1);
   s->addWidget(labETA);
-  left->addWidget(status);
+  return status;
+}
 
-  auto* right = new QVBoxLayout;
-  top->addLayout(right);
-  auto button = [this, right](const char* name, const char* text) {
+void TFrmSimulation::BuildButtons(QVBoxLayout& right) {
+  auto button = [this, &right](const char* name, const char* text) {
     auto* b = new QPushButton(text, this);
     b->setObjectName(name);
     b->setAutoDefault(false);
-    right->addWidget(b);
+    right.addWidget(b);
     return b;
   };
   butRun = button("butRun", "Run");
@@ -242,7 +261,7 @@ void TFrmSimulation::Build() {
   butClose = button("butClose", "Close");
   butMinimize = button("butMinimize", "Minimize");
   butMinimize->setVisible(false);
-  right->addSpacing(12);
+  right.addSpacing(12);
   butReport = button("butReport", "Display Report");
   butGraphics = button("butGraphics", "Display Graphics");
   butSensAnalysis = button("butSensAnalysis", "Sensitiv. Analysis");
@@ -252,10 +271,12 @@ void TFrmSimulation::Build() {
   labNote = new QLabel(this);
   labNote->setObjectName("labNote");
   labNote->setWordWrap(true);
-  right->addWidget(labNote);
-  right->addStretch(1);
+  right.addWidget(labNote);
+  right.addStretch(1);
+}
 
-  // The fields and their labels.
+// The fields and their labels.
+void TFrmSimulation::ConnectFields() {
   connect(edRuns, &QLineEdit::textChanged, this, [this](const QString& t) {
     const std::string text = t.toStdString();
     labSamples->setText(Q(RunsLabelText(text)));
@@ -290,7 +311,9 @@ void TFrmSimulation::Build() {
   connect(radioTSO, &QRadioButton::toggled, this, [this] { RefreshOutputLabel(); });
   connect(butName, &QPushButton::clicked, this, [this] { ChooseOutputName(); });
   connect(butSamplesName, &QPushButton::clicked, this, [this] { ChooseSamplesName(); });
+}
 
+void TFrmSimulation::ConnectButtons() {
   connect(butRun, &QPushButton::clicked, this, [this] { RunClick(); });
   connect(butStop, &QPushButton::clicked, this, [this] { StopClick(); });
   connect(butClose, &QPushButton::clicked, this, [this] { done(1); });
@@ -1040,18 +1063,7 @@ void TFrmSimulation::EnableResultButtons(double startTime) {
 
 void TFrmSimulation::RunClick() {
   if (running_) return;
-  // Pressing Run leaves the fields first.
-  edRuns->setText(Q(runs_.Leave(edRuns->text().toStdString())));
-  edSeed->setText(Q(seed_.Leave(edSeed->text().toStdString())));
-  edSimuls->setText(Q(simuls_.Leave(edSimuls->text().toStdString())));
-  if (chkUDQuantiles->isChecked()) {
-    TGridCell cell;
-    if (!grid_.CheckUserQuantiles(wb_.Prompt(), &cell)) {
-      grdQuantiles->setCurrentCell(cell.Row - 1, cell.Column);
-      grdQuantiles->setFocus();
-      return;
-    }
-  }
+  if (!LeaveFieldsForRun()) return;
   void* root = SetCurrentDependenceStructureRoot(nullptr, nullptr);
   const int rootType = root ? GetDependenceType(root) : -1;
   StopRequested = false;
@@ -1072,35 +1084,11 @@ void TFrmSimulation::RunClick() {
   if (!PrepareStructures(root, types, skipMatrices)) return;
 
   const bool processSamples = wb_.CurrentFileKind == FileKindSampleFile;
-  ReadChoices(choices_);
-  ReadList(listSelSamp, samples_);
-  ReadList(listSelDistrib, distributions_);
-  TRunSelection selection;
-  selection.Samples = samples_.CheckedObjects(true);
-  selection.Distributions = distributions_.CheckedObjects(false);
   TRunObjects objects;
-  TRunRequest request =
-      BuildRunRequest(choices_, selection, &SimulationProgress, objects, header_.get());
+  TRunRequest request = ReadRunRequest(objects);
   if (!processSamples) Update_dep_structure();
 
-  // The window while running.
-  butStop->setVisible(true);
-  butRun->setVisible(false);
-  butMinimize->setVisible(true);
-  butClose->setVisible(false);
-  for (QPushButton* b : {butReport, butGraphics, butSensAnalysis, butProbInversion})
-    b->setEnabled(false);
-  wb_.ReportAvailable = false;
-  labStat->setVisible(false);
-  ShowRunStatus("", TStatusColour::Normal);
-  m_progressBar->reset();
-  m_progressBar->setMaximum(1);
-  m_progressBar->setVisible(true);
-  labETA->setText(QString::number(request.runs) + " runs left");
-  savedTitle_ = main_ ? main_->windowTitle() : QString();
-  if (main_) main_->setWindowTitle("0% " + savedTitle_);
-  setWindowTitle("Running Simulation...");
-  QCoreApplication::processEvents();
+  ShowRunning(request);
   startTime_ = Now();
   const double started = startTime_;
   lastEta_ = -1;
@@ -1118,44 +1106,103 @@ void TFrmSimulation::RunClick() {
       SetMessagePumpHook(nullptr);
       running_ = false;
       QDir::setCurrent(oldDir);
-      while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-      RestoreAfterRun(root, rootType, types);
-      setWindowTitle(processSamples ? "Process Samples File" : "Run Simulation");
-      if (main_) {
-        main_->setWindowTitle(savedTitle_);
-        main_->show();
-      }
-      if (isMinimized()) showNormal();
-      if (!BeliefNetMode) m_progressBar->setVisible(false);
-      butStop->setVisible(false);
-      butRun->setVisible(true);
-      butMinimize->setVisible(false);
-      butClose->setVisible(true);
-      labStat->setVisible(true);
+      ShowIdle(root, rootType, types, processSamples);
     }};
     SetMessagePumpHook(&PumpMessages);
     TEngineSimulation engine;
     ISimulationEngine& e = Engine ? *Engine : static_cast<ISimulationEngine&>(engine);
     code = RunSeries(e, request, [this] { return StopRequested; });
-    if (code >= 0 && !StopRequested && request.outputName[0] != 0)
-      labETA->setText("Saving output file...");
-    const std::string message = Cp437ToUtf8(ShortStringView(request.message));
-    const TRunOutcome outcome = FinishSeries(
-        e, code, message, StopRequested, Cp437ToUtf8(ShortStringView(request.outputName)),
-        static_cast<long long>(Now() - started), BeliefNetMode);
-    labStat->setVisible(true);
-    ShowRunStatus(outcome.Status, outcome.Colour);
-    if (!outcome.ErrorBox.empty()) wb_.Prompt().Show(TMessageKind::Error, outcome.ErrorBox);
-    CloseWhenDone = outcome.CloseWhenDone;
-    if (outcome.Results) {
-      EnableResultButtons(static_cast<double>(wallStart.toMSecsSinceEpoch()) / 1000.0);
-      butReport->setEnabled(true);
-      wb_.ReportAvailable = true;
-    }
+    ReportOutcome(e, code, request, started, wallStart);
   }
   StopRequested = false;
   if (!processSamples) wb_.Ui().UpdateView(ViewDependence);
   if (BeliefNetMode && CloseWhenDone) done(1);
+}
+
+// Pressing Run leaves the fields first; false when the quantile grid refuses.
+bool TFrmSimulation::LeaveFieldsForRun() {
+  edRuns->setText(Q(runs_.Leave(edRuns->text().toStdString())));
+  edSeed->setText(Q(seed_.Leave(edSeed->text().toStdString())));
+  edSimuls->setText(Q(simuls_.Leave(edSimuls->text().toStdString())));
+  if (chkUDQuantiles->isChecked()) {
+    TGridCell cell;
+    if (!grid_.CheckUserQuantiles(wb_.Prompt(), &cell)) {
+      grdQuantiles->setCurrentCell(cell.Row - 1, cell.Column);
+      grdQuantiles->setFocus();
+      return false;
+    }
+  }
+  return true;
+}
+
+// The request from the choices and the two selection lists; it points into objects.
+TRunRequest TFrmSimulation::ReadRunRequest(TRunObjects& objects) {
+  ReadChoices(choices_);
+  ReadList(listSelSamp, samples_);
+  ReadList(listSelDistrib, distributions_);
+  TRunSelection selection;
+  selection.Samples = samples_.CheckedObjects(true);
+  selection.Distributions = distributions_.CheckedObjects(false);
+  return BuildRunRequest(choices_, selection, &SimulationProgress, objects, header_.get());
+}
+
+// The window while running.
+void TFrmSimulation::ShowRunning(const TRunRequest& request) {
+  butStop->setVisible(true);
+  butRun->setVisible(false);
+  butMinimize->setVisible(true);
+  butClose->setVisible(false);
+  for (QPushButton* b : {butReport, butGraphics, butSensAnalysis, butProbInversion})
+    b->setEnabled(false);
+  wb_.ReportAvailable = false;
+  labStat->setVisible(false);
+  ShowRunStatus("", TStatusColour::Normal);
+  m_progressBar->reset();
+  m_progressBar->setMaximum(1);
+  m_progressBar->setVisible(true);
+  labETA->setText(QString::number(request.runs) + " runs left");
+  savedTitle_ = main_ ? main_->windowTitle() : QString();
+  if (main_) main_->setWindowTitle("0% " + savedTitle_);
+  setWindowTitle("Running Simulation...");
+  QCoreApplication::processEvents();
+}
+
+// The window after the run, on every path.
+void TFrmSimulation::ShowIdle(void* root, int rootType, const TDependenceTypeSet& types,
+                              bool processSamples) {
+  while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  RestoreAfterRun(root, rootType, types);
+  setWindowTitle(processSamples ? "Process Samples File" : "Run Simulation");
+  if (main_) {
+    main_->setWindowTitle(savedTitle_);
+    main_->show();
+  }
+  if (isMinimized()) showNormal();
+  if (!BeliefNetMode) m_progressBar->setVisible(false);
+  butStop->setVisible(false);
+  butRun->setVisible(true);
+  butMinimize->setVisible(false);
+  butClose->setVisible(true);
+  labStat->setVisible(true);
+}
+
+void TFrmSimulation::ReportOutcome(ISimulationEngine& e, int32_t code, const TRunRequest& request,
+                                   double started, const QDateTime& wallStart) {
+  if (code >= 0 && !StopRequested && request.outputName[0] != 0)
+    labETA->setText("Saving output file...");
+  const std::string message = Cp437ToUtf8(ShortStringView(request.message));
+  const TRunOutcome outcome = FinishSeries(e, code, message, StopRequested,
+                                           Cp437ToUtf8(ShortStringView(request.outputName)),
+                                           static_cast<long long>(Now() - started), BeliefNetMode);
+  labStat->setVisible(true);
+  ShowRunStatus(outcome.Status, outcome.Colour);
+  if (!outcome.ErrorBox.empty()) wb_.Prompt().Show(TMessageKind::Error, outcome.ErrorBox);
+  CloseWhenDone = outcome.CloseWhenDone;
+  if (outcome.Results) {
+    EnableResultButtons(static_cast<double>(wallStart.toMSecsSinceEpoch()) / 1000.0);
+    butReport->setEnabled(true);
+    wb_.ReportAvailable = true;
+  }
 }
 
 bool TFrmSimulation::RunForBeliefNet() {

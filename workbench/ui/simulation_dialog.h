@@ -17,6 +17,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDateTime;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -25,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTableWidget;
+class QVBoxLayout;
 class QWidget;
 
 namespace tesmira::wb {
@@ -93,6 +95,13 @@ class TFrmSimulation : public QDialog {
 
  private:
   void Build();
+  QWidget* BuildSimulationBox();
+  QWidget* BuildOptionsBox();
+  QWidget* BuildExtraPages();
+  QWidget* BuildStatusBar();
+  void BuildButtons(QVBoxLayout& right);
+  void ConnectFields();
+  void ConnectButtons();
   QWidget* BuildQuantilePage();
   QWidget* BuildListPage(QListWidget*& list, const char* name);
   void ReadChoices(TSimulationChoices& c) const;
@@ -119,6 +128,12 @@ class TFrmSimulation : public QDialog {
   bool PrepareStructures(void* root, TDependenceTypeSet& types, bool& skipMatrices);
   void RestoreAfterRun(void* root, int rootType, const TDependenceTypeSet& types);
   void EnableResultButtons(double startTime);
+  bool LeaveFieldsForRun();
+  TRunRequest ReadRunRequest(TRunObjects& objects);
+  void ShowRunning(const TRunRequest& request);
+  void ShowIdle(void* root, int rootType, const TDependenceTypeSet& types, bool processSamples);
+  void ReportOutcome(ISimulationEngine& e, int32_t code, const TRunRequest& request, double started,
+                     const QDateTime& wallStart);
   double Now() const;
 
   static bool SimulationProgress(int32_t current, int32_t total);
