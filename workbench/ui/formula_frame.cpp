@@ -197,8 +197,19 @@ void TFormulaEdit::contextMenuEvent(QContextMenuEvent* event) {
 TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w_(window) {
   setObjectName("FormulaFrame");
   auto* box = new QVBoxLayout(this);
+  BuildEditorArea(*box);
+  BuildSymbolArea(*box);
+  popup = new TFrmFormulaPopup(*this);
+  ConnectSymbolArea();
+  BuildSymbolMenu();
+  ConnectEditorArea();
+  SetSymbolBits(1);
+}
+
+// Name, description, formula text, the verify buttons and the message line.
+void TFormula::BuildEditorArea(QVBoxLayout& box) {
   auto* grid = new QGridLayout;
-  box->addLayout(grid);
+  box.addLayout(grid);
   edForName = new QLineEdit(this);
   edForName->setObjectName("edForName");
   edForName->setMaxLength(32);
@@ -230,7 +241,10 @@ TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w
   grid->addWidget(labInsertMode, 4, 3);
   grid->addWidget(labMessage, 5, 0, 1, 4);
   grid->setColumnStretch(3, 1);
+}
 
+// The symbol filter, the type buttons and the symbol list.
+void TFormula::BuildSymbolArea(QVBoxLayout& box) {
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel1");
   auto* pbox = new QVBoxLayout(panel);
@@ -269,9 +283,10 @@ TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w
   listForHelper->setColumnWidth(0, 70);
   listForHelper->header()->setSectionsClickable(true);
   pbox->addWidget(listForHelper, 1);
-  box->addWidget(panel, 1);
-  popup = new TFrmFormulaPopup(*this);
+  box.addWidget(panel, 1);
+}
 
+void TFormula::ConnectSymbolArea() {
   connect(edForFilter, &QLineEdit::textChanged, this, [this] { FillSymbolList(); });
   connect(BitBtn3, &QPushButton::clicked, edForFilter, &QLineEdit::clear);
   connect(butAll, &QPushButton::clicked, this, [this] { SetSymbolBits(63); });
@@ -280,6 +295,13 @@ TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w
     SymbolSortClick(c, SortState, SortColumn);
     FillSymbolList();
   });
+  connect(listForHelper, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+    InsertSymbol(item->text(0), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
+  });
+}
+
+// The symbol list's pop-up menu.
+void TFormula::BuildSymbolMenu() {
   popList = new QMenu(listForHelper);
   popList->setObjectName("popList");
   mitViewList = popList->addAction("View list", this, [this] { SetReportStyle(false); });
@@ -296,14 +318,13 @@ TFormula::TFormula(TFrmTesmiraMain& window, QWidget* parent) : QFrame(parent), w
     if (QTreeWidgetItem* item = listForHelper->itemAt(pos)) listForHelper->setCurrentItem(item);
     popList->popup(listForHelper->viewport()->mapToGlobal(pos));
   });
-  connect(listForHelper, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-    InsertSymbol(item->text(0), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
-  });
+}
+
+void TFormula::ConnectEditorArea() {
   connect(butVerify, &QPushButton::clicked, this, &TFormula::VerifyClick);
   connect(butVerifyAll, &QPushButton::clicked, this, &TFormula::VerifyAllClick);
   connect(edForName, &QLineEdit::editingFinished, this, &TFormula::RenameClick);
   connect(memForDescription, &QLineEdit::editingFinished, this, &TFormula::DescriptionClick);
-  SetSymbolBits(1);
 }
 
 TWorkbench& TFormula::Workbench() { return w_.Workbench(); }

@@ -18,6 +18,7 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 class QTreeWidget;
+class QVBoxLayout;
 
 namespace tesmira::wb {
 
@@ -120,6 +121,12 @@ class TFormula : public QFrame {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void BuildEditorArea(QVBoxLayout& box);
+  void BuildSymbolArea(QVBoxLayout& box);
+  void ConnectSymbolArea();
+  void BuildSymbolMenu();
+  void ConnectEditorArea();
+
   TFrmTesmiraMain& w_;
   bool settingsApplied_ = false;
   int current_ = -1;
