@@ -53,6 +53,19 @@ class ZoziVorPanelTest : public WindowTest {
     return panel->Control->BackBuffer().pixelColor(p);
   }
   TGraphNode* Node(int number) { return Graph().FindNode(number, false); }
+  // Supply node 1 at (100, 100), demand node 2 at (300, 100), an arc from 2 to 1,
+  // node 1 selected in select mode.
+  TZoziVorPanel& StartWithArc() {
+    TZoziVorPanel& p = Start();
+    p.butDualAddSupply->trigger();
+    Click(100, 100);
+    p.butDualAddDemand->trigger();
+    Click(300, 100);
+    Drag({300, 100}, {100, 100});
+    p.butDualSelect->trigger();
+    Click(100, 100);
+    return p;
+  }
 
   TZoziVorPanel* panel = nullptr;
 };
@@ -115,16 +128,8 @@ TEST_F(ZoziVorPanelTest, ToolbarModesMouseAndDrawing) {
   EXPECT_EQ(Node(2)->X, 300);
 }
 
-TEST_F(ZoziVorPanelTest, DeleteKeyWarningArrangeAndScrollBars) {
-  TZoziVorPanel& p = Start();
-  p.butDualAddSupply->trigger();
-  Click(100, 100);
-  p.butDualAddDemand->trigger();
-  Click(300, 100);
-  Drag({300, 100}, {100, 100});
-  p.butDualSelect->trigger();
-  Click(100, 100);
-
+TEST_F(ZoziVorPanelTest, DeleteKeyRemovesANodeWithOneArc) {
+  StartWithArc();
   // The Delete key on the panel: a node with one arc goes without a question.
   QTest::keyClick(win.get(), Qt::Key_Delete);
   EXPECT_EQ(Names(ObjRandomVariable), std::vector<std::string>{"d2"});
@@ -132,7 +137,10 @@ TEST_F(ZoziVorPanelTest, DeleteKeyWarningArrangeAndScrollBars) {
   win->mitUndo->trigger();
   EXPECT_EQ(Names(ObjRandomVariable), (std::vector<std::string>{"s1", "d2", "1c2", "1l2", "1u2"}));
   EXPECT_EQ(Graph().Elements.size(), 3u);
+}
 
+TEST_F(ZoziVorPanelTest, EditDeleteActsOnTheSelectedGraphItem) {
+  StartWithArc();
   // Edit > Delete acts on the graph too, enabled only with a selection.
   auto* editing = win->findChild<TListEditing*>("ListEditing");
   ASSERT_NE(editing, nullptr);
@@ -146,7 +154,10 @@ TEST_F(ZoziVorPanelTest, DeleteKeyWarningArrangeAndScrollBars) {
   EXPECT_EQ(Names(ObjRandomVariable), std::vector<std::string>{"d2"});
   win->mitUndo->trigger();
   EXPECT_EQ(Graph().Elements.size(), 3u);
+}
 
+TEST_F(ZoziVorPanelTest, WarningRemovesArcsWithoutTheirNode) {
+  TZoziVorPanel& p = StartWithArc();
   // "Warning" shows after a rebuild meets an arc without its node.
   AddConstant("1c9", 0.1);
   AddFormula("9u1", "2");
@@ -160,11 +171,13 @@ TEST_F(ZoziVorPanelTest, DeleteKeyWarningArrangeAndScrollBars) {
   win->mitUndo->trigger();
   EXPECT_NE(Fetch_extended_random_variable(0, "1c9"), nullptr);
   EXPECT_NE(Fetch_UDF(0, "9u1"), nullptr);
-
   // Undoing a variable's deletion showed its list; back to the graph.
   win->toolDual->trigger();
   EXPECT_EQ(win->VisiblePanel(), PanelZoziVor);
+}
 
+TEST_F(ZoziVorPanelTest, ArrangeNodesActsOnThisPanelOnly) {
+  TZoziVorPanel& p = StartWithArc();
   // Edit > Arrange Nodes: on this panel only, every item.
   emit win->mnuEdit->aboutToShow();
   EXPECT_TRUE(p.mitArrange->menuAction()->isVisible());
@@ -190,7 +203,10 @@ TEST_F(ZoziVorPanelTest, DeleteKeyWarningArrangeAndScrollBars) {
   QTest::keyClick(win.get(), Qt::Key_Delete);  // not on this panel: nothing
   EXPECT_EQ(Graph().NodeCount(), 2);
   win->toolDual->trigger();
+}
 
+TEST_F(ZoziVorPanelTest, ScrollBarsFollowAFarNode) {
+  TZoziVorPanel& p = StartWithArc();
   // Scroll bars: a node far to the right makes the horizontal bar scroll.
   EXPECT_FALSE(p.scrDualH->isEnabled());
   Node(2)->X = 3000;
