@@ -194,6 +194,30 @@ TVariableView TVariableFrameCore::Show(const std::string& modelFileName,
     v.Message = "No variable selected";
     return v;
   }
+  const bool typesDiffer = ShowSelection(v, rows, current);
+  // The layout.
+  const int type = EditRecord.distribution.distType;
+  v.Discrete = type == DistDiscrete;
+  if (v.Discrete) {
+    TDisplaySettings s = CurrentDisplaySettings();
+    s.quantperdistrib = 2;
+    SetCurrentDisplaySettings(s);
+  }
+  TExtendedRandomVariable copy = EditRecord;
+  const int lines = Ask(copy, DistributionPictureOp, EditRecord.representation);
+  if (typesDiffer || lines < 0) return v;
+  v.HideGrid = false;
+  for (int i = 1; i <= std::min(lines, v.Discrete ? 1 : 8); ++i)
+    v.HelpLines.push_back(Text(copy, i));
+  if (IsFileBasedDistribution(type))
+    ShowFileLine(v, modelFileName);
+  else
+    ShowColumns(v, rowsFit);
+  return v;
+}
+
+bool TVariableFrameCore::ShowSelection(TVariableView& v, const std::vector<int>& rows,
+                                       int current) {
   v.Enabled = true;
   if (std::find(rows.begin(), rows.end(), current) == rows.end()) current = rows.front();
   EditRecord = *Variable(current);
@@ -222,46 +246,37 @@ TVariableView TVariableFrameCore::Show(const std::string& modelFileName,
   if (v.Linked) {
     char file[1024] = {};
     GetLinkedFile(linkedRow + 1, ObjRandomVariable, file);
-    v.Message = "Link from: " + ExtractFileName(Cp437ToUtf8(file));
+    v.Message = "Link from: " + ExtractFileName(file);
   }
-  // The layout.
+  return typesDiffer;
+}
+
+void TVariableFrameCore::ShowFileLine(TVariableView& v, const std::string& modelFileName) const {
   const int type = EditRecord.distribution.distType;
-  v.Discrete = type == DistDiscrete;
-  if (v.Discrete) {
-    TDisplaySettings s = CurrentDisplaySettings();
-    s.quantperdistrib = 2;
-    SetCurrentDisplaySettings(s);
+  v.HideGrid = true;
+  v.FileLine = true;
+  const std::string prefix = type == DistSampleFile ? "Prob. File: " : "Distr. File: ";
+  if (!common_[0][0]) {
+    v.FileText = "File: (multiple files)";
+    return;
   }
+  const std::string name =
+      Cp437ToUtf8(type == DistSampleFile ? GetProbabilityFileName(EditRecord)
+                                         : GetDistributionFileName(EditRecord));
+  if (name.empty()) {
+    v.FileColour = 128;
+    v.FileText = prefix + "(not specified)";
+  } else if (FileExists(AbsoluteFromModel(name, "", modelFileName)) ||
+             FileExists(ExtractFileName(name))) {
+    v.FileText = prefix + name;
+  } else {
+    v.FileColour = 255;
+    v.FileText = prefix + "\"" + name + "\" (not found!)";
+  }
+}
+
+void TVariableFrameCore::ShowColumns(TVariableView& v, int rowsFit) const {
   TExtendedRandomVariable copy = EditRecord;
-  const int lines = Ask(copy, DistributionPictureOp, EditRecord.representation);
-  if (typesDiffer || lines < 0) return v;
-  v.HideGrid = false;
-  for (int i = 1; i <= std::min(lines, v.Discrete ? 1 : 8); ++i)
-    v.HelpLines.push_back(Text(copy, i));
-  if (IsFileBasedDistribution(type)) {
-    v.HideGrid = true;
-    v.FileLine = true;
-    const std::string prefix = type == DistSampleFile ? "Prob. File: " : "Distr. File: ";
-    if (!common_[0][0]) {
-      v.FileText = "File: (multiple files)";
-      return v;
-    }
-    const std::string name =
-        Cp437ToUtf8(type == DistSampleFile ? GetProbabilityFileName(EditRecord)
-                                           : GetDistributionFileName(EditRecord));
-    if (name.empty()) {
-      v.FileColour = 128;
-      v.FileText = prefix + "(not specified)";
-    } else if (FileExists(AbsoluteFromModel(name, "", modelFileName)) ||
-               FileExists(ExtractFileName(name))) {
-      v.FileText = prefix + name;
-    } else {
-      v.FileColour = 255;
-      v.FileText = prefix + "\"" + name + "\" (not found!)";
-    }
-    return v;
-  }
-  copy = EditRecord;
   const int updatable = Ask(copy, EditableRepresentationsOp, 1);
   const int titles = Ask(copy, RepresentationTitlesOp, 1);
   std::vector<std::string> titleTexts;
@@ -271,34 +286,36 @@ TVariableView TVariableFrameCore::Show(const std::string& modelFileName,
     col.Shown = c <= titles;
     col.Title = titleTexts[static_cast<std::size_t>(c - 1)];
     col.Updatable = c <= updatable && v.Editable;
-    if (!col.Shown) continue;
-    TExtendedRandomVariable labels = EditRecord;
-    for (int r = 0; r < ValueSlots; ++r) {
-      const double missing = MissingValue;
-      std::memcpy(&labels.values[r], &missing, sizeof missing);
-    }
-    const int count = Ask(labels, ValueLabelsOp, c);
-    TExtendedRandomVariable values = EditRecord;
-    const int result = Ask(values, DistributionValueTextsOp, c);
-    if (result < 0) {
-      col.Error = "(Variable error!): " + Trim(Text(values, -result));
-      v.MessageRed = true;
-      v.Message = col.Error;
-    }
-    for (int r = 1; r <= std::min(count, 20); ++r) {
-      const std::string label = Trim(Text(labels, r));
-      if (label.empty() || (v.Discrete && r > rowsFit)) break;
-      col.Labels.push_back(label + "=");
-      double x;
-      std::memcpy(&x, &values.values[r - 1], sizeof x);
-      const bool shown =
-          result >= 0 &&
-          common_[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)] &&
-          !IsMissingValue(x);
-      col.Cells.push_back(shown ? FormatNumber(x) : " ");
-    }
+    if (col.Shown) FillColumn(v, col, c, rowsFit);
   }
-  return v;
+}
+
+void TVariableFrameCore::FillColumn(TVariableView& v, TVariableColumn& col, int c,
+                                    int rowsFit) const {
+  TExtendedRandomVariable labels = EditRecord;
+  for (int r = 0; r < ValueSlots; ++r) {
+    const double missing = MissingValue;
+    std::memcpy(&labels.values[r], &missing, sizeof missing);
+  }
+  const int count = Ask(labels, ValueLabelsOp, c);
+  TExtendedRandomVariable values = EditRecord;
+  const int result = Ask(values, DistributionValueTextsOp, c);
+  if (result < 0) {
+    col.Error = "(Variable error!): " + Trim(Text(values, -result));
+    v.MessageRed = true;
+    v.Message = col.Error;
+  }
+  for (int r = 1; r <= std::min(count, 20); ++r) {
+    const std::string label = Trim(Text(labels, r));
+    if (label.empty() || (v.Discrete && r > rowsFit)) break;
+    col.Labels.push_back(label + "=");
+    double x;
+    std::memcpy(&x, &values.values[r - 1], sizeof x);
+    const bool shown = result >= 0 &&
+                       common_[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)] &&
+                       !IsMissingValue(x);
+    col.Cells.push_back(shown ? FormatNumber(x) : " ");
+  }
 }
 
 void TVariableFrameCore::WriteBack(TWorkbench& wb, const std::vector<int>& rows, bool with4or8,

@@ -88,6 +88,13 @@ class TVariableFrameCore {
   bool FileMissing(const std::string& modelFileName) const;
 
  private:
+  // The steps of Show: names, description and enabling of the selection (true:
+  // the selected types differ); the file line of a file-based type; the
+  // value columns of the others.
+  bool ShowSelection(TVariableView& v, const std::vector<int>& rows, int current);
+  void ShowFileLine(TVariableView& v, const std::string& modelFileName) const;
+  void ShowColumns(TVariableView& v, int rowsFit) const;
+  void FillColumn(TVariableView& v, TVariableColumn& col, int c, int rowsFit) const;
   void Remember();
   void Recall(int type);
   // Writes EditRecord and carries type and parameters (with4or8) or the
