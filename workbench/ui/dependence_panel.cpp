@@ -547,6 +547,8 @@ void TDependencePanel::RefreshTypeLabel() {
 void TDependencePanel::FillDependenceView() {
   CheckDeprank();
   const bool vine = VineMode();
+  // The nodes of deleted variables go before they are counted.
+  Update_TSMObjects(ObjDependenceNode);
   const int nodes = Get_TSMObjectsNumber(ObjDependenceNode);
   const int inStructure = GetNumberOfNodesInStructure();
   if (vineView && (vineView->VineType() != GetDependenceType(nullptr) || !vine || nodes == 0 ||

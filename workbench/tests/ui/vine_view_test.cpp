@@ -130,6 +130,14 @@ TEST_F(VineViewTest, DVineStaircaseAndTreeMode) {
   EXPECT_EQ(Count(tree, line, second.adjusted(0, -4, 0, 0)), 0);
   EXPECT_GT(Count(tree, line, Rect({2, 1}).adjusted(0, -4, 0, 0)), 0);
   EXPECT_EQ(view->Geometry().Hit(0, 0, second.center().x(), second.center().y()).Y, 1);
+
+  // A structure of another type gets a view of its own; without nodes none.
+  SetDependenceType(nullptr, DepCanonicalVine);
+  panel->FillDependenceView();
+  EXPECT_NE(dynamic_cast<TCanonicalVine*>(panel->vineView), nullptr);
+  for (const char* n : {"a", "b", "c", "d"}) Delete_TSMObject(Fetch_extended_random_variable(0, n));
+  panel->FillDependenceView();
+  EXPECT_EQ(panel->vineView, nullptr);
 }
 
 TEST_F(VineViewTest, TreeModeReordersTheChainByDraggingNames) {
