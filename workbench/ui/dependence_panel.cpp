@@ -25,6 +25,7 @@
 #include "tesmira/objects.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
+#include "ud_vine_view.h"
 #include "undo_items.h"
 #include "vine_values.h"
 #include "workbench.h"
@@ -612,8 +613,12 @@ void TDependencePanel::FillDependenceView() {
 bool TDependencePanel::VineViewVisible() const { return vineView && !vineView->isHidden(); }
 
 void TDependencePanel::CreateVineView(int type) {
+  // A new view starts the user-defined vine's pairings afresh.
+  TruncatePairingChoices(wb_, -1);
   if (type == DepCanonicalVine)
     vineView = new TCanonicalVine(panDepTree);
+  else if (type == DepUserVine)
+    vineView = new TUDVine(wb_, panDepTree);
   else
     vineView = new TMorvikVine(panDepTree);
   static_cast<QVBoxLayout*>(panDepTree->layout())->insertWidget(0, vineView, 1);
@@ -638,11 +643,19 @@ void TDependencePanel::CreateVineView(int type) {
   };
   if (auto* dvine = dynamic_cast<TMorvikVine*>(vineView))
     dvine->Drop = [this](const TDropRequest& r) { DoDrop(r); };
+  if (auto* udvine = dynamic_cast<TUDVine*>(vineView))
+    udvine->UpdateVineButtons = [this] {
+      if (VineViewVisible()) treeDependsChange(vineView);
+    };
   vineView->addActions({mitSelectAll, mitInvert});
   connect(vineView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     UpdateMenuItems();
     popDepTree->popup(vineView->viewport()->mapToGlobal(pos));
   });
+}
+
+void TDependencePanel::RebuildUserVine() {
+  if (auto* udvine = dynamic_cast<TUDVine*>(vineView)) udvine->Rebuild();
 }
 
 void TDependencePanel::DestroyVineView() {
@@ -845,6 +858,9 @@ void TDependencePanel::UpdateMenuItems() {
   mitRemoveSubtree->setEnabled(item && sortable);
   mitRemoveStructure->setEnabled(treeDepends->topLevelItemCount() > 0 && sortable);
   mitSelSubtree->setEnabled(GetDependenceType(nullptr) != DepDVine && sortable);
+  const bool userVine = VineViewVisible() && vineView->VineType() == DepUserVine;
+  mitSelectAll->setEnabled(!userVine);
+  mitInvert->setEnabled(!userVine);
   for (QAction* a : {mitSortAscending, mitSortDescending, mitNotSorted}) a->setVisible(sortable);
   mitSortAscending->setChecked(DepTreeSort == 0);
   mitSortDescending->setChecked(DepTreeSort == 1);

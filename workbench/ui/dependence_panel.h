@@ -150,6 +150,8 @@ class TDependencePanel : public QWidget {
   // The view of a vine (type 2, 3 or 4) over the tree view's place, or none.
   TVineView* vineView = nullptr;
   bool VineViewVisible() const;
+  // Builds the user-defined vine's levels again when its view exists.
+  void RebuildUserVine();
 
   // Actions of the Dependence menu and the pop-ups.
   QAction *mitNewTree = nullptr, *mitNewMatrix = nullptr, *mitDepRename = nullptr,

@@ -132,7 +132,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   bool DependenceTreeButtonDown() override;
   void RepaintDependenceGrid() override;
   void RepaintVineView() override;
-  void RebuildUserVineLevels() override {}
+  void RebuildUserVineLevels() override;
   IDependenceTree& DependenceTree() override;
   std::vector<void*> MatrixNodes() override;
 

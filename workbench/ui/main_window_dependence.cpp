@@ -80,6 +80,8 @@ void TFrmTesmiraMain::SyncDependenceButtons(bool keepMatrixCheck) {
 
 void TFrmTesmiraMain::UpdateMenuItems() { DependencePanel()->UpdateMenuItems(); }
 
+void TFrmTesmiraMain::RebuildUserVineLevels() { DependencePanel()->RebuildUserVine(); }
+
 void TFrmTesmiraMain::LeaveDependencePanel() {
   TDependencePanel* panel = DependencePanel();
   panel->OnEdtDepRankExit();
