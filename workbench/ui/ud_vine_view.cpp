@@ -63,9 +63,14 @@ void* TUDVine::CellNode(TVineCell cell) const {
   return n ? n->DependenceNode() : nullptr;
 }
 
-TTextWidth TUDVine::TextWidth() const {
-  const QFontMetrics fm = fontMetrics();
-  return [fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); };
+TTextWidth TUDVine::TextWidth() {
+  // Higher levels repeat the same letter pairs: each text is measured once
+  // per build.
+  return [this, fm = fontMetrics()](const std::string& s) {
+    auto [it, added] = widths_.try_emplace(s, 0);
+    if (added) it->second = fm.horizontalAdvance(Q(s));
+    return it->second;
+  };
 }
 
 TUDPoint TUDVine::ContentPoint(const QPoint& p) const {
@@ -73,6 +78,7 @@ TUDPoint TUDVine::ContentPoint(const QPoint& p) const {
 }
 
 void TUDVine::Layout(const std::vector<QTreeWidgetItem*>& items) {
+  widths_.clear();
   h_ = TreeRowHeight(items, 16);
   indent_ = Tree() ? Tree()->indentation() : 19;
   std::unordered_map<const QTreeWidgetItem*, int> position;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ud_vine.h"
@@ -69,7 +71,7 @@ class TUDVine : public TVineView {
   void Relayout();
   TUDPoint ContentPoint(const QPoint& p) const;
   void PaintWidget(QPainter& painter, const TUDWidget& g);
-  TTextWidth TextWidth() const;
+  TTextWidth TextWidth();
 
   TWorkbench& wb_;
   std::vector<TUDTreeItem> items_;
@@ -79,6 +81,7 @@ class TUDVine : public TVineView {
   QPoint point_;
   int h_ = 16, indent_ = 19;
   bool building_ = false, rebuild_ = false;
+  std::unordered_map<std::string, int> widths_;
 };
 
 }  // namespace tesmira::wb

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <chrono>
 
 #include "dependence_panel.h"
 #include "pairing_choices.h"
@@ -172,6 +173,25 @@ TEST_F(UDVineViewTest, RetranscendFromTheCurrentLevel) {
   // One undo brings the level-2 choice and its levels back.
   ASSERT_TRUE(pwb.Undo.Undo());
   EXPECT_EQ(UD()->Levels().LevelCount(), 4);
+}
+
+TEST_F(UDVineViewTest, APathOf200BuildsEveryLevelWithinASecond) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 200; ++i) names.push_back("member_" + std::to_string(i));
+  std::vector<std::pair<const char*, const char*>> links;
+  for (int i = 1; i < 200; ++i) links.push_back({names[i - 1].c_str(), names[i].c_str()});
+  MakeVine(names[0].c_str(), links);
+  const auto start = std::chrono::steady_clock::now();
+  UD()->Rebuild();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("user-defined vine, path of 200: %d levels built and laid out in %.3f s\n",
+              UD()->Levels().LevelCount(), seconds);
+  EXPECT_EQ(UD()->Levels().LevelCount(), 199);
+  EXPECT_LT(seconds, 1.0);
+  // Wide labels went over to letters: "member_0|member_1" is too long.
+  EXPECT_EQ(UD()->Levels().Level(1)->At(0)->Label(), "A|B");
+  EXPECT_EQ(UD()->CellLabel({1, 0}), "member_0|member_1");
 }
 
 }  // namespace
