@@ -645,6 +645,7 @@ void TDependencePanel::CreateVineView(int type) {
     dvine->Drop = [this](const TDropRequest& r) { DoDrop(r); };
   if (auto* udvine = dynamic_cast<TUDVine*>(vineView))
     udvine->UpdateVineButtons = [this] {
+      UpdateVineButtons();
       if (VineViewVisible()) treeDependsChange(vineView);
     };
   vineView->addActions({mitSelectAll, mitInvert});

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "dependence_panel.h"
+#include "main_window.h"
 #include "pairing_choices.h"
 #include "ud_vine_view.h"
 #include "window_fixture.h"
@@ -43,7 +44,7 @@ class UDVineViewTest : public test::WindowTest {
     ASSERT_EQ(SetDependenceType(nullptr, DepUserVine), 1);
     for (const auto& l : links) ASSERT_TRUE(Vine_SetCorrValue(Node(l.second), 1, 0.5));
     panel = std::make_unique<TDependencePanel>(pwb);
-    pui.panel = panel.get();
+    pui.panel = dep = panel.get();
     panel->resize(700, 500);
     panel->show();
     panel->chkDepVines->setChecked(true);
@@ -52,12 +53,13 @@ class UDVineViewTest : public test::WindowTest {
     ASSERT_NE(UD(), nullptr);
     // Only the first tree so far: the tree view shows until the vine is
     // transcended, which builds the levels.
-    UD()->Rebuild();
-    panel->FillDependenceView();
+    EXPECT_FALSE(UD()->isVisible());
+    ASSERT_TRUE(panel->butVineTranscend->isEnabled());
+    panel->butVineTranscend->click();
     ASSERT_EQ(UD(), panel->vineView);
     ASSERT_TRUE(UD()->isVisible());
   }
-  TUDVine* UD() { return dynamic_cast<TUDVine*>(panel->vineView); }
+  TUDVine* UD() { return dynamic_cast<TUDVine*>(dep->vineView); }
   QPoint View(TUDPoint p) { return {p.x - UD()->ScrollX(), p.y - UD()->ScrollY()}; }
   const TUDWidget& Widget() { return UD()->UDLayout().Widgets().at(0); }
   QPoint ConnectorMiddle(int index) {
@@ -89,6 +91,7 @@ class UDVineViewTest : public test::WindowTest {
   UDPanelUi pui;
   TWorkbench pwb{f.prompt, f.chooser, pui};
   std::unique_ptr<TDependencePanel> panel;
+  TDependencePanel* dep = nullptr;  // the panel shown
 };
 
 TEST_F(UDVineViewTest, StarWaitsForTheConnectorReleasedOn) {
@@ -137,9 +140,10 @@ TEST_F(UDVineViewTest, StarWaitsForTheConnectorReleasedOn) {
   EXPECT_EQ(pwb.Undo.ActionCaption(true), "Transcend");
 
   // Undoing the choice removes it and the view waits again.
+  const int rebuilds = pui.vineRebuilds;  // Transcend was one
   ASSERT_TRUE(pwb.Undo.Undo());
   EXPECT_TRUE(pwb.PairingChoices.empty());
-  EXPECT_EQ(pui.vineRebuilds, 1);
+  EXPECT_EQ(pui.vineRebuilds, rebuilds + 1);
   EXPECT_EQ(UD()->Levels().LevelCount(), 2);
   EXPECT_TRUE(UD()->Levels().Top()->Incomplete);
 }
@@ -192,6 +196,52 @@ TEST_F(UDVineViewTest, APathOf200BuildsEveryLevelWithinASecond) {
   // Wide labels went over to letters: "member_0|member_1" is too long.
   EXPECT_EQ(UD()->Levels().Level(1)->At(0)->Label(), "A|B");
   EXPECT_EQ(UD()->CellLabel({1, 0}), "member_0|member_1");
+}
+
+TEST_F(UDVineViewTest, AModelFileOpensInTheViewAndUndoRebuildsIt) {
+  // A model like the bundled example: a source, a hub and three districts,
+  // transcended once.
+  const char* districts[] = {"district_north", "district_south", "district_east"};
+  for (const char* n : {"source", "hub"}) AddVariable(n);
+  for (const char* n : districts) AddVariable(n);
+  SyncNodes();
+  ASSERT_TRUE(Attach("hub", "source"));
+  for (const char* n : districts) ASSERT_TRUE(Attach(n, "hub"));
+  SetCurrentDependenceStructureRoot(Node("source"), "supply");
+  ASSERT_EQ(SetDependenceType(nullptr, DepUserVine), 1);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("hub"), 1, 0.8));
+  for (const char* n : districts) ASSERT_TRUE(Vine_SetCorrValue(Node(n), 1, 0.5));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("district_east"), 2, 0.0));
+  SetCurrentDependenceStructureRoot(nullptr, "");
+  Mark_AllTSMObjectsSelected(true);
+  const std::string path = Path("ud_vine.tsm");
+  ASSERT_GT(WriteTSMFile(path.c_str()), 0);
+  Init_data();
+
+  auto& w = Open();
+  w.show();
+  w.OpenGivenFile(path);
+  w.mitViewDep->trigger();
+  dep = w.DependencePanel();
+  dep->chkDepVines->click();
+  ASSERT_NE(UD(), nullptr);
+  ASSERT_TRUE(UD()->isVisible());
+  // The hub waits in the second tree; the edge source-hub leads into it.
+  ASSERT_EQ(UD()->Levels().LevelCount(), 2);
+  EXPECT_TRUE(Widget().circle);
+  EXPECT_EQ(Widget().pending->FullLabel(), "source|hub");
+
+  const QPoint on = ConnectorMiddle(0);
+  Drag({on, on + QPoint(1, 0)});
+  ASSERT_EQ(UD()->Levels().LevelCount(), 4);
+  EXPECT_EQ(UD()->CellLabel({1, 1}), "hub|district_east");
+  EXPECT_EQ(w.Workbench().PairingChoices, (TPairingChoices{{1, 2, 0}}));
+  emit w.mnuEdit->aboutToShow();
+  EXPECT_EQ(w.mitUndo->text(), "Undo Transcend");
+  w.mitUndo->trigger();
+  EXPECT_TRUE(w.Workbench().PairingChoices.empty());
+  EXPECT_EQ(UD()->Levels().LevelCount(), 2);
+  EXPECT_TRUE(UD()->Levels().Top()->Incomplete);
 }
 
 }  // namespace
