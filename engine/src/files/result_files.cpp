@@ -194,7 +194,7 @@ void KeepSelectedColumns(const RunResultsSetup& s, std::vector<std::string>& mes
   for (int j = 1; j <= n; ++j)
     if (s.selection[j]) keep.push_back(j - 1);
   if (static_cast<int>(keep.size()) >= n) return;
-  std::vector<std::vector<float>> cols;
+  std::vector<SampleColumn> cols;
   if (!st.ReadColumns(0, n, cols)) {
     WriteFailed(messages, st.Path());
     return;

@@ -90,10 +90,11 @@ void SampleStore::Reset() {
   failed_ = false;
 }
 
-bool SampleStore::ReadColumns(int first, int count, std::vector<std::vector<float>>& cols) const {
+bool SampleStore::ReadColumns(int first, int count, std::vector<SampleColumn>& cols) const {
   int width = RecordWidth();
   if (first < 0 || count < 0 || first + count > width) return false;
-  // Vectors of an earlier call keep their memory (every value is overwritten).
+  // Vectors of an earlier call keep their memory, and new ones are not
+  // zero-filled: every value is overwritten.
   cols.resize(static_cast<std::size_t>(count));
   for (auto& c : cols) c.resize(static_cast<std::size_t>(records_));
   if (records_ == 0 || count == 0) return true;
@@ -140,7 +141,7 @@ namespace {
 struct ResultsScratch {
   std::unique_ptr<uint32_t[]> keys, tmp;
   std::size_t keyCapacity = 0;
-  std::vector<std::vector<float>> columns;
+  std::vector<SampleColumn> columns;
 };
 
 ResultsScratch& Scratch() {
@@ -152,7 +153,7 @@ ResultsScratch& Scratch() {
 
 void ReleaseResultsScratch() { Scratch() = ResultsScratch{}; }
 
-void SortSingles(std::vector<float>& values) {
+void SortSingles(std::span<float> values) {
   std::size_t n = values.size();
   if (n < 2048) {
     std::sort(values.begin(), values.end(), [](float a, float b) {
@@ -257,7 +258,7 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
   // Columns in groups that fit a memory budget.
   const int64_t budget = int64_t{256} << 20;
   int group = static_cast<int>(std::clamp<int64_t>(budget / (N * 4), 1, 1000));
-  std::vector<std::vector<float>>& cols = Scratch().columns;
+  std::vector<SampleColumn>& cols = Scratch().columns;
   bool ok = true;
   for (int g = 0; g < count && ok; g += group) {
     int take = std::min(group, count - g);
@@ -267,7 +268,7 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
     }
     for (int c = 0; c < take; ++c) {
       int k = g + c;  // 0-based entry
-      std::vector<float>& v = cols[static_cast<std::size_t>(c)];
+      SampleColumn& v = cols[static_cast<std::size_t>(c)];
       SortSingles(v);
       std::vector<double> table;
       try {
@@ -303,7 +304,7 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
       }
       d->tables[k] = std::move(table);
       d->slots[k].table = k + 1;
-      std::vector<float>().swap(v);
+      SampleColumn().swap(v);
     }
   }
   SyncSlotExtremes(*d);

@@ -16,6 +16,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,30 @@
 #include "tesmira/objects.h"
 
 namespace tesmira {
+
+// An allocator whose resize leaves new floats unset: a column of millions of
+// values that is overwritten at once would otherwise be zero-filled first.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// One column of the store as read back.
+using SampleColumn = std::vector<float, UninitializedAllocator<float>>;
 
 class SampleStore {
  public:
@@ -51,7 +77,7 @@ class SampleStore {
 
   // Reads columns [first, first + count) of every record into cols[c] (each
   // resized to Records()); false on a read error.
-  bool ReadColumns(int first, int count, std::vector<std::vector<float>>& cols) const;
+  bool ReadColumns(int first, int count, std::vector<SampleColumn>& cols) const;
 
  private:
   BufferedFile file_;
@@ -90,7 +116,7 @@ bool WriteDistributionFile(const std::string& folder, const std::string& name,
                            std::vector<std::string>& messages);
 
 // The value at rank v (1..n) of ascending sorted values.
-inline double RankValue(const std::vector<float>& sorted, int64_t v) {
+inline double RankValue(std::span<const float> sorted, int64_t v) {
   int64_t n = static_cast<int64_t>(sorted.size());
   if (v < 1) v = 1;
   if (v > n) v = n;
@@ -98,7 +124,7 @@ inline double RankValue(const std::vector<float>& sorted, int64_t v) {
 }
 
 // Sorts singles ascending (radix sort; NaN last).
-void SortSingles(std::vector<float>& values);
+void SortSingles(std::span<float> values);
 
 // Frees the memory that sorting and the empirical distributions keep for the
 // rest of a run's results phase.
