@@ -496,15 +496,40 @@ bool TFrmSimulation::Prepare() {
       ApplyChoices(choices_);
     }
   }
+  if (!PrepareSource()) return false;
+  radioSIM->setChecked(!radioTSO->isChecked());
+  labSamples->setText(Q(RunsLabelText(edRuns->text().toStdString())));
+  RefreshDistributionControls();
+  RefreshInputOutput();
+  if (lastModelForOutput_.empty() ||
+      QString::compare(Q(lastModelForOutput_), Q(wb_.CurrentFileName), Qt::CaseInsensitive) != 0)
+    OutputFileName = wb_.CurrentFileName;
+  RefreshOutputLabel();
+  lastModelForOutput_ = wb_.CurrentFileName;
+  labSamplesOutput->setText(Q(ExtractFileName(SamplesFileName)));
+  RefreshObjectLists();
+  labNote->clear();
+  RefreshInputOutput();
+  CloseWhenDone = false;
+  ApplyBeliefNetMode();
+  return true;
+}
+
+// Runs and seed of a sample file's series are fixed by the file.
+void TFrmSimulation::FixRuns(int count) {
+  edRuns->setText(QString::number(ProcessSamplesRuns(count)));
+  runs_.Leave(edRuns->text().toStdString());
+  edSeed->setText("1");
+  seed_.Leave("1");
+}
+
+// The title, the samples file and the runs and seed fields from what is open:
+// a sample file to process or a model, whose first sample-file variable may
+// fix the runs. False after an error message.
+bool TFrmSimulation::PrepareSource() {
   edRuns->setEnabled(false);
   edSeed->setEnabled(false);
   header_.reset();
-  auto fixRuns = [this](int count) {
-    edRuns->setText(QString::number(ProcessSamplesRuns(count)));
-    runs_.Leave(edRuns->text().toStdString());
-    edSeed->setText("1");
-    seed_.Leave("1");
-  };
   if (wb_.CurrentFileKind == FileKindSampleFile) {
     setWindowTitle("Process Samples File");
     void* h = nullptr;
@@ -515,7 +540,7 @@ bool TFrmSimulation::Prepare() {
     }
     header_ = std::make_unique<TSampleFileHeader>();
     std::memcpy(header_.get(), h, sizeof(TSampleFileHeader));
-    fixRuns(header_->count);
+    FixRuns(header_->count);
     SamplesFileName = ProcessSamplesFileName(wb_.CurrentFileName, chkXls->isChecked());
   } else {
     setWindowTitle("Run Simulation");
@@ -538,28 +563,18 @@ bool TFrmSimulation::Prepare() {
         edRuns->setEnabled(true);
         edSeed->setEnabled(true);
       } else {
-        fixRuns(static_cast<TSampleFileHeader*>(h)->count);
+        FixRuns(static_cast<TSampleFileHeader*>(h)->count);
       }
     } else {
       edRuns->setEnabled(true);
       edSeed->setEnabled(true);
     }
   }
-  radioSIM->setChecked(!radioTSO->isChecked());
-  labSamples->setText(Q(RunsLabelText(edRuns->text().toStdString())));
-  RefreshDistributionControls();
-  RefreshInputOutput();
-  if (lastModelForOutput_.empty() ||
-      QString::compare(Q(lastModelForOutput_), Q(wb_.CurrentFileName), Qt::CaseInsensitive) != 0)
-    OutputFileName = wb_.CurrentFileName;
-  RefreshOutputLabel();
-  lastModelForOutput_ = wb_.CurrentFileName;
-  labSamplesOutput->setText(Q(ExtractFileName(SamplesFileName)));
-  RefreshObjectLists();
-  labNote->clear();
-  RefreshInputOutput();
-  CloseWhenDone = false;
+  return true;
+}
 
+// A belief-net run fixes the runs and outputs and locks their fields; other runs free them.
+void TFrmSimulation::ApplyBeliefNetMode() {
   const bool belief = BeliefNetMode;
   if (belief) {
     edRuns->setText("100");
@@ -579,7 +594,6 @@ bool TFrmSimulation::Prepare() {
   }
   butName->setEnabled(!belief && radioTSO->isChecked());
   butSamplesName->setEnabled(!belief && chkSelected->isEnabled());
-  return true;
 }
 
 void TFrmSimulation::RefreshDistributionControls() {

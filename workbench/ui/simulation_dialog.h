@@ -104,6 +104,9 @@ class TFrmSimulation : public QDialog {
   void ConnectButtons();
   QWidget* BuildQuantilePage();
   QWidget* BuildListPage(QListWidget*& list, const char* name);
+  void FixRuns(int count);
+  bool PrepareSource();
+  void ApplyBeliefNetMode();
   void ReadChoices(TSimulationChoices& c) const;
   void ApplyChoices(const TSimulationChoices& c);
   void ShowRunStatus(const std::string& text, TStatusColour colour);
