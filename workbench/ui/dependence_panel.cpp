@@ -160,6 +160,10 @@ void TDependencePanel::BuildHeader(QBoxLayout* root) {
   QFont bold = LabelCurrentDepType->font();
   bold.setBold(true);
   LabelCurrentDepType->setFont(bold);
+  // In vine mode the header holds the type combo and "Matrix view" too: on a
+  // narrow window the type's name gives way (its tool tip keeps it whole)
+  // instead of the row's controls being drawn over each other.
+  LabelCurrentDepType->setMinimumWidth(40);
   chkDepTree = new QPushButton("Dependence Tree", this);
   chkDepTree->setObjectName("chkDepTree");
   chkDepVines = new QPushButton("The Vines", this);
@@ -543,6 +547,7 @@ void TDependencePanel::RefreshTypeLabel() {
   char type[256] = {};
   GetDependenceTypeTitle(GetDependenceType(nullptr), type);
   LabelCurrentDepType->setText(Q(Cp437ToUtf8(type)));
+  LabelCurrentDepType->setToolTip(LabelCurrentDepType->text());
 }
 
 void TDependencePanel::FillDependenceView() {
