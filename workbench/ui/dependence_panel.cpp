@@ -19,6 +19,7 @@
 #include "canonical_vine.h"
 #include "cp437.h"
 #include "dependence_fill.h"
+#include "dependence_menu.h"
 #include "model_helpers.h"
 #include "morvik_vine.h"
 #include "tesmira/model_files.h"
@@ -495,6 +496,7 @@ void TDependencePanel::BuildActions() {
 
 void TDependencePanel::BuildMenu(QMenu* menu) {
   QMenu* addNew = menu->addMenu("&Add New");
+  mnuAddNew = addNew;
   addNew->addAction(mitNewTree);
   addNew->addAction(mitNewCanonicalVine);
   addNew->addAction(mitNewDvine);
@@ -523,6 +525,8 @@ void TDependencePanel::BuildMenu(QMenu* menu) {
   connect(menu, &QMenu::aboutToShow, this, [this] {
     OnEdtDepRankExit();
     UpdateMenuItems();
+    // Something to build a structure from: a free node or a structure's root.
+    mnuAddNew->setEnabled(CountFreeNodesAndStructureRoots() > 0);
   });
 }
 
@@ -902,6 +906,7 @@ void TDependencePanel::UpdateVineButtons() {
   const bool matrix = MatrixView();
   for (QPushButton* b : {butVineTranscend, butVineErase, AddNewVineButton})
     b->setVisible(vine && !matrix);
+  AddNewVineButton->setEnabled(CountFreeNodesAndStructureRoots() > 0);
   if (!vine) return;
   const bool hasNodes = GetNumberOfNodesInStructure() >= 1;
   const int levels = Vine_IsTranscended();

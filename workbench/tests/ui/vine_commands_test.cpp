@@ -152,6 +152,21 @@ TEST_F(VineCommands, MenusKeysAndButtonsReachTheCommands) {
   EXPECT_EQ(win->Workbench().StructureSwapState, 0);
 }
 
+// "Add New" needs something to build from: a free node or a structure's root.
+TEST_F(VineCommands, AddNewWaitsForANodeToBuildFrom) {
+  TDependencePanel* panel = ShowPanel();
+  panel->UpdateMenuItems();
+  emit win->mnuDependence->aboutToShow();
+  EXPECT_FALSE(panel->AddNewVineButton->isEnabled());
+  EXPECT_FALSE(panel->mnuAddNew->isEnabled());
+  AddVariable("a");
+  SyncNodes();
+  panel->UpdateMenuItems();
+  emit win->mnuDependence->aboutToShow();
+  EXPECT_TRUE(panel->AddNewVineButton->isEnabled());
+  EXPECT_TRUE(panel->mnuAddNew->isEnabled());
+}
+
 TEST_F(VineCommands, CancelFromTheProgressWindowChangesNothing) {
   for (int k = 1; k <= 31; ++k) AddVariable("v" + std::to_string(k));
   SyncNodes();
