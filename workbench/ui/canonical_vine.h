@@ -17,7 +17,7 @@ class TCanonicalVine : public TVineView {
 
   const TVineGeometry* Cells() const override { return &geometry_; }
   int RowHeight() const override { return geometry_.H; }
-  int VineType() const override { return 2; }
+  int VineType() const override { return DepCanonicalVine; }
   // The text of a cell as painted.
   QString CellText(TVineCell cell) const;
   QRect CellBounds(TVineCell cell) const override;

@@ -24,7 +24,7 @@ class TMorvikVine : public TVineView {
 
   const TVineGeometry* Cells() const override { return &geometry_; }
   int RowHeight() const override { return geometry_.H; }
-  int VineType() const override { return 3; }
+  int VineType() const override { return DepDVine; }
   // The text of a cell as painted.
   QString CellText(TVineCell cell) const;
   QRect CellBounds(TVineCell cell) const override;

@@ -39,7 +39,7 @@ class TUDVine : public TVineView {
   // The view has no selection of its own beyond the current cell.
   int InvertSelection() override { return 0; }
   int SelectAll() override { return 0; }
-  int VineType() const override { return 4; }
+  int VineType() const override { return DepUserVine; }
   bool IsCorrelationCell(TVineCell cell) const override;
   void* CellNode(TVineCell cell) const override;
   int CellLevel(TVineCell cell) const override { return cell.X + 1; }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tesmira/records.h"
 #include "vine_geometry.h"
 
 class QTreeWidget;
@@ -65,6 +66,7 @@ class TVineView : public QAbstractScrollArea {
   // Both return the number of cells added.
   virtual int InvertSelection();
   virtual int SelectAll();
+  // The structure type the view shows (DepCanonicalVine, DepDVine, DepUserVine).
   virtual int VineType() const = 0;
   // Whether a cell holds a conditional correlation that a value applies to.
   virtual bool IsCorrelationCell(TVineCell cell) const;
