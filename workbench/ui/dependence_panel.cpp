@@ -496,7 +496,6 @@ void TDependencePanel::BuildActions() {
 
 void TDependencePanel::BuildMenu(QMenu* menu) {
   QMenu* addNew = menu->addMenu("&Add New");
-  mnuAddNew = addNew;
   addNew->addAction(mitNewTree);
   addNew->addAction(mitNewCanonicalVine);
   addNew->addAction(mitNewDvine);
@@ -525,8 +524,10 @@ void TDependencePanel::BuildMenu(QMenu* menu) {
   connect(menu, &QMenu::aboutToShow, this, [this] {
     OnEdtDepRankExit();
     UpdateMenuItems();
-    // Something to build a structure from: a free node or a structure's root.
-    mnuAddNew->setEnabled(CountFreeNodesAndStructureRoots() > 0);
+    // A new structure needs something to be built from: a free node or a
+    // structure's root. The submenu stays enabled for the belief-net item.
+    const bool buildable = CountFreeNodesAndStructureRoots() > 0;
+    for (QAction* a : {mitNewTree, mitNewCanonicalVine, mitNewDvine}) a->setEnabled(buildable);
   });
 }
 

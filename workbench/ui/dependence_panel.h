@@ -165,7 +165,6 @@ class TDependencePanel : public QWidget {
           *mitNewDvine = nullptr, *TranscendVine = nullptr, *EraseVine = nullptr;
   QMenu* mnuAddVariableAsChild = nullptr;
   QMenu* mnuVine = nullptr;
-  QMenu* mnuAddNew = nullptr;  // Dependence > "&Add New"
   // Fills the main window's Dependence menu with the commands.
   void BuildMenu(QMenu* menu);
 

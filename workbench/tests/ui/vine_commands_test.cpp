@@ -158,13 +158,13 @@ TEST_F(VineCommands, AddNewWaitsForANodeToBuildFrom) {
   panel->UpdateMenuItems();
   emit win->mnuDependence->aboutToShow();
   EXPECT_FALSE(panel->AddNewVineButton->isEnabled());
-  EXPECT_FALSE(panel->mnuAddNew->isEnabled());
+  EXPECT_FALSE(panel->mitNewDvine->isEnabled());
   AddVariable("a");
   SyncNodes();
   panel->UpdateMenuItems();
   emit win->mnuDependence->aboutToShow();
   EXPECT_TRUE(panel->AddNewVineButton->isEnabled());
-  EXPECT_TRUE(panel->mnuAddNew->isEnabled());
+  EXPECT_TRUE(panel->mitNewDvine->isEnabled());
 }
 
 TEST_F(VineCommands, CancelFromTheProgressWindowChangesNothing) {
