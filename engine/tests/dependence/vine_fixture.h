@@ -18,7 +18,7 @@ class VineModelTest : public FreshModelTest {
   void AddVariables(int n) {
     for (int k = 1; k <= n; ++k) {
       TExtendedRandomVariable* rv = Init_extended_random_variable();
-      tesmira::SetShortString(rv->distribution.name, "x" + std::to_string(k));
+      tesmira::SetShortString(rv->distribution.name, std::string("x").append(std::to_string(k)));
       rv->distribution.distType = DistUniform;
       rv->distribution.u.params[0] = 0.0;
       rv->distribution.u.params[1] = 1.0;

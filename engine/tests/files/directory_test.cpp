@@ -114,7 +114,8 @@ TEST_F(LinkTest, MergingALinkedFileMakesItsObjectsTheModelsOwn) {
 TEST_F(LinkTest, AtMostThirtyOneLinksAreKeptAndFollowed) {
   std::vector<std::string> files;
   for (int k = 1; k <= 40; ++k)
-    files.push_back(MakeFile("l" + std::to_string(k) + ".tsm", "v" + std::to_string(k)));
+    files.push_back(MakeFile(std::string("l").append(std::to_string(k)).append(".tsm"),
+                             std::string("v").append(std::to_string(k))));
   std::string message;
   static std::string* sink = nullptr;
   sink = &message;

@@ -74,8 +74,8 @@ TEST_F(LegacyImportTest, VariablesTakeTheirTypeAndParametersFromTheCode) {
                         {13, 0, 0}};
   std::string file;
   for (const Case& c : cases)
-    file += VariableRecord("v" + std::to_string(c.code), c.code, {kOne, kMinusThree, kHalf, kThree},
-                           "about v");
+    file += VariableRecord(std::string("v").append(std::to_string(c.code)), c.code,
+                           {kOne, kMinusThree, kHalf, kThree}, "about v");
   std::string distr = VariableRecord("d", 10);
   distr.replace(13, 24, std::string(24, '\0'));
   PutShort(distr, 13, "DATA");

@@ -192,7 +192,8 @@ TEST_F(ProbeTest, AFileThatBringsTooManyVariablesWarnsOnce) {
   const std::string path = Path("extra.tsm");
   ASSERT_EQ(WriteTSMFile(path.c_str()), 2);
   ASSERT_TRUE(Init_data());
-  for (int k = 1; k <= MaxVariables; ++k) ASSERT_NE(AddVariable("v" + std::to_string(k)), nullptr);
+  for (int k = 1; k <= MaxVariables; ++k)
+    ASSERT_NE(AddVariable(std::string("v").append(std::to_string(k))), nullptr);
   EXPECT_EQ(RanvarOverflowMessage(false), 1);
   ASSERT_EQ(LoadTSMFile(path.c_str(), TsmMerge), 2);
   SetRanvarOverflowHandler(nullptr);

@@ -62,9 +62,9 @@ class ResultsTest : public ModelFolderTest {
     in_.count = static_cast<int16_t>(inputs);
     out_.count = static_cast<int16_t>(outputs);
     for (int k = 0; k < inputs; ++k)
-      SetShortString(in_.entries[k].name, "x" + std::to_string(k + 1));
+      SetShortString(in_.entries[k].name, std::string("x").append(std::to_string(k + 1)));
     for (int k = 0; k < outputs; ++k)
-      SetShortString(out_.entries[k].name, "y" + std::to_string(k + 1));
+      SetShortString(out_.entries[k].name, std::string("y").append(std::to_string(k + 1)));
     SampleStore& s = RunSampleStore();
     ASSERT_TRUE(s.Create((dir_ / "m.TPS").string(), inputs, outputs, true));
     for (std::size_t r = 0; r < cols[0].size(); ++r) {
