@@ -61,7 +61,10 @@ int LoadModelFiles(TWorkbench& wb, TOpenDialog& dialog, int mode, std::string& r
     if (!wb.Chooser().ChooseOpen(dialog.Options, names)) return 0;
     dialog.Files = names;
   }
-  for (const std::string& name : dialog.Files) {
+  for (const std::string& given : dialog.Files) {
+    // Every model name below this point is absolute: a run, a report or a
+    // save must not depend on the folder the program happens to be in.
+    const std::string name = AbsolutePath(given);
     const std::string shortName = ExtractFileName(name);
     if (!FileExists(name)) {
       if (mode != LoadConvert) Warn(wb, "This file does not exist");
@@ -142,6 +145,7 @@ bool ChooseSaveName(TWorkbench& wb, const TFileDialogOptions& options, std::stri
   TFileDialogOptions o = options;
   if (o.InitialName.empty()) o.InitialName = ExtractFileName(wb.CurrentFileName);
   if (!wb.Chooser().ChooseSave(o, name) || name.empty()) return false;
+  name = AbsolutePath(name);
   if (ExtractFileName(name).find('.') == std::string::npos) name += ".tsm";
   return !FileExists(name) ||
          wb.Prompt().Ask(TMessageKind::Warning,

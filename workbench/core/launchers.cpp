@@ -1,7 +1,5 @@
 #include "launchers.h"
 
-#include <filesystem>
-
 #include "services.h"
 #include "utilities.h"
 
@@ -9,10 +7,7 @@ namespace tesmira::wb {
 
 std::string CurrentSampleFile(const std::string& currentFile) {
   if (currentFile.empty()) return "";
-  const std::filesystem::path path(currentFile);
-  const std::filesystem::path sample = path.parent_path() / (path.stem().string() + ".sam");
-  const std::string name = sample.generic_string();
-  return FileExists(name) ? name : "";
+  return FindDerivedFile(ChangeFileExt(currentFile, ".sam"));
 }
 
 namespace {
@@ -27,7 +22,6 @@ std::vector<std::string> Arguments(const std::string& argument) {
 bool LaunchDisplayProgram(IPrompt& prompt, IProgramStarter& starter,
                           const std::string& programFolder, const std::string& argument) {
   if (starter.StartProgram(programFolder + "tesplore", Arguments(argument))) return true;
-  if (!argument.empty() && starter.OpenDocument(argument)) return true;
   prompt.Show(TMessageKind::Error,
               "Display program was not found. Please move tesplore to\r\n" + programFolder +
                   " folder\r\n" + "or make association of *.sam files with other application.");
@@ -36,11 +30,30 @@ bool LaunchDisplayProgram(IPrompt& prompt, IProgramStarter& starter,
 
 bool LaunchSensitivityProgram(IPrompt& prompt, IProgramStarter& starter,
                               const std::string& programFolder, const std::string& argument) {
-  const std::string sae = argument.empty() ? std::string() : ChangeFileExt(argument, ".sae");
+  std::string sae;
+  if (!argument.empty()) {
+    sae = ChangeFileExt(argument, ".sae");
+    if (std::string found = FindDerivedFile(sae); !found.empty()) sae = found;
+  }
   if (starter.StartProgram(programFolder + "tesvane", Arguments(sae))) return true;
-  if (!sae.empty() && starter.OpenDocument(sae)) return true;
   prompt.Show(TMessageKind::Error,
               "Sensitivity Analysis program was not found. Please move tesvane to\r\n" +
+                  programFolder + " folder\r\n");
+  return false;
+}
+
+bool LaunchProbabilisticInversion(IPrompt& prompt, IProgramStarter& starter,
+                                  const std::string& programFolder, const std::string& saeFile) {
+  const std::string script = programFolder + kProbInversionScript;
+  if (FileExists(script)) {
+    std::string host = starter.FindExecutable("wscript");
+    if (host.empty() && FileExists(programFolder + "wscript")) host = programFolder + "wscript";
+    if (!host.empty() && starter.StartProgram(host, {script, saeFile, programFolder})) return true;
+    if (starter.OpenDocument(script)) return true;
+  }
+  prompt.Show(TMessageKind::Error,
+              "Probabilistic Inversion program was not found. Please move probinv_transient.vbs "
+              "and ProbabilisticInversion.xls to\r\n" +
                   programFolder + " folder\r\n");
   return false;
 }

@@ -178,6 +178,9 @@ TRunOutcome FinishSeries(ISimulationEngine& engine, int32_t code, const std::str
     return o;
   }
   if (!outputName.empty() && engine.WriteOutput(outputName) == 0) {
+    // Without its output file the run offers no results: a report or a
+    // launcher would show what is not on disk.
+    o.Results = false;
     o.Status = "Failure when saving the Output file " + outputName;
     o.Colour = TStatusColour::Red;
     o.ErrorBox = o.Status;

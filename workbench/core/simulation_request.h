@@ -122,7 +122,7 @@ struct TRunOutcome {
   std::string Status;
   TStatusColour Colour = TStatusColour::Normal;
   std::string ErrorBox;        // shown in an error box when not empty
-  bool Results = false;        // a positive code: samples were written
+  bool Results = false;        // a positive code and the output file saved
   bool CloseWhenDone = false;  // belief-net mode finished cleanly
 };
 

@@ -34,6 +34,14 @@ std::string ExtractFileFolder(std::string_view path);
 // Replaces (or adds) the extension of the file name; ext includes the ".".
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
 bool FileExists(const std::string& path);
+// The absolute, normalised form of a file name given by the user (command
+// line, drop, dialog, recent-file entry), resolved against the process's
+// current folder; "/" separators. Empty stays empty.
+std::string AbsolutePath(const std::string& path);
+// A file the suite derived from another (".sam", ".sae", ".tso", ".dnt"...):
+// the name itself when it exists, else the first file of its folder whose
+// name matches it without regard to case; empty when neither exists.
+std::string FindDerivedFile(const std::string& path);
 // Whether two names designate one file (canonical paths, compared with case).
 bool SameFile(const std::string& a, const std::string& b);
 // The file exists and this user may not write it.

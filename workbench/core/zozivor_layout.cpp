@@ -295,7 +295,9 @@ bool TGraph::LoadLayout(const std::string& modelFileName) {
   SyncWithModel(false);
   bool ok = true;
   try {
-    ReadDnt(*this, ChangeFileExt(modelFileName, ".dnt"));
+    const std::string dnt = ChangeFileExt(modelFileName, ".dnt");
+    const std::string found = FindDerivedFile(dnt);
+    ReadDnt(*this, found.empty() ? dnt : found);
   } catch (const TDntError&) {
     // The model opens with the circle instead, and is not changed by it.
     PlaceNodes(0);

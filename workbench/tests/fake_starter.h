@@ -21,6 +21,8 @@ struct FakeStarter : IProgramStarter {
     opened.push_back(path);
     return openWorks;
   }
+  std::string executable;  // what FindExecutable answers
+  std::string FindExecutable(const std::string&) override { return executable; }
 };
 
 }  // namespace tesmira::wb::test

@@ -380,25 +380,36 @@ TEST_F(ListCommands, DistributionCheckAsksToSetAMissingName) {
   EXPECT_EQ(editor.browses, 1);
 }
 
-TEST_F(ListCommands, LaunchersPassTheSampleFileAndFallBack) {
+TEST_F(ListCommands, LaunchersFindTheSampleFilesInEitherCase) {
   std::filesystem::create_directories(dir_ / "a.tsm.d");
   const std::string model = Path("a.tsm.d/m.tsm");
   EXPECT_EQ(CurrentSampleFile(model), "");
+  // The engine names its sample file ".SAM", the dialog ".sam".
+  WriteText(Path("a.tsm.d/m.SAM"), "x");
+  EXPECT_EQ(CurrentSampleFile(model), Path("a.tsm.d/m.SAM"));
+  EXPECT_EQ(CurrentSampleFile(Path("a.tsm.d/m.tso")), Path("a.tsm.d/m.SAM"));
   WriteText(Path("a.tsm.d/m.sam"), "x");
-  EXPECT_EQ(CurrentSampleFile(model), Path("a.tsm.d/m.sam"));
-  EXPECT_EQ(CurrentSampleFile(Path("a.tsm.d/m.tso")), Path("a.tsm.d/m.sam"));
+  EXPECT_EQ(CurrentSampleFile(model), Path("a.tsm.d/m.sam"));  // the exact name first
+  WriteText(Path("a.tsm.d/m.SAE"), "x");
   test::FakePrompt prompt;
   test::FakeStarter starter;
   EXPECT_TRUE(LaunchSensitivityProgram(prompt, starter, "/p/", CurrentSampleFile(model)));
-  ASSERT_EQ(starter.started.size(), 1u);
-  EXPECT_EQ(starter.started[0].first, "/p/tesvane");
-  EXPECT_EQ(starter.started[0].second, (std::vector<std::string>{Path("a.tsm.d/m.sae")}));
+  EXPECT_TRUE(LaunchDisplayProgram(prompt, starter, "/p/", CurrentSampleFile(model)));
+  EXPECT_EQ(starter.started, (std::vector<std::pair<std::string, std::vector<std::string>>>{
+                                 {"/p/tesvane", {Path("a.tsm.d/m.SAE")}},
+                                 {"/p/tesplore", {Path("a.tsm.d/m.sam")}}}));
+  EXPECT_TRUE(prompt.Texts().empty());
+}
+
+// A missing program is reported; the user's sample file is never handed to
+// the desktop's default application.
+TEST_F(ListCommands, MissingProgramsAreReportedWithoutADesktopFallback) {
+  test::FakePrompt prompt;
+  test::FakeStarter starter;
   starter.startWorks = false;
-  EXPECT_TRUE(LaunchDisplayProgram(prompt, starter, "/p/", Path("a.tsm.d/m.sam")));
-  EXPECT_EQ(starter.opened, (std::vector<std::string>{Path("a.tsm.d/m.sam")}));
-  starter.openWorks = false;
-  EXPECT_FALSE(LaunchDisplayProgram(prompt, starter, "/p/", Path("a.tsm.d/m.sam")));
+  EXPECT_FALSE(LaunchDisplayProgram(prompt, starter, "/p/", Path("m.sam")));
   EXPECT_FALSE(LaunchSensitivityProgram(prompt, starter, "/p/", ""));
+  EXPECT_TRUE(starter.opened.empty());
   EXPECT_EQ(prompt.Texts(),
             (std::vector<std::string>{
                 "Display program was not found. Please move tesplore to\r\n/p/ folder\r\nor make "
@@ -408,6 +419,34 @@ TEST_F(ListCommands, LaunchersPassTheSampleFileAndFallBack) {
   EXPECT_FALSE(LoadHelpDocument(prompt, starter, Path(""), ContextHelpTopic(10)));
   EXPECT_EQ(prompt.Texts().back(),
             "TesmiraHelp.html file was not found or no application is installed to open it");
+}
+
+TEST_F(ListCommands, ProbabilisticInversionRunsItsScriptWithThreeArguments) {
+  const std::string folder = Path("");
+  const std::string sae = Path("m.sae");
+  const std::string missing =
+      "Probabilistic Inversion program was not found. Please move probinv_transient.vbs and "
+      "ProbabilisticInversion.xls to\r\n" +
+      folder + " folder\r\n";
+  test::FakePrompt prompt;
+  test::FakeStarter starter;
+  starter.executable = "/usr/bin/wscript";
+  // No script: nothing is started or opened.
+  EXPECT_FALSE(LaunchProbabilisticInversion(prompt, starter, folder, sae));
+  EXPECT_TRUE(starter.started.empty());
+  EXPECT_TRUE(starter.opened.empty());
+  WriteText(Path("probinv_transient.vbs"), "x");
+  EXPECT_TRUE(LaunchProbabilisticInversion(prompt, starter, folder, sae));
+  EXPECT_EQ(starter.started,
+            (std::vector<std::pair<std::string, std::vector<std::string>>>{
+                {"/usr/bin/wscript", {Path("probinv_transient.vbs"), sae, folder}}}));
+  // Without a script host the script itself is opened; then the message.
+  starter.executable.clear();
+  EXPECT_TRUE(LaunchProbabilisticInversion(prompt, starter, folder, sae));
+  EXPECT_EQ(starter.opened, std::vector<std::string>{Path("probinv_transient.vbs")});
+  starter.openWorks = false;
+  EXPECT_FALSE(LaunchProbabilisticInversion(prompt, starter, folder, sae));
+  EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{missing, missing}));
 }
 
 TEST_F(ListCommands, ThousandObjectsStayFast) {

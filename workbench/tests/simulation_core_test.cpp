@@ -141,8 +141,9 @@ TEST(SimulationSeries, OutcomeTexts) {
   const Case cases[] = {
       {-2, "no file", false, 1, "Failure in the simulation process: no file", TStatusColour::Red,
        true, false, false},
+      // A run whose output file could not be saved offers no results.
       {1, "", false, 0, "Failure when saving the Output file /x/m.tso", TStatusColour::Red, true,
-       true, false},
+       false, false},
       {1, "odd", false, 1, "Warning: odd", TStatusColour::Maroon, false, true, false},
       {1, "", false, 1, "Simulation FINISHED! Time used:1 h 2 m 5 s", TStatusColour::Normal, false,
        true, true},
@@ -264,6 +265,7 @@ TEST_F(SimulationRunTest, RealRunWritesSampleAndOutputFiles) {
   const TRunOutcome bad = FinishSeries(engine, code, "", false, Path("none/m.tso"), 1, false);
   EXPECT_EQ(bad.Status, "Failure when saving the Output file " + Path("none/m.tso"));
   EXPECT_EQ(bad.ErrorBox, bad.Status);
+  EXPECT_FALSE(bad.Results);
 }
 
 TEST_F(SimulationRunTest, MissingDistributionFileFailsTheRun) {

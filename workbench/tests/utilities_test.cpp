@@ -119,6 +119,20 @@ TEST(Utilities, AbsolutePathsLeaveTheCurrentFolder) {
   EXPECT_EQ(AbsoluteFromModel("in.sam", "", ""),
             (before / "in.sam").lexically_normal().generic_string());
   EXPECT_EQ(fs::current_path(), before);
+  EXPECT_EQ(AbsolutePath("d/../m.tsm"), (before / "m.tsm").generic_string());
+  EXPECT_EQ(AbsolutePath("/x/./y/../m.tsm"), "/x/m.tsm");
+  EXPECT_EQ(AbsolutePath(""), "");
+}
+
+TEST(Utilities, DerivedFilesAreFoundWhateverTheCaseOfTheirName) {
+  TempFolder dir;
+  EXPECT_EQ(FindDerivedFile(dir.File("m.sam")), "");
+  dir.Touch("m.SAM");
+  EXPECT_EQ(FindDerivedFile(dir.File("m.sam")), dir.File("m.SAM"));
+  EXPECT_EQ(FindDerivedFile(dir.File("M.Sam")), dir.File("m.SAM"));
+  dir.Touch("m.sam");
+  EXPECT_EQ(FindDerivedFile(dir.File("m.sam")), dir.File("m.sam"));  // the exact name first
+  EXPECT_EQ(FindDerivedFile(dir.File("m.dnt")), "");
 }
 
 }  // namespace

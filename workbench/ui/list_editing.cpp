@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -105,6 +106,10 @@ bool TQtProgramStarter::OpenDocument(const std::string& path) {
   QUrl url = QUrl::fromLocalFile(hash < 0 ? p : p.left(hash));
   if (hash >= 0) url.setFragment(p.mid(hash + 1));
   return QDesktopServices::openUrl(url);
+}
+
+std::string TQtProgramStarter::FindExecutable(const std::string& name) {
+  return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
 }
 
 TListEditing::TListEditing(TFrmTesmiraMain& window) : QObject(&window), w_(window) {

@@ -48,6 +48,7 @@ class TQtProgramStarter : public IProgramStarter {
  public:
   bool StartProgram(const std::string& program, const std::vector<std::string>& args) override;
   bool OpenDocument(const std::string& path) override;
+  std::string FindExecutable(const std::string& name) override;
 };
 
 class TListEditing : public QObject, public IVariableEditor {

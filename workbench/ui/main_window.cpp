@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -104,6 +105,13 @@ QTableView* MakeList(QWidget* parent, const char* name, TObjectListModel* model)
 
 }  // namespace
 
+QStringList AbsoluteArguments(const QStringList& args) {
+  QStringList out;
+  for (const QString& a : args)
+    out << (a.startsWith('-') ? a : QString::fromStdString(AbsolutePath(a.toStdString())));
+  return out;
+}
+
 QString DefaultSettingsPath() {
   const QString dir = QCoreApplication::applicationDirPath();
   if (QFileInfo(dir).isWritable()) return dir + "/tesmira.INI";
@@ -119,7 +127,9 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
       tree_(std::make_unique<TNoTree>()),
       wb_(prompt, chooser, *this),
       settingsPath_(settingsPath),
-      args_(args) {
+      // File names on the command line are the shell's: resolved before the
+      // stored working folder becomes the current one.
+      args_(AbsoluteArguments(args)) {
   setObjectName("FrmTesmiraMain");
   setWindowTitle("Tesmira");
   setAcceptDrops(true);
@@ -144,6 +154,9 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
 TFrmTesmiraMain::~TFrmTesmiraMain() {
   WriteSettings();
   RemoveOverflowWarning();
+  // The dialogs refer to the workbench and save their choices as they go:
+  // they go while the members they use still exist.
+  qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
 }
 
 void TFrmTesmiraMain::BuildPanels() {

@@ -49,6 +49,9 @@ enum TPanelIndex {
 // The settings file: "tesmira.INI" beside the executable when that folder
 // is writable, else in the application's configuration folder.
 QString DefaultSettingsPath();
+// The command line with every file name made absolute against the current
+// folder; switches ("-...") stay as they are.
+QStringList AbsoluteArguments(const QStringList& args);
 // The application title the window last set ("m.tsm - Tesmira").
 QString ApplicationTitle();
 

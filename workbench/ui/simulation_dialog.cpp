@@ -860,6 +860,7 @@ void TFrmSimulation::ChooseSamplesName() {
 void TFrmSimulation::LaunchResult(TSiblingProgram program) {
   std::string file = ChangeFileExt(SamplesFileName, ".sam");
   if (program == TSiblingProgram::ProbInversion) file = ChangeFileExt(file, ".sae");
+  if (std::string found = FindDerivedFile(file); !found.empty()) file = found;
   if (Launch) Launch(program, file);
 }
 

@@ -42,6 +42,7 @@ struct FakeStarter : IProgramStarter {
     return true;
   }
   bool OpenDocument(const std::string&) override { return false; }
+  std::string FindExecutable(const std::string&) override { return ""; }
 };
 
 QAction* Find(QMenu* menu, const QString& text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTableView>
 #include <memory>
 
 #include "main_window.h"
