@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <cstring>
 
+#include "hand_over_windows.h"
 #include "ini_file.h"
 #include "list_editing.h"
 #include "main_window.h"
@@ -29,12 +30,6 @@
 #include "workbench.h"
 
 namespace tesmira::wb {
-
-namespace {
-
-std::string ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
-
-}  // namespace
 
 // ---- the report panel as a target ------------------------------------------------------
 
@@ -109,9 +104,11 @@ void TTextEditReportTarget::SetCaret(int64_t position) {
 TRunCommands::TRunCommands(TFrmTesmiraMain& window, TWorkbench& wb, QString settingsPath)
     : QObject(&window),
       Starter(std::make_unique<TQtProgramStarter>()),
+      ProgramFolder(QCoreApplication::applicationDirPath().toStdString() + "/"),
       w_(window),
       wb_(wb),
-      settingsPath_(std::move(settingsPath)) {
+      settingsPath_(std::move(settingsPath)),
+      handOver_(new TPellianWindows(window, [this]() -> QWidget* { return simulation_; })) {
   setObjectName("RunCommands");
   if (!settingsPath_.isEmpty()) {
     common::TIniFile ini(settingsPath_.toStdString());
@@ -121,6 +118,7 @@ TRunCommands::TRunCommands(TFrmTesmiraMain& window, TWorkbench& wb, QString sett
 }
 
 TRunCommands::~TRunCommands() {
+  delete handOver_;
   if (settingsPath_.isEmpty()) return;
   try {
     common::TIniFile ini(settingsPath_.toStdString());
@@ -244,11 +242,11 @@ TFrmSimulation& TRunCommands::SimulationDialog() {
     simulation_ = new TFrmSimulation(wb_, &w_, settingsPath_, &w_);
     simulation_->Launch = [this](TSiblingProgram program, const std::string& file) {
       if (program == TSiblingProgram::Display)
-        LaunchDisplayProgram(wb_.Prompt(), *Starter, ProgramFolder(), file);
+        LaunchDisplayProgram(wb_.Prompt(), *Starter, ProgramFolder, file);
       else if (program == TSiblingProgram::Sensitivity)
-        LaunchSensitivityProgram(wb_.Prompt(), *Starter, ProgramFolder(), file);
-      else if (!Starter->OpenDocument(ProgramFolder() + "probinv_transient.vbs"))
-        wb_.Prompt().Show(TMessageKind::Error, "Probabilistic inversion was not found.");
+        LaunchSensitivityProgram(wb_.Prompt(), *Starter, ProgramFolder, file);
+      else
+        LaunchProbabilisticInversion(wb_.Prompt(), *Starter, ProgramFolder, file);
     };
   }
   return *simulation_;
@@ -371,7 +369,7 @@ void TRunCommands::AddEmptyFormulaIfNeeded() {
 bool TRunCommands::RunForBeliefNet() { return SimulationDialog().RunForBeliefNet(); }
 
 bool TRunCommands::LaunchBeliefNet(const std::string& file, bool useExisting) {
-  return LaunchPellian(ProgramFolder().c_str(), file.c_str(), useExisting);
+  return LaunchPellian(ProgramFolder.c_str(), file.c_str(), useExisting);
 }
 
 }  // namespace tesmira::wb

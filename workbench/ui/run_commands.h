@@ -24,6 +24,7 @@ namespace tesmira::wb {
 class TFrmTesmiraMain;
 class TFrmSimulation;
 class TFrmReport;
+class TPellianWindows;
 class TWorkbench;
 
 // The report panel as a report target.
@@ -69,6 +70,9 @@ class TRunCommands : public QObject, public ISimulateHost {
 
   TRepSections Sections;
   std::unique_ptr<IProgramStarter> Starter;
+  // Where the sibling programs, the scripts and "Pellian/Pellian" are looked
+  // for (ends in "/"): the program's own folder.
+  std::string ProgramFolder;
   // Run instead of a modal exec() (tests); the modal result.
   std::function<int(TFrmSimulation&)> ExecSimulation;
   std::function<int(TFrmReport&)> ExecReport;
@@ -115,6 +119,7 @@ class TRunCommands : public QObject, public ISimulateHost {
   QString settingsPath_;
   TFrmSimulation* simulation_ = nullptr;
   TFrmReport* report_ = nullptr;
+  TPellianWindows* handOver_;
 };
 
 }  // namespace tesmira::wb
