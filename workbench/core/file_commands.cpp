@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cp437.h"
+#include "files/model_container.h"
 #include "model/short_string.h"
 #include "tesmira/model_files.h"
 #include "tesmira/objects.h"
@@ -46,6 +47,28 @@ std::string AlreadyOpen(const TWorkbench& wb, const std::string& name, int mode)
     }
   }
   return "";
+}
+
+// Says how many objects of the file just loaded could not be read, with the
+// names of the first ones that still show one.
+std::string UnreadMessage(const std::string& shortName) {
+  const std::vector<UnreadObject>& unread = UnreadObjects();
+  const std::size_t n = unread.size();
+  std::string text = "The file " + shortName + " is damaged: " + std::to_string(n) +
+                     (n == 1 ? " object" : " objects") + " could not be read";
+  constexpr int kNamesShown = 10;
+  int shown = 0;
+  bool more = false;
+  for (const UnreadObject& object : unread) {
+    if (object.name.empty()) continue;
+    if (shown == kNamesShown) {
+      more = true;
+      break;
+    }
+    text += (shown++ == 0 ? ": " : ", ") + Cp437ToUtf8(object.name);
+  }
+  if (more) text += ", ...";
+  return text;
 }
 
 }  // namespace
@@ -109,6 +132,12 @@ int LoadModelFiles(TWorkbench& wb, TOpenDialog& dialog, int mode, std::string& r
     } else if (result > 0) {
       resultText = wb.CurrentFileName;
       if (mode == LoadMerge || mode == LoadLink) wb.Modified = true;
+      if ((kind == TsmKindModel || kind == TsmKindOutput) && !UnreadObjects().empty()) {
+        // Saving the model would lose the objects for good: it is not a copy of the file.
+        Warn(wb, UnreadMessage(shortName));
+        wb.Modified = true;
+        if (IsOpeningMode(mode)) wb.CurrentFileDamaged = true;
+      }
       wb.FileOpen = true;
       ++loaded;
       if (mode != LoadConvert && ScanDuplicateNames() > 0)
@@ -130,6 +159,7 @@ bool WriteModelFile(TWorkbench& wb, const std::string& fileName) {
   bool ok = written && (!wb.AfterSaveHook || wb.AfterSaveHook(fileName));
   if (ok) {
     wb.Modified = false;
+    wb.CurrentFileDamaged = false;
     return true;
   }
   Error(wb, "There was a problem writing the file " + ExtractFileName(fileName));
@@ -158,6 +188,12 @@ bool ChooseSaveName(TWorkbench& wb, const TFileDialogOptions& options, std::stri
 std::string SaveModelAs(TWorkbench& wb, bool useDialog, const TFileDialogOptions& options) {
   std::string name = useDialog ? std::string() : wb.CurrentFileName;
   if (name.empty() && !ChooseSaveName(wb, options, name)) return "";
+  // The damaged file the model came from is replaced only when the user agrees.
+  if (!useDialog && wb.CurrentFileDamaged && FileExists(name) &&
+      wb.Prompt().Ask(TMessageKind::Warning,
+                      "The file " + ExtractFileName(name) + " already exists. Overwrite?",
+                      BtnYesNoCancel) != TAnswer::Yes)
+    return "";
   return WriteModelFile(wb, name) ? name : std::string();
 }
 
@@ -180,6 +216,7 @@ TAnswer ConfirmSaveModel(TWorkbench& wb) {
     if (WriteModelFile(wb, name)) return TAnswer::Yes;
   } else if (WriteAndHook(wb, wb.CurrentFileName)) {
     wb.Modified = false;
+    wb.CurrentFileDamaged = false;
     return TAnswer::Yes;
   }
   return wb.Prompt().Ask(TMessageKind::Warning,
@@ -199,6 +236,7 @@ bool NewModel(TWorkbench& wb) {
   wb.Modified = false;
   wb.FileOpen = false;
   wb.CurrentFileKind = FileKindNone;
+  wb.CurrentFileDamaged = false;
   return ok;
 }
 

@@ -10,6 +10,7 @@
 
 #include "cp437.h"
 #include "formula_frame_core.h"
+#include "model/record_checks.h"
 #include "model/short_string.h"
 #include "model_helpers.h"
 #include "tesmira/distributions.h"
@@ -258,29 +259,6 @@ std::string BuildClipboardBlock(int kind, const std::vector<int>& rows) {
   }
   return block;
 }
-
-namespace {
-
-bool ValidVariableRecord(const TExtendedRandomVariable& rv) {
-  const TDistribution& d = rv.distribution;
-  if (d.name[0] > MaxNameLength || rv.description[0] > 100) return false;
-  if (d.distType < 1 || d.distType > 15) return false;
-  switch (d.distType) {
-    case DistFile100:
-    case DistFile1000:
-    case DistFile10000: return d.u.fileName[0] <= 253;
-    case DistSampleFile:
-      return d.u.sample.sampleFile[0] <= 126 && d.u.sample.probabilityFile[0] <= 126;
-    case DistDiscrete: return d.u.discrete.count >= 0 && d.u.discrete.count <= DiscretePairs;
-    default: return true;
-  }
-}
-
-bool ValidFormulaRecord(const TUdf& u) {
-  return u.name[0] <= MaxNameLength && u.description[0] <= 100;  // text: 255 by its byte
-}
-
-}  // namespace
 
 std::optional<std::vector<std::string>> ParseClipboardBlock(int kind, const std::string& block) {
   if (block.size() < 4) return std::nullopt;

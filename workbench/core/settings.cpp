@@ -136,4 +136,12 @@ bool TWorkbenchSettings::Write(const std::string& iniPath, bool normalWindow) co
   return true;
 }
 
+bool WriteSettingsAtExit(IPrompt& prompt, const TWorkbenchSettings& settings,
+                         const std::string& iniPath, bool normalWindow) {
+  if (settings.Write(iniPath, normalWindow)) return true;
+  prompt.Show(TMessageKind::Warning,
+              "The settings could not be saved: there was a problem writing the file " + iniPath);
+  return false;
+}
+
 }  // namespace tesmira::wb

@@ -9,6 +9,7 @@
 
 #include "ini_file.h"
 #include "number_format.h"
+#include "services.h"
 
 namespace tesmira::wb {
 
@@ -55,5 +56,10 @@ struct TWorkbenchSettings {
   // file can not be written.
   bool Write(const std::string& iniPath, bool normalWindow) const;
 };
+
+// Writes the settings at exit (Write); when the file can not be written the
+// user is told so, once, through the prompt. False in that case.
+bool WriteSettingsAtExit(IPrompt& prompt, const TWorkbenchSettings& settings,
+                         const std::string& iniPath, bool normalWindow);
 
 }  // namespace tesmira::wb

@@ -38,6 +38,9 @@ class TWorkbench {
   bool Modified = false;
   bool FileOpen = false;
   int CurrentFileKind = FileKindNone;
+  // The model was opened from a file with objects that could not be read:
+  // the model is not a copy of the file, and saving over the file asks first.
+  bool CurrentFileDamaged = false;
   bool ReportAvailable = false;
   // While set, the next press in the variable list shows the pressed item
   // instead of starting a drag.

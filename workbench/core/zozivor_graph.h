@@ -150,6 +150,9 @@ extern const char* const kLinkedArcMessage;
 class TGraph {
  public:
   static constexpr int kMaxNumberedNodes = 99;
+  // Node positions read from a side file are kept within +-this, so that the
+  // bounds, the scroll ranges and the drawing can add their margins.
+  static constexpr int kCoordinateLimit = 1'000'000;
 
   explicit TGraph(TWorkbench& wb, IGraphView* view = nullptr);
   ~TGraph();

@@ -240,8 +240,8 @@ void ReadDnt(TGraph& graph, const std::string& path) {
       const int32_t x = in.Int32("Unexpected end");
       const int32_t y = in.Int32("Unexpected end");
       if (TGraphNode* node = graph.FindNode(number, false)) {
-        node->X = x;
-        node->Y = y;
+        node->X = std::clamp(x, -TGraph::kCoordinateLimit, TGraph::kCoordinateLimit);
+        node->Y = std::clamp(y, -TGraph::kCoordinateLimit, TGraph::kCoordinateLimit);
       }
     }
     if (next > in.Position() + in.Left()) break;

@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include "fakes.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -155,6 +157,21 @@ TEST_F(Settings, ReadOrWriteOneValue) {
   EXPECT_TRUE(IniReadOrWriteBool(ini, true, "Simulation", true, false, "flag"));
   EXPECT_FALSE(IniReadOrWriteBool(ini, false, "Simulation", true, false, "flag"));
   EXPECT_FALSE(IniReadOrWriteBool(ini, true, "Simulation", true, true, "flag"));
+}
+
+TEST_F(Settings, ASettingsFileThatCannotBeWrittenIsReportedOnce) {
+  test::FakePrompt prompt;
+  TWorkbenchSettings s;
+  EXPECT_TRUE(WriteSettingsAtExit(prompt, s, file.string(), true));
+  EXPECT_TRUE(prompt.shown.empty());
+
+  const std::string blocked =
+      (fs::temp_directory_path() / "wbcore_no_such_folder" / "t.INI").string();
+  EXPECT_FALSE(WriteSettingsAtExit(prompt, s, blocked, true));
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].kind, TMessageKind::Warning);
+  EXPECT_EQ(prompt.shown[0].text,
+            "The settings could not be saved: there was a problem writing the file " + blocked);
 }
 
 }  // namespace

@@ -206,6 +206,39 @@ TEST_F(LayoutWithNodes, SideFileReaderCases) {
   EXPECT_EQ(Positions(), circle);
 }
 
+// Any int32 may stand in a side file; the positions are kept to a range that
+// the bounds can add their margins to without overflowing.
+TEST_F(LayoutWithNodes, ExtremeCoordinatesAreKeptInRange) {
+  const std::string model = Path("net.tsm");
+  const std::string smallest(
+      "\x2e\x44\x4e\x54\x01\0\0\0\0\0\0\0\x01\0\0\0\x01\0\0\0\x0c\0\0\0"
+      "\x01\0\0\0\0\0\0\0\0\0\0\x80",
+      36);
+  ASSERT_EQ(smallest, kHeader + NodeRecord(1, 0, INT32_MIN));
+  constexpr int limit = TGraph::kCoordinateLimit;
+  struct Case {
+    std::string bytes;
+    TGraphRect bounds;
+  };
+  const Case cases[] = {
+      {smallest, {-15, -limit - 15, 30, 30}},
+      {kHeader + NodeRecord(1, INT32_MAX, INT32_MAX) + NodeRecord(2, INT32_MIN, 5),
+       {-limit - 15, -15, limit + 30, limit + 30}},
+  };
+  for (const Case& c : cases) {
+    for (const auto& e : graph.Elements) {
+      static_cast<TGraphNode*>(e.get())->X = 0;
+      static_cast<TGraphNode*>(e.get())->Y = 0;
+    }
+    WriteText(Path("net.dnt"), c.bytes);
+    EXPECT_TRUE(graph.LoadLayout(model));
+    EXPECT_EQ(graph.Bounds, c.bounds);
+  }
+  EXPECT_EQ(Node(1)->X, limit);
+  EXPECT_EQ(Node(2)->X, -limit);
+  EXPECT_EQ(Node(2)->Y, 5);
+}
+
 TEST_F(LayoutWithNodes, ModelSavesWriteTheSideFileOfZoziVorModelsOnly) {
   wb.AfterSaveHook = [this](const std::string& name) { return graph.SaveLayout(name); };
   const std::string model = Path("net.tsm");

@@ -529,7 +529,7 @@ void TFrmTesmiraMain::WriteSettings() {
     for (int c = 0; c < 5; ++c) layout->ColWidth[c] = view->columnWidth(c);
     if (view->isColumnHidden(0)) layout->ColWidth[0] = 0;
   }
-  settings_.Write(settingsPath_.toStdString(), normal);
+  WriteSettingsAtExit(wb_.Prompt(), settings_, settingsPath_.toStdString(), normal);
 }
 
 void TFrmTesmiraMain::RefreshMRUActions() {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include "files/sample_files.h"
 #include "model/export_guard.h"
 #include "model/file_names.h"
+#include "model/record_checks.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
 #include "model/store.h"
@@ -383,8 +385,62 @@ bool PlausibleBlock(const TTsmObjectEntry& e, int64_t fileLength) {
   return e.size % 4 == 0 && e.size <= CorrelationDataSize;
 }
 
+// The name that a block of the kind holds, when its length byte is in range
+// and the name lies within the available bytes; empty otherwise.
+std::string NameInBlock(int kind, const char* block, int64_t available) {
+  std::size_t at = 0;
+  switch (kind) {
+    case ObjRandomVariable:
+    case ObjFormula:
+    case ObjDependenceNode: break;
+    case ObjDependenceNode2: at = offsetof(TDepNodeV2, varName); break;
+    default: return {};
+  }
+  if (!block || available < static_cast<int64_t>(at + MaxNameLength + 1)) return {};
+  const auto* name = reinterpret_cast<const unsigned char*>(block + at);
+  if (name[0] > MaxNameLength) return {};
+  return std::string(ShortStringView(name, MaxNameLength));
+}
+
+// Marks the entry deleted and notes it among the objects the load could not
+// read, with the name the file still shows at the block's place.
+void MarkUnread(TTsmObjectEntry& e, int fd, const std::vector<char>& whole, int64_t fileLength) {
+  e.state = TsmDeleted;
+  const int64_t size = e.size, offset = e.offset;
+  std::string name;
+  const int64_t available = std::min(std::max<int64_t>(size, 0), fileLength - offset);
+  if (offset >= 0 && available > 0) {
+    char head[offsetof(TDepNodeV2, varName) + MaxNameLength + 1] = {};
+    const int64_t take = std::min<int64_t>(available, sizeof head);
+    const char* block = nullptr;
+    if (!whole.empty() && offset + take <= static_cast<int64_t>(whole.size()))
+      block = whole.data() + offset;
+    else if (ReadAt(fd, head, take, offset))
+      block = head;
+    name = NameInBlock(e.kind, block, take);
+  }
+  Files().unread.push_back({e.kind, std::move(name)});
+}
+
+// A variable or formula whose fields are outside their ranges is not loaded.
+bool ValidBlock(int kind, const char* block) {
+  if (kind == ObjRandomVariable) {
+    TExtendedRandomVariable rv;
+    std::memcpy(&rv, block, sizeof rv);
+    return ValidVariableRecord(rv, true);
+  }
+  if (kind == ObjFormula) {
+    TUdf u;
+    std::memcpy(&u, block, sizeof u);
+    return ValidFormulaRecord(u);
+  }
+  return true;
+}
+
 // Reads the data blocks of slots first..last into the store: a file of
-// moderate size in one read, a larger one block by block.
+// moderate size in one read, a larger one block by block. Blocks that cannot
+// be loaded are noted among the unread objects (a refused duplicate and the
+// variables beyond the store's limit are not: they have messages of their own).
 int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
   ContainerState& f = Files();
   constexpr int64_t kWholeFile = int64_t{256} << 20;
@@ -406,7 +462,7 @@ int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
   for (int k = first; k <= last; ++k) {
     TTsmObjectEntry& e = f.entries[k];
     if (!PlausibleBlock(e, fileLength)) {
-      e.state = TsmDeleted;
+      MarkUnread(e, fd, whole, fileLength);
       continue;
     }
     if (e.kind == ObjCorrelationData) continue;  // read when a report asks for it
@@ -416,8 +472,8 @@ int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
     } else if (whole.empty() && ReadAt(fd, buffer.get(), e.size, e.offset)) {
       block = buffer.get();
     }
-    if (!block) {
-      e.state = TsmDeleted;
+    if (!block || !ValidBlock(e.kind, block)) {
+      MarkUnread(e, fd, whole, fileLength);
       continue;
     }
     if (e.kind == ObjDistribution) SetResolution(e.size / 8 - 1);
@@ -436,6 +492,8 @@ int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
       f.overflowWarned = true;
       RanvarOverflowMessage(true);
     }
+    if (e.kind != ObjRandomVariable && result == 0)
+      f.unread.push_back({e.kind, NameInBlock(e.kind, block, e.size)});
   }
   return 0;
 }
@@ -443,6 +501,8 @@ int LoadBlocks(int fd, int first, int last, int64_t fileLength) {
 }  // namespace
 
 void SetWriteFaultAfter(int64_t bytes) { g_faultAfter = bytes; }
+
+const std::vector<UnreadObject>& UnreadObjects() { return Files().unread; }
 
 std::string CurrentModelPath() {
   TModelRecord* m = Model();
@@ -709,6 +769,8 @@ TESMIRA_API int32_t ReadTSMFile(const char* fileName, int32_t level, int32_t lin
     const int64_t fileLength = fd >= 0 ? FileLength(fd) : -1;
     const int firstSlot = f.length + 1;
     const bool wasLoading = ModelLoading();
+    if (level == 0) f.unread.clear();
+    const std::size_t unreadBefore = f.unread.size();
     if (result == 1) {
       SetModelLoading(true, !top);
       f.overflowWarned = false;
@@ -733,8 +795,12 @@ TESMIRA_API int32_t ReadTSMFile(const char* fileName, int32_t level, int32_t lin
         f.entries[static_cast<std::size_t>(f.length)] = e;
         f.objects[static_cast<std::size_t>(f.length)] = nullptr;
       }
-      if (result == 1 && f.length >= firstSlot)
+      if (result == 1 && f.length >= firstSlot) {
         result = LoadBlocks(fd, firstSlot, f.length, fileLength) < 0 ? TsmReadNoMemory : 1;
+        // A file none of whose objects could be read is not opened.
+        const auto appended = static_cast<std::size_t>(f.length - firstSlot + 1);
+        if (result == 1 && f.unread.size() - unreadBefore == appended) result = TsmReadImplausible;
+      }
       if (result < 0) {
         for (int k = firstSlot; k <= f.length; ++k) {
           f.entries[static_cast<std::size_t>(k)] = TTsmObjectEntry{};

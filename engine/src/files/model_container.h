@@ -13,6 +13,14 @@
 
 namespace tesmira {
 
+// An object that a read could not load: its block lies outside the file,
+// could not be read or holds values outside their ranges. The name is the
+// one the block still shows (code page 437), empty when it shows none.
+struct UnreadObject {
+  int kind = 0;
+  std::string name;
+};
+
 struct ContainerState {
   TTsmFileHeader header{};  // the current model's header
   TTsmFileHeader probe{};   // the header GetFileHeader reports
@@ -37,7 +45,8 @@ struct ContainerState {
   int16_t display[5] = {0, 2, 0, 5, 2};
   bool outputLoading = false;
   bool directoryUpdate = false;
-  bool overflowWarned = false;  // the file being read already warned once
+  bool overflowWarned = false;       // the file being read already warned once
+  std::vector<UnreadObject> unread;  // what the last load could not read
 };
 
 ContainerState& Files();
@@ -64,6 +73,10 @@ void SelectNodeVariables();
 void CloseHandles();
 
 // ---- files ----------------------------------------------------------------------
+
+// The objects that the last load (LoadTSMFile, or ReadTSMFile at level 0)
+// could not read, its linked files' included, in directory order.
+const std::vector<UnreadObject>& UnreadObjects();
 
 // Reads a header: 1, 0 (no header asked: only opened), or a TsmRead* code.
 // With apply the file's design version and display settings become the

@@ -436,6 +436,7 @@ TESMIRA_API int32_t LoadTSMFile(const char* fileName, int32_t mode) {
     ContainerState& f = Files();
     EnsureDirectory();
     SetCorrDataSource(nullptr);
+    f.unread.clear();
     std::string name = fileName ? fileName : "";
     int32_t result = 0;
     switch (mode) {

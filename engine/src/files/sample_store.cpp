@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "files/result_files.h"
 #include "files/sample_files.h"
@@ -240,10 +241,18 @@ bool WriteDistributionFile(const std::string& folder, const std::string& name,
   return true;
 }
 
+namespace {
+// The run's text for memory that could not be had.
+constexpr const char* kNoMemoryMessage = "Initialization failure";
+}  // namespace
+
 bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& list,
                                  const EmpiricalSetup& setup, std::vector<std::string>& messages) {
   DistributionSlots* d = DistributionSlotArray(setup.outputs);
-  if (!d) return false;
+  if (!d) {
+    messages.push_back(kNoMemoryMessage);
+    return false;
+  }
   const int R = setup.resolution > 0 ? setup.resolution : 100;
   const int64_t N = store.Records();
   int count = std::clamp<int>(list.count, 0, MaxSampleListEntries);
@@ -273,7 +282,8 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
       std::vector<double> table;
       try {
         table.assign(static_cast<std::size_t>(R) + 1, 0.0);
-      } catch (...) {
+      } catch (const std::bad_alloc&) {
+        messages.push_back(kNoMemoryMessage);
         ok = false;
         break;
       }

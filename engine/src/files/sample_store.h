@@ -105,7 +105,8 @@ struct EmpiricalSetup {
 // Builds the quantile table of every entry of the list (exact order
 // statistics of the stored singles; the extremes from the running minimum
 // and maximum), the user quantiles and the distribution files. Failures add
-// texts to messages; false when a table could not be built.
+// texts to messages ("Initialization failure" when memory for a table could
+// not be had); false when a table could not be built.
 bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& list,
                                  const EmpiricalSetup& setup, std::vector<std::string>& messages);
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/export_guard.h"
+#include "model/short_string.h"
 #include "model/sim_blocks.h"
 #include "simulation/run_state.h"
 #include "tesmira/model.h"
@@ -57,8 +58,11 @@ void SetShort(unsigned char* s, std::string_view text) {
   std::memcpy(s + 1, text.data(), n);
 }
 
-std::string GetShort(const unsigned char* s) {
-  return std::string(reinterpret_cast<const char*>(s + 1), s[0]);
+// The text of a short string field, never longer than the field holds: the
+// length byte may come from a damaged file.
+template <std::size_t N>
+std::string GetShort(const unsigned char (&s)[N]) {
+  return std::string(ShortStringView(s));
 }
 
 std::string PadRight(std::string s, size_t width) {

@@ -184,6 +184,7 @@ class MonteCarloRun {
   int64_t completedRuns_ = 0;
   bool stop_ = false;
   bool stoppedByCallback_ = false;
+  bool tablesFailed_ = false;  // the empirical distributions could not be built
   std::string evaluatorMessage_;
 
   // A network model: its lists replace the model's lists, which keep
@@ -552,13 +553,20 @@ void MonteCarloRun::WriteResultFiles(std::vector<std::string>& fileMessages) {
   in.distributionSelection = distFlags_.data();
   in.extension = s_.distributionExtension;
   in.folder = folder;
-  BuildEmpiricalDistributions(store_, inputs_, in, fileMessages);
+  bool built = BuildEmpiricalDistributions(store_, inputs_, in, fileMessages);
   TUserQuantiles* quantiles = userQuantilesActive_ ? userQuantiles_ : nullptr;
-  if (outputsPresent_) {
+  if (built && outputsPresent_) {
     EmpiricalSetup out = in;
     out.outputs = true;
     out.userQuantiles = quantiles;
-    BuildEmpiricalDistributions(store_, outputs_, out, fileMessages);
+    built = BuildEmpiricalDistributions(store_, outputs_, out, fileMessages);
+  }
+  if (!built) {
+    // Half-built quantile tables are no results: the run fails, and neither
+    // the reports nor an output file take what was built for complete.
+    tablesFailed_ = true;
+    if (TSampleData* data = SampleDataBlock()) data->requested = 0;
+    return;
   }
   int columns = inputs_.count + (outputsPresent_ ? outputs_.count : 0);
   ComputeSampleResults(sum_.data(), sumsq_.data(), accepted_, columns, *SampleResultsBlock());
@@ -607,6 +615,7 @@ int32_t MonteCarloRun::ResultCode() {
   }
   if (!networkMessage_.empty()) code = RunZoziVorFailure;
   if (stop_ && !evaluatorMessage_.empty()) code = RunStoppedWithMessage;
+  if (tablesFailed_) code = RunInitFailure;
   return code;
 }
 

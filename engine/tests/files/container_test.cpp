@@ -256,11 +256,12 @@ TEST_F(ContainerTest, ImplausibleBlocksAreMarkedDeletedAndTheRestLoads) {
   struct Case {
     const char* what;
     int entry, field, value;
+    const char* name;  // the name the damaged block still shows
   };
   const Case cases[] = {
-      {"size not the record's", 0, 6, 2000},   {"size past the end", 1, 6, 1 << 30},
-      {"offset past the end", 1, 10, 1 << 30}, {"negative offset", 0, 10, -8},
-      {"kind never stored", 0, 0, 3},
+      {"size not the record's", 0, 6, 2000, "a"},  {"size past the end", 1, 6, 1 << 30, "b"},
+      {"offset past the end", 1, 10, 1 << 30, ""}, {"negative offset", 0, 10, -8, ""},
+      {"kind never stored", 0, 0, 3, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -275,6 +276,60 @@ TEST_F(ContainerTest, ImplausibleBlocksAreMarkedDeletedAndTheRestLoads) {
     EXPECT_EQ(GetNumberOfRandomVariables(), 1);
     EXPECT_EQ(GetNumberOfFormulas(), 1);
     EXPECT_EQ(int{Get_TSMObjectEntry(c.entry + 1)->state}, TsmDeleted);
+    ASSERT_EQ(tesmira::UnreadObjects().size(), 1u);
+    EXPECT_EQ(tesmira::UnreadObjects()[0].name, c.name);
+  }
+
+  // A file none of whose objects can be read is refused, and loads nothing.
+  std::string b = base;
+  for (int i = 0; i < 3; ++i) Put<int32_t>(b, 466 + 23 * i + 6, 1 << 30);
+  WriteAll(path, b);
+  ASSERT_TRUE(Init_data());
+  EXPECT_EQ(LoadTSMFile(path.c_str(), TsmOpen), TsmReadImplausible);
+  EXPECT_EQ(Get_TSMObjectsNumber(0), 0);
+  EXPECT_EQ(tesmira::UnreadObjects().size(), 3u);
+}
+
+// A variable or formula whose fields are outside their ranges is not loaded;
+// a variable never given a distribution is, as the engine makes such ones.
+TEST_F(ContainerTest, RecordsOutsideTheirRangesAreNotLoaded) {
+  AddVariable("a");
+  AddFormula("f", "2*a");
+  const std::string path = Path("range.tsm");
+  ASSERT_EQ(WriteTSMFile(path.c_str()), 2);
+  const std::string base = ReadAll(path);
+  const std::size_t a = At<int32_t>(base, 466 + 10), f = At<int32_t>(base, 466 + 23 + 10);
+  struct Case {
+    const char* what;
+    std::size_t at;
+    unsigned char value;
+    int variables, formulas;
+    const char* unreadName;  // nullptr: everything loads
+  };
+  const Case cases[] = {
+      {"a distribution type above 15", a + 33, 16, 0, 1, "a"},
+      {"a variable's name longer than 32", a, 33, 0, 1, ""},
+      {"a description longer than 100", a + 291, 101, 0, 1, "a"},
+      {"too many discrete pairs", a + 33, DistDiscrete, 0, 1, "a"},
+      {"a formula's name longer than 32", f, 0xFF, 1, 0, ""},
+      {"a variable without a distribution", a + 33, 0, 1, 1, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string b = base;
+    b[c.at] = static_cast<char>(c.value);
+    if (c.value == DistDiscrete) Put<int16_t>(b, a + 194, DiscretePairs + 1);
+    WriteAll(path, b);
+    ASSERT_TRUE(Init_data());
+    EXPECT_EQ(LoadTSMFile(path.c_str(), TsmOpen), 2);
+    EXPECT_EQ(GetNumberOfRandomVariables(), c.variables);
+    EXPECT_EQ(GetNumberOfFormulas(), c.formulas);
+    if (c.unreadName) {
+      ASSERT_EQ(tesmira::UnreadObjects().size(), 1u);
+      EXPECT_EQ(tesmira::UnreadObjects()[0].name, c.unreadName);
+    } else {
+      EXPECT_TRUE(tesmira::UnreadObjects().empty());
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../simulation/simulation_fixture.h"
+#include "model/sim_blocks.h"
 #include "model_builder.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
@@ -215,6 +216,19 @@ TEST_F(ReportData, NameLookups) {
   ASSERT_EQ(Rep_get_table_info(&t), 1);
   EXPECT_EQ(t.rows, 0);
   EXPECT_EQ(Text(t.header), "");
+}
+
+// The model name's length byte comes from the output file: a damaged one is
+// cut to the 8 characters its field holds, never read past the block's end.
+TEST_F(ReportData, ModelNameLengthIsKeptToItsField) {
+  Simulate(0, false);
+  TSampleData* block = tesmira::SampleDataBlock();
+  ASSERT_NE(block, nullptr);
+  block->modelName[0] = 0xFF;
+  std::memcpy(block->modelName + 1, "abcdefgh", 8);
+  TRepObjectData d = Cell(3, 1, 1);
+  ASSERT_EQ(Rep_get_object_data(&d), 1);
+  EXPECT_EQ(Text(d.text), "Input model file name: abcdefgh");
 }
 
 }  // namespace
