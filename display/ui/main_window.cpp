@@ -411,6 +411,7 @@ void TFrmTesplore::LoadAndShowSampleFile(const QString& name) {
     m_tesploreView->Render(true);
     TotalSamples->setText(
         QStringLiteral("(Total: %1)").arg(m_document.Samples().GetNumSamplesInFile()));
+    FitSidePanel();
     UpdateRecentFiles(path);
     m_tesploreView->SetPrintTitle(QFileInfo(path).completeBaseName());
     enable =

@@ -126,6 +126,7 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   void BuildOptionsAndHelpMenus();
   void BuildToolBar();
   void BuildSidePanel();
+  void FitSidePanel();
   void BuildVariablesArea();
   void BuildPlotOptions(QVBoxLayout* opts);
   QPushButton* BuildFitOptions(QVBoxLayout* opts);

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include "ui/dialog_buttons.h"
 #include "ui/main_window.h"
 #include "ui/services.h"
 
@@ -111,8 +112,19 @@ void TFrmTesplore::BuildSidePanel() {
   BuildPlotOptions(opts);
   QPushButton* fitNow = BuildFitOptions(opts);
   opts->addStretch(1);
+  FitSidePanel();
   for (QWidget* w : {OptSmooth, OptScale1, OptScale2, OptFit}) w->setVisible(false);
   ConnectSidePanel(fitNow);
+}
+
+// The designed width, or what the captions (and the sample total) need in
+// the font in use.
+void TFrmTesplore::FitSidePanel() {
+  int need = 0;
+  for (QWidget* w : {Panel2, OptSmooth, OptScale1, OptScale2, OptFit})
+    need = std::max(need, w->minimumSizeHint().width());
+  const QMargins m = Panel1->layout()->contentsMargins();
+  Panel1->setFixedWidth(std::max(177, need + m.left() + m.right()));
 }
 
 void TFrmTesplore::BuildPlotOptions(QVBoxLayout* opts) {
@@ -183,7 +195,7 @@ QPushButton* TFrmTesplore::BuildFitOptions(QVBoxLayout* opts) {
     }
     auto* r = new QPushButton(QStringLiteral("R"), OptFit);
     r->setToolTip(QStringLiteral("Reset sliders"));
-    r->setFixedWidth(20);
+    SetNarrowWidth(r, 20);
     connect(r, &QPushButton::clicked, this, [this, pair] { ResetSliders(2 * pair); });
     bars->addWidget(r);
     fit->addLayout(bars);
