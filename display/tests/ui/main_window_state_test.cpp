@@ -169,33 +169,41 @@ TEST_F(MainWindowTest, SampleCountKeepsItsMinimumAfterAStartWithoutAFile) {
 }
 
 // At the designed width every command shows on the tool bar with its
-// picture, with the cobweb hint and without the overflow arrow.
+// picture, with the cobweb hint and without the overflow arrow, in the
+// platform's font and in the wider ones of Debian's desktops.
 TEST_F(MainWindowTest, ToolBarFitsTheDesignedWidth) {
-  TFrmTesplore window(QRect(0, 0, 1280, 1024));
-  window.show();
-  QApplication::processEvents();
-  window.LoadAndShowSampleFile(Samples("m.sae", 3, 300));
-  QApplication::processEvents();
-  EXPECT_EQ(window.width(), 808);
-  for (QAction* a : window.ToolBar1->actions()) {
-    if (a->isSeparator()) continue;
-    QWidget* w = window.ToolBar1->widgetForAction(a);
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->isVisible()) << a->text().toStdString();
-    if (auto* b = qobject_cast<QToolButton*>(w)) {
-      EXPECT_FALSE(b->icon().isNull()) << a->text().toStdString();
+  const QString samples = Samples("m.sae", 3, 300);
+  const QFont platform = QApplication::font();
+  for (int points : {0, 10, 11}) {
+    if (points > 0) QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+    TFrmTesplore window(QRect(0, 0, 1280, 1024));
+    window.show();
+    QApplication::processEvents();
+    window.LoadAndShowSampleFile(samples);
+    QApplication::processEvents();
+    EXPECT_EQ(window.width(), 808);
+    EXPECT_TRUE(window.Label9->isVisible()) << points;
+    for (QAction* a : window.ToolBar1->actions()) {
+      if (a->isSeparator()) continue;
+      QWidget* w = window.ToolBar1->widgetForAction(a);
+      ASSERT_NE(w, nullptr);
+      EXPECT_TRUE(w->isVisible()) << points << " " << a->text().toStdString();
+      if (auto* b = qobject_cast<QToolButton*>(w)) {
+        EXPECT_FALSE(b->icon().isNull()) << a->text().toStdString();
+      }
     }
+    auto* more = window.ToolBar1->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    ASSERT_NE(more, nullptr);
+    EXPECT_FALSE(more->isVisible()) << points;
+    // A menu item and its button share the picture.
+    auto* open = qobject_cast<QToolButton*>(window.ToolBar1->widgetForAction(window.m_actOpen));
+    EXPECT_EQ(open->icon().cacheKey(), window.m_actOpen->icon().cacheKey());
+    // "Reset" opens its menu from the whole button.
+    auto* reset = qobject_cast<QToolButton*>(window.ToolBar1->widgetForAction(window.m_actReset));
+    ASSERT_NE(reset, nullptr);
+    EXPECT_EQ(reset->popupMode(), QToolButton::InstantPopup);
   }
-  auto* more = window.ToolBar1->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
-  ASSERT_NE(more, nullptr);
-  EXPECT_FALSE(more->isVisible());
-  // A menu item and its button share the picture.
-  auto* open = qobject_cast<QToolButton*>(window.ToolBar1->widgetForAction(window.m_actOpen));
-  EXPECT_EQ(open->icon().cacheKey(), window.m_actOpen->icon().cacheKey());
-  // "Reset" opens its menu from the whole button.
-  auto* reset = qobject_cast<QToolButton*>(window.ToolBar1->widgetForAction(window.m_actReset));
-  ASSERT_NE(reset, nullptr);
-  EXPECT_EQ(reset->popupMode(), QToolButton::InstantPopup);
+  QApplication::setFont(platform);
 }
 
 }  // namespace
