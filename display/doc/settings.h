@@ -52,7 +52,9 @@ struct TPrintSettings {
 TPrintSettings ReadPrintSettings(const std::string& path);
 void WritePrintSettings(const std::string& path, const TPrintSettings& s);
 
-// Window placement; -1 = not stored.
+// Window placement; -1 = not stored. Top and Left are the frame's top-left
+// corner on the screen, Width and Height the size of the client area (the
+// frame's size is not known before the window manager has framed the window).
 struct TWindowPlacement {
   std::int32_t Top = -1;
   std::int32_t Left = -1;

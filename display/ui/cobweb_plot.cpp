@@ -25,14 +25,16 @@ void DrawAxis(TPlotContext& ctx, TCanvas& c, int x, const fn::CTesploreVar& v) {
   }
 }
 
-// The values 1.00, 0.90, ... 0.00 beside an axis, every step-th.
-void DrawFractions(TPlotContext& ctx, TCanvas& c, int x, int step) {
+// The values 1.00, 0.90, ... 0.00 beside an axis, fewer where they would
+// touch.
+void DrawFractions(TPlotContext& ctx, TCanvas& c, int x) {
   const TRect& P = ctx.plot;
   const int H = P.Height();
   const int half = c.TextHeight(QStringLiteral("0")) / 2;
-  for (int j = 0; j < 11; j += step) {
-    c.TextOut(x, H * j / 10 + P.top - half, FormatFixed(1 - j * 0.1, 2));
-  }
+  std::vector<TTickLabel> labels;
+  for (int j = 0; j < 11; ++j)
+    labels.push_back({x, H * j / 10 + P.top - half, FormatFixed(1 - j * 0.1, 2)});
+  DrawTickLabels(c, labels, ctx.labels);
 }
 
 float Scale(const fn::CTesploreVar& v, std::size_t s, std::int32_t scale) {
@@ -156,18 +158,21 @@ void DrawCobwebAxes(TPlotContext& ctx, TCanvas& c, const TCobwebs& webs) {
   DrawNames(ctx, c, webs.xs, webs.scale == ScaleNatural);
   c.SetFont(PlotFonts[0]);
   const int w0 = c.TextWidth(QStringLiteral("0.00"));
+  std::vector<TTickLabel> highs, lows;
   for (int k = 0; k < n; ++k) {
     const int x = webs.xs[static_cast<std::size_t>(k)];
     const fn::CTesploreVar& v = webs.Var(k);
     DrawAxis(ctx, c, x, v);
     if (webs.scale == ScaleNatural) {
       const QString hi = FormatGeneral(v.GetMax(), 2), lo = FormatGeneral(v.GetMin(), 2);
-      c.TextOut(x - c.TextWidth(hi) / 2, P.top - c.TextHeight(hi) - 2, hi);
-      c.TextOut(x - c.TextWidth(lo) / 2, P.bottom + 5, lo);
+      highs.push_back({x - c.TextWidth(hi) / 2, P.top - c.TextHeight(hi) - 2, hi});
+      lows.push_back({x - c.TextWidth(lo) / 2, P.bottom + 5, lo});
     } else if (webs.scale == ScalePercentiles && (k == 0 || k == n - 1)) {
-      DrawFractions(ctx, c, k == 0 ? x - 5 - w0 : x + 5, 1);
+      DrawFractions(ctx, c, k == 0 ? x - 5 - w0 : x + 5);
     }
   }
+  DrawTickLabels(c, highs, ctx.labels);
+  DrawTickLabels(c, lows, ctx.labels);
 }
 
 }  // namespace
@@ -249,7 +254,6 @@ void DrawMarginals(TPlotContext& ctx, TCanvas& c, bool strip) {
   c.SetBrush(colors.clr[ClrBackground]);
   if (!strip) DrawNames(ctx, c, xs, false);
   c.SetFont(PlotFonts[0]);
-  const int zeroH = c.TextHeight(QStringLiteral("0"));
   for (int k = 0; k < n; ++k) {
     const int x0 = xs[static_cast<std::size_t>(k)];
     if (strip) {
@@ -266,9 +270,7 @@ void DrawMarginals(TPlotContext& ctx, TCanvas& c, bool strip) {
     c.Line(x0 + b, P.bottom - 4, x0 + b, P.bottom + 4);
     c.TextOut(x0 + b - w0, P.bottom + 5, FormatFactor(factors[static_cast<std::size_t>(k)]));
     if (k == 0 || wide) {
-      const double tenth = H / 10.0;
-      const int step = tenth > 0 ? std::max(1, static_cast<int>(std::ceil(zeroH / tenth))) : 11;
-      DrawFractions(ctx, c, x0 - w0 - 5, step);
+      DrawFractions(ctx, c, x0 - w0 - 5);
     }
   }
   ctx.plot = saved;

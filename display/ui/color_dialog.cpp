@@ -269,14 +269,15 @@ void TTFrmColor::SetColors(int tag) {
 }
 
 void TTFrmColor::Button3Click() {
-  const QString path = Services().SaveFile(QString(), kPalFilter, QString(), QStringLiteral("pal"));
+  const QString path = AbsoluteFilePath(
+      Services().SaveFile(QString(), kPalFilter, QString(), QStringLiteral("pal")));
   if (path.isEmpty()) return;
   // A file that cannot be written is left without a report.
   WritePaletteFile(path.toStdString(), Shown());
 }
 
 void TTFrmColor::Button4Click() {
-  const QString path = Services().OpenFile(QString(), kPalFilter, QString());
+  const QString path = AbsoluteFilePath(Services().OpenFile(QString(), kPalFilter, QString()));
   if (path.isEmpty()) return;
   TColorRecord read = Shown();
   if (ReadPaletteFile(path.toStdString(), read))

@@ -74,16 +74,19 @@ void DrawValueAxes(TPlotContext& ctx, TCanvas& c, const TBox& box) {
   c.SetPen(ctx.colors.clr[ClrLines]);
   c.Line(P.left, P.top, P.left, P.bottom);
   c.Line(P.left, P.bottom, P.right, P.bottom);
+  std::vector<TTickLabel> xLabels, yLabels;
   for (int j = 0; j <= 10; ++j) {
     const int y = P.bottom - H * j / 10;
     c.Line(P.left - 4, y, P.left + 4, y);
     const QString yl = FormatGeneral(box.y0 + j * (box.y1 - box.y0) * 0.1, 2);
-    c.TextOut(P.left - c.TextWidth(yl) - 5, y - c.TextHeight(yl) + 5, yl);
+    yLabels.push_back({P.left - c.TextWidth(yl) - 5, y - c.TextHeight(yl) + 5, yl});
     const int x = W * j / 10 + P.left;
     c.Line(x, P.bottom - 4, x, P.bottom + 4);
     const QString xl = FormatGeneral(box.x0 + j * (box.x1 - box.x0) * 0.1, 2);
-    c.TextOut(x - c.TextWidth(xl) / 2, P.bottom + 9, xl);
+    xLabels.push_back({x - c.TextWidth(xl) / 2, P.bottom + 9, xl});
   }
+  DrawTickLabels(c, xLabels, ctx.labels);
+  DrawTickLabels(c, yLabels, ctx.labels);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
+#include "ui/dialog_buttons.h"
 #include "ui/services.h"
 
 bool IntegerField(const QLineEdit* edit, int& value) {
@@ -29,7 +30,7 @@ TFrmBitmapExport::TFrmBitmapExport(TFrameSettings& settings, bool jpeg, QWidget*
   EdWidth = new QLineEdit(QString::number(settings.ImageWidth), this);
   EdHeight = new QLineEdit(QString::number(settings.ImageHeight), this);
   Button1 = new QPushButton(QStringLiteral("<"), this);
-  Button1->setFixedWidth(24);
+  SetNarrowWidth(Button1, 24);
   grid->addWidget(EdWidth, 3, 0);
   grid->addWidget(new QLabel(QStringLiteral("x"), this), 3, 1);
   grid->addWidget(EdHeight, 3, 2);

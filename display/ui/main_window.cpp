@@ -21,48 +21,24 @@
 #include "ui/font_dialog.h"
 #include "ui/interface_dialog.h"
 #include "ui/services.h"
+#include "ui/tool_images.h"
 
 namespace {
 
 const char* const kPlotNames[5] = {"Cobwebs", "Marginals", "Scatter", "Density", "Histogram"};
 
-// Holds the updating guard for the life of a scope; nested scopes keep it
-// until the outermost ends.
-class TUpdating {
- public:
-  explicit TUpdating(int& counter) : counter_(counter) { ++counter_; }
-  ~TUpdating() { --counter_; }
-
- private:
-  int& counter_;
-};
-
-QLabel* Caption(const char* text, QWidget* parent) {
-  return new QLabel(QString::fromLatin1(text), parent);
-}
-
-// A titled box of radio buttons, each stored in its slot with its caption and
-// hint, added to layout.
-QGroupBox* RadioPanel(
-    QWidget* parent, QVBoxLayout* layout, const char* title,
-    std::initializer_list<std::pair<QRadioButton**, std::pair<const char*, const char*>>> items) {
-  auto* panel = new QGroupBox(QString::fromLatin1(title), parent);
-  auto* l = new QVBoxLayout(panel);
-  l->setContentsMargins(2, 2, 2, 2);
-  auto* group = new QButtonGroup(panel);
-  for (const auto& [slot, text] : items) {
-    *slot = new QRadioButton(QString::fromLatin1(text.first), panel);
-    (*slot)->setToolTip(QString::fromLatin1(text.second));
-    group->addButton(*slot);
-    l->addWidget(*slot);
-  }
-  layout->addWidget(panel);
-  return panel;
-}
-
 }  // namespace
 
-TFrmTesplore::TFrmTesplore(QSize screen)
+QRect PlacedRect(const TWindowPlacement& p, const QRect& available) {
+  if (!p.Placed()) return QRect();
+  const int w = std::min<int>(p.Width, available.width());
+  const int h = std::min<int>(p.Height, available.height());
+  const int x = std::clamp<int>(p.Left, available.left(), available.left() + available.width() - w);
+  const int y = std::clamp<int>(p.Top, available.top(), available.top() + available.height() - h);
+  return QRect(x, y, w, h);
+}
+
+TFrmTesplore::TFrmTesplore(QRect available)
     : m_tesploreView(new TFrmTesploreView(this)),
       m_document(std::string(), new TServicesPicker, this),
       m_settingsPath(SettingsFilePath()) {
@@ -110,13 +86,14 @@ TFrmTesplore::TFrmTesplore(QSize screen)
 
   // FormCreate.
   EnableFileCommands(false);
-  if (!screen.isValid()) {
+  if (!available.isValid()) {
     const QScreen* s = QGuiApplication::primaryScreen();
-    screen = s ? s->size() : QSize(1024, 768);
+    available = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
   }
   const QFont base = font();
-  m_settings = ReadMainSettings(m_settingsPath, screen.width(), screen.height(),
-                                base.family().toStdString(), base.pointSize());
+  m_settings = ReadMainSettings(m_settingsPath, available.left() + available.width(),
+                                available.top() + available.height(), base.family().toStdString(),
+                                base.pointSize());
   ColorRecord = m_settings.Colors;
   for (int i = 0; i < 2; ++i) {
     QFont f = base;
@@ -127,17 +104,24 @@ TFrmTesplore::TFrmTesplore(QSize screen)
     PlotFonts[i] = f;
   }
   for (int i = 0; i < 4; ++i) {
-    const QString path = QString::fromStdString(m_settings.Mru[static_cast<std::size_t>(i)]);
+    const QString path =
+        AbsoluteFilePath(QString::fromStdString(m_settings.Mru[static_cast<std::size_t>(i)]));
     m_mru[static_cast<std::size_t>(i)]->setText(path);
     m_mru[static_cast<std::size_t>(i)]->setToolTip(path);
     m_mru[static_cast<std::size_t>(i)]->setVisible(!path.isEmpty());
   }
-  const TWindowPlacement& p = m_settings.Placement;
-  if (p.Placed()) {
-    setGeometry(p.Left, p.Top, p.Width, p.Height);
+  // Left and Top hold the frame's origin, Width and Height the client area:
+  // move() places the frame and resize() sizes the client area, so that a
+  // window reopens exactly where it was closed.
+  const QRect placed = PlacedRect(m_settings.Placement, available);
+  if (placed.isValid()) {
+    resize(placed.size());
+    move(placed.topLeft());
   } else {
-    resize(808 + 0, 671 + menuBar()->sizeHint().height());
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    resize(std::min(808, available.width()),
+           std::min(671 + menuBar()->sizeHint().height(), available.height()));
+    move(available.left() + (available.width() - width()) / 2,
+         available.top() + (available.height() - height()) / 2);
   }
   if (m_settings.Maximized) setWindowState(Qt::WindowMaximized);
   m_actToolbar->setChecked(m_settings.Toolbar);
@@ -159,11 +143,15 @@ TFrmTesplore::TFrmTesplore(QSize screen)
 
 TFrmTesplore::~TFrmTesplore() {
   qApp->removeEventFilter(this);
+  // The controls go after this part of the window: an edit that loses the
+  // focus while it is destroyed must not reach handlers of a window that is
+  // gone.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
   if (!m_written) {
     // FormDestroy: the window's own sections.
     m_settings.Maximized = isMaximized();
     const bool normal = !isMaximized() && !isMinimized();
-    if (normal) m_settings.Placement = TWindowPlacement{y(), x(), width(), height()};
+    if (normal) m_settings.Placement = TWindowPlacement{pos().y(), pos().x(), width(), height()};
     m_settings.Toolbar = m_actToolbar->isChecked();
     m_settings.Parameters = m_actParameters->isChecked();
     m_settings.RTUpdate = butRT->isChecked();
@@ -214,7 +202,7 @@ void TFrmTesplore::BuildFileMenu() {
     const QString path = Services().SaveFile(QStringLiteral("Choose Export File Name"),
                                              QStringLiteral("Bitmap file (*.bmp)"), QString(),
                                              QStringLiteral("bmp"));
-    if (!path.isEmpty()) m_tesploreView->ExportImage(path);
+    if (!path.isEmpty()) m_tesploreView->ExportImage(AbsoluteFilePath(path));
   });
   file->addSeparator();
   m_actPrint = file->addAction(QStringLiteral("&Print..."), this,
@@ -327,260 +315,59 @@ void TFrmTesplore::BuildOptionsAndHelpMenus() {
 void TFrmTesplore::BuildToolBar() {
   ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
-  auto button = [this](QAction* a, const char* hint) {
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  ToolBar1->setIconSize(QSize(16, 16));
+  // A linked button shares its menu item's caption and picture.
+  auto button = [this](QAction* a, const char* hint, TToolImage image) {
+    a->setIcon(ToolImage(image));
     ToolBar1->addAction(a);
     if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a)))
       b->setToolTip(QString::fromLatin1(hint));
   };
-  button(m_actOpen, "Open a Samples File");
+  button(m_actOpen, "Open a Samples File", TToolImage::Open);
   ToolBar1->addSeparator();
-  button(m_actCopy, "Copy display to clipboard");
-  button(m_actExport, "Save display as bitmap");
-  button(m_actPrint, "Print");
+  button(m_actCopy, "Copy display to clipboard", TToolImage::Copy);
+  button(m_actExport, "Save display as bitmap", TToolImage::Export);
+  button(m_actPrint, "Print", TToolImage::Print);
   ToolBar1->addSeparator();
   const char* hints[5] = {"Cobwebs (c,w)", "Marginals (m)", "Scatter (s, t)", "Density (d,e)",
                           "Histogram (h)"};
-  for (int t = 0; t < 5; ++t) button(m_actPlot[static_cast<std::size_t>(t)], hints[t]);
+  const TToolImage plots[5] = {TToolImage::Cobwebs, TToolImage::Marginals, TToolImage::Scatter,
+                               TToolImage::Density, TToolImage::Histogram};
+  for (int t = 0; t < 5; ++t) button(m_actPlot[static_cast<std::size_t>(t)], hints[t], plots[t]);
   ToolBar1->addSeparator();
-  button(m_actParameters, "Parameters panel visibility");
-  button(m_actFont, "Set font");
-  button(m_actColor, "Set color");
+  button(m_actParameters, "Parameters panel visibility", TToolImage::Parameters);
+  button(m_actFont, "Set font", TToolImage::Font);
+  button(m_actColor, "Set color", TToolImage::Color);
   ToolBar1->addSeparator();
   butRT = new QToolButton(ToolBar1);
   butRT->setText(QStringLiteral("Real-Time Updates"));
+  m_actRT->setIcon(ToolImage(TToolImage::RealTime));
+  butRT->setIcon(m_actRT->icon());
+  butRT->setToolButtonStyle(Qt::ToolButtonIconOnly);
   butRT->setToolTip(QStringLiteral("Enable real-time updates when mouse is draged"));
   butRT->setCheckable(true);
   connect(butRT, &QToolButton::toggled, this, [this](bool on) { m_actRT->setChecked(on); });
   ToolBar1->addWidget(butRT);
   ToolButton15 = new QToolButton(ToolBar1);
   ToolButton15->setText(QStringLiteral("Remove filter"));
+  ToolButton15->setIcon(ToolImage(TToolImage::RemoveFilter));
+  ToolButton15->setToolButtonStyle(Qt::ToolButtonIconOnly);
   ToolButton15->setToolTip(QStringLiteral("Remove the samples filter"));
   connect(ToolButton15, &QToolButton::clicked, this,
           [this] { m_tesploreView->Removethesamplesfilter1Click(); });
   ToolBar1->addWidget(ToolButton15);
-  button(m_actReset, "Reset");
+  button(m_actReset, "Reset", TToolImage::Reset);
+  // The whole button opens the Reset menu, not only its arrow.
+  if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(m_actReset)))
+    b->setPopupMode(QToolButton::InstantPopup);
   ToolBar1->addSeparator();
-  button(m_actIndex, "Help");
+  button(m_actIndex, "Help", TToolImage::Help);
   Label9 =
       new QLabel(QStringLiteral("    Right-click on plot area for additional options"), ToolBar1);
-  ToolBar1->addWidget(Label9)->setVisible(false);
-  Label9->setVisible(false);
-}
-
-// The number of samples and the list of variables with its selection buttons.
-void TFrmTesplore::BuildVariablesArea() {
-  Panel2 = new QWidget(Panel1);
-  auto* p2 = new QVBoxLayout(Panel2);
-  p2->setContentsMargins(0, 0, 0, 0);
-  auto* row = new QHBoxLayout;
-  row->addWidget(Caption("Plot samples:", Panel2));
-  TotalSamples = new QLabel(QStringLiteral("(Total: 0)"), Panel2);
-  TotalSamples->setAlignment(Qt::AlignRight);
-  row->addWidget(TotalSamples);
-  p2->addLayout(row);
-  NumSamplesT = new QSlider(Qt::Horizontal, Panel2);
-  NumSamplesT->setMinimum(2);
-  NumSamplesT->setMaximum(200);
-  NumSamplesT->setToolTip(QStringLiteral("Drag to change number of displayed samples"));
-  p2->addWidget(NumSamplesT);
-  NumSamplesE = new QLineEdit(QStringLiteral("200"), Panel2);
-  NumSamplesE->setToolTip(QStringLiteral("Number of displayed samples"));
-  p2->addWidget(NumSamplesE);
-  p2->addWidget(Caption("Variables:", Panel2));
-  auto* buttons = new QHBoxLayout;
-  const std::pair<const char*, const char*> sel[5] = {{"All", "Select all variables (Ctrl-A)"},
-                                                      {"Clr", "Unselect all variables (Ctrl-U)"},
-                                                      {"Inv", "Invert variable selection (Ctrl-I)"},
-                                                      {"I", "Select input variables"},
-                                                      {"O", "Select output variables"}};
-  const int tags[5] = {0, 1, 4, 2, 3};
-  for (int i = 0; i < 5; ++i) {
-    auto* b = new QToolButton(Panel2);
-    b->setText(QString::fromLatin1(sel[i].first));
-    b->setToolTip(QString::fromLatin1(sel[i].second));
-    const int tag = tags[i];
-    connect(b, &QToolButton::clicked, this, [this, tag] { VarSel(tag); });
-    buttons->addWidget(b);
-  }
-  p2->addLayout(buttons);
-  m_lstRandVar = new QListWidget(Panel2);
-  m_lstRandVar->setToolTip(QStringLiteral("Display selected variables"));
-  m_lstRandVar->setDragDropMode(QAbstractItemView::InternalMove);
-  m_lstRandVar->setContextMenuPolicy(Qt::CustomContextMenu);
-  PopupVar = new QMenu(m_lstRandVar);
-  const std::pair<const char*, int> popup[5] = {{"Select All", 0},
-                                                {"Select None", 1},
-                                                {"Input Variables", 2},
-                                                {"Output Variables", 3},
-                                                {"Invert selection", 4}};
-  for (const auto& [text, tag] : popup) {
-    PopupVar->addAction(QString::fromLatin1(text), this, [this, tag = tag] { VarSel(tag); });
-  }
-  connect(m_lstRandVar, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupVar->popup(m_lstRandVar->viewport()->mapToGlobal(at)); });
-  p2->addWidget(m_lstRandVar, 1);
-}
-
-void TFrmTesplore::BuildSidePanel() {
-  Panel1 = new QWidget(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFixedWidth(177);
-  auto* outer = new QVBoxLayout(Panel1);
-  outer->setContentsMargins(2, 2, 2, 2);
-  BuildVariablesArea();
-
-  // The splitter sets the height of the variables area above the options.
-  Splitter1 = new QSplitter(Qt::Vertical, Panel1);
-  Splitter1->setObjectName(QStringLiteral("Splitter1"));
-  Splitter1->setChildrenCollapsible(false);
-  Splitter1->addWidget(Panel2);
-  auto* options = new QWidget(Splitter1);
-  auto* opts = new QVBoxLayout(options);
-  opts->setContentsMargins(0, 0, 0, 0);
-  Splitter1->addWidget(options);
-  Splitter1->setStretchFactor(0, 1);
-  outer->addWidget(Splitter1, 1);
-  BuildPlotOptions(opts);
-  QPushButton* fitNow = BuildFitOptions(opts);
-  opts->addStretch(1);
-  for (QWidget* w : {OptSmooth, OptScale1, OptScale2, OptFit}) w->setVisible(false);
-  ConnectSidePanel(fitNow);
-}
-
-void TFrmTesplore::BuildPlotOptions(QVBoxLayout* opts) {
-  OptSmooth = new QWidget(Panel1);
-  auto* sm = new QHBoxLayout(OptSmooth);
-  sm->setContentsMargins(0, 0, 0, 0);
-  labSmooth = Caption("Smooth", OptSmooth);
-  sm->addWidget(labSmooth);
-  BWidth = new QSlider(Qt::Horizontal, OptSmooth);
-  BWidth->setRange(1, 40);
-  BWidth->setPageStep(4);
-  BWidth->setValue(13);
-  BWidth->setToolTip(QStringLiteral("Smoothing factor (o/O)"));
-  sm->addWidget(BWidth);
-  opts->addWidget(OptSmooth);
-
-  OptScale1 = RadioPanel(Panel1, opts, "Scale:",
-                         {{&Cob0, {"Percentiles", "(p)"}},
-                          {&Cob1, {"Natural", "(n)"}},
-                          {&Cob2, {"Logarithmic", "(l)"}}});
-  chkCrossDensity = new QCheckBox(QStringLiteral("Cross-density"), OptScale1);
-  OptScale1->layout()->addWidget(chkCrossDensity);
-  OptScale2 = RadioPanel(
-      Panel1, opts, "Plot Type:",
-      {{&Dens0, {"Relative", "(r)"}}, {&Dens1, {"Cumulative", "(q)"}}, {&Dens2, {"Absolute", ""}}});
-  Dens2->setVisible(false);
-}
-
-// The fit of the plot with the bounds' edits and sliders; returns the "Fit
-// Now" button.
-QPushButton* TFrmTesplore::BuildFitOptions(QVBoxLayout* opts) {
-  OptFit = RadioPanel(
-      Panel1, opts, "Plot Fit:",
-      {{&Fit1, {"Selected Variable", "Scale to fit selected (or first next visible) varable"}},
-       {&Fit2, {"Visible Variables", "Scale to fit ALL visible varables"}},
-       {&Fit3, {"Manual", "Manual scaling (enter extremes in text boxes bellow)"}}});
-  auto* fit = static_cast<QVBoxLayout*>(OptFit->layout());
-  auto* mark = new QPushButton(QStringLiteral("mark range"), OptFit);
-  mark->setToolTip(
-      QStringLiteral("Update view bounding box with values of range selection sliders"));
-  connect(mark, &QPushButton::clicked, this, [this] { ZoomToSliders(); });
-  fit->addWidget(mark);
-  const char* editHints[4] = {"Horizontal axes left boudary", "Horizontal axes right boundary",
-                              "Vertical axes bottom boundary", "Vertical axes top boundary"};
-  const char* barHints[4] = {"Move left boundry to right", "Move right boundry to right",
-                             "Move bottom boundry up", "Move top boundry down"};
-  for (int pair = 0; pair < 2; ++pair) {
-    auto* edits = new QHBoxLayout;
-    edits->addWidget(Caption(pair == 0 ? "H." : "V.", OptFit));
-    for (int i = 2 * pair; i < 2 * pair + 2; ++i) {
-      auto* e = new QLineEdit(QStringLiteral("0"), OptFit);
-      e->setToolTip(QString::fromLatin1(editHints[i]));
-      connect(e, &QLineEdit::editingFinished, this, [this] { BoundEdited(); });
-      m_bounds[static_cast<std::size_t>(i)] = e;
-      edits->addWidget(e);
-    }
-    fit->addLayout(edits);
-    auto* bars = new QHBoxLayout;
-    for (int i = 2 * pair; i < 2 * pair + 2; ++i) {
-      auto* s = new QSlider(Qt::Horizontal, OptFit);
-      s->setRange(0, 100);
-      s->setPageStep(4);
-      s->setValue(i % 2 == 0 ? 0 : 100);
-      s->setToolTip(QString::fromLatin1(barHints[i]));
-      connect(s, &QSlider::valueChanged, this, [this, i] { ZoomBarChanged(i); });
-      m_zoomBars[static_cast<std::size_t>(i)] = s;
-      bars->addWidget(s);
-    }
-    auto* r = new QPushButton(QStringLiteral("R"), OptFit);
-    r->setToolTip(QStringLiteral("Reset sliders"));
-    r->setFixedWidth(20);
-    connect(r, &QPushButton::clicked, this, [this, pair] { ResetSliders(2 * pair); });
-    bars->addWidget(r);
-    fit->addLayout(bars);
-  }
-  FitAuto = new QCheckBox(QStringLiteral("Auto"), OptFit);
-  FitAuto->setToolTip(
-      QStringLiteral("Automaticaly update borders when conditions change (works only with Selected "
-                     "or Visible Variables fit)"));
-  fit->addWidget(FitAuto);
-  auto* fitNow = new QPushButton(QStringLiteral("Fit Now"), OptFit);
-  fit->addWidget(fitNow);
-  return fitNow;
-}
-
-void TFrmTesplore::ConnectSidePanel(QPushButton* fitNow) {
-  connect(NumSamplesT, &QSlider::valueChanged, this, [this] { NumSamplesChanged(); });
-  connect(NumSamplesE, &QLineEdit::editingFinished, this, [this] { NumSamplesEdited(); });
-  connect(m_lstRandVar, &QListWidget::itemChanged, this,
-          [this](QListWidgetItem* item) { ListCheckChanged(item); });
-  connect(m_lstRandVar, &QListWidget::currentRowChanged, this, [this](int) {
-    const int previous = m_currentRow;
-    m_currentRow = m_lstRandVar->currentRow();
-    ListCurrentChanged(previous);
-  });
-  connect(m_lstRandVar->model(), &QAbstractItemModel::rowsMoved, this, [this] { ListDropped(); });
-  connect(BWidth, &QSlider::valueChanged, this, [this] {
-    if (!m_updating) SyncDocument(true, SyncParameters | SyncRedraw);
-  });
-  for (QRadioButton* r : {Dens0, Dens1, Dens2}) {
-    connect(r, &QRadioButton::clicked, this, [this] {
-      if (m_updating) return;
-      RecordUndo(ViewScalars);
-      SyncDocument(true, SyncParameters | SyncRedraw);
-    });
-  }
-  for (QRadioButton* r : {Cob0, Cob1, Cob2}) {
-    connect(r, &QRadioButton::clicked, this, [this] {
-      if (m_updating) return;
-      RecordUndo(ViewScalars);
-      SyncDocument(true, SyncParameters);
-      m_document.UpdateFilter();
-      SyncDocument(true, SyncRedraw);
-    });
-  }
-  connect(chkCrossDensity, &QCheckBox::clicked, this, [this] {
-    if (m_updating) return;
-    RecordUndo(ViewScalars);
-    SyncDocument(true, SyncParameters);
-    SyncDocument(true, SyncRedraw);
-  });
-  auto fitClick = [this] {
-    if (m_updating) return;
-    RecordUndo(ViewScalars);
-    SyncDocument(true, SyncParameters | SyncRedraw);
-    SyncDocument(false, SyncBounds);
-  };
-  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{Fit1, Fit2, Fit3, FitAuto}) {
-    connect(b, &QAbstractButton::clicked, this, fitClick);
-  }
-  connect(fitNow, &QPushButton::clicked, this, [this] {
-    RecordUndo(ViewScalars);
-    m_document.UpdateBoundingBox(true);
-    SyncDocument(true, SyncRedraw);
-    SyncDocument(false, SyncBounds);
-  });
+  // Inside a tool bar only the action's visibility counts, not the widget's.
+  m_actLabel9 = ToolBar1->addWidget(Label9);
+  m_actLabel9->setVisible(false);
 }
 
 QStringList TFrmTesplore::RecentFiles() const {
@@ -608,7 +395,11 @@ void TFrmTesplore::UpdateRecentFiles(const QString& path) {
   m_mru[0]->setVisible(true);
 }
 
-void TFrmTesplore::LoadAndShowSampleFile(const QString& path) {
+void TFrmTesplore::LoadAndShowSampleFile(const QString& name) {
+  // Every way in (command line, drop, recent file, dialog) ends here; below
+  // this point the name is absolute, so that names derived from it stay in
+  // its folder whatever the current folder.
+  const QString path = AbsoluteFilePath(name);
   const fn::SampleFileType type = fn::SampleFileTypeOf(path.toStdString());
   m_document.Clear();
   m_actUndo->setEnabled(false);
@@ -620,6 +411,7 @@ void TFrmTesplore::LoadAndShowSampleFile(const QString& path) {
     m_tesploreView->Render(true);
     TotalSamples->setText(
         QStringLiteral("(Total: %1)").arg(m_document.Samples().GetNumSamplesInFile()));
+    FitSidePanel();
     UpdateRecentFiles(path);
     m_tesploreView->SetPrintTitle(QFileInfo(path).completeBaseName());
     enable =
@@ -635,15 +427,18 @@ void TFrmTesplore::LoadAndShowSampleFile(const QString& path) {
 }
 
 void TFrmTesplore::UpdateCaption() {
+  // The application title is what the desktop shows for the program (task
+  // bar, minimised window): the window's icon text.
   if (m_currentFile.isEmpty()) {
     setWindowTitle(QStringLiteral("Tesplore - no sample file loaded"));
-    QApplication::setApplicationDisplayName(QString());
+    setWindowIconText(QStringLiteral("Tesplore"));
     return;
   }
   const QString name = QFileInfo(m_currentFile).completeBaseName();
   const int type = std::clamp(m_document.m_plotType, 0, 4);
   setWindowTitle(
       QStringLiteral("Tesplore - %1 [%2]").arg(name, QString::fromLatin1(kPlotNames[type])));
+  setWindowIconText(name + QStringLiteral(" - Tesplore"));
 }
 
 void TFrmTesplore::EnableFileCommands(bool v) {
@@ -670,7 +465,7 @@ void TFrmTesplore::ShowPlotPanels(bool show) {
     case PlotMarginals:
       OptSmooth->setVisible(show);
       if (m_document.m_plotType == PlotCobwebs) OptScale1->setVisible(show);
-      Label9->setVisible(show);
+      m_actLabel9->setVisible(show);
       m_actRT->setEnabled(show);
       butRT->setEnabled(show);
       ToolButton15->setEnabled(show && samples);
@@ -716,137 +511,12 @@ void TFrmTesplore::StepHistory(bool undo) {
   UpdateCaption();
 }
 
-bool TFrmTesplore::NothingToPlot() const {
-  const std::uint32_t n = m_document.CountVisible();
-  return (n < 2 && m_document.m_plotType == PlotCobwebs) ||
-         (m_document.m_plotType == PlotScatter &&
-          (m_document.m_scatterX == -1 || m_document.m_scatterY == -1)) ||
-         n < 1;
-}
-
-void TFrmTesplore::SyncDocument(bool toDocument, std::uint32_t flags) {
-  TUpdating guard(m_updating);
-  if (toDocument)
-    ControlsToDocument(flags);
-  else
-    DocumentToControls(flags);
-}
-
-void TFrmTesplore::ControlsToDocument(std::uint32_t flags) {
-  SampleDataView& doc = m_document;
-  const bool scatter = doc.m_plotType == PlotScatter;
-  TBox& bounds = scatter ? doc.m_scatterBox : doc.m_box;
-  if (flags & SyncVariables) {
-    const int n = std::min<int>(m_lstRandVar->count(), static_cast<int>(doc.m_order.size()));
-    bool first = true;
-    for (int i = 0; i < n; ++i) {
-      QListWidgetItem* item = m_lstRandVar->item(i);
-      doc.m_order[static_cast<std::size_t>(i)] =
-          static_cast<fn::CTesploreVar*>(item->data(Qt::UserRole).value<void*>());
-      const bool checked = item->checkState() == Qt::Checked;
-      if (!scatter) {
-        doc.m_visible[static_cast<std::size_t>(i)] = checked ? 1 : 0;
-      } else if (checked) {
-        (first ? doc.m_scatterX : doc.m_scatterY) = i;
-        first = false;
-      }
-    }
-    doc.UpdateFilter();
-    EnablePlotControls(!NothingToPlot());
-  }
-  if (m_lstRandVar->currentRow() >= 0) doc.m_selectedVar = m_lstRandVar->currentRow();
-  if (flags & SyncParameters) {
-    doc.m_smoothing = static_cast<float>(BWidth->value() * 0.125);
-    doc.m_densityMode = Dens0->isChecked() ? 0 : Dens1->isChecked() ? 1 : 2;
-    doc.m_cobwebScale = Cob0->isChecked() ? 0 : Cob1->isChecked() ? 1 : 2;
-    doc.m_autoBox = FitAuto->isChecked();
-    doc.m_crossDensity = chkCrossDensity->isChecked() ? 1 : 0;
-    const int kind = Fit1->isChecked() ? 0 : Fit2->isChecked() ? 1 : 2;
-    if (kind != doc.m_boxType) {
-      doc.m_boxType = kind;
-      if (doc.m_numVars > 0) doc.UpdateBoundingBox(true);
-    }
-  }
-  if ((flags & SyncSamples) &&
-      static_cast<std::uint32_t>(NumSamplesT->value()) != doc.m_numSamples) {
-    doc.SetNumSamples(static_cast<std::uint32_t>(NumSamplesT->value()));
-    doc.UpdateFilter();
-  }
-  if (flags & SyncBounds) {
-    for (int i = 0; i < 4; ++i) {
-      QLineEdit* e = m_bounds[static_cast<std::size_t>(i)];
-      if (!e->isModified()) continue;
-      e->setModified(false);
-      bool ok = false;
-      const float v = e->text().trimmed().toFloat(&ok);
-      if (!ok) break;
-      (&bounds.x0)[i] = v;
-    }
-  }
-  if (flags & SyncRedraw) m_tesploreView->Render(true);
-}
-
-void TFrmTesplore::DocumentToControls(std::uint32_t flags) {
-  SampleDataView& doc = m_document;
-  const bool scatter = doc.m_plotType == PlotScatter;
-  const TBox& bounds = scatter ? doc.m_scatterBox : doc.m_box;
-  const bool showSmooth = doc.m_plotType != PlotCobwebs || doc.m_crossDensity;
-  BWidth->setVisible(showSmooth);
-  labSmooth->setVisible(showSmooth);
-  auto checkRule = [&](int i) {
-    return scatter ? (i == doc.m_scatterX || i == doc.m_scatterY)
-                   : doc.m_visible[static_cast<std::size_t>(i)] != 0;
-  };
-  if (flags & SyncVariables) {
-    m_lstRandVar->clear();
-    for (std::size_t i = 0; i < doc.m_order.size(); ++i) {
-      auto* item = new QListWidgetItem(QString::fromStdString(doc.m_order[i]->GetName()));
-      item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
-      item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(doc.m_order[i])));
-      item->setCheckState(checkRule(static_cast<int>(i)) ? Qt::Checked : Qt::Unchecked);
-      m_lstRandVar->addItem(item);
-    }
-  } else if (flags & SyncChecks) {
-    for (int i = 0; i < m_lstRandVar->count() && i < static_cast<int>(doc.m_visible.size()); ++i) {
-      m_lstRandVar->item(i)->setCheckState(checkRule(i) ? Qt::Checked : Qt::Unchecked);
-    }
-    EnablePlotControls(!NothingToPlot());
-  }
-  if (doc.m_selectedVar >= 0 && doc.m_selectedVar < m_lstRandVar->count()) {
-    m_lstRandVar->setCurrentRow(doc.m_selectedVar);
-    m_currentRow = doc.m_selectedVar;
-  }
-  if (flags & SyncParameters) {
-    m_actPlot[static_cast<std::size_t>(std::clamp(doc.m_plotType, 0, 4))]->setChecked(true);
-    BWidth->setValue(static_cast<int>(doc.m_smoothing * 8));
-    (doc.m_densityMode == 0 ? Dens0 : doc.m_densityMode == 1 ? Dens1 : Dens2)->setChecked(true);
-    (doc.m_cobwebScale == 0 ? Cob0 : doc.m_cobwebScale == 1 ? Cob1 : Cob2)->setChecked(true);
-    (doc.m_boxType == 0 ? Fit1 : doc.m_boxType == 1 ? Fit2 : Fit3)->setChecked(true);
-    FitAuto->setChecked(doc.m_autoBox);
-    chkCrossDensity->setChecked(doc.m_crossDensity != 0);
-  }
-  if (flags & SyncSamples) {
-    NumSamplesT->setMaximum(static_cast<int>(
-        std::min<std::uint32_t>(doc.Samples().GetNumSamplesInFile(), fn::MaxSamples)));
-    NumSamplesT->setValue(static_cast<int>(doc.m_numSamples));
-    NumSamplesE->setText(QString::number(NumSamplesT->value()));
-  }
-  if (flags & SyncBounds) {
-    for (int i = 0; i < 4; ++i) {
-      m_bounds[static_cast<std::size_t>(i)]->setText(FormatGeneral((&bounds.x0)[i], 3));
-      m_bounds[static_cast<std::size_t>(i)]->setModified(false);
-      m_zoomBars[static_cast<std::size_t>(i)]->setValue(
-          static_cast<int>((&doc.m_zoom.x0)[i] * 100));
-    }
-  }
-}
-
 void TFrmTesplore::OpenFile() {
   const QString path = Services().OpenFile(QStringLiteral("Open Sample File"),
                                            QStringLiteral("Sample file (*.sae *.sam *.samhdr)"),
                                            QString::fromStdString(m_settings.OpenDir));
   if (path.isEmpty()) return;
-  m_lastOpened = path;
+  m_lastOpened = AbsoluteFilePath(path);
   LoadAndShowSampleFile(path);
 }
 
@@ -854,187 +524,12 @@ void TFrmTesplore::SaveSelection() {
   // The file's own extension is replaced; dots in folder names stay.
   const QFileInfo info(m_currentFile);
   const QString proposed = info.dir().filePath(info.completeBaseName() + QStringLiteral("2.sam"));
-  const QString path = Services().SaveFile(QString(), QStringLiteral("Sam (*.sam)"), proposed,
-                                           QStringLiteral("sam"));
+  const QString path = AbsoluteFilePath(Services().SaveFile(
+      QString(), QStringLiteral("Sam (*.sam)"), proposed, QStringLiteral("sam")));
   if (path.isEmpty()) return;
   if (!m_document.SaveSelection(path.toStdString())) {
     Services().ErrorBox(QStringLiteral("File creation error."), QStringLiteral("Tesplore"));
   }
-}
-
-void TFrmTesplore::VarSel(int tag) {
-  if (m_lstRandVar->count() == 0) return;
-  RecordUndo(ViewVisibility);
-  TUpdating guard(m_updating);
-  const int n = m_lstRandVar->count();
-  auto isInput = [&](int i) {
-    return static_cast<fn::CTesploreVar*>(m_lstRandVar->item(i)->data(Qt::UserRole).value<void*>())
-        ->IsInput;
-  };
-  std::vector<bool> before(static_cast<std::size_t>(n)), now(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i)
-    before[static_cast<std::size_t>(i)] = m_lstRandVar->item(i)->checkState() == Qt::Checked;
-  const bool scatter = m_document.m_plotType == PlotScatter;
-  int taken = 0;
-  for (int i = 0; i < n; ++i) {
-    bool on = false;
-    switch (tag) {
-      case 0: on = true; break;
-      case 1: on = false; break;
-      case 4: on = !before[static_cast<std::size_t>(i)]; break;
-      case 2: on = isInput(i); break;
-      case 3: on = !isInput(i); break;
-      default: break;
-    }
-    if (scatter && on) on = taken++ < 2;
-    now[static_cast<std::size_t>(i)] = on;
-    m_lstRandVar->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-  }
-  if (scatter) {
-    const int s = m_document.m_selectedVar;
-    m_document.m_scatterX = s >= 0 && s < n && now[static_cast<std::size_t>(s)] ? s : -1;
-    m_document.m_scatterY = -1;
-    for (int i = 0; i < n; ++i) {
-      if (!now[static_cast<std::size_t>(i)] || i == s) continue;
-      if (m_document.m_scatterX == -1)
-        m_document.m_scatterX = i;
-      else if (m_document.m_scatterY == -1)
-        m_document.m_scatterY = i;
-    }
-    // The list order matches the axes just set.
-    SyncDocument(true, SyncRedraw);
-    SyncDocument(false, SyncChecks);
-    return;
-  }
-  SyncDocument(true, SyncVariables | SyncRedraw);
-}
-
-void TFrmTesplore::ListCheckChanged(QListWidgetItem* item) {
-  if (m_updating) return;
-  RecordUndo(ViewVisibility);
-  if (m_document.m_plotType != PlotScatter) {
-    SyncDocument(true, SyncVariables | SyncRedraw);
-    return;
-  }
-  const int k = m_lstRandVar->row(item);
-  const bool checked = item->checkState() == Qt::Checked;
-  const int s = m_document.m_selectedVar;
-  int& x = m_document.m_scatterX;
-  int& y = m_document.m_scatterY;
-  if (!(k == x && checked)) {
-    const int k2 = checked ? k : -1;
-    if (s == x && k2 != -1) {
-      y = k2;
-    } else if (s == y) {
-      x = y;
-      y = k2;
-    } else {
-      if (x != -1) y = x;
-      x = k2;
-    }
-  }
-  if (x == y) y = -1;
-  SyncDocument(false, SyncChecks);
-  SyncDocument(true, SyncRedraw);
-}
-
-void TFrmTesplore::ListCurrentChanged(int previous) {
-  if (m_updating) return;
-  RecordUndo(ViewScalars);
-  if (m_document.m_plotType == PlotScatter && previous == m_document.m_scatterY) {
-    std::swap(m_document.m_scatterX, m_document.m_scatterY);
-    SyncDocument(true, SyncRedraw);
-  } else {
-    SyncDocument(true, SyncVariables | SyncRedraw);
-  }
-}
-
-void TFrmTesplore::ListDropped() {
-  if (m_updating) return;
-  RecordUndo(ViewOrder);
-  SyncDocument(true, SyncAll);
-}
-
-void TFrmTesplore::NumSamplesChanged() {
-  if (!m_updating) RecordUndo(ViewScalars | ViewMerge);
-  SyncDocument(true, SyncSamples | SyncRedraw);
-  TUpdating guard(m_updating);
-  NumSamplesE->setText(QString::number(NumSamplesT->value()));
-}
-
-void TFrmTesplore::NumSamplesEdited() {
-  if (m_updating) return;
-  RecordUndo(ViewScalars | ViewMerge);
-  bool ok = false;
-  const int n = NumSamplesE->text().trimmed().toInt(&ok);
-  if (!ok) {
-    ShowErrorBox(QStringLiteral("'%1' is not a valid integer value").arg(NumSamplesE->text()));
-    return;
-  }
-  {
-    TUpdating guard(m_updating);
-    NumSamplesT->setValue(n);
-  }
-  SyncDocument(true, SyncSamples | SyncRedraw);
-}
-
-void TFrmTesplore::BoundEdited() {
-  if (m_updating) return;
-  bool modified = false;
-  for (QLineEdit* e : m_bounds) modified = modified || e->isModified();
-  if (!modified) return;
-  RecordUndo(ViewScalars);
-  m_document.m_boxType = BoxManual;
-  SyncDocument(true, SyncBounds);
-  {
-    TUpdating guard(m_updating);
-    Fit3->setChecked(true);
-  }
-  SyncDocument(true, SyncParameters | SyncRedraw);
-  SyncDocument(false, SyncBounds);
-}
-
-void TFrmTesplore::ZoomBarChanged(int tag) {
-  if (!m_updating) RecordUndo(ViewScalars | ViewMerge);
-  QSlider* moved = m_zoomBars[static_cast<std::size_t>(tag)];
-  const int pair = tag / 2 * 2;
-  QSlider* low = m_zoomBars[static_cast<std::size_t>(pair)];
-  QSlider* high = m_zoomBars[static_cast<std::size_t>(pair + 1)];
-  if (low->value() >= high->value()) {
-    TUpdating guard(m_updating);
-    if (moved == low)
-      low->setValue(high->value() - 1);
-    else
-      high->setValue(low->value() + 1);
-  }
-  if (m_updating) return;
-  (&m_document.m_zoom.x0)[tag] = static_cast<float>(moved->value() * 0.01);
-  SyncDocument(true, SyncRedraw);
-}
-
-void TFrmTesplore::ResetSliders(int first) {
-  QSlider* low = m_zoomBars[static_cast<std::size_t>(first)];
-  QSlider* high = m_zoomBars[static_cast<std::size_t>(first + 1)];
-  const int l = low->value(), h = high->value();
-  high->setValue(100);
-  low->setValue(0);
-  if (l == 0) ZoomBarChanged(first);
-  if (h == 100) ZoomBarChanged(first + 1);
-}
-
-void TFrmTesplore::ZoomToSliders() {
-  RecordUndo(ViewScalars);
-  SampleDataView& doc = m_document;
-  TBox& b = doc.m_plotType == PlotScatter ? doc.m_scatterBox : doc.m_box;
-  b = doc.ZoomBox(b);
-  {
-    TUpdating guard(m_updating);
-    doc.m_boxType = BoxManual;
-    Fit3->setChecked(true);
-    doc.m_zoom = TBox{0, 1, 0, 1};
-    SyncDocument(false, SyncBounds);
-  }
-  SyncDocument(true, SyncRedraw);
 }
 
 void TFrmTesplore::ResetVariables(bool refresh) {

@@ -33,11 +33,30 @@ enum : std::uint32_t {
   SyncAll = 0xff,
 };
 
+// Holds the window's updating guard for the life of a scope; nested scopes
+// keep it until the outermost ends.
+class TUpdating {
+ public:
+  explicit TUpdating(int& counter) : counter_(counter) { ++counter_; }
+  ~TUpdating() { --counter_; }
+  TUpdating(const TUpdating&) = delete;
+  TUpdating& operator=(const TUpdating&) = delete;
+
+ private:
+  int& counter_;
+};
+
+// The window's rectangle from the stored placement, kept inside the available
+// area of the screen: moved in, and made smaller only where it is larger than
+// that area. Invalid when the placement is not stored.
+QRect PlacedRect(const TWindowPlacement& placement, const QRect& available);
+
 class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   Q_OBJECT
  public:
-  // screen: the size placement is checked against (the primary screen's when empty).
-  explicit TFrmTesplore(QSize screen = QSize());
+  // available: the screen area the window is placed in (the primary screen's
+  // available geometry when empty).
+  explicit TFrmTesplore(QRect available = QRect());
   ~TFrmTesplore() override;
 
   void LoadAndShowSampleFile(const QString& path);
@@ -76,6 +95,7 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   QSplitter* Splitter1;
   QToolBar* ToolBar1;
   QLabel* Label9;
+  QAction* m_actLabel9;  // Label9's place on the tool bar
   QLabel* PrintPanel;
   QToolButton *butRT, *ToolButton15;
   QWidget* Panel1;
@@ -106,6 +126,7 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   void BuildOptionsAndHelpMenus();
   void BuildToolBar();
   void BuildSidePanel();
+  void FitSidePanel();
   void BuildVariablesArea();
   void BuildPlotOptions(QVBoxLayout* opts);
   QPushButton* BuildFitOptions(QVBoxLayout* opts);
@@ -114,6 +135,7 @@ class TFrmTesplore : public QMainWindow, public IDocumentErrors {
   // the groups of flags.
   void ControlsToDocument(std::uint32_t flags);
   void DocumentToControls(std::uint32_t flags);
+  void ShowSmoothing();
   void UpdateRecentFiles(const QString& path);
   void StepHistory(bool undo);
   bool NothingToPlot() const;

@@ -54,7 +54,12 @@ int TCanvas::TextWidth(const QString& text) const {
 
 int TCanvas::TextHeight(const QString&) const { return QFontMetrics(font_, p_.device()).height(); }
 
+QRect TCanvas::TextRect(int x, int y, const QString& text) const {
+  return QRect(x, y, TextWidth(text), TextHeight(text));
+}
+
 void TCanvas::TextOut(int x, int y, const QString& text) {
+  if (log_) log_->emplace_back(TextRect(x, y, text), text);
   p_.setPen(ToQColor(text_));
   p_.drawText(x, y + QFontMetrics(font_, p_.device()).ascent(), text);
   ApplyPen();
@@ -124,4 +129,49 @@ QString FormatFactor(double value) {
   double rounded = 0.0;
   std::from_chars(buf, r.ptr, rounded);
   return FormatFixed(rounded, 2);
+}
+
+namespace {
+
+// Texts this close side by side read as one.
+constexpr int kLabelGap = 3;
+
+bool Touch(const QRect& a, const QRect& b) {
+  return a.adjusted(-kLabelGap, 0, kLabelGap, 0).intersects(b);
+}
+
+}  // namespace
+
+void DrawTickLabels(TCanvas& c, const std::vector<TTickLabel>& labels, std::vector<QRect>& placed) {
+  const int n = static_cast<int>(labels.size());
+  if (n == 0) return;
+  std::vector<QRect> rects;
+  rects.reserve(labels.size());
+  for (const TTickLabel& l : labels) rects.push_back(c.TextRect(l.x, l.y, l.text));
+  auto apart = [&](int step) {
+    for (int i = step; i < n; i += step) {
+      if (Touch(rects[static_cast<std::size_t>(i - step)], rects[static_cast<std::size_t>(i)]))
+        return false;
+    }
+    return true;
+  };
+  // Steps that end on the last label first, then any.
+  int step = 0;
+  for (int pass = 0; pass < 2 && step == 0; ++pass) {
+    for (int s = 1; s < std::max(n, 2); ++s) {
+      if ((pass == 0 && (n - 1) % s != 0) || !apart(s)) continue;
+      step = s;
+      break;
+    }
+  }
+  if (step == 0) step = std::max(n - 1, 1);
+  for (int i = 0; i < n; i += step) {
+    const QRect& r = rects[static_cast<std::size_t>(i)];
+    bool free = true;
+    for (const QRect& p : placed) free = free && !Touch(r, p);
+    if (!free) continue;
+    placed.push_back(r);
+    c.TextOut(labels[static_cast<std::size_t>(i)].x, labels[static_cast<std::size_t>(i)].y,
+              labels[static_cast<std::size_t>(i)].text);
+  }
 }

@@ -8,7 +8,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <QRect>
 #include <QString>
+#include <vector>
 
 #include "doc/color_record.h"
 
@@ -42,6 +44,11 @@ class TCanvas {
   int TextHeight(const QString& text) const;
   // The text with its top-left corner at (x, y).
   void TextOut(int x, int y, const QString& text);
+  // The rectangle TextOut covers with the text.
+  QRect TextRect(int x, int y, const QString& text) const;
+  // Every text drawn from now on is added to log with its rectangle (none
+  // when null).
+  void SetTextLog(std::vector<std::pair<QRect, QString>>* log) { log_ = log; }
 
   void Line(int x0, int y0, int x1, int y1);
   void Polyline(const QPolygon& points);
@@ -71,7 +78,18 @@ class TCanvas {
   TColor brush_ = 0xFFFFFF;
   TColor text_ = 0;
   QFont font_;
+  std::vector<std::pair<QRect, QString>>* log_ = nullptr;
 };
+
+// The tick labels of one axis, in tick order, each at its top-left corner.
+// Drawn are every step-th, with the smallest step at which the labels shown
+// keep apart (a step that keeps the last label first), and of those none that
+// would touch a label in placed; the labels drawn are added to placed.
+struct TTickLabel {
+  int x, y;
+  QString text;
+};
+void DrawTickLabels(TCanvas& c, const std::vector<TTickLabel>& labels, std::vector<QRect>& placed);
 
 // "General format with d significant digits": C's %.dg in the C locale.
 QString FormatGeneral(double value, int digits);

@@ -6,14 +6,19 @@ TRect PlotLayout(const TRect& whole, const QFont fonts[2], QPaintDevice* device)
   const QFontMetrics f0(PlotFont(fonts[0]), device), f1(PlotFont(fonts[1]), device);
   const int tw = f0.horizontalAdvance(QStringLiteral("0")), th = f0.height();
   const int th1 = f1.height();
-  return TRect{whole.left + 7 * tw, whole.top + 3 * th1 + th, whole.right - 8 * tw,
-               whole.bottom - 2 * th};
+  int widest = 0;
+  for (const char* label : {"-0.00088", "-8.8e+88", "-8.8e-88"})
+    widest = std::max(widest, f0.horizontalAdvance(QString::fromLatin1(label)));
+  return TRect{whole.left + std::max(7 * tw, widest + 9), whole.top + 3 * th1 + th,
+               whole.right - std::max(8 * tw, widest + 2), whole.bottom - 2 * th};
 }
 
 void RenderPlot(TPlotContext& ctx) {
   SampleDataView& doc = ctx.doc;
   ctx.palette = BuildPalette(ctx.colors);
   TCanvas c(ctx.painter);
+  c.SetTextLog(ctx.texts);
+  ctx.labels.clear();
   const std::uint32_t n = doc.CountVisible();
   c.SetBrush(ctx.colors.clr[ClrBackground]);
   c.SetPen(ctx.colors.clr[ClrLines]);
@@ -35,6 +40,7 @@ void RenderPlot(TPlotContext& ctx) {
     const QString label = QStringLiteral("Samples selected: ");
     int y = ctx.plot.top - 3 * c.TextHeight(label) - 8;
     if (type == PlotCobwebs && doc.m_crossDensity) y += ctx.plot.Height() / 3;
+    y = std::max(y, ctx.whole.top);  // large label fonts: not above the page
     c.TextOut(ctx.whole.left + 7, y, label);
     c.TextOut(ctx.whole.left + 7 + c.TextWidth(label) + 2, y, QString::number(doc.CountSelected()));
   }

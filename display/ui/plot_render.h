@@ -40,9 +40,14 @@ struct TPlotContext {
   std::function<void()> boxChanged;
   // The palette of the colours (filled by RenderPlot).
   TPalette palette{};
+  // When set, every text drawn with its rectangle.
+  std::vector<std::pair<QRect, QString>>* texts = nullptr;
+  // The rectangles of the axis labels drawn so far (filled while drawing).
+  std::vector<QRect> labels{};
 };
 
-// The plot rectangle within the page for the fonts.
+// The plot rectangle within the page for the fonts. The margins beside it
+// hold the widest value label the axes can show ("-0.00088", "-8.8e+88").
 TRect PlotLayout(const TRect& whole, const QFont fonts[2], QPaintDevice* device);
 
 // Draws the current plot of the document.

@@ -116,23 +116,28 @@ void DrawScatterAxes(TPlotContext& ctx, TCanvas& c, const QString& xName, const 
     c.TextOut(xName0, ymid - (static_cast<int>(xName.size()) * h) / 2 + i * h, xName.mid(i, 1));
   }
   c.SetFont(PlotFonts[0]);
+  std::vector<TTickLabel> xLabels;
   for (int j = 0; j <= 10; ++j) {
     const int x = W * j / 10 + P.left;
     c.Line(x, ymid - 4, x, ymid + 4);
-    c.TextOut(x + (j == 5 ? 5 : 0), ymid + 5,
-              FormatGeneral(box.x0 + j * (box.x1 - box.x0) * 0.1, 2));
+    xLabels.push_back(
+        {x + (j == 5 ? 5 : 0), ymid + 5, FormatGeneral(box.x0 + j * (box.x1 - box.x0) * 0.1, 2)});
   }
 
   c.Line(xmid, P.top, xmid, P.bottom);
   c.SetFont(bold);
   c.TextOut(xmid - c.TextWidth(yName) / 2, P.top - c.TextHeight(yName) - 5, yName);
   c.SetFont(PlotFonts[0]);
+  std::vector<TTickLabel> yLabels;
   for (int j = 0; j <= 10; ++j) {
     const int y = P.bottom - H * j / 10;
     c.Line(xmid - 4, y, xmid + 4, y);
     const QString label = FormatGeneral(box.y0 + j * (box.y1 - box.y0) * 0.1, 2);
-    c.TextOut(xmid + 5, y - (j == 5 ? 5 + c.TextHeight(label) : 0), label);
+    yLabels.push_back({xmid + 5, y - (j == 5 ? 5 + c.TextHeight(label) : 0), label});
   }
+  // Where the two axes' labels would meet, the horizontal axis's stay.
+  DrawTickLabels(c, xLabels, ctx.labels);
+  DrawTickLabels(c, yLabels, ctx.labels);
 }
 
 }  // namespace

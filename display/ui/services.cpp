@@ -3,7 +3,9 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -31,10 +33,13 @@ class TPlatformServices : public ITesploreServices {
   }
   QString SaveFile(const QString& title, const QString& filter, const QString& proposed,
                    const QString& suffix) override {
-    QFileDialog dialog(owner, title, proposed, filter);
+    // The dialog starts in the proposal's folder with its bare name selected;
+    // a name with a folder part would be taken inside that folder once more.
+    const QFileInfo info(proposed);
+    QFileDialog dialog(owner, title, proposed.isEmpty() ? QString() : info.absolutePath(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(proposed);
+    if (!proposed.isEmpty()) dialog.selectFile(info.fileName());
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                ? dialog.selectedFiles().first()
                : QString();
@@ -71,6 +76,11 @@ TPlatformServices platform;
 ITesploreServices* installed = nullptr;
 
 }  // namespace
+
+QString AbsoluteFilePath(const QString& name) {
+  if (name.isEmpty()) return name;
+  return QDir::cleanPath(QFileInfo(name).absoluteFilePath());
+}
 
 ITesploreServices& Services() { return installed ? *installed : platform; }
 

@@ -49,6 +49,10 @@ class TServicesPicker : public RandVarPickerUI {
                      std::uint32_t limit, ut::SizeTSet& chosen) override;
 };
 
+// A file name as it enters the program (command line, drop, recent file,
+// dialog): absolute and normalised. Empty stays empty.
+QString AbsoluteFilePath(const QString& name);
+
 // The services in use; the platform's dialogs unless a test installs others.
 ITesploreServices& Services();
 // Installs services (not owned; null restores the platform's dialogs).

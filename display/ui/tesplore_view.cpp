@@ -140,12 +140,19 @@ void TFrmTesploreView::Render(bool repaint, QPainter* canvas) {
     own.begin(&m_image);
   }
   QPainter& painter = canvas ? *canvas : own;
-  TPlotContext ctx{*m_document,  m_document->Colours(),
-                   painter,      m_whole,
-                   m_plot,       canvas ? nullptr : &m_image,
-                   m_mouseState, canvas && m_grayscale,
-                   m_threads,    OnBoxChanged,
-                   TPalette{}};
+  TPlotContext ctx{*m_document,
+                   m_document->Colours(),
+                   painter,
+                   m_whole,
+                   m_plot,
+                   canvas ? nullptr : &m_image,
+                   m_mouseState,
+                   canvas && m_grayscale,
+                   m_threads,
+                   OnBoxChanged,
+                   TPalette{},
+                   nullptr,
+                   {}};
   RenderPlot(ctx);
   if (!canvas) own.end();
   if (repaint) RepaintSurface();

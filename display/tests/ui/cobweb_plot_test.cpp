@@ -16,7 +16,13 @@ TEST_F(PlotTest, LayoutFollowsTheFonts) {
     const QFontMetrics f0(PlotFont(fonts[0]), &img), f1(PlotFont(fonts[1]), &img);
     const TRect P = PlotLayout(TRect{10, 20, 610, 470}, fonts, &img);
     const int tw = f0.horizontalAdvance("0"), th = f0.height(), th1 = f1.height();
-    EXPECT_EQ(P, (TRect{10 + 7 * tw, 20 + 3 * th1 + th, 610 - 8 * tw, 470 - 2 * th})) << size;
+    // The margins also hold the widest value label beside the axes.
+    const int label = std::max({f0.horizontalAdvance("-0.00088"), f0.horizontalAdvance("-8.8e+88"),
+                                f0.horizontalAdvance("-8.8e-88")});
+    EXPECT_EQ(P, (TRect{10 + std::max(7 * tw, label + 9), 20 + 3 * th1 + th,
+                        610 - std::max(8 * tw, label + 2), 470 - 2 * th}))
+        << size;
+    EXPECT_GE(P.left - 10, label + 5) << size;
   }
 }
 

@@ -3,8 +3,7 @@
 #include <QMenuBar>
 #include <fstream>
 
-#include "plot_fixture.h"
-#include "test_services.h"
+#include "main_window_fixture.h"
 #include "ui/color_dialog.h"
 #include "ui/font_dialog.h"
 #include "ui/interface_dialog.h"
@@ -14,34 +13,6 @@
 #include "ui/start_up.h"
 
 namespace {
-
-class MainWindowTest : public plots::PlotTest {
- protected:
-  void SetUp() override {
-    PlotTest::SetUp();
-    SetSettingsFilePath(dir.File("tesplore.INI"));
-    SetServices(&services);
-    ColorRecord = ColorPreset(PresetDefaultColor);
-  }
-  void TearDown() override {
-    SetServices(nullptr);
-    SetSettingsFilePath(std::string());
-  }
-  // A sample file of n samples: column c holds c + i / n for sample i.
-  QString Samples(const std::string& name, int columns, int n) {
-    std::vector<std::string> names;
-    testfiles::Table rows(static_cast<std::size_t>(n));
-    for (int c = 0; c < columns; ++c) names.push_back("v" + std::to_string(c));
-    for (int i = 0; i < n; ++i) {
-      for (int c = 0; c < columns; ++c)
-        rows[static_cast<std::size_t>(i)].push_back(c + double(i) / n);
-    }
-    const bool sam = name.size() > 4 && name.substr(name.size() - 4) == ".sam";
-    return QString::fromStdString(dir.Write(
-        name, sam ? testfiles::SamText(names, {}, rows) : testfiles::SaeText(names, rows)));
-  }
-  TestServices services;
-};
 
 TEST(CommandLine, Table) {
   struct Case {
@@ -66,7 +37,7 @@ TEST(CommandLine, Table) {
 }
 
 TEST_F(MainWindowTest, StartUpAndInvalidCommandLine) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   EXPECT_EQ(window.windowTitle(), "Tesplore - no sample file loaded");
   EXPECT_FALSE(ProcessCommandLine(window, {"prog", "a", "b"}));
   ASSERT_EQ(services.boxes.size(), 1);
@@ -84,7 +55,7 @@ TEST_F(MainWindowTest, StartUpAndInvalidCommandLine) {
 }
 
 TEST_F(MainWindowTest, LoadCaptionPlotTypesAndRecentFiles) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   const QString model = Samples("model.sam", 3, 500);
   window.LoadAndShowSampleFile(model);
@@ -135,7 +106,7 @@ TEST_F(MainWindowTest, LoadCaptionPlotTypesAndRecentFiles) {
 }
 
 TEST_F(MainWindowTest, ManyVariablesAskThePicker) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   const QString wide = Samples("wide.sae", 25, 30);
   // The picker's list sorted descending; three checked; positions in file order.
@@ -164,7 +135,7 @@ TEST_F(MainWindowTest, ManyVariablesAskThePicker) {
 }
 
 TEST_F(MainWindowTest, SaveSelectedSamplesProposesTheName) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   QDir().mkpath(QString::fromStdString(dir.File("a.b")));
   const QString model = Samples("a.b/model.sae", 2, 300);
@@ -179,7 +150,7 @@ TEST_F(MainWindowTest, SaveSelectedSamplesProposesTheName) {
 }
 
 TEST_F(MainWindowTest, SidePanel) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   window.LoadAndShowSampleFile(Samples("m.sae", 3, 1000));
   const std::size_t before = window.Document().HistorySize();
@@ -212,7 +183,7 @@ TEST_F(MainWindowTest, SidePanel) {
 }
 
 TEST_F(MainWindowTest, MouseBandSelectsARange) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   window.show();
   QApplication::processEvents();
@@ -273,7 +244,7 @@ int CountPixels(const QImage& image, TColor colour) {
 }  // namespace
 
 TEST_F(MainWindowTest, ColourDialogRecoloursTheCobwebWithOneUndoStep) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   window.LoadAndShowSampleFile(Samples("m.sae", 3, 500));
   const TColorRecord before = ColorRecord;
@@ -319,7 +290,7 @@ TEST_F(MainWindowTest, ColourDialogRecoloursTheCobwebWithOneUndoStep) {
 }
 
 TEST_F(MainWindowTest, EveryCommandOnce) {
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   window.show();
   window.LoadAndShowSampleFile(Samples("m.sae", 3, 300));
@@ -351,7 +322,7 @@ TEST_F(MainWindowTest, EveryCommandOnce) {
 TEST_F(MainWindowTest, OptionsAreKeptInTheSettingsFile) {
   const std::int32_t undoBefore = UndoSize;
   {
-    TFrmTesplore window(QSize(1280, 1024));
+    TFrmTesplore window(QRect(0, 0, 1280, 1024));
     services.answer = [](QDialog& d) {
       auto& options = dynamic_cast<TFrmInterfaceSettings&>(d);
       options.UpDown1->setValue(17);
@@ -386,7 +357,7 @@ TEST_F(MainWindowTest, OptionsAreKeptInTheSettingsFile) {
   const std::string ini = dir.File("tesplore.INI");
   EXPECT_EQ(ReadFrameSettings(ini).MouseSensitivity, 17);
   EXPECT_EQ(ReadViewSettings(ini).UndoSize, 4);
-  TFrmTesplore again(QSize(1280, 1024));
+  TFrmTesplore again(QRect(0, 0, 1280, 1024));
   EXPECT_EQ(again.View()->Settings().MouseSensitivity, 17);
   EXPECT_EQ(UndoSize, 4);
   EXPECT_EQ(PlotFonts[1].family(), "DejaVu Serif");

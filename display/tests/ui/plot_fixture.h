@@ -61,15 +61,17 @@ class PlotTest : public ::testing::Test {
 
   // Renders into a fresh picture of w x h as the frame does on the screen
   // (own = true) or as on another device (own = false).
+  // texts, when given, receives every text drawn with its rectangle.
   QImage Render(SampleDataView& doc, int w = 800, int h = 600, int mouse = MouseIdle,
-                bool own = true, int threads = 1) {
+                bool own = true, int threads = 1,
+                std::vector<std::pair<QRect, QString>>* texts = nullptr) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::magenta);
     QPainter p(&img);
     whole = TRect{0, 0, w, h};
     plot = PlotLayout(whole, PlotFonts, &img);
-    TPlotContext ctx{doc,   colors, p,       whole,   plot, own ? &img : nullptr,
-                     mouse, false,  threads, nullptr, {}};
+    TPlotContext ctx{doc,     colors,  p,  whole, plot, own ? &img : nullptr, mouse, false,
+                     threads, nullptr, {}, texts, {}};
     RenderPlot(ctx);
     p.end();
     return img;

@@ -24,7 +24,7 @@ struct TestServices : ITesploreServices {
   QString SaveFile(const QString&, const QString&, const QString& proposed,
                    const QString&) override {
     proposals << proposed;
-    return save;
+    return saveProposed ? proposed : save;
   }
   bool ExportOptions(TFrameSettings& s, bool jpeg) override {
     exportAsked << jpeg;
@@ -70,6 +70,7 @@ struct TestServices : ITesploreServices {
   bool fontAnswer = false;
   QStringList boxes, proposals;
   QString open, save;
+  bool saveProposed = false;  // the save chooser takes the proposed name
   QList<bool> exportAsked;
   bool exportAnswer = true, userDefined = false;
   int width = 800, height = 600, quality = 50;
