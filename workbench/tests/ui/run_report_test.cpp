@@ -282,7 +282,7 @@ TEST_F(RunReportTest, LinedrawFontPreviewsTheSummaryTable) {
   for (int i = 0; i < d.listFont->topLevelItemCount(); ++i)
     if (d.listFont->topLevelItem(i)->text(0) == "Linedraw") linedraw = d.listFont->topLevelItem(i);
   ASSERT_NE(linedraw, nullptr);
-  EXPECT_EQ(linedraw->text(1).toStdString(), "MS Linedraw, 12");
+  EXPECT_EQ(linedraw->text(1).toStdString(), "DejaVu Sans Mono, 9");
   d.listFont->setCurrentItem(linedraw);
   std::vector<int> previews;
   d.Preview = [&](int format, int section, QTextEdit* pane) {
@@ -298,7 +298,7 @@ TEST_F(RunReportTest, LinedrawFontPreviewsTheSummaryTable) {
   d.SetFont();
   EXPECT_EQ(previews, std::vector<int>{4});
   const int i = run->Sections.IndexOfSection(StyleLinedraw);
-  EXPECT_EQ(run->Sections.Entries[static_cast<std::size_t>(i)].font->name, "MS Linedraw");
+  EXPECT_EQ(run->Sections.Entries[static_cast<std::size_t>(i)].font->name, "DejaVu Sans Mono");
 }
 
 TEST_F(RunReportTest, GenerateWritesThePlainTextReportIntoThePanel) {
