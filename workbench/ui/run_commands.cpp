@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -33,6 +35,23 @@ namespace tesmira::wb {
 namespace {
 
 std::string ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
+
+// Width in points of a text in a report font: the font's metrics on a device
+// of 72 dots per inch, where a dot is a point.
+double TextPoints(const std::string& text, const TRepFont& font) {
+  static const QImage device = [] {
+    QImage image(1, 1, QImage::Format_Mono);
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(2835);
+    return image;
+  }();
+  QFont f(QString::fromStdString(font.name));
+  f.setPointSizeF(font.size > 0 ? font.size : 12);
+  f.setBold(font.bold);
+  f.setItalic(font.italic);
+  f.setUnderline(font.underline);
+  return QFontMetricsF(f, &device).horizontalAdvance(QString::fromStdString(text));
+}
 
 }  // namespace
 
@@ -262,6 +281,7 @@ TFrmReport& TRunCommands::ReportDialog() {
       TReportContext ctx;
       ctx.sections = &Sections;
       ctx.modelFileName = wb_.CurrentFileName;
+      ctx.measureText = &TextPoints;
       ctx.isSampleChecked = [this](const std::string& name, bool rows) {
         return report_->IsSampleChecked(name, rows);
       };
@@ -283,6 +303,7 @@ TFrmReport& TRunCommands::ReportDialog() {
       TReportContext ctx;
       ctx.sections = &Sections;
       ctx.modelFileName = wb_.CurrentFileName;
+      ctx.measureText = &TextPoints;
       ctx.targetIsReportPanel = false;
       wb::GenerateReport(format, section, target, ctx);
     };
