@@ -48,14 +48,17 @@ struct TReportContext {
   // Receives the RTF bytes of a full RTF report (the report panel keeps them
   // for saving); null when nobody keeps them.
   std::string* lastReportStream = nullptr;
-  // Opens the office document (the desktop's default application); false
-  // when it could not be opened.
+  // Opens the office document (the desktop's application for its format);
+  // false when it could not be opened (the panel still names the document).
   std::function<bool(const std::string& path)> openDocument;
+  // Receives the full path of the office document kept for the user.
+  std::string* officeDocument = nullptr;
   // Turns an RTF file into the office document beside it and returns the
   // document's path, or the RTF file's own path when no converter is present.
   std::function<std::string(const std::string& rtfPath)> convertDocument;
-  // Folder for the office writer's files; the system's temporary folder when empty.
-  std::string temporaryFolder;
+  // Folder the office document is kept in; the model's folder when empty
+  // (OfficeDocumentFolder).
+  std::string documentFolder;
 };
 
 // "MMMM dd" + ordinal suffix + ", yyyy" and the time "hh:mm:ss", in English.
