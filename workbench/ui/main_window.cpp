@@ -481,7 +481,7 @@ void TFrmTesmiraMain::ReadSettings() {
   const std::pair<QTableView*, const TListLayout*> layouts[] = {{listVar, &settings_.VarList},
                                                                 {listFor, &settings_.ForList}};
   for (const auto& [view, layout] : layouts)
-    for (int c = 0; c < 4; ++c) view->setColumnWidth(c, layout->ColWidth[c]);
+    for (int c = 0; c < 5; ++c) view->setColumnWidth(c, layout->ColWidth[c]);
   if (!settings_.WorkDir.empty()) QDir::setCurrent(QString::fromStdString(settings_.WorkDir));
   if (settings_.Top != -1 && settings_.Left != -1) {
     setGeometry(settings_.Left, settings_.Top, settings_.Width, settings_.Height);
@@ -495,6 +495,7 @@ void TFrmTesmiraMain::ReadSettings() {
   SetCurrentDisplaySettings(settings_.Display);
   wb_.Undo.SetDepth(settings_.Undo);
   ShowIndexColumn(settings_.ShowObjIdx);
+  richReport->setLineWrapMode(settings_.WordWrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
   RefreshMRUActions();
 }
 
@@ -511,6 +512,7 @@ void TFrmTesmiraMain::WriteSettings() {
   settings_.Toolbar = mitToolbar->isChecked();
   settings_.Display = CurrentDisplaySettings();
   settings_.Undo = wb_.Undo.GetDepth();
+  settings_.WordWrap = richReport->lineWrapMode() != QTextEdit::NoWrap;
   const std::pair<QTableView*, TListLayout*> layouts[] = {{listVar, &settings_.VarList},
                                                           {listFor, &settings_.ForList}};
   for (const auto& [view, layout] : layouts) {

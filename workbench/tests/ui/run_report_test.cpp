@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -251,6 +252,7 @@ TEST_F(RunReportTest, FormatListAndFormatDialog) {
   d.Preview = [&](int, int section, QTextEdit*) { previews.push_back(section); };
   d.ExecFormat = [&](TFrmFormat& f) {
     EXPECT_EQ(f.cbxFormat->itemText(0).toStdString(), "Table Default (Scientific)");
+    EXPECT_TRUE(QFontInfo(f.richPreview->font()).fixedPitch());  // plain-text columns line up
     f.chkPreview->setChecked(true);
     const std::size_t before = previews.size();
     f.cbxFormat->setCurrentIndex(0);
