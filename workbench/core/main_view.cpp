@@ -69,7 +69,7 @@ bool SaveButtonEnabled(bool fileOpen, int fileKind, bool modified, bool hasFileN
                        int reportTag) {
   if (fileOpen && (((fileKind == 2 || fileKind == 5) && modified && hasFileName) || !hasFileName))
     return true;
-  return fileKind == 3 && (reportTag == 1 || reportTag == 2);
+  return fileKind == 3 && reportTag >= 1 && reportTag <= 3;
 }
 
 std::string FormatIndexCaption(int kind, int number) {

@@ -1,7 +1,10 @@
 #include "office_writer.h"
 
-#include <stdlib.h>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 
 #include <cmath>
 #include <filesystem>
@@ -21,19 +24,6 @@ namespace tesmira::wb {
 namespace fs = std::filesystem;
 namespace {
 
-// The documents' folder, removed with its files when the program ends.
-struct TDocumentFolder {
-  fs::path path;
-  TDocumentFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tesmira-report-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~TDocumentFolder() {
-    std::error_code ec;
-    if (!path.empty()) fs::remove_all(path, ec);
-  }
-};
-
 // Removes the intermediate file however the generation ends.
 struct TRemoveOnExit {
   fs::path path;
@@ -42,6 +32,22 @@ struct TRemoveOnExit {
     if (!path.empty()) fs::remove(path, ec);
   }
 };
+
+// Creates "<folder>/<name>-report.rtf" (or "-report-2", "-3", ...) where
+// neither that RTF file nor its office document exists yet; returns the RTF
+// file's path and its open descriptor.
+std::string CreateDocumentFile(const fs::path& folder, const std::string& name, int& fd) {
+  for (int n = 1; n <= 9999; ++n) {
+    const std::string stem = name + "-report" + (n == 1 ? std::string() : "-" + std::to_string(n));
+    const fs::path rtf = folder / (stem + ".rtf");
+    std::error_code ec;
+    if (fs::exists(folder / (stem + ".odt"), ec)) continue;
+    fd = ::open(rtf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) return rtf.string();
+    if (errno != EEXIST) break;
+  }
+  throw std::runtime_error("Cannot create the report document in " + folder.string());
+}
 
 }  // namespace
 
@@ -58,10 +64,15 @@ double LocalePageWidth() {
 #endif
 }
 
-std::string OfficeDocumentFolder() {
-  static TDocumentFolder folder;
-  if (folder.path.empty()) throw std::runtime_error("No temporary folder for the report document");
-  return folder.path.string();
+std::string OfficeDocumentFolder(const std::string& modelFileName) {
+  const fs::path model(modelFileName);
+  if (model.has_parent_path() && model.is_absolute()) return model.parent_path().string();
+#ifdef TESMIRA_WORKBENCH_QTCORE
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents.toStdString();
+#endif
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  return fs::current_path().string();
 }
 
 std::string ConvertWithWordProcessor(const std::string& rtfPath) {
@@ -87,22 +98,23 @@ std::string ConvertWithWordProcessor(const std::string& rtfPath) {
 }
 
 void TWordReporter::WriteContents() {
-  WriteRaw(
-      "{\\field{\\*\\fldinst { TOC \\\\o \"1-2\" \\\\h \\\\z }}{\\fldrslt "
-      "{\\b\\lang1024\\langfe1024\\noproof\\langnp1033 R-Click and select Upadte Field to "
-      "generate Table of Contents.}}}");
+  // The field's result is the contents list itself, so a reader sees the
+  // headings before (or without) updating the field.
+  WriteRaw("{\\field{\\*\\fldinst { TOC \\\\o \"1-2\" \\\\h \\\\z }}{\\fldrslt ");
+  TRTFReporter::WriteContents();
+  WriteRaw("}}");
 }
 
 void TWordReporter::Generate() {
   documentPath_.clear();
   const std::string folder =
-      ctx_.temporaryFolder.empty() ? OfficeDocumentFolder() : ctx_.temporaryFolder;
+      ctx_.documentFolder.empty() ? OfficeDocumentFolder(ctx_.modelFileName) : ctx_.documentFolder;
   textWidth_ = OfficeTextWidth(LocalePageWidth(), 72, 72);
   WriteRTFDocument();
-  std::string pattern = (fs::path(folder) / "tsoXXXXXX.rtf").string();
-  const int fd = mkstemps(pattern.data(), 4);
-  if (fd < 0) throw std::runtime_error("Cannot create a temporary file in " + folder);
-  TRemoveOnExit intermediate{pattern};
+  const std::string name = ModelBaseName().empty() ? std::string("tesmira") : ModelBaseName();
+  int fd = -1;
+  const std::string rtf = CreateDocumentFile(folder, name, fd);
+  TRemoveOnExit intermediate{rtf};
   {
     const size_t size = stream_.size();
     size_t done = 0;
@@ -110,27 +122,22 @@ void TWordReporter::Generate() {
       const ssize_t n = ::write(fd, stream_.data() + done, size - done);
       if (n <= 0) {
         ::close(fd);
-        throw std::runtime_error("Cannot write the temporary file " + pattern);
+        throw std::runtime_error("Cannot write the report document " + rtf);
       }
       done += static_cast<size_t>(n);
     }
-    ::close(fd);
+    if (::close(fd) != 0) throw std::runtime_error("Cannot write the report document " + rtf);
   }
   stream_.clear();
-  std::string document =
-      ctx_.convertDocument ? ctx_.convertDocument(pattern) : ConvertWithWordProcessor(pattern);
-  if (document == pattern) {
-    // No word processor: the RTF file itself becomes the document.
-    fs::path named = fs::path(pattern);
-    named.replace_filename(named.stem().string() + "-report.rtf");
-    fs::rename(pattern, named);
-    document = named.string();
-  }
+  const std::string document =
+      ctx_.convertDocument ? ctx_.convertDocument(rtf) : ConvertWithWordProcessor(rtf);
+  // Without a word processor the RTF file itself is the document: it stays.
+  if (document == rtf) intermediate.path.clear();
   documentPath_ = document;
-  if (ctx_.openDocument && !ctx_.openDocument(document))
-    throw std::runtime_error("Cannot open the report document " + document);
+  if (ctx_.officeDocument) *ctx_.officeDocument = document;
+  if (ctx_.openDocument) ctx_.openDocument(document);
   target_.Clear();
-  target_.AppendLines({kOfficeNote});
+  target_.AppendLines({kOfficeNote, document});
 }
 
 }  // namespace tesmira::wb

@@ -1,11 +1,13 @@
 // The office-document writer: the RTF report with a table-of-contents field
-// in place of the contents list, laid out for the page of the locale (US
-// Letter or A4 with 72-point margins), written to a temporary file and turned
-// into an office document by a word processor found on the PATH ("soffice"
-// or "libreoffice", ".odt"); without one the RTF file itself is the document.
-// The document is opened by the context's opener; the target only gets a note.
-// The intermediate RTF file is removed on every path. The "WordTemplate"
-// setting is kept by the settings but not applied.
+// (its result already filled with the headings) in place of the contents
+// list, laid out for the page of the locale (US Letter or A4 with 72-point
+// margins), and turned into an office document by a word processor found on
+// the PATH ("soffice" or "libreoffice", ".odt"); without one the RTF file
+// itself is the document. The document is kept for the user beside the model
+// (in the user's documents folder for an unsaved model) under a name no other
+// file has; only the intermediate RTF file of a conversion is removed. The
+// context's opener shows it; the target gets a note and the document's full
+// path. The "WordTemplate" setting is kept by the settings but not applied.
 #pragma once
 
 #include <string>
@@ -19,8 +21,9 @@ int OfficeTextWidth(double pageWidth, double leftMargin, double rightMargin);
 // Page width in points by the locale's measurement system: 612 (US Letter) or
 // 595.28 (A4).
 double LocalePageWidth();
-// Folder for the office documents; it lives until the program ends.
-std::string OfficeDocumentFolder();
+// Folder the office document of a model is kept in: the model's folder, or
+// the user's documents folder (the home folder) for an unsaved model.
+std::string OfficeDocumentFolder(const std::string& modelFileName);
 // The conversion by a word processor on the PATH: the ".odt" beside the RTF
 // file, or the RTF file's path when there is no word processor or it failed.
 std::string ConvertWithWordProcessor(const std::string& rtfPath);

@@ -13,6 +13,7 @@ namespace {
 const char* const kSection = "Report";
 constexpr int32_t kNoId = -441;
 constexpr int kMaxEntries = 100;
+constexpr int32_t kSymbolCharset = 2;
 
 bool ModelHasObjects() { return GetNumberOfRandomVariables() > 0 || GetNumberOfFormulas() > 0; }
 
@@ -45,7 +46,9 @@ TRepFont DefaultStyleFont(int32_t style) {
     case StyleHeading3: return {"Arial", 12, true, true, false, 0};
     case StyleTable:    return {"Times New Roman", 12, false, false, false, 0};
     case StyleSymbol:   return {"Symbol", 12, false, false, false, 2};
-    default:            return {"MS Linedraw", 12, false, false, false, 2};
+    // Pictures of structures: a monospace font that has the box characters,
+    // in the ordinary character set, so every word processor shows them.
+    default:            return {"DejaVu Sans Mono", 9, false, false, false, 0};
   }
   // clang-format on
 }
@@ -160,6 +163,9 @@ void TRepSections::EnsureStyleFonts() {
     int i = IndexOfSection(style);
     if (i < 0) i = AddSection(style);
     TRepSectionSetting& s = Entries[i];
+    // A picture font of the symbol character set (the setting of older
+    // versions) shows icons instead of box characters.
+    if (style == StyleLinedraw && s.font && s.font->charset == kSymbolCharset) s.font.reset();
     if (s.font) continue;
     s.visible = true;
     s.included = true;

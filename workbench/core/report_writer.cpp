@@ -485,6 +485,7 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
   std::vector<bool> colShown(static_cast<size_t>(columns), true);
   if (s == 18) FilterMatrix(grid, nIn, rowShown, colShown);
   std::vector<int> widths(static_cast<size_t>(columns), 0);
+  MeasureInTableFont();
   for (int r = 0; r < info.rows; ++r) {
     if (!rowShown[static_cast<size_t>(r)]) continue;
     for (int c = 0; c < columns; ++c)
@@ -497,7 +498,8 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
     WriteLine("", 0);
   }
   const int fixed = (s == 4 || s == 16 || s == 18) ? 2 : 1;
-  const bool oneBlock = (s == 4 || s == 16) && !(ctx_.sections && ctx_.sections->LineBreaks);
+  const bool oneBlock =
+      (s == 4 || s == 16) && !SplitsWideTables() && !(ctx_.sections && ctx_.sections->LineBreaks);
   std::vector<int> rest;
   for (int c = fixed; c < columns; ++c)
     if (colShown[static_cast<size_t>(c)]) rest.push_back(c);
@@ -511,14 +513,16 @@ void TReporter::WriteGridTable(int s, const TRepTableInfo& info) {
     int sum = 0;
     for (int c = 0; c < fixed && c < columns; ++c) {
       block.push_back(c);
-      sum += widths[static_cast<size_t>(c)] + 3;
+      sum += widths[static_cast<size_t>(c)] + CellPadding();
     }
     bool took = false;
     while (next < rest.size()) {
       const int w = widths[static_cast<size_t>(rest[next])];
-      if (!oneBlock && took && sum + w > textWidth_) break;
+      // A writer that splits wide tables keeps whole cells within the width.
+      const int needed = SplitsWideTables() ? w + CellPadding() : w;
+      if (!oneBlock && took && sum + needed > textWidth_) break;
       block.push_back(rest[next++]);
-      sum += w + 3;
+      sum += w + CellPadding();
       took = true;
     }
     WriteGridBlock(s, grid, block, widths, rowShown, preview);

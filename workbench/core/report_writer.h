@@ -41,20 +41,24 @@ struct TReportContext {
   // Correlation-matrix filter: whether a variable's row or column is shown.
   std::function<bool(const std::string& name, bool rows)> isSampleChecked;
   bool targetIsReportPanel = true;
-  // Width in pixels of a UTF-8 text drawn in a font (the RTF writer's
-  // measuring); without it a width from the point size is assumed.
-  std::function<int(const std::string& text, const TRepFont& font)> measureText;
+  // Width in points of a UTF-8 text set in a font (the RTF writer's
+  // measuring, from the window side's font metrics); without it the writer
+  // estimates the width from standard character widths.
+  std::function<double(const std::string& text, const TRepFont& font)> measureText;
   // Receives the RTF bytes of a full RTF report (the report panel keeps them
   // for saving); null when nobody keeps them.
   std::string* lastReportStream = nullptr;
-  // Opens the office document (the desktop's default application); false
-  // when it could not be opened.
+  // Opens the office document (the desktop's application for its format);
+  // false when it could not be opened (the panel still names the document).
   std::function<bool(const std::string& path)> openDocument;
+  // Receives the full path of the office document kept for the user.
+  std::string* officeDocument = nullptr;
   // Turns an RTF file into the office document beside it and returns the
   // document's path, or the RTF file's own path when no converter is present.
   std::function<std::string(const std::string& rtfPath)> convertDocument;
-  // Folder for the office writer's files; the system's temporary folder when empty.
-  std::string temporaryFolder;
+  // Folder the office document is kept in; the model's folder when empty
+  // (OfficeDocumentFolder).
+  std::string documentFolder;
 };
 
 // "MMMM dd" + ordinal suffix + ", yyyy" and the time "hh:mm:ss", in English.
@@ -105,6 +109,12 @@ class TReporter {
   virtual void ReleaseStyle() {}
   virtual void WriteFrameLine(const std::string& line, int reserve);
   virtual std::string TableRowStart() const;
+  // Table layout: the font the cells are measured in is chosen before the
+  // columns are measured; the room a cell takes beside its text; whether a
+  // table wider than the text width is always split into column blocks.
+  virtual void MeasureInTableFont() {}
+  virtual int CellPadding() const { return 3; }
+  virtual bool SplitsWideTables() const { return false; }
   virtual std::string TableCell(const std::string& text, int width, char alignment, int section,
                                 int column);
   // Header block, contents, body and "END", through the primitives.

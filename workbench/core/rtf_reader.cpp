@@ -134,6 +134,8 @@ class TRtfParser {
       if (w == "f" && hasParam) {
         fontNumber_ = p;
         fontName_.clear();
+      } else if (w == "fcharset" && hasParam) {
+        doc_.charsets[fontNumber_] = p;
       }
       return;
     }

@@ -56,6 +56,7 @@ struct TRtfBlock {
 struct TRtfDocument {
   std::vector<TRtfBlock> blocks;
   std::map<int, std::string> fonts;  // font table: number -> name
+  std::map<int, int> charsets;       // font table: number -> "\fcharset"
   // Paragraphs as lines; a table row as its cells joined by tabs.
   std::string PlainText() const;
 };

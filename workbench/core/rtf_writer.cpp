@@ -1,6 +1,7 @@
 #include "rtf_writer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "cp437.h"
 #include "rtf_reader.h"
@@ -70,13 +71,45 @@ std::string RtfEscape(std::string_view cp437) {
 
 std::string TRTFReporter::AlignText(const std::string& text, int, char) { return text; }
 
+double EstimatedTextWidth(std::string_view utf8, const TRepFont& font) {
+  // Advance widths in thousandths of an em of ASCII 32..126 in a common
+  // sans-serif design; serif faces are narrower.
+  static constexpr short kWidths[95] = {
+      278,  278, 355, 556, 556, 889, 667, 222, 333, 333, 389, 584, 278, 333, 278, 278,
+      556,  556, 556, 556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556,
+      1015, 667, 667, 722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722, 778,
+      667,  778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 278, 278, 278, 469, 556,
+      333,  556, 556, 500, 556, 556, 278, 556, 556, 222, 222, 500, 222, 833, 556, 556,
+      556,  556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260, 334, 584};
+  const std::string family = LowerCase(font.name);
+  bool mono = false;
+  for (const char* word : {"mono", "courier", "consol", "fixed", "typewriter", "terminal"})
+    mono = mono || family.find(word) != std::string::npos;
+  double ems = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if ((c & 0xC0) == 0x80) continue;  // inside a character
+    if (mono)
+      ems += 0.6;
+    else if (c >= 32 && c < 127)
+      ems += kWidths[c - 32] / 1000.0;
+    else
+      ems += c < 0x80 ? 0.0 : 0.75;  // beyond ASCII: a wide letter
+  }
+  return ems * font.size * (font.bold ? 1.1 : 1.0);
+}
+
 int TRTFReporter::MeasureText(const std::string& text) {
   const std::string shown = Cp437ToUtf8(Trim(text)) + "0";
-  if (ctx_.measureText) return ctx_.measureText(shown, measureFont_) * 20;
-  // Without font metrics: half the point size per character, in pixels at 96 dpi.
-  int chars = 0;
-  for (unsigned char c : shown) chars += (c & 0xC0) != 0x80;
-  return chars * measureFont_.size * 96 / 72 / 2 * 20;
+  const double points = ctx_.measureText ? ctx_.measureText(shown, measureFont_)
+                                         : EstimatedTextWidth(shown, measureFont_);
+  return static_cast<int>(std::ceil(points * 20));
+}
+
+void TRTFReporter::MeasureInTableFont() {
+  if (const TRepSectionSetting* e = Entry(StyleTable); e && e->font) measureFont_ = *e->font;
+  if (const TRepSectionSetting* e = Entry(currentSection_); e && e->font && currentSection_ >= 0)
+    measureFont_ = *e->font;
 }
 
 void TRTFReporter::WriteLine(const std::string& text, int) {
@@ -153,7 +186,8 @@ void TRTFReporter::BeginTableRow() {
 }
 
 void TRTFReporter::AddTableCell(int width, char) {
-  cellPosition_ += width;
+  // The cell holds its text and the gaps on both sides of it.
+  cellPosition_ += width + 2 * kCellGap;
   rowDefinition_ +=
       "\\clvertalt\r\n\\clbrdrt\\brdrs\\brdrw10\r\n\\clbrdrl\\brdrs\\brdrw10\r\n"
       "\\clbrdrb\\brdrs\\brdrw10\r\n\\clbrdrr\\brdrs\\brdrw10\r\n\\cellx" +

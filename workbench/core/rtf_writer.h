@@ -26,6 +26,12 @@ namespace tesmira::wb {
 // characters of code page 1252 beyond ASCII as "\'xx", all others as "\uN?".
 std::string RtfEscape(std::string_view cp437);
 
+// The width in points of a UTF-8 text set in a font, estimated from standard
+// sans-serif character widths (a monospace family: 0.6 em a character) when no
+// font metrics are at hand; bold adds a tenth. Serif faces of the same size
+// set the text narrower.
+double EstimatedTextWidth(std::string_view utf8, const TRepFont& font);
+
 // The marker written at the previewed section; the driver removes it.
 inline constexpr const char* kPreviewMarker = "W1Q3ppQ";
 
@@ -67,6 +73,10 @@ class TRTFReporter : public TReporter {
   void ReleaseStyle() override { currentStyle_ = -10; }
   void WriteFrameLine(const std::string& line, int reserve) override;
   std::string TableRowStart() const override { return std::string(); }
+  void MeasureInTableFont() override;
+  int CellPadding() const override { return 2 * kCellGap; }
+  bool SplitsWideTables() const override { return true; }
+  static constexpr int kCellGap = 108;  // "\trgaph": twips each side of a cell's text
   std::string TableCell(const std::string& text, int width, char alignment, int section,
                         int column) override;
   const TRepSectionSetting* Entry(int id) const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,7 +35,7 @@ class OfficeReport : public ReportWriter {
   // Generation with the conversion and the opener watched.
   TReportContext Office() {
     TReportContext c = Context();
-    c.temporaryFolder = Path("");
+    c.documentFolder = Path("");
     c.convertDocument = [this](const std::string& rtf) {
       intermediate_ = rtf;
       intermediateBytes_ = ReadFile(rtf);
@@ -56,30 +57,87 @@ TEST_F(OfficeReport, DocumentWithContentsFieldAndFontsKept) {
   Simulate();
   const auto fontsBefore = sections_.Entries;
   MemoryTarget t;
-  GenerateReport(2, 0, t, Office());
-  // The intermediate file is gone; the document is the RTF the writer made.
-  ASSERT_FALSE(intermediate_.empty());
-  EXPECT_FALSE(fs::exists(intermediate_));
-  ASSERT_FALSE(opened_.empty());
+  TReportContext c = Office();
+  std::string kept;
+  c.officeDocument = &kept;
+  GenerateReport(2, 0, t, c);
+  // Without a word processor the RTF file is the document, kept beside the model.
+  EXPECT_EQ(opened_, Path("model-report.rtf"));
+  EXPECT_EQ(kept, opened_);
+  EXPECT_EQ(intermediate_, opened_);
   ASSERT_TRUE(fs::exists(opened_));
   const std::string doc = ReadFile(opened_);
   EXPECT_EQ(doc, intermediateBytes_);
   EXPECT_NE(doc.find("TOC \\\\o \"1-2\" \\\\h \\\\z"), std::string::npos);
-  EXPECT_NE(doc.find("R-Click and select Upadte Field to generate Table of Contents."),
-            std::string::npos);
-  // No contents list of its own; the page header's tab stop at the text width.
-  const std::string text = ReadRtf(doc).PlainText();
-  EXPECT_EQ(text.find("  1. Summary Report \n  2."), std::string::npos);
-  EXPECT_NE(text.find("1. Summary Report"), std::string::npos);
+  EXPECT_EQ(doc.find("R-Click"), std::string::npos);
+  // The field's result lists the headings of levels 1 and 2 in order, each on
+  // its own line before the first heading.
+  const TRtfDocument read = ReadRtf(doc);
+  std::vector<std::string> paragraphs;
+  for (const TRtfBlock& b : read.blocks) {
+    if (b.isTable) continue;
+    std::string p = b.paragraph.Text();
+    p.erase(p.find_last_not_of(' ') + 1);
+    paragraphs.push_back(p);
+  }
+  const auto contents = std::find(paragraphs.begin(), paragraphs.end(), "CONTENTS");
+  ASSERT_NE(contents, paragraphs.end());
+  std::vector<std::string> listed;
+  for (auto p = contents + 1; p != paragraphs.end() && !p->empty() && *p != "END"; ++p) {
+    if (std::find(listed.begin(), listed.end(), *p) != listed.end()) break;  // the body
+    listed.push_back(*p);
+  }
+  ASSERT_GE(listed.size(), 3u);
+  EXPECT_EQ(listed[0], "  1. Summary Report");
+  auto at = contents + 1 + static_cast<std::ptrdiff_t>(listed.size());
+  for (const std::string& heading : listed) {
+    at = std::find(at, paragraphs.end(), heading);
+    EXPECT_NE(at, paragraphs.end()) << heading;
+  }
   EXPECT_NE(doc.find("\\tqr\\tx" + std::to_string(OfficeTextWidth(LocalePageWidth(), 72, 72))),
             std::string::npos);
   // The settings' fonts are those from before.
   ASSERT_EQ(sections_.Entries.size(), fontsBefore.size());
   for (size_t i = 0; i < fontsBefore.size(); ++i)
     EXPECT_EQ(sections_.Entries[i].font, fontsBefore[i].font) << i;
-  // The target only holds the note.
-  EXPECT_EQ(t.lines, std::vector<std::string>{kOfficeNote});
+  // The target holds the note and the document's full path.
+  EXPECT_EQ(t.lines, (std::vector<std::string>{kOfficeNote, opened_}));
   EXPECT_TRUE(t.rtf.empty());
+}
+
+TEST_F(OfficeReport, ConvertedDocumentsAreKeptAndNeverOverwritten) {
+  Simulate();
+  TReportContext c = Office();
+  c.convertDocument = [this](const std::string& rtf) {
+    intermediate_ = rtf;
+    const std::string odt = fs::path(rtf).replace_extension(".odt").string();
+    std::ofstream(odt) << "document";
+    return odt;
+  };
+  std::vector<std::string> documents;
+  for (int k = 0; k < 2; ++k) {
+    MemoryTarget t;
+    GenerateReport(2, 0, t, c);
+    EXPECT_FALSE(fs::exists(intermediate_));  // only the intermediate RTF goes
+    documents.push_back(opened_);
+  }
+  EXPECT_EQ(documents,
+            (std::vector<std::string>{Path("model-report.odt"), Path("model-report-2.odt")}));
+  // Nothing of the program removes them: not the writers, not a new model.
+  ASSERT_TRUE(Init_data());
+  for (const std::string& d : documents) EXPECT_EQ(ReadFile(d), "document") << d;
+  // An opener that finds no application leaves the document named in the panel.
+  c.openDocument = [](const std::string&) { return false; };
+  MemoryTarget t;
+  GenerateReport(2, 0, t, c);
+  EXPECT_EQ(t.lines, (std::vector<std::string>{kOfficeNote, Path("model-report-3.odt")}));
+}
+
+TEST(OfficeDocumentFolder, TheModelsFolderOrTheUsersDocuments) {
+  EXPECT_EQ(OfficeDocumentFolder("/data/models/supply.tsm"), "/data/models");
+  const std::string unsaved = OfficeDocumentFolder("");
+  EXPECT_FALSE(unsaved.empty());
+  EXPECT_TRUE(fs::is_directory(unsaved)) << unsaved;
 }
 
 TEST_F(OfficeReport, IntermediateFileIsRemovedWhenConversionFails) {

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "report_fixture.h"
+#include "rtf_reader.h"
 #include "tesmira/objects.h"
 #include "tesmira/structures.h"
 #include "tesmira/vines.h"
@@ -27,17 +33,28 @@ class ReportPictures : public ReportWriter {
     r.correlationKind = 2;
     ASSERT_EQ(Run_simul(&r), RunCompleted);
   }
+  void BuildTree() {
+    for (const char* v : {"R", "A", "B"}) {
+      AddVariable(v);
+      AddNode(v);
+    }
+    ASSERT_TRUE(example::Link("R", "A", 0.3, CopulaNormal));
+    ASSERT_TRUE(example::Link("R", "B", 0.5, CopulaNormal));
+    AddFormula("f", "R+A+B");
+    Run();
+  }
+  std::string RtfReport() {
+    MemoryTarget t;
+    GenerateReport(1, 0, t, Context());
+    return t.rtf;
+  }
 };
 
+const char* const kTreeLines[] = {"   \u2502", "   \u251c\u2500(0.30) A",
+                                  "   \u2514\u2500(0.50) B"};
+
 TEST_F(ReportPictures, TreeWithTwoChildren) {
-  for (const char* v : {"R", "A", "B"}) {
-    AddVariable(v);
-    AddNode(v);
-  }
-  ASSERT_TRUE(example::Link("R", "A", 0.3, CopulaNormal));
-  ASSERT_TRUE(example::Link("R", "B", 0.5, CopulaNormal));
-  AddFormula("f", "R+A+B");
-  Run();
+  BuildTree();
   const auto lines = Report();
   const int root = Find(lines, " R");
   ASSERT_GT(root, 0);
@@ -135,6 +152,56 @@ TEST_F(ReportPictures, DVineInLevels) {
   ASSERT_GT(names, 0);
   EXPECT_EQ(lines[names + 1], " \u2514\u25000.60\u2500\u2518\u2514\u25000.45\u2500\u2518");
   EXPECT_EQ(lines[names + 2], "     \u2514\u25000.30\u2500\u2518");
+}
+
+// Word processors show the pictures of an RTF document as the plain-text
+// report does: the picture lines are set in a monospace font with the box
+// characters, declared in the ordinary character set (not the symbol set).
+TEST_F(ReportPictures, RtfPicturesUseAMonospaceFontOfTheOrdinaryCharacterSet) {
+  BuildTree();
+  const TRtfDocument doc = ReadRtf(RtfReport());
+  int found = 0;
+  for (const TRtfBlock& b : doc.blocks) {
+    if (b.isTable) continue;
+    std::string text = b.paragraph.Text();
+    text.erase(text.find_last_not_of(' ') + 1);  // the blank before each "\par"
+    for (const char* line : kTreeLines) {
+      if (text != line) continue;
+      ++found;
+      for (const TRtfRun& r : b.paragraph.runs) {
+        ASSERT_EQ(doc.fonts.count(r.font), 1u) << text;
+        EXPECT_EQ(doc.fonts.at(r.font), "DejaVu Sans Mono") << text;
+        EXPECT_EQ(doc.charsets.at(r.font), 0) << text;
+      }
+    }
+  }
+  EXPECT_EQ(found, 3);
+}
+
+// Where a word processor is installed, its text conversion of the RTF report
+// holds the tree's lines.
+TEST_F(ReportPictures, AWordProcessorReadsTheTreeOfAnRtfReport) {
+  namespace fs = std::filesystem;
+  const char* path = std::getenv("PATH");
+  std::string program;
+  for (std::stringstream dirs(path ? path : ""); program.empty();) {
+    std::string dir;
+    if (!std::getline(dirs, dir, ':')) break;
+    for (const char* name : {"soffice", "libreoffice"})
+      if (program.empty() && fs::exists(fs::path(dir) / name)) program = (fs::path(dir) / name);
+  }
+  if (program.empty()) GTEST_SKIP() << "no word processor on the PATH";
+  BuildTree();
+  const std::string rtf = Path("tree.rtf");
+  std::ofstream(rtf, std::ios::binary) << RtfReport();
+  const std::string command = "'" + program + "' -env:UserInstallation=file://" + Path("profile") +
+                              " --headless --convert-to txt:Text --outdir '" + Path("") + "' '" +
+                              rtf + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(Path("tree.txt"), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  for (const char* line : kTreeLines) EXPECT_NE(text.str().find(line), std::string::npos) << line;
 }
 
 }  // namespace

@@ -62,9 +62,22 @@ TEST_F(ReportSections, FontNeedsAllFourKeysAndStylesGetDefaults) {
       "id1=3\r\nfntN1=Courier\r\nfntCS1=0\r\nfntS1=10\r\nfntST1=3\r\n");
   EXPECT_EQ(s.Entries[0].font, DefaultStyleFont(StyleNormal)) << "no size: the style default";
   EXPECT_EQ(s.Entries[1].font, (TRepFont{"Courier", 10, true, true, false, 0}));
-  EXPECT_EQ(s.Entries[s.IndexOfSection(StyleLinedraw)].font->name, "MS Linedraw");
+  EXPECT_EQ(s.Entries[s.IndexOfSection(StyleLinedraw)].font->name, "DejaVu Sans Mono");
   s.ResetFonts();
   EXPECT_FALSE(s.Entries[1].font.has_value());
+}
+
+TEST_F(ReportSections, APictureFontOfTheSymbolSetGivesWayToTheDefault) {
+  // Older settings kept a symbol-set font for the pictures; a chosen font of
+  // the ordinary set stays.
+  TRepSections s = Load(
+      "[Report]\r\nchs=1\r\nid0=-1\r\nfntN0=MS Linedraw\r\nfntCS0=2\r\nfntS0=12\r\n"
+      "fntST0=0\r\n");
+  EXPECT_EQ(s.Entries[s.IndexOfSection(StyleLinedraw)].font, DefaultStyleFont(StyleLinedraw));
+  s = Load(
+      "[Report]\r\nchs=1\r\nid0=-1\r\nfntN0=Courier New\r\nfntCS0=0\r\nfntS0=10\r\n"
+      "fntST0=0\r\n");
+  EXPECT_EQ(s.Entries[s.IndexOfSection(StyleLinedraw)].font->name, "Courier New");
 }
 
 TEST_F(ReportSections, WriteThenReadKeepsEverything) {

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,6 +41,11 @@ TFrmFormat::TFrmFormat(TRepSectionSetting& entry, TRepSections& sections,
   g->addWidget(edPrecision, 2, 1);
   g->addWidget(chkPreview, 3, 0, 1, 2);
   richPreview = NewPreviewPane(this, "richPreview");
+  // The plain-text preview's columns line up only in a fixed-pitch font.
+  QFont mono("DejaVu Sans Mono");
+  mono.setStyleHint(QFont::Monospace);
+  mono.setFixedPitch(true);
+  richPreview->setFont(mono);
   l->addWidget(richPreview, 1);
   QPushButton* apply = AddPreviewButtons(this, l, "&Cancel");
   connect(apply, &QPushButton::clicked, this, [this] { PreviewClick(); });

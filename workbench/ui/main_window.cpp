@@ -46,6 +46,7 @@
 #include "model/short_string.h"
 #include "model_helpers.h"
 #include "object_list_model.h"
+#include "office_writer.h"
 #include "options_dialog.h"
 #include "small_dialogs.h"
 #include "tesmira/model.h"
@@ -211,7 +212,7 @@ void TFrmTesmiraMain::BuildPanels() {
   forBox->addWidget(BuildListPane(panFor_, TObjectList::Formulas), 1);
   stack_->addWidget(panFor_);
 
-  richReport = new QPlainTextEdit(stack_);
+  richReport = new QTextEdit(stack_);
   richReport->setObjectName("richReport");
   richReport->setReadOnly(true);
   QFont mono("DejaVu Sans Mono");
@@ -493,7 +494,7 @@ void TFrmTesmiraMain::ReadSettings() {
   const std::pair<QTableView*, const TListLayout*> layouts[] = {{listVar, &settings_.VarList},
                                                                 {listFor, &settings_.ForList}};
   for (const auto& [view, layout] : layouts)
-    for (int c = 0; c < 4; ++c) view->setColumnWidth(c, layout->ColWidth[c]);
+    for (int c = 0; c < 5; ++c) view->setColumnWidth(c, layout->ColWidth[c]);
   if (!settings_.WorkDir.empty()) QDir::setCurrent(QString::fromStdString(settings_.WorkDir));
   if (settings_.Top != -1 && settings_.Left != -1) {
     setGeometry(settings_.Left, settings_.Top, settings_.Width, settings_.Height);
@@ -507,6 +508,7 @@ void TFrmTesmiraMain::ReadSettings() {
   SetCurrentDisplaySettings(settings_.Display);
   wb_.Undo.SetDepth(settings_.Undo);
   ShowIndexColumn(settings_.ShowObjIdx);
+  richReport->setLineWrapMode(settings_.WordWrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
   RefreshMRUActions();
 }
 
@@ -523,6 +525,7 @@ void TFrmTesmiraMain::WriteSettings() {
   settings_.Toolbar = mitToolbar->isChecked();
   settings_.Display = CurrentDisplaySettings();
   settings_.Undo = wb_.Undo.GetDepth();
+  settings_.WordWrap = richReport->lineWrapMode() != QTextEdit::NoWrap;
   const std::pair<QTableView*, TListLayout*> layouts[] = {{listVar, &settings_.VarList},
                                                           {listFor, &settings_.ForList}};
   for (const auto& [view, layout] : layouts) {
@@ -1107,7 +1110,48 @@ void TFrmTesmiraMain::SaveClick() {
   UpdateView(ViewCaption);
 }
 
+// The office document of the report, copied to where the user chooses; the
+// panel then names the copy.
+void TFrmTesmiraMain::SaveReportDocumentAs() {
+  const QFileInfo document(QString::fromStdString(ReportDocument));
+  const bool odt = document.suffix().compare("odt", Qt::CaseInsensitive) == 0;
+  TFileDialogOptions options;
+  options.Title = "Save Tesmira Report";
+  options.Filter = odt ? "OpenDocument Text (*.odt)|*.odt|All Files|*.*"
+                       : "Rich Text Format (*.rtf)|*.rtf|All Files|*.*";
+  options.InitialName = document.completeBaseName().toStdString();
+  std::string name;
+  if (!wb_.Chooser().ChooseSave(options, name)) return;
+  if (QFileInfo(QString::fromStdString(name)).suffix().isEmpty()) name += odt ? ".odt" : ".rtf";
+  const QString target = QFileInfo(QString::fromStdString(name)).absoluteFilePath();
+  if (target == document.absoluteFilePath()) {
+    richReport->document()->setModified(false);
+    return;
+  }
+  if (FileExists(name) && wb_.Prompt().Ask(TMessageKind::Confirmation,
+                                           name + " already exists.\nDo you want to replace it?",
+                                           BtnYesNo) != TAnswer::Yes)
+    return;
+  // The copy is written beside its target and renamed over it when complete.
+  const QString part = target + ".part";
+  QFile::remove(part);
+  if (!QFile::copy(document.absoluteFilePath(), part) ||
+      (QFile::exists(target) && !QFile::remove(target)) || !QFile::rename(part, target)) {
+    QFile::remove(part);
+    wb_.Prompt().Show(TMessageKind::Error,
+                      "There was a problem writing the file " + ExtractFileName(name));
+    return;
+  }
+  ReportDocument = target.toStdString();
+  richReport->setPlainText(QString(kOfficeNote) + "\n" + target);
+  richReport->document()->setModified(false);
+}
+
 void TFrmTesmiraMain::SaveAsClick(bool fromSimulate) {
+  if (panel_ == PanelReport && !fromSimulate && ReportTag == 3 && !ReportDocument.empty()) {
+    SaveReportDocumentAs();
+    return;
+  }
   if (panel_ == PanelReport && !fromSimulate) {
     const bool plain = ReportTag != 2;
     TFileDialogOptions options;
@@ -1225,7 +1269,7 @@ void TFrmTesmiraMain::FileMenuClick() {
   mitModelType->setEnabled(open);
   mitSave->setEnabled(open && wb_.Modified && hasName && input);
   mitSaveAs->setEnabled(open && (input || (wb_.CurrentFileKind == FileKindOutputFile &&
-                                           (ReportTag == 1 || ReportTag == 2))));
+                                           ReportTag >= 1 && ReportTag <= 3)));
   const bool anySelection = HasSelection(listVar) || HasSelection(listFor);
   mitExtractAll->setEnabled(open && anySelection && input && !report);
   QTableView* list = CurrentList();

@@ -24,6 +24,7 @@ class QLineEdit;
 class QListView;
 class QMenu;
 class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 class QStackedWidget;
 class QTableView;
@@ -83,6 +84,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   void ConvertDOSClick();
   void SaveClick();
   void SaveAsClick(bool fromSimulate = false);
+  void SaveReportDocumentAs();
   void ToolSaveClick();
   void MergeSelectedClick();
   void MergeAllClick();
@@ -174,8 +176,10 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   QListView *listVarNames = nullptr, *listForNames = nullptr;
   QToolBar *ToolBar1 = nullptr, *ToolBar2 = nullptr;  // above the two lists
   QToolButton *butVarView = nullptr, *butForView = nullptr;
-  QPlainTextEdit* richReport = nullptr;
-  int ReportTag = 0;  // 0 empty, 1 plain text, 2 rich text
+  QTextEdit* richReport = nullptr;
+  int ReportTag = 0;  // 0 empty, else the report's output format + 1
+  // The office document of the last office report, where it is kept.
+  std::string ReportDocument;
   // The bytes of the last rich-text report, saved as they are.
   std::string LastReportStream;
   QLineEdit* edModelDescription = nullptr;

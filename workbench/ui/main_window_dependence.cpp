@@ -1,6 +1,7 @@
 // The main window's dependence menu and panel.
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
 
 #include "dependence_panel.h"
 #include "ini_file.h"
@@ -58,17 +59,17 @@ void TFrmTesmiraMain::BuildDependence() {
   };
   panel->BuildMenu(mnuDependence);
   mnuDependence->menuAction()->setVisible(true);
-  // The tree's sort order comes back through the sort commands' mapping;
-  // without a stored order the tree is not sorted.
+  // The tree's sort order as stored (0 ascending, 1 descending, 2 not
+  // sorted); without a stored order the tree is not sorted. The settings are
+  // read after the panels are built, so the file is asked here.
   common::TIniFile ini(settingsPath_.toStdString());
-  if (ini.ValueExists("DepWindow", "TreeSort"))
-    panel->DepTreeSort = TreeSortSettingOfMode(ini.ReadInteger("DepWindow", "TreeSort", 0));
-  panel->SortChanged = [this](int mode) { settings_.TreeSort = mode; };
+  panel->DepTreeSort = std::clamp(ini.ReadInteger("DepWindow", "TreeSort", 2), 0, 2);
+  panel->SortChanged = [this](int mode) { settings_.TreeSort = TreeSortSettingOfMode(mode); };
 }
 
 void TFrmTesmiraMain::UpdateDependenceView() {
   TDependencePanel* panel = DependencePanel();
-  settings_.TreeSort = TreeSortModeOfSetting(panel->DepTreeSort);
+  settings_.TreeSort = panel->DepTreeSort;
   const int type = GetDependenceType(nullptr);
   if (type < DepCorrelationMatrix || type > DepUserVine) panel->chkDepTree->setChecked(true);
   panel->FillDependenceView();

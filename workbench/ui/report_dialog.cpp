@@ -424,7 +424,9 @@ int TFrmReport::SelectedOutputFormat() const {
 
 void TFrmReport::OutputChanged() {
   sections_.Format = SelectedOutputFormat();
-  panWord->setVisible(sections_.Format == 2);
+  // The office document applies no template, so its choice is not offered
+  // (the "WordTemplate" setting is kept as it is).
+  panWord->setVisible(false);
   tabs->setTabVisible(tabs->indexOf(tabFonts), sections_.Format != 0);
 }
 

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -31,6 +33,27 @@
 
 namespace tesmira::wb {
 
+namespace {
+
+// Width in points of a text in a report font: the font's metrics on a device
+// of 72 dots per inch, where a dot is a point.
+double TextPoints(const std::string& text, const TRepFont& font) {
+  static const QImage device = [] {
+    QImage image(1, 1, QImage::Format_Mono);
+    image.setDotsPerMeterX(2835);
+    image.setDotsPerMeterY(2835);
+    return image;
+  }();
+  QFont f(QString::fromStdString(font.name));
+  f.setPointSizeF(font.size > 0 ? font.size : 12);
+  f.setBold(font.bold);
+  f.setItalic(font.italic);
+  f.setUnderline(font.underline);
+  return QFontMetricsF(f, &device).horizontalAdvance(QString::fromStdString(text));
+}
+
+}  // namespace
+
 // ---- the report panel as a target ------------------------------------------------------
 
 void TPanelReportTarget::Clear() {
@@ -53,7 +76,8 @@ void TPanelReportTarget::AppendLines(const std::vector<std::string>& lines) {
 
 void TPanelReportTarget::LoadRtf(const std::string& bytes) {
   if (rtf_) *rtf_ = bytes;
-  edit_->setPlainText(QString::fromStdString(ReadRtf(bytes).PlainText()));
+  // Headings, emphasis and tables as the document has them.
+  FillRtfDocument(bytes, *edit_->document());
 }
 
 int64_t TPanelReportTarget::TextLength() const { return edit_->document()->characterCount() - 1; }
@@ -189,7 +213,7 @@ void TRunCommands::Build() {
 }
 
 void TRunCommands::BuildReportPopup() {
-  QPlainTextEdit* pane = w_.richReport;
+  QTextEdit* pane = w_.richReport;
   popRichReport = new QMenu(pane);
   popRichReport->setObjectName("popRichReport");
   auto add = [this, pane](const QString& text, auto slot, const QKeySequence& key = {}) {
@@ -211,14 +235,13 @@ void TRunCommands::BuildReportPopup() {
       "Select All", [pane] { pane->selectAll(); }, QKeySequence::SelectAll);
   popRichReport->addSeparator();
   mitRepWrap = add("Word Wrap", [pane, this] {
-    pane->setLineWrapMode(mitRepWrap->isChecked() ? QPlainTextEdit::WidgetWidth
-                                                  : QPlainTextEdit::NoWrap);
+    pane->setLineWrapMode(mitRepWrap->isChecked() ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
   });
   mitRepWrap->setCheckable(true);
   add("Print...", [this] { PrintClick(true); });
   pane->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(pane, &QWidget::customContextMenuRequested, this, [this, pane](QPoint p) {
-    mitRepWrap->setChecked(pane->lineWrapMode() != QPlainTextEdit::NoWrap);
+    mitRepWrap->setChecked(pane->lineWrapMode() != QTextEdit::NoWrap);
     popRichReport->popup(pane->viewport()->mapToGlobal(p));
   });
 }
@@ -233,8 +256,10 @@ void TRunCommands::MenuClick() {
   const bool reportPanel = w_.VisiblePanel() == PanelReport;
   mitReportPrint->setEnabled(reportPanel);
   mitReportSaveAs->setEnabled(reportPanel);
-  mitReportView->setEnabled(wb_.ReportAvailable);
-  w_.toolRep->setEnabled(wb_.ReportAvailable);
+  // A generated report (of a run or of an opened output file) can be viewed.
+  const bool viewable = wb_.ReportAvailable || w_.ReportTag > 0;
+  mitReportView->setEnabled(viewable);
+  w_.toolRep->setEnabled(viewable);
 }
 
 TFrmSimulation& TRunCommands::SimulationDialog() {
@@ -260,9 +285,13 @@ TFrmReport& TRunCommands::ReportDialog() {
       TReportContext ctx;
       ctx.sections = &Sections;
       ctx.modelFileName = wb_.CurrentFileName;
+      ctx.measureText = &TextPoints;
       ctx.isSampleChecked = [this](const std::string& name, bool rows) {
         return report_->IsSampleChecked(name, rows);
       };
+      std::string document;
+      ctx.officeDocument = &document;
+      ctx.openDocument = [this](const std::string& path) { return Starter->OpenDocument(path); };
       // Whatever happens the panel shows what there is; only a written
       // report changes its tag.
       try {
@@ -272,7 +301,10 @@ TFrmReport& TRunCommands::ReportDialog() {
         w_.ChangePanel(PanelReport);
         throw;
       }
-      w_.ReportTag = format == 0 ? 1 : 2;
+      w_.ReportTag = format + 1;
+      w_.ReportDocument = document;
+      // Only a full RTF report is kept as its bytes: the others may be edited.
+      w_.richReport->setReadOnly(format == 1);
       MenuClick();
       w_.ChangePanel(PanelReport);
     };
@@ -281,6 +313,7 @@ TFrmReport& TRunCommands::ReportDialog() {
       TReportContext ctx;
       ctx.sections = &Sections;
       ctx.modelFileName = wb_.CurrentFileName;
+      ctx.measureText = &TextPoints;
       ctx.targetIsReportPanel = false;
       wb::GenerateReport(format, section, target, ctx);
     };
@@ -306,7 +339,7 @@ void TRunCommands::ReportGenerateClick() {
 }
 
 void TRunCommands::ReportViewClick() {
-  if (!wb_.ReportAvailable) return;
+  if (!wb_.ReportAvailable && w_.ReportTag <= 0) return;
   w_.ChangePanel(PanelReport);
 }
 

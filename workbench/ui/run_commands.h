@@ -30,7 +30,7 @@ class TWorkbench;
 // The report panel as a report target.
 class TPanelReportTarget : public IReportTarget {
  public:
-  TPanelReportTarget(QPlainTextEdit* edit, std::string* rtfStream) : edit_(edit), rtf_(rtfStream) {}
+  TPanelReportTarget(QTextEdit* edit, std::string* rtfStream) : edit_(edit), rtf_(rtfStream) {}
   void Clear() override;
   void SetVisible(bool visible) override;
   void AppendLines(const std::vector<std::string>& lines) override;
@@ -41,7 +41,7 @@ class TPanelReportTarget : public IReportTarget {
   void ScrollToLine(int line) override;
 
  private:
-  QPlainTextEdit* edit_;
+  QTextEdit* edit_;
   std::string* rtf_;
 };
 

@@ -250,7 +250,9 @@ std::vector<PlannedEntry> PlanEntries() {
 bool ReadLoadedRow(const TTsmObjectEntry& e, std::vector<char>& out) {
   ContainerState& f = Files();
   int fd = f.outputFd >= 0 ? f.outputFd : f.modelFd;
-  if (fd < 0 || e.size <= 0 || e.size > CorrelationDataSize || e.size % 4 != 0) return false;
+  // An entry that never came from a file (offset 0) has no row to read.
+  if (fd < 0 || e.offset <= 0 || e.size <= 0 || e.size > CorrelationDataSize || e.size % 4 != 0)
+    return false;
   out.resize(static_cast<std::size_t>(e.size));
   return ReadAt(fd, out.data(), e.size, e.offset);
 }

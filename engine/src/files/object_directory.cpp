@@ -496,10 +496,14 @@ TESMIRA_API int32_t LoadTSMFile(const char* fileName, int32_t mode) {
           candidates.push_back(own);
         if (!recorded.empty()) candidates.push_back(ModelFolderText() + recorded + ".tsm");
         if (!own.empty()) candidates.push_back(own);
+        const int ownObjects = f.length;
         for (const std::string& c : candidates) {
           std::string path = FindFileNoCase(c);
           if (!path.empty() && ReadTSMFile(path.c_str(), 1, 0) > 0) break;
         }
+        // The run's model brings again the objects the output file already
+        // holds: its refused copies are no duplicates to warn about.
+        for (int k = ownObjects + 1; k <= f.length; ++k) f.entries[k].duplicate = 0;
         SetCorrDataSource(&CorrRowFromOutputFile);
       }
     }

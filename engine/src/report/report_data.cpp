@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -106,16 +107,17 @@ std::string VariableName(const TSampleData& d, int k) {
 // The name cell: "Variable" in row 1, else the name, padded to 10.
 std::string NameCell(std::string name) { return PadRight(std::move(name), 10); }
 
-// Quantile at p of variable k (0-based, inputs then outputs); 0 without a table.
-double QuantileOf(const TSampleData& d, int k, double p) {
+// Quantile at p of variable k (0-based, inputs then outputs); none without a
+// table (the inputs of an opened output file have none).
+std::optional<double> QuantileOf(const TSampleData& d, int k, double p) {
   const int nIn = InCount(d);
   const bool output = k >= nIn;
   const int index = output ? k - nIn : k;
   const DistributionSlots* slots = DistributionSlotArray(output);
-  if (!slots || index < 0 || index >= MaxSampleListEntries) return 0.0;
+  if (!slots || index < 0 || index >= MaxSampleListEntries) return std::nullopt;
   const auto& table = slots->tables[index];
   const long entry = std::lround(d.resolution * p);
-  if (entry < 0 || static_cast<size_t>(entry) >= table.size()) return 0.0;
+  if (entry < 0 || static_cast<size_t>(entry) >= table.size()) return std::nullopt;
   return table[static_cast<size_t>(entry)];
 }
 
@@ -230,6 +232,16 @@ int NumberCell(TRepObjectData& o, uint8_t kind, double v) {
   return 1;
 }
 
+// A statistic that may be unknown: an unknown one leaves the cell empty.
+int StatisticCell(TRepObjectData& o, std::optional<double> v) {
+  if (!v) {
+    o.cellKind = RepCellNone;
+    o.number = 0.0;
+    return 1;
+  }
+  return NumberCell(o, RepCellStatistic, *v);
+}
+
 // The summary statistics of the outputs: three quantiles, mean, median,
 // variance and the error factor.
 int SummaryCell(const TSampleData& d, TRepObjectData& o) {
@@ -246,14 +258,14 @@ int SummaryCell(const TSampleData& d, TRepObjectData& o) {
     case 1: return TextCell(o, NameCell(VariableName(d, k)));
     case 2:
     case 3:
-    case 4: return NumberCell(o, RepCellStatistic, QuantileOf(d, k, 0.05 + 0.45 * (col - 2)));
+    case 4: return StatisticCell(o, QuantileOf(d, k, 0.05 + 0.45 * (col - 2)));
     case 5: return NumberCell(o, RepCellStatistic, MeanOf(k));
-    case 6: return NumberCell(o, RepCellStatistic, QuantileOf(d, k, 0.5));
+    case 6: return StatisticCell(o, QuantileOf(d, k, 0.5));
     case 7: return NumberCell(o, RepCellStatistic, VarianceOf(k));
     default: {
-      const double median = QuantileOf(d, k, 0.5);
-      const double factor = std::fabs(median) <= 1e-300 ? 0.0 : QuantileOf(d, k, 0.95) / median;
-      return NumberCell(o, RepCellStatistic, factor);
+      const std::optional<double> median = QuantileOf(d, k, 0.5), upper = QuantileOf(d, k, 0.95);
+      if (!median || !upper) return StatisticCell(o, std::nullopt);
+      return NumberCell(o, RepCellStatistic, std::fabs(*median) <= 1e-300 ? 0.0 : *upper / *median);
     }
   }
 }
@@ -269,7 +281,7 @@ int QuantilesCell(const TSampleData& d, TRepObjectData& o) {
     o.cellKind = RepCellPercentHeader;
     return 1;
   }
-  return NumberCell(o, RepCellStatistic, QuantileOf(d, k, o.integer / 100.0));
+  return StatisticCell(o, QuantileOf(d, k, o.integer / 100.0));
 }
 
 // Mean, variance and three percentiles of every input and output.
@@ -287,7 +299,7 @@ int SampleStatisticsCell(const TSampleData& d, TRepObjectData& o) {
     case 1: return TextCell(o, NameCell(VariableName(d, k)));
     case 2: return NumberCell(o, RepCellStatistic, MeanOf(k));
     case 3: return NumberCell(o, RepCellStatistic, VarianceOf(k));
-    default: return NumberCell(o, RepCellStatistic, QuantileOf(d, k, 0.05 + 0.45 * (col - 4)));
+    default: return StatisticCell(o, QuantileOf(d, k, 0.05 + 0.45 * (col - 4)));
   }
 }
 

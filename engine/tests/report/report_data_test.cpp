@@ -10,6 +10,7 @@
 #include "model_builder.h"
 #include "tesmira/files.h"
 #include "tesmira/model.h"
+#include "tesmira/model_files.h"
 #include "tesmira/objects.h"
 #include "tesmira/report.h"
 #include "tesmira/simulation.h"
@@ -229,6 +230,38 @@ TEST_F(ReportData, ModelNameLengthIsKeptToItsField) {
   TRepObjectData d = Cell(3, 1, 1);
   ASSERT_EQ(Rep_get_object_data(&d), 1);
   EXPECT_EQ(Text(d.text), "Input model file name: abcdefgh");
+}
+
+TEST_F(ReportData, AnOpenedOutputFileLeavesTheInputsPercentilesEmpty) {
+  Simulate(2, false);
+  // Right after the run every entry has its table: a, uniform b, c; f_one, sum.
+  auto percentile = [](int row, int column) {
+    TRepObjectData d = Cell(16, row, column);
+    EXPECT_EQ(Rep_get_object_data(&d), 1) << row << " " << column;
+    return d;
+  };
+  EXPECT_EQ(percentile(3, 5).cellKind, RepCellStatistic);
+  EXPECT_NEAR(percentile(3, 5).number, 0.5, 0.07);  // the median of b
+  const double outputMedian = percentile(5, 5).number;
+  const std::string output = Path("model.tso");
+  ASSERT_GT(WriteTSOFile(output.c_str()), 0);
+
+  ASSERT_TRUE(Init_data());
+  void* header = nullptr;
+  ASSERT_EQ(GetFileHeader(output.c_str(), &header), TsmKindOutput);
+  ASSERT_GT(LoadTSMFile(output.c_str(), TsmOpen), 0);
+  // The output file holds the outputs' tables only: the inputs' percentile
+  // cells are empty, their means stay, the outputs' percentiles are read back.
+  for (int row = 2; row <= 4; ++row) {
+    for (int column = 4; column <= 6; ++column)
+      EXPECT_EQ(percentile(row, column).cellKind, RepCellNone) << row << " " << column;
+    EXPECT_EQ(percentile(row, 2).cellKind, RepCellStatistic);
+  }
+  EXPECT_EQ(percentile(5, 5).cellKind, RepCellStatistic);
+  EXPECT_DOUBLE_EQ(percentile(5, 5).number, outputMedian);
+  TRepObjectData d = Cell(4, 2, 6);
+  ASSERT_EQ(Rep_get_object_data(&d), 1);
+  EXPECT_EQ(d.cellKind, RepCellStatistic);
 }
 
 }  // namespace

@@ -446,14 +446,21 @@ TEST_F(DepWindow, AThousandMatrixMembersOpenAndScroll) {
 TEST_F(DepWindow, TreeSortRoundTripsThroughTheSettingsFile) {
   auto panelOf = [](TFrmTesmiraMain& w) { return w.findChild<TDependencePanel*>("panDep"); };
   EXPECT_EQ(panelOf(Open())->DepTreeSort, 2);  // not sorted without a stored order
-  panelOf(*win)->mitSortAscending->trigger();
-  win.reset();
-  EXPECT_EQ(common::TIniFile(settings.toStdString()).ReadInteger("DepWindow", "TreeSort", -1),
-            TreeSortAscending);
-  TDependencePanel* again = panelOf(Open());
-  EXPECT_EQ(again->DepTreeSort, 0);
-  again->UpdateMenuItems();
-  EXPECT_TRUE(again->mitSortAscending->isChecked());
+  // Stored as 0 ascending, 1 descending, 2 not sorted, and read back so.
+  auto choice = [](TDependencePanel* p, int stored) {
+    return stored == 0 ? p->mitSortAscending : stored == 1 ? p->mitSortDescending : p->mitNotSorted;
+  };
+  for (int stored : {0, 1, 2}) {
+    SCOPED_TRACE(stored);
+    choice(panelOf(*win), stored)->trigger();
+    win.reset();
+    EXPECT_EQ(common::TIniFile(settings.toStdString()).ReadInteger("DepWindow", "TreeSort", -1),
+              stored);
+    TDependencePanel* again = panelOf(Open());
+    EXPECT_EQ(again->DepTreeSort, stored);
+    again->UpdateMenuItems();
+    EXPECT_TRUE(choice(again, stored)->isChecked());
+  }
 }
 
 TEST_F(DepPanel, ListedNameAndNextSelectTheStructure) {

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -316,6 +317,32 @@ TEST_F(WindowTest, SettingsWrittenAtExitAreReadAtTheNextStart) {
   EXPECT_EQ(w.Workbench().Undo.GetDepth(), 40);
   EXPECT_EQ(w.listFor->columnWidth(2), 321);
   EXPECT_EQ(w.listVar->columnWidth(3), 200);
+}
+
+TEST_F(WindowTest, ReportWrapColumnFourAndAnUnseenFormulaSplitHoldAcrossStarts) {
+  {
+    common::TIniFile ini(settings.toStdString());
+    ini.WriteBool("Report", "WordWrap", true);
+    ini.WriteInteger("VarWindow", "ColWidth4", 77);
+    ini.WriteInteger("ForWindow", "ColWidth4", 88);
+    ini.WriteInteger("ForWindow", "Split", 345);
+  }
+  {
+    auto& w = Open();  // the formula panel is never shown
+    w.show();
+    QApplication::processEvents();
+    EXPECT_NE(w.richReport->lineWrapMode(), QTextEdit::NoWrap);
+    EXPECT_EQ(w.listVar->columnWidth(4), 77);
+    EXPECT_EQ(w.listFor->columnWidth(4), 88);
+    w.richReport->setLineWrapMode(QTextEdit::NoWrap);
+    win.reset();
+  }
+  common::TIniFile ini(settings.toStdString());
+  EXPECT_FALSE(ini.ReadBool("Report", "WordWrap", true));
+  EXPECT_EQ(ini.ReadInteger("VarWindow", "ColWidth4", -1), 77);
+  EXPECT_EQ(ini.ReadInteger("ForWindow", "ColWidth4", -1), 88);
+  EXPECT_EQ(ini.ReadInteger("ForWindow", "Split", -1), 345);
+  EXPECT_EQ(Open().richReport->lineWrapMode(), QTextEdit::NoWrap);
 }
 
 TEST_F(WindowTest, ButtonBarSteps) {

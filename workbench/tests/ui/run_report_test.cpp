@@ -3,18 +3,21 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <filesystem>
@@ -41,7 +44,11 @@ struct FakeStarter : IProgramStarter {
     started.emplace_back(program, args);
     return true;
   }
-  bool OpenDocument(const std::string&) override { return false; }
+  std::vector<std::string> opened;
+  bool OpenDocument(const std::string& path) override {
+    opened.push_back(path);
+    return false;  // no application for the format
+  }
   std::string FindExecutable(const std::string&) override { return ""; }
 };
 
@@ -151,7 +158,7 @@ TEST_F(RunReportTest, EveryCommandIsReachableWithItsShortcut) {
             QStringList({"Cut", "Copy", "Paste", "Delete", "Select All", "Word Wrap", "Print..."}));
   run->mitRepWrap->setChecked(true);
   run->mitRepWrap->trigger();  // toggles back off
-  EXPECT_EQ(w.richReport->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_EQ(w.richReport->lineWrapMode(), QTextEdit::NoWrap);
 
   EXPECT_EQ(Find(w.mnuDependence, "Bayesian Belief Net"), run->mitNewBbn);
   EXPECT_NE(run->mitExportBbn, nullptr);
@@ -246,6 +253,7 @@ TEST_F(RunReportTest, FormatListAndFormatDialog) {
   d.Preview = [&](int, int section, QTextEdit*) { previews.push_back(section); };
   d.ExecFormat = [&](TFrmFormat& f) {
     EXPECT_EQ(f.cbxFormat->itemText(0).toStdString(), "Table Default (Scientific)");
+    EXPECT_TRUE(QFontInfo(f.richPreview->font()).fixedPitch());  // plain-text columns line up
     f.chkPreview->setChecked(true);
     const std::size_t before = previews.size();
     f.cbxFormat->setCurrentIndex(0);
@@ -283,7 +291,7 @@ TEST_F(RunReportTest, LinedrawFontPreviewsTheSummaryTable) {
   for (int i = 0; i < d.listFont->topLevelItemCount(); ++i)
     if (d.listFont->topLevelItem(i)->text(0) == "Linedraw") linedraw = d.listFont->topLevelItem(i);
   ASSERT_NE(linedraw, nullptr);
-  EXPECT_EQ(linedraw->text(1).toStdString(), "MS Linedraw, 12");
+  EXPECT_EQ(linedraw->text(1).toStdString(), "DejaVu Sans Mono, 9");
   d.listFont->setCurrentItem(linedraw);
   std::vector<int> previews;
   d.Preview = [&](int format, int section, QTextEdit* pane) {
@@ -299,7 +307,7 @@ TEST_F(RunReportTest, LinedrawFontPreviewsTheSummaryTable) {
   d.SetFont();
   EXPECT_EQ(previews, std::vector<int>{4});
   const int i = run->Sections.IndexOfSection(StyleLinedraw);
-  EXPECT_EQ(run->Sections.Entries[static_cast<std::size_t>(i)].font->name, "MS Linedraw");
+  EXPECT_EQ(run->Sections.Entries[static_cast<std::size_t>(i)].font->name, "DejaVu Sans Mono");
 }
 
 TEST_F(RunReportTest, GenerateWritesThePlainTextReportIntoThePanel) {
@@ -313,6 +321,7 @@ TEST_F(RunReportTest, GenerateWritesThePlainTextReportIntoThePanel) {
   EXPECT_EQ(w.ReportTag, 1);
   EXPECT_EQ(w.VisiblePanel(), PanelReport);
   EXPECT_TRUE(w.richReport->toPlainText().contains("Summary Report"));
+  EXPECT_FALSE(w.richReport->isReadOnly());
 
   // A failing generation leaves the tag alone and still shows the panel.
   w.ReportTag = 2;
@@ -335,12 +344,75 @@ TEST_F(RunReportTest, RichTextReportShowsItsTextAndPrints) {
   const QString text = w.richReport->toPlainText();
   EXPECT_FALSE(text.startsWith("{\\rtf"));
   EXPECT_TRUE(text.contains("Summary Report"));
+  EXPECT_TRUE(w.richReport->isReadOnly());
+  // The panel shows the document's headings in bold and its tables as tables.
+  bool boldHeading = false;
+  for (QTextBlock b = w.richReport->document()->begin(); b.isValid(); b = b.next())
+    if (b.text().trimmed() == "1. Summary Report")
+      boldHeading =
+          b.charFormat().fontWeight() == QFont::Bold ||
+          (b.begin() != b.end() && b.begin().fragment().charFormat().fontWeight() == QFont::Bold);
+  EXPECT_TRUE(boldHeading);
+  int tables = 0;
+  for (QTextFrame* frame : w.richReport->document()->rootFrame()->childFrames())
+    tables += qobject_cast<QTextTable*>(frame) != nullptr;
+  EXPECT_GT(tables, 0);
   QTextDocument doc;
   FillRtfDocument(w.LastReportStream, doc);
   EXPECT_TRUE(doc.toPlainText().contains("Summary Report"));
   run->PrintClick(false);
   EXPECT_EQ(printDialogs, 1);
   EXPECT_GE(PdfPages(Path("out.pdf")), 1);
+}
+
+TEST_F(RunReportTest, OfficeReportOfAnOpenedOutputFileIsKeptBesideIt) {
+  auto& w = OpenModel();
+  RunModel();
+  const std::string output = Path("m.tso");
+  ASSERT_GT(WriteTSOFile(output.c_str()), 0);
+  f.prompt.shown.clear();
+  w.OpenGivenFile(output);
+  ASSERT_EQ(wb_().CurrentFileKind, FileKindOutputFile);
+  EXPECT_TRUE(f.prompt.Texts().empty());  // the run's own objects are no duplicates
+  wb_().ReportAvailable = false;
+  w.mnuReport->aboutToShow();
+  EXPECT_FALSE(run->mitReportView->isEnabled());
+
+  TFrmReport& d = run->ReportDialog();
+  d.PrepareReportDialog();
+  d.radWord->setChecked(true);
+  EXPECT_FALSE(d.panWord->isVisibleTo(&d));  // no template is applied
+  d.GenerateClick();
+  EXPECT_EQ(w.ReportTag, 3);
+  const std::string document = w.ReportDocument;
+  EXPECT_EQ(document.rfind(Path("m-report."), 0), 0u) << document;
+  EXPECT_TRUE(std::filesystem::exists(document));
+  EXPECT_EQ(starter->opened, std::vector<std::string>{document});
+  EXPECT_TRUE(w.richReport->toPlainText().contains(QString::fromStdString(document)));
+  EXPECT_FALSE(w.richReport->isReadOnly());
+  w.mnuReport->aboutToShow();
+  EXPECT_TRUE(run->mitReportView->isEnabled());
+  EXPECT_TRUE(w.toolRep->isEnabled());
+
+  // Save As offers the document itself.
+  w.ChangePanel(PanelReport);
+  const std::string copy = Path("kept");
+  f.chooser.saveAnswers.push_back(copy);
+  w.SaveAsClick();
+  const std::string saved = copy + std::filesystem::path(document).extension().string();
+  EXPECT_EQ(w.ReportDocument, saved);
+  std::ifstream a(document, std::ios::binary), b(saved, std::ios::binary);
+  std::stringstream sa, sb;
+  sa << a.rdbuf();
+  sb << b.rdbuf();
+  EXPECT_FALSE(sa.str().empty());
+  EXPECT_EQ(sa.str(), sb.str());
+
+  // The documents outlive the window and the program's objects.
+  win.reset();
+  End_data();
+  EXPECT_TRUE(std::filesystem::exists(document));
+  EXPECT_TRUE(std::filesystem::exists(saved));
 }
 
 TEST(ReportPrinter, PlainTextPagesAtFormFeeds) {
