@@ -9,10 +9,12 @@
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QMenuBar>
+#include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QVBoxLayout>
 
 #include "file_commands.h"
+#include "grid_sizing.h"
 #include "result_views.h"
 #include "run_listener.h"
 #include "services.h"
@@ -24,6 +26,9 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 constexpr int DesignedVariablesPanelWidth = 225;
 constexpr int DesignedColumnWidth = 80;
+constexpr int DesignedDetailLabelWidth = 150;
+constexpr int DesignedDetailPanelWidth = 235;
+constexpr int DesignedMatrixLabelWidth = 80;
 }  // namespace
 
 TFormTesvaneMain::TFormTesvaneMain(const QString& commandLineFile, QWidget* parent)
@@ -356,7 +361,7 @@ QWidget* TFormTesvaneMain::BuildDetailsPage() {
 QWidget* TFormTesvaneMain::BuildDetailGrids() {
   splDetails = new QSplitter(Qt::Horizontal);
   pnlDetailLeft = new QWidget();
-  pnlDetailLeft->setMinimumWidth(235);
+  pnlDetailLeft->setMinimumWidth(DesignedDetailPanelWidth);
   auto* dl = new QVBoxLayout(pnlDetailLeft);
   dl->setContentsMargins(0, 0, 0, 0);
   dl->addWidget(new QLabel("  Detailed results"));
@@ -436,6 +441,7 @@ void TFormTesvaneMain::BuildGrids() {
     col->SetWidth(DesignedColumnWidth);
     col->ReadOnly = true;
     col->SetHorzAlign(c < 2 ? haLeft : haRight);
+    col->NumberText = c >= 2;
   }
   g->EndUpdate();
   g->OnHeaderClick = [this](TNiceGrid*, int col, Qt::MouseButton, Qt::KeyboardModifiers) {
@@ -453,13 +459,14 @@ void TFormTesvaneMain::BuildGrids() {
   d->BeginUpdate();
   d->SetColCount(1);
   d->SetRowCount(DetailRowCount);
-  d->SetHeaderLine(1);
+  d->SetHeaderLine(0);
   d->SetGutterKind(gkString);
-  d->SetGutterWidth(150);
+  d->SetGutterWidth(DesignedDetailLabelWidth);
   d->SetReadOnly(true);
   d->SetFitToWidth(true);
   d->Columns()[0]->SetHorzAlign(haRight);
   d->Columns()[0]->ReadOnly = true;
+  d->Columns()[0]->NumberText = true;
   QStringList labels;
   for (const std::string& l : DetailLabels()) labels << Q(l);
   d->SetGutterStrings(labels);
@@ -473,10 +480,11 @@ void TFormTesvaneMain::BuildGrids() {
   m->SetColCount(1);
   m->SetRowCount(1);
   m->SetGutterKind(gkString);
-  m->SetGutterWidth(80);
+  m->SetGutterWidth(DesignedMatrixLabelWidth);
   m->SetReadOnly(true);
   m->SetDrawSelectionQ(true);
   m->Columns()[0]->SetHorzAlign(haRight);
+  m->Columns()[0]->NumberText = true;
   m->EndUpdate();
   m->OnDrawCell = [this](TNiceGrid* s, QPainter* p, int x, int y, const QRect& rc, bool& h) {
     DrawFlaggedCell(s, p, x, y, rc, h);
@@ -517,12 +525,36 @@ void TFormTesvaneMain::ApplyStartSettings() {
       m_gridMainList->Columns()[c]->SetVisible(s.ColumnShown[static_cast<size_t>(c)]);
     }
   }
+  SizeGridsToFormat(true);
   if (s.WindowMaximized) {
     setWindowState(windowState() | Qt::WindowMaximized);
   } else {
     resize(s.Width, s.Height);
     move(s.Left, s.Top);
   }
+}
+
+// The number columns take the width of the widest number of the result
+// format in the fonts in use, and the header words and row captions fit;
+// with `keepWider` wider columns keep their widths.
+void TFormTesvaneMain::SizeGridsToFormat(bool keepWider) {
+  const QString widest = WidestNumberText(ResultFormat);
+  TNiceGrid* g = m_gridMainList;
+  g->BeginUpdate();
+  FitNumberColumns(*g, 0, 1, QString(), true);
+  FitNumberColumns(*g, 2, ResultListColumns - 1, widest, keepWider);
+  g->SetGutterWidth(GutterWidthFor(*g, rowNumbers_, g->GutterWidth()));
+  g->EndUpdate();
+  TNiceGrid* d = m_gridDetailResults;
+  d->SetGutterWidth(GutterWidthFor(*d, d->GutterStrings(), DesignedDetailLabelWidth));
+  const int frame = 2 * d->frameWidth() + d->verticalScrollBar()->sizeHint().width();
+  pnlDetailLeft->setMinimumWidth(std::max(
+      DesignedDetailPanelWidth, d->GutterWidth() + NumberColumnWidth(*d, 0, widest) + frame));
+  TNiceGrid* m = m_gridCorrMatrix;
+  m->BeginUpdate();
+  FitNumberColumns(*m, 0, m->ColCount() - 1, widest, false);
+  m->SetGutterWidth(GutterWidthFor(*m, m->GutterStrings(), DesignedMatrixLabelWidth));
+  m->EndUpdate();
 }
 
 void TFormTesvaneMain::WriteSettingsAtClose() {

@@ -160,6 +160,7 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   QWidget* BuildChartArea();
   void BuildGrids();
   void ApplyStartSettings();
+  void SizeGridsToFormat(bool keepWider);
   void WriteSettingsAtClose();
   void RebuildReopenMenu();
   void UpdateCommandStates();

@@ -11,6 +11,7 @@
 
 #include "about_box.h"
 #include "file_commands.h"
+#include "grid_sizing.h"
 #include "main_window.h"
 #include "options_dialog.h"
 #include "png_writer.h"
@@ -25,6 +26,8 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 const QColor FlagColor(231, 75, 75);
+constexpr int DetailLabelWidth = 150;
+constexpr int MatrixLabelWidth = 80;
 }  // namespace
 
 TSensitivityItem* TFormTesvaneMain::ResultAtRow(int row) const {
@@ -45,6 +48,8 @@ void TFormTesvaneMain::AddResultRow(TSensitivityItem& item, const QString& numbe
   const std::vector<std::string> texts = ResultRowTexts(item);
   for (int c = 0; c < ResultListColumns; ++c) g->SetCells(c, r, Q(texts[static_cast<size_t>(c)]));
   if (own) g->SetGutterStrings(rowNumbers_);
+  // Row numbers from 1000 on would not fit the designed gutter.
+  g->SetGutterWidth(GutterWidthFor(*g, {number}, g->GutterWidth()));
   g->EnsureVisible(0, r);
   g->SelectRow(r);
   g->SetSelectArea(TNiceRect{0, r, ResultListColumns - 1, r});
@@ -270,6 +275,7 @@ void TFormTesvaneMain::FillDetailGrid(const TSensitivityItem& item) {
     d->SetCells(0, r, Q(rows[static_cast<size_t>(r)].Value));
   }
   d->SetGutterStrings(labels);
+  d->SetGutterWidth(GutterWidthFor(*d, labels, DetailLabelWidth));
   d->EndUpdate();
 }
 
@@ -293,11 +299,13 @@ void TFormTesvaneMain::FillMatrixGrid(const TSensitivityItem& item) {
     labels << Q(item.Names[static_cast<size_t>(i)]);
     TNiceColumn* col = m->Columns()[i];
     col->SetTitle(Q(item.Names[static_cast<size_t>(i)]));
-    col->SetWidth(80);
     col->SetHorzAlign(haRight);
     col->ReadOnly = true;
+    col->NumberText = true;
   }
   m->SetGutterStrings(labels);
+  FitNumberColumns(*m, 0, k - 1, WidestNumberText(ResultFormat), false);
+  m->SetGutterWidth(GutterWidthFor(*m, labels, MatrixLabelWidth));
   if (matrix.Size() == k)
     for (int i = 0; i < k; ++i)
       for (int j = i; j < k; ++j) {
@@ -450,6 +458,7 @@ void TFormTesvaneMain::ApplyOptions(const TOptionsTexts& texts) {
     ResultFormat.Precision = options.Precision;
     ResultFormat.FormatString = ResultFormatString(options.Precision, options.NumberFormat);
     if (!Running()) RebuildResultRows();
+    SizeGridsToFormat(false);
   }
   WriteOptionsSettings(ini, options);
   trkDegree->setRange(options.DegreeMin, options.DegreeMax);
