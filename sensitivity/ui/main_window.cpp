@@ -32,7 +32,7 @@ constexpr int DesignedMatrixLabelWidth = 80;
 }  // namespace
 
 TFormTesvaneMain::TFormTesvaneMain(const QString& commandLineFile, QWidget* parent)
-    : QMainWindow(parent), commandLineFile_(commandLineFile) {
+    : QMainWindow(parent), commandLineFile_(AbsolutePath(commandLineFile)) {
   setWindowTitle("Tesvane- [No sample file loaded]");
   setMinimumSize(800, 600);
   if (ExeFolder.empty()) ExeFolder = QCoreApplication::applicationDirPath().toStdString();

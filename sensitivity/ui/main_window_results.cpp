@@ -385,7 +385,8 @@ void TFormTesvaneMain::ExportChart(TSensChart* chart) {
   const QStringList filters = {"Portable Network Graphics (*.png)",
                                "Scalable Vector Graphics (*.svg)", "Bitmaps (*.bmp)"};
   int filter = lastPictureFilter_;
-  QString path = Services().SaveFile(this, "Save picture", filters, filter, lastPictureName_);
+  QString path =
+      AbsolutePath(Services().SaveFile(this, "Save picture", filters, filter, lastPictureName_));
   if (path.isEmpty()) return;
   lastPictureName_ = path;
   lastPictureFilter_ = filter;
@@ -421,7 +422,8 @@ void TFormTesvaneMain::ExportResults() {
   QString path;
   while (true) {
     int filter = 0;
-    path = Services().SaveFile(this, "Export results", {"Comma separated (*.csv)"}, filter, {});
+    path = AbsolutePath(
+        Services().SaveFile(this, "Export results", {"Comma separated (*.csv)"}, filter, {}));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty() && filter == 0) path += ".csv";
     if (QFileInfo::exists(path) && IsFileLocked(S(path))) {
