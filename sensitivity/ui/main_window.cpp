@@ -4,7 +4,9 @@
 #include <QtCore/QTimer>
 #include <QtGui/QActionGroup>
 #include <QtGui/QCloseEvent>
+#include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QHBoxLayout>
@@ -353,6 +355,11 @@ QWidget* TFormTesvaneMain::BuildDetailsPage() {
   splDetailsV = new QSplitter(Qt::Vertical);
   splDetailsV->addWidget(BuildDetailGrids());
   splDetailsV->addWidget(BuildChartArea());
+  // The chart area and the detailed results keep their sizes when the
+  // window's size changes.
+  splDetailsV->setStretchFactor(0, 1);
+  splDetailsV->setStretchFactor(1, 0);
+  splDetailsV->installEventFilter(this);
   dp->addWidget(splDetailsV, 1);
   return details;
 }
@@ -383,6 +390,8 @@ QWidget* TFormTesvaneMain::BuildDetailGrids() {
           [this]() { Guard([this]() { ComboBox1Change(); }); });
   splDetails->addWidget(pnlDetailLeft);
   splDetails->addWidget(matrix);
+  splDetails->setStretchFactor(0, 0);
+  splDetails->setStretchFactor(1, 1);
   return splDetails;
 }
 
@@ -505,9 +514,13 @@ void TFormTesvaneMain::ApplyStartSettings() {
   const TStartSettings s = ReadStartSettings(ini, DesignedVariablesPanelWidth, DesignedColumnWidth);
   ResultFormat.Precision = s.Precision;
   ResultFormat.FormatString = ResultFormatString(s.Precision, s.NumberFormat);
-  splMain->setSizes({s.LeftPanelWidth, 800 - s.LeftPanelWidth});
-  splDetails->setSizes({s.LeftWidth, 400});
-  splDetailsV->setSizes({250, s.BottomHeight});
+  // The left panel is as wide as the wider of its own width and that of the
+  // variables panel inside it.
+  const QMargins margins = pnlLeft->layout()->contentsMargins();
+  startPanels_.LeftPanel =
+      std::max(s.LeftPanelWidth, s.VariablesPanelWidth + margins.left() + margins.right());
+  startPanels_.DetailPanel = s.LeftWidth;
+  startPanels_.ChartArea = s.BottomHeight;
   ComboBox1->blockSignals(true);
   ComboBox1->setCurrentIndex(s.MatrixType == 0 ? 0 : 1);
   ComboBox1->blockSignals(false);
@@ -529,9 +542,43 @@ void TFormTesvaneMain::ApplyStartSettings() {
   if (s.WindowMaximized) {
     setWindowState(windowState() | Qt::WindowMaximized);
   } else {
-    resize(s.Width, s.Height);
-    move(s.Left, s.Top);
+    // Left and Top place the frame, Width and Height size the client area,
+    // as they were written at close.
+    const QRect placed = KeepInsideScreen(QRect(s.Left, s.Top, s.Width, s.Height));
+    resize(placed.size());
+    move(placed.topLeft());
   }
+}
+
+// Gives the first (or second) pane of a two-pane splitter `size` pixels.
+static void SplitAt(QSplitter* splitter, int size, bool first) {
+  const int total =
+      splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+  const int rest = std::max(total - size - splitter->handleWidth(), 0);
+  splitter->setSizes(first ? QList<int>{size, rest} : QList<int>{rest, size});
+}
+
+// The splitters divide the widths and heights they have; before the first
+// showing they have none, so the panel sizes of the settings wait for it.
+void TFormTesvaneMain::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (startPanels_.Applied) return;
+  startPanels_.Applied = true;
+  // The frame is known now: it too stays on the screen.
+  if (!isMaximized()) {
+    const QRect frame = frameGeometry();
+    const QPoint kept = KeepInsideScreen(frame).topLeft();
+    if (kept != frame.topLeft()) move(kept);
+  }
+  SplitAt(splMain, startPanels_.LeftPanel, true);
+  if (splDetailsV->isVisible()) ApplyDetailPanelSizes();
+}
+
+void TFormTesvaneMain::ApplyDetailPanelSizes() {
+  if (startPanels_.DetailsApplied) return;
+  startPanels_.DetailsApplied = true;
+  SplitAt(splDetails, startPanels_.DetailPanel, true);
+  SplitAt(splDetailsV, startPanels_.ChartArea, false);
 }
 
 // The number columns take the width of the widest number of the result
@@ -557,18 +604,39 @@ void TFormTesvaneMain::SizeGridsToFormat(bool keepWider) {
   m->EndUpdate();
 }
 
+QRect KeepInsideScreen(const QRect& placement) {
+  QScreen* screen = QGuiApplication::screenAt(placement.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return placement;
+  const QRect area = screen->availableGeometry();
+  QRect r(placement.topLeft(), placement.size().boundedTo(area.size()));
+  if (r.right() > area.right()) r.moveRight(area.right());
+  if (r.bottom() > area.bottom()) r.moveBottom(area.bottom());
+  if (r.left() < area.left()) r.moveLeft(area.left());
+  if (r.top() < area.top()) r.moveTop(area.top());
+  return r;
+}
+
 void TFormTesvaneMain::WriteSettingsAtClose() {
   TIniFile ini(SettingsFileName());
-  const QList<int> detail = splDetails->sizes(), vertical = splDetailsV->sizes(),
-                   main = splMain->sizes();
+  // A window that was never shown keeps the sizes it started with.
+  const bool shown = startPanels_.Applied, detailsShown = startPanels_.DetailsApplied;
+  const QList<int> detail =
+                       detailsShown ? splDetails->sizes() : QList<int>{startPanels_.DetailPanel},
+                   vertical =
+                       detailsShown ? splDetailsV->sizes() : QList<int>{0, startPanels_.ChartArea},
+                   main = shown ? splMain->sizes() : QList<int>{startPanels_.LeftPanel};
   WriteDefaultSettings(ini, detail.value(0, 273), vertical.value(1, 281));
   TCloseSettings c;
   c.WindowMaximized = isMaximized();
-  const QRect g = isMaximized() ? normalGeometry() : geometry();
-  c.Width = g.width();
-  c.Height = g.height();
-  c.Left = g.left();
-  c.Top = g.top();
+  // The frame's origin and the client area's size, the same rectangle that
+  // the start restores.
+  const QRect client = isMaximized() ? normalGeometry() : geometry();
+  const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+  c.Width = client.width();
+  c.Height = client.height();
+  c.Left = client.left() - frameOffset.x();
+  c.Top = client.top() - frameOffset.y();
   c.LeftWidth = detail.value(0, 273);
   c.BottomHeight = vertical.value(1, 281);
   c.MatrixType = ComboBox1->currentIndex();
@@ -613,6 +681,9 @@ bool TFormTesvaneMain::event(QEvent* e) {
 }
 
 bool TFormTesvaneMain::eventFilter(QObject* watched, QEvent* e) {
+  // The details page has its size when it is first shown.
+  if (watched == splDetailsV && e->type() == QEvent::Show && startPanels_.Applied)
+    ApplyDetailPanelSizes();
   if (watched == edtDegree) {
     if (e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);

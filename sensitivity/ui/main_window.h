@@ -144,6 +144,7 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
@@ -161,6 +162,7 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   void BuildGrids();
   void ApplyStartSettings();
   void SizeGridsToFormat(bool keepWider);
+  void ApplyDetailPanelSizes();
   void WriteSettingsAtClose();
   void RebuildReopenMenu();
   void UpdateCommandStates();
@@ -192,9 +194,18 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   bool resultCommands_ = false;
   bool runAllowed_ = false;
   int navMin_ = -1, navMax_ = -1, navPos_ = -1;
+  // Panel sizes from the settings, applied at the first showing.
+  struct {
+    int LeftPanel = 225, DetailPanel = 273, ChartArea = 281;
+    bool Applied = false, DetailsApplied = false;
+  } startPanels_;
   QString lastPictureName_;
   int lastPictureFilter_ = 0;
 };
+
+// The placement moved, and shrunk where needed, into the available area of
+// the screen it is on (the primary screen when it is on none).
+QRect KeepInsideScreen(const QRect& placement);
 
 template <class F>
 void TFormTesvaneMain::Guard(F&& f) {

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "nice_grid.h"
+#include "ui_test_support.h"
 
 // Font configuration keeps a cache for the life of the process.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
@@ -20,12 +21,7 @@ namespace {
 
 class QtEnvironment : public testing::Environment {
  public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "sensitivity_ui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
+  void SetUp() override { test::App(); }
 };
 const auto* const kQtEnvironment = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
