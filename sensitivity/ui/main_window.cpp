@@ -27,6 +27,7 @@ namespace tesvane {
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 constexpr int DesignedVariablesPanelWidth = 225;
+constexpr int DesignedLeftPanelWidth = 225;
 constexpr int DesignedColumnWidth = 80;
 constexpr int DesignedDetailLabelWidth = 150;
 constexpr int DesignedDetailPanelWidth = 235;
@@ -211,7 +212,6 @@ void TFormTesvaneMain::BuildStatusBar() {
 // variables.
 void TFormTesvaneMain::BuildLeftPanel() {
   pnlLeft = new QWidget();
-  pnlLeft->setMinimumWidth(225);
   auto* left = new QVBoxLayout(pnlLeft);
   auto* info = new QGroupBox("Input file info");
   auto* il = new QVBoxLayout(info);
@@ -251,6 +251,8 @@ void TFormTesvaneMain::BuildLeftPanel() {
   makeList("Predicted variables", ckSelAllConditioned, cklstConditioned);
   makeList("Base variables", ckSelAllConditioning, cklstConditioning);
   left->addWidget(choose, 1);
+  // The designed width, or more where the texts in the font in use need it.
+  pnlLeft->setMinimumWidth(std::max(DesignedLeftPanelWidth, pnlLeft->minimumSizeHint().width()));
 }
 
 // The degree of the correlation ratio's polynomial fit: an edit and a slider
@@ -336,22 +338,24 @@ QWidget* TFormTesvaneMain::BuildDetailsPage() {
           [this]() { Guard([this]() { NavigatorStep(1); }); });
   head->addSpacing(10);
   head->addWidget(new QLabel("Predicted variable"));
-  lblPredicted = new QLabel();
+  lblPredicted = new TElidedLabel();
   lblPredicted->setFont(bf);
-  head->addWidget(lblPredicted);
+  head->addWidget(lblPredicted, 1);
   head->addSpacing(10);
   head->addWidget(new QLabel("Base variable"));
-  lblBase = new QLabel();
+  lblBase = new TElidedLabel();
   lblBase->setFont(bf);
-  head->addWidget(lblBase);
-  head->addSpacing(10);
-  lblExplanatoryCaption = new QLabel("Explanatory variables");
-  head->addWidget(lblExplanatoryCaption);
-  lblExplanatory = new QLabel();
-  lblExplanatory->setFont(bf);
-  lblExplanatory->setMinimumWidth(1);
-  head->addWidget(lblExplanatory, 1);
+  head->addWidget(lblBase, 1);
   dp->addLayout(head);
+  // The explanatory variables on a line of their own, where a list of names
+  // has room at the window's default width.
+  auto* explanatory = new QHBoxLayout();
+  lblExplanatoryCaption = new QLabel("Explanatory variables");
+  explanatory->addWidget(lblExplanatoryCaption);
+  lblExplanatory = new TElidedLabel();
+  lblExplanatory->setFont(bf);
+  explanatory->addWidget(lblExplanatory, 1);
+  dp->addLayout(explanatory);
   splDetailsV = new QSplitter(Qt::Vertical);
   splDetailsV->addWidget(BuildDetailGrids());
   splDetailsV->addWidget(BuildChartArea());

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "charts.h"
+#include "elided_label.h"
 #include "nice_grid.h"
 #include "options.h"
 #include "script_executor.h"
@@ -128,7 +129,9 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   QListWidget *cklstConditioned, *cklstConditioning;
   QTabWidget* PageControl1;
   TNiceGrid *m_gridMainList, *m_gridDetailResults, *m_gridCorrMatrix;
-  QLabel *lblItemNo, *lblPredicted, *lblBase, *lblExplanatoryCaption, *lblExplanatory;
+  QLabel *lblItemNo, *lblExplanatoryCaption;
+  // The names of the shown item, cut with "..." where they do not fit.
+  TElidedLabel *lblPredicted, *lblBase, *lblExplanatory;
   QToolButton *btnNavPrev, *btnNavNext;
   QComboBox* ComboBox1;
   QTextEdit* rchedtPolynomial;

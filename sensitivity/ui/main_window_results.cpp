@@ -161,9 +161,9 @@ void TFormTesvaneMain::ClearResults() {
   d->SetGutterStrings(labels);
   d->EndUpdate();
   rchedtPolynomial->clear();
-  lblPredicted->clear();
-  lblBase->clear();
-  lblExplanatory->clear();
+  lblPredicted->SetFullText({});
+  lblBase->SetFullText({});
+  lblExplanatory->SetFullText({});
   MainChart->ClearToRest();
   Chart1->ClearToRest();
   Chart1->Foot()->setVisible(false);
@@ -211,7 +211,7 @@ bool TFormTesvaneMain::UpDown1ChangingEx(int v) {
 
 void TFormTesvaneMain::PageControl1Change() {
   if (PageControl1->currentIndex() != 1 || rowItems_.empty()) return;
-  lblExplanatoryCaption->setVisible(!lblExplanatory->text().isEmpty());
+  lblExplanatoryCaption->setVisible(!lblExplanatory->FullText().isEmpty());
   const int row = std::max(0, m_gridMainList->Row());
   if (navPos_ != row + 1 || lblItemNo->text().isEmpty()) {
     navPos_ = row + 1;
@@ -236,11 +236,11 @@ void TFormTesvaneMain::ShowItemDetails(int index) {
   if (item == nullptr) return;
   SetBusyCursor(true);
   lblItemNo->setText(QString::number(index + 1));
-  lblPredicted->setText(Q(item->PredictedName()));
-  lblBase->setText(Q(item->BaseName()));
-  lblExplanatory->setText(Q(ExplanatoryText(*item)));
-  lblExplanatoryCaption->setVisible(!lblExplanatory->text().isEmpty());
-  lblExplanatory->setVisible(!lblExplanatory->text().isEmpty());
+  lblPredicted->SetFullText(Q(item->PredictedName()));
+  lblBase->SetFullText(Q(item->BaseName()));
+  lblExplanatory->SetFullText(Q(ExplanatoryText(*item)));
+  lblExplanatoryCaption->setVisible(!lblExplanatory->FullText().isEmpty());
+  lblExplanatory->setVisible(!lblExplanatory->FullText().isEmpty());
   FormatPolynomialText(*item);
   FillDetailGrid(*item);
   FillMatrixGrid(*item);

@@ -277,7 +277,7 @@ TEST_F(WindowTest, RedCellsAndSorting) {
   // The details follow the item at the current row after a sort.
   g->SelectRow(0);
   w.ResultListDoubleClick();
-  EXPECT_EQ(w.lblPredicted->text(), "A");
+  EXPECT_EQ(w.lblPredicted->FullText(), "A");
   EXPECT_EQ(w.PageControl1->currentIndex(), 1);
 }
 
@@ -319,7 +319,7 @@ TEST_F(WindowTest, DetailsPolynomialMatrixAndNavigator) {
 
   w.NavigatorStep(1);
   EXPECT_EQ(w.NavigatorPosition(), 2);
-  EXPECT_EQ(w.lblExplanatory->text(), "E1, E2");
+  EXPECT_EQ(w.lblExplanatory->FullText(), "E1, E2");
   EXPECT_FALSE(w.lblExplanatoryCaption->isHidden());
   TNiceGrid* m = w.m_gridCorrMatrix;
   ASSERT_EQ(m->ColCount(), 4);
