@@ -357,9 +357,8 @@ void TFormTesvaneMain::DrawFlaggedCell(TNiceGrid* grid, QPainter* canvas, int co
   if (!background.isValid()) return;
   canvas->fillRect(rc.adjusted(0, 0, -1, -1), background);
   canvas->setPen(grid->palette().color(QPalette::Text));
-  const bool right = grid->Columns()[col]->HorzAlign == haRight;
-  canvas->drawText(rc.adjusted(3, 0, -3, 0),
-                   Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft), text);
+  // The grid's own text: a number too wide for the cell shows "###" here too.
+  grid->DrawShownText(*canvas, col, row, rc);
   handled = true;
 }
 

@@ -499,6 +499,12 @@ QString TNiceGrid::ShownText(int col, int row) const {
   return QStringLiteral("###");
 }
 
+void TNiceGrid::DrawShownText(QPainter& p, int col, int row, const QRect& rc) {
+  const TNiceColumn* column = Column(col);
+  DrawCellText(p, rc.adjusted(4, 2, -4, -2), ShownText(col, row), column->HorzAlign,
+               column->VertAlign, false, nullptr);
+}
+
 void TNiceGrid::DrawCellText(QPainter& p, const QRect& r, const QString& text, THorzAlign h,
                              TVertAlign v, bool keepRight, int* caretX) {
   if (!caretX) {

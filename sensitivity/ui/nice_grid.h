@@ -173,6 +173,9 @@ class TNiceGrid : public QAbstractScrollArea, private TNiceGridHost {
   QString ShownText(int col, int row) const;
   // The widest text a data cell of the column shows whole.
   int TextRoom(int col) const;
+  // Draws ShownText of a data cell into its screen rectangle `rc` as the
+  // grid does, for OnDrawCell handlers that paint the cell themselves.
+  void DrawShownText(QPainter& p, int col, int row, const QRect& rc);
 
   // --- properties
   int DefRowHeight() const { return core_.DefRowHeight(); }
