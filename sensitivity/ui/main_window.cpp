@@ -419,7 +419,9 @@ QWidget* TFormTesvaneMain::BuildChartArea() {
   rchedtPolynomial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ps->addWidget(rchedtPolynomial);
   ca->addWidget(polyStrip);
+  // The two charts half and half: their texts do not widen either.
   auto* charts = new QHBoxLayout();
+  charts->setSpacing(0);
   MainChart = new TSensChart(TSensChart::Scatter);
   Chart1 = new TSensChart(TSensChart::Conditional);
   charts->addWidget(MainChart, 1);

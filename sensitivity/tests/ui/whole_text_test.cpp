@@ -58,6 +58,7 @@ std::vector<std::string> CutTexts(QWidget& window) {
       else if (qobject_cast<QRadioButton*>(w))
         extra = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
                 style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
+      if (!button->icon().isNull()) extra += button->iconSize().width() + 4;
       report(w, text, button->width() - extra, TextWidth(button->fontMetrics(), text));
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
       const QString title = Shown(group->title());

@@ -2,7 +2,6 @@
 // list, details, charts, exports, dialogs and scripts.
 #include <gtest/gtest.h>
 
-#include <QtCharts/QLegendMarker>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
@@ -351,7 +350,7 @@ TEST_F(WindowTest, ChartsOfAnItem) {
   EXPECT_EQ(line[0].x(), item.BaseMin);
   EXPECT_EQ(line[1].x(), item.BaseMax);
   EXPECT_EQ(w.MainChart->PointSeries()->count(), 60);
-  EXPECT_EQ(w.MainChart->Chart()->title(), "Regression of y on a");
+  EXPECT_EQ(w.MainChart->Title(), "Regression of y on a");
   const QList<QPointF> fit = w.Chart1->LineSeries()->points();
   ASSERT_EQ(fit.size(), 100);
   EXPECT_EQ(fit.back().x(), item.BaseMax);
@@ -365,7 +364,7 @@ TEST_F(WindowTest, ChartsOfAnItem) {
   // The second item's base has 7 distinct values: no polynomial fit.
   w.UpDown1ChangingEx(2);
   EXPECT_FALSE(w.Chart1->LineSeries()->isVisible());
-  EXPECT_EQ(w.Chart1->Chart()->title(), "Conditional expectation E[y|c] plot");
+  EXPECT_EQ(w.Chart1->Title(), "Conditional expectation E[y|c] plot");
   // Dot sizes.
   w.scatterDot[0]->trigger();
   EXPECT_EQ(w.MainChart->DotSize(), 1);
@@ -395,7 +394,7 @@ TEST_F(WindowTest, NoUsableSamplesEmptiesTheConditionalChartUnderTheNewTitles) {
   EXPECT_TRUE(w.Chart1->Foot()->isHidden());
   w.UpDown1ChangingEx(2);
   EXPECT_EQ(w.Chart1->PointSeries()->count(), 0);
-  EXPECT_EQ(w.Chart1->Chart()->title(), "Conditional expectation E[Q|Z] plot");
+  EXPECT_EQ(w.Chart1->Title(), "Conditional expectation E[Q|Z] plot");
   EXPECT_FALSE(w.Chart1->Foot()->isHidden());
 }
 
@@ -669,11 +668,13 @@ TEST_F(WindowTest, MatrixOfARunEqualsTheCoreAndChartLookIsKeptAtClose) {
       EXPECT_NEAR(shown, core.Cofactors(i, j), 5e-5 + 1e-6 * std::fabs(core.Cofactors(i, j)))
           << i << " " << j;
     }
-  // A click on a legend marker hides its series, another shows it again.
-  QLegendMarker* marker = w.MainChart->Chart()->legend()->markers(w.MainChart->LineSeries())[0];
-  emit marker->clicked();
+  // A click on a legend check box hides its series, another shows it again.
+  QCheckBox* box = w.MainChart->LegendBox(w.MainChart->LineSeries());
+  ASSERT_NE(box, nullptr);
+  QTest::mouseClick(box, Qt::LeftButton);
   EXPECT_FALSE(w.MainChart->LineSeries()->isVisible());
-  emit marker->clicked();
+  EXPECT_FALSE(box->isChecked());
+  QTest::mouseClick(box, Qt::LeftButton);
   EXPECT_TRUE(w.MainChart->LineSeries()->isVisible());
   w.scatterDot[2]->trigger();
   w.condDot[0]->trigger();
