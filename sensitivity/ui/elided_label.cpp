@@ -12,6 +12,11 @@ void TElidedLabel::SetFullText(const QString& text) {
   Elide();
 }
 
+void TElidedLabel::SetFixedToolTip(const QString& tip) {
+  fixedTip_ = tip;
+  Elide();
+}
+
 QSize TElidedLabel::sizeHint() const {
   const QFontMetrics fm(font());
   const QMargins m = contentsMargins();
@@ -42,7 +47,7 @@ void TElidedLabel::Elide() {
     shown += "...";
     if (fm.horizontalAdvance(shown) > room) shown.clear();
   }
-  setToolTip(shown == full_ ? QString() : full_);
+  setToolTip(!fixedTip_.isEmpty() ? fixedTip_ : shown == full_ ? QString() : full_);
   if (text() != shown) setText(shown);
 }
 

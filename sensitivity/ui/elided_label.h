@@ -12,6 +12,8 @@ class TElidedLabel : public QLabel {
   // The whole text; text() is what the label shows of it.
   void SetFullText(const QString& text);
   const QString& FullText() const { return full_; }
+  // A tooltip shown whether or not the text is cut (instead of the text).
+  void SetFixedToolTip(const QString& tip);
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
@@ -20,7 +22,7 @@ class TElidedLabel : public QLabel {
 
  private:
   void Elide();
-  QString full_;
+  QString full_, fixedTip_;
 };
 
 }  // namespace tesvane

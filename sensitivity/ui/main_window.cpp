@@ -215,11 +215,12 @@ void TFormTesvaneMain::BuildLeftPanel() {
   auto* left = new QVBoxLayout(pnlLeft);
   auto* info = new QGroupBox("Input file info");
   auto* il = new QVBoxLayout(info);
-  lblFileName = new QLabel("Sample file name");
-  lblFileName->setMinimumWidth(1);
+  lblFileName = new TElidedLabel();
+  lblFileName->SetFullText("Sample file name");
   lblVarCount = new QLabel("Number of variables");
   lblSampleCount = new QLabel("Number of samples per variable");
-  for (QLabel* l : {lblFileName, lblVarCount, lblSampleCount}) il->addWidget(l);
+  il->addWidget(lblFileName);
+  for (QLabel* l : {lblVarCount, lblSampleCount}) il->addWidget(l);
   left->addWidget(info);
   left->addWidget(BuildDegreeBox());
   auto* buttons = new QHBoxLayout();

@@ -120,7 +120,8 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   QLabel *statusPanel1, *statusPanel3;
   QWidget* statusPanel2;
   QProgressBar* ProgressBar1;
-  QLabel *lblFileName, *lblVarCount, *lblSampleCount;
+  TElidedLabel* lblFileName;  // the file's name, its path as tooltip
+  QLabel *lblVarCount, *lblSampleCount;
   QLineEdit* edtDegree;
   QSlider* trkDegree;
   QLabel *lblDegMin, *lblDegMax;

@@ -104,8 +104,8 @@ bool TFormTesvaneMain::LoadSamplesAndRefresh(const QString& path) {
 
 void TFormTesvaneMain::RefreshAfterLoad() {
   const QString path = Q(FileData.FileName);
-  lblFileName->setText(QFileInfo(path).fileName());
-  lblFileName->setToolTip(path);
+  lblFileName->SetFullText(QFileInfo(path).fileName());
+  lblFileName->SetFixedToolTip(path);
   setWindowTitle("Tesvane - " + path);
   for (QListWidget* list : {cklstConditioned, cklstConditioning}) {
     list->blockSignals(true);
@@ -127,8 +127,8 @@ void TFormTesvaneMain::RefreshAfterLoad() {
 
 void TFormTesvaneMain::UnloadSampleFile() {
   if (Running()) return;
-  lblFileName->setText("Sample file name");
-  lblFileName->setToolTip({});
+  lblFileName->SetFullText("Sample file name");
+  lblFileName->SetFixedToolTip({});
   setWindowTitle("Tesvane - [No sample file loaded]");
   cklstConditioned->clear();
   cklstConditioning->clear();

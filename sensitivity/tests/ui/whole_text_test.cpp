@@ -2,6 +2,7 @@
 // box and group title as wide as its text, no window larger than 1280 x 860.
 #include <gtest/gtest.h>
 
+#include <QtCore/QFile>
 #include <QtGui/QTextDocument>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QCheckBox>
@@ -104,6 +105,15 @@ TEST_F(WholeTextTest, MainWindowAndDialogsShowTheirTextsWhole) {
   EXPECT_TRUE(w.lblPredicted->text().endsWith("...")) << w.lblPredicted->text().toStdString();
   EXPECT_EQ(w.lblPredicted->toolTip(), longName);
   ExpectWhole(w, "details page, long name");
+
+  // A long file name, cut with "...", its path as tooltip.
+  const QString longFile = QString::fromStdString(Folder()) + "/" + QString(80, 'f') + ".sae";
+  QFile::copy(QString(TESVANE_TEST_DATA) + "/fixture.sae", longFile);
+  w.OpenSampleFile(longFile);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(w.lblFileName->text().endsWith("...")) << w.lblFileName->text().toStdString();
+  EXPECT_EQ(w.lblFileName->toolTip(), longFile);
+  ExpectWhole(w, "main window, long file name");
 
   TPagesDlg options(1, 10, &w);
   options.show();

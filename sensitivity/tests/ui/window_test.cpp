@@ -86,7 +86,7 @@ TEST_F(WindowTest, OpeningRefusalsConversionAndReaderFailure) {
   EXPECT_EQ(w.cklstConditioned->count(), 4);
   EXPECT_EQ(w.lblVarCount->text(), "4 variables");
   EXPECT_EQ(w.lblSampleCount->text(), "60 samples per variable");
-  EXPECT_EQ(w.lblFileName->text(), "DATA.SAE");
+  EXPECT_EQ(w.lblFileName->FullText(), "DATA.SAE");
   Check(w.cklstConditioned, 0);
   Check(w.cklstConditioning, 1);
   RunAndWait();
