@@ -50,7 +50,9 @@ QPixmap Logo() {
 
 TAboutBox::TAboutBox(QWidget* parent, const QString& executable) : QDialog(parent) {
   setWindowTitle("About Tesvane...");
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // A tool window whose title bar has only the close button.
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);

@@ -1,9 +1,9 @@
 #include "charts.h"
 
-#include <QtCharts/QLegendMarker>
 #include <QtCore/QBuffer>
 #include <QtGui/QPainter>
 #include <QtSvg/QSvgGenerator>
+#include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -23,7 +23,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 TSensChart::TSensChart(TKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
   chart_ = new QChart();
   chart_->setBackgroundBrush(Qt::white);
-  chart_->setBackgroundPen(QPen(QColor(0x80, 0x80, 0x00)));  // olive border
+  chart_->setBackgroundPen(Qt::NoPen);
   chart_->setBackgroundRoundness(0);
   chart_->setMargins(QMargins(4, 4, 4, 4));
   QFont titleFont("DejaVu Sans");
@@ -70,20 +70,13 @@ TSensChart::TSensChart(TKind kind, QWidget* parent) : QWidget(parent), kind_(kin
     s->attachAxis(axisX_);
     s->attachAxis(axisY_);
   }
-  chart_->legend()->setAlignment(Qt::AlignBottom);
-  // Qt Charts has no check boxes in the legend: a click on a marker hides or
-  // shows its series.
-  for (QLegendMarker* m : chart_->legend()->markers()) {
-    QObject::connect(m, &QLegendMarker::clicked, this, [m]() {
-      m->series()->setVisible(!m->series()->isVisible());
-      m->setVisible(true);
-      QFont f = m->font();
-      f.setStrikeOut(!m->series()->isVisible());
-      m->setFont(f);
-    });
-  }
+  // The legend is a row of check boxes under the plot: the chart's own
+  // legend has none.
+  chart_->legend()->hide();
   view_ = new QChartView(chart_, this);
   view_->setRenderHint(QPainter::Antialiasing, false);
+  view_->setBackgroundBrush(Qt::white);
+  view_->setFrameShape(QFrame::NoFrame);
   view_->setRubberBand(QChartView::RectangleRubberBand);
   foot_ = new QLabel(
       "The number of samples is lower than the number of points in conditional expectation plot",
@@ -93,18 +86,95 @@ TSensChart::TSensChart(TKind kind, QWidget* parent) : QWidget(parent), kind_(kin
   footFont.setItalic(true);
   foot_->setFont(footFont);
   foot_->setAlignment(Qt::AlignCenter);
+  foot_->setWordWrap(true);
+  foot_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   foot_->setVisible(false);
+  // The title on a light-yellow band with a grey frame.
+  title_ = new TElidedLabel(this);
+  title_->setFont(titleFont);
+  title_->setAlignment(Qt::AlignCenter);
+  title_->setMargin(2);
+  title_->setStyleSheet("background-color: #ffffe1; border: 1px solid #808080;");
+  legend_ = new QBoxLayout(QBoxLayout::LeftToRight);
+  auto* legend = legend_;
+  legend->setContentsMargins(4, 0, 4, 2);
+  legend->addStretch();
+  legendPoints_ = AddLegendEntry(points_, Qt::blue);
+  legendLine_ = AddLegendEntry(line_, Qt::red);
+  legend->addWidget(legendPoints_);
+  legend->addWidget(legendLine_);
+  legend->addStretch();
+  // White, with an olive border around title, plot and legend.
+  auto* framed = new QFrame(this);
+  framed->setObjectName("chartFrame");
+  framed->setStyleSheet("#chartFrame { background-color: white; border: 1px solid #808000; }");
+  auto* inner = new QVBoxLayout(framed);
+  inner->setContentsMargins(5, 5, 5, 1);
+  inner->setSpacing(0);
+  inner->addWidget(title_);
+  inner->addWidget(view_, 1);
+  inner->addLayout(legend);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(view_, 1);
+  layout->addWidget(framed, 1);
   layout->addWidget(foot_);
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+  connect(chart_, &QChart::plotAreaChanged, this, [this]() { FitTickCounts(); });
   SetDotSize(2);
   ClearToRest();
 }
 
+QCheckBox* TSensChart::AddLegendEntry(QXYSeries* series, const QColor& color) {
+  QPixmap swatch(10, 10);
+  swatch.fill(color);
+  auto* box = new QCheckBox(series->name(), this);
+  box->setIcon(QIcon(swatch));
+  box->setChecked(series->isVisible());
+  QPalette pal = box->palette();
+  pal.setColor(QPalette::WindowText, color);
+  pal.setColor(QPalette::Window, Qt::white);
+  box->setPalette(pal);
+  // The user's check shows or hides the series; a series the program hides
+  // stays in the legend, unchecked.
+  connect(box, &QCheckBox::toggled, series, &QXYSeries::setVisible);
+  connect(series, &QXYSeries::visibleChanged, box,
+          [box, series]() { box->setChecked(series->isVisible()); });
+  return box;
+}
+
+void TSensChart::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  // The legend's entries side by side where they have room, else one above
+  // the other.
+  const int side =
+      legendPoints_->sizeHint().width() + legendLine_->sizeHint().width() + legend_->spacing() + 20;
+  const auto direction = width() >= side ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+  if (legend_->direction() != direction) legend_->setDirection(direction);
+}
+
+QCheckBox* TSensChart::LegendBox(const QXYSeries* series) const {
+  if (series == points_) return legendPoints_;
+  if (series == line_) return legendLine_;
+  return nullptr;
+}
+
+void TSensChart::FitTickCounts() {
+  const QRectF area = chart_->plotArea();
+  const QFontMetrics fm(axisX_->labelsFont());
+  // The widest label of the format "0.0E+", and a gap between labels.
+  const double label = fm.horizontalAdvance("-8.8E+88") + 8;
+  const double line = fm.height() + 4;
+  auto ticks = [](double room, double each) {
+    return std::clamp(static_cast<int>(room / each) + 1, 2, 5);
+  };
+  const int x = ticks(area.width(), label), y = ticks(area.height(), line);
+  if (axisX_->tickCount() != x) axisX_->setTickCount(x);
+  if (axisY_->tickCount() != y) axisY_->setTickCount(y);
+}
+
 void TSensChart::Titles(const QString& title, const QString& bottom, const QString& left) {
-  chart_->setTitle(title);
+  title_->SetFullText(title);
   axisX_->setTitleText(bottom);
   axisY_->setTitleText(left);
 }
@@ -226,27 +296,40 @@ void TSensChart::AutoScaleLeft() {
   FitAxis(axisY_, lo, hi);
 }
 
+// A chart on a page never shown takes its final size when it is first
+// rendered; a rendering that nobody sees comes first, so that the picture
+// has the size the chart keeps.
+void TSensChart::Settle() {
+  if (settled_) return;
+  settled_ = true;
+  QImage scratch(1, 1, QImage::Format_RGB32);
+  QPainter painter(&scratch);
+  render(&painter, QPoint(), QRegion(0, 0, 1, 1));
+}
+
 QImage TSensChart::RenderImage() {
-  QImage image(view_->size(), QImage::Format_RGB32);
+  Settle();
+  QImage image(size(), QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
-  view_->render(&painter);
+  render(&painter);
   painter.end();
   return image;
 }
 
 QByteArray TSensChart::SvgFile() {
+  Settle();
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator generator;
   generator.setOutputDevice(&buffer);
-  generator.setSize(view_->size());
-  generator.setViewBox(QRect(QPoint(0, 0), view_->size()));
-  generator.setTitle(chart_->title());
+  generator.setSize(size());
+  generator.setViewBox(QRect(QPoint(0, 0), size()));
+  generator.setTitle(Title());
   QPainter painter;
   if (!painter.begin(&generator)) return {};
-  view_->render(&painter);
+  render(&painter);
   if (!painter.end()) return {};
   return bytes;
 }

@@ -8,10 +8,13 @@
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 #include <QtGui/QImage>
+#include <QtWidgets/QBoxLayout>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QWidget>
 #include <cstdint>
 
+#include "elided_label.h"
 #include "sensitivity_item.h"
 
 namespace tesvane {
@@ -20,6 +23,8 @@ class TSensChart : public QWidget {
  public:
   enum TKind { Scatter, Conditional };
   TSensChart(TKind kind, QWidget* parent = nullptr);
+  // The two charts share their area half and half, whatever their texts.
+  QSize minimumSizeHint() const override { return {120, 120}; }
 
   TKind Kind() const { return kind_; }
   QChart* Chart() const { return chart_; }
@@ -31,6 +36,11 @@ class TSensChart : public QWidget {
   QValueAxis* AxisX() const { return axisX_; }
   QValueAxis* AxisY() const { return axisY_; }
   QLabel* Foot() const { return foot_; }
+  // The title, shown on the band above the plot.
+  QString Title() const { return title_->FullText(); }
+  TElidedLabel* TitleBand() const { return title_; }
+  // The legend: one check box per series, checked while the series shows.
+  QCheckBox* LegendBox(const QXYSeries* series) const;
 
   // Empties both series and sets the titles.
   void Clear(const QString& title, const QString& bottom, const QString& left);
@@ -56,8 +66,15 @@ class TSensChart : public QWidget {
   // The chart as an SVG file's bytes; empty when it cannot be drawn.
   QByteArray SvgFile();
 
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+
  private:
+  void Settle();
   void FitAxis(QValueAxis* axis, double lo, double hi);
+  QCheckBox* AddLegendEntry(QXYSeries* series, const QColor& color);
+  // As many ticks as the axis has room for without labels touching.
+  void FitTickCounts();
   void Titles(const QString& title, const QString& bottom, const QString& left);
 
   TKind kind_;
@@ -68,7 +85,12 @@ class TSensChart : public QWidget {
   QValueAxis* axisX_;
   QValueAxis* axisY_;
   QLabel* foot_;
+  TElidedLabel* title_;
+  QBoxLayout* legend_;
+  QCheckBox* legendPoints_;
+  QCheckBox* legendLine_;
   int dotSize_ = 2;
+  bool settled_ = false;
 };
 
 // A QImage as the PNG writer's 24-bit bitmap.

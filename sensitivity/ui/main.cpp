@@ -49,7 +49,6 @@ std::string SettingsFolder() {
 int main(int argc, char** argv) {
   TTesvaneApplication app(argc, argv);
   QApplication::setApplicationName("Tesvane");
-  QApplication::setApplicationDisplayName("Tesvane");
   tesvane::ExeFolder = SettingsFolder();
   const QStringList args = QApplication::arguments();
   tesvane::TFormTesvaneMain window(args.size() > 1 ? args[1] : QString());

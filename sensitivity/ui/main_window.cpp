@@ -4,15 +4,19 @@
 #include <QtCore/QTimer>
 #include <QtGui/QActionGroup>
 #include <QtGui/QCloseEvent>
+#include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QMenuBar>
+#include <QtWidgets/QScrollBar>
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QVBoxLayout>
 
 #include "file_commands.h"
+#include "grid_sizing.h"
 #include "result_views.h"
 #include "run_listener.h"
 #include "services.h"
@@ -23,11 +27,15 @@ namespace tesvane {
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 constexpr int DesignedVariablesPanelWidth = 225;
+constexpr int DesignedLeftPanelWidth = 225;
 constexpr int DesignedColumnWidth = 80;
+constexpr int DesignedDetailLabelWidth = 150;
+constexpr int DesignedDetailPanelWidth = 235;
+constexpr int DesignedMatrixLabelWidth = 80;
 }  // namespace
 
 TFormTesvaneMain::TFormTesvaneMain(const QString& commandLineFile, QWidget* parent)
-    : QMainWindow(parent), commandLineFile_(commandLineFile) {
+    : QMainWindow(parent), commandLineFile_(AbsolutePath(commandLineFile)) {
   setWindowTitle("Tesvane- [No sample file loaded]");
   setMinimumSize(800, 600);
   if (ExeFolder.empty()) ExeFolder = QCoreApplication::applicationDirPath().toStdString();
@@ -204,15 +212,15 @@ void TFormTesvaneMain::BuildStatusBar() {
 // variables.
 void TFormTesvaneMain::BuildLeftPanel() {
   pnlLeft = new QWidget();
-  pnlLeft->setMinimumWidth(225);
   auto* left = new QVBoxLayout(pnlLeft);
   auto* info = new QGroupBox("Input file info");
   auto* il = new QVBoxLayout(info);
-  lblFileName = new QLabel("Sample file name");
-  lblFileName->setMinimumWidth(1);
+  lblFileName = new TElidedLabel();
+  lblFileName->SetFullText("Sample file name");
   lblVarCount = new QLabel("Number of variables");
   lblSampleCount = new QLabel("Number of samples per variable");
-  for (QLabel* l : {lblFileName, lblVarCount, lblSampleCount}) il->addWidget(l);
+  il->addWidget(lblFileName);
+  for (QLabel* l : {lblVarCount, lblSampleCount}) il->addWidget(l);
   left->addWidget(info);
   left->addWidget(BuildDegreeBox());
   auto* buttons = new QHBoxLayout();
@@ -244,6 +252,8 @@ void TFormTesvaneMain::BuildLeftPanel() {
   makeList("Predicted variables", ckSelAllConditioned, cklstConditioned);
   makeList("Base variables", ckSelAllConditioning, cklstConditioning);
   left->addWidget(choose, 1);
+  // The designed width, or more where the texts in the font in use need it.
+  pnlLeft->setMinimumWidth(std::max(DesignedLeftPanelWidth, pnlLeft->minimumSizeHint().width()));
 }
 
 // The degree of the correlation ratio's polynomial fit: an edit and a slider
@@ -329,25 +339,32 @@ QWidget* TFormTesvaneMain::BuildDetailsPage() {
           [this]() { Guard([this]() { NavigatorStep(1); }); });
   head->addSpacing(10);
   head->addWidget(new QLabel("Predicted variable"));
-  lblPredicted = new QLabel();
+  lblPredicted = new TElidedLabel();
   lblPredicted->setFont(bf);
-  head->addWidget(lblPredicted);
+  head->addWidget(lblPredicted, 1);
   head->addSpacing(10);
   head->addWidget(new QLabel("Base variable"));
-  lblBase = new QLabel();
+  lblBase = new TElidedLabel();
   lblBase->setFont(bf);
-  head->addWidget(lblBase);
-  head->addSpacing(10);
-  lblExplanatoryCaption = new QLabel("Explanatory variables");
-  head->addWidget(lblExplanatoryCaption);
-  lblExplanatory = new QLabel();
-  lblExplanatory->setFont(bf);
-  lblExplanatory->setMinimumWidth(1);
-  head->addWidget(lblExplanatory, 1);
+  head->addWidget(lblBase, 1);
   dp->addLayout(head);
+  // The explanatory variables on a line of their own, where a list of names
+  // has room at the window's default width.
+  auto* explanatory = new QHBoxLayout();
+  lblExplanatoryCaption = new QLabel("Explanatory variables");
+  explanatory->addWidget(lblExplanatoryCaption);
+  lblExplanatory = new TElidedLabel();
+  lblExplanatory->setFont(bf);
+  explanatory->addWidget(lblExplanatory, 1);
+  dp->addLayout(explanatory);
   splDetailsV = new QSplitter(Qt::Vertical);
   splDetailsV->addWidget(BuildDetailGrids());
   splDetailsV->addWidget(BuildChartArea());
+  // The chart area and the detailed results keep their sizes when the
+  // window's size changes.
+  splDetailsV->setStretchFactor(0, 1);
+  splDetailsV->setStretchFactor(1, 0);
+  splDetailsV->installEventFilter(this);
   dp->addWidget(splDetailsV, 1);
   return details;
 }
@@ -356,7 +373,7 @@ QWidget* TFormTesvaneMain::BuildDetailsPage() {
 QWidget* TFormTesvaneMain::BuildDetailGrids() {
   splDetails = new QSplitter(Qt::Horizontal);
   pnlDetailLeft = new QWidget();
-  pnlDetailLeft->setMinimumWidth(235);
+  pnlDetailLeft->setMinimumWidth(DesignedDetailPanelWidth);
   auto* dl = new QVBoxLayout(pnlDetailLeft);
   dl->setContentsMargins(0, 0, 0, 0);
   dl->addWidget(new QLabel("  Detailed results"));
@@ -378,6 +395,8 @@ QWidget* TFormTesvaneMain::BuildDetailGrids() {
           [this]() { Guard([this]() { ComboBox1Change(); }); });
   splDetails->addWidget(pnlDetailLeft);
   splDetails->addWidget(matrix);
+  splDetails->setStretchFactor(0, 0);
+  splDetails->setStretchFactor(1, 1);
   return splDetails;
 }
 
@@ -401,7 +420,9 @@ QWidget* TFormTesvaneMain::BuildChartArea() {
   rchedtPolynomial->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ps->addWidget(rchedtPolynomial);
   ca->addWidget(polyStrip);
+  // The two charts half and half: their texts do not widen either.
   auto* charts = new QHBoxLayout();
+  charts->setSpacing(0);
   MainChart = new TSensChart(TSensChart::Scatter);
   Chart1 = new TSensChart(TSensChart::Conditional);
   charts->addWidget(MainChart, 1);
@@ -436,6 +457,7 @@ void TFormTesvaneMain::BuildGrids() {
     col->SetWidth(DesignedColumnWidth);
     col->ReadOnly = true;
     col->SetHorzAlign(c < 2 ? haLeft : haRight);
+    col->NumberText = c >= 2;
   }
   g->EndUpdate();
   g->OnHeaderClick = [this](TNiceGrid*, int col, Qt::MouseButton, Qt::KeyboardModifiers) {
@@ -453,13 +475,14 @@ void TFormTesvaneMain::BuildGrids() {
   d->BeginUpdate();
   d->SetColCount(1);
   d->SetRowCount(DetailRowCount);
-  d->SetHeaderLine(1);
+  d->SetHeaderLine(0);
   d->SetGutterKind(gkString);
-  d->SetGutterWidth(150);
+  d->SetGutterWidth(DesignedDetailLabelWidth);
   d->SetReadOnly(true);
   d->SetFitToWidth(true);
   d->Columns()[0]->SetHorzAlign(haRight);
   d->Columns()[0]->ReadOnly = true;
+  d->Columns()[0]->NumberText = true;
   QStringList labels;
   for (const std::string& l : DetailLabels()) labels << Q(l);
   d->SetGutterStrings(labels);
@@ -473,10 +496,11 @@ void TFormTesvaneMain::BuildGrids() {
   m->SetColCount(1);
   m->SetRowCount(1);
   m->SetGutterKind(gkString);
-  m->SetGutterWidth(80);
+  m->SetGutterWidth(DesignedMatrixLabelWidth);
   m->SetReadOnly(true);
   m->SetDrawSelectionQ(true);
   m->Columns()[0]->SetHorzAlign(haRight);
+  m->Columns()[0]->NumberText = true;
   m->EndUpdate();
   m->OnDrawCell = [this](TNiceGrid* s, QPainter* p, int x, int y, const QRect& rc, bool& h) {
     DrawFlaggedCell(s, p, x, y, rc, h);
@@ -497,9 +521,13 @@ void TFormTesvaneMain::ApplyStartSettings() {
   const TStartSettings s = ReadStartSettings(ini, DesignedVariablesPanelWidth, DesignedColumnWidth);
   ResultFormat.Precision = s.Precision;
   ResultFormat.FormatString = ResultFormatString(s.Precision, s.NumberFormat);
-  splMain->setSizes({s.LeftPanelWidth, 800 - s.LeftPanelWidth});
-  splDetails->setSizes({s.LeftWidth, 400});
-  splDetailsV->setSizes({250, s.BottomHeight});
+  // The left panel is as wide as the wider of its own width and that of the
+  // variables panel inside it.
+  const QMargins margins = pnlLeft->layout()->contentsMargins();
+  startPanels_.LeftPanel =
+      std::max(s.LeftPanelWidth, s.VariablesPanelWidth + margins.left() + margins.right());
+  startPanels_.DetailPanel = s.LeftWidth;
+  startPanels_.ChartArea = s.BottomHeight;
   ComboBox1->blockSignals(true);
   ComboBox1->setCurrentIndex(s.MatrixType == 0 ? 0 : 1);
   ComboBox1->blockSignals(false);
@@ -517,26 +545,105 @@ void TFormTesvaneMain::ApplyStartSettings() {
       m_gridMainList->Columns()[c]->SetVisible(s.ColumnShown[static_cast<size_t>(c)]);
     }
   }
+  SizeGridsToFormat(true);
   if (s.WindowMaximized) {
     setWindowState(windowState() | Qt::WindowMaximized);
   } else {
-    resize(s.Width, s.Height);
-    move(s.Left, s.Top);
+    // Left and Top place the frame, Width and Height size the client area,
+    // as they were written at close.
+    const QRect placed = KeepInsideScreen(QRect(s.Left, s.Top, s.Width, s.Height));
+    resize(placed.size());
+    move(placed.topLeft());
   }
+}
+
+// Gives the first (or second) pane of a two-pane splitter `size` pixels.
+static void SplitAt(QSplitter* splitter, int size, bool first) {
+  const int total =
+      splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+  const int rest = std::max(total - size - splitter->handleWidth(), 0);
+  splitter->setSizes(first ? QList<int>{size, rest} : QList<int>{rest, size});
+}
+
+// The splitters divide the widths and heights they have; before the first
+// showing they have none, so the panel sizes of the settings wait for it.
+void TFormTesvaneMain::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (startPanels_.Applied) return;
+  startPanels_.Applied = true;
+  // The frame is known now: it too stays on the screen.
+  if (!isMaximized()) {
+    const QRect frame = frameGeometry();
+    const QPoint kept = KeepInsideScreen(frame).topLeft();
+    if (kept != frame.topLeft()) move(kept);
+  }
+  SplitAt(splMain, startPanels_.LeftPanel, true);
+  if (splDetailsV->isVisible()) ApplyDetailPanelSizes();
+}
+
+void TFormTesvaneMain::ApplyDetailPanelSizes() {
+  if (startPanels_.DetailsApplied) return;
+  startPanels_.DetailsApplied = true;
+  SplitAt(splDetails, startPanels_.DetailPanel, true);
+  SplitAt(splDetailsV, startPanels_.ChartArea, false);
+}
+
+// The number columns take the width of the widest number of the result
+// format in the fonts in use, and the header words and row captions fit;
+// with `keepWider` wider columns keep their widths.
+void TFormTesvaneMain::SizeGridsToFormat(bool keepWider) {
+  const QString widest = WidestNumberText(ResultFormat);
+  TNiceGrid* g = m_gridMainList;
+  g->BeginUpdate();
+  FitNumberColumns(*g, 0, 1, QString(), true);
+  FitNumberColumns(*g, 2, ResultListColumns - 1, widest, keepWider);
+  g->SetGutterWidth(GutterWidthFor(*g, rowNumbers_, g->GutterWidth()));
+  g->EndUpdate();
+  TNiceGrid* d = m_gridDetailResults;
+  d->SetGutterWidth(GutterWidthFor(*d, d->GutterStrings(), DesignedDetailLabelWidth));
+  const int frame = 2 * d->frameWidth() + d->verticalScrollBar()->sizeHint().width();
+  pnlDetailLeft->setMinimumWidth(std::max(
+      DesignedDetailPanelWidth, d->GutterWidth() + NumberColumnWidth(*d, 0, widest) + frame));
+  TNiceGrid* m = m_gridCorrMatrix;
+  m->BeginUpdate();
+  FitNumberColumns(*m, 0, m->ColCount() - 1, widest, false);
+  m->SetGutterWidth(GutterWidthFor(*m, m->GutterStrings(), DesignedMatrixLabelWidth));
+  m->EndUpdate();
+}
+
+QRect KeepInsideScreen(const QRect& placement) {
+  QScreen* screen = QGuiApplication::screenAt(placement.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return placement;
+  const QRect area = screen->availableGeometry();
+  QRect r(placement.topLeft(), placement.size().boundedTo(area.size()));
+  if (r.right() > area.right()) r.moveRight(area.right());
+  if (r.bottom() > area.bottom()) r.moveBottom(area.bottom());
+  if (r.left() < area.left()) r.moveLeft(area.left());
+  if (r.top() < area.top()) r.moveTop(area.top());
+  return r;
 }
 
 void TFormTesvaneMain::WriteSettingsAtClose() {
   TIniFile ini(SettingsFileName());
-  const QList<int> detail = splDetails->sizes(), vertical = splDetailsV->sizes(),
-                   main = splMain->sizes();
+  // A window that was never shown keeps the sizes it started with.
+  const bool shown = startPanels_.Applied, detailsShown = startPanels_.DetailsApplied;
+  const QList<int> detail =
+                       detailsShown ? splDetails->sizes() : QList<int>{startPanels_.DetailPanel},
+                   vertical =
+                       detailsShown ? splDetailsV->sizes() : QList<int>{0, startPanels_.ChartArea},
+                   main = shown ? splMain->sizes() : QList<int>{startPanels_.LeftPanel};
   WriteDefaultSettings(ini, detail.value(0, 273), vertical.value(1, 281));
   TCloseSettings c;
   c.WindowMaximized = isMaximized();
-  const QRect g = isMaximized() ? normalGeometry() : geometry();
-  c.Width = g.width();
-  c.Height = g.height();
-  c.Left = g.left();
-  c.Top = g.top();
+  // The frame's origin and the client area's size, the same rectangle that
+  // the start restores.
+  const QRect client = isMaximized() ? normalGeometry() : geometry();
+  const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+  c.Width = client.width();
+  c.Height = client.height();
+  c.Left = client.left() - frameOffset.x();
+  c.Top = client.top() - frameOffset.y();
   c.LeftWidth = detail.value(0, 273);
   c.BottomHeight = vertical.value(1, 281);
   c.MatrixType = ComboBox1->currentIndex();
@@ -581,6 +688,9 @@ bool TFormTesvaneMain::event(QEvent* e) {
 }
 
 bool TFormTesvaneMain::eventFilter(QObject* watched, QEvent* e) {
+  // The details page has its size when it is first shown.
+  if (watched == splDetailsV && e->type() == QEvent::Show && startPanels_.Applied)
+    ApplyDetailPanelSizes();
   if (watched == edtDegree) {
     if (e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "charts.h"
+#include "elided_label.h"
 #include "nice_grid.h"
 #include "options.h"
 #include "script_executor.h"
@@ -119,7 +120,8 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   QLabel *statusPanel1, *statusPanel3;
   QWidget* statusPanel2;
   QProgressBar* ProgressBar1;
-  QLabel *lblFileName, *lblVarCount, *lblSampleCount;
+  TElidedLabel* lblFileName;  // the file's name, its path as tooltip
+  QLabel *lblVarCount, *lblSampleCount;
   QLineEdit* edtDegree;
   QSlider* trkDegree;
   QLabel *lblDegMin, *lblDegMax;
@@ -128,7 +130,9 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   QListWidget *cklstConditioned, *cklstConditioning;
   QTabWidget* PageControl1;
   TNiceGrid *m_gridMainList, *m_gridDetailResults, *m_gridCorrMatrix;
-  QLabel *lblItemNo, *lblPredicted, *lblBase, *lblExplanatoryCaption, *lblExplanatory;
+  QLabel *lblItemNo, *lblExplanatoryCaption;
+  // The names of the shown item, cut with "..." where they do not fit.
+  TElidedLabel *lblPredicted, *lblBase, *lblExplanatory;
   QToolButton *btnNavPrev, *btnNavNext;
   QComboBox* ComboBox1;
   QTextEdit* rchedtPolynomial;
@@ -144,6 +148,7 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
@@ -160,6 +165,8 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   QWidget* BuildChartArea();
   void BuildGrids();
   void ApplyStartSettings();
+  void SizeGridsToFormat(bool keepWider);
+  void ApplyDetailPanelSizes();
   void WriteSettingsAtClose();
   void RebuildReopenMenu();
   void UpdateCommandStates();
@@ -191,9 +198,18 @@ class TFormTesvaneMain : public QMainWindow, public TScriptHost {
   bool resultCommands_ = false;
   bool runAllowed_ = false;
   int navMin_ = -1, navMax_ = -1, navPos_ = -1;
+  // Panel sizes from the settings, applied at the first showing.
+  struct {
+    int LeftPanel = 225, DetailPanel = 273, ChartArea = 281;
+    bool Applied = false, DetailsApplied = false;
+  } startPanels_;
   QString lastPictureName_;
   int lastPictureFilter_ = 0;
 };
+
+// The placement moved, and shrunk where needed, into the available area of
+// the screen it is on (the primary screen when it is on none).
+QRect KeepInsideScreen(const QRect& placement);
 
 template <class F>
 void TFormTesvaneMain::Guard(F&& f) {

@@ -23,7 +23,7 @@ void TFormTesvaneMain::OpenFileCommand() {
                                "Tesmira sample files (*.sam)", "Pellian files (*.samhdr)",
                                "All supported files (*.sae *.csv *.sam *.samhdr)", "All files (*)"};
   const QString start = recent_.empty() ? QString() : Q(recent_.front());
-  const QString path = Services().OpenFile(this, "Open", filters, 3, {}, start);
+  const QString path = AbsolutePath(Services().OpenFile(this, "Open", filters, 3, {}, start));
   if (path.isEmpty()) return;
   // The path joins the recent files whatever the outcome.
   struct TAddRecent {
@@ -51,7 +51,7 @@ void TFormTesvaneMain::ReopenEntry(int position) {
 
 void TFormTesvaneMain::OpenSampleFile(const QString& qpath) {
   if (Running()) return;
-  std::string path = S(qpath);
+  std::string path = S(AbsolutePath(qpath));
   SetBusyCursor(true);
   const TOpenKind kind = ClassifyOpenPath(path);
   switch (kind) {
@@ -104,8 +104,8 @@ bool TFormTesvaneMain::LoadSamplesAndRefresh(const QString& path) {
 
 void TFormTesvaneMain::RefreshAfterLoad() {
   const QString path = Q(FileData.FileName);
-  lblFileName->setText(QFileInfo(path).fileName());
-  lblFileName->setToolTip(path);
+  lblFileName->SetFullText(QFileInfo(path).fileName());
+  lblFileName->SetFixedToolTip(path);
   setWindowTitle("Tesvane - " + path);
   for (QListWidget* list : {cklstConditioned, cklstConditioning}) {
     list->blockSignals(true);
@@ -127,8 +127,8 @@ void TFormTesvaneMain::RefreshAfterLoad() {
 
 void TFormTesvaneMain::UnloadSampleFile() {
   if (Running()) return;
-  lblFileName->setText("Sample file name");
-  lblFileName->setToolTip({});
+  lblFileName->SetFullText("Sample file name");
+  lblFileName->SetFixedToolTip({});
   setWindowTitle("Tesvane - [No sample file loaded]");
   cklstConditioned->clear();
   cklstConditioning->clear();
@@ -265,8 +265,8 @@ void TFormTesvaneMain::FinishRun() {
 
 void TFormTesvaneMain::RunScriptCommand() {
   if (Running()) return;
-  const QString path = Services().OpenFile(
-      this, "Open Pellian Script File", {"Pellian Script File (*.pelscript)"}, 0, "pelscript", {});
+  const QString path = AbsolutePath(Services().OpenFile(
+      this, "Open Pellian Script File", {"Pellian Script File (*.pelscript)"}, 0, "pelscript", {}));
   if (!path.isEmpty()) RunScript(path);
 }
 

@@ -11,6 +11,7 @@
 
 #include "about_box.h"
 #include "file_commands.h"
+#include "grid_sizing.h"
 #include "main_window.h"
 #include "options_dialog.h"
 #include "png_writer.h"
@@ -25,6 +26,8 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 const QColor FlagColor(231, 75, 75);
+constexpr int DetailLabelWidth = 150;
+constexpr int MatrixLabelWidth = 80;
 }  // namespace
 
 TSensitivityItem* TFormTesvaneMain::ResultAtRow(int row) const {
@@ -45,6 +48,8 @@ void TFormTesvaneMain::AddResultRow(TSensitivityItem& item, const QString& numbe
   const std::vector<std::string> texts = ResultRowTexts(item);
   for (int c = 0; c < ResultListColumns; ++c) g->SetCells(c, r, Q(texts[static_cast<size_t>(c)]));
   if (own) g->SetGutterStrings(rowNumbers_);
+  // Row numbers from 1000 on would not fit the designed gutter.
+  g->SetGutterWidth(GutterWidthFor(*g, {number}, g->GutterWidth()));
   g->EnsureVisible(0, r);
   g->SelectRow(r);
   g->SetSelectArea(TNiceRect{0, r, ResultListColumns - 1, r});
@@ -156,9 +161,9 @@ void TFormTesvaneMain::ClearResults() {
   d->SetGutterStrings(labels);
   d->EndUpdate();
   rchedtPolynomial->clear();
-  lblPredicted->clear();
-  lblBase->clear();
-  lblExplanatory->clear();
+  lblPredicted->SetFullText({});
+  lblBase->SetFullText({});
+  lblExplanatory->SetFullText({});
   MainChart->ClearToRest();
   Chart1->ClearToRest();
   Chart1->Foot()->setVisible(false);
@@ -206,7 +211,7 @@ bool TFormTesvaneMain::UpDown1ChangingEx(int v) {
 
 void TFormTesvaneMain::PageControl1Change() {
   if (PageControl1->currentIndex() != 1 || rowItems_.empty()) return;
-  lblExplanatoryCaption->setVisible(!lblExplanatory->text().isEmpty());
+  lblExplanatoryCaption->setVisible(!lblExplanatory->FullText().isEmpty());
   const int row = std::max(0, m_gridMainList->Row());
   if (navPos_ != row + 1 || lblItemNo->text().isEmpty()) {
     navPos_ = row + 1;
@@ -231,11 +236,11 @@ void TFormTesvaneMain::ShowItemDetails(int index) {
   if (item == nullptr) return;
   SetBusyCursor(true);
   lblItemNo->setText(QString::number(index + 1));
-  lblPredicted->setText(Q(item->PredictedName()));
-  lblBase->setText(Q(item->BaseName()));
-  lblExplanatory->setText(Q(ExplanatoryText(*item)));
-  lblExplanatoryCaption->setVisible(!lblExplanatory->text().isEmpty());
-  lblExplanatory->setVisible(!lblExplanatory->text().isEmpty());
+  lblPredicted->SetFullText(Q(item->PredictedName()));
+  lblBase->SetFullText(Q(item->BaseName()));
+  lblExplanatory->SetFullText(Q(ExplanatoryText(*item)));
+  lblExplanatoryCaption->setVisible(!lblExplanatory->FullText().isEmpty());
+  lblExplanatory->setVisible(!lblExplanatory->FullText().isEmpty());
   FormatPolynomialText(*item);
   FillDetailGrid(*item);
   FillMatrixGrid(*item);
@@ -270,6 +275,7 @@ void TFormTesvaneMain::FillDetailGrid(const TSensitivityItem& item) {
     d->SetCells(0, r, Q(rows[static_cast<size_t>(r)].Value));
   }
   d->SetGutterStrings(labels);
+  d->SetGutterWidth(GutterWidthFor(*d, labels, DetailLabelWidth));
   d->EndUpdate();
 }
 
@@ -293,11 +299,13 @@ void TFormTesvaneMain::FillMatrixGrid(const TSensitivityItem& item) {
     labels << Q(item.Names[static_cast<size_t>(i)]);
     TNiceColumn* col = m->Columns()[i];
     col->SetTitle(Q(item.Names[static_cast<size_t>(i)]));
-    col->SetWidth(80);
     col->SetHorzAlign(haRight);
     col->ReadOnly = true;
+    col->NumberText = true;
   }
   m->SetGutterStrings(labels);
+  FitNumberColumns(*m, 0, k - 1, WidestNumberText(ResultFormat), false);
+  m->SetGutterWidth(GutterWidthFor(*m, labels, MatrixLabelWidth));
   if (matrix.Size() == k)
     for (int i = 0; i < k; ++i)
       for (int j = i; j < k; ++j) {
@@ -349,9 +357,8 @@ void TFormTesvaneMain::DrawFlaggedCell(TNiceGrid* grid, QPainter* canvas, int co
   if (!background.isValid()) return;
   canvas->fillRect(rc.adjusted(0, 0, -1, -1), background);
   canvas->setPen(grid->palette().color(QPalette::Text));
-  const bool right = grid->Columns()[col]->HorzAlign == haRight;
-  canvas->drawText(rc.adjusted(3, 0, -3, 0),
-                   Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft), text);
+  // The grid's own text: a number too wide for the cell shows "###" here too.
+  grid->DrawShownText(*canvas, col, row, rc);
   handled = true;
 }
 
@@ -377,7 +384,8 @@ void TFormTesvaneMain::ExportChart(TSensChart* chart) {
   const QStringList filters = {"Portable Network Graphics (*.png)",
                                "Scalable Vector Graphics (*.svg)", "Bitmaps (*.bmp)"};
   int filter = lastPictureFilter_;
-  QString path = Services().SaveFile(this, "Save picture", filters, filter, lastPictureName_);
+  QString path =
+      AbsolutePath(Services().SaveFile(this, "Save picture", filters, filter, lastPictureName_));
   if (path.isEmpty()) return;
   lastPictureName_ = path;
   lastPictureFilter_ = filter;
@@ -413,7 +421,8 @@ void TFormTesvaneMain::ExportResults() {
   QString path;
   while (true) {
     int filter = 0;
-    path = Services().SaveFile(this, "Export results", {"Comma separated (*.csv)"}, filter, {});
+    path = AbsolutePath(
+        Services().SaveFile(this, "Export results", {"Comma separated (*.csv)"}, filter, {}));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty() && filter == 0) path += ".csv";
     if (QFileInfo::exists(path) && IsFileLocked(S(path))) {
@@ -450,6 +459,7 @@ void TFormTesvaneMain::ApplyOptions(const TOptionsTexts& texts) {
     ResultFormat.Precision = options.Precision;
     ResultFormat.FormatString = ResultFormatString(options.Precision, options.NumberFormat);
     if (!Running()) RebuildResultRows();
+    SizeGridsToFormat(false);
   }
   WriteOptionsSettings(ini, options);
   trkDegree->setRange(options.DegreeMin, options.DegreeMax);

@@ -161,6 +161,7 @@ void TNiceColumn::Assign(const TNiceColumn& other) {
   font_ = other.font_;
   fontColor_ = other.fontColor_;
   color_ = other.color_;
+  NumberText = other.NumberText;
   grid_->Core().ColumnsChanged();
 }
 
@@ -485,6 +486,25 @@ QColor TNiceGrid::CellColor(int col, int row) const {
   return column->Color();
 }
 
+int TNiceGrid::TextRoom(int col) const {
+  // The text's rectangle is the cell's, 4 pixels in on either side.
+  return Column(col)->Width + 1 - 8;
+}
+
+QString TNiceGrid::ShownText(int col, int row) const {
+  QString text = QString::fromStdString(core_.SafeGetCell(col, row));
+  const TNiceColumn* column = Column(col);
+  if (!column->NumberText || text.isEmpty()) return text;
+  if (QFontMetrics(column->Font()).horizontalAdvance(text) <= TextRoom(col)) return text;
+  return QStringLiteral("###");
+}
+
+void TNiceGrid::DrawShownText(QPainter& p, int col, int row, const QRect& rc) {
+  const TNiceColumn* column = Column(col);
+  DrawCellText(p, rc.adjusted(4, 2, -4, -2), ShownText(col, row), column->HorzAlign,
+               column->VertAlign, false, nullptr);
+}
+
 void TNiceGrid::DrawCellText(QPainter& p, const QRect& r, const QString& text, THorzAlign h,
                              TVertAlign v, bool keepRight, int* caretX) {
   if (!caretX) {
@@ -560,8 +580,10 @@ void TNiceGrid::PaintCells(QPainter& p, const QRect& exposed) {
       const bool current = typing && c == core_.Col() && r == core_.Row();
       int caretX = 0;
       p.setPen(textColor);
-      DrawCellText(p, inner, QString::fromStdString(core_.SafeGetCell(c, r)), column->HorzAlign,
-                   column->VertAlign, current, current ? &caretX : nullptr);
+      const QString text =
+          current ? QString::fromStdString(core_.SafeGetCell(c, r)) : ShownText(c, r);
+      DrawCellText(p, inner, text, column->HorzAlign, column->VertAlign, current,
+                   current ? &caretX : nullptr);
       if (current) p.fillRect(QRect(caretX, inner.top() - 1, 1, h - 2), textColor);
     }
   }

@@ -49,6 +49,10 @@ class TNiceColumn : public TNiceColumnData {
   // Copies everything but SortedAsc.
   void Assign(const TNiceColumn& other);
 
+  // The column holds numbers: a number too wide for its cell shows "###"
+  // instead of losing its sign or leading digits.
+  bool NumberText = false;
+
  private:
   friend class TNiceGrid;
   TNiceGrid* grid_;
@@ -164,6 +168,14 @@ class TNiceGrid : public QAbstractScrollArea, private TNiceGridHost {
   void PasteFromClipboard() { core_.PasteFromClipboard(); }
   // Throws ENiceGridError when the file cannot be written.
   void ExportToCsv(const QString& fileName) const;
+  // The text a data cell shows: its own text, or "###" when it holds a
+  // number that its column is too narrow for.
+  QString ShownText(int col, int row) const;
+  // The widest text a data cell of the column shows whole.
+  int TextRoom(int col) const;
+  // Draws ShownText of a data cell into its screen rectangle `rc` as the
+  // grid does, for OnDrawCell handlers that paint the cell themselves.
+  void DrawShownText(QPainter& p, int col, int row, const QRect& rc);
 
   // --- properties
   int DefRowHeight() const { return core_.DefRowHeight(); }

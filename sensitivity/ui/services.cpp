@@ -1,11 +1,18 @@
 #include "services.h"
 
+#include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QUrl>
 #include <QtGui/QDesktopServices>
 #include <QtWidgets/QDialog>
 #include <QtWidgets/QFileDialog>
 
 namespace tesvane {
+
+QString AbsolutePath(const QString& path) {
+  if (path.isEmpty()) return path;
+  return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 
 void TUiServices::Message(QWidget* parent, const QString& caption, const QString& text,
                           QMessageBox::Icon icon) {

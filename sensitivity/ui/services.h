@@ -29,6 +29,11 @@ class TUiServices {
   virtual void OpenDocument(const QString& path);
 };
 
+// A file name as the program keeps it: absolute and normalised ("" stays
+// ""). Every name from the command line or a file dialog goes through it, so
+// the caption and the recent files do not depend on the current folder.
+QString AbsolutePath(const QString& path);
+
 // The services in use (the default ones unless a test installs its own).
 TUiServices& Services();
 void SetServices(TUiServices* services);  // nullptr restores the defaults

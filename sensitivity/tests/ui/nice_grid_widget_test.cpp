@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "nice_grid.h"
+#include "ui_test_support.h"
 
 // Font configuration keeps a cache for the life of the process.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
@@ -20,12 +21,7 @@ namespace {
 
 class QtEnvironment : public testing::Environment {
  public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "sensitivity_ui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
+  void SetUp() override { test::App(); }
 };
 const auto* const kQtEnvironment = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
@@ -291,6 +287,39 @@ TEST(NiceGridWidget, ScrollBarsAndWheel) {
   g->SetDefRowHeight(20);
   EXPECT_EQ(bar->singleStep(), 20);
   EXPECT_EQ(bar->pageStep(), 100);
+}
+
+}  // namespace
+}  // namespace tesvane
+
+namespace tesvane {
+namespace {
+
+// A number column narrower than its number draws "###", also through a
+// handler that paints the cell itself; a text column draws its text.
+TEST(NiceGridWidget, TooNarrowNumbersDrawHashes) {
+  auto drawn = [](const QString& text, bool number, bool handler) {
+    auto g = MakeGrid(2);
+    g->Columns()[0]->NumberText = number;
+    g->Columns()[0]->SetHorzAlign(haRight);
+    g->SetCells(0, 0, text);
+    if (handler)
+      g->OnDrawCell = [](TNiceGrid* s, QPainter* p, int x, int y, const QRect& rc, bool& h) {
+        p->fillRect(rc.adjusted(0, 0, -1, -1), p->brush());
+        s->DrawShownText(*p, x, y, rc);
+        h = true;
+      };
+    g->viewport()->repaint();
+    // The first cell's inside.
+    return Grab(*g).copy(QRect(21, 19, 78, 16));
+  };
+  const QString wide = "-123456789012.5";
+  for (bool handler : {false, true}) {
+    SCOPED_TRACE(handler);
+    EXPECT_EQ(drawn(wide, true, handler), drawn("###", false, handler));
+    EXPECT_NE(drawn(wide, false, handler), drawn("###", false, handler));
+    EXPECT_EQ(drawn("-1.5", true, handler), drawn("-1.5", false, handler));
+  }
 }
 
 }  // namespace

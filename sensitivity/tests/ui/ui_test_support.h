@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDialog>
@@ -17,12 +19,26 @@
 
 namespace tesvane::test {
 
-// One QApplication for the whole test program.
+// One QApplication for the whole test program. Offscreen, its screen is
+// larger than the platform's 800 x 600, so that a window of the default
+// size and its frame fit on it as on a desktop.
 inline QApplication& App() {
   static int argc = 1;
   static char name[] = "tesvane_ui_tests";
   static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  if (QApplication::instance() == nullptr) {
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+      const QString config = QDir::temp().filePath("tesvane_ui_tests_screen.json");
+      QFile file(config);
+      if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1600,)"
+                   R"( "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96}]})");
+        file.close();
+        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+      }
+    }
+    new QApplication(argc, argv);
+  }
   return *qApp;
 }
 

@@ -2,7 +2,6 @@
 // list, details, charts, exports, dialogs and scripts.
 #include <gtest/gtest.h>
 
-#include <QtCharts/QLegendMarker>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
@@ -87,7 +86,7 @@ TEST_F(WindowTest, OpeningRefusalsConversionAndReaderFailure) {
   EXPECT_EQ(w.cklstConditioned->count(), 4);
   EXPECT_EQ(w.lblVarCount->text(), "4 variables");
   EXPECT_EQ(w.lblSampleCount->text(), "60 samples per variable");
-  EXPECT_EQ(w.lblFileName->text(), "DATA.SAE");
+  EXPECT_EQ(w.lblFileName->FullText(), "DATA.SAE");
   Check(w.cklstConditioned, 0);
   Check(w.cklstConditioning, 1);
   RunAndWait();
@@ -277,7 +276,7 @@ TEST_F(WindowTest, RedCellsAndSorting) {
   // The details follow the item at the current row after a sort.
   g->SelectRow(0);
   w.ResultListDoubleClick();
-  EXPECT_EQ(w.lblPredicted->text(), "A");
+  EXPECT_EQ(w.lblPredicted->FullText(), "A");
   EXPECT_EQ(w.PageControl1->currentIndex(), 1);
 }
 
@@ -319,7 +318,7 @@ TEST_F(WindowTest, DetailsPolynomialMatrixAndNavigator) {
 
   w.NavigatorStep(1);
   EXPECT_EQ(w.NavigatorPosition(), 2);
-  EXPECT_EQ(w.lblExplanatory->text(), "E1, E2");
+  EXPECT_EQ(w.lblExplanatory->FullText(), "E1, E2");
   EXPECT_FALSE(w.lblExplanatoryCaption->isHidden());
   TNiceGrid* m = w.m_gridCorrMatrix;
   ASSERT_EQ(m->ColCount(), 4);
@@ -351,7 +350,7 @@ TEST_F(WindowTest, ChartsOfAnItem) {
   EXPECT_EQ(line[0].x(), item.BaseMin);
   EXPECT_EQ(line[1].x(), item.BaseMax);
   EXPECT_EQ(w.MainChart->PointSeries()->count(), 60);
-  EXPECT_EQ(w.MainChart->Chart()->title(), "Regression of y on a");
+  EXPECT_EQ(w.MainChart->Title(), "Regression of y on a");
   const QList<QPointF> fit = w.Chart1->LineSeries()->points();
   ASSERT_EQ(fit.size(), 100);
   EXPECT_EQ(fit.back().x(), item.BaseMax);
@@ -365,7 +364,7 @@ TEST_F(WindowTest, ChartsOfAnItem) {
   // The second item's base has 7 distinct values: no polynomial fit.
   w.UpDown1ChangingEx(2);
   EXPECT_FALSE(w.Chart1->LineSeries()->isVisible());
-  EXPECT_EQ(w.Chart1->Chart()->title(), "Conditional expectation E[y|c] plot");
+  EXPECT_EQ(w.Chart1->Title(), "Conditional expectation E[y|c] plot");
   // Dot sizes.
   w.scatterDot[0]->trigger();
   EXPECT_EQ(w.MainChart->DotSize(), 1);
@@ -395,7 +394,7 @@ TEST_F(WindowTest, NoUsableSamplesEmptiesTheConditionalChartUnderTheNewTitles) {
   EXPECT_TRUE(w.Chart1->Foot()->isHidden());
   w.UpDown1ChangingEx(2);
   EXPECT_EQ(w.Chart1->PointSeries()->count(), 0);
-  EXPECT_EQ(w.Chart1->Chart()->title(), "Conditional expectation E[Q|Z] plot");
+  EXPECT_EQ(w.Chart1->Title(), "Conditional expectation E[Q|Z] plot");
   EXPECT_FALSE(w.Chart1->Foot()->isHidden());
 }
 
@@ -669,11 +668,13 @@ TEST_F(WindowTest, MatrixOfARunEqualsTheCoreAndChartLookIsKeptAtClose) {
       EXPECT_NEAR(shown, core.Cofactors(i, j), 5e-5 + 1e-6 * std::fabs(core.Cofactors(i, j)))
           << i << " " << j;
     }
-  // A click on a legend marker hides its series, another shows it again.
-  QLegendMarker* marker = w.MainChart->Chart()->legend()->markers(w.MainChart->LineSeries())[0];
-  emit marker->clicked();
+  // A click on a legend check box hides its series, another shows it again.
+  QCheckBox* box = w.MainChart->LegendBox(w.MainChart->LineSeries());
+  ASSERT_NE(box, nullptr);
+  QTest::mouseClick(box, Qt::LeftButton);
   EXPECT_FALSE(w.MainChart->LineSeries()->isVisible());
-  emit marker->clicked();
+  EXPECT_FALSE(box->isChecked());
+  QTest::mouseClick(box, Qt::LeftButton);
   EXPECT_TRUE(w.MainChart->LineSeries()->isVisible());
   w.scatterDot[2]->trigger();
   w.condDot[0]->trigger();
