@@ -46,6 +46,7 @@
 #include "model_helpers.h"
 #include "object_list_model.h"
 #include "options_dialog.h"
+#include "run_commands.h"
 #include "small_dialogs.h"
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
@@ -144,6 +145,9 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
 TFrmTesmiraMain::~TFrmTesmiraMain() {
   WriteSettings();
   RemoveOverflowWarning();
+  // The run commands and their dialogs use the workbench: they go while it
+  // is still there.
+  delete findChild<TRunCommands*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void TFrmTesmiraMain::BuildPanels() {
