@@ -599,6 +599,18 @@ TEST_F(WindowTest, SmallWindows) {
   EXPECT_EQ(modal.ProgressLabel->text(), "Conversion complete : 99 %");
   modal.CancelButton->click();
   EXPECT_FALSE(modal.ProgressFunc(50, 100));
+
+  // Esc on the focused control stops the conversion as Cancel does; the
+  // window stays until the conversion's caller closes it.
+  TVineToMatrixModal escaped;
+  escaped.Start();
+  EXPECT_TRUE(escaped.ProgressFunc(10, 100));
+  QWidget* focused = escaped.focusWidget() ? escaped.focusWidget() : escaped.CancelButton;
+  QTest::keyClick(focused, Qt::Key_Escape);
+  EXPECT_TRUE(escaped.isVisible());
+  EXPECT_FALSE(escaped.ProgressFunc(20, 100));
+  escaped.Start();  // a new conversion starts uncancelled
+  EXPECT_TRUE(escaped.ProgressFunc(20, 100));
 }
 
 TEST_F(WindowTest, AnEscapingExceptionShowsTheErrorBox) {
