@@ -27,6 +27,7 @@
 #include "main_view.h"
 #include "model_helpers.h"
 #include "options_dialog.h"
+#include "run_commands.h"
 #include "small_dialogs.h"
 #include "tesmira_windows.h"
 #include "undo_items.h"
@@ -70,7 +71,14 @@ TEST_F(WindowTest, StartUpCreatesTheApplicationWindowsAndShowsOnlyTheMain) {
       {&windows.batch, "Batch Create Variables"},
       {&windows.link, "Tesmira Link Manager"},
       {&windows.options, "Options"},
+      {&windows.report, "Generate Report"},
+      {&windows.simulation, "Run Simulation"},
       {&windows.transform, "Transform in progress, please wait..."}};
+  // The run commands use the dialogs made at start-up.
+  auto* run = windows.main.findChild<TRunCommands*>();
+  ASSERT_NE(run, nullptr);
+  EXPECT_EQ(&run->ReportDialog(), &windows.report);
+  EXPECT_EQ(&run->SimulationDialog(), &windows.simulation);
   for (const auto& [window, caption] : expected) {
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_EQ(window->isVisible(), window == &windows.main) << caption;
