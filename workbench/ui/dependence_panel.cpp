@@ -20,6 +20,7 @@
 #include "cp437.h"
 #include "dependence_fill.h"
 #include "dependence_menu.h"
+#include "elide.h"
 #include "model_helpers.h"
 #include "morvik_vine.h"
 #include "tesmira/model_files.h"
@@ -155,16 +156,26 @@ void TDependencePanel::BuildHeader(QBoxLayout* root) {
   chkVinesName->setInsertPolicy(QComboBox::NoInsert);
   chkVinesName->setMinimumWidth(140);
   chkVinesName->lineEdit()->setMaxLength(32);
+  // A name longer than the box shows whole in its tool tip.
+  connect(chkVinesName, &QComboBox::currentTextChanged, chkVinesName,
+          [this](const QString& text) { chkVinesName->setToolTip(text); });
   LabelVineType = new QLabel("Dep. type:", this);
   LabelCurrentDepType = new QLabel(this);
   LabelCurrentDepType->setObjectName("LabelCurrentDepType");
   QFont bold = LabelCurrentDepType->font();
   bold.setBold(true);
   LabelCurrentDepType->setFont(bold);
-  // In vine mode the header holds the type combo and "Matrix view" too: on a
-  // narrow window the type's name gives way (its tool tip keeps it whole)
-  // instead of the row's controls being drawn over each other.
-  LabelCurrentDepType->setMinimumWidth(40);
+  // The type's name takes one width whatever type it names, so that no
+  // control moves when it changes; a longer name is cut with "..." and its
+  // tool tip keeps it whole.
+  const QFontMetrics boldMetrics(bold);
+  int widest = 0;
+  for (int type = -3; type <= DepUserVine; ++type) {
+    char title[256] = {};
+    GetDependenceTypeTitle(type, title);
+    widest = std::max(widest, boldMetrics.horizontalAdvance(Q(Cp437ToUtf8(title))));
+  }
+  LabelCurrentDepType->setFixedWidth(widest + 4);
   chkDepTree = new QPushButton("Dependence Tree", this);
   chkDepTree->setObjectName("chkDepTree");
   chkDepVines = new QPushButton("The Vines", this);
@@ -185,12 +196,20 @@ void TDependencePanel::BuildHeader(QBoxLayout* root) {
   ShowMatrixCheckBox->hide();
   butNext = new QPushButton("Next", this);
   butNext->setObjectName("butNext");
+  // Two rows, so that a window of the default width holds every control
+  // whole: the structure's name and type, then the mode buttons and their
+  // companions.
   for (QWidget* w : std::initializer_list<QWidget*>{labVineName, chkVinesName, LabelVineType,
-                                                    LabelCurrentDepType, chkDepTree, chkDepVines,
-                                                    chkVinesType, ShowMatrixCheckBox, butNext})
+                                                    LabelCurrentDepType})
     header->addWidget(w);
   header->addStretch(1);
   root->addLayout(header);
+  auto* modeRow = new QHBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{chkDepTree, chkDepVines, chkVinesType,
+                                                    ShowMatrixCheckBox, butNext})
+    modeRow->addWidget(w);
+  modeRow->addStretch(1);
+  root->addLayout(modeRow);
 }
 
 // The message line, the node list and the tree panel with the help box.
@@ -551,8 +570,10 @@ void TDependencePanel::UpdateLastTreeOrVine(void* node) {
 void TDependencePanel::RefreshTypeLabel() {
   char type[256] = {};
   GetDependenceTypeTitle(GetDependenceType(nullptr), type);
-  LabelCurrentDepType->setText(Q(Cp437ToUtf8(type)));
-  LabelCurrentDepType->setToolTip(LabelCurrentDepType->text());
+  const QString title = Q(Cp437ToUtf8(type));
+  LabelCurrentDepType->setText(
+      ElideText(LabelCurrentDepType->fontMetrics(), title, LabelCurrentDepType->width() - 4));
+  LabelCurrentDepType->setToolTip(title);
 }
 
 void TDependencePanel::FillDependenceView() {

@@ -678,6 +678,7 @@ void TFrmSimulation::FillList(QListWidget* list, const TSelectionList& items) {
   list->clear();
   for (const TSelectionItem& it : items.Items) {
     auto* item = new QListWidgetItem(Q(it.Text), list);
+    item->setToolTip(item->text());  // a long name shows whole
     item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsSelectable |
                    (it.Enabled ? Qt::ItemIsEnabled : Qt::NoItemFlags));
     item->setCheckState(it.Checked ? Qt::Checked : Qt::Unchecked);

@@ -295,8 +295,13 @@ TEST_F(DepPanel, MatrixGridEditsAndColours) {
     void* none = nullptr;
     Process_dep_node(Node(n), &none, nullptr, DepNodeDetach);
   }
+  // The header's buttons keep their places when the type's name changes.
+  const int vinesButton = panel->chkDepVines->x();
   panel->NewCorrelationMatrixClick();
   EXPECT_TRUE(panel->panDepMx->isVisible());
+  QApplication::processEvents();
+  EXPECT_EQ(panel->LabelCurrentDepType->toolTip(), "Correlation Matrix");
+  EXPECT_EQ(panel->chkDepVines->x(), vinesButton);
   TDepMatrixModel* m = panel->gridModel;
   ASSERT_EQ(m->rowCount(), 4);
   EXPECT_EQ(panel->listDepends->headerItem()->text(1), "Matrix nodes");
