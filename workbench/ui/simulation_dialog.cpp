@@ -505,6 +505,11 @@ bool TFrmSimulation::Prepare() {
       QString::compare(Q(lastModelForOutput_), Q(wb_.CurrentFileName), Qt::CaseInsensitive) != 0)
     OutputFileName = wb_.CurrentFileName;
   RefreshOutputLabel();
+  // Results belong to the model they came from: a new or another model has
+  // none to open yet.
+  if (wb_.CurrentFileName.empty() ||
+      QString::compare(Q(lastModelForOutput_), Q(wb_.CurrentFileName), Qt::CaseInsensitive) != 0)
+    for (QPushButton* b : {butGraphics, butSensAnalysis, butProbInversion}) b->setEnabled(false);
   lastModelForOutput_ = wb_.CurrentFileName;
   labSamplesOutput->setText(Q(ExtractFileName(SamplesFileName)));
   RefreshObjectLists();
@@ -1209,6 +1214,7 @@ void TFrmSimulation::ReportOutcome(ISimulationEngine& e, int32_t code, const TRu
   const TRunOutcome outcome = FinishSeries(e, code, message, StopRequested,
                                            Cp437ToUtf8(ShortStringView(request.outputName)),
                                            static_cast<long long>(Now() - started), BeliefNetMode);
+  if (labETA->text() == "Saving output file...") labETA->clear();  // the save has ended
   labStat->setVisible(true);
   ShowRunStatus(outcome.Status, outcome.Colour);
   if (!outcome.ErrorBox.empty()) wb_.Prompt().Show(TMessageKind::Error, outcome.ErrorBox);
