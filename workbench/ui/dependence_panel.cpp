@@ -1029,7 +1029,17 @@ void TDependencePanel::ShowBivariateType() {
   cbxBivariateType->setEnabled(Get_TSMObjectsNumber(ObjDependenceNode) >= 2);
 }
 
+namespace {
+
+// A refused edit's hint goes once the matrix is verified or initialised.
+void ClearRefusedHint(QLabel* address) {
+  if (address->text().startsWith("Invalid value!")) address->clear();
+}
+
+}  // namespace
+
 void TDependencePanel::butMxVerifyClick() {
+  ClearRefusedHint(labDepMxAdress);
   TGridRect cell;
   if (VerifyMatrix(wb_, gridModel->Members(), &cell) == 0) {
     gridDepends->setCurrentIndex(gridModel->index(cell.Top - 1, cell.Left - 1));
@@ -1039,6 +1049,7 @@ void TDependencePanel::butMxVerifyClick() {
 }
 
 void TDependencePanel::butMxInitClick() {
+  ClearRefusedHint(labDepMxAdress);
   if (InitializeMatrix(wb_, gridModel->Members())) gridModel->Repaint();
 }
 

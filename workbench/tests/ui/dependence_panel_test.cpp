@@ -324,6 +324,14 @@ TEST_F(DepPanel, MatrixGridEditsAndColours) {
   panel->butMxVerify->click();
   EXPECT_EQ(f.prompt.shown.back().text, "Some matrix cells are still not filled or invalid.");
   EXPECT_EQ(panel->gridDepends->currentIndex(), m->index(0, 2));
+  EXPECT_FALSE(panel->labDepMxAdress->text().startsWith("Invalid value!"));
+
+  // Initialize clears a refused edit's hint too.
+  EXPECT_FALSE(m->setData(m->index(0, 1), "1.5", Qt::EditRole));
+  ASSERT_TRUE(panel->labDepMxAdress->text().startsWith("Invalid value!"));
+  f.prompt.answers = {TAnswer::Yes};
+  panel->butMxInit->click();
+  EXPECT_FALSE(panel->labDepMxAdress->text().startsWith("Invalid value!"));
 }
 
 TEST_F(DepPanel, CopulaNameBoxAndSorting) {
