@@ -133,6 +133,16 @@ TDependencePanel::~TDependencePanel() {
   treeDepends->LabelEdited = nullptr;
 }
 
+namespace {
+
+// The vine type the combo asks for; with no item shown (a user-defined
+// vine) the current structure's type.
+int WantedVineType(const QComboBox* combo) {
+  return combo->currentIndex() >= 0 ? combo->currentIndex() + 1 : GetDependenceType(nullptr);
+}
+
+}  // namespace
+
 bool TDependencePanel::VineMode() const { return chkDepVines->isChecked(); }
 bool TDependencePanel::MatrixView() const { return VineMode() && ShowMatrixCheckBox->isChecked(); }
 
@@ -589,7 +599,7 @@ void TDependencePanel::FillDependenceView() {
   if (nodes > 0 && vine && !ShowMatrixCheckBox->isChecked() && vineView == nullptr)
     CreateVineView(inStructure > 0 ? GetDependenceType(nullptr) : chkVinesType->currentIndex() + 1);
   editor_->VineMode = vine;
-  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->VineType = WantedVineType(chkVinesType);
   chkVinesType->setVisible(vine);
   ShowMatrixCheckBox->setVisible(vine);
   const bool matrix = MatrixView();
@@ -835,7 +845,8 @@ void TDependencePanel::SyncDependenceButtons(bool keepMatrixCheck) {
     chkDepTree->setChecked(true);
   } else if (type >= DepCorrelationMatrix && type <= DepUserVine) {
     chkDepVines->setChecked(true);
-    chkVinesType->setCurrentIndex(std::min(type - 1, 2));
+    // The combo has no item for a user-defined vine: it shows none.
+    chkVinesType->setCurrentIndex(type == DepUserVine ? -1 : type - 1);
     ShowMatrixCheckBox->show();
     if (!keepMatrixCheck) ShowMatrixCheckBox->setChecked(type == DepCorrelationMatrix);
   }
@@ -965,7 +976,9 @@ void TDependencePanel::chkDepVinesClick() {
   chkDepVines->setChecked(true);
   SyncDependenceButtons(false);
   chkDepVines->setChecked(true);
-  if (chkVinesType->currentIndex() < 0) chkVinesType->setCurrentIndex(0);
+  // A user-defined vine has no item of its own and stays what it is.
+  if (chkVinesType->currentIndex() < 0 && GetDependenceType(nullptr) != DepUserVine)
+    chkVinesType->setCurrentIndex(0);
   ShowMatrixCheckBox->setChecked(chkVinesType->currentIndex() == 0);
   if (ShowMatrixCheckBox->isChecked())
     conversion_->ConvertDependenceStructure(DepCorrelationMatrix);
@@ -1073,7 +1086,7 @@ void TDependencePanel::mitDepRemoveItemClick(int tag) {
 
 void TDependencePanel::mitDepChildClick(int tag) {
   editor_->VineMode = VineMode();
-  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->VineType = WantedVineType(chkVinesType);
   editor_->AddFromList(tag, 0);
   AfterTreeChange();
 }
@@ -1211,7 +1224,7 @@ void TDependencePanel::treeDependsEdited(const QString* text) {
 
 void TDependencePanel::DoDrop(const TDropRequest& request) {
   editor_->VineMode = VineMode();
-  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->VineType = WantedVineType(chkVinesType);
   editor_->StructureName = chkVinesName->currentText().toStdString();
   if (editor_->DropIntoTree(request)) AfterTreeChange();
 }
