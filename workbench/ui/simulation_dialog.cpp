@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -732,7 +733,11 @@ void TFrmSimulation::LayoutExtraPages() {
   if (any == wasShown) return;
   const int h = std::max(panExtra->sizeHint().height(), 150);
   panExtra->setVisible(any);
-  resize(width(), std::max(minimumHeight(), height() + (any ? h : -h)));
+  // The pages make the dialog taller, but no taller than the screen holds.
+  const int room =
+      screen() ? screen()->availableGeometry().height() - (frameGeometry().height() - height())
+               : QWIDGETSIZE_MAX;
+  resize(width(), std::max(minimumHeight(), std::min(room, height() + (any ? h : -h))));
 }
 
 void TFrmSimulation::UDQuantilesClick(bool byUser) {
