@@ -18,6 +18,7 @@
 #include "font_dialog.h"
 #include "format_dialog.h"
 #include "link_manager.h"
+#include "morvik_vine.h"
 #include "open_dialog.h"
 #include "options_dialog.h"
 #include "report_dialog.h"
@@ -54,6 +55,36 @@ class WholeText : public WindowTest {
     w.OpenGivenFile(file);
     QApplication::processEvents();
     return w;
+  }
+  // The dependence panel in vine mode over a saved vine of the type, of
+  // members with long names.
+  TDependencePanel* OpenVine(int type, int members) {
+    std::vector<std::string> names;
+    for (int k = 0; k < members; ++k)
+      names.push_back("member_with_a_long_name_" + std::to_string(k));
+    for (const std::string& n : names) AddVariable(n);
+    SyncNodes();
+    SetDependenceType(nullptr, type);
+    SetCurrentDependenceStructureRoot(Node(names[0].c_str()), "");
+    if (type == DepDVine) {
+      for (std::size_t k = 1; k < names.size(); ++k)
+        EXPECT_TRUE(Attach(names[k].c_str(), names[k - 1].c_str()));
+      SetDependenceType(nullptr, DepDVine);
+    } else {
+      AddAllNodesToStructure();
+    }
+    Mark_AllTSMObjectsSelected(true);
+    const std::string file = Path("vine.tsm");
+    EXPECT_GT(WriteTSMFile(file.c_str()), 0);
+    Init_data();
+    auto& w = Open();
+    w.show();
+    w.OpenGivenFile(file);
+    w.ChangePanel(PanelDependence);
+    TDependencePanel* panel = w.DependencePanel();
+    panel->chkDepVines->click();
+    QApplication::processEvents();
+    return panel;
   }
 };
 
@@ -161,28 +192,19 @@ TEST_F(WholeText, SimulationDialogWithItsQuantilePage) {
   EXPECT_EQ(Cut(&d), "");
 }
 
-// The dependence panel in each of its vine views over a vine of members
-// with long names.
-TEST_F(WholeText, DependenceVineViews) {
-  std::vector<std::string> names;
-  for (int k = 0; k < 7; ++k) names.push_back("member_with_a_long_name_" + std::to_string(k));
-  for (const std::string& n : names) AddVariable(n);
-  SyncNodes();
-  SetDependenceType(nullptr, DepCanonicalVine);
-  SetCurrentDependenceStructureRoot(Node(names[0].c_str()), "");
-  AddAllNodesToStructure();
-  Mark_AllTSMObjectsSelected(true);
-  const std::string file = Path("vine.tsm");
-  ASSERT_GT(WriteTSMFile(file.c_str()), 0);
-  Init_data();
-  auto& w = Open();
-  w.show();
-  w.OpenGivenFile(file);
-  w.ChangePanel(PanelDependence);
-  TDependencePanel* panel = w.DependencePanel();
-  panel->chkDepVines->click();
-  QApplication::processEvents();
-  EXPECT_EQ(Cut(&w), "");
+// A D-vine opens at its start.
+TEST_F(WholeText, DVineView) {
+  TDependencePanel* panel = OpenVine(DepDVine, 40);
+  EXPECT_EQ(Cut(win.get()), "");
+  auto* vine = qobject_cast<TMorvikVine*>(panel->vineView);
+  ASSERT_NE(vine, nullptr);
+  EXPECT_EQ(vine->ScrollX(), 0);
+  EXPECT_EQ(vine->ScrollY(), 0);
+}
+
+TEST_F(WholeText, CanonicalVineView) {
+  TDependencePanel* panel = OpenVine(DepCanonicalVine, 7);
+  EXPECT_EQ(Cut(win.get()), "");
   auto* vine = qobject_cast<TCanonicalVine*>(panel->vineView);
   ASSERT_NE(vine, nullptr);
   // Each column holds its cells' texts; the scrolled area reaches the last.
