@@ -135,6 +135,12 @@ TEST_F(WholeText, MainWindowPanels) {
     QApplication::processEvents();
     EXPECT_EQ(Cut(&w), "") << panel;
   }
+  // The dependence panel's matrix view.
+  w.ChangePanel(PanelDependence);
+  w.DependencePanel()->NewCorrelationMatrixClick();
+  QApplication::processEvents();
+  ASSERT_TRUE(w.DependencePanel()->panDepMx->isVisible());
+  EXPECT_EQ(Cut(&w), "");
   w.NewModelOfType(1);
   w.ChangePanel(PanelZoziVor);
   QApplication::processEvents();
