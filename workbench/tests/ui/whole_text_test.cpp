@@ -15,8 +15,10 @@
 #include "batch_sample_selection.h"
 #include "canonical_vine.h"
 #include "dependence_panel.h"
+#include "dependence_tree_view.h"
 #include "font_dialog.h"
 #include "format_dialog.h"
+#include "formula_frame.h"
 #include "link_manager.h"
 #include "morvik_vine.h"
 #include "open_dialog.h"
@@ -145,6 +147,28 @@ TEST_F(WholeText, MainWindowPanels) {
   w.ChangePanel(PanelZoziVor);
   QApplication::processEvents();
   EXPECT_EQ(Cut(&w), "");
+}
+
+// The popups: the correlation slider and the formula completion list for
+// each of its keys (F2 to F7).
+TEST_F(WholeText, Popups) {
+  TFrmDepSliderPopup slider;
+  slider.Open(QPoint(100, 100), 0.35);
+  QApplication::processEvents();
+  EXPECT_EQ(Cut(&slider), "");
+
+  auto& w = OpenModel();
+  w.ChangePanel(PanelFormulas);
+  auto* formulas = w.findChild<TFormula*>();
+  ASSERT_NE(formulas, nullptr);
+  auto* popup = formulas->findChild<TFrmFormulaPopup*>();
+  ASSERT_NE(popup, nullptr);
+  for (int key = 2; key <= 7; ++key) {
+    popup->Open(key, QRect(50, 50, 2, 14));
+    QApplication::processEvents();
+    EXPECT_EQ(Cut(popup), "") << key;
+    popup->hide();
+  }
 }
 
 TEST_F(WholeText, LinkManagerFormatFontAndReportDialogs) {
