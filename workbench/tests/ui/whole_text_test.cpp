@@ -63,7 +63,7 @@ class WholeText : public WindowTest {
   TDependencePanel* OpenVine(int type, int members) {
     std::vector<std::string> names;
     for (int k = 0; k < members; ++k)
-      names.push_back("member_with_a_long_name_" + std::to_string(k));
+      names.push_back(std::string("member_with_a_long_name_").append(std::to_string(k)));
     for (const std::string& n : names) AddVariable(n);
     SyncNodes();
     SetDependenceType(nullptr, type);
