@@ -237,6 +237,9 @@ QWidget* TFrmSimulation::BuildStatusBar() {
   s->setContentsMargins(2, 2, 2, 2);
   labStat = new QLabel(kIdleStatus, status);
   labStat->setObjectName("labStat");
+  // A long status does not widen the dialog: it is cut to the room left.
+  labStat->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  labStat->installEventFilter(this);
   m_progressBar = new QProgressBar(status);
   m_progressBar->setObjectName("m_progressBar");
   m_progressBar->setVisible(false);
@@ -806,6 +809,25 @@ void TFrmSimulation::GridSelectCell(int row, int column, int oldRow, int oldColu
                 active && status != 0 ? TStatusColour::Red : TStatusColour::Normal);
 }
 
+namespace {
+
+// The status cut with "..." to the label's width (its tool tip keeps it
+// whole); until the dialog has its size the text is not cut.
+QString FitStatus(const QLabel* label, const std::string& text) {
+  const QFontMetrics fm(label->font());
+  const int room = label->parentWidget()->isVisible() ? std::max(1, label->width() - 2) : 1 << 30;
+  QString shown = Q(CutStatusText(
+      text, room, [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); }));
+  if (fm.horizontalAdvance(shown) > room) {
+    QString base = shown.endsWith("...") ? shown.chopped(3) : shown;
+    while (!base.isEmpty() && fm.horizontalAdvance(base + "...") > room) base.chop(1);
+    shown = base + "...";
+  }
+  return shown;
+}
+
+}  // namespace
+
 bool TFrmSimulation::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grdQuantiles && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -824,6 +846,9 @@ bool TFrmSimulation::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  // The status label's width follows the time beside it: the text is cut anew.
+  if (watched == labStat && event->type() == QEvent::Resize)
+    labStat->setText(FitStatus(labStat, statusText_));
   if (watched == grdQuantiles && event->type() == QEvent::FocusOut) {
     const int r = grdQuantiles->currentRow(), c = grdQuantiles->currentColumn();
     if (r >= 0 && r < grid_.RowCount()) {
@@ -879,12 +904,7 @@ void TFrmSimulation::LaunchResult(TSiblingProgram program) {
 void TFrmSimulation::ShowRunStatus(const std::string& text, TStatusColour colour) {
   statusText_ = text;
   labStat->setToolTip(Q(text));
-  const QFontMetrics fm(labStat->font());
-  // Until the dialog has its size the text is not cut.
-  const QWidget* panel = labStat->parentWidget();
-  const int room = panel->isVisible() ? std::max(60, panel->width() - 4 * labStat->x()) : 1 << 30;
-  labStat->setText(Q(CutStatusText(
-      text, room, [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); })));
+  labStat->setText(FitStatus(labStat, text));
   labStat->setStyleSheet(colour == TStatusColour::Red      ? "color: red"
                          : colour == TStatusColour::Maroon ? "color: #800000"
                                                            : "");

@@ -219,6 +219,11 @@ TEST_F(WholeText, SimulationDialogWithItsQuantilePage) {
   d.grdQuantiles->setCurrentCell(0, 3);
   d.grdQuantiles->setCurrentCell(0, 2);
   QApplication::processEvents();
+  EXPECT_EQ(d.labStat->toolTip(), "An orphan UDQ: will be ignored during simulation");
+  EXPECT_EQ(Cut(&d), "");
+  // The status gives way to the time beside it, cut with "...".
+  d.labETA->setText("Saving output file...");
+  QApplication::processEvents();
   EXPECT_EQ(Cut(&d), "");
 }
 
