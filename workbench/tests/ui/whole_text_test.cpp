@@ -126,6 +126,14 @@ TEST_F(WholeText, OptionsDialogKeepsItsSamplesInside) {
     options.udPrecision->setValue(c.precision);
     QApplication::processEvents();
     EXPECT_EQ(Cut(&options), "") << c.format << " " << c.width << " " << c.precision;
+    // Opened with those settings.
+    TFrmOptions opened;
+    TDisplaySettings stored;
+    stored.fpformat = c.format;
+    stored.fpwidth = c.width;
+    stored.fpprecision = c.precision;
+    opened.Load(stored, 60, true);
+    EXPECT_EQ(Shown(opened), "") << c.format << " " << c.width << " " << c.precision;
   }
 }
 
