@@ -2,9 +2,11 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "elide.h"
 #include "model_helpers.h"
 #include "tesmira/vines.h"
 
@@ -91,7 +93,7 @@ void TCanonicalVine::Paint(QPainter& painter) {
         for (int up : ancestorLines_[static_cast<std::size_t>(y)])
           painter.drawLine(x0 - up * indent_, top, x0 - up * indent_, bottom);
       }
-      const QString text = CellText(cell);
+      const QString text = ShownText(cell);
       const int pad = (h - fm.height()) / 2;
       const bool selected = y > k && (cell == current || IsCellSelected(cell));
       const TCellColours colours = SetCellColours(selected);
@@ -117,7 +119,26 @@ QRect TCanonicalVine::BoxRect(TVineCell cell, int textWidth) const {
 }
 
 QRect TCanonicalVine::CellBounds(TVineCell cell) const {
-  return BoxRect(cell, fontMetrics().horizontalAdvance(CellText(cell)));
+  return BoxRect(cell, fontMetrics().horizontalAdvance(ShownText(cell)));
+}
+
+QString TCanonicalVine::ShownText(TVineCell cell) const {
+  const int pad = (geometry_.H - fontMetrics().height()) / 2;
+  const int room = geometry_.W - (cell.Y > cell.X ? indent_ : 0) - 2 * pad - 4;
+  return ElideText(fontMetrics(), CellText(cell), room);
+}
+
+bool TCanonicalVine::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip || geometry_.N < 2) return TVineView::viewportEvent(event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  const TVineCell cell = geometry_.Hit(ScrollX(), ScrollY(), help->pos().x(), help->pos().y());
+  const bool inside =
+      cell.X >= 0 && cell.X <= geometry_.N - 2 && cell.Y >= cell.X && cell.Y < geometry_.N;
+  if (inside && ShownText(cell) != CellText(cell))
+    QToolTip::showText(help->globalPos(), CellText(cell), viewport());
+  else
+    QToolTip::hideText();
+  return true;
 }
 
 void TCanonicalVine::mousePressEvent(QMouseEvent* event) {

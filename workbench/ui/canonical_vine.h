@@ -18,11 +18,14 @@ class TCanonicalVine : public TVineView {
   const TVineGeometry* Cells() const override { return &geometry_; }
   int RowHeight() const override { return geometry_.H; }
   int VineType() const override { return DepCanonicalVine; }
-  // The text of a cell as painted.
+  // The text of a cell, and as painted: cut with "..." to its column (the
+  // tool tip of a cut cell shows it whole).
   QString CellText(TVineCell cell) const;
+  QString ShownText(TVineCell cell) const;
   QRect CellBounds(TVineCell cell) const override;
 
  protected:
+  bool viewportEvent(QEvent* event) override;
   void Layout(const std::vector<QTreeWidgetItem*>& items) override;
   void Paint(QPainter& painter) override;
   void mousePressEvent(QMouseEvent* event) override;

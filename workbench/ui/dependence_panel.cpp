@@ -20,6 +20,7 @@
 #include "cp437.h"
 #include "dependence_fill.h"
 #include "dependence_menu.h"
+#include "elide.h"
 #include "model_helpers.h"
 #include "morvik_vine.h"
 #include "tesmira/model_files.h"
@@ -132,6 +133,16 @@ TDependencePanel::~TDependencePanel() {
   treeDepends->LabelEdited = nullptr;
 }
 
+namespace {
+
+// The vine type the combo asks for; with no item shown (a user-defined
+// vine) the current structure's type.
+int WantedVineType(const QComboBox* combo) {
+  return combo->currentIndex() >= 0 ? combo->currentIndex() + 1 : GetDependenceType(nullptr);
+}
+
+}  // namespace
+
 bool TDependencePanel::VineMode() const { return chkDepVines->isChecked(); }
 bool TDependencePanel::MatrixView() const { return VineMode() && ShowMatrixCheckBox->isChecked(); }
 
@@ -155,16 +166,26 @@ void TDependencePanel::BuildHeader(QBoxLayout* root) {
   chkVinesName->setInsertPolicy(QComboBox::NoInsert);
   chkVinesName->setMinimumWidth(140);
   chkVinesName->lineEdit()->setMaxLength(32);
+  // A name longer than the box shows whole in its tool tip.
+  connect(chkVinesName, &QComboBox::currentTextChanged, chkVinesName,
+          [this](const QString& text) { chkVinesName->setToolTip(text); });
   LabelVineType = new QLabel("Dep. type:", this);
   LabelCurrentDepType = new QLabel(this);
   LabelCurrentDepType->setObjectName("LabelCurrentDepType");
   QFont bold = LabelCurrentDepType->font();
   bold.setBold(true);
   LabelCurrentDepType->setFont(bold);
-  // In vine mode the header holds the type combo and "Matrix view" too: on a
-  // narrow window the type's name gives way (its tool tip keeps it whole)
-  // instead of the row's controls being drawn over each other.
-  LabelCurrentDepType->setMinimumWidth(40);
+  // The type's name takes one width whatever type it names, so that no
+  // control moves when it changes; a longer name is cut with "..." and its
+  // tool tip keeps it whole.
+  const QFontMetrics boldMetrics(bold);
+  int widest = 0;
+  for (int type = -3; type <= DepUserVine; ++type) {
+    char title[256] = {};
+    GetDependenceTypeTitle(type, title);
+    widest = std::max(widest, boldMetrics.horizontalAdvance(Q(Cp437ToUtf8(title))));
+  }
+  LabelCurrentDepType->setFixedWidth(widest + 4);
   chkDepTree = new QPushButton("Dependence Tree", this);
   chkDepTree->setObjectName("chkDepTree");
   chkDepVines = new QPushButton("The Vines", this);
@@ -185,12 +206,20 @@ void TDependencePanel::BuildHeader(QBoxLayout* root) {
   ShowMatrixCheckBox->hide();
   butNext = new QPushButton("Next", this);
   butNext->setObjectName("butNext");
+  // Two rows, so that a window of the default width holds every control
+  // whole: the structure's name and type, then the mode buttons and their
+  // companions.
   for (QWidget* w : std::initializer_list<QWidget*>{labVineName, chkVinesName, LabelVineType,
-                                                    LabelCurrentDepType, chkDepTree, chkDepVines,
-                                                    chkVinesType, ShowMatrixCheckBox, butNext})
+                                                    LabelCurrentDepType})
     header->addWidget(w);
   header->addStretch(1);
   root->addLayout(header);
+  auto* modeRow = new QHBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{chkDepTree, chkDepVines, chkVinesType,
+                                                    ShowMatrixCheckBox, butNext})
+    modeRow->addWidget(w);
+  modeRow->addStretch(1);
+  root->addLayout(modeRow);
 }
 
 // The message line, the node list and the tree panel with the help box.
@@ -551,8 +580,10 @@ void TDependencePanel::UpdateLastTreeOrVine(void* node) {
 void TDependencePanel::RefreshTypeLabel() {
   char type[256] = {};
   GetDependenceTypeTitle(GetDependenceType(nullptr), type);
-  LabelCurrentDepType->setText(Q(Cp437ToUtf8(type)));
-  LabelCurrentDepType->setToolTip(LabelCurrentDepType->text());
+  const QString title = Q(Cp437ToUtf8(type));
+  LabelCurrentDepType->setText(
+      ElideText(LabelCurrentDepType->fontMetrics(), title, LabelCurrentDepType->width() - 4));
+  LabelCurrentDepType->setToolTip(title);
 }
 
 void TDependencePanel::FillDependenceView() {
@@ -568,7 +599,7 @@ void TDependencePanel::FillDependenceView() {
   if (nodes > 0 && vine && !ShowMatrixCheckBox->isChecked() && vineView == nullptr)
     CreateVineView(inStructure > 0 ? GetDependenceType(nullptr) : chkVinesType->currentIndex() + 1);
   editor_->VineMode = vine;
-  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->VineType = WantedVineType(chkVinesType);
   chkVinesType->setVisible(vine);
   ShowMatrixCheckBox->setVisible(vine);
   const bool matrix = MatrixView();
@@ -814,7 +845,8 @@ void TDependencePanel::SyncDependenceButtons(bool keepMatrixCheck) {
     chkDepTree->setChecked(true);
   } else if (type >= DepCorrelationMatrix && type <= DepUserVine) {
     chkDepVines->setChecked(true);
-    chkVinesType->setCurrentIndex(std::min(type - 1, 2));
+    // The combo has no item for a user-defined vine: it shows none.
+    chkVinesType->setCurrentIndex(type == DepUserVine ? -1 : type - 1);
     ShowMatrixCheckBox->show();
     if (!keepMatrixCheck) ShowMatrixCheckBox->setChecked(type == DepCorrelationMatrix);
   }
@@ -944,7 +976,9 @@ void TDependencePanel::chkDepVinesClick() {
   chkDepVines->setChecked(true);
   SyncDependenceButtons(false);
   chkDepVines->setChecked(true);
-  if (chkVinesType->currentIndex() < 0) chkVinesType->setCurrentIndex(0);
+  // A user-defined vine has no item of its own and stays what it is.
+  if (chkVinesType->currentIndex() < 0 && GetDependenceType(nullptr) != DepUserVine)
+    chkVinesType->setCurrentIndex(0);
   ShowMatrixCheckBox->setChecked(chkVinesType->currentIndex() == 0);
   if (ShowMatrixCheckBox->isChecked())
     conversion_->ConvertDependenceStructure(DepCorrelationMatrix);
@@ -1008,7 +1042,17 @@ void TDependencePanel::ShowBivariateType() {
   cbxBivariateType->setEnabled(Get_TSMObjectsNumber(ObjDependenceNode) >= 2);
 }
 
+namespace {
+
+// A refused edit's hint goes once the matrix is verified or initialised.
+void ClearRefusedHint(QLabel* address) {
+  if (address->text().startsWith("Invalid value!")) address->clear();
+}
+
+}  // namespace
+
 void TDependencePanel::butMxVerifyClick() {
+  ClearRefusedHint(labDepMxAdress);
   TGridRect cell;
   if (VerifyMatrix(wb_, gridModel->Members(), &cell) == 0) {
     gridDepends->setCurrentIndex(gridModel->index(cell.Top - 1, cell.Left - 1));
@@ -1018,6 +1062,7 @@ void TDependencePanel::butMxVerifyClick() {
 }
 
 void TDependencePanel::butMxInitClick() {
+  ClearRefusedHint(labDepMxAdress);
   if (InitializeMatrix(wb_, gridModel->Members())) gridModel->Repaint();
 }
 
@@ -1041,7 +1086,7 @@ void TDependencePanel::mitDepRemoveItemClick(int tag) {
 
 void TDependencePanel::mitDepChildClick(int tag) {
   editor_->VineMode = VineMode();
-  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->VineType = WantedVineType(chkVinesType);
   editor_->AddFromList(tag, 0);
   AfterTreeChange();
 }
@@ -1179,7 +1224,7 @@ void TDependencePanel::treeDependsEdited(const QString* text) {
 
 void TDependencePanel::DoDrop(const TDropRequest& request) {
   editor_->VineMode = VineMode();
-  editor_->VineType = chkVinesType->currentIndex() + 1;
+  editor_->VineType = WantedVineType(chkVinesType);
   editor_->StructureName = chkVinesName->currentText().toStdString();
   if (editor_->DropIntoTree(request)) AfterTreeChange();
 }

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "buttons_bar.h"
 #include "cp437.h"
 #include "list_commands.h"
 #include "list_editing.h"
@@ -475,6 +476,18 @@ void TFormula::SyncWithSelection() {
     e->setModified(false);
   Snapshots.Clear();
   busy_ = false;
+  {
+    const auto* editing = w_.findChild<TListEditing*>("ListEditing");
+    const TNavEntry* top =
+        editing && !editing->NavStack.empty() ? &editing->NavStack.back() : nullptr;
+    TBarButtons& b = BarButtons;
+    b = {};
+    b.Back = top && !s.Linked && rows.size() == 1 && top->TargetKind == ObjFormula &&
+             QString::fromStdString(top->TargetName) == edForName->text();
+    b.Merge = b.Edit = s.Linked;
+    b.Delete = !s.Linked;
+    if (auto* bar = qobject_cast<TButtonsBar*>(w_.m_formButtonsBar)) bar->Refresh();
+  }
 }
 
 TEditState TFormula::EditState() const {

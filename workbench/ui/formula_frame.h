@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <array>
 
+#include "buttons_bar.h"
 #include "formula_frame_core.h"
 
 class QAction;
@@ -102,6 +103,8 @@ class TFormula : public QFrame {
 
   QLineEdit *edForName = nullptr, *memForDescription = nullptr, *edForFilter = nullptr;
   TFormulaEdit* richFormula = nullptr;
+  // What the window's button bar offers for the selection shown.
+  TBarButtons BarButtons;
   QPushButton *butVerify = nullptr, *butVerifyAll = nullptr, *BitBtn3 = nullptr, *butAll = nullptr,
               *butNone = nullptr;
   QLabel *labMessage = nullptr, *lab7of9 = nullptr, *labInsertMode = nullptr;

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -10,6 +11,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "cp437.h"
 #include "ini_file.h"
@@ -74,13 +76,47 @@ TFrmLink::TFrmLink(TFrmTesmiraMain& main, const QString& settingsPath, QWidget* 
 }
 
 TFrmLink::~TFrmLink() {
+  main_.SetLinkManager(nullptr);
+  if (!shown_) return;
   common::TIniFile ini(settingsPath_.toStdString());
   ini.WriteInteger("LinkWindow", "Top", geometry().top());
   ini.WriteInteger("LinkWindow", "Left", geometry().left());
   ini.WriteInteger("LinkWindow", "Width", geometry().width());
   ini.WriteInteger("LinkWindow", "Height", geometry().height());
   ini.UpdateFile();
-  main_.SetLinkManager(nullptr);
+}
+
+void TFrmLink::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  shown_ = true;
+  KeepClearOfMenu();
+}
+
+void TFrmLink::KeepClearOfMenu() {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect frame = frameGeometry();
+  const QSize extra = frame.size() - size();  // the frame around the client area
+  QSize client = size().boundedTo(area.size() - extra);
+  QRect place(frame.topLeft(), client + extra);
+  const QMenuBar* bar = main_.menuBar();
+  if (bar && bar->isVisible()) {
+    const QRect menu(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    if (place.intersects(menu)) place.moveTop(menu.bottom() + 1);
+  }
+  if (place.bottom() > area.bottom()) {
+    // Shorter, down to what the list and the tool bar need.
+    const int least = std::max({50, minimumHeight(), minimumSizeHint().height()});
+    client.setHeight(std::max(least, client.height() - (place.bottom() - area.bottom())));
+    place.setSize(client + extra);
+  }
+  place.moveLeft(std::clamp(place.left(), area.left(),
+                            std::max(area.left(), area.right() + 1 - place.width())));
+  place.moveTop(std::clamp(place.top(), area.top(),
+                           std::max(area.top(), area.bottom() + 1 - place.height())));
+  if (place.size() != frame.size()) resize(client);
+  if (place.topLeft() != frame.topLeft()) move(place.topLeft());
 }
 
 void TFrmLink::FillLinkList() {
@@ -95,6 +131,9 @@ void TFrmLink::FillLinkList() {
     item->setText(0, info.fileName());
     QString folder = path.left(path.size() - info.fileName().size());
     item->setText(1, folder);
+    // Names and folders longer than their columns show whole in tool tips.
+    item->setToolTip(0, item->text(0));
+    item->setToolTip(1, folder);
     if (!info.exists()) item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
   }
   UpdateButtons();

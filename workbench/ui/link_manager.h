@@ -32,13 +32,18 @@ class TFrmLink : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  // Keeps the window inside the screen's usable area and off the main
+  // window's menu bar, whose clicks it would otherwise take.
+  void KeepClearOfMenu();
   std::vector<int> SelectedLinks() const;
   void UpdateButtons();
   void PlaceBrowseButton();
   TFrmTesmiraMain& main_;
   QString settingsPath_;
+  bool shown_ = false;  // a window never shown has no place worth keeping
 };
 
 }  // namespace tesmira::wb

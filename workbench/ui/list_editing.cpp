@@ -350,6 +350,8 @@ void TListEditing::BuildToolbar(TObjectList list) {
   butNatural[i] = button(vars ? "butVarNaturalOrder" : "butForNaturalOrder",
                          "Restore natural order", "not sorted");
   connect(butNatural[i], &QToolButton::clicked, this, [this, list] { SortClick(list, -1); });
+  // Every button stays on the bar rather than behind its overflow arrow.
+  bar->setMinimumWidth(bar->sizeHint().width());
 }
 
 void TListEditing::UpdateEditMenu() {

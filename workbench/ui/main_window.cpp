@@ -35,6 +35,7 @@
 #include <cstring>
 
 #include "about_box.h"
+#include "buttons_bar.h"
 #include "cp437.h"
 #include "cursors.h"
 #include "dependence_menu.h"
@@ -48,6 +49,7 @@
 #include "object_list_model.h"
 #include "office_writer.h"
 #include "options_dialog.h"
+#include "run_commands.h"
 #include "small_dialogs.h"
 #include "tesmira/model.h"
 #include "tesmira/model_files.h"
@@ -155,8 +157,9 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
 TFrmTesmiraMain::~TFrmTesmiraMain() {
   WriteSettings();
   RemoveOverflowWarning();
-  // The dialogs refer to the workbench and save their choices as they go:
-  // they go while the members they use still exist.
+  // The run commands and their dialogs use the workbench: they go while it
+  // is still there.
+  delete findChild<TRunCommands*>(QString(), Qt::FindDirectChildrenOnly);
   qDeleteAll(findChildren<QDialog*>(Qt::FindDirectChildrenOnly));
 }
 
@@ -176,32 +179,10 @@ void TFrmTesmiraMain::BuildPanels() {
   auto* varBox = new QVBoxLayout(panVar_);
   varBox->setContentsMargins(0, 0, 0, 0);
   varBox->addWidget(BuildListPane(panVar_, TObjectList::Variables), 1);
-  m_formButtonsBar = new QWidget(panVar_);
-  m_formButtonsBar->setObjectName("m_formButtonsBar");
-  auto* bar = new QHBoxLayout(m_formButtonsBar);
-  bar->setContentsMargins(4, 2, 4, 2);
-  const char* const captions[] = {"|<", "<", ">", ">|"};
-  const char* const names[] = {"butToBegin", "butToPrev", "butToNext", "butToEnd"};
-  for (int tag = 0; tag < 4; ++tag) {
-    NavButtons[tag] = new QPushButton(captions[tag], m_formButtonsBar);
-    NavButtons[tag]->setObjectName(names[tag]);
-    NavButtons[tag]->setFocusPolicy(Qt::NoFocus);
-    bar->addWidget(NavButtons[tag]);
-    connect(NavButtons[tag], &QPushButton::clicked, this, [this, tag] { Navigate(tag); });
-  }
-  butMerge = new QPushButton("&Merge", m_formButtonsBar);
-  butMerge->setObjectName("butMerge");
-  bar->addWidget(butMerge);
-  bar->addStretch(1);
-  connect(butMerge, &QPushButton::clicked, this, [this] {
-    if (QTableView* list = CurrentList()) {
-      SyncSelection(true);
-      const int kind = list == listVar ? ObjRandomVariable : ObjFormula;
-      for (const QModelIndex& i : list->selectionModel()->selectedRows())
-        if (Merge_LinkedObjects(i.row() + 1, kind) > 0) SetModified(wb_, true);
-      list->viewport()->update();
-    }
-  });
+  auto* bar = new TButtonsBar(*this, panVar_);
+  m_formButtonsBar = bar;
+  NavButtons = bar->Nav;
+  butMerge = bar->butMerge;
   varBox->addWidget(m_formButtonsBar);
   stack_->addWidget(panVar_);
 

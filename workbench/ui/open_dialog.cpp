@@ -6,7 +6,9 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "elide.h"
 #include "file_commands.h"
 
 namespace tesmira::wb {
@@ -39,22 +41,26 @@ TOpenTsmDialog::TOpenTsmDialog(QWidget* parent) : QFileDialog(parent) {
   box->addWidget(Memo, 1);
   if (auto* grid = qobject_cast<QGridLayout*>(layout()))
     grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
+  // A file name longer than the panel is cut with "..." and shown whole in
+  // the tool tip; the panel does not grow with it.
+  TsmLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  resize(sizeHint().expandedTo(QSize(780, 460)));
   connect(this, &QFileDialog::currentChanged, this, &TOpenTsmDialog::UpdatePreview);
   connect(PreviewButton, &QToolButton::toggled, this, [this] { UpdatePreview(current_); });
-  TsmLabel->setText("Select Tesmira File.");
+  SetLabel("Select Tesmira File.");
 }
 
 void TOpenTsmDialog::UpdatePreview(const QString& fileName) {
   current_ = fileName;
   if (!PreviewButton->isChecked()) {
     Memo->hide();
-    TsmLabel->setText("Preview is disabled.");
+    SetLabel("Preview is disabled.");
     return;
   }
   QFileInfo info(fileName);
   if (fileName.isEmpty() || !info.exists() || !info.isFile()) {
     Memo->clear();
-    TsmLabel->setText("Select Tesmira File.");
+    SetLabel("Select Tesmira File.");
     return;
   }
   Memo->clear();
@@ -68,14 +74,21 @@ void TOpenTsmDialog::UpdatePreview(const QString& fileName) {
       ok = false;
     }
     if (!ok) {
-      TsmLabel->setText("Select Tesmira File.");
+      SetLabel("Select Tesmira File.");
       return;
     }
     QStringList text;
     for (const std::string& l : lines) text << QString::fromStdString(l);
     Memo->setPlainText(text.join('\n'));
   }
-  TsmLabel->setText(info.fileName() + ":");
+  SetLabel(info.fileName() + ":");
+}
+
+void TOpenTsmDialog::SetLabel(const QString& text) {
+  const int room =
+      std::max(TsmLabel->width(), Memo->minimumWidth() - PreviewButton->sizeHint().width());
+  TsmLabel->setText(ElideText(TsmLabel->fontMetrics(), text, room));
+  TsmLabel->setToolTip(text);
 }
 
 }  // namespace tesmira::wb

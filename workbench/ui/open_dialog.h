@@ -24,6 +24,7 @@ class TOpenTsmDialog : public QFileDialog {
   QPlainTextEdit* Memo = nullptr;
 
  private:
+  void SetLabel(const QString& text);
   QString current_;
 };
 

@@ -213,6 +213,7 @@ void DrawAxes(QPainter& painter, const TGeometry& g, const TPlan& p) {
     const int lw = fm.horizontalAdvance(label);
     int lx = yx + 4;
     if (lx + lw > g.W) lx = yx - lw - 4;
+    lx = std::clamp(lx, 1, std::max(1, g.W - lw - 1));
     const int ly = Nearest(i * g.H5 / 5.0 - fm.height() / 2.0) + 5;
     painter.drawText(lx, ly + fm.ascent(), label);
   }
@@ -222,7 +223,10 @@ void DrawAxes(QPainter& painter, const TGeometry& g, const TPlan& p) {
     if (x <= 4) return;
     painter.drawLine(x, ay - 3, x, ay + 3);
     const QString label = QString::fromStdString(FormatNumber(v)).trimmed();
-    painter.drawText(x - fm.horizontalAdvance(label) / 2, ay + 4 + fm.ascent(), label);
+    // The labels at the edges move inside rather than lose their ends.
+    const int lw = fm.horizontalAdvance(label);
+    painter.drawText(std::clamp(x - lw / 2, 1, std::max(1, g.W - lw - 1)), ay + 4 + fm.ascent(),
+                     label);
   };
   for (int i = 0; i <= 19; ++i) {
     const double lo = p.xCentre - i * p.xStep, hi = p.xCentre + i * p.xStep;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -350,6 +351,9 @@ void TFrmReport::ContentChanged() {
     if (c.Id == 17) matrix = c.Checked && c.Enabled;
   }
   chkContent->setCurrentRow(current);
+  // The section titles show whole, without scrolling sideways.
+  chkContent->setMinimumWidth(chkContent->sizeHintForColumn(0) + 2 * chkContent->frameWidth() +
+                              chkContent->verticalScrollBar()->sizeHint().width());
   filling_ = false;
   const bool lists = matrix && (listSelSamp->count() + listSelSamp2->count()) > 0;
   for (QWidget* w : std::initializer_list<QWidget*>{labCorrelation, listSelSamp, listSelSamp2})
@@ -370,6 +374,7 @@ void TFrmReport::FillSampleList(QListWidget* list, const TSelectionList& items) 
   list->clear();
   for (const TSelectionItem& it : items.Items) {
     auto* item = new QListWidgetItem(Q(it.Text), list);
+    item->setToolTip(item->text());  // a long name shows whole
     item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     item->setCheckState(it.Checked ? Qt::Checked : Qt::Unchecked);
   }

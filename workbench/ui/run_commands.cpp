@@ -143,6 +143,9 @@ TRunCommands::TRunCommands(TFrmTesmiraMain& window, TWorkbench& wb, QString sett
 
 TRunCommands::~TRunCommands() {
   delete handOver_;
+  // The dialogs save their settings and refer to the sections.
+  delete simulation_;
+  delete report_;
   if (settingsPath_.isEmpty()) return;
   try {
     common::TIniFile ini(settingsPath_.toStdString());

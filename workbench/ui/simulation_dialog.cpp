@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -236,6 +237,9 @@ QWidget* TFrmSimulation::BuildStatusBar() {
   s->setContentsMargins(2, 2, 2, 2);
   labStat = new QLabel(kIdleStatus, status);
   labStat->setObjectName("labStat");
+  // A long status does not widen the dialog: it is cut to the room left.
+  labStat->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  labStat->installEventFilter(this);
   m_progressBar = new QProgressBar(status);
   m_progressBar->setObjectName("m_progressBar");
   m_progressBar->setVisible(false);
@@ -505,6 +509,11 @@ bool TFrmSimulation::Prepare() {
       QString::compare(Q(lastModelForOutput_), Q(wb_.CurrentFileName), Qt::CaseInsensitive) != 0)
     OutputFileName = wb_.CurrentFileName;
   RefreshOutputLabel();
+  // Results belong to the model they came from: a new or another model has
+  // none to open yet.
+  if (wb_.CurrentFileName.empty() ||
+      QString::compare(Q(lastModelForOutput_), Q(wb_.CurrentFileName), Qt::CaseInsensitive) != 0)
+    for (QPushButton* b : {butGraphics, butSensAnalysis, butProbInversion}) b->setEnabled(false);
   lastModelForOutput_ = wb_.CurrentFileName;
   labSamplesOutput->setText(Q(ExtractFileName(SamplesFileName)));
   RefreshObjectLists();
@@ -678,6 +687,7 @@ void TFrmSimulation::FillList(QListWidget* list, const TSelectionList& items) {
   list->clear();
   for (const TSelectionItem& it : items.Items) {
     auto* item = new QListWidgetItem(Q(it.Text), list);
+    item->setToolTip(item->text());  // a long name shows whole
     item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsSelectable |
                    (it.Enabled ? Qt::ItemIsEnabled : Qt::NoItemFlags));
     item->setCheckState(it.Checked ? Qt::Checked : Qt::Unchecked);
@@ -726,7 +736,11 @@ void TFrmSimulation::LayoutExtraPages() {
   if (any == wasShown) return;
   const int h = std::max(panExtra->sizeHint().height(), 150);
   panExtra->setVisible(any);
-  resize(width(), std::max(minimumHeight(), height() + (any ? h : -h)));
+  // The pages make the dialog taller, but no taller than the screen holds.
+  const int room =
+      screen() ? screen()->availableGeometry().height() - (frameGeometry().height() - height())
+               : QWIDGETSIZE_MAX;
+  resize(width(), std::max(minimumHeight(), std::min(room, height() + (any ? h : -h))));
 }
 
 void TFrmSimulation::UDQuantilesClick(bool byUser) {
@@ -795,6 +809,25 @@ void TFrmSimulation::GridSelectCell(int row, int column, int oldRow, int oldColu
                 active && status != 0 ? TStatusColour::Red : TStatusColour::Normal);
 }
 
+namespace {
+
+// The status cut with "..." to the label's width (its tool tip keeps it
+// whole); until the dialog has its size the text is not cut.
+QString FitStatus(const QLabel* label, const std::string& text) {
+  const QFontMetrics fm(label->font());
+  const int room = label->parentWidget()->isVisible() ? std::max(1, label->width() - 2) : 1 << 30;
+  QString shown = Q(CutStatusText(
+      text, room, [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); }));
+  if (fm.horizontalAdvance(shown) > room) {
+    QString base = shown.endsWith("...") ? shown.chopped(3) : shown;
+    while (!base.isEmpty() && fm.horizontalAdvance(base + "...") > room) base.chop(1);
+    shown = base + "...";
+  }
+  return shown;
+}
+
+}  // namespace
+
 bool TFrmSimulation::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grdQuantiles && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -813,6 +846,9 @@ bool TFrmSimulation::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  // The status label's width follows the time beside it: the text is cut anew.
+  if (watched == labStat && event->type() == QEvent::Resize)
+    labStat->setText(FitStatus(labStat, statusText_));
   if (watched == grdQuantiles && event->type() == QEvent::FocusOut) {
     const int r = grdQuantiles->currentRow(), c = grdQuantiles->currentColumn();
     if (r >= 0 && r < grid_.RowCount()) {
@@ -869,12 +905,7 @@ void TFrmSimulation::LaunchResult(TSiblingProgram program) {
 void TFrmSimulation::ShowRunStatus(const std::string& text, TStatusColour colour) {
   statusText_ = text;
   labStat->setToolTip(Q(text));
-  const QFontMetrics fm(labStat->font());
-  // Until the dialog has its size the text is not cut.
-  const QWidget* panel = labStat->parentWidget();
-  const int room = panel->isVisible() ? std::max(60, panel->width() - 4 * labStat->x()) : 1 << 30;
-  labStat->setText(Q(CutStatusText(
-      text, room, [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); })));
+  labStat->setText(FitStatus(labStat, text));
   labStat->setStyleSheet(colour == TStatusColour::Red      ? "color: red"
                          : colour == TStatusColour::Maroon ? "color: #800000"
                                                            : "");
@@ -1209,6 +1240,7 @@ void TFrmSimulation::ReportOutcome(ISimulationEngine& e, int32_t code, const TRu
   const TRunOutcome outcome = FinishSeries(e, code, message, StopRequested,
                                            Cp437ToUtf8(ShortStringView(request.outputName)),
                                            static_cast<long long>(Now() - started), BeliefNetMode);
+  if (labETA->text() == "Saving output file...") labETA->clear();  // the save has ended
   labStat->setVisible(true);
   ShowRunStatus(outcome.Status, outcome.Colour);
   if (!outcome.ErrorBox.empty()) wb_.Prompt().Show(TMessageKind::Error, outcome.ErrorBox);

@@ -62,6 +62,8 @@ TVineToMatrixModal::TVineToMatrixModal(QWidget* parent) : QDialog(parent) {
   connect(CancelButton, &QPushButton::clicked, this, [this] { cancelled_ = true; });
 }
 
+void TVineToMatrixModal::reject() { cancelled_ = true; }
+
 void TVineToMatrixModal::Start() {
   cancelled_ = false;
   ProgressLabel->setText("Conversion complete : 0 %");

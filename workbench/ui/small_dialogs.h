@@ -41,6 +41,11 @@ class TVineToMatrixModal : public QDialog {
   QProgressBar* ConvertingProgressBar;
   QPushButton* CancelButton;
 
+ protected:
+  // Esc asks the conversion to stop, as Cancel does; the window stays until
+  // the conversion has ended and its caller closes it.
+  void reject() override;
+
  private:
   QElapsedTimer started_;
   bool cancelled_ = false;

@@ -1,6 +1,10 @@
-// The windows the application owns, created in their start-up order: the
-// main window first, then the batch, link manager, options and transform
-// windows. Only the main window is shown at start.
+// The windows the application owns, created at start-up in this order: the
+// main window (whose creation reads the settings file and builds its frames,
+// the dependence panel's slider popup and the formula editor's own
+// completion popup among them), then the batch dialog, the link manager
+// (which reads its place from the settings file), the options dialog, the
+// report and simulation dialogs and the transformation progress window.
+// Only the main window is shown at start; the others live until it closes.
 #pragma once
 
 #include <QStringList>
@@ -9,6 +13,9 @@
 #include "link_manager.h"
 #include "main_window.h"
 #include "options_dialog.h"
+#include "report_dialog.h"
+#include "run_commands.h"
+#include "simulation_dialog.h"
 #include "small_dialogs.h"
 
 namespace tesmira::wb {
@@ -20,6 +27,8 @@ struct TTesmiraWindows {
         batch(&main),
         link(main, settingsPath, &main),
         options(&main),
+        report(Run().ReportDialog()),
+        simulation(Run().SimulationDialog()),
         transform(&main) {
     main.DependencePanel()->ConversionPanel().Transform = &transform;
   }
@@ -28,7 +37,12 @@ struct TTesmiraWindows {
   TFrmBatch batch;
   TFrmLink link;
   TFrmOptions options;
+  TFrmReport& report;          // owned by the main window's run commands
+  TFrmSimulation& simulation;  // likewise
   TVineToMatrixModal transform;
+
+ private:
+  TRunCommands& Run() { return *main.findChild<TRunCommands*>(); }
 };
 
 }  // namespace tesmira::wb

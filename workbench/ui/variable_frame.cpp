@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "buttons_bar.h"
 #include "cp437.h"
 #include "list_commands.h"
 #include "list_editing.h"
@@ -131,16 +132,12 @@ TRandomVariablesForm::TRandomVariablesForm(TFrmTesmiraMain& window, QWidget* par
   memVarDescription->setMaxLength(100);
   box->addWidget(new QLabel("Description:", this));
   box->addWidget(memVarDescription);
-  butDefault = new QPushButton("&Reset", this);
-  butDefault->setObjectName("butDefault");
-  box->addWidget(butDefault, 0, Qt::AlignLeft);
 
   connect(cbxDistribution, &QComboBox::activated, this, &TRandomVariablesForm::DistributionChanged);
   connect(edVarName, &QLineEdit::editingFinished, this, &TRandomVariablesForm::NameExit);
   connect(memVarDescription, &QLineEdit::editingFinished, this,
           &TRandomVariablesForm::DescriptionExit);
   connect(butBrowse, &QPushButton::clicked, this, &TRandomVariablesForm::BrowseClick);
-  connect(butDefault, &QPushButton::clicked, this, &TRandomVariablesForm::ResetClick);
   connect(tabHelp, &QTabBar::currentChanged, this, &TRandomVariablesForm::TabHelpChange);
   preview->installEventFilter(this);
 }
@@ -214,16 +211,21 @@ void TRandomVariablesForm::ShowSelection() {
     }
   }
   plotShown_ = v.Enabled && !v.HideGrid && !v.Discrete && rows.size() == 1;
-  butDefault->setVisible(rows.size() == 1 && !v.Linked);
-  if (butBack) {
+  {
     // Back to where a jump to this variable's definition started.
     const auto* editing = w_.findChild<TListEditing*>("ListEditing");
     const TNavEntry* top =
         editing && !editing->NavStack.empty() ? &editing->NavStack.back() : nullptr;
-    butBack->setVisible(top && !v.Linked && rows.size() == 1 &&
-                        top->TargetKind == ObjRandomVariable &&
-                        edVarName->text().compare(QString::fromStdString(top->TargetName),
-                                                  Qt::CaseInsensitive) == 0);
+    const bool one = rows.size() == 1;
+    TBarButtons& b = BarButtons;
+    b.Back = top && !v.Linked && one && top->TargetKind == ObjRandomVariable &&
+             edVarName->text().compare(QString::fromStdString(top->TargetName),
+                                       Qt::CaseInsensitive) == 0;
+    b.Merge = v.Linked;
+    b.Edit = v.Linked && one;
+    b.Reset = !v.Linked && one;
+    b.Delete = !v.Linked;
+    if (auto* bar = qobject_cast<TButtonsBar*>(w_.m_formButtonsBar)) bar->Refresh();
   }
   busy_ = false;
   FrameResize();
@@ -388,17 +390,6 @@ TRandomVariablesForm* InstallVariableFrame(TFrmTesmiraMain& window) {
   if (splitter == nullptr) return nullptr;
   auto* frame = new TRandomVariablesForm(window, splitter);
   splitter->addWidget(frame);
-  if (auto* bar = window.m_formButtonsBar
-                      ? qobject_cast<QBoxLayout*>(window.m_formButtonsBar->layout())
-                      : nullptr) {
-    frame->butBack = new QPushButton("&Back", window.m_formButtonsBar);
-    frame->butBack->setObjectName("butBack");
-    frame->butBack->hide();
-    bar->insertWidget(4, frame->butBack);
-    QObject::connect(frame->butBack, &QPushButton::clicked, frame, [&window] {
-      if (auto* editing = window.findChild<TListEditing*>("ListEditing")) editing->NavigateBack();
-    });
-  }
   QObject::connect(window.listVar->selectionModel(), &QItemSelectionModel::selectionChanged, frame,
                    [frame] { frame->ShowSelection(); });
   QObject::connect(window.listVar->selectionModel(), &QItemSelectionModel::currentChanged, frame,

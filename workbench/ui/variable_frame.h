@@ -8,6 +8,7 @@
 #include <array>
 #include <vector>
 
+#include "buttons_bar.h"
 #include "variable_frame_core.h"
 
 class QComboBox;
@@ -52,8 +53,9 @@ class TRandomVariablesForm : public QFrame {
          *labDistribParam = nullptr, *labVarFile = nullptr;
   QLineEdit *edVarName = nullptr, *memVarDescription = nullptr;
   QComboBox* cbxDistribution = nullptr;
-  QPushButton *butBrowse = nullptr, *butDefault = nullptr;
-  QPushButton* butBack = nullptr;  // on the window's button bar
+  QPushButton* butBrowse = nullptr;
+  // What the window's button bar offers for the selection shown.
+  TBarButtons BarButtons;
   TRandomPaint* preview = nullptr;
   QTabBar* tabHelp = nullptr;
   QScrollArea* scrParams = nullptr;  // the parameter grid

@@ -295,8 +295,13 @@ TEST_F(DepPanel, MatrixGridEditsAndColours) {
     void* none = nullptr;
     Process_dep_node(Node(n), &none, nullptr, DepNodeDetach);
   }
+  // The header's buttons keep their places when the type's name changes.
+  const int vinesButton = panel->chkDepVines->x();
   panel->NewCorrelationMatrixClick();
   EXPECT_TRUE(panel->panDepMx->isVisible());
+  QApplication::processEvents();
+  EXPECT_EQ(panel->LabelCurrentDepType->toolTip(), "Correlation Matrix");
+  EXPECT_EQ(panel->chkDepVines->x(), vinesButton);
   TDepMatrixModel* m = panel->gridModel;
   ASSERT_EQ(m->rowCount(), 4);
   EXPECT_EQ(panel->listDepends->headerItem()->text(1), "Matrix nodes");
@@ -319,6 +324,14 @@ TEST_F(DepPanel, MatrixGridEditsAndColours) {
   panel->butMxVerify->click();
   EXPECT_EQ(f.prompt.shown.back().text, "Some matrix cells are still not filled or invalid.");
   EXPECT_EQ(panel->gridDepends->currentIndex(), m->index(0, 2));
+  EXPECT_FALSE(panel->labDepMxAdress->text().startsWith("Invalid value!"));
+
+  // Initialize clears a refused edit's hint too.
+  EXPECT_FALSE(m->setData(m->index(0, 1), "1.5", Qt::EditRole));
+  ASSERT_TRUE(panel->labDepMxAdress->text().startsWith("Invalid value!"));
+  f.prompt.answers = {TAnswer::Yes};
+  panel->butMxInit->click();
+  EXPECT_FALSE(panel->labDepMxAdress->text().startsWith("Invalid value!"));
 }
 
 TEST_F(DepPanel, CopulaNameBoxAndSorting) {

@@ -28,6 +28,7 @@
 #include "main_view.h"
 #include "model_helpers.h"
 #include "options_dialog.h"
+#include "run_commands.h"
 #include "small_dialogs.h"
 #include "tesmira_windows.h"
 #include "undo_items.h"
@@ -71,7 +72,14 @@ TEST_F(WindowTest, StartUpCreatesTheApplicationWindowsAndShowsOnlyTheMain) {
       {&windows.batch, "Batch Create Variables"},
       {&windows.link, "Tesmira Link Manager"},
       {&windows.options, "Options"},
+      {&windows.report, "Generate Report"},
+      {&windows.simulation, "Run Simulation"},
       {&windows.transform, "Transform in progress, please wait..."}};
+  // The run commands use the dialogs made at start-up.
+  auto* run = windows.main.findChild<TRunCommands*>();
+  ASSERT_NE(run, nullptr);
+  EXPECT_EQ(&run->ReportDialog(), &windows.report);
+  EXPECT_EQ(&run->SimulationDialog(), &windows.simulation);
   for (const auto& [window, caption] : expected) {
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_EQ(window->isVisible(), window == &windows.main) << caption;
@@ -626,6 +634,18 @@ TEST_F(WindowTest, SmallWindows) {
   EXPECT_EQ(modal.ProgressLabel->text(), "Conversion complete : 99 %");
   modal.CancelButton->click();
   EXPECT_FALSE(modal.ProgressFunc(50, 100));
+
+  // Esc on the focused control stops the conversion as Cancel does; the
+  // window stays until the conversion's caller closes it.
+  TVineToMatrixModal escaped;
+  escaped.Start();
+  EXPECT_TRUE(escaped.ProgressFunc(10, 100));
+  QWidget* focused = escaped.focusWidget() ? escaped.focusWidget() : escaped.CancelButton;
+  QTest::keyClick(focused, Qt::Key_Escape);
+  EXPECT_TRUE(escaped.isVisible());
+  EXPECT_FALSE(escaped.ProgressFunc(20, 100));
+  escaped.Start();  // a new conversion starts uncancelled
+  EXPECT_TRUE(escaped.ProgressFunc(20, 100));
 }
 
 TEST_F(WindowTest, AnEscapingExceptionShowsTheErrorBox) {

@@ -91,6 +91,19 @@ TEST_F(PreviewTest, RangeBelowZeroPutsTheYAxisAtTheRight) {
   EXPECT_EQ(image.pixel(5, 6), qRgb(0xC0, 0xC0, 0xC0));
 }
 
+TEST_F(PreviewTest, EdgeLabelsStayWholeInside) {
+  // A label cut at an edge leaves its ink in the outermost column.
+  const TExtendedRandomVariable cases[] = {
+      Var(DistNormal, {0, 1}), Var(DistUniform, {-3000, -1000}), Var(DistUniform, {1000, 3000}),
+      Var(DistNormal, {12345.678, 0.001})};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    ASSERT_TRUE(PaintDensity(image, cases[i], font)) << i;
+    for (int y = 0; y < H; ++y)
+      for (int x : {0, W - 1})
+        EXPECT_EQ(image.pixel(x, y), qRgb(255, 255, 255)) << i << " " << x << " " << y;
+  }
+}
+
 TEST(PreviewFunctions, GammaAndBeta) {
   EXPECT_NEAR(PreviewGamma(5), 24, 24 * 1e-9);
   EXPECT_NEAR(PreviewGamma(0.5), std::sqrt(std::numbers::pi), 1e-9);

@@ -30,6 +30,7 @@ struct Recorder : ISimulationEngine {
   std::vector<int> seeds, indices;
   std::vector<std::string> writes;
   std::function<void(TRunRequest&)> during;
+  std::function<void()> writing;
   bool real = false;
   double* clock = nullptr;
   double runSeconds = 0;
@@ -42,6 +43,7 @@ struct Recorder : ISimulationEngine {
   }
   int32_t WriteOutput(const std::string& name) override {
     writes.push_back(name);
+    if (writing) writing();
     return real ? TEngineSimulation().WriteOutput(name) : 1;
   }
 };
@@ -175,7 +177,11 @@ TEST_F(SimulationDialogTest, RealRunWritesItsFilesAndReportsTheTime) {
   engine.real = true;
   engine.clock = &now;
   engine.runSeconds = 75;
+  QString whileSaving;
+  engine.writing = [&] { whileSaving = d.labETA->text(); };
   d.RunClick();
+  EXPECT_EQ(whileSaving, "Saving output file...");
+  EXPECT_EQ(d.labETA->text(), "");
   EXPECT_EQ(d.labStat->text().toStdString(), "Simulation FINISHED! Time used:1 m 15 s");
   EXPECT_TRUE(std::filesystem::exists(Path("m.sam")));
   EXPECT_TRUE(std::filesystem::exists(Path("m.tso")));
@@ -189,6 +195,13 @@ TEST_F(SimulationDialogTest, RealRunWritesItsFilesAndReportsTheTime) {
   QTest::mouseClick(d.butGraphics, Qt::LeftButton);
   ASSERT_EQ(launched.size(), 1u);
   EXPECT_EQ(launched[0].second, Path("m.sam"));
+
+  // A new model that was never saved has no results to open.
+  wb.CurrentFileName.clear();
+  wb.ReportAvailable = false;
+  d.Prepare();
+  for (QPushButton* b : {d.butGraphics, d.butSensAnalysis, d.butProbInversion, d.butReport})
+    EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
 }
 
 TEST_F(SimulationDialogTest, FailedRunKeepsResultButtonsOffDespiteAnOldSampleFile) {

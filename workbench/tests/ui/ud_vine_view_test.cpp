@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -98,6 +99,9 @@ TEST_F(UDVineViewTest, StarWaitsForTheConnectorReleasedOn) {
   MakeVine("r", {{"r", "x"}, {"r", "y"}, {"r", "z"}});
   TUDVine* view = UD();
   EXPECT_EQ(view->VineType(), 4);
+  // The type combo lists no user-defined vine: it names none rather than
+  // another type.
+  EXPECT_EQ(dep->chkVinesType->currentText(), "");
   ASSERT_EQ(view->Levels().LevelCount(), 2);
   EXPECT_TRUE(view->Levels().Top()->Incomplete);
   ASSERT_EQ(Widget().connectors.size(), 4u);
