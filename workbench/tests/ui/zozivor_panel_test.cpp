@@ -175,7 +175,7 @@ TEST_F(ZoziVorPanelTest, WarningRemovesArcsWithoutTheirNode) {
   // "Warning" shows after a rebuild meets an arc without its node.
   AddConstant("1c9", 0.1);
   AddFormula("9u1", "2");
-  win->UpdateView(0x400);
+  win->UpdateView(ViewGraphRebuild);
   EXPECT_TRUE(p.butDualVerify->isVisible());
   f.prompt.answers = {TAnswer::YesToAll};
   p.butDualVerify->trigger();
