@@ -10,6 +10,7 @@
 
 #include "dependence_panel.h"
 #include "morvik_vine.h"
+#include "tesmira/vines.h"
 #include "window_fixture.h"
 
 namespace tesmira::wb {
@@ -184,6 +185,37 @@ TEST_F(VineMode, NextRenameAndRemovingTheStructure) {
   // "Next" with no structure left: none is current.
   Click(panel->butNext);
   EXPECT_EQ(GetCurrentDependenceStructureRoot(), nullptr);
+}
+
+TEST_F(VineMode, DVineToCanonicalAndBackThroughTheTypeCombo) {
+  Model(false);
+  ASSERT_TRUE(Attach("b", "a"));
+  ASSERT_TRUE(Attach("c", "b"));
+  SetCurrentDependenceStructureRoot(Node("a"), nullptr);
+  ASSERT_EQ(SetDependenceType(nullptr, DepDVine), 1);
+  const double ab = 0.5, bc = 0.4, acGivenB = 0.2;
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 1, ab));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("b"), 1, bc));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 2, acGivenB));
+  TDependencePanel* panel = ShowPanel();
+  Click(panel->chkDepVines);
+  ASSERT_EQ(panel->chkVinesType->currentIndex(), DepDVine - 1);
+
+  // The canonical vine hangs b and c under a.
+  ChooseType(panel, DepCanonicalVine - 1);
+  EXPECT_EQ(GetDependenceType(Node("a")), DepCanonicalVine);
+  EXPECT_EQ(NodeChildCount(Node("a")), 2);
+  EXPECT_EQ(NodeParent(Node("c")), Node("a"));
+  EXPECT_NEAR(Vine_GetCorrValue(Node("b"), 1), ab, 1e-6);
+
+  // Back: the same D-vine, chain and values.
+  ChooseType(panel, DepDVine - 1);
+  EXPECT_EQ(GetDependenceType(Node("a")), DepDVine);
+  EXPECT_EQ(NodeParent(Node("c")), Node("b"));
+  EXPECT_NEAR(Vine_GetCorrValue(Node("a"), 1), ab, 1e-6);
+  EXPECT_NEAR(Vine_GetCorrValue(Node("b"), 1), bc, 1e-6);
+  EXPECT_NEAR(Vine_GetCorrValue(Node("a"), 2), acGivenB, 1e-6);
+  EXPECT_TRUE(f.prompt.shown.empty());
 }
 
 TEST_F(VineMode, TheEditMenuRemovesWhileTheDependencePanelIsShown) {
