@@ -467,6 +467,7 @@ void TDependencePanel::FillDependenceView() {
   ShowBivariateType();
   CheckNumberOfNodes();
   UpdateVineButtons();
+  UpdateRenameItem();
 }
 
 bool TDependencePanel::VineViewVisible() const { return vineView && !vineView->isHidden(); }
@@ -854,8 +855,8 @@ void TDependencePanel::AfterTreeChange() {
   panDepHelp->setVisible(treeDepends->topLevelItemCount() == 0);
   treeDepends->viewport()->update();
   treeDependsChange();
-  UpdateMenuItems();
   if (GetNumberOfNodesInStructure() > 1) UpdateVinesNameBox();
+  UpdateMenuItems();
 }
 
 }  // namespace tesmira::wb

@@ -79,6 +79,8 @@ class TDependencePanel : public QWidget {
   bool CheckNumberOfNodes();
   void UpdateMenuItems();
   void UpdateVineButtons();
+  // "Rename..." (F2): with a current structure that the name box lists.
+  void UpdateRenameItem();
   // The Vine menu and the pop-up's vine items.
   void UpdateVineMenuItems();
   // The view refilled through the main window's refresh (UpdateView 0x010).

@@ -221,9 +221,7 @@ void TDependencePanel::UpdateMenuItems() {
   mnuAddVariableAsChild->menuAction()->setVisible(treeMode);
   mnuAddVariableAsChild->setEnabled(listDepends->topLevelItemCount() > 0 && sortable);
   mitAddLatentChild->setEnabled(treeMode);
-  mitDepRename->setEnabled(edDepName->isEnabled() &&
-                           GetCurrentDependenceStructureRoot() != nullptr &&
-                           chkVinesName->count() > 0);
+  UpdateRenameItem();
   mitDepSetCorrelation->setVisible(!matrix);
   mitDepSetCorrelation->setEnabled(!m_edtDepRank->isReadOnly() && m_edtDepRank->isEnabled());
   mitChangeCopulaType->setVisible(!matrix);
@@ -252,6 +250,13 @@ void TDependencePanel::UpdateMenuItems() {
   }
   mitNewMatrix->setEnabled(allFree && Get_TSMObjectsNumber(ObjDependenceNode) > 1);
   UpdateVineMenuItems();
+}
+
+void TDependencePanel::UpdateRenameItem() {
+  // Renaming names the current structure in the name box.
+  mitDepRename->setEnabled(edDepName->isEnabled() &&
+                           GetCurrentDependenceStructureRoot() != nullptr &&
+                           chkVinesName->count() > 0);
 }
 
 void TDependencePanel::UpdateVineMenuItems() {
