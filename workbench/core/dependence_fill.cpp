@@ -96,7 +96,8 @@ int FillDependenceTree(TDepTreeAdapter& tree, const TFillOptions& o) {
       std::string name = NodeObjectName(q);
       int index = Variable_exists(name.c_str()) != 0 ? VariableIndexByName(ObjRandomVariable, name)
                                                      : ExtraNodeIndex(q);
-      tree.AddAvailableNode(FormatIndexCaption(ObjRandomVariable, index), Cp437ToUtf8(name), q);
+      tree.AddAvailableNode(FormatIndexCaption(ObjRandomVariable, index),
+                            Cp437ToUtf8(NodeDisplayName(q, o.VineMode)), q);
       listed = true;
       continue;
     }

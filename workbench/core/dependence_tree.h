@@ -51,7 +51,7 @@ class TDepTreeAdapter : public IDependenceTree {
   virtual void SetMarked(TTreeItem item, bool marked) = 0;
   virtual TTreeItem Current() = 0;
   virtual void SetCurrent(TTreeItem item) = 0;
-  virtual void Expand(TTreeItem) {}
+  virtual void Expand(TTreeItem item) = 0;
 
   // The list of available nodes: its nodes in list order and its selection.
   virtual std::vector<void*> ListNodes() = 0;
@@ -114,6 +114,8 @@ class TMemoryDepTree : public TDepTreeAdapter {
   void SetMarked(TTreeItem item, bool marked) override;
   TTreeItem Current() override { return current_; }
   void SetCurrent(TTreeItem item) override { current_ = item; }
+  // Items in memory are always expanded.
+  void Expand(TTreeItem) override {}
   void* ItemNode(TTreeItem item) override;
   TTreeItem ParentItem(TTreeItem item) override;
 

@@ -38,11 +38,11 @@ TWindowTitles BuildWindowTitles(bool fileOpen, const std::string& fileName, int 
 std::vector<TViewStep> DecodeViewMask(unsigned mask) {
   // clang-format off
   static const std::pair<unsigned, TViewStep> kOrder[] = {
-      {0x001, TViewStep::Caption},         {0x004, TViewStep::VariableList},
-      {0x008, TViewStep::FormulaList},     {0x010, TViewStep::Dependence},
-      {0x020, TViewStep::LinkManager},     {0x080, TViewStep::EnsureSelection},
-      {0x100, TViewStep::ChoosePanel},     {0x400, TViewStep::GraphRebuild},
-      {0x200, TViewStep::GraphState}};
+      {ViewCaption, TViewStep::Caption},         {ViewVariables, TViewStep::VariableList},
+      {ViewFormulas, TViewStep::FormulaList},     {ViewDependence, TViewStep::Dependence},
+      {ViewLinks, TViewStep::LinkManager},     {ViewEnsureSelection, TViewStep::EnsureSelection},
+      {ViewChoosePanel, TViewStep::ChoosePanel},     {ViewGraphRebuild, TViewStep::GraphRebuild},
+      {ViewGraph, TViewStep::GraphState}};
   // clang-format on
   std::vector<TViewStep> steps;
   for (const auto& [bit, step] : kOrder)
@@ -50,7 +50,9 @@ std::vector<TViewStep> DecodeViewMask(unsigned mask) {
   return steps;
 }
 
-bool ViewSelectsFirstItem(unsigned mask) { return (mask & 0x001) && !(mask & 0x040); }
+bool ViewSelectsFirstItem(unsigned mask) {
+  return (mask & ViewCaption) && !(mask & ViewKeepSelection);
+}
 
 bool AddToRecentFiles(std::array<std::string, 4>& entries, const std::string& name) {
   if (name.empty()) return false;

@@ -66,14 +66,30 @@ class IFileChooser {
 // Bits of the main window's central refresh.
 enum TViewBits : unsigned {
   ViewCaption = 0x001,
+  // No effect of its own: the callers that refresh everything set it.
+  ViewEverything = 0x002,
   ViewVariables = 0x004,
   ViewFormulas = 0x008,
   ViewDependence = 0x010,
   ViewLinks = 0x020,
+  // With ViewVariables and ViewFormulas: the lists' first item is not selected.
+  ViewKeepSelection = 0x040,
   ViewEnsureSelection = 0x080,
+  // The panel that suits the current file kind is shown and acted on.
+  ViewChoosePanel = 0x100,
   ViewGraph = 0x200,
   ViewGraphRebuild = 0x400,
 };
+
+// The masks the commands pass.
+constexpr unsigned ViewAtStart =
+    ViewCaption | ViewEverything | ViewVariables | ViewFormulas | ViewDependence;
+// The lists, the dependence panel and the link manager.
+constexpr unsigned ViewModelObjects = ViewVariables | ViewFormulas | ViewDependence | ViewLinks;
+// After a load, a new model or the sample-import command line.
+constexpr unsigned ViewAfterLoad =
+    ViewCaption | ViewModelObjects | ViewChoosePanel | ViewGraphRebuild;
+constexpr unsigned ViewAfterModelType = ViewCaption | ViewEverything | ViewChoosePanel;
 
 enum class TPanel { Variables, Formulas, ZoziVor, Dependence };
 

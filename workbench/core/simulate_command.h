@@ -28,39 +28,36 @@ class TSavedDescriptions {
   std::vector<std::pair<void*, std::vector<unsigned char>>> saved_;
 };
 
-// What Simulate asks of the main window.
+// What Simulate asks of the main window; the window answers every step.
 class ISimulateHost {
  public:
   virtual ~ISimulateHost() = default;
-  virtual void CommitActiveEdit() {}
-  // The distribution-file check; false ends the command (its own messages).
-  virtual bool CheckDistributionFiles() { return true; }
-  virtual bool FormulasPanelVisible() { return false; }
+  virtual void CommitActiveEdit() = 0;
+  // The silent distribution-file check; false ends the command (its own
+  // messages).
+  virtual bool CheckDistributionFiles() = 0;
+  virtual bool FormulasPanelVisible() = 0;
   // Some cell of the current correlation matrix is not set.
-  virtual bool CurrentMatrixIncomplete() { return false; }
-  virtual void ShowVariablesPanel() {}
+  virtual bool CurrentMatrixIncomplete() = 0;
+  virtual void ShowVariablesPanel() = 0;
   // The model's Save As; the model then has a file name when it succeeded.
   virtual void SaveModelAs() = 0;
   // The report prompt for discarding; false ends the command.
-  virtual bool ConfirmDiscardReport() { return true; }
+  virtual bool ConfirmDiscardReport() = 0;
   // Unchecks the matrix-view box when it is enabled.
-  virtual void UncheckMatrixView() {}
+  virtual void UncheckMatrixView() = 0;
   // Shows the simulation dialog modally; its modal result (6: Display Report).
   virtual int ShowSimulationDialog() = 0;
-  virtual void RepaintVariableList() {}
-  virtual void GenerateReport() {}
+  virtual void RepaintVariableList() = 0;
+  virtual void GenerateReport() = 0;
   // The formulas panel is visible and the model has no formula.
-  virtual void AddEmptyFormulaIfNeeded() {}
-  virtual void UpdateReportCommands() {}
+  virtual void AddEmptyFormulaIfNeeded() = 0;
+  virtual void UpdateReportCommands() = 0;
 
   // Belief net: the silent simulation (true when it finished cleanly) and
   // the hand-over to the program (true when it started).
-  virtual bool RunForBeliefNet() { return false; }
-  virtual bool LaunchBeliefNet(const std::string& file, bool useExisting) {
-    (void)file;
-    (void)useExisting;
-    return false;
-  }
+  virtual bool RunForBeliefNet() = 0;
+  virtual bool LaunchBeliefNet(const std::string& file, bool useExisting) = 0;
 };
 
 // Simulate: the checks in order, then the dialog; the dialog's modal result,

@@ -123,20 +123,31 @@ enum TGraphCursor {
   CursorMoveNode = 25,
 };
 
-// What the graph asks of its widget. Every operation may do nothing (the
-// headless graph uses the defaults).
+// What the graph asks of its widget; a widget answers every operation.
 class IGraphView {
  public:
   virtual ~IGraphView() = default;
-  virtual void Redraw() {}
-  virtual void SetWarningVisible(bool) {}
+  virtual void Redraw() = 0;
+  virtual void SetWarningVisible(bool visible) = 0;
   // The control's own cursor (idle), and the cursor shown while a drag runs
   // (CursorDefault ends it).
-  virtual void SetControlCursor(int) {}
-  virtual void SetDragCursor(int) {}
-  virtual void ProcessEvents() {}
-  virtual void ScrollBarsChanged(const TScrollBarState&, const TScrollBarState&) {}
-  virtual void ClearActiveControl() {}
+  virtual void SetControlCursor(int cursor) = 0;
+  virtual void SetDragCursor(int cursor) = 0;
+  virtual void ProcessEvents() = 0;
+  virtual void ScrollBarsChanged(const TScrollBarState& h, const TScrollBarState& v) = 0;
+  virtual void ClearActiveControl() = 0;
+};
+
+// The view of a graph without a widget (headless use): it shows nothing.
+class TNoGraphView : public IGraphView {
+ public:
+  void Redraw() override {}
+  void SetWarningVisible(bool) override {}
+  void SetControlCursor(int) override {}
+  void SetDragCursor(int) override {}
+  void ProcessEvents() override {}
+  void ScrollBarsChanged(const TScrollBarState&, const TScrollBarState&) override {}
+  void ClearActiveControl() override {}
 };
 
 enum class TMouseButton { Left, Right, Middle };
@@ -229,7 +240,7 @@ class TGraph {
   void FinishDrag(CurrentUndoGroup& group);
 
   TWorkbench& wb_;
-  IGraphView defaultView_;
+  TNoGraphView defaultView_;
   IGraphView* view_;
   bool warning_ = false;
   TScrollBarState hBar_, vBar_;

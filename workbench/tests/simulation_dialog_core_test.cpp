@@ -169,6 +169,15 @@ struct ScriptedHost : ISimulateHost {
   std::function<void()> inDialog;
   bool beliefRun = true, launched = true;
   std::string launchedFile;
+  void CommitActiveEdit() override {}
+  bool CheckDistributionFiles() override { return true; }
+  bool FormulasPanelVisible() override { return false; }
+  bool CurrentMatrixIncomplete() override { return false; }
+  bool ConfirmDiscardReport() override { return true; }
+  void UncheckMatrixView() override {}
+  void RepaintVariableList() override {}
+  void AddEmptyFormulaIfNeeded() override {}
+  void UpdateReportCommands() override {}
   void SaveModelAs() override {
     ++saves;
     wb->CurrentFileName = nameAfterSave;

@@ -79,6 +79,8 @@ class TDependencePanel : public QWidget {
   bool CheckNumberOfNodes();
   void UpdateMenuItems();
   void UpdateVineButtons();
+  // "Rename..." (F2): with a current structure that the name box lists.
+  void UpdateRenameItem();
   // The Vine menu and the pop-up's vine items.
   void UpdateVineMenuItems();
   // The view refilled through the main window's refresh (UpdateView 0x010).
@@ -88,6 +90,8 @@ class TDependencePanel : public QWidget {
   void chkDepTreeClick();
   void chkDepVinesClick();
   void NextVineClick();
+  // A new model forgets the structures last shown in each mode.
+  void ForgetLastRoots();
   void chkVinesNameChange(const QString& text);
   void StoreBivariateType();
   void ShowBivariateType();
@@ -167,6 +171,11 @@ class TDependencePanel : public QWidget {
   QMenu* mnuVine = nullptr;
   // Fills the main window's Dependence menu with the commands.
   void BuildMenu(QMenu* menu);
+  // The Edit menu's three Remove items, shown while this panel is.
+  void AddEditMenuItems(QMenu* edit);
+  void UpdateEditMenuItems(bool panelShown);
+  QAction *mitEditRemoveNode = nullptr, *mitEditRemoveSubtree = nullptr,
+          *mitEditRemoveStructure = nullptr;
 
  private:
   void BuildControls();
@@ -181,6 +190,11 @@ class TDependencePanel : public QWidget {
   void ShowRankHint(const TRankCheck& check);
   void RefreshTypeLabel();
   void UpdateLastTreeOrVine(void* node);
+  // node when it is still a dependence node of the model, else none.
+  void* LiveNode(void* node) const;
+  // Makes the next vine or matrix current, else the next structure of any
+  // kind; false when the model holds no structure.
+  bool StepToNextVine();
   // The view after the editing logic moved items (no refill).
   void AfterTreeChange();
   // Creates the vine view of a structure type (2 canonical, 4 user-defined,

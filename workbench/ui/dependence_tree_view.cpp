@@ -347,7 +347,8 @@ TTreeItem TQtDepTree::Child(TTreeItem parent, int index) {
 void TQtDepTree::Paint(QTreeWidgetItem* item) {
   void* node = NodeOf(item);
   const bool blue = !VineMode && (IsVine(node) || IsCompositeNode(node));
-  item->setForeground(0, blue ? QBrush(Qt::blue) : QBrush());
+  for (int column = 0; column < item->columnCount() || column < 2; ++column)
+    item->setForeground(column, blue ? QBrush(Qt::blue) : QBrush());
 }
 
 TTreeItem TQtDepTree::InsertItem(TTreeItem parent, int index, const std::string& text, void* node) {

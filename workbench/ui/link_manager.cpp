@@ -186,7 +186,7 @@ void TFrmLink::BrowseClick() {
   if (RelinkFile(main_.Workbench(), row + 1)) {
     SetModified(main_.Workbench(), true);
     ResolveLinkedDistributionFiles(main_.Workbench());
-    main_.UpdateView(0x63D);
+    main_.UpdateView(ViewCaption | ViewModelObjects | ViewGraph | ViewGraphRebuild);
   }
   FillLinkList();
   if (row < listLink->topLevelItemCount()) listLink->setCurrentItem(listLink->topLevelItem(row));
@@ -197,10 +197,10 @@ void TFrmLink::RemoveClick() {
   SetModified(main_.Workbench(), true);
   main_.SyncSelection(true);
   RemoveLinks(main_.Workbench(), SelectedLinks());
-  main_.UpdateView(0x63D);
+  main_.UpdateView(ViewCaption | ViewModelObjects | ViewGraph | ViewGraphRebuild);
   FillLinkList();
   main_.SyncSelection(false);
-  main_.UpdateView(0x080);
+  main_.UpdateView(ViewEnsureSelection);
   main_.Workbench().ReportAvailable = false;
 }
 
@@ -208,7 +208,7 @@ void TFrmLink::MergeClick() {
   main_.SyncSelection(true);
   MergeLinks(main_.Workbench(), SelectedLinks());
   SetModified(main_.Workbench(), true);
-  main_.UpdateView(0x03C);
+  main_.UpdateView(ViewModelObjects);
   FillLinkList();
   main_.SyncSelection(false);
   main_.Workbench().ReportAvailable = false;

@@ -34,6 +34,7 @@
 
 #include "batch_sample_selection.h"
 #include "cp437.h"
+#include "dependence_panel.h"
 #include "main_view.h"
 #include "main_window.h"
 #include "model_helpers.h"
@@ -256,6 +257,14 @@ void TListEditing::BuildMenus() {
   mitRestore = add(edit, "Restore Last Valid Values", [this] {
     if (auto* frame = w_.findChild<TRandomVariablesForm*>()) frame->ShowSelection();
   });
+  if (TDependencePanel* dependence = w_.DependencePanel()) dependence->AddEditMenuItems(edit);
+  mitEditOptions = add(edit, "Options...", [this] { w_.OptionsClick(); });
+  // The graph's Arrange Nodes, with its separator, comes last.
+  if (auto* graph = qobject_cast<TZoziVorPanel*>(w_.PanelPage(PanelZoziVor)))
+    for (QAction* a : {graph->ArrangeSeparator, graph->mitArrange->menuAction()}) {
+      edit->removeAction(a);
+      edit->addAction(a);
+    }
   for (QAction* a : {mitCut, mitCopy, mitPaste, mitSelectAll, mitInvertSelection})
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   connect(edit, &QMenu::aboutToShow, this, &TListEditing::UpdateEditMenu);
@@ -381,6 +390,8 @@ void TListEditing::UpdateEditMenu() {
   // The shortcut reaches the command, which decides; the menu shows the state.
   mitPaste->setEnabled(s.Paste || (listPanel && in.FileOpen));
   mitRestore->setVisible(s.RestoreVisible);
+  if (TDependencePanel* dependence = w_.DependencePanel())
+    dependence->UpdateEditMenuItems(w_.VisiblePanel() == PanelDependence);
 }
 
 // ---- commands -----------------------------------------------------------------------
@@ -659,7 +670,7 @@ void TListEditing::NavigateToDefinition(TObjectList target, int originNumber, in
                                   targetKind, targetNumber));
   const TNavEntry entry = NavStack.back();
   if (!entry.ReturnFile.empty()) w_.OpenGivenFile(AbsoluteFromModel(linked, "", entry.ReturnFile));
-  w_.UpdateView(0x07D);
+  w_.UpdateView(ViewCaption | ViewModelObjects | ViewKeepSelection);
   if (originKind != kind)
     w_.ChangePanel(target == TObjectList::Variables ? PanelVariables : PanelFormulas);
   if (const int found = ObjectNumberByName(kind, entry.TargetName); found > 0)
@@ -676,7 +687,7 @@ void TListEditing::NavigateBack() {
   if (entry.OriginKind != entry.TargetKind)
     w_.ChangePanel(list == TObjectList::Variables ? PanelVariables : PanelFormulas);
   const int found = ObjectNumberByName(entry.OriginKind, entry.OriginName);
-  w_.UpdateView(0x080);
+  w_.UpdateView(ViewEnsureSelection);
   if (found > 0) w_.SelectListItem(list, found - 1);
 }
 

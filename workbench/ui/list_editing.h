@@ -108,8 +108,9 @@ class TListEditing : public QObject, public IVariableEditor {
 
   QAction *mitCut = nullptr, *mitCopy = nullptr, *mitPaste = nullptr, *mitDelete = nullptr,
           *mitSelectAll = nullptr, *mitInvertSelection = nullptr, *mitRestore = nullptr,
-          *mitTesplore = nullptr, *mitTesvane = nullptr, *mitHelpIndex = nullptr,
-          *mitTutorial = nullptr, *mitHelpTopic = nullptr, *mitSelSameCol = nullptr;
+          *mitEditOptions = nullptr, *mitTesplore = nullptr, *mitTesvane = nullptr,
+          *mitHelpIndex = nullptr, *mitTutorial = nullptr, *mitHelpTopic = nullptr,
+          *mitSelSameCol = nullptr;
   QMenu* popList = nullptr;
   QAction* mitCreateFromSampleFile = nullptr;
   std::array<QToolButton*, 2> butBatch{}, butVerify{}, butAdd{}, butDelete{}, butNatural{};

@@ -150,7 +150,7 @@ TFrmTesmiraMain::TFrmTesmiraMain(IPrompt& prompt, IFileChooser& chooser,
   LoadScreenCursors();
   ReadSettings();
   setMinimumSize(640, 320);
-  if (NewModel(wb_)) UpdateView(0x1F);
+  if (NewModel(wb_)) UpdateView(ViewAtStart);
   wb_.NodeOrderCounter = 0;
 }
 
@@ -565,10 +565,10 @@ void TFrmTesmiraMain::UpdateView(unsigned mask) {
         break;
       }
       case TViewStep::GraphRebuild:
-        if (GetHeaderModelType() == 3) UpdateGraph(0x400 | (mask & 0x200));
+        if (GetHeaderModelType() == 3) UpdateGraph(ViewGraphRebuild | (mask & ViewGraph));
         break;
       case TViewStep::GraphState:
-        if (GetHeaderModelType() == 3 && !(mask & 0x400)) UpdateGraph(0x200);
+        if (GetHeaderModelType() == 3 && !(mask & ViewGraphRebuild)) UpdateGraph(ViewGraph);
         break;
     }
   }
@@ -923,7 +923,7 @@ void TFrmTesmiraMain::SetModelClick(int index) {
   const int type = index == 0 ? 2 : 3;
   if (type == GetHeaderModelType()) return;
   SetHeaderModelType(type);
-  UpdateView(0x103);
+  UpdateView(ViewAfterModelType);
 }
 
 void TFrmTesmiraMain::ResetAfterLoad(bool loaded, bool isNew) {
@@ -935,7 +935,7 @@ void TFrmTesmiraMain::ResetAfterLoad(bool loaded, bool isNew) {
     wb_.Undo.ClearHistory();
   }
   ResetDependenceAfterLoad(isNew);
-  UpdateView(0x53D);
+  UpdateView(ViewAfterLoad);
   EditMenuClick();
 }
 
@@ -990,9 +990,9 @@ void TFrmTesmiraMain::LinkOrMergeClick(bool link) {
   ClearUserDefinedQuantiles();
   ResolveLinkedDistributionFiles(wb_);
   wb_.ReportAvailable = false;
-  UpdateView(0x63C);
+  UpdateView(ViewModelObjects | ViewGraph | ViewGraphRebuild);
   SyncSelection(false);
-  UpdateView(0x080);
+  UpdateView(ViewEnsureSelection);
 }
 
 bool TFrmTesmiraMain::MarkForWrite(bool extractOnly, bool all) {
@@ -1021,7 +1021,7 @@ void TFrmTesmiraMain::ExtractClick(bool all) {
   }
   if (takeFor) {
     SyncSelection(true);
-    if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | 0x040);
+    if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | ViewKeepSelection);
     SyncSelection(false);
   }
   Mark_AllTSMObjectsSelected(false);
@@ -1060,8 +1060,8 @@ void TFrmTesmiraMain::ImportDOSClick() {
     wb_.Undo.ClearHistory();
     ResetGraphAfterLoad(false);
   }
-  UpdateView(0x3D);
-  if (!loaded.empty()) UpdateView(0x100);
+  UpdateView(ViewCaption | ViewModelObjects);
+  if (!loaded.empty()) UpdateView(ViewChoosePanel);
 }
 
 void TFrmTesmiraMain::ConvertDOSClick() {
@@ -1074,14 +1074,14 @@ void TFrmTesmiraMain::ConvertDOSClick() {
   std::string result;
   if (LoadModelFiles(wb_, dialog, LoadConvert, result) > 0) {
     NewModel(wb_);
-    UpdateView(0x3D);
+    UpdateView(ViewCaption | ViewModelObjects);
   } else {
     setWindowTitle(caption);
   }
 }
 
 void TFrmTesmiraMain::SaveClick() {
-  if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | 0x040);
+  if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | ViewKeepSelection);
   if (!CheckFormulaSet(wb_, true, panel_ == PanelFormulas)) return;
   MarkForWrite(false, true);
   if (!SaveModelAs(wb_, false).empty()) {
@@ -1164,7 +1164,7 @@ void TFrmTesmiraMain::SaveAsClick(bool fromSimulate) {
     richReport->document()->setModified(false);
     return;
   }
-  if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | 0x040);
+  if (RemoveEmptyFormulas() > 0) UpdateView(ViewFormulas | ViewKeepSelection);
   if (!CheckFormulaSet(wb_, true, panel_ == PanelFormulas)) return;
   MarkForWrite(false, true);
   TFileDialogOptions options;
@@ -1210,7 +1210,7 @@ void TFrmTesmiraMain::MergeSelectedClick() {
     wb_.Prompt().Show(TMessageKind::Information,
                       "None of the objects selected is an external one, nothing to merge");
   }
-  UpdateView(0x3C);
+  UpdateView(ViewModelObjects);
   SyncSelection(false);
   wb_.ReportAvailable = false;
 }
@@ -1225,7 +1225,7 @@ void TFrmTesmiraMain::MergeAllClick() {
     wb_.Prompt().Show(TMessageKind::Plain,
                       "None of the model`s objects is an external one, nothing to merge");
   }
-  UpdateView(0x3C);
+  UpdateView(ViewModelObjects);
   SyncSelection(false);
   wb_.ReportAvailable = false;
 }
@@ -1305,7 +1305,7 @@ void TFrmTesmiraMain::ProcessCommandLine() {
     if (!NewClick()) return;
     SetModelClick(0);
     CreateVariablesFromSampleFile(QFileInfo(args_[1]).absoluteFilePath().toStdString());
-    UpdateView(0x53D);
+    UpdateView(ViewAfterLoad);
     ChangePanel(PanelFormulas);
   }
 }

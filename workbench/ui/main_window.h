@@ -133,7 +133,7 @@ class TFrmTesmiraMain : public QMainWindow, public IWorkbenchUi {
   void ListClick(TObjectList list) override;
   void ReloadVariableFrame(int flag) override;
   void ReloadFormulaFrame(int flag) override;
-  void ClearUserDefinedQuantiles() override {}
+  void ClearUserDefinedQuantiles() override;
   bool DependenceTreeButtonDown() override;
   void RepaintDependenceGrid() override;
   void RepaintVineView() override;

@@ -50,6 +50,8 @@ TDependencePanel* TFrmTesmiraMain::DependencePanel() const {
 }
 
 void TFrmTesmiraMain::BuildDependence() {
+  // Vines that stand alone or hang under a tree show in tree mode too.
+  SetExposedVinesInTrees(true);
   auto* panel = new TDependencePanel(wb_, this);
   SetPanelPage(PanelDependence, panel);
   tree_ = std::make_unique<TPanelTree>(panel->Tree());
@@ -70,8 +72,8 @@ void TFrmTesmiraMain::BuildDependence() {
 void TFrmTesmiraMain::UpdateDependenceView() {
   TDependencePanel* panel = DependencePanel();
   settings_.TreeSort = panel->DepTreeSort;
-  const int type = GetDependenceType(nullptr);
-  if (type < DepCorrelationMatrix || type > DepUserVine) panel->chkDepTree->setChecked(true);
+  // The buttons keep the mode the analyst chose: vine mode may hold a tree
+  // (which the type combo can convert) or no structure at all.
   panel->FillDependenceView();
 }
 
@@ -96,6 +98,7 @@ void TFrmTesmiraMain::EnterDependencePanel() {
 
 void TFrmTesmiraMain::ResetDependenceAfterLoad(bool) {
   TDependencePanel* panel = DependencePanel();
+  panel->ForgetLastRoots();
   panel->gridModel->SetMembers({});
   SetCurrentDependenceStructureRoot(nullptr, nullptr);
   GetNextDepStructure();

@@ -10,6 +10,10 @@ void TFrmTesmiraMain::RunReportMenuClick() {
   if (auto* run = findChild<TRunCommands*>()) run->MenuClick();
 }
 
+void TFrmTesmiraMain::ClearUserDefinedQuantiles() {
+  if (auto* run = findChild<TRunCommands*>()) run->ClearUserDefinedQuantiles();
+}
+
 void TFrmTesmiraMain::OpenOutputFile() {
   if (auto* run = findChild<TRunCommands*>()) run->ReportGenerateClick();
 }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -16,6 +17,8 @@
 #include <QToolBar>
 #include <cstring>
 
+#include "dependence_fill.h"
+#include "dependence_panel.h"
 #include "hand_over_windows.h"
 #include "ini_file.h"
 #include "list_editing.h"
@@ -207,10 +210,14 @@ void TRunCommands::Build() {
   mitExportBbn = add(exportMenu, "Bayesian Belief Net", [this] { BeliefNetClick(true); });
   dep->menuAction()->setVisible(true);
 
-  w_.toolRun = w_.tbMain->addAction("Run", this, [this] { SimulateClick(); });
+  // The toolbar's places for Simulate and the report view (checkable: shown
+  // pressed while the report panel is shown) take their commands.
+  connect(w_.toolRun, &QAction::triggered, this, [this] { SimulateClick(); });
   w_.toolRun->setObjectName("toolRun");
-  w_.toolRep = w_.tbMain->addAction("Report", this, [this] { ReportViewClick(); });
+  w_.toolRun->setVisible(true);
+  connect(w_.toolRep, &QAction::triggered, this, [this] { ReportViewClick(); });
   w_.toolRep->setObjectName("toolRep");
+  w_.toolRep->setVisible(true);
   w_.toolRep->setEnabled(false);
   BuildReportPopup();
 }
@@ -373,6 +380,22 @@ void TRunCommands::PrintClick(bool fromPane) {
 
 void TRunCommands::CommitActiveEdit() {
   if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
+}
+
+void TRunCommands::ClearUserDefinedQuantiles() {
+  if (simulation_) simulation_->ClearUserDefinedQuantiles();
+}
+
+bool TRunCommands::CheckDistributionFiles() {
+  auto* editing = w_.findChild<TListEditing*>("ListEditing");
+  return editing == nullptr || wb::CheckDistributionFiles(wb_, *editing, false, -1);
+}
+
+bool TRunCommands::CurrentMatrixIncomplete() { return !CheckMatrixCells(MatrixMembers(), false); }
+
+void TRunCommands::UncheckMatrixView() {
+  TDependencePanel* panel = w_.DependencePanel();
+  if (panel && panel->ShowMatrixCheckBox->isEnabled()) panel->ShowMatrixCheckBox->setChecked(false);
 }
 
 bool TRunCommands::FormulasPanelVisible() { return w_.VisiblePanel() == PanelFormulas; }

@@ -89,6 +89,8 @@ class TRunCommands : public QObject, public ISimulateHost {
   // fromPane: the report pane's own print, shown whatever the panel.
   void PrintClick(bool fromPane);
   void MenuClick();  // the Run and Report menus' enabling
+  // Unchecks the simulation dialog's "User Defined Quantiles" box.
+  void ClearUserDefinedQuantiles();
 
   QAction *mitSimulate = nullptr, *mitModelRun = nullptr, *mitReportGen = nullptr,
           *mitReportView = nullptr, *mitReportPrint = nullptr, *mitReportSaveAs = nullptr,
@@ -98,6 +100,9 @@ class TRunCommands : public QObject, public ISimulateHost {
 
   // ISimulateHost
   void CommitActiveEdit() override;
+  bool CheckDistributionFiles() override;
+  bool CurrentMatrixIncomplete() override;
+  void UncheckMatrixView() override;
   bool FormulasPanelVisible() override;
   void ShowVariablesPanel() override;
   void SaveModelAs() override;

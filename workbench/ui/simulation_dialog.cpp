@@ -752,6 +752,12 @@ void TFrmSimulation::UDQuantilesClick(bool byUser) {
   if (chkUDQuantiles->isChecked()) panExtra->setCurrentWidget(tabQuantiles);
 }
 
+void TFrmSimulation::ClearUserDefinedQuantiles() {
+  if (!chkUDQuantiles->isChecked()) return;
+  chkUDQuantiles->setChecked(false);
+  UDQuantilesClick(false);
+}
+
 void TFrmSimulation::FillQuantileGrid() {
   gridFilling_ = true;
   for (int r = 1; r <= grid_.RowCount(); ++r) {

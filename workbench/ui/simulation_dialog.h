@@ -50,6 +50,9 @@ class TFrmSimulation : public QDialog {
   std::function<double()> Clock;        // seconds; none: the wall clock
   std::function<void(TSiblingProgram, const std::string& file)> Launch;
 
+  // Unchecks "User Defined Quantiles": the model they were set for changed.
+  void ClearUserDefinedQuantiles();
+
   bool BeliefNetMode = false;
   bool CloseWhenDone = false;
   bool StopRequested = false;

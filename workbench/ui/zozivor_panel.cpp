@@ -80,7 +80,8 @@ void RenderGraph(const TGraph& graph, QImage& image) {
 TGraphControl::TGraphControl(TGraph& graph, QWidget* parent) : QWidget(parent), graph_(graph) {
   setObjectName("Graph");
   setMouseTracking(true);
-  setFocusPolicy(Qt::NoFocus);
+  // A click on the graph gives it the keys (Delete).
+  setFocusPolicy(Qt::ClickFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   buffer_ = QImage(800, 800, QImage::Format_RGB32);
 }
@@ -100,6 +101,14 @@ void TGraphControl::paintEvent(QPaintEvent*) {
 void TGraphControl::resizeEvent(QResizeEvent*) {
   if (width() > 0 && height() > 0) buffer_ = QImage(size(), QImage::Format_RGB32);
   graph_.ResizeCanvas(width(), height());
+}
+
+void TGraphControl::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && DeleteKey) {
+    DeleteKey();
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
 }
 
 void TGraphControl::mousePressEvent(QMouseEvent* event) {
@@ -156,6 +165,7 @@ TZoziVorPanel::TZoziVorPanel(TFrmTesmiraMain& main)
   auto* grid = new QGridLayout;
   grid->setSpacing(0);
   Control = new TGraphControl(graph_, this);
+  Control->DeleteKey = [this] { DeleteSelected(); };
   scrDualH = new QScrollBar(Qt::Horizontal, this);
   scrDualH->setObjectName("scrDualH");
   scrDualV = new QScrollBar(Qt::Vertical, this);
@@ -265,7 +275,12 @@ void TZoziVorPanel::ScrollBarsChanged(const TScrollBarState& h, const TScrollBar
 }
 
 void TZoziVorPanel::ClearActiveControl() {
-  if (QWidget* focus = QApplication::focusWidget(); focus && main_.isAncestorOf(focus))
+  // No edit of the window keeps the focus: the graph takes the keys.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr || focus == Control || !main_.isAncestorOf(focus)) return;
+  if (Control->isVisible())
+    Control->setFocus();
+  else
     focus->clearFocus();
 }
 

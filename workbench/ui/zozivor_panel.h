@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 #include "zozivor_graph.h"
 
@@ -28,9 +29,12 @@ class TGraphControl : public QWidget {
   TGraphControl(TGraph& graph, QWidget* parent);
   void Redraw();
   const QImage& BackBuffer() const { return buffer_; }
+  // The Delete key released while the graph has the focus.
+  std::function<void()> DeleteKey;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

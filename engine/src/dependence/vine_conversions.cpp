@@ -272,7 +272,13 @@ bool WriteCanonicalOfMatrix(TConversion& frame, const TStructure& s) {
   const bool mode = V1MatrixMode();
   SetV1MatrixMode(true);
   SetMembersType(s, DepCanonicalVine);
-  ResetVineValues(s.members);
+  if (frame.Given() != 0) {
+    // The structure becomes a star: every further node under the first.
+    ClearVineNodes(s.members, true);
+    for (int k = 2; k <= s.n; ++k) LinkVineChild(s.nodes[1], s.nodes[k]);
+  } else {
+    ResetVineValues(s.members);
+  }
   for (int k = 1; k <= s.n - 1; ++k) Vine_SetCorrValue(NodeAt(s.nodes[k + 1]), 1, firstRow[k]);
   for (const TValue& v : higher) Vine_SetCorrValue(NodeAt(s.nodes[v.position]), v.level, v.value);
   SetV1MatrixMode(mode);

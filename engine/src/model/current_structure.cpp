@@ -143,6 +143,29 @@ void StructureScanEnd() {
 
 // ---- saved alternative structure -----------------------------------------------------
 
+namespace {
+
+void SwapLinks(TDepNodeV2& node, detail::StoreState::SavedLinks& links) {
+  std::swap(node.parent, links.parent);
+  std::swap(node.childCount, links.childCount);
+  for (int k = 0; k < MaxChildren; ++k) std::swap(node.children[k], links.children[k]);
+}
+
+// The nodes whose saved links go with their saved values: the members of
+// the current structure, when no node was added or deleted since the save
+// (a conversion relinks only the structure it converts).
+std::vector<int> LinkedMembers() {
+  std::vector<int> members;
+  const int n = NodeCount();
+  const int root = CurrentRootIndex();
+  if (root == 0 || State().savedLinksV2.size() != static_cast<std::size_t>(n) + 1) return members;
+  for (int i = 1; i <= n; ++i)
+    if (InStructure(i, root)) members.push_back(i);
+  return members;
+}
+
+}  // namespace
+
 bool SavedStructureExists() {
   auto& st = State();
   if (!st.savedExists) return false;
@@ -155,10 +178,15 @@ bool SaveStructure() {
   int n = NodeCount();
   if (!Model()) return false;
   if (st.design2) {
+    st.savedLinksV2.assign(static_cast<std::size_t>(n) + 1, {});
     for (int i = 1; i <= n; ++i) {
       TDepNodeV2* node = NodeV2(i);
       std::memcpy(node->savedValues, node->values, sizeof node->values);
       node->savedDepType = node->depType;
+      auto& links = st.savedLinksV2[static_cast<std::size_t>(i)];
+      links.parent = node->parent;
+      links.childCount = node->childCount;
+      std::memcpy(links.children.data(), node->children, sizeof node->children);
     }
   } else {
     if (st.savedV1.size() < static_cast<std::size_t>(n) + 1)
@@ -179,6 +207,8 @@ bool SwapWithSavedStructure() {
   if (!st.savedExists) return false;
   int n = NodeCount();
   if (st.design2) {
+    for (int i : LinkedMembers())
+      SwapLinks(*NodeV2(i), st.savedLinksV2[static_cast<std::size_t>(i)]);
     for (int i = 1; i <= n; ++i) {
       TDepNodeV2* node = NodeV2(i);
       for (int k = 0; k < CorrValueSlots; ++k) std::swap(node->values[k], node->savedValues[k]);
@@ -206,6 +236,13 @@ bool RestoreSavedStructure() {
   if (!st.savedExists) return false;
   int n = NodeCount();
   if (st.design2) {
+    for (int i : LinkedMembers()) {
+      TDepNodeV2* node = NodeV2(i);
+      const auto& links = st.savedLinksV2[static_cast<std::size_t>(i)];
+      node->parent = links.parent;
+      node->childCount = links.childCount;
+      std::memcpy(node->children, links.children.data(), sizeof node->children);
+    }
     for (int i = 1; i <= n; ++i) {
       TDepNodeV2* node = NodeV2(i);
       std::memcpy(node->values, node->savedValues, sizeof node->values);
@@ -246,6 +283,7 @@ void FreeSavedStructure() {
   auto& st = State();
   for (TDepNodeV1* p : st.savedV1) detail::FreeRecord(p);
   st.savedV1.clear();
+  st.savedLinksV2.clear();
   st.savedExists = false;
 }
 

@@ -29,6 +29,15 @@ struct StoreState {
   // itself; with design 1 a table of copies (1-based).
   bool savedExists = false;
   std::vector<TDepNodeV1*> savedV1;
+  // With design 2 the links of every node at the save (1-based): a slot's
+  // place depends on the node's child count, so the saved values come back
+  // only together with the layout they were stored in.
+  struct SavedLinks {
+    int16_t parent = 0;
+    int16_t childCount = 0;
+    std::array<int16_t, MaxChildren> children{};
+  };
+  std::vector<SavedLinks> savedLinksV2;
   // Side table of run-time quantiles.
   std::unordered_map<const TExtendedRandomVariable*, double*> quantiles;
   std::vector<ModelHook> initHooks;

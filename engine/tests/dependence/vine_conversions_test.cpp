@@ -251,3 +251,54 @@ TEST_F(VineConversions, SecondCallFindsTheSavedResult) {
 }
 
 }  // namespace
+
+namespace {
+
+// The canonical vine of a given D-vine is a star under its first node; the
+// saved D-vine swaps back with its chain and every value in place, and
+// converting the star back gives the same D-vine again.
+TEST_F(VineConversions, DVineToCanonicalIsAStarAndSwapsBack) {
+  MakeDVine(4);
+  const double dvine[4][4] = {{0, 0.6, 0.2, -0.1}, {0, 0.5, 0.3, 0}, {0, 0.45, 0, 0}};
+  for (int j = 1; j <= 3; ++j)
+    for (int i = 1; j + i <= 4; ++i) ASSERT_TRUE(Vine_SetCorrValue(Node(j), i, dvine[j - 1][i]));
+  ASSERT_EQ(Vine_MorvikToCanonical(nullptr, 3), 1) << LastError();
+  EXPECT_EQ(GetDependenceType(Node(1)), DepCanonicalVine);
+  ASSERT_EQ(tesmira::ChildCount(1), 3);
+  for (int k = 2; k <= 4; ++k) {
+    EXPECT_EQ(tesmira::ChildAt(1, k - 1), k);
+    EXPECT_EQ(tesmira::ChildCount(k), 0);
+    EXPECT_EQ(tesmira::ParentIndex(k), 1);
+  }
+  // Level 1 of a canonical vine is the first row of the matrix.
+  EXPECT_NEAR(Vine_GetCorrValue(Node(2), 1), 0.6, 1e-6);
+  const double canonical13 = Vine_GetCorrValue(Node(3), 1);
+
+  auto expectDVine = [&](double tolerance) {
+    EXPECT_EQ(GetDependenceType(Node(1)), DepDVine);
+    for (int k = 1; k <= 3; ++k) {
+      EXPECT_EQ(tesmira::ChildCount(k), 1) << k;
+      EXPECT_EQ(tesmira::ChildAt(k, 1), k + 1) << k;
+    }
+    EXPECT_EQ(tesmira::ChildCount(4), 0);
+    for (int j = 1; j <= 3; ++j)
+      for (int i = 1; j + i <= 4; ++i)
+        EXPECT_NEAR(Vine_GetCorrValue(Node(j), i), dvine[j - 1][i], tolerance) << j << "," << i;
+  };
+  ASSERT_TRUE(MatchAndSwapDepStructures(DepDVine));
+  expectDVine(1e-7);
+  // And forward again to the saved star.
+  ASSERT_TRUE(MatchAndSwapDepStructures(DepCanonicalVine));
+  EXPECT_EQ(tesmira::ChildCount(1), 3);
+  EXPECT_NEAR(Vine_GetCorrValue(Node(3), 1), canonical13, 1e-7);
+
+  // Without the saved copy the star converts back to the same D-vine; the
+  // levels above 1 went through the rank/product-moment table on the way in.
+  ReleaseSavedStructure();
+  ASSERT_TRUE(CanVine_toCMatrix(true, nullptr, 3)) << LastError();
+  for (int j = 1; j <= 3; ++j) EXPECT_NEAR(Vine_GetCorrValue(Node(j), 1), dvine[j - 1][1], 1e-6);
+  EXPECT_EQ(tesmira::ChildAt(1, 1), 2);
+  EXPECT_EQ(tesmira::ChildAt(3, 1), 4);
+}
+
+}  // namespace

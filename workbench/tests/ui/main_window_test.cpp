@@ -668,7 +668,7 @@ TEST_F(WindowTest, LinkManagerKeepsTheLinkWhenTheNewChoiceIsCancelled) {
   const std::string b = WriteModel("b.tsm", {"ext_b"});
   w.NewClick();
   AddVariable("own");
-  w.UpdateView(0x04);
+  w.UpdateView(ViewVariables);
   TFrmLink link(w, settings);
   EXPECT_EQ(ReadLinkWindowPlace(ini, 1280, 1024).Top, 924);
   f.chooser.openAnswers = {{a}, {b}};

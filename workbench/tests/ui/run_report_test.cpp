@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -19,11 +20,14 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "dependence_panel.h"
 #include "font_dialog.h"
 #include "format_dialog.h"
 #include "ini_file.h"
@@ -140,6 +144,7 @@ TEST_F(RunReportTest, EveryCommandIsReachableWithItsShortcut) {
   EXPECT_EQ(reports, 1);
   w.toolRep->trigger();
   EXPECT_EQ(w.VisiblePanel(), PanelReport);
+  EXPECT_TRUE(w.toolRep->isChecked());  // pressed while the report is shown
   w.mnuReport->aboutToShow();
   EXPECT_TRUE(run->mitReportPrint->isEnabled());
   EXPECT_TRUE(run->mitReportSaveAs->isEnabled());
@@ -429,6 +434,89 @@ TEST(ReportPrinter, PlainTextPagesAtFormFeeds) {
   PrintPlainReport("one\n\ftwo\n\fthree", QFont("Monospace"), printer, "Tesmira data report");
   EXPECT_EQ(PdfPages(file), 3);
   std::filesystem::remove(file);
+}
+
+TEST_F(RunReportTest, SimulateStopsOnAMissingFileOrAnIncompleteMatrix) {
+  auto& w = OpenModel();
+  w.show();
+  SyncNodes();
+  // A distribution-file variable without its file never reaches the dialog.
+  TExtendedRandomVariable* a = Fetch_extended_random_variable(0, "a");
+  const uint8_t type = a->distribution.distType;
+  a->distribution.distType = DistFile100;
+  run->mitSimulate->trigger();
+  EXPECT_EQ(simulations, 0);
+  ASSERT_FALSE(f.prompt.shown.empty());
+  EXPECT_NE(f.prompt.shown.back().text.find("Simulation is canceled"), std::string::npos);
+  a->distribution.distType = type;
+
+  // A correlation matrix with an empty cell: the warning, no dialog.
+  auto* panel = w.DependencePanel();
+  panel->mitNewMatrix->trigger();
+  ASSERT_EQ(GetDependenceType(nullptr), DepCorrelationMatrix);
+  w.toolRun->trigger();
+  EXPECT_EQ(simulations, 0);
+  EXPECT_EQ(f.prompt.shown.back().text,
+            "Some correlation matrix cells are still not filled or invalid. Simulation is "
+            "canceled");
+  const std::vector<void*> members = panel->gridModel->Members();
+  ASSERT_EQ(members.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i)
+    for (std::size_t j = i + 1; j < 3; ++j)
+      ASSERT_TRUE(CMatrix_SetCell(members[i], members[j], 0.2));
+  w.toolRun->trigger();
+  EXPECT_EQ(simulations, 1);
+}
+
+TEST_F(RunReportTest, SimulateLeavesTheMatrixView) {
+  auto& w = OpenModel();
+  w.show();
+  SyncNodes();
+  ASSERT_TRUE(Attach("b", "a"));
+  ASSERT_TRUE(Attach("c", "b"));
+  SetCurrentDependenceStructureRoot(Node("a"), nullptr);
+  ASSERT_EQ(SetDependenceType(nullptr, DepDVine), 1);
+  ASSERT_TRUE(Vine_SetCorrValue(Node("a"), 1, 0.3));
+  ASSERT_TRUE(Vine_SetCorrValue(Node("b"), 1, 0.4));
+  w.ChangePanel(PanelDependence);
+  auto* panel = w.DependencePanel();
+  QTest::mouseClick(panel->chkDepVines, Qt::LeftButton);
+  QCheckBox* box = panel->ShowMatrixCheckBox;
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+  ASSERT_TRUE(box->isChecked());
+  ASSERT_TRUE(box->isEnabled());
+  bool checkedInDialog = true;
+  run->ExecSimulation = [&](TFrmSimulation&) {
+    checkedInDialog = box->isChecked();
+    return 1;
+  };
+  run->mitSimulate->trigger();
+  EXPECT_FALSE(checkedInDialog);
+}
+
+TEST_F(RunReportTest, ModelChangesClearTheUserDefinedQuantiles) {
+  auto& w = OpenModel();
+  w.show();
+  TFrmSimulation& d = run->SimulationDialog();
+  const std::string file = Path("m.tsm");
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"add a formula",
+       [&] {
+         w.ChangePanel(PanelFormulas);
+         QTest::mouseClick(w.findChild<QToolButton*>("butForAdd"), Qt::LeftButton);
+       }},
+      {"undo", [&] { w.mitUndo->trigger(); }},
+      {"redo", [&] { w.mitRedo->trigger(); }},
+      {"open", [&] { w.OpenGivenFile(file); }},
+      {"new", [&] { w.NewModelOfType(0); }},
+  };
+  for (const auto& [what, change] : changes) {
+    d.chkUDQuantiles->setEnabled(true);
+    d.chkUDQuantiles->setChecked(true);
+    f.prompt.answers = {TAnswer::No};  // a modified model is not saved
+    change();
+    EXPECT_FALSE(d.chkUDQuantiles->isChecked()) << what;
+  }
 }
 
 }  // namespace

@@ -22,10 +22,7 @@ class VineCommands : public test::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    Open().show();
-    for (QWidget* logo : win->findChildren<QWidget*>("LogoForm")) logo->close();
-    win->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+    ASSERT_TRUE(OpenActive());
   }
   // The dependence panel in vine mode, after the model was built.
   TDependencePanel* ShowPanel() {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTableView>
+#include <QtTest/QTest>
 #include <memory>
 
 #include "main_window.h"
@@ -29,6 +30,14 @@ class WindowTest : public ModelTest {
   TFrmTesmiraMain& Open(const QStringList& args = {}) {
     win = std::make_unique<TFrmTesmiraMain>(f.prompt, f.chooser, settings, args);
     return *win;
+  }
+  // The window shown and active without its logo, so that clicks give the
+  // focus as they do for a user; false when it did not become active.
+  bool OpenActive() {
+    Open().show();
+    for (QWidget* logo : win->findChildren<QWidget*>("LogoForm")) logo->close();
+    win->activateWindow();
+    return QTest::qWaitForWindowActive(win.get());
   }
   // Writes a model file with variables of those names and formulas, then
   // leaves the engine with an empty model.

@@ -1,6 +1,7 @@
 #include "zozivor_panel.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableView>
@@ -130,8 +131,21 @@ TEST_F(ZoziVorPanelTest, ToolbarModesMouseAndDrawing) {
 
 TEST_F(ZoziVorPanelTest, DeleteKeyRemovesANodeWithOneArc) {
   StartWithArc();
-  // The Delete key on the panel: a node with one arc goes without a question.
-  QTest::keyClick(win.get(), Qt::Key_Delete);
+  win->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+  // In the case description Delete edits the text and leaves the graph.
+  QTest::mouseClick(win->edModelDescription, Qt::LeftButton);
+  ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(win->edModelDescription));
+  QTest::keyClicks(win->edModelDescription, "ab");
+  QTest::keyClick(win->edModelDescription, Qt::Key_Home);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+  EXPECT_EQ(win->edModelDescription->text(), "b");
+  EXPECT_EQ(Graph().NodeCount(), 2);
+  // A click on the graph gives it the keys: a node with one arc goes
+  // without a question.
+  Click(100, 100);
+  ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(panel->Control));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
   EXPECT_EQ(Names(ObjRandomVariable), std::vector<std::string>{"d2"});
   EXPECT_TRUE(f.prompt.shown.empty());
   win->mitUndo->trigger();
@@ -161,7 +175,7 @@ TEST_F(ZoziVorPanelTest, WarningRemovesArcsWithoutTheirNode) {
   // "Warning" shows after a rebuild meets an arc without its node.
   AddConstant("1c9", 0.1);
   AddFormula("9u1", "2");
-  win->UpdateView(0x400);
+  win->UpdateView(ViewGraphRebuild);
   EXPECT_TRUE(p.butDualVerify->isVisible());
   f.prompt.answers = {TAnswer::YesToAll};
   p.butDualVerify->trigger();
@@ -200,7 +214,9 @@ TEST_F(ZoziVorPanelTest, ArrangeNodesActsOnThisPanelOnly) {
   win->toolVar->trigger();
   emit win->mnuEdit->aboutToShow();
   EXPECT_FALSE(p.mitArrange->menuAction()->isVisible());
-  QTest::keyClick(win.get(), Qt::Key_Delete);  // not on this panel: nothing
+  // Not on this panel: the key goes to the focused control, not the graph.
+  QWidget* focus = QApplication::focusWidget();
+  QTest::keyClick(focus ? focus : static_cast<QWidget*>(win.get()), Qt::Key_Delete);
   EXPECT_EQ(Graph().NodeCount(), 2);
   win->toolDual->trigger();
 }
