@@ -2,11 +2,14 @@
 // window's rectangle and the two files, the workbench hides its windows and
 // keeps handling events while the program is up, and shows them again after.
 #include <QAction>
+#include <QDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "list_editing.h"
 #include "run_commands.h"
 #include "window_fixture.h"
 
@@ -35,8 +38,12 @@ class HandOverTest : public WindowTest {
 };
 
 TEST_F(HandOverTest, TheProgramGetsTheRectangleWhileTheWorkbenchHidesAndStaysAlive) {
-  const std::string model = WriteModel("models/m.tsm", {"a", "b"});
-  auto& w = Open({QString::fromStdString(model)});
+  WriteModel("models/m.tsm", {"a", "b"});
+  // Started from the test's folder on a relative name, as from a shell.
+  const QString shell = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(Path("")));
+  auto& w = Open({"models/m.tsm"});
+  QDir::setCurrent(shell);
   w.setGeometry(120, 90, 700, 500);
   w.show();
   QApplication::processEvents();
@@ -81,6 +88,36 @@ TEST_F(HandOverTest, AMissingProgramIsReportedAndTheWindowStays) {
   EXPECT_EQ(f.prompt.Texts(),
             std::vector<std::string>({"Unable to initialise Bayesian Belief Net module."}));
   EXPECT_TRUE(w.isVisible());
+}
+
+// Run > Tesplore and Run > Tesvane start the real programs of the program
+// folder with the model's sample file, whatever the case of its extension.
+TEST_F(HandOverTest, TheRunMenuStartsTheSiblingsOfTheProgramFolder) {
+  for (const char* program : {"tesplore", "tesvane"})
+    std::filesystem::copy_file(TESMIRA_PELLIAN_STUB, dir_ / "prog" / program);
+  ::setenv("TESMIRA_STUB_MS", "0", 1);
+  const std::string model = WriteModel("models/m.tsm", {"a", "b"});
+  WriteText(Path("models/m.SAM"), "1\na\n0\n1\n1\n");
+  WriteText(Path("models/m.sae"), "a\n1\n");
+  auto& w = Open({QString::fromStdString(model)});
+  w.show();
+  QApplication::processEvents();
+  auto& e = *w.findChild<TListEditing*>("ListEditing");
+  e.ProgramFolder = Path("prog/");
+  e.mitTesplore->trigger();
+  e.mitTesvane->trigger();
+  auto argumentsOf = [&](const std::string& program) {
+    const std::string file = Path("prog/" + program + ".args");
+    for (int i = 0; i < 100 && !std::filesystem::exists(file); ++i) QTest::qWait(50);
+    QTest::qWait(50);
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+  };
+  EXPECT_EQ(argumentsOf("tesplore"), Path("models/m.SAM"));
+  EXPECT_EQ(argumentsOf("tesvane"), Path("models/m.sae"));
+  EXPECT_TRUE(f.prompt.Texts().empty());
 }
 
 }  // namespace
