@@ -25,7 +25,7 @@ std::string WriteSamples(const TempDir& dir, int columns, int samples, unsigned 
   std::mt19937 gen(seed);
   std::uniform_real_distribution<double> u(0.0, 1.0);
   std::vector<std::string> names;
-  for (int c = 0; c < columns; ++c) names.push_back("v" + std::to_string(c));
+  for (int c = 0; c < columns; ++c) names.push_back(std::string("v").append(std::to_string(c)));
   testfiles::Table rows(static_cast<std::size_t>(samples));
   for (auto& row : rows) {
     for (int c = 0; c < columns; ++c)

@@ -274,7 +274,7 @@ TEST(Readers, SaeWithManyNamesLoadsInLinearTime) {
   // start of the line took minutes.
   std::string names, values;
   for (int k = 0; k < 100000; ++k) {
-    names += (k ? "," : "") + ("v" + std::to_string(k));
+    names += std::string(k ? "," : "").append(std::string("v").append(std::to_string(k)));
     values += k ? ",1" : "1";
   }
   const std::string path = dir.Write("wide.sae", names + "\n" + values + "\n");
@@ -395,7 +395,9 @@ TEST(Readers, SaeFieldsReadAsStrtod) {
       t += static_cast<char>('0' + pick(10));
     }
     if (pick(3))
-      t += (pick(2) ? "e" : "E") + std::string(pick(2) ? "-" : "") + std::to_string(pick(20));
+      t += std::string(pick(2) ? "e" : "E")
+               .append(pick(2) ? "-" : "")
+               .append(std::to_string(pick(20)));
     texts.push_back(t);
   }
   std::string text = "x\n";

@@ -16,7 +16,7 @@ using testfiles::TempDir;
 std::string WideSae(const TempDir& dir, int n) {
   std::string names, values;
   for (int i = 0; i < n; ++i) {
-    names += (i ? "," : "") + ("c" + std::to_string(i));
+    names += std::string(i ? "," : "").append(std::string("c").append(std::to_string(i)));
     values += (i ? "," : "") + std::to_string(i);
   }
   return dir.Write("wide" + std::to_string(n) + ".sae",
@@ -54,7 +54,7 @@ TEST(SampleSet, PickerAndColumnLimit) {
     EXPECT_EQ(std::vector<std::size_t>(set.GetKeptIndices().begin(), set.GetKeptIndices().end()),
               kept);
     for (std::size_t k = 0; k < kept.size(); ++k) {
-      EXPECT_EQ(set.GetVariable(k).GetName(), "c" + std::to_string(kept[k]));
+      EXPECT_EQ(set.GetVariable(k).GetName(), std::string("c").append(std::to_string(kept[k])));
       EXPECT_EQ(set.GetVariable(k).GetSamples(),
                 std::vector<float>(2, static_cast<float>(kept[k])));
     }

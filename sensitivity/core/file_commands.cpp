@@ -79,7 +79,7 @@ void RemoveFromRecentFiles(std::vector<std::string>& list, const std::string& pa
 }
 
 std::string RecentFileCaption(int32_t position, const std::string& path) {
-  return "&" + std::to_string(position) + ": " + path;
+  return std::string("&").append(std::to_string(position)) + ": " + path;
 }
 
 }  // namespace tesvane

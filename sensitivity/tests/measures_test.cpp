@@ -105,7 +105,7 @@ TFileData Store(const std::vector<std::vector<double>>& columns,
   s.SampleCount = static_cast<int32_t>(columns[0].size());
   s.Samples = columns;
   for (size_t i = 0; i < columns.size(); ++i) {
-    s.Names.push_back("v" + std::to_string(i));
+    s.Names.push_back(std::string("v").append(std::to_string(i)));
     s.Variables.Add(
         std::make_shared<TRandomVariable>(static_cast<int32_t>(i), s.Names.back(), "", 2, 2, ""));
     s.MinValues.push_back(*std::min_element(columns[i].begin(), columns[i].end()));

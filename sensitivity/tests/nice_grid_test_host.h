@@ -46,7 +46,7 @@ inline void FillGrid(TNiceGridCore& g, const std::vector<int>& widths, int rows)
   g.SetRowCount(rows);
   for (int c = 0; c < g.ColCount(); ++c)
     for (int r = 0; r < rows; ++r)
-      g.SetCell(c, r, "c" + std::to_string(c) + "r" + std::to_string(r));
+      g.SetCell(c, r, std::string("c").append(std::to_string(c)) + "r" + std::to_string(r));
 }
 
 }  // namespace tesvane::test

@@ -14,7 +14,8 @@ using test::TTestHost;
 TRandVarList MakeList(int count) {
   TRandVarList list;
   for (int i = 0; i < count; ++i)
-    list.Add(std::make_shared<TRandomVariable>(i, "v" + std::to_string(i), "", 2, 2, ""));
+    list.Add(std::make_shared<TRandomVariable>(i, std::string("v").append(std::to_string(i)), "", 2,
+                                               2, ""));
   return list;
 }
 

@@ -58,9 +58,11 @@ std::string DepItemText(void* node, bool vineMode) {
   if (ShowsStructureName(node) && (!vineMode || parent != nullptr))
     name = StructureNodeCaption(node);
   if (parent != nullptr)
-    name = "(" +
-           FormatCorrelation(Get_node_correlation_with_parent(node), CurrentDisplaySettings()) +
-           ") " + name;
+    name = std::string("(")
+               .append(FormatCorrelation(Get_node_correlation_with_parent(node),
+                                         CurrentDisplaySettings()))
+               .append(") ")
+               .append(name);
   return Cp437ToUtf8(name);
 }
 

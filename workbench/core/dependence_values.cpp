@@ -218,7 +218,7 @@ TCellEditOutcome SetMatrixCellText(TWorkbench& wb, const std::vector<void*>& mem
 }
 
 std::string MatrixAddressText(void* rowNode, void* columnNode, const std::string& message) {
-  std::string text = "(" + Cp437ToUtf8(NodeObjectName(rowNode)) + ", " +
+  std::string text = std::string("(").append(Cp437ToUtf8(NodeObjectName(rowNode))) + ", " +
                      Cp437ToUtf8(NodeObjectName(columnNode)) + "):";
   if (!message.empty()) text += " " + message;
   return text;

@@ -35,7 +35,7 @@ TNavEntry MakeNavEntry(const std::string& currentFile, int originKind, int origi
   const bool linked = IsLinkedTSMObject(targetNumber, targetKind) > 0;
   if (linked && targetKind == ObjFormula && target.empty()) {
     if (const auto* udf = static_cast<const TUdf*>(Get_TSMObject(targetNumber, ObjFormula)))
-      target = " " + std::string(ShortStringView(udf->text)) +
+      target = std::string(" ").append(std::string(ShortStringView(udf->text))) +
                std::string(ShortStringView(udf->description));
   }
   entry.TargetName = Cp437ToUtf8(target);

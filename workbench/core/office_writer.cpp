@@ -38,7 +38,8 @@ struct TRemoveOnExit {
 // file's path and its open descriptor.
 std::string CreateDocumentFile(const fs::path& folder, const std::string& name, int& fd) {
   for (int n = 1; n <= 9999; ++n) {
-    const std::string stem = name + "-report" + (n == 1 ? std::string() : "-" + std::to_string(n));
+    const std::string stem =
+        name + "-report" + (n == 1 ? std::string() : std::string("-").append(std::to_string(n)));
     const fs::path rtf = folder / (stem + ".rtf");
     std::error_code ec;
     if (fs::exists(folder / (stem + ".odt"), ec)) continue;

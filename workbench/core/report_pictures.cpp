@@ -89,7 +89,8 @@ class TPictureWriter {
       w_.WriteLine(prefix + NodeName(node), 0);
     } else {
       const std::string label =
-          "(" + CorrelationText(Get_node_correlation_with_parent(node)) + ") " + LabelName(node);
+          std::string("(").append(CorrelationText(Get_node_correlation_with_parent(node))) + ") " +
+          LabelName(node);
       if (mode == TDraw::First) w_.WriteLine(prefix + kVertical, 0);
       w_.WriteLine(prefix + (mode == TDraw::Last ? kCorner : kTee) + kHorizontal + label, 0);
     }
@@ -115,8 +116,8 @@ class TPictureWriter {
     std::vector<std::string> labels;
     std::string legend;
     for (int k = 0; k < n; ++k) {
-      labels.push_back(k < variables ? "I" + std::to_string(k + 1)
-                                     : "O" + std::to_string(k - variables + 1));
+      labels.push_back(k < variables ? std::string("I").append(std::to_string(k + 1))
+                                     : std::string("O").append(std::to_string(k - variables + 1)));
       legend += std::string(k ? "," : "") + " " + labels.back() + " : " + NodeName(nodes[k]);
     }
     w_.WriteLine("Legend: ", 0);
@@ -172,7 +173,7 @@ class TPictureWriter {
     for (void* node : chain) names += PadRight(NodeName(node), w + 4);
     w_.WriteLine(names, 0);
     for (int j = 1; j <= lines; ++j) {
-      std::string line = " " + Repeat(' ', (w + 4) * (j - 1) / 2);
+      std::string line = std::string(" ").append(Repeat(' ', (w + 4) * (j - 1) / 2));
       for (int i = 0; i + j <= n; ++i)
         line += std::string(1, kCorner) + kHorizontal +
                 Centre(CorrelationText(Vine_GetCorrValue(chain[i], j)), w) + kHorizontal + '\xD9';
@@ -195,7 +196,8 @@ class TPictureWriter {
     const int m = static_cast<int>(nodes.size()) - 1;
     const int t = Vine_IsTranscended();
     auto label = [&](int j, int l) {
-      return "(" + CorrelationText(Vine_GetCorrValue(nodes[j], l)) + ") " + NodeName(nodes[j]);
+      return std::string("(").append(CorrelationText(Vine_GetCorrValue(nodes[j], l))) + ") " +
+             NodeName(nodes[j]);
     };
     std::vector<size_t> widest(static_cast<size_t>(std::max(t, 0) + 1), 0);
     for (int l = 1; l <= t; ++l)

@@ -388,7 +388,8 @@ TReporter::TGrid TReporter::GridCells(int s, const TRepTableInfo& info, int colu
         else if (s == 4)
           cell.text = std::to_string(r - 1);
         else
-          cell.text = r - 2 < nIn ? "I" + std::to_string(r - 1) : "O" + std::to_string(r - 1 - nIn);
+          cell.text = r - 2 < nIn ? std::string("I").append(std::to_string(r - 1))
+                                  : std::string("O").append(std::to_string(r - 1 - nIn));
         continue;
       }
       TRepObjectData d;

@@ -343,7 +343,8 @@ std::string TRtfDocument::PlainText() const {
       continue;
     }
     for (const TRtfTableRow& r : b.rows) {
-      for (size_t c = 0; c < r.cells.size(); ++c) s += (c ? "\t" : "") + r.CellText(c);
+      for (size_t c = 0; c < r.cells.size(); ++c)
+        s += std::string(c ? "\t" : "").append(r.CellText(c));
       s += "\n";
     }
   }

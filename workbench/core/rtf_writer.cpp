@@ -390,7 +390,8 @@ void TRTFReporter::WriteObjectDescription(int n) {
         }
         const std::string& label = c.labels[static_cast<size_t>(r - 1)];
         const auto& value = c.values[static_cast<size_t>(r - 1)];
-        row += i == 0 ? "{" + RtfEscape(Trim(label)) + "}" : " " + RtfEscape(label);
+        row += i == 0 ? std::string("{").append(RtfEscape(Trim(label))) + "}"
+                      : std::string(" ").append(RtfEscape(label));
         row += " = " + (value ? RtfEscape(Trim(*value)) : std::string()) + "\\tab ";
         if (i == 0 && !value) suppressed = true;
       }

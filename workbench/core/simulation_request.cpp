@@ -63,13 +63,13 @@ std::string TIntField::Leave(const std::string& text) {
   if (!v) return std::to_string(last_);
   last_ = static_cast<int>(std::clamp<long long>(*v, min_, max_));
   const bool plus = allowPlus_ && !text.empty() && text.front() == '+';
-  return (plus ? "+" : "") + std::to_string(last_);
+  return std::string(plus ? "+" : "").append(std::to_string(last_));
 }
 
 std::string RunsLabelText(const std::string& runsText) {
   const std::optional<long long> v = TIntField(1, 65534, 10, true).Parse(runsText);
   if (!v) return "= <error>";
-  return "=" + std::to_string(*v * 100) + " samples";
+  return std::string("=").append(std::to_string(*v * 100)) + " samples";
 }
 
 bool RunsTextSetsBandMode(const std::string& runsText) {

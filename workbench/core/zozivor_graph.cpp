@@ -171,7 +171,7 @@ void TGraphNode::AssignFrom(const TGraphNode& other) {
   Kind = other.Kind;
 }
 
-std::string TGraphNode::NodeName() const { return std::string(1, Kind) + NodeLabel(Number); }
+std::string TGraphNode::NodeName() const { return std::string(1, Kind).append(NodeLabel(Number)); }
 
 bool TGraphNode::CreateModelObjects(TGraph& graph) {
   if (!CreateConstant(NodeName(), 1.0)) return false;

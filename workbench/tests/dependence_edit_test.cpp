@@ -413,7 +413,7 @@ TEST_F(DepEdit, LargeFillsAndDropsStayFast) {
     return std::chrono::duration<double>(Clock::now() - t0).count();
   };
   std::vector<std::string> names;
-  for (int k = 0; k < 1000; ++k) names.push_back("v" + std::to_string(k));
+  for (int k = 0; k < 1000; ++k) names.push_back(std::string("v").append(std::to_string(k)));
   for (const std::string& n : names) AddVariable(n);
   SyncNodes();
   auto link = [&](std::size_t child, std::size_t parent) {

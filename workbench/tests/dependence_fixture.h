@@ -39,7 +39,7 @@ class DependenceTest : public ModelTest {
     for (TTreeItem c : tree.Children(parent)) {
       if (!s.empty()) s += parent ? "," : " ";
       s += NodeObjectName(tree.ItemNode(c));
-      if (tree.ChildCount(c) > 0) s += "(" + Shape(c) + ")";
+      if (tree.ChildCount(c) > 0) s += std::string("(").append(Shape(c)) + ")";
     }
     return s;
   }

@@ -268,7 +268,7 @@ TEST_F(FileCommandsWithModel, Previews) {
 }
 
 TEST_F(FileCommands, OverflowWarningGoesThroughThePrompt) {
-  for (int i = 0; i < MaxVariables; ++i) AddVariable("v" + std::to_string(i));
+  for (int i = 0; i < MaxVariables; ++i) AddVariable(std::string("v").append(std::to_string(i)));
   TExtendedRandomVariable rv = Normal("extra");
   {
     CurrentUndoGroup g(wb.Undo);

@@ -294,7 +294,7 @@ TEST_F(ListCommands, BatchNamesAndLimit) {
   TExtendedRandomVariable source = Normal("s");
   EXPECT_EQ(BatchCreateVariables(wb, source, "A*B", 2), 2);
   EXPECT_EQ(Names(ObjRandomVariable), (std::vector<std::string>{"A1", "A1B1", "A2B1"}));
-  for (int i = 0; i < 995; ++i) AddVariable("n" + std::to_string(i));
+  for (int i = 0; i < 995; ++i) AddVariable(std::string("n").append(std::to_string(i)));
   EXPECT_EQ(BatchCountLimit(), 2);
 }
 
@@ -450,8 +450,9 @@ TEST_F(ListCommands, ProbabilisticInversionRunsItsScriptWithThreeArguments) {
 }
 
 TEST_F(ListCommands, ThousandObjectsStayFast) {
-  for (int i = 0; i < 1000; ++i) AddVariable("v" + std::to_string((i * 7919) % 1000));
-  for (int i = 0; i < 500; ++i) AddFormula("f" + std::to_string(i), "1");
+  for (int i = 0; i < 1000; ++i)
+    AddVariable(std::string("v").append(std::to_string((i * 7919) % 1000)));
+  for (int i = 0; i < 500; ++i) AddFormula(std::string("f").append(std::to_string(i)), "1");
   using Clock = std::chrono::steady_clock;
   auto ms = [](Clock::time_point t) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t).count();

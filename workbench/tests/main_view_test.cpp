@@ -77,7 +77,7 @@ TEST(MainView, DurationsAndProgress) {
 class MainViewModel : public ModelTest {};
 
 TEST_F(MainViewModel, ListTextsAndIndexCaptions) {
-  for (int i = 0; i < 10; ++i) AddVariable("v" + std::to_string(i));
+  for (int i = 0; i < 10; ++i) AddVariable(std::string("v").append(std::to_string(i)));
   AddFormula("f", "v1+v2");
   EXPECT_EQ(FormatIndexCaption(ObjRandomVariable, 3), " 3");
   EXPECT_EQ(FormatIndexCaption(ObjFormula, 1), "1");

@@ -80,7 +80,8 @@ class ReportWriter : public test::ModelTest {
     ASSERT_TRUE(example::Link("a", "b", 0.5, CopulaNormal));
     ASSERT_TRUE(example::Link("a", "c", 0.3, CopulaNormal));
     for (int k = 1; k <= formulas; ++k)
-      AddFormula("f" + std::to_string(k), "a+b*" + std::to_string(k));
+      AddFormula(std::string("f").append(std::to_string(k)),
+                 std::string("a+b*").append(std::to_string(k)));
     TRunRequest r = DefaultRunRequest;
     r.runs = 5;
     r.seed = 3;

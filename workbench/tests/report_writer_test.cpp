@@ -148,10 +148,12 @@ std::vector<std::string> Split(const std::string& line) {
 
 TEST_F(ReportWriter, EveryColumnOfAWideMatrix) {
   for (int k = 1; k <= 110; ++k) {
-    AddVariable("v" + std::to_string(k));
-    AddNode("v" + std::to_string(k));
+    AddVariable(std::string("v").append(std::to_string(k)));
+    AddNode(std::string("v").append(std::to_string(k)));
   }
-  for (int k = 1; k <= 10; ++k) AddFormula("f" + std::to_string(k), "v1+v" + std::to_string(k));
+  for (int k = 1; k <= 10; ++k)
+    AddFormula(std::string("f").append(std::to_string(k)),
+               std::string("v1+v").append(std::to_string(k)));
   TRunRequest r = DefaultRunRequest;
   r.runs = 1;
   r.seed = 2;

@@ -86,7 +86,7 @@ class StructureConversion : public test::DependenceTest {
   // A whole-model matrix of n nodes with every cell above the diagonal set
   // to value (0.1 keeps it positive definite), except one left empty.
   std::vector<void*> Matrix(int n, double value = 0.1, bool leaveOneEmpty = false) {
-    for (int k = 1; k <= n; ++k) AddVariable("v" + std::to_string(k));
+    for (int k = 1; k <= n; ++k) AddVariable(std::string("v").append(std::to_string(k)));
     SyncNodes();
     SetDependenceType(nullptr, DepCorrelationMatrix);
     AddAllNodesToStructure();

@@ -40,7 +40,7 @@ class UDVine : public test::DependenceTest {
     for (const auto& n : levels.Level(x)->Nodes) {
       if (!s.empty()) s += ' ';
       s += n->FullLabel();
-      if (n->parent) s += "<" + n->parent->FullLabel();
+      if (n->parent) s += std::string("<").append(n->parent->FullLabel());
     }
     return s;
   }
@@ -168,11 +168,12 @@ TEST_F(UDVine, WideLabelsSwitchToLetters) {
 TEST_F(UDVine, LongPathLabelsAreCutAndLevelsBuildFast) {
   // Without abbreviation each level doubles the names of its labels.
   const int n = 200;
-  for (int i = 0; i < n; ++i) AddVariable("v" + std::to_string(i));
+  for (int i = 0; i < n; ++i) AddVariable(std::string("v").append(std::to_string(i)));
   SyncNodes();
   AddRoot("v0");
   for (int i = 1; i < n; ++i) {
-    const std::string p = "v" + std::to_string(i - 1), c = "v" + std::to_string(i);
+    const std::string p = std::string("v").append(std::to_string(i - 1)),
+                      c = std::string("v").append(std::to_string(i));
     AddUnder(p.c_str(), c.c_str());
   }
   SetCurrentDependenceStructureRoot(Node("v0"), "");

@@ -43,7 +43,7 @@ struct History : ::testing::Test {
 
 TEST_F(History, DepthThirteenForgetsTheOldest) {
   EXPECT_EQ(undo.GetDepth(), 13);
-  for (int i = 1; i <= 14; ++i) PushAction("A" + std::to_string(i));
+  for (int i = 1; i <= 14; ++i) PushAction(std::string("A").append(std::to_string(i)));
   int undone = 0;
   while (undo.Undo()) ++undone;
   EXPECT_EQ(undone, 13);

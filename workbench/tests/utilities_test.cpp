@@ -99,7 +99,8 @@ TEST(Utilities, UniqueFileNameCountsUp) {
 
 TEST(Utilities, UniqueFileNameStopsAt999) {
   TempFolder dir;
-  for (int n = 0; n <= 999; ++n) dir.Touch("b" + (n ? std::to_string(n) : std::string()) + ".x");
+  for (int n = 0; n <= 999; ++n)
+    dir.Touch(std::string("b").append((n ? std::to_string(n) : std::string())) + ".x");
   EXPECT_EQ(UniqueFileName(dir.File("b"), ".x", true), dir.File("b999.x"));
 }
 

@@ -440,7 +440,7 @@ TEST_F(Graph, AFullModelLeavesNoElementBehind) {
   PlaceNode(2, {300, 100});
   // Room for two more variables: not enough for an arc.
   for (int i = Get_TSMObjectsNumber(ObjRandomVariable); i < MaxVariables - 2; ++i)
-    AddConstant("v" + std::to_string(i), 0);
+    AddConstant(std::string("v").append(std::to_string(i)), 0);
   wb.Modified = false;
   const std::string caption = wb.Undo.ActionCaption(true);
   graph.SetEditMode(1);

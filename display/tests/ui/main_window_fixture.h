@@ -24,7 +24,7 @@ class MainWindowTest : public plots::PlotTest {
   QString Samples(const std::string& name, int columns, int n) {
     std::vector<std::string> names;
     testfiles::Table rows(static_cast<std::size_t>(n));
-    for (int c = 0; c < columns; ++c) names.push_back("v" + std::to_string(c));
+    for (int c = 0; c < columns; ++c) names.push_back(std::string("v").append(std::to_string(c)));
     for (int i = 0; i < n; ++i) {
       for (int c = 0; c < columns; ++c)
         rows[static_cast<std::size_t>(i)].push_back(c + double(i) / n);

@@ -10,7 +10,7 @@ class PickerTest : public plots::PlotTest {
   void Variables(int n) {
     for (int i = 0; i < n; ++i) {
       auto v = std::make_unique<fn::CTesploreVar>();
-      v->SetName((i % 2 ? "V" : "v") + std::to_string(i));
+      v->SetName(std::string(i % 2 ? "V" : "v").append(std::to_string(i)));
       v->SetDescription("about " + std::to_string(i));
       v->SetIsOutput(i % 3 == 2);
       v->SetVarType(i % 3);

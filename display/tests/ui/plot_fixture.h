@@ -50,9 +50,10 @@ class PlotTest : public ::testing::Test {
     doc->m_boxType = BoxVisibleVariables;
     doc->m_autoBox = true;
     if (!columns.empty()) {
-      EXPECT_TRUE(doc->LoadFile(
-          dir.Write("s" + std::to_string(files++) + ".sae", testfiles::SaeText(names, rows)),
-          fn::SampleFileSae));
+      EXPECT_TRUE(
+          doc->LoadFile(dir.Write(std::string("s").append(std::to_string(files++)).append(".sae"),
+                                  testfiles::SaeText(names, rows)),
+                        fn::SampleFileSae));
       doc->SetNumSamples(static_cast<std::uint32_t>(rows.size()));
       doc->UpdateFilter();
     }

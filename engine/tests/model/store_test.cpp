@@ -26,7 +26,8 @@ TEST_F(StoreTest, CreateReturnsIndexOrMinusTheHolder) {
 }
 
 TEST_F(StoreTest, TableHoldsAThousandVariables) {
-  for (int k = 1; k <= 1000; ++k) ASSERT_EQ(AddVariable("v" + std::to_string(k)), k);
+  for (int k = 1; k <= 1000; ++k)
+    ASSERT_EQ(AddVariable(std::string("v").append(std::to_string(k))), k);
   TExtendedRandomVariable rv = NormalVariable("one_too_many");
   TExtendedRandomVariable* out = reinterpret_cast<TExtendedRandomVariable*>(&rv);
   int32_t size = 0;
@@ -186,7 +187,8 @@ TEST_F(StoreTest, FormulasCreateFetchAndDefaultNames) {
 }
 
 TEST_F(StoreTest, FormulaTableHoldsAThousand) {
-  for (int k = 1; k <= 1000; ++k) ASSERT_EQ(AddFormula("f" + std::to_string(k)), k);
+  for (int k = 1; k <= 1000; ++k)
+    ASSERT_EQ(AddFormula(std::string("f").append(std::to_string(k))), k);
   EXPECT_EQ(AddFormula("extra"), 0);
   EXPECT_EQ(tesmira::Model()->formulas[1000], nullptr);
 }

@@ -258,7 +258,7 @@ TEST_F(StructuresTest, DeletingAChildOfAFullNodeMovesItsChildUp) {
   for (int k = 1; k <= 258; ++k) {
     TExtendedRandomVariable rv;
     std::memset(&rv, 0, sizeof rv);
-    SetName(rv.distribution.name, "n" + std::to_string(k));
+    SetName(rv.distribution.name, std::string("n").append(std::to_string(k)));
     TExtendedRandomVariable* out = nullptr;
     int32_t size = 0;
     ASSERT_EQ(Create_extended_random_variable(&rv, &out, &size), k);
@@ -407,7 +407,7 @@ TEST_F(StructuresTest, FullTableChainAndStarStayQuick) {
   for (int k = 1; k <= 1000; ++k) {
     TExtendedRandomVariable rv;
     std::memset(&rv, 0, sizeof rv);
-    SetName(rv.distribution.name, "v" + std::to_string(k));
+    SetName(rv.distribution.name, std::string("v").append(std::to_string(k)));
     TExtendedRandomVariable* out = nullptr;
     int32_t size = 0;
     ASSERT_EQ(Create_extended_random_variable(&rv, &out, &size), k);

@@ -30,7 +30,7 @@ class VineRun : public SimulationTest {
   void Variables(int n) {
     for (int k = 1; k <= n; ++k) ASSERT_TRUE(AddVariable(Name(k), DistUniform, 0, 1));
   }
-  static std::string Name(int k) { return "x" + std::to_string(k); }
+  static std::string Name(int k) { return std::string("x").append(std::to_string(k)); }
   static void* N(int k) { return Node(Name(k)); }
 
   // A chain x1 - x2 - ... - xn (D-vine) or a star under x1 (canonical vine,

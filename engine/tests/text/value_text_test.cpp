@@ -152,7 +152,8 @@ TEST(NumberText, AppendFixedWritesWhatFormatFixedWrites) {
       for (int width : {0, 8, 12}) {
         std::string out = "x";
         AppendFixed(out, v, decimals, width);
-        ASSERT_EQ(out, "x" + FormatFixed(v, decimals, width)) << v << " " << decimals;
+        ASSERT_EQ(out, std::string("x").append(FormatFixed(v, decimals, width)))
+            << v << " " << decimals;
       }
 }
 

@@ -147,7 +147,7 @@ TEST(ZoziVorNetwork, SetupReplacesTheListsAndMarksArcParameters) {
 
 TEST(ZoziVorNetwork, TooManyNodesFailAtSetup) {
   Named names;
-  for (int k = 1; k <= 800; ++k) names.push_back({"s" + std::to_string(k), 1});
+  for (int k = 1; k <= 800; ++k) names.push_back({std::string("s").append(std::to_string(k)), 1});
   TSampleList in = MakeList(names), out = MakeList({});
   ZoziVorNetwork net;
   std::string message;

@@ -691,8 +691,8 @@ TEST(VariablePicker, TextsColoursAndOkButton) {
   test::App();
   TRandVarList vars;
   for (int i = 0; i < 100; ++i)
-    vars.Add(
-        std::make_shared<TRandomVariable>(i, "v" + std::to_string(100 - i), "about", 1, 0, ""));
+    vars.Add(std::make_shared<TRandomVariable>(i, std::string("v").append(std::to_string(100 - i)),
+                                               "about", 1, 0, ""));
   TRandVarPickerForm picker;
   picker.InitPicker(vars, 69);
   const QColor text = picker.palette().color(QPalette::WindowText);

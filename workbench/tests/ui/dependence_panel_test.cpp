@@ -428,7 +428,7 @@ TEST_F(DepWindow, TheDependenceMenuReachesThePanel) {
 }
 
 TEST_F(DepWindow, AThousandMatrixMembersOpenAndScroll) {
-  for (int k = 0; k < 1000; ++k) AddVariable("v" + std::to_string(k));
+  for (int k = 0; k < 1000; ++k) AddVariable(std::string("v").append(std::to_string(k)));
   SyncNodes();
   PanelUiOwner owner(f);
   TDependencePanel& p = owner.Panel();

@@ -494,8 +494,9 @@ TEST_F(WindowTest, AThousandObjectsOpenAndScrollQuickly) {
   std::vector<std::string> vars;
   std::vector<std::pair<std::string, std::string>> formulas;
   for (int i = 1; i <= 1000; ++i) {
-    vars.push_back("v" + std::to_string(i));
-    formulas.push_back({"f" + std::to_string(i), "v" + std::to_string(i) + "*2"});
+    vars.push_back(std::string("v").append(std::to_string(i)));
+    formulas.push_back({std::string("f").append(std::to_string(i)),
+                        std::string("v").append(std::to_string(i)) + "*2"});
   }
   const std::string m = WriteModel("big.tsm", vars, formulas);
   auto& w = Open();

@@ -165,7 +165,7 @@ TEST_F(VineCommands, AddNewWaitsForANodeToBuildFrom) {
 }
 
 TEST_F(VineCommands, CancelFromTheProgressWindowChangesNothing) {
-  for (int k = 1; k <= 31; ++k) AddVariable("v" + std::to_string(k));
+  for (int k = 1; k <= 31; ++k) AddVariable(std::string("v").append(std::to_string(k)));
   SyncNodes();
   SetDependenceType(nullptr, DepCorrelationMatrix);
   AddAllNodesToStructure();

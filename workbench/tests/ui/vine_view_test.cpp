@@ -351,7 +351,7 @@ TEST_F(VineViewTest, LargeVinesPaintOnlyTheVisibleCells) {
     SCOPED_TRACE(type);
     const int n = type == DepDVine ? 1000 : 257;
     std::vector<std::string> names;
-    for (int k = 1; k <= n; ++k) names.push_back("x" + std::to_string(k));
+    for (int k = 1; k <= n; ++k) names.push_back(std::string("x").append(std::to_string(k)));
     if (type == DepCanonicalVine) {
       panel.reset();
       Init_data();

@@ -294,7 +294,8 @@ TEST_F(ZoziVorPanelTest, SaveWritesTheLayoutAndOpenReadsIt) {
 
 TEST_F(ZoziVorPanelTest, LargeNetworkStaysInteractive) {
   TZoziVorPanel& p = Start();
-  for (int n = 1; n <= 99; ++n) AddConstant((n <= 50 ? "s" : "d") + std::to_string(n), 1);
+  for (int n = 1; n <= 99; ++n)
+    AddConstant(std::string(n <= 50 ? "s" : "d").append(std::to_string(n)), 1);
   int arcs = 0;
   for (int a = 1; a <= 50 && arcs < 300; ++a)
     for (int b = 51; b <= 99 && arcs < 300; b += 8, ++arcs)
