@@ -193,6 +193,7 @@ void TScriptExecutor::LoadSamples(const TNode& root) {
       while (!h.empty() && (h.back() == '\n' || h.back() == '\r')) h.pop_back();
     // Names match without regard to ASCII case; the first of equal names counts.
     std::unordered_map<std::string, int32_t> positions;
+    positions.reserve(header.size());
     for (size_t i = 0; i < header.size(); ++i)
       positions.emplace(LowerAscii(header[i]), static_cast<int32_t>(i));
     for (const std::string& name : wanted) {
