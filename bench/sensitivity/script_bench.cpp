@@ -48,7 +48,7 @@ void Run(benchmark::State& state, const std::filesystem::path& script, int64_t n
     TScriptExecutor(script.string(), store, run, host).Run();
     if (host.Loaded != 1 || store.VarCount != n) state.SkipWithError("not loaded");
   }
-  state.counters["names"] = static_cast<double>(n);
+  state.SetItemsProcessed(state.iterations() * n);
 }
 
 void BM_ScriptLoadSae(benchmark::State& state) {
