@@ -17,6 +17,15 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
+// The name under which a section or key is indexed: ASCII letters in lower
+// case, so that equal keys are those SameNameAscii finds equal.
+std::string IndexName(std::string_view name) {
+  std::string s(name);
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
 }  // namespace
 
 bool SameNameAscii(std::string_view a, std::string_view b) {
@@ -44,9 +53,38 @@ bool ParseInt32(std::string_view text, int32_t& value) {
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) { Load(); }
 
+TIniFile::TLine* TIniFile::TSection::Find(const std::string& key) {
+  auto it = Entries.find(IndexName(key));
+  return it == Entries.end() ? nullptr : &Lines[it->second];
+}
+
+void TIniFile::TSection::Add(TLine line) {
+  if (line.IsEntry) Entries.emplace(IndexName(line.Key), Lines.size());
+  Lines.push_back(std::move(line));
+}
+
+void TIniFile::TSection::Reindex() {
+  Entries.clear();
+  for (size_t i = 0; i < Lines.size(); ++i)
+    if (Lines[i].IsEntry) Entries.emplace(IndexName(Lines[i].Key), i);
+}
+
+TIniFile::TSection& TIniFile::AddSection(const std::string& section) {
+  sectionIndex_.emplace(IndexName(section), sections_.size());
+  sections_.push_back(TSection{section, {}, {}});
+  return sections_.back();
+}
+
+void TIniFile::ReindexSections() {
+  sectionIndex_.clear();
+  for (size_t i = 0; i < sections_.size(); ++i)
+    sectionIndex_.emplace(IndexName(sections_[i].Name), i);
+}
+
 void TIniFile::Load() {
   preamble_.clear();
   sections_.clear();
+  sectionIndex_.clear();
   std::ifstream in(path_, std::ios::binary);
   if (!in) return;
   std::string line;
@@ -58,10 +96,7 @@ void TIniFile::Load() {
       size_t close = l.find(']');
       std::string name(l.substr(1, close == std::string_view::npos ? l.size() - 1 : close - 1));
       current = FindSection(name);
-      if (current == nullptr) {
-        sections_.push_back(TSection{name, {}});
-        current = &sections_.back();
-      }
+      if (current == nullptr) current = &AddSection(name);
       continue;
     }
     size_t eq = l.find('=');
@@ -69,7 +104,7 @@ void TIniFile::Load() {
       if (current == nullptr)
         preamble_.emplace_back(l);
       else
-        current->Lines.push_back(TLine{false, {}, std::string(l)});
+        current->Add(TLine{false, {}, std::string(l)});
       continue;
     }
     std::string key(TrimBlanks(l.substr(0, eq)));
@@ -78,14 +113,8 @@ void TIniFile::Load() {
       preamble_.emplace_back(l);
       continue;
     }
-    bool found = false;
-    for (const auto& e : current->Lines) {
-      if (e.IsEntry && SameNameAscii(e.Key, key)) {  // the first occurrence counts
-        found = true;
-        break;
-      }
-    }
-    if (!found) current->Lines.push_back(TLine{true, key, value});
+    // The first occurrence of a key counts; later ones are dropped.
+    if (current->Find(key) == nullptr) current->Add(TLine{true, key, value});
   }
 }
 
@@ -112,24 +141,21 @@ void TIniFile::Changed() {
 }
 
 const TIniFile::TSection* TIniFile::FindSection(const std::string& section) const {
-  for (const auto& s : sections_)
-    if (SameNameAscii(s.Name, section)) return &s;
-  return nullptr;
+  auto it = sectionIndex_.find(IndexName(section));
+  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 TIniFile::TSection* TIniFile::FindSection(const std::string& section) {
-  for (auto& s : sections_)
-    if (SameNameAscii(s.Name, section)) return &s;
-  return nullptr;
+  auto it = sectionIndex_.find(IndexName(section));
+  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const TIniFile::TLine* TIniFile::FindEntry(const std::string& section,
                                            const std::string& key) const {
   const TSection* s = FindSection(section);
   if (s == nullptr) return nullptr;
-  for (const auto& e : s->Lines)
-    if (e.IsEntry && SameNameAscii(e.Key, key)) return &e;
-  return nullptr;
+  auto it = s->Entries.find(IndexName(key));
+  return it == s->Entries.end() ? nullptr : &s->Lines[it->second];
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
@@ -174,19 +200,11 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
   for (char& c : v)
     if (c == '\r' || c == '\n') c = ' ';
   TSection* s = FindSection(section);
-  if (s == nullptr) {
-    sections_.push_back(TSection{section, {}});
-    s = &sections_.back();
-  }
-  bool found = false;
-  for (auto& e : s->Lines) {
-    if (e.IsEntry && SameNameAscii(e.Key, key)) {
-      e.Value = v;
-      found = true;
-      break;
-    }
-  }
-  if (!found) s->Lines.push_back(TLine{true, key, v});
+  if (s == nullptr) s = &AddSection(section);
+  if (TLine* e = s->Find(key))
+    e->Value = v;
+  else
+    s->Add(TLine{true, key, v});
   Changed();
 }
 
@@ -201,23 +219,19 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
   TSection* s = FindSection(section);
   if (s == nullptr) return;
-  for (auto it = s->Lines.begin(); it != s->Lines.end(); ++it) {
-    if (it->IsEntry && SameNameAscii(it->Key, key)) {
-      s->Lines.erase(it);
-      Changed();
-      return;
-    }
-  }
+  auto it = s->Entries.find(IndexName(key));
+  if (it == s->Entries.end()) return;
+  s->Lines.erase(s->Lines.begin() + static_cast<std::ptrdiff_t>(it->second));
+  s->Reindex();
+  Changed();
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-  for (auto it = sections_.begin(); it != sections_.end(); ++it) {
-    if (SameNameAscii(it->Name, section)) {
-      sections_.erase(it);
-      Changed();
-      return;
-    }
-  }
+  auto it = sectionIndex_.find(IndexName(section));
+  if (it == sectionIndex_.end()) return;
+  sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+  ReindexSections();
+  Changed();
 }
 
 }  // namespace common

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace common {
@@ -68,9 +69,17 @@ class TIniFile {
   struct TSection {
     std::string Name;
     std::vector<TLine> Lines;
+    // Place in Lines of each entry, by its name in lower case.
+    std::unordered_map<std::string, size_t> Entries;
+
+    TLine* Find(const std::string& key);
+    void Add(TLine line);
+    void Reindex();
   };
   const TSection* FindSection(const std::string& section) const;
   TSection* FindSection(const std::string& section);
+  TSection& AddSection(const std::string& section);
+  void ReindexSections();
   const TLine* FindEntry(const std::string& section, const std::string& key) const;
   void Load();
   void Changed();
@@ -78,6 +87,8 @@ class TIniFile {
   std::string path_;
   std::vector<std::string> preamble_;  // kept lines before the first section
   std::vector<TSection> sections_;
+  // Place in sections_ of each section, by its name in lower case.
+  std::unordered_map<std::string, size_t> sectionIndex_;
   bool autoSave_ = true;
 };
 

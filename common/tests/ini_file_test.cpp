@@ -67,6 +67,25 @@ TEST_F(IniFileTest, ForeignLinesAndSectionsSurviveAWrite) {
   EXPECT_EQ(Read(path), "; made by hand\r\n\r\n[Own]\r\nX=2\r\n; note\r\nstray line\r\n");
 }
 
+TEST_F(IniFileTest, LookUpsAfterDeletingFindTheKeysAndSectionsThatFollow) {
+  const std::string path = File("e.ini");
+  Write(path, "[A]\r\nk1=1\r\n;c\r\nK2=2\r\nk3=3\r\nk2=dup\r\n[B]\r\nx=4\r\n[C]\r\ny=5\r\n");
+  TIniFile ini(path);
+  ini.SetAutoSave(false);
+  ini.DeleteKey("a", "K1");
+  EXPECT_EQ(ini.ReadString("A", "k2", ""), "2");  // the first of equal keys still counts
+  EXPECT_EQ(ini.ReadInteger("A", "K3", 0), 3);
+  ini.WriteInteger("A", "k3", 30);
+  ini.WriteInteger("A", "k1", 10);  // comes back at the end of the section
+  ini.EraseSection("b");
+  EXPECT_FALSE(ini.ValueExists("B", "x"));
+  EXPECT_EQ(ini.ReadInteger("c", "Y", 0), 5);
+  ini.WriteInteger("C", "z", 6);
+  ini.WriteInteger("b", "x", 7);
+  EXPECT_EQ(ini.Text(),
+            "[A]\r\n;c\r\nK2=2\r\nk3=30\r\nk1=10\r\n\r\n[C]\r\ny=5\r\nz=6\r\n\r\n[b]\r\nx=7\r\n");
+}
+
 TEST_F(IniFileTest, CollectedWritesReachTheFileOnUpdate) {
   const std::string path = File("c.ini");
   TIniFile ini(path);

@@ -5,16 +5,9 @@
 #include <QApplication>
 #include <QStringList>
 
-class TFrmTesplore;
+#include "doc/command_line_args.h"
 
-// What the command line asks for: the program's own path alone opens nothing;
-// one more argument is a file to open; "-loadmodularsample" (exactly so) and a
-// file opens that file; anything else is invalid.
-struct TCommandLine {
-  bool valid = true;
-  QString file;  // empty: nothing to open
-};
-TCommandLine ParseCommandLine(const QStringList& arguments);
+class TFrmTesplore;
 
 // Opens the file of a valid line in the window; an invalid line shows "Invalid
 // command line arguments" and returns false (the program then ends).

@@ -1,19 +1,13 @@
 // The INI class on arbitrary bytes: reading, looking up, changing and
 // writing the file back.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "fuzz_input_file.h"
 #include "ini_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/tesmira_fuzz_ini_" + std::to_string(::getpid()) + ".ini";
-  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  const std::string path = fuzz_support::WriteInputFile("settings.ini", data, size);
   common::TIniFile ini(path);
   ini.SetAutoSave(false);
   for (const std::string& key : ini.ReadSection("Settings")) {

@@ -4,6 +4,7 @@
 #include <QtCore/QXmlStreamReader>
 #include <filesystem>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "file_commands.h"
@@ -38,8 +39,13 @@ using TNode = TScriptExecutor::TNode;
 
 std::string Trim(const QString& s) { return s.trimmed().toStdString(); }
 
+// Elements nested deeper than this refuse the file (as the display program's
+// header reader does); it also bounds the recursion that destroys the tree.
+constexpr size_t MaxXmlDepth = 256;
+
 // The top-level element of the file; raises ESensitivityError naming the
-// file when it cannot be read or is not well-formed XML.
+// file when it cannot be read, is not well-formed XML or nests its elements
+// deeper than MaxXmlDepth.
 TNode ParseXmlFile(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly))
@@ -52,6 +58,11 @@ TNode ParseXmlFile(const std::string& path) {
   while (!xml.atEnd()) {
     xml.readNext();
     if (xml.isStartElement()) {
+      if (stack.size() >= MaxXmlDepth)
+        throw ESensitivityError("The XML of file " + path + " is not correct (line " +
+                                std::to_string(xml.lineNumber()) +
+                                "): its elements are nested more than " +
+                                std::to_string(MaxXmlDepth) + " levels deep.");
       TNode node;
       node.Name = xml.name().toString().toStdString();
       for (const auto& a : xml.attributes())
@@ -80,6 +91,12 @@ TNode ParseXmlFile(const std::string& path) {
                             "): " + xml.errorString().toStdString());
   if (!haveTop) throw ESensitivityError("The file " + path + " holds no XML element");
   return top;
+}
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
 }
 
 class TScriptError : public ESensitivityError {
@@ -153,19 +170,20 @@ void TScriptExecutor::LoadSamples(const TNode& root) {
       return;
     }
     // A variable's position is its place among the "random_variable"
-    // elements, whatever else stands between them.
+    // elements, whatever else stands between them; the first of equal names
+    // counts.
+    std::unordered_map<std::string, int32_t> positions;
+    int32_t position = 0;
+    for (const TNode& c : header.Children) {
+      if (c.Name != "random_variable") continue;
+      if (const TNode* n = c.Child("name")) positions.emplace(n->Text, position);
+      ++position;
+    }
     for (const std::string& name : wanted) {
-      int32_t position = 0;
-      for (const TNode& c : header.Children) {
-        if (c.Name != "random_variable") continue;
-        const TNode* n = c.Child("name");
-        if (n != nullptr && n->Text == name) {
-          selection.Add(position);
-          --missing;
-          break;
-        }
-        ++position;
-      }
+      auto found = positions.find(name);
+      if (found == positions.end()) continue;
+      selection.Add(found->second);
+      --missing;
     }
   } else {
     QFile file(QString::fromStdString(path));
@@ -173,13 +191,16 @@ void TScriptExecutor::LoadSamples(const TNode& root) {
     if (file.open(QIODevice::ReadOnly)) header = SplitNamesLine(file.readLine().toStdString());
     for (std::string& h : header)
       while (!h.empty() && (h.back() == '\n' || h.back() == '\r')) h.pop_back();
+    // Names match without regard to ASCII case; the first of equal names counts.
+    std::unordered_map<std::string, int32_t> positions;
+    positions.reserve(header.size());
+    for (size_t i = 0; i < header.size(); ++i)
+      positions.emplace(LowerAscii(header[i]), static_cast<int32_t>(i));
     for (const std::string& name : wanted) {
-      for (size_t i = 0; i < header.size(); ++i)
-        if (SameTextAscii(header[i], name)) {
-          selection.Add(static_cast<int32_t>(i));
-          --missing;
-          break;
-        }
+      auto found = positions.find(LowerAscii(name));
+      if (found == positions.end()) continue;
+      selection.Add(found->second);
+      --missing;
     }
   }
 

@@ -326,6 +326,29 @@ TEST_F(ScriptTest, RefusalsLeaveTheWindowAlone) {
   EXPECT_THROW(TScriptExecutor(dir.File("s.pelscript"), store, run, host).Run(), ESensitivityError);
 }
 
+TEST_F(ScriptTest, NestingBeyondTheLimitIsRefusedWithAMessage) {
+  auto nested = [](int levels) {
+    std::string open, close;
+    for (int k = 0; k < levels; ++k) {
+      open += "<a>";
+      close += "</a>";
+    }
+    return "<pellian_script type=\"LOAD_SAMPLES\">" + open + close + "</pellian_script>";
+  };
+  RunScript(nested(255));  // 256 levels with the root: read, then refused for its content
+  ASSERT_EQ(host.Results.size(), 1u);
+  EXPECT_EQ(host.Results[0].first, "No sample file name found. Provided script file is corrupted.");
+  WriteText(dir.File("s.pelscript"), nested(256));
+  try {
+    TScriptExecutor(dir.File("s.pelscript"), store, run, host).Run();
+    ADD_FAILURE() << "a script nested 257 levels deep was read";
+  } catch (const ESensitivityError& e) {
+    EXPECT_NE(std::string(e.what()).find("nested more than 256 levels deep"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_EQ(host.Unloads, 0);
+}
+
 TEST_F(ScriptTest, CalcBuildsTheJobsOrStopsAtTheFirstBadOne) {
   RunScript("<pellian_script type=\"CALC_CORR_RATIO\"/>");
   EXPECT_EQ(host.Messages, (std::vector<std::string>{"There is no samples loaded."}));

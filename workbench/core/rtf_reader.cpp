@@ -278,9 +278,8 @@ class TRtfParser {
       doc_.blocks.push_back(std::move(block));
       tableOpen_ = true;
     }
-    std::vector<int> edges = doc_.blocks.back().rows.back().cellRight;
     row_ = TRtfTableRow{};
-    row_.cellRight = std::move(edges);
+    row_.cellRight = doc_.blocks.back().rows.back().cellRight;  // shared, not copied
     cell_.clear();
   }
 
@@ -306,6 +305,17 @@ class TRtfParser {
 }  // namespace
 
 TRtfDocument ReadRtf(std::string_view bytes) { return TRtfParser(bytes).Parse(); }
+
+void TRtfCellEdges::push_back(int edge) {
+  if (!values_) {
+    values_ = std::make_shared<std::vector<int>>();
+  } else if (values_->size() != count_) {
+    values_ = std::make_shared<std::vector<int>>(
+        values_->begin(), values_->begin() + static_cast<std::ptrdiff_t>(count_));
+  }
+  values_->push_back(edge);
+  ++count_;
+}
 
 char32_t Cp1252ToUnicode(uint8_t byte) {
   if (byte >= 0x80 && byte < 0xA0 && kHigh1252[byte - 0x80] != 0) return kHigh1252[byte - 0x80];

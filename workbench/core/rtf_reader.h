@@ -17,8 +17,10 @@
 // control words ignored.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +42,37 @@ struct TRtfParagraph {
   std::string Text() const;
 };
 
+// The "\cellx" edges of a row in twips. A row without its own "\trowd" takes
+// the edges of the row before and may add to them; such rows share one list,
+// each seeing its first size() entries, so that a long table holds the edges
+// once instead of once per row.
+class TRtfCellEdges {
+ public:
+  using value_type = int;
+  using const_iterator = const int*;
+  using iterator = const_iterator;
+
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  int operator[](size_t i) const { return (*values_)[i]; }
+  const int* begin() const { return values_ ? values_->data() : nullptr; }
+  const int* end() const { return begin() + count_; }
+  std::vector<int> Values() const { return std::vector<int>(begin(), end()); }
+  // Appends an edge; the shared list is copied only when another row has
+  // already added to it past this row's edges.
+  void push_back(int edge);
+
+  friend bool operator==(const TRtfCellEdges& a, const std::vector<int>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+  }
+
+ private:
+  std::shared_ptr<std::vector<int>> values_;
+  size_t count_ = 0;
+};
+
 struct TRtfTableRow {
-  std::vector<int> cellRight;  // "\cellx" edges in twips
+  TRtfCellEdges cellRight;
   std::vector<std::vector<TRtfParagraph>> cells;
   // The cell's paragraphs joined by line feeds.
   std::string CellText(size_t cell) const;

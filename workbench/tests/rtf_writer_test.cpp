@@ -84,6 +84,26 @@ TEST(RtfReader, GroupsRunsDestinationsAndTables) {
   EXPECT_EQ(ReadRtf("}}{\\b x{{").PlainText(), "x\n");
 }
 
+TEST(RtfReader, RowsWithoutTheirOwnDefinitionTakeAndExtendTheEdgesBefore) {
+  const TRtfDocument doc = ReadRtf(
+      "{\\rtf1\\trowd\\cellx100\\cellx200 a\\cell\\row b\\cell\\row\\cellx300 c\\cell\\row"
+      " d\\cell\\row\\trowd\\cellx50 e\\cell\\row}");
+  ASSERT_EQ(doc.blocks.size(), 1u);
+  const auto& rows = doc.blocks[0].rows;
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].cellRight, (std::vector<int>{100, 200}));
+  EXPECT_EQ(rows[1].cellRight, (std::vector<int>{100, 200}));
+  EXPECT_EQ(rows[2].cellRight, (std::vector<int>{100, 200, 300}));
+  EXPECT_EQ(rows[3].cellRight, (std::vector<int>{100, 200, 300}));
+  EXPECT_EQ(rows[4].cellRight, (std::vector<int>{50}));
+  // A copy that adds an edge leaves the rows it shared the edges with alone.
+  TRtfTableRow copy = rows[1];
+  copy.cellRight.push_back(999);
+  EXPECT_EQ(copy.cellRight, (std::vector<int>{100, 200, 999}));
+  EXPECT_EQ(rows[1].cellRight, (std::vector<int>{100, 200}));
+  EXPECT_EQ(rows[3].cellRight, (std::vector<int>{100, 200, 300}));
+}
+
 class RtfReport : public ReportWriter {
  protected:
   TReportContext Rtf() {
