@@ -55,6 +55,7 @@ class TRtfCellEdges {
   size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
   int operator[](size_t i) const { return (*values_)[i]; }
+  int back() const { return (*values_)[count_ - 1]; }
   const int* begin() const { return values_ ? values_->data() : nullptr; }
   const int* end() const { return begin() + count_; }
   std::vector<int> Values() const { return std::vector<int>(begin(), end()); }
