@@ -28,13 +28,20 @@ inline QApplication& App() {
   static char* argv[] = {name, nullptr};
   if (QApplication::instance() == nullptr) {
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
-      const QString config = QDir::temp().filePath("tesvane_ui_tests_screen.json");
+      // One file per process: CTest runs the cases of this program side by
+      // side, and a file rewritten by one while another reads it is invalid.
+      const QString config = QDir::temp().filePath(
+          QString("tesvane_ui_tests_screen_%1.json").arg(QCoreApplication::applicationPid()));
       QFile file(config);
       if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1600,)"
                    R"( "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96}]})");
         file.close();
         qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+        static const struct TRemoveAtExit {
+          QString name;
+          ~TRemoveAtExit() { QFile::remove(name); }
+        } remove{config};
       }
     }
     new QApplication(argc, argv);
