@@ -113,19 +113,29 @@ std::string TQtProgramStarter::FindExecutable(const std::string& name) {
   return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
 }
 
+bool TListEditing::AskBatch(TFrmBatch& dialog, std::string& name, int& count, int maximum) {
+  dialog.edName->setText(QString::fromStdString(name));
+  dialog.edCount->setRange(std::min(1, maximum), std::max(maximum, 0));
+  dialog.edCount->setValue(std::min(count, maximum));
+  if (dialog.exec() != QDialog::Accepted) return false;
+  name = dialog.edName->text().toStdString();
+  count = dialog.edCount->value();
+  return true;
+}
+
+void TListEditing::UseBatchDialog(TFrmBatch& dialog) {
+  BatchDialog = [&dialog](std::string& name, int& count, int maximum) {
+    return AskBatch(dialog, name, count, maximum);
+  };
+}
+
 TListEditing::TListEditing(TFrmTesmiraMain& window) : QObject(&window), w_(window) {
   views_ = {window.listVar, window.listFor, window.listVar->viewport(), window.listFor->viewport()};
   setObjectName("ListEditing");
   ProgramFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
   BatchDialog = [this](std::string& name, int& count, int maximum) {
     TFrmBatch dialog(&w_);
-    dialog.edName->setText(QString::fromStdString(name));
-    dialog.edCount->setRange(std::min(1, maximum), std::max(maximum, 0));
-    dialog.edCount->setValue(std::min(count, maximum));
-    if (dialog.exec() != QDialog::Accepted) return false;
-    name = dialog.edName->text().toStdString();
-    count = dialog.edCount->value();
-    return true;
+    return AskBatch(dialog, name, count, maximum);
   };
   SampleSelectionDialog = [this](const std::vector<std::string>& names,
                                  std::vector<char>& checked) {

@@ -30,6 +30,7 @@ class QToolButton;
 
 namespace tesmira::wb {
 
+class TFrmBatch;
 class TFrmTesmiraMain;
 class TZoziVorPanel;
 
@@ -61,6 +62,8 @@ class TListEditing : public QObject, public IVariableEditor {
   void SetProgramStarter(IProgramStarter* starter) { starter_ = starter ? starter : &qtStarter_; }
   // The batch dialog: fills the name and count and answers true on OK.
   std::function<bool(std::string& name, int& count, int maximum)> BatchDialog;
+  // Asks through the application's own batch dialog instead of a new one.
+  void UseBatchDialog(TFrmBatch& dialog);
   // "Select Sample Variables": the choice among a sample file's names.
   TSampleNameChoice SampleSelectionDialog;
   // The folder of the sibling programs and help documents, ending in "/".
@@ -119,6 +122,7 @@ class TListEditing : public QObject, public IVariableEditor {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  static bool AskBatch(TFrmBatch& dialog, std::string& name, int& count, int maximum);
   static int Index(TObjectList list) { return list == TObjectList::Variables ? 0 : 1; }
   static int Kind(TObjectList list);
   TObjectList ListOfView(QObject* view) const;

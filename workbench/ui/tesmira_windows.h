@@ -11,6 +11,7 @@
 
 #include "dependence_panel.h"
 #include "link_manager.h"
+#include "list_editing.h"
 #include "main_window.h"
 #include "options_dialog.h"
 #include "report_dialog.h"
@@ -31,6 +32,7 @@ struct TTesmiraWindows {
         simulation(Run().SimulationDialog()),
         transform(&main) {
     main.DependencePanel()->ConversionPanel().Transform = &transform;
+    main.findChild<TListEditing*>("ListEditing")->UseBatchDialog(batch);
   }
 
   TFrmTesmiraMain main;

@@ -25,6 +25,7 @@
 #include "application.h"
 #include "inplace_name_editor.h"
 #include "link_manager.h"
+#include "list_editing.h"
 #include "main_view.h"
 #include "model_helpers.h"
 #include "options_dialog.h"
@@ -89,6 +90,14 @@ TEST_F(WindowTest, StartUpCreatesTheApplicationWindowsAndShowsOnlyTheMain) {
   windows.main.NewModelOfType(0);
   windows.main.ManageLinksClick();
   EXPECT_TRUE(windows.link.isVisible());
+  // Batch > Create asks through the batch dialog made at start-up.
+  QWidget* asked = nullptr;
+  QTimer::singleShot(0, [&] {
+    asked = QApplication::activeModalWidget();
+    if (auto* d = qobject_cast<QDialog*>(asked)) d->reject();
+  });
+  windows.main.findChild<TListEditing*>("ListEditing")->BatchCreateClick();
+  EXPECT_EQ(asked, &windows.batch);
 }
 
 TEST_F(WindowTest, AboutBoxTextsLinksAndClose) {
