@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "model/short_string.h"
+#include "files/buffered_file.h"
 #include "text/value_text.h"
 
 namespace tesmira::wb {
@@ -135,17 +135,7 @@ std::string AbsolutePath(const std::string& path) {
 std::string FindDerivedFile(const std::string& path) {
   if (path.empty()) return "";
   if (FileExists(path)) return path;
-  const fs::path wanted(Slashes(path));
-  fs::path folder = wanted.parent_path();
-  std::error_code ec;
-  const std::string name = LowerCase(wanted.filename().string());
-  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    if (LowerCase(it->path().filename().string()) != name) continue;
-    if (!it->is_regular_file(ec)) continue;
-    return (folder / it->path().filename()).generic_string();
-  }
-  return "";
+  return FindFileNoCase(Slashes(path));
 }
 
 std::string AbsoluteFromModel(const std::string& path, const std::string& baseFolder,
