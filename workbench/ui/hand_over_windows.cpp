@@ -26,10 +26,6 @@ void HookShowWindows(bool show) {
   if (g_windows) g_windows->ShowWindows(show);
 }
 
-void HookMoveMainWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
-  if (g_windows) g_windows->MoveMainWindow(left, top, width, height);
-}
-
 void HookWait(int32_t ms) {
   if (g_windows) g_windows->Wait(ms);
 }
@@ -63,7 +59,6 @@ TPellianWindows::TPellianWindows(QWidget& main, std::function<QWidget*()> second
   TPellianWindowHooks hooks{};
   hooks.getMainRect = HookMainRect;
   hooks.showWindows = HookShowWindows;
-  hooks.moveMainWindow = HookMoveMainWindow;
   hooks.wait = HookWait;
   SetPellianWindowHooks(&hooks);
 }
@@ -98,12 +93,6 @@ void TPellianWindows::ShowWindows(bool show) {
   main_.show();
   if (hiddenSecond_) hiddenSecond_->show();
   hiddenSecond_ = nullptr;
-}
-
-void TPellianWindows::MoveMainWindow(int left, int top, int width, int height) {
-  if (width <= 0 || height <= 0) return;
-  main_.move(left, top);
-  main_.resize(main_.size() + QSize(width, height) - main_.frameGeometry().size());
 }
 
 void TPellianWindows::Wait(int ms) {

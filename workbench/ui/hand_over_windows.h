@@ -22,9 +22,7 @@ class TPellianWindows : public QObject {
   // The engine's hooks call these.
   void MainRect(int& left, int& top, int& right, int& bottom) const;
   void ShowWindows(bool show);
-  void MoveMainWindow(int left, int top, int width, int height);
   void Wait(int ms);
-  bool HandingOver() const { return handingOver_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
