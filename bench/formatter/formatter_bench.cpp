@@ -14,6 +14,7 @@
 #include "files/sample_store.h"
 #include "model/short_string.h"
 #include "model/sim_blocks.h"
+#include "simulation/run_statistics.h"
 #include "tesmira/model.h"
 
 namespace {
