@@ -24,7 +24,7 @@ bench=${DISPLAY_BENCH:-}
 if [ -z "$bench" ]; then
   build=${TESMIRA_BENCH_BUILD:-build/bench}
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESMIRA_BENCH=ON \
-    -DTESMIRA_TESTS=OFF -DTESMIRA_GUI=OFF >/dev/null
+    -DTESMIRA_TESTS=OFF >/dev/null
   cmake --build "$build" --target display_bench -j "$(nproc)"
   bench=$build/bench/display/display_bench
 fi

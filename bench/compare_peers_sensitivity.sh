@@ -19,7 +19,7 @@ python=/usr/bin/python3
 build=${TESMIRA_BENCH_BUILD:-build/bench}
 spearman=${TESVANE_SPEARMAN_BIN:-}
 if [ -z "$spearman" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESMIRA_BENCH=ON -DTESMIRA_TESTS=OFF -DTESMIRA_GUI=OFF >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESMIRA_BENCH=ON -DTESMIRA_TESTS=OFF >/dev/null
   cmake --build "$build" -j "$(nproc)" --target tesvane_spearman sensitivity_bench
   spearman="$build/bench/sensitivity/tesvane_spearman"
 fi

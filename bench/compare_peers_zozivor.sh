@@ -12,7 +12,7 @@ problems=${1:-50}
 TESMIRA_EXTRA_PACKAGES="python3-networkx" bash scripts/install-deps
 build=build/bench
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESMIRA_BENCH=ON \
-  -DTESMIRA_TESTS=OFF -DTESMIRA_GUI=OFF > /dev/null
+  -DTESMIRA_TESTS=OFF > /dev/null
 cmake --build "$build" --target zozivor_compare -j "$(nproc)" > /dev/null
 
 work=$(mktemp -d)

@@ -68,7 +68,7 @@ void Setup() {
 void BM_StartUpWithoutFile(benchmark::State& state) {
   Setup();
   for (auto _ : state) {
-    TFrmTesplore window(QSize(1280, 1024));
+    TFrmTesplore window(QRect(0, 0, 1280, 1024));
     window.show();
     QApplication::processEvents();
   }
@@ -79,7 +79,7 @@ void BM_StartUpWith16000x69(benchmark::State& state) {
   Setup();
   const QString file = SampleFile(69, 16000);
   for (auto _ : state) {
-    TFrmTesplore window(QSize(1280, 1024));
+    TFrmTesplore window(QRect(0, 0, 1280, 1024));
     window.show();
     window.LoadAndShowSampleFile(file);
     window.View()->Surface()->repaint();
@@ -91,7 +91,7 @@ BENCHMARK(BM_StartUpWith16000x69)->Unit(benchmark::kMillisecond)->UseRealTime();
 // and down.
 void BM_RealTimeDragMove(benchmark::State& state) {
   Setup();
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(1200, 800);
   window.show();
   QApplication::processEvents();
@@ -116,7 +116,7 @@ BENCHMARK(BM_RealTimeDragMove)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_Export800x600(benchmark::State& state) {
   static const char* const names[5] = {"e.bmp", "e.png", "e.gif", "e.tif", "e.jpg"};
   Setup();
-  TFrmTesplore window(QSize(1280, 1024));
+  TFrmTesplore window(QRect(0, 0, 1280, 1024));
   window.resize(900, 700);
   window.show();
   QApplication::processEvents();
