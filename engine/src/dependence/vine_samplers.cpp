@@ -68,9 +68,10 @@ bool TNormalBBN::Build(const std::vector<int>& nodes, const TCorrRows& rho) {
 void TNormalBBN::Sample(double* u, int32_t& idum) const {
   const std::size_t n = nodes_.size();
   double* v = v_.data();
-  v[0] = static_cast<double>(InverseNormal(NonZeroUniform(u[nodes_[0]])));
-  for (std::size_t k = 1; k < n; ++k)
-    v[k] = static_cast<double>(InverseNormal(NonZeroUniform(NextUniform(idum))));
+  // The uniforms first, then all their scores at once.
+  v[0] = NonZeroUniform(u[nodes_[0]]);
+  for (std::size_t k = 1; k < n; ++k) v[k] = NonZeroUniform(NextUniform(idum));
+  InverseNormalDouble(v, v, n);
   // Row j of L times v, from the last row up so that v[0..j-1] are still the
   // independent scores; row 0 is (1), the root keeps its score.
   for (std::size_t j = n; j-- > 1;) {

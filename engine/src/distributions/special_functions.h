@@ -5,6 +5,7 @@
 // NaN argument ends with a NaN or a failure status instead of a hang.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 namespace tesmira {
@@ -16,6 +17,12 @@ long double Power(long double x, long double p);
 // z with Phi(z) = u, 0 < u < 1 (Odeh and Evans' rational approximation,
 // absolute error below 1.5e-8 for 1e-20 < u < 1 - 1e-20).
 long double InverseNormal(long double u);
+// The same approximation evaluated in double, for normal scores drawn per
+// sample: within a relative 1e-15 of its exact value for 2^-33 < u < 1 - 2^-33.
+double InverseNormalDouble(double u);
+// z[i] = InverseNormalDouble(u[i]) for i < n, the same values computed
+// several at a time (z may be u).
+void InverseNormalDouble(const double* u, double* z, std::size_t n);
 
 // Gamma(x) for x > 0 (Cody's approximation); -777 for x <= 0.
 long double GammaFunction(long double x);
