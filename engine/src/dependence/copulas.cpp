@@ -526,6 +526,22 @@ double LogSinhcOverH(double g) {
   return g * (low + g4 * (mid + g4 * (c9 + g * c10)));
 }
 
+// The root d of d + b (e^d - 1 - d) = n for 0 <= b <= 1, from its inverse
+// series to n^7 (coefficients A_k polynomial in b; error about |n|^8 / 8).
+inline double GumbelInverseSeries(double n, double b) {
+  const double b2 = b * b, b4 = b2 * b2;
+  const double A2 = -0.5 * b;
+  const double A3 = b * (0.5 * b - 1.0 / 6);
+  const double A4 = b * ((-1.0 / 24 + b * (5.0 / 12)) - 0.625 * b2);
+  const double A5 = b * ((-1.0 / 120 + b * (5.0 / 24)) + b2 * (-0.875 + 0.875 * b));
+  const double A6 =
+      b * ((-1.0 / 720 + b * (7.0 / 90)) + b2 * (-49.0 / 72 + 1.75 * b) - b4 * (21.0 / 16));
+  const double A7 = b * ((-1.0 / 5040 + b * (17.0 / 720)) + b2 * (-137.0 / 360 + 1.875 * b) +
+                         b4 * (-55.0 / 16 + b * (33.0 / 16)));
+  const double n2 = n * n, n4 = n2 * n2;
+  return n + n2 * ((A2 + n * A3) + n2 * (A4 + n * A5) + n4 * (A6 + n * A7));
+}
+
 }  // namespace
 
 // With x = -ln u, y = -ln v and w = (x^q + y^q)^(1/q) = x e^mu (mu >= 0),
@@ -537,11 +553,12 @@ double LogSinhcOverH(double g) {
 // From mu, the correction d solves (q - 1) d + B (e^d - 1) = -f(mu) with
 // B = x e^mu exactly; in the Newton step n = -f(mu) / (q - 1 + B) and the share
 // b = B / (q - 1 + B) it reads d + b (e^d - 1 - d) = n, whose inverse series
-// d = n + A2 n^2 + ... + A5 n^5 has coefficients A_k polynomial in b. Taken to
-// the fifth power it leaves an error of the sixth order, so one exponential
-// per pass (none below mu = 0.1) and mostly a single pass. The start is the
-// root with e^mu - 1 replaced by its Pade form mu / (1 - mu / 2) while that is
-// below 1.
+// d = n + A2 n^2 + ... + A7 n^7 has coefficients A_k polynomial in b. Taken to
+// the seventh power it leaves an error of the eighth order, so one exponential
+// per pass (none below mu = 0.1) and mostly a single pass. From mu = 0 the
+// same series is the start while n = T / (q - 1 + x) is at most 0.6 (then
+// within 3e-3 mu of the root); beyond, the start is the root with e^mu - 1
+// replaced by its Pade form mu / (1 - mu / 2) while that is below 1.
 //
 // Then ln(e^s - 1) with s = q mu: for s <= 1 as ln s + s / 2 + ln(sinh(s/2) /
 // (s/2)), one logarithm and no cancellation; above, s + ln(1 - e^-s).
@@ -554,37 +571,52 @@ double GumbelHInverse(double t, double u, double q) {
   const double x = -std::log(u);
   const double T = -std::log(t);
   const double a = q - 1.0;
-  const double b = x + a + 0.5 * T;
-  double mu = 2.0 * T / (b + std::sqrt(b * b - 2.0 * a * T));
-  if (mu > 1.0) {
-    // Beyond the Pade form's reach: the smaller of two starts right of the
-    // root, the root with e^mu - 1 replaced by mu + mu^2 / 2 and ln(1 + T/x)
-    // (which also keeps e^mu finite), then one Newton step from it. Where the
-    // exponential term dominates the slope the step is taken on
-    // mu = ln(1 + (T - a mu) / x), nearly linear there; elsewhere on f itself.
-    // Both land right of the root or close to it.
-    const double s = x + a;
-    const double upper =
-        std::min(2.0 * T / (s + std::sqrt(s * s + 2.0 * x * T)), std::log(1.0 + T / x));
-    const double xe = x + T - a * upper;  // x e^mu at the root if the root were at upper
-    if (xe >= a) {
-      mu = upper - (upper - std::log(xe / x)) / (1.0 + a / xe);
-    } else {
-      const double e = std::exp(upper);
-      mu = upper - (x * (e - 1.0) + a * upper - T) / (x * e + a);
-    }
+  const double atZero = 1.0 / (a + x);
+  const double n0 = T * atZero;
+  double mu;
+  if (n0 <= 0.6) {
+    mu = GumbelInverseSeries(n0, x * atZero);
   } else {
-    // One Newton step towards the root with the finer Pade form
-    // e^mu - 1 = 12 mu / (12 - 6 mu + mu^2), that is towards the root of the
-    // cubic 12 x mu + (a mu - T)(12 - 6 mu + mu^2); mostly within 3e-3 of the root.
-    const double d = 12.0 - 6.0 * mu + mu * mu;
-    const double g = a * mu - T;
-    const double cubic = 12.0 * x * mu + g * d;
-    const double slope = 12.0 * x + a * d + g * (2.0 * mu - 6.0);
-    const double next = mu - cubic / slope;
-    if (next > 0.0 && next <= 2.0) mu = next;
+    const double b = x + a + 0.5 * T;
+    mu = 2.0 * T / (b + std::sqrt(b * b - 2.0 * a * T));
+    if (mu > 1.0) {
+      // Beyond the Pade form's reach: the smaller of two starts right of the
+      // root, the root with e^mu - 1 replaced by mu + mu^2 / 2 and ln(1 + T/x)
+      // (which also keeps e^mu finite), then one Newton step from it. Where the
+      // exponential term dominates the slope the step is taken on
+      // mu = ln(1 + (T - a mu) / x), nearly linear there; elsewhere on f itself.
+      // Both functions are convex and rising, so the step stays right of the root.
+      const double s = x + a;
+      const double upper =
+          std::min(2.0 * T / (s + std::sqrt(s * s + 2.0 * x * T)), std::log(1.0 + T / x));
+      const double xe = x + T - a * upper;  // x e^mu at the root if the root were at upper
+      if (xe >= a) {
+        mu = upper - (upper - std::log(xe / x)) / (1.0 + a / xe);
+      } else {
+        const double e = std::exp(upper);
+        mu = upper - (x * (e - 1.0) + a * upper - T) / (x * e + a);
+      }
+    } else {
+      // One Newton step towards the root with the finer Pade form
+      // e^mu - 1 = 12 mu / (12 - 6 mu + mu^2), that is towards the root of the
+      // cubic 12 x mu + (a mu - T)(12 - 6 mu + mu^2); mostly within 3e-3 of the root.
+      const double d = 12.0 - 6.0 * mu + mu * mu;
+      const double g = a * mu - T;
+      const double cubic = 12.0 * x * mu + g * d;
+      const double slope = 12.0 * x + a * d + g * (2.0 * mu - 6.0);
+      const double next = mu - cubic / slope;
+      if (next > 0.0 && next <= 2.0) mu = next;
+    }
   }
+  // The start's ln s or e^-s (s = q mu), taken alongside the pass and
+  // carried to the root by series when one pass suffices.
+  const double mu0 = mu, s0 = q * mu0;
+  const bool below = s0 <= 1.0;
+  const double atStart = below ? std::log(s0) : std::exp(-s0);
+  const double inv0 = 1.0 / mu0;
+  int passes = 0;
   for (int i = 0; i < 50; ++i) {
+    ++passes;
     // e^mu - 1; from 0.1 on the plain exponential loses no digit that matters.
     const double e = mu > 0.1 ? std::exp(mu) - 1.0 : Expm1Small(mu);
     const double B = x * (e + 1.0);
@@ -596,28 +628,40 @@ double GumbelHInverse(double t, double u, double q) {
       if (std::isnan(mu)) break;
       continue;
     }
-    const double share = B * i1;
-    const double A2 = -0.5 * share;
-    const double A3 = share * (0.5 * share - 1.0 / 6);
-    const double A4 = share * (-1.0 / 24 + share * (5.0 / 12 - 0.625 * share));
-    const double A5 = share * (-1.0 / 120 + share * (5.0 / 24 + share * (-0.875 + 0.875 * share)));
-    const double n2 = n * n;
-    const double step = n + n2 * ((A2 + n * A3) + n2 * (A4 + n * A5));
+    const double step = GumbelInverseSeries(n, B * i1);
     mu += step;
     // y grows like e^mu for large mu and like mu^(1/q) for small mu: after a
-    // step below 3e-3 min(mu, 1) the error of y is of the order (3e-3)^6.
-    if (!(std::fabs(step) > 3e-3 * std::min(mu, 1.0))) break;
+    // step below 8e-3 min(mu, 1) the error of y is of the order (8e-3)^8 / 8.
+    if (!(std::fabs(step) > 8e-3 * std::min(mu, 1.0))) break;
   }
   if (std::isnan(mu)) return t;
   if (mu <= 0.0) return 1.0;
   // y = x (e^s - 1)^(1/q) with s = q mu.
   const double iq = 1.0 / q;
   const double s = q * mu;
+  const double d = mu - mu0;
   double logY;  // ln(y / x)
   if (s > 1.0) {
-    logY = mu + std::log(1.0 - std::exp(-s)) * iq;
+    // e^-s = e^-s0 e^-(s - s0), the second factor from its series while
+    // s - s0 is below 1e-3 (error below 1e-17).
+    const double h = q * d;
+    const double z = passes == 1 && !below && std::fabs(h) <= 1e-3
+                         ? atStart * (1.0 - h * (1.0 - h * (0.5 - h * (1.0 / 6 - h * (1.0 / 24)))))
+                         : std::exp(-s);
+    logY = mu + std::log(1.0 - z) * iq;
   } else {
-    logY = (std::log(s) + 0.5 * s + LogSinhcOverH(0.25 * s * s)) * iq;
+    // ln s = ln s0 + ln(1 + w) with w = d / mu0, from its series while |w| is
+    // at most 3e-3 (error below 4e-19).
+    const double w = d * inv0;
+    double logS;
+    if (passes == 1 && below && std::fabs(w) <= 3e-3) {
+      const double w2 = w * w, w4 = w2 * w2;
+      logS = atStart +
+             (w * (1.0 - 0.5 * w) + w2 * w * (1.0 / 3 - 0.25 * w) + w4 * w * (0.2 - w * (1.0 / 6)));
+    } else {
+      logS = std::log(s);
+    }
+    logY = (logS + 0.5 * s + LogSinhcOverH(0.25 * s * s)) * iq;
   }
   return Clamp01(std::exp(-x * std::exp(logY)));
 }
