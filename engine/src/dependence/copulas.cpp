@@ -501,6 +501,49 @@ double GumbelH(double v, double u, double q) {
   return Clamp01(std::exp(x - w + (q - 1.0) * (std::log(x) - logW)));
 }
 
+namespace {
+
+// e^m - 1 for 0 <= m <= 0.1 from its Taylor series to m^10 (relative error
+// below 3e-18): the digits that e^m - 1 loses for small m, without a call.
+double Expm1Small(double m) {
+  const double m2 = m * m, m4 = m2 * m2;
+  const double p01 = 1.0 + m * (1.0 / 2), p23 = 1.0 / 6 + m * (1.0 / 24);
+  const double p45 = 1.0 / 120 + m * (1.0 / 720), p67 = 1.0 / 5040 + m * (1.0 / 40320);
+  const double p89 = 1.0 / 362880 + m * (1.0 / 3628800);
+  return m * ((p01 + m2 * p23) + m4 * ((p45 + m2 * p67) + m4 * p89));
+}
+
+// ln(sinh(h) / h) for 0 <= h <= 1/2, as a series in g = h^2 (coefficients
+// 2^2k B_2k / (2k (2k)!), to g^10; error below 3e-19). With h = s / 2 it is
+// ln((e^s - 1) / s) - s / 2.
+double LogSinhcOverH(double g) {
+  const double g2 = g * g, g4 = g2 * g2;
+  const double c1 = 1.0 / 6, c2 = -1.0 / 180, c3 = 1.0 / 2835, c4 = -1.0 / 37800, c5 = 1.0 / 467775,
+               c6 = -691.0 / 3831077250, c7 = 2.0 / 127702575, c8 = -3617.0 / 2605132530000,
+               c9 = 43867.0 / 350813659321125, c10 = -174611.0 / 15313294652906250;
+  const double low = (c1 + g * c2) + g2 * (c3 + g * c4);
+  const double mid = (c5 + g * c6) + g2 * (c7 + g * c8);
+  return g * (low + g4 * (mid + g4 * (c9 + g * c10)));
+}
+
+// The root d of d + b (e^d - 1 - d) = n for 0 <= b <= 1, from its inverse
+// series to n^7 (coefficients A_k polynomial in b; error about |n|^8 / 8).
+inline double GumbelInverseSeries(double n, double b) {
+  const double b2 = b * b, b4 = b2 * b2;
+  const double A2 = -0.5 * b;
+  const double A3 = b * (0.5 * b - 1.0 / 6);
+  const double A4 = b * ((-1.0 / 24 + b * (5.0 / 12)) - 0.625 * b2);
+  const double A5 = b * ((-1.0 / 120 + b * (5.0 / 24)) + b2 * (-0.875 + 0.875 * b));
+  const double A6 =
+      b * ((-1.0 / 720 + b * (7.0 / 90)) + b2 * (-49.0 / 72 + 1.75 * b) - b4 * (21.0 / 16));
+  const double A7 = b * ((-1.0 / 5040 + b * (17.0 / 720)) + b2 * (-137.0 / 360 + 1.875 * b) +
+                         b4 * (-55.0 / 16 + b * (33.0 / 16)));
+  const double n2 = n * n, n4 = n2 * n2;
+  return n + n2 * ((A2 + n * A3) + n2 * (A4 + n * A5) + n4 * (A6 + n * A7));
+}
+
+}  // namespace
+
 // With x = -ln u, y = -ln v and w = (x^q + y^q)^(1/q) = x e^mu (mu >= 0),
 // h(v | u) = t reads f(mu) = x (e^mu - 1) + (q - 1) mu - T = 0 with T = -ln t,
 // an increasing convex function of mu, and then y = x (e^(q mu) - 1)^(1/q).
@@ -508,10 +551,17 @@ double GumbelH(double v, double u, double q) {
 // (through x).
 //
 // From mu, the correction d solves (q - 1) d + B (e^d - 1) = -f(mu) with
-// B = x e^mu exactly; its series in -f(mu), taken to the fifth power, leaves
-// an error of the sixth order, so one exponential per pass and mostly one or
-// two passes. The start is the root with e^mu - 1 replaced by its Pade form
-// mu / (1 - mu / 2) while that is below 1.
+// B = x e^mu exactly; in the Newton step n = -f(mu) / (q - 1 + B) and the share
+// b = B / (q - 1 + B) it reads d + b (e^d - 1 - d) = n, whose inverse series
+// d = n + A2 n^2 + ... + A7 n^7 has coefficients A_k polynomial in b. Taken to
+// the seventh power it leaves an error of the eighth order, so one exponential
+// per pass (none below mu = 0.1) and mostly a single pass. From mu = 0 the
+// same series is the start while n = T / (q - 1 + x) is at most 0.6 (then
+// within 3e-3 mu of the root); beyond, the start is the root with e^mu - 1
+// replaced by its Pade form mu / (1 - mu / 2) while that is below 1.
+//
+// Then ln(e^s - 1) with s = q mu: for s <= 1 as ln s + s / 2 + ln(sinh(s/2) /
+// (s/2)), one logarithm and no cancellation; above, s + ln(1 - e^-s).
 double GumbelHInverse(double t, double u, double q) {
   if (u == 0.0) return t;
   if (t <= 0.0) return 0.0;
@@ -521,66 +571,99 @@ double GumbelHInverse(double t, double u, double q) {
   const double x = -std::log(u);
   const double T = -std::log(t);
   const double a = q - 1.0;
-  const double b = x + a + 0.5 * T;
-  double mu = 2.0 * T / (b + std::sqrt(b * b - 2.0 * a * T));
-  if (mu > 1.0) {
-    // Beyond the Pade form's reach: the smaller of two starts right of the
-    // root, the root with e^mu - 1 replaced by mu + mu^2 / 2 and ln(1 + T/x)
-    // (which also keeps e^mu finite); Newton's steps then fall monotonically.
-    const double s = x + a;
-    mu = std::min(2.0 * T / (s + std::sqrt(s * s + 2.0 * x * T)), std::log1p(T / x));
+  const double atZero = 1.0 / (a + x);
+  const double n0 = T * atZero;
+  double mu;
+  if (n0 <= 0.6) {
+    mu = GumbelInverseSeries(n0, x * atZero);
   } else {
-    // One Newton step towards the root with the finer Pade form
-    // e^mu - 1 = 12 mu / (12 - 6 mu + mu^2), that is towards the root of the
-    // cubic 12 x mu + (a mu - T)(12 - 6 mu + mu^2); mostly within 3e-3 of the root.
-    const double d = 12.0 - 6.0 * mu + mu * mu;
-    const double g = a * mu - T;
-    const double cubic = 12.0 * x * mu + g * d;
-    const double slope = 12.0 * x + a * d + g * (2.0 * mu - 6.0);
-    const double next = mu - cubic / slope;
-    if (next > 0.0 && next <= 2.0) mu = next;
+    const double b = x + a + 0.5 * T;
+    mu = 2.0 * T / (b + std::sqrt(b * b - 2.0 * a * T));
+    if (mu > 1.0) {
+      // Beyond the Pade form's reach: the smaller of two starts right of the
+      // root, the root with e^mu - 1 replaced by mu + mu^2 / 2 and ln(1 + T/x)
+      // (which also keeps e^mu finite), then one Newton step from it. Where the
+      // exponential term dominates the slope the step is taken on
+      // mu = ln(1 + (T - a mu) / x), nearly linear there; elsewhere on f itself.
+      // Both functions are convex and rising, so the step stays right of the root.
+      const double s = x + a;
+      const double upper =
+          std::min(2.0 * T / (s + std::sqrt(s * s + 2.0 * x * T)), std::log(1.0 + T / x));
+      const double xe = x + T - a * upper;  // x e^mu at the root if the root were at upper
+      if (xe >= a) {
+        mu = upper - (upper - std::log(xe / x)) / (1.0 + a / xe);
+      } else {
+        const double e = std::exp(upper);
+        mu = upper - (x * (e - 1.0) + a * upper - T) / (x * e + a);
+      }
+    } else {
+      // One Newton step towards the root with the finer Pade form
+      // e^mu - 1 = 12 mu / (12 - 6 mu + mu^2), that is towards the root of the
+      // cubic 12 x mu + (a mu - T)(12 - 6 mu + mu^2); mostly within 3e-3 of the root.
+      const double d = 12.0 - 6.0 * mu + mu * mu;
+      const double g = a * mu - T;
+      const double cubic = 12.0 * x * mu + g * d;
+      const double slope = 12.0 * x + a * d + g * (2.0 * mu - 6.0);
+      const double next = mu - cubic / slope;
+      if (next > 0.0 && next <= 2.0) mu = next;
+    }
   }
+  // The start's ln s or e^-s (s = q mu), taken alongside the pass and
+  // carried to the root by series when one pass suffices.
+  const double mu0 = mu, s0 = q * mu0;
+  const bool below = s0 <= 1.0;
+  const double atStart = below ? std::log(s0) : std::exp(-s0);
+  const double inv0 = 1.0 / mu0;
+  int passes = 0;
   for (int i = 0; i < 50; ++i) {
+    ++passes;
     // e^mu - 1; from 0.1 on the plain exponential loses no digit that matters.
-    const double e = mu > 0.1 ? std::exp(mu) - 1.0 : std::expm1(mu);
+    const double e = mu > 0.1 ? std::exp(mu) - 1.0 : Expm1Small(mu);
     const double B = x * (e + 1.0);
-    const double r = -(x * e + a * mu - T);
-    const double c1 = a + B;
-    const double i1 = 1.0 / c1;
-    const double newton = r * i1;
-    if (!(std::fabs(newton) <= 0.1)) {
+    const double i1 = 1.0 / (a + B);
+    const double n = (T - x * e - a * mu) * i1;
+    if (!(std::fabs(n) <= 0.1)) {
       // Far from the root: a Newton step, never more than 1 upwards.
-      mu += std::min(newton, 1.0);
+      mu += std::min(n, 1.0);
       if (std::isnan(mu)) break;
       continue;
     }
-    // Reversion of c1 d + c2 d^2 + ... + c5 d^5 = r, c_k = B / k! (k >= 2).
-    const double c2 = B / 2.0, c3 = B / 6.0, c4 = B / 24.0, c5 = B / 120.0;
-    const double i2 = i1 * i1;
-    const double d2 = -c2 * i2 * i1;
-    const double d3 = (2.0 * c2 * c2 - c1 * c3) * i2 * i2 * i1;
-    const double d4 = (5.0 * c1 * c2 * c3 - c1 * c1 * c4 - 5.0 * c2 * c2 * c2) * i2 * i2 * i2 * i1;
-    const double d5 = (6.0 * c1 * c1 * c2 * c4 + 3.0 * c1 * c1 * c3 * c3 +
-                       14.0 * c2 * c2 * c2 * c2 - c1 * c1 * c1 * c5 - 21.0 * c1 * c2 * c2 * c3) *
-                      i2 * i2 * i2 * i2 * i1;
-    const double step = r * (i1 + r * (d2 + r * (d3 + r * (d4 + r * d5))));
+    const double step = GumbelInverseSeries(n, B * i1);
     mu += step;
     // y grows like e^mu for large mu and like mu^(1/q) for small mu: after a
-    // step below 3e-3 min(mu, 1) the error of y is of the order (3e-3)^6.
-    if (!(std::fabs(step) > 3e-3 * std::min(mu, 1.0))) break;
+    // step below 8e-3 min(mu, 1) the error of y is of the order (8e-3)^8 / 8.
+    if (!(std::fabs(step) > 8e-3 * std::min(mu, 1.0))) break;
   }
   if (std::isnan(mu)) return t;
   if (mu <= 0.0) return 1.0;
-  // y = x e^mu (1 - e^(-q mu))^(1/q) = x (e^(q mu) - 1)^(1/q).
-  const double qmu = q * mu;
-  double y;
-  if (qmu > 1.0) {
-    y = x * std::exp(mu + std::log(1.0 - std::exp(-qmu)) / q);
+  // y = x (e^s - 1)^(1/q) with s = q mu.
+  const double iq = 1.0 / q;
+  const double s = q * mu;
+  const double d = mu - mu0;
+  double logY;  // ln(y / x)
+  if (s > 1.0) {
+    // e^-s = e^-s0 e^-(s - s0), the second factor from its series while
+    // s - s0 is below 1e-3 (error below 1e-17).
+    const double h = q * d;
+    const double z = passes == 1 && !below && std::fabs(h) <= 1e-3
+                         ? atStart * (1.0 - h * (1.0 - h * (0.5 - h * (1.0 / 6 - h * (1.0 / 24)))))
+                         : std::exp(-s);
+    logY = mu + std::log(1.0 - z) * iq;
   } else {
-    const double k = qmu > 0.1 ? std::exp(qmu) - 1.0 : std::expm1(qmu);
-    y = x * std::exp(std::log(k) / q);
+    // ln s = ln s0 + ln(1 + w) with w = d / mu0, from its series while |w| is
+    // at most 3e-3 (error below 4e-19).
+    const double w = d * inv0;
+    double logS;
+    if (passes == 1 && below && std::fabs(w) <= 3e-3) {
+      const double w2 = w * w, w4 = w2 * w2;
+      logS = atStart +
+             (w * (1.0 - 0.5 * w) + w2 * w * (1.0 / 3 - 0.25 * w) + w4 * w * (0.2 - w * (1.0 / 6)));
+    } else {
+      logS = std::log(s);
+    }
+    logY = (logS + 0.5 * s + LogSinhcOverH(0.25 * s * s)) * iq;
   }
-  return Clamp01(std::exp(-y));
+  return Clamp01(std::exp(-x * std::exp(logY)));
 }
 
 namespace {
