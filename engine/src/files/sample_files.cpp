@@ -1,12 +1,12 @@
 #include "files/sample_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <exception>
 #include <mutex>
 #include <system_error>
@@ -252,7 +252,10 @@ struct SampleFileWriter::Impl {
   std::mutex mutex;
   std::condition_variable queued;   // for the formatters: a block to format, or the end
   std::condition_variable written;  // a block written: the next one's turn, a spare block
-  std::deque<SampleBlock*> queue;   // under mutex
+  // Under mutex: the queue, block n in slot n % kBlocks; blocks taken
+  // from it, as numbered so far.
+  std::array<SampleBlock*, kBlocks> queue{};
+  uint64_t taken = 0;
   std::vector<SampleBlock*> spare;  // under mutex
   uint64_t writtenBlocks = 0;       // under mutex: blocks written, in order
   bool ending = false;              // under mutex: the formatters end when the queue is empty
@@ -325,6 +328,7 @@ void SampleFileWriter::Impl::Start() {
   blockSamples = std::max<std::size_t>(1, kBlockValues / std::max<std::size_t>(width, 1));
   blocks.resize(kBlocks);
   spare.clear();
+  spare.reserve(kBlocks);
   for (auto& b : blocks) {
     if (!b) b = std::make_unique<SampleBlock>();
     b->values.resize(blockSamples * width);
@@ -334,8 +338,7 @@ void SampleFileWriter::Impl::Start() {
   }
   filling = spare.back();
   spare.pop_back();
-  queue.clear();
-  submitted = writtenBlocks = 0;
+  submitted = taken = writtenBlocks = 0;
   ending = false;
   failure = nullptr;
   formatters.reserve(kFormatters);
@@ -351,10 +354,9 @@ void SampleFileWriter::Impl::Start() {
 void SampleFileWriter::Impl::Work() {
   std::unique_lock<std::mutex> lock(mutex);
   for (;;) {
-    queued.wait(lock, [this] { return ending || !queue.empty(); });
-    if (queue.empty()) return;
-    SampleBlock* block = queue.front();
-    queue.pop_front();
+    queued.wait(lock, [this] { return ending || taken < submitted; });
+    if (taken == submitted) return;
+    SampleBlock* block = queue[taken++ % kBlocks];
     lock.unlock();
     FormatBlock(*block);
     lock.lock();
@@ -385,8 +387,8 @@ void SampleFileWriter::Impl::Submit() {
     return;
   }
   std::unique_lock<std::mutex> lock(mutex);
-  filling->number = submitted++;
-  queue.push_back(filling);
+  filling->number = submitted;
+  queue[submitted++ % kBlocks] = filling;
   filling = nullptr;
   queued.notify_one();
   written.wait(lock, [this] { return !spare.empty(); });
