@@ -244,7 +244,7 @@ struct SampleFileWriter::Impl {
   std::size_t blockSamples = 1;    // samples a block
   bool accepting = false;          // the caller takes samples (files open at Start)
   SampleBlock* filling = nullptr;  // the caller's block
-  uint64_t submitted = 0;          // blocks queued (the caller's count)
+  uint64_t submitted = 0;          // under mutex: blocks queued
   std::vector<std::unique_ptr<SampleBlock>> blocks;
 
   // None running: blocks are formatted and written on the caller's thread.
@@ -358,14 +358,21 @@ void SampleFileWriter::Impl::Work() {
     if (taken == submitted) return;
     SampleBlock* block = queue[taken++ % kBlocks];
     lock.unlock();
-    FormatBlock(*block);
+    // Nothing escapes the thread: what is thrown ends the run in the caller
+    // (Close), and the block still takes its turn so that no thread waits
+    // for it for ever.
+    std::exception_ptr thrown;
+    try {
+      FormatBlock(*block);
+    } catch (...) {
+      thrown = std::current_exception();
+    }
     lock.lock();
     // The blocks before this one are written first.
     written.wait(lock, [&] { return writtenBlocks == block->number; });
     lock.unlock();
-    std::exception_ptr thrown;
     try {
-      WriteBlock(*block);
+      if (!thrown) WriteBlock(*block);
     } catch (...) {
       thrown = std::current_exception();
     }
