@@ -1,10 +1,16 @@
 #include "files/sample_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "files/buffered_file.h"
 #include "model/export_guard.h"
@@ -161,6 +167,31 @@ ColumnPlan PlanColumns(const SampleFileSetup& s, int inCount, int outCount) {
 
 }  // namespace
 
+// Samples on their way to the files: the written columns' values, sample
+// after sample, and their texts once formatted. Blocks are numbered in the
+// order the run fills them.
+struct SampleBlock {
+  std::vector<double> values;
+  std::vector<char> texts;  // kSampleValueWidth characters a value
+  std::size_t samples = 0;
+  uint64_t number = 0;
+};
+
+// About 64 KB of values a block, and few blocks, so that the samples in
+// flight take little memory whatever the number of columns. Two threads
+// format blocks side by side: one alone formats more slowly than the run
+// samples.
+constexpr std::size_t kBlockValues = 8192;
+constexpr std::size_t kFormatters = 2;
+constexpr std::size_t kBlocks = kFormatters + 4;
+
+// Consecutive positions of one list, copied together into a block.
+struct ColumnSpan {
+  bool output;
+  int first;  // 0-based position in its list
+  int count;
+};
+
 struct SampleFileWriter::Impl {
   PassFile pass[2];
   std::vector<Column> columns;
@@ -169,7 +200,6 @@ struct SampleFileWriter::Impl {
   bool separate = true;
   int simulations = 1;
   double (*uniform)() = nullptr;
-  std::string line;  // one ".sae" line
 
   void CloseFile(int p, bool correctCount);
   bool CreateFile(int p, const std::string& name);
@@ -185,7 +215,224 @@ struct SampleFileWriter::Impl {
   void WriteSamHeader(const std::vector<std::string_view>& names, int inputColumns, bool remarks,
                       int32_t announced);
   void WriteSaeHeader(const std::vector<std::string_view>& names);
+
+  // ---- writing alongside the run ----
+  //
+  // The caller copies each sample's written values into the block it fills
+  // and queues the block when full. The formatting threads take blocks from
+  // the queue in order, format their values (touching nothing but the
+  // block) and then, strictly in block order, write the texts to the files
+  // (WriteBlock). Writing is the only use of the files and the messages
+  // while the threads run, and one block is written at a time: a thread
+  // waits under the mutex until the blocks before its own are written. The
+  // caller uses the files again only after Drain, which waits under the
+  // mutex until every queued block is written. Anything else the threads
+  // read (the column count) is fixed before they start.
+  void Start();
+  void Submit();
+  void Drain();
+  // Drains, ends the threads and returns what they threw, if anything.
+  std::exception_ptr Finish();
+  void Work();
+  void FormatBlock(SampleBlock& block) const;
+  void WriteBlock(const SampleBlock& block);
+  // One sample's value texts (in column order) to the open files.
+  void WriteSampleTexts(const char* texts);
+
+  std::vector<ColumnSpan> spans;   // the columns as runs of list positions
+  std::size_t width = 0;           // values a sample
+  std::size_t blockSamples = 1;    // samples a block
+  bool accepting = false;          // the caller takes samples (files open at Start)
+  SampleBlock* filling = nullptr;  // the caller's block
+  uint64_t submitted = 0;          // under mutex: blocks queued
+  std::vector<std::unique_ptr<SampleBlock>> blocks;
+
+  // None running: blocks are formatted and written on the caller's thread.
+  std::vector<std::thread> formatters;
+  std::mutex mutex;
+  std::condition_variable queued;   // for the formatters: a block to format, or the end
+  std::condition_variable written;  // a block written: the next one's turn, a spare block
+  // Under mutex: the queue, block n in slot n % kBlocks; blocks taken
+  // from it, as numbered so far.
+  std::array<SampleBlock*, kBlocks> queue{};
+  uint64_t taken = 0;
+  std::vector<SampleBlock*> spare;  // under mutex
+  uint64_t writtenBlocks = 0;       // under mutex: blocks written, in order
+  bool ending = false;              // under mutex: the formatters end when the queue is empty
+  std::exception_ptr failure;       // under mutex
 };
+
+void SampleFileWriter::Impl::FormatBlock(SampleBlock& block) const {
+  const std::size_t n = block.samples * width;
+  for (std::size_t k = 0; k < n; ++k)
+    FormatSampleValue(block.values[k], block.texts.data() + k * kSampleValueWidth);
+}
+
+void SampleFileWriter::Impl::WriteSampleTexts(const char* texts) {
+  constexpr std::size_t w = kSampleValueWidth;
+  const std::size_t n = width;
+  if (pass[0].open) {
+    // One value a line.
+    char* out = pass[0].file.Reserve(n * (w + 2));
+    for (std::size_t c = 0; c < n; ++c) {
+      std::memcpy(out, texts + c * w, w);
+      out[w] = '\r';
+      out[w + 1] = '\n';
+      out += w + 2;
+    }
+    if (pass[0].file.Commit(out))
+      ++pass[0].written;
+    else
+      WriteFailed(0);
+  }
+  if (pass[1].open) {
+    // One sample a line.
+    char* out = pass[1].file.Reserve(n * (w + 2) + 2);
+    for (std::size_t c = 0; c < n; ++c) {
+      if (c) {
+        *out++ = ',';
+        *out++ = ' ';
+      }
+      std::memcpy(out, texts + c * w, w);
+      out += w;
+    }
+    *out++ = '\r';
+    *out++ = '\n';
+    if (pass[1].file.Commit(out))
+      ++pass[1].written;
+    else
+      WriteFailed(1);
+  }
+}
+
+void SampleFileWriter::Impl::WriteBlock(const SampleBlock& block) {
+  const std::size_t stride = width * kSampleValueWidth;
+  for (std::size_t s = 0; s < block.samples; ++s) {
+    if (!pass[0].open && !pass[1].open) return;
+    WriteSampleTexts(block.texts.data() + s * stride);
+  }
+}
+
+void SampleFileWriter::Impl::Start() {
+  accepting = false;
+  if (!pass[0].open && !pass[1].open) return;
+  spans.clear();
+  for (const Column& c : columns) {
+    ColumnSpan* last = spans.empty() ? nullptr : &spans.back();
+    if (last && last->output == c.output && last->first + last->count == c.index - 1)
+      ++last->count;
+    else
+      spans.push_back({c.output, c.index - 1, 1});
+  }
+  width = columns.size();
+  blockSamples = std::max<std::size_t>(1, kBlockValues / std::max<std::size_t>(width, 1));
+  blocks.resize(kBlocks);
+  spare.clear();
+  spare.reserve(kBlocks);
+  for (auto& b : blocks) {
+    if (!b) b = std::make_unique<SampleBlock>();
+    b->values.resize(blockSamples * width);
+    b->texts.resize(blockSamples * width * kSampleValueWidth);
+    b->samples = 0;
+    spare.push_back(b.get());
+  }
+  filling = spare.back();
+  spare.pop_back();
+  submitted = taken = writtenBlocks = 0;
+  ending = false;
+  failure = nullptr;
+  formatters.reserve(kFormatters);
+  try {
+    while (formatters.size() < kFormatters) formatters.emplace_back([this] { Work(); });
+  } catch (const std::system_error&) {
+    // Fewer threads to be had: those running do the work, or, with none,
+    // the caller formats each block as it fills.
+  }
+  accepting = true;
+}
+
+void SampleFileWriter::Impl::Work() {
+  std::unique_lock<std::mutex> lock(mutex);
+  for (;;) {
+    queued.wait(lock, [this] { return ending || taken < submitted; });
+    if (taken == submitted) return;
+    SampleBlock* block = queue[taken++ % kBlocks];
+    lock.unlock();
+    // Nothing escapes the thread: what is thrown ends the run in the caller
+    // (Close), and the block still takes its turn so that no thread waits
+    // for it for ever.
+    std::exception_ptr thrown;
+    try {
+      FormatBlock(*block);
+    } catch (...) {
+      thrown = std::current_exception();
+    }
+    lock.lock();
+    // The blocks before this one are written first.
+    written.wait(lock, [&] { return writtenBlocks == block->number; });
+    lock.unlock();
+    try {
+      if (!thrown) WriteBlock(*block);
+    } catch (...) {
+      thrown = std::current_exception();
+    }
+    lock.lock();
+    if (thrown && !failure) failure = thrown;
+    ++writtenBlocks;
+    block->samples = 0;
+    spare.push_back(block);
+    written.notify_all();
+  }
+}
+
+void SampleFileWriter::Impl::Submit() {
+  if (filling == nullptr || filling->samples == 0) return;
+  if (formatters.empty()) {
+    FormatBlock(*filling);
+    WriteBlock(*filling);
+    filling->samples = 0;
+    return;
+  }
+  std::unique_lock<std::mutex> lock(mutex);
+  filling->number = submitted;
+  queue[submitted++ % kBlocks] = filling;
+  filling = nullptr;
+  queued.notify_one();
+  written.wait(lock, [this] { return !spare.empty(); });
+  filling = spare.back();
+  spare.pop_back();
+}
+
+void SampleFileWriter::Impl::Drain() {
+  if (!accepting) return;
+  Submit();
+  if (formatters.empty()) return;
+  std::unique_lock<std::mutex> lock(mutex);
+  written.wait(lock, [this] { return writtenBlocks == submitted; });
+}
+
+std::exception_ptr SampleFileWriter::Impl::Finish() {
+  if (!accepting) return nullptr;
+  std::exception_ptr thrown;
+  try {
+    Drain();
+  } catch (...) {
+    thrown = std::current_exception();
+  }
+  if (!formatters.empty()) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      ending = true;
+      if (failure && !thrown) thrown = failure;
+      failure = nullptr;
+    }
+    queued.notify_all();
+    for (std::thread& t : formatters) t.join();
+    formatters.clear();
+  }
+  accepting = false;
+  return thrown;
+}
 
 SampleFileWriter::SampleFileWriter() : impl_(std::make_unique<Impl>()) {}
 SampleFileWriter::~SampleFileWriter() { Abandon(); }
@@ -255,6 +502,14 @@ void SampleFileWriter::Impl::WriteSaeHeader(const std::vector<std::string_view>&
 
 bool SampleFileWriter::Open(const SampleFileSetup& s) {
   Impl& m = *impl_;
+  m.Finish();  // a writer opened again without Close: what it took is written first
+  bool any = OpenFiles(s);
+  m.Start();
+  return any;
+}
+
+bool SampleFileWriter::OpenFiles(const SampleFileSetup& s) {
+  Impl& m = *impl_;
   static const TSampleList kEmpty{};
   const TSampleList& in = s.inputs ? *s.inputs : kEmpty;
   const TSampleList& out = s.outputs ? *s.outputs : kEmpty;
@@ -299,7 +554,7 @@ bool SampleFileWriter::Open(const SampleFileSetup& s) {
 }
 
 void SampleFileWriter::WriteSample(const TSampleList& inputs, const TSampleList& outputs) {
-  if (!impl_->pass[0].open && !impl_->pass[1].open) return;
+  if (!impl_->accepting) return;
   double in[MaxSampleListEntries] = {}, out[MaxSampleListEntries] = {};
   int nin = std::clamp<int>(inputs.count, 0, MaxSampleListEntries);
   int nout = std::clamp<int>(outputs.count, 0, MaxSampleListEntries);
@@ -310,50 +565,14 @@ void SampleFileWriter::WriteSample(const TSampleList& inputs, const TSampleList&
 
 void SampleFileWriter::WriteSample(const double* inputs, const double* outputs) {
   Impl& m = *impl_;
-  bool sam = m.pass[0].open, sae = m.pass[1].open;
-  if (!sam && !sae) return;
-  std::size_t n = m.columns.size();
-  char* samOut = nullptr;
-  char* saeOut = nullptr;
-  // Room for every value of the sample; each value is formatted once.
-  if (sam) samOut = m.pass[0].file.Reserve(n * (kSampleValueWidth + 2));
-  if (sae) saeOut = m.pass[1].file.Reserve(n * (kSampleValueWidth + 2) + 2);
-  for (std::size_t c = 0; c < n; ++c) {
-    const Column& col = m.columns[c];
-    double v = col.output ? outputs[col.index - 1] : inputs[col.index - 1];
-    char text[kSampleValueWidth];
-    FormatSampleValue(v, text);
-    if (samOut) {
-      std::memcpy(samOut, text, kSampleValueWidth);
-      samOut[kSampleValueWidth] = '\r';
-      samOut[kSampleValueWidth + 1] = '\n';
-      samOut += kSampleValueWidth + 2;
-    }
-    if (saeOut) {
-      if (c) {
-        *saeOut++ = ',';
-        *saeOut++ = ' ';
-      }
-      std::memcpy(saeOut, text, kSampleValueWidth);
-      saeOut += kSampleValueWidth;
-    }
+  if (!m.accepting) return;
+  double* to = m.filling->values.data() + m.filling->samples * m.width;
+  for (const ColumnSpan& span : m.spans) {
+    const double* from = (span.output ? outputs : inputs) + span.first;
+    std::memcpy(to, from, static_cast<std::size_t>(span.count) * sizeof(double));
+    to += span.count;
   }
-  if (saeOut) {
-    *saeOut++ = '\r';
-    *saeOut++ = '\n';
-  }
-  if (sam) {
-    if (m.pass[0].file.Commit(samOut))
-      ++m.pass[0].written;
-    else
-      m.WriteFailed(0);
-  }
-  if (sae) {
-    if (m.pass[1].file.Commit(saeOut))
-      ++m.pass[1].written;
-    else
-      m.WriteFailed(1);
-  }
+  if (++m.filling->samples == m.blockSamples) m.Submit();
 }
 
 void SampleFileWriter::Impl::CorrectCount(int p) {
@@ -389,6 +608,8 @@ void SampleFileWriter::Impl::CloseFile(int p, bool correctCount) {
 
 void SampleFileWriter::Close(bool lastSimulation) {
   Impl& m = *impl_;
+  // Every sample taken is written before anything else happens to the files.
+  if (std::exception_ptr thrown = m.Finish()) std::rethrow_exception(thrown);
   PassFile& s = m.pass[0];
   if (s.open && m.requestName.find(".SAP") != std::string::npos && m.uniform && s.announced > 0) {
     double inv = 1.0 / s.announced;
@@ -411,6 +632,7 @@ void SampleFileWriter::Close(bool lastSimulation) {
 }
 
 void SampleFileWriter::Abandon() {
+  impl_->Finish();  // what the run wrote stays written; a failure no longer matters
   for (PassFile& f : impl_->pass) {
     if (f.open) f.file.Close();
     f.open = false;
@@ -418,17 +640,21 @@ void SampleFileWriter::Abandon() {
 }
 
 bool SampleFileWriter::IsOpen(int pass) const {
+  impl_->Drain();
   return (pass == 0 || pass == 1) && impl_->pass[pass].open;
 }
 const std::string& SampleFileWriter::FileName(int pass) const {
+  impl_->Drain();
   return impl_->pass[pass == 1 ? 1 : 0].name;
 }
 int64_t SampleFileWriter::SamplesWritten(int pass) const {
+  impl_->Drain();
   return impl_->pass[pass == 1 ? 1 : 0].written;
 }
 int SampleFileWriter::ColumnCount() const { return static_cast<int>(impl_->columns.size()); }
 
 std::vector<std::string> SampleFileWriter::TakeMessages() {
+  impl_->Drain();
   std::vector<std::string> out;
   out.swap(impl_->messages);
   return out;

@@ -14,6 +14,11 @@
 // In a series without separate sample files the files of the first
 // simulation stay open and collect every simulation; Open of a later
 // simulation only reactivates them and Close closes them after the last one.
+//
+// The values are formatted and written on two threads of the writer while
+// the run goes on: WriteSample only copies the sample's written values. Close and Abandon
+// wait until every sample taken is written, and so does every question about
+// the files' state, so the files and messages are those of writing in place.
 #pragma once
 
 #include <cstddef>
@@ -80,12 +85,15 @@ class SampleFileWriter {
   bool Open(const SampleFileSetup& setup);
   // Writes the current values of the lists as one sample to the open files.
   void WriteSample(const TSampleList& inputs, const TSampleList& outputs);
-  // The same from plain values by list position (0-based).
+  // The same from plain values by list position (0-based); the values are
+  // copied before it returns.
   void WriteSample(const double* inputs, const double* outputs);
-  // End of a simulation: appends ".SAP" pairs, closes the files that are
-  // complete and corrects the sample count of the ".sam" file.
+  // End of a simulation: writes the samples still pending, appends ".SAP"
+  // pairs, closes the files that are complete and corrects the sample count
+  // of the ".sam" file.
   void Close(bool lastSimulation);
-  // Closes everything without further writing (an aborted run).
+  // Writes the samples still pending and closes everything without further
+  // writing (an aborted run).
   void Abandon();
 
   bool IsOpen(int pass) const;  // 0 ".sam", 1 ".sae"
@@ -97,6 +105,7 @@ class SampleFileWriter {
   std::vector<std::string> TakeMessages();
 
  private:
+  bool OpenFiles(const SampleFileSetup& setup);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -359,6 +359,72 @@ TEST_F(SampleFilesTest, SapPairsFollowTheSamples) {
   EXPECT_EQ(sam.size() - sam.find(" 0.0000E+00"), 8u * 13u);
 }
 
+// The values are written on other threads, a few thousand at a time: with a
+// thousand columns each block holds only a few samples, so that many blocks
+// are under way at once; they reach the files in the order of the samples.
+// Asking how many samples were written waits for those taken so far.
+TEST_F(SampleFilesTest, ManyBlocksReachTheFilesInOrder) {
+  constexpr int kInputs = MaxSampleListEntries, kSamples = 300;
+  for (int k = 1; k <= kInputs; ++k) Name(in_, k, ("v" + std::to_string(k)).c_str());
+  Name(out_, 1, "y");
+  ASSERT_TRUE(SampleOutput().Open(Setup("wide.sam", kSamples)));
+  std::vector<double> in(kInputs), out(1);
+  std::string samLines, saeLines;
+  char text[kSampleValueWidth];
+  for (int s = 0; s < kSamples; ++s) {
+    for (int k = 0; k < kInputs; ++k) in[k] = s * 1000.0 + k + 0.25;
+    out[0] = -s - 0.5;
+    SampleOutput().WriteSample(in.data(), out.data());
+    for (int c = 0; c <= kInputs; ++c) {
+      FormatSampleValue(c < kInputs ? in[c] : out[0], text);
+      samLines.append(text, kSampleValueWidth).append("\r\n");
+      if (c) saeLines += ", ";
+      saeLines.append(text, kSampleValueWidth);
+    }
+    saeLines += "\r\n";
+    if (s == 122) {
+      EXPECT_EQ(SampleOutput().SamplesWritten(0), 123);
+    }
+  }
+  SampleOutput().Close(true);
+  EXPECT_EQ(SampleOutput().SamplesWritten(0), kSamples);
+  EXPECT_EQ(SampleOutput().SamplesWritten(1), kSamples);
+  EXPECT_TRUE(SampleOutput().TakeMessages().empty());
+  std::string sam = ReadAll(dir_ / "wide.sam");
+  std::string count = "300    ;* Number of samples per variable\r\n";
+  std::size_t body = sam.find(count);
+  ASSERT_NE(body, std::string::npos);
+  EXPECT_TRUE(sam.substr(body + count.size()) == samLines) << "the .sam samples differ";
+  std::string sae = ReadAll(dir_ / "wide.sae");
+  EXPECT_TRUE(sae.substr(sae.find("\r\n") + 2) == saeLines) << "the .sae samples differ";
+}
+
+// An aborted run closes the files with every sample it took, and neither
+// draws nor corrects anything more.
+TEST_F(SampleFilesTest, AbandonKeepsTheSamplesTaken) {
+  Name(in_, 1, "a");
+  Name(out_, 1, "y");
+  SampleFileSetup s = Setup("cut.SAP.sam", 5000);
+  s.uniform = &FixedUniform;
+  ASSERT_TRUE(SampleOutput().Open(s));
+  for (int i = 0; i < 3001; ++i) {
+    Values(i, 0, -i);
+    SampleOutput().WriteSample(in_, out_);
+  }
+  SampleOutput().Abandon();
+  EXPECT_FALSE(SampleOutput().IsOpen(0));
+  EXPECT_EQ(SampleOutput().SamplesWritten(0), 3001);
+  EXPECT_TRUE(SampleOutput().TakeMessages().empty());
+  std::string sam = ReadAll(dir_ / "cut.SAP.sam");
+  std::string count = "5000    ;* Number of samples per variable\r\n";
+  std::size_t body = sam.find(count);
+  ASSERT_NE(body, std::string::npos) << "the announced count stays";
+  EXPECT_EQ(sam.size() - body - count.size(), 3001u * 2 * 13) << "no pairs drawn";
+  EXPECT_EQ(sam.substr(sam.size() - 26), " 3.0000E+03\r\n-3.0000E+03\r\n");
+  std::string sae = ReadAll(dir_ / "cut.SAP.sae");
+  EXPECT_EQ(sae.substr(sae.size() - 26), " 3.0000E+03, -3.0000E+03\r\n");
+}
+
 TEST_F(SampleFilesTest, WriteFailureIsReported) {
   if (!fs::exists("/dev/full")) GTEST_SKIP();
   Name(in_, 1, "x");
