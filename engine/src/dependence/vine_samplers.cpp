@@ -80,7 +80,9 @@ void TNormalBBN::Sample(double* u, int32_t& idum) const {
     for (std::size_t k = 0; k <= j; ++k) s += row[k] * v[k];
     v[j] = s;
   }
-  for (std::size_t j = 0; j < n; ++j) u[nodes_[j]] = NormalCdfSeries(v[j]);
+  // Back to uniforms, NormalCdfSeries of all of them at once.
+  NormalCdfDouble(v, v, n);
+  for (std::size_t j = 0; j < n; ++j) u[nodes_[j]] = v[j];
 }
 
 // ---- canonical vine ------------------------------------------------------------------

@@ -23,6 +23,11 @@ double InverseNormalDouble(double u);
 // z[i] = InverseNormalDouble(u[i]) for i < n, the same values computed
 // several at a time (z may be u).
 void InverseNormalDouble(const double* u, double* z, std::size_t n);
+// p[i] = Phi(x[i]) = erfc(-x[i] / sqrt 2) / 2 for i < n, clamped to [0, 1]
+// and 0.5 for NaN, several at a time (p may be x), whatever the batch: the
+// value of the C library's erfc (Sun's method) to the last bit for
+// |x| < 1.77 and within 3 ulp beyond, where the exponentials are our own.
+void NormalCdfDouble(const double* x, double* p, std::size_t n);
 
 // Gamma(x) for x > 0 (Cody's approximation); -777 for x <= 0.
 long double GammaFunction(long double x);
