@@ -365,7 +365,11 @@ TEST_F(SampleFilesTest, SapPairsFollowTheSamples) {
 // Asking how many samples were written waits for those taken so far.
 TEST_F(SampleFilesTest, ManyBlocksReachTheFilesInOrder) {
   constexpr int kInputs = MaxSampleListEntries, kSamples = 300;
-  for (int k = 1; k <= kInputs; ++k) Name(in_, k, ("v" + std::to_string(k)).c_str());
+  for (int k = 1; k <= kInputs; ++k) {
+    std::string name = std::to_string(k);
+    name.insert(name.begin(), 'v');
+    Name(in_, k, name.c_str());
+  }
   Name(out_, 1, "y");
   ASSERT_TRUE(SampleOutput().Open(Setup("wide.sam", kSamples)));
   std::vector<double> in(kInputs), out(1);
