@@ -102,9 +102,12 @@ PY
 peer_gumbel() { "$python" "$work/gumbel.py" "$samples" "$theta"; }
 
 # Our whole tree run of $1 samples, with its sampling time and peak memory.
+# Each size replaces its own files, as a repeated run does: a run that first
+# deletes a larger run's files pays, on a virtual machine, for memory that the
+# host has to hand back, which is no part of the run.
 ours_tree() {
   /usr/bin/time -f %M -o "$work/peak.txt" \
-    "$build/bench/simulation/bench_simulation" "$1" "$work/ours" > "$work/tree.txt"
+    "$build/bench/simulation/bench_simulation" "$1" "$work/ours-$1" > "$work/tree.txt"
   printf '%s (sampling only %s s, peak memory %d MB)\n' "$(seconds_of "$work/tree.txt")" \
     "$(awk '/^sampling only/ {print $3}' "$work/tree.txt")" $(($(tail -n 1 "$work/peak.txt") / 1024))
 }
