@@ -10,6 +10,14 @@
 
 #include "distributions/special_functions.h"
 
+// The batches come in a clone for each vector width of x86-64, chosen when
+// the library is loaded; elsewhere in one plain version.
+#if defined(__x86_64__) && defined(__ELF__)
+#define TESMIRA_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define TESMIRA_VECTOR_CLONES
+#endif
+
 namespace tesmira {
 
 namespace {
@@ -306,8 +314,7 @@ double InverseNormalDouble(double u) {
   return ScoreFromLog(u, LogOfNormalDouble(TwiceSmaller(u)));
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) void InverseNormalDouble(
-    const double* u, double* z, std::size_t n) {
+TESMIRA_VECTOR_CLONES void InverseNormalDouble(const double* u, double* z, std::size_t n) {
   // Chunks copied into local arrays and padded with 0.5 to whole vectors of
   // the widest clone, so that no argument falls to a scalar remainder loop.
   constexpr std::size_t kChunk = 64, kWidth = 8;
@@ -329,9 +336,7 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void InverseNormalD
   }
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) void NormalCdfDouble(const double* x,
-                                                                                  double* p,
-                                                                                  std::size_t n) {
+TESMIRA_VECTOR_CLONES void NormalCdfDouble(const double* x, double* p, std::size_t n) {
   // As InverseNormalDouble's batch: chunks padded to whole vectors for the
   // centre. The arguments outside it are gathered first and computed
   // together (a few at a time, or one by one when they are few) before the
