@@ -19,15 +19,6 @@ bool VineInverseType(int copula) {
 
 }  // namespace
 
-double NormalCdfSeries(double x) {
-  // Phi(x) = erfc(-x / sqrt 2) / 2: the same function as the series
-  // x + x^3/3 + x^5/15 + ... times the density, without its cancellation
-  // against 0.5 in the lower tail and without its huge terms far out.
-  if (std::isnan(x)) return 0.5;
-  const double p = 0.5 * std::erfc(-x * 0.70710678118654752440);
-  return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p);
-}
-
 double FrankHFast(double v, double u, double theta) {
   if (theta == 0.0 || !(v > 0.0 && v < 1.0) || !(u >= 0.0 && u <= 1.0)) return FrankH(v, u, theta);
   const bool turned = theta < 0.0;

@@ -16,11 +16,6 @@
 
 namespace tesmira {
 
-// The standard normal distribution function, accurate to 1e-15 absolute over
-// the whole line (also far in the tails, where the plain series loses its
-// digits and overflows) and clamped to [0, 1].
-double NormalCdfSeries(double x);
-
 // The smallest uniform handed to the normal quantile: a generator value of
 // exactly 0 becomes 2^-33 (the stream itself is unchanged).
 inline double NonZeroUniform(double u) { return u > 0.0 ? u : 0x1p-33; }

@@ -301,13 +301,12 @@ inline double PhiOfErfc(double erfc) {
   const double p = 0.5 * erfc;
   return p < 0.0 ? 0.0 : (p > 1.0 ? 1.0 : p);
 }
+}  // namespace
 
-// The library's erfc for NaN and y >= 26.
-double PhiOfLibraryErfc(double x) {
+double NormalCdfSeries(double x) {
   if (std::isnan(x)) return 0.5;
   return PhiOfErfc(std::erfc(-x * kRootHalf));
 }
-}  // namespace
 
 double InverseNormalDouble(double u) {
   if (Unusual(u)) return UnusualScore(u);
@@ -367,7 +366,7 @@ TESMIRA_VECTOR_CLONES void NormalCdfDouble(const double* x, double* p, std::size
     for (std::size_t c = 0; c < count; ++c) probs[at[c]] = tails[c];
     if (library)
       for (std::size_t c = 0; c < count; ++c)
-        if (!(ys[at[c]] < kErfcLibraryFrom)) probs[at[c]] = PhiOfLibraryErfc(x[i + at[c]]);
+        if (!(ys[at[c]] < kErfcLibraryFrom)) probs[at[c]] = NormalCdfSeries(x[i + at[c]]);
     for (std::size_t k = 0; k < length; ++k) p[i + k] = probs[k];
   }
 }
