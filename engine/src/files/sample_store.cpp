@@ -1,6 +1,7 @@
 #include "files/sample_store.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,40 @@
 #include "text/value_text.h"
 
 namespace tesmira {
+
+// ---- large arrays -----------------------------------------------------------------
+
+namespace {
+
+std::size_t LargePages(std::size_t bytes) {
+  return (bytes + (kLargePage - 1)) & ~(kLargePage - 1);
+}
+
+}  // namespace
+
+// Mapped with one page of slack so that an aligned run of whole pages fits,
+// and the slack given back; the system then backs the range with 2 MB pages
+// where it has them (and with small ones otherwise).
+void* AllocateLarge(std::size_t bytes) {
+  const std::size_t size = LargePages(bytes);
+  if (size < bytes || size > std::size_t(-1) - kLargePage) throw std::bad_alloc();
+  void* raw = ::mmap(nullptr, size + kLargePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  const auto start = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t aligned = (start + (kLargePage - 1)) & ~std::uintptr_t{kLargePage - 1};
+  if (aligned > start) ::munmap(raw, aligned - start);
+  const std::uintptr_t slackEnd = start + size + kLargePage;
+  if (slackEnd > aligned + size)
+    ::munmap(reinterpret_cast<void*>(aligned + size), slackEnd - (aligned + size));
+  void* p = reinterpret_cast<void*>(aligned);
+  ::madvise(p, size, MADV_HUGEPAGE);  // a hint: without it the pages are small
+  return p;
+}
+
+void FreeLarge(void* p, std::size_t bytes) noexcept {
+  if (p) ::munmap(p, LargePages(bytes));
+}
 
 // ---- the store -----------------------------------------------------------------
 
@@ -103,7 +138,7 @@ bool SampleStore::ReadColumns(int first, int count, std::vector<SampleColumn>& c
   if (fd < 0) return false;
   const std::size_t recordBytes = static_cast<std::size_t>(width) * 4;
   const int64_t chunkRecords = std::max<int64_t>(1, (1 << 22) / static_cast<int64_t>(recordBytes));
-  std::vector<float> buf(static_cast<std::size_t>(chunkRecords) * static_cast<std::size_t>(width));
+  SampleColumn buf(static_cast<std::size_t>(chunkRecords) * static_cast<std::size_t>(width));
   bool ok = true;
   for (int64_t r = 0; r < records_ && ok;) {
     int64_t take = std::min(chunkRecords, records_ - r);
@@ -140,8 +175,7 @@ namespace {
 // inputs' to the outputs' pass: fresh arrays of millions of values would cost
 // their page faults again for every column.
 struct ResultsScratch {
-  std::unique_ptr<uint32_t[]> keys, tmp;
-  std::size_t keyCapacity = 0;
+  std::vector<uint32_t, UninitializedAllocator<uint32_t>> keys, tmp;
   std::vector<SampleColumn> columns;
 };
 
@@ -165,13 +199,12 @@ void SortSingles(std::span<float> values) {
     return;
   }
   ResultsScratch& scratch = Scratch();
-  if (scratch.keyCapacity < n) {
-    scratch.keys.reset(new uint32_t[n]);  // not zero-filled: every key is written first
-    scratch.tmp.reset(new uint32_t[n]);
-    scratch.keyCapacity = n;
+  if (scratch.keys.size() < n) {
+    scratch.keys.resize(n);  // not zero-filled: every key is written first
+    scratch.tmp.resize(n);
   }
-  uint32_t* keys = scratch.keys.get();
-  uint32_t* tmp = scratch.tmp.get();
+  uint32_t* keys = scratch.keys.data();
+  uint32_t* tmp = scratch.tmp.data();
   for (std::size_t i = 0; i < n; ++i) {
     uint32_t b = std::bit_cast<uint32_t>(values[i]);
     if (std::isnan(values[i]))
@@ -314,7 +347,6 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
       }
       d->tables[k] = std::move(table);
       d->slots[k].table = k + 1;
-      SampleColumn().swap(v);
     }
   }
   SyncSlotExtremes(*d);

@@ -15,8 +15,10 @@
 //   WriteRunResults(...)  (result_files.h)
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,10 +28,20 @@
 
 namespace tesmira {
 
+// Memory for arrays of millions of values, in whole 2 MB pages where the
+// system grants them: filling a column then costs a few page faults instead
+// of one for every 4 KB, which on a virtual machine took most of the results
+// phase. Throws std::bad_alloc when there is no memory.
+inline constexpr std::size_t kLargePage = std::size_t{1} << 21;
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* p, std::size_t bytes) noexcept;
+
 // An allocator whose resize leaves new floats unset: a column of millions of
 // values that is overwritten at once would otherwise be zero-filled first.
+// Arrays of 2 MB and more come from AllocateLarge.
 template <class T>
 struct UninitializedAllocator : std::allocator<T> {
+  using value_type = T;
   template <class U>
   struct rebind {
     using other = UninitializedAllocator<U>;
@@ -44,6 +56,17 @@ struct UninitializedAllocator : std::allocator<T> {
   template <class U, class... Args>
   void construct(U* p, Args&&... args) {
     ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  T* allocate(std::size_t n) {
+    if (n < kLargePage / sizeof(T)) return std::allocator<T>::allocate(n);
+    if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(AllocateLarge(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept {
+    if (n < kLargePage / sizeof(T))
+      std::allocator<T>::deallocate(p, n);
+    else
+      FreeLarge(p, n * sizeof(T));
   }
 };
 

@@ -113,7 +113,7 @@ bool SumCrossProducts(const SampleStore& store, bool rank,
   if (fd < 0) return false;
   const std::size_t recordBytes = static_cast<std::size_t>(n) * 4;
   const int64_t chunk = std::max<int64_t>(1, (1 << 22) / static_cast<int64_t>(recordBytes));
-  std::vector<float> buf(static_cast<std::size_t>(chunk) * static_cast<std::size_t>(n));
+  SampleColumn buf(static_cast<std::size_t>(chunk) * static_cast<std::size_t>(n));
   std::vector<double> x(nn), shift(nn, rank ? 0.5 : 0.0);
   sum.assign(nn, 0.0);
   cross.assign(nn * nn, 0.0);

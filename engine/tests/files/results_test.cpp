@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -139,6 +140,35 @@ TEST_F(ResultsTest, ManySamplesTiesUserQuantilesAndDistributionFile) {
   EXPECT_EQ(lines[0], " 0.25   5.00000000000000E+0001\r");
   EXPECT_EQ(lines[1], " 1.00   2.00000000000000E+0002\r");
   EXPECT_EQ(lines[100], "99.75   1.99500000000000E+0004\r");
+  EXPECT_TRUE(messages_.empty());
+}
+
+// Columns of 2 MB and more come in whole large pages; they keep their
+// values when they grow, and the outputs' pass reuses the inputs' columns.
+TEST_F(ResultsTest, LargeColumnsAndTheirMemoryReusedFromPassToPass) {
+  SampleColumn c(kLargePage / sizeof(float));
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(c.data()) % kLargePage, 0u);
+  std::iota(c.begin(), c.end(), 0.0f);
+  c.resize(3 * c.size() + 1);
+  EXPECT_EQ(c[12345], 12345.0f);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(c.data()) % kLargePage, 0u);
+  SampleColumn().swap(c);
+
+  const int N = 600000;  // a column of 2.4 MB
+  std::vector<double> up(N), down(N), shuffled(N);
+  std::iota(up.begin(), up.end(), 1.0);
+  for (int i = 0; i < N; ++i) down[i] = -up[i];
+  shuffled = up;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(11));
+  Fill(2, {up, shuffled, down});
+  ASSERT_TRUE(Build(false, 100));
+  ASSERT_TRUE(Build(true, 100));
+  for (int j = 1; j < 100; ++j) {
+    EXPECT_EQ(Table(false, 1)[j], 6000.0 * j) << j;
+    EXPECT_EQ(Table(false, 2)[j], 6000.0 * j) << j;
+    EXPECT_EQ(Table(true, 1)[j], 6000.0 * j - N - 1.0) << j;
+  }
+  EXPECT_EQ(Table(true, 1)[0], -static_cast<double>(N));
   EXPECT_TRUE(messages_.empty());
 }
 
