@@ -546,14 +546,14 @@ inline double GumbelInverseSeries(double n, double b) {
 // known before B: then d solves (1 - N/R) e^d + (a/R) d = 1, and its series in
 // m = N / (a + R) has coefficients c_k polynomial in r = R / (a + R) alone, so
 // they can be evaluated while e^mu is still being computed. For r in [0, 1]
-// they are largest at r = 0, where c_k = k^(k-1) / k!; to m^9 the error is
-// below 276 |m|^10.
+// they are largest at r = 0, where c_k = k^(k-1) / k!; to m^8 the error is
+// below 119 |m|^9, below 2e-17 for the steps a single pass accepts.
 struct TEarlySeries {
-  double c2, c3, c4, c5, c6, c7, c8, c9;
+  double c2, c3, c4, c5, c6, c7, c8;
 };
 
 inline TEarlySeries EarlySeriesCoefficients(double b) {
-  const double b2 = b * b, b4 = b2 * b2, b8 = b4 * b4;
+  const double b2 = b * b, b4 = b2 * b2;
   const double c2 = (1.0 + b * (-1.0 / 2));
   const double c3 = (((3.0 / 2) + b * (-5.0 / 3)) + b2 * (1.0 / 2));
   const double c4 = (((8.0 / 3) + b * (-113.0 / 24)) + b2 * ((35.0 / 12) + b * (-5.0 / 8)));
@@ -561,14 +561,13 @@ inline TEarlySeries EarlySeriesCoefficients(double b) {
   const double c6 = ((((54.0 / 5) + b * (-24337.0 / 720)) + b2 * ((15673.0 / 360) + b * (-2065.0 / 72))) + b4 * ((77.0 / 8) + b * (-21.0 / 16)));
   const double c7 = ((((16807.0 / 720) + b * (-75011.0 / 840)) + b2 * ((6989.0 / 48) + b * (-23221.0 / 180))) + b4 * (((1045.0 / 16) + b * (-143.0 / 8)) + b2 * (33.0 / 16)));
   const double c8 = ((((16384.0 / 315) + b * (-9492289.0 / 40320)) + b2 * ((1042239.0 / 2240) + b * (-597859.0 / 1152))) + b4 * (((101387.0 / 288) + b * (-18557.0 / 128)) + b2 * ((2145.0 / 64) + b * (-429.0 / 128))));
-  const double c9 = (((((531441.0 / 4480) + b * (-112579511.0 / 181440)) + b2 * ((43617653.0 / 30240) + b * (-23491039.0 / 12096))) + b4 * (((8572333.0 / 5184) + b * (-1573429.0 / 1728)) + b2 * ((91091.0 / 288) + b * (-12155.0 / 192)))) + b8 * (715.0 / 128));
-  return {c2, c3, c4, c5, c6, c7, c8, c9};
+  return {c2, c3, c4, c5, c6, c7, c8};
 }
 
 inline double EarlySeries(double m, const TEarlySeries& c) {
   const double m2 = m * m, m4 = m2 * m2;
   const double low = (c.c2 + m * c.c3) + m2 * (c.c4 + m * c.c5);
-  const double high = (c.c6 + m * c.c7) + m2 * (c.c8 + m * c.c9);
+  const double high = (c.c6 + m * c.c7) + m2 * c.c8;
   return m + m2 * (low + m4 * high);
 }
 
