@@ -552,15 +552,23 @@ struct TEarlySeries {
   double c2, c3, c4, c5, c6, c7, c8;
 };
 
-inline TEarlySeries EarlySeriesCoefficients(double b) {
-  const double b2 = b * b, b4 = b2 * b2;
-  const double c2 = (1.0 + b * (-1.0 / 2));
-  const double c3 = (((3.0 / 2) + b * (-5.0 / 3)) + b2 * (1.0 / 2));
-  const double c4 = (((8.0 / 3) + b * (-113.0 / 24)) + b2 * ((35.0 / 12) + b * (-5.0 / 8)));
-  const double c5 = ((((125.0 / 24) + b * (-763.0 / 60)) + b2 * ((145.0 / 12) + b * (-21.0 / 4))) + b4 * (7.0 / 8));
-  const double c6 = ((((54.0 / 5) + b * (-24337.0 / 720)) + b2 * ((15673.0 / 360) + b * (-2065.0 / 72))) + b4 * ((77.0 / 8) + b * (-21.0 / 16)));
-  const double c7 = ((((16807.0 / 720) + b * (-75011.0 / 840)) + b2 * ((6989.0 / 48) + b * (-23221.0 / 180))) + b4 * (((1045.0 / 16) + b * (-143.0 / 8)) + b2 * (33.0 / 16)));
-  const double c8 = ((((16384.0 / 315) + b * (-9492289.0 / 40320)) + b2 * ((1042239.0 / 2240) + b * (-597859.0 / 1152))) + b4 * (((101387.0 / 288) + b * (-18557.0 / 128)) + b2 * ((2145.0 / 64) + b * (-429.0 / 128))));
+inline TEarlySeries EarlySeriesCoefficients(double r) {
+  const double r2 = r * r, r4 = r2 * r2;
+  const double c2 = (1.0 + r * (-1.0 / 2));
+  const double c3 = (((3.0 / 2) + r * (-5.0 / 3)) + r2 * (1.0 / 2));
+  const double c4 = (((8.0 / 3) + r * (-113.0 / 24)) + r2 * ((35.0 / 12) + r * (-5.0 / 8)));
+  const double c5 = ((((125.0 / 24) + r * (-763.0 / 60)) + r2 * ((145.0 / 12) + r * (-21.0 / 4))) +
+                     r4 * (7.0 / 8));
+  const double c6 =
+      ((((54.0 / 5) + r * (-24337.0 / 720)) + r2 * ((15673.0 / 360) + r * (-2065.0 / 72))) +
+       r4 * ((77.0 / 8) + r * (-21.0 / 16)));
+  const double c7 =
+      ((((16807.0 / 720) + r * (-75011.0 / 840)) + r2 * ((6989.0 / 48) + r * (-23221.0 / 180))) +
+       r4 * (((1045.0 / 16) + r * (-143.0 / 8)) + r2 * (33.0 / 16)));
+  const double c8 = ((((16384.0 / 315) + r * (-9492289.0 / 40320)) +
+                      r2 * ((1042239.0 / 2240) + r * (-597859.0 / 1152))) +
+                     r4 * (((101387.0 / 288) + r * (-18557.0 / 128)) +
+                           r2 * ((2145.0 / 64) + r * (-429.0 / 128))));
   return {c2, c3, c4, c5, c6, c7, c8};
 }
 
@@ -658,13 +666,13 @@ double GumbelHInverse(double t, double u, double q) {
   {
     // The first pass by the early series: with R = x + T - a mu0 its
     // coefficients are under way while e^mu0 is computed. The root is at most
-    // 0.11 where f(0.11) >= 0 (e^0.11 - 1 = 0.116278...); the series of e^mu - 1
-    // serves up to 0.12 (error below 1e-18), the exponential from 0.1 on.
-    const bool small = T <= 0.11627807045887129 * x + 0.11 * a;
+    // 0.1 where f(0.1) >= 0 (e^0.1 - 1 = 0.105170...); there the series of
+    // e^mu - 1 serves up to 0.105 (error below 5e-18), elsewhere up to 0.1.
+    const bool small = T <= 0.10517091807564763 * x + 0.1 * a;
     const double R = x + (T - a * mu0);
     const double iR = 1.0 / (a + R);
     const TEarlySeries c = EarlySeriesCoefficients(R * iR);
-    const double e = (small ? mu0 <= 0.12 : mu0 <= 0.1) ? Expm1Small(mu0) : std::exp(mu0) - 1.0;
+    const double e = (small ? mu0 <= 0.105 : mu0 <= 0.1) ? Expm1Small(mu0) : std::exp(mu0) - 1.0;
     const double m = ((T - x * e) - a * mu0) * iR;
     if (R > 0.0 && std::fabs(m) <= 0.1) {
       passes = 1;
