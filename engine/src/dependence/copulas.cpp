@@ -597,7 +597,7 @@ inline double EarlySeries(double m, const TEarlySeries& c) {
 // that its series is ready when the exponential is. From mu = 0 the
 // same series is the start while n = T / (q - 1 + x) is at most 0.6 (then
 // within 3e-3 mu of the root); beyond, the start is the root with e^mu - 1
-// replaced by its Pade form mu / (1 - mu / 2) while that is below 1.
+// replaced by its Pade form mu / (1 - mu / 2) while the root is below 1.5.
 //
 // Then ln(e^s - 1) with s = q mu: for s <= 1 as ln s + s / 2 + ln(sinh(s/2) /
 // (s/2)), one logarithm and no cancellation; above, s + ln(1 - e^-s).
@@ -612,13 +612,14 @@ double GumbelHInverse(double t, double u, double q) {
   const double a = q - 1.0;
   // The start's region is told apart on x and T alone, so that the branch is
   // settled before the divisions and roots of the starts: n0 = T / (a + x) at
-  // most 0.6 for the series, the root above 1 (f(1) = x (e - 1) + a < T) for
-  // the far start, the Pade start between.
+  // most 0.6 for the series, the root above 1.5 (f(1.5) = x (e^1.5 - 1) +
+  // 1.5 a < T) for the far start, the Pade start between: up to 1.5 it still
+  // leaves a single pass, and it takes no logarithm.
   double mu;
   if (T <= 0.6 * (a + x)) {
     const double atZero = 1.0 / (a + x);
     mu = GumbelInverseSeries(T * atZero, x * atZero);
-  } else if (T > 1.718281828459045 * x + a) {
+  } else if (T > 3.481689070338065 * x + 1.5 * a) {
     // Beyond the Pade form's reach: the smaller of two starts right of the
     // root, the root with e^mu - 1 replaced by mu + mu^2 / 2 and ln(1 + T/x)
     // (which also keeps e^mu finite), then one Newton step from it. Where the
