@@ -26,9 +26,7 @@ namespace tesmira {
 
 namespace {
 
-std::size_t LargePages(std::size_t bytes) {
-  return (bytes + (kLargePage - 1)) & ~(kLargePage - 1);
-}
+std::size_t LargePages(std::size_t bytes) { return (bytes + (kLargePage - 1)) & ~(kLargePage - 1); }
 
 }  // namespace
 
