@@ -42,7 +42,6 @@ void TElidedLabel::Elide() {
   QString shown = full_;
   if (fm.horizontalAdvance(full_) > room) {
     // Qt's elision puts one ellipsis character; the program writes three dots.
-    shown = full_;
     while (!shown.isEmpty() && fm.horizontalAdvance(shown + "...") > room) shown.chop(1);
     shown += "...";
     if (fm.horizontalAdvance(shown) > room) shown.clear();

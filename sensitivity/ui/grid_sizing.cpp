@@ -31,7 +31,7 @@ QStringList TitleLines(const QString& title) {
 }
 
 int NumberColumnWidth(const TNiceGrid& grid, int col, const QString& widest) {
-  const TNiceColumn* column = const_cast<TNiceGrid&>(grid).Columns()[col];
+  const TNiceColumn* column = grid.Columns()[col];
   int width = QFontMetrics(column->Font()).horizontalAdvance(widest);
   const QFontMetrics header(grid.HeaderFont());
   for (const QString& line : TitleLines(column->GetTitle()))

@@ -138,6 +138,7 @@ class TNiceGrid : public QAbstractScrollArea, private TNiceGridHost {
 
   // --- columns and cells
   TNiceColumns& Columns() { return columns_; }
+  const TNiceColumns& Columns() const { return columns_; }
   int ColCount() const { return core_.ColCount(); }
   void SetColCount(int n) { core_.SetColCount(n); }
   int RowCount() const { return core_.RowCount(); }

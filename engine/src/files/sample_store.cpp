@@ -198,7 +198,11 @@ void SortSingles(std::span<float> values) {
   }
   ResultsScratch& scratch = Scratch();
   if (scratch.keys.size() < n) {
-    scratch.keys.resize(n);  // not zero-filled: every key is written first
+    // Not zero-filled, and nothing of the last column copied over: every key
+    // is written first.
+    scratch.keys.clear();
+    scratch.tmp.clear();
+    scratch.keys.resize(n);
     scratch.tmp.resize(n);
   }
   uint32_t* keys = scratch.keys.data();
