@@ -174,6 +174,8 @@ namespace {
 // their page faults again for every column.
 struct ResultsScratch {
   std::vector<uint32_t, UninitializedAllocator<uint32_t>> keys, tmp;
+  std::vector<uint32_t> first, copied;  // of the order statistics' bins
+  std::vector<uint8_t> wanted;
   std::vector<SampleColumn> columns;
 };
 
@@ -186,6 +188,44 @@ ResultsScratch& Scratch() {
 
 void ReleaseResultsScratch() { Scratch() = ResultsScratch{}; }
 
+namespace {
+
+// Singles as unsigned keys in their ascending order, NaN (of any sign) last.
+inline uint32_t SingleKey(float f) {
+  const uint32_t b = std::bit_cast<uint32_t>(f);
+  if (std::isnan(f)) return 0xffffffffu;
+  return (b & 0x80000000u) ? ~b : (b | 0x80000000u);
+}
+
+inline float SingleOfKey(uint32_t k) {
+  if (k == 0xffffffffu) return std::numeric_limits<float>::quiet_NaN();
+  return std::bit_cast<float>((k & 0x80000000u) ? (k & 0x7fffffffu) : ~k);
+}
+
+// Sorts keys[0, n) by three passes of 11 bits through tmp; the sorted keys
+// end in tmp (three swaps), so the caller reads them there.
+void SortKeys(uint32_t* keys, uint32_t* tmp, std::size_t n) {
+  for (int shift = 0; shift < 32; shift += 11) {
+    std::size_t counts[2049] = {};
+    for (std::size_t i = 0; i < n; ++i) ++counts[((keys[i] >> shift) & 2047u) + 1];
+    for (int i = 0; i < 2048; ++i) counts[i + 1] += counts[i];
+    for (std::size_t i = 0; i < n; ++i) tmp[counts[(keys[i] >> shift) & 2047u]++] = keys[i];
+    std::swap(keys, tmp);
+  }
+}
+
+void GrowScratch(ResultsScratch& scratch, std::size_t n) {
+  if (scratch.keys.size() >= n) return;
+  // Not zero-filled, and nothing of the last column copied over: every key
+  // is written first.
+  scratch.keys.clear();
+  scratch.tmp.clear();
+  scratch.keys.resize(n);
+  scratch.tmp.resize(n);
+}
+
+}  // namespace
+
 void SortSingles(std::span<float> values) {
   std::size_t n = values.size();
   if (n < 2048) {
@@ -197,35 +237,77 @@ void SortSingles(std::span<float> values) {
     return;
   }
   ResultsScratch& scratch = Scratch();
-  if (scratch.keys.size() < n) {
-    // Not zero-filled, and nothing of the last column copied over: every key
-    // is written first.
-    scratch.keys.clear();
-    scratch.tmp.clear();
-    scratch.keys.resize(n);
-    scratch.tmp.resize(n);
-  }
+  GrowScratch(scratch, n);
   uint32_t* keys = scratch.keys.data();
   uint32_t* tmp = scratch.tmp.data();
-  for (std::size_t i = 0; i < n; ++i) {
-    uint32_t b = std::bit_cast<uint32_t>(values[i]);
-    if (std::isnan(values[i]))
-      keys[i] = 0xffffffffu;
-    else
-      keys[i] = (b & 0x80000000u) ? ~b : (b | 0x80000000u);
+  for (std::size_t i = 0; i < n; ++i) keys[i] = SingleKey(values[i]);
+  SortKeys(keys, tmp, n);
+  for (std::size_t i = 0; i < n; ++i) values[i] = SingleOfKey(tmp[i]);
+}
+
+// A column needs only a hundred or so of its order statistics. The top 16
+// bits of the keys split it into bins in key order; one counting pass tells
+// which bins the ranks fall in, and only the values of those bins are copied
+// out and sorted. A full sort of a column of millions touched every value
+// three times more, scattered over memory far larger than the caches.
+void ValuesAtRanks(std::span<float> values, std::span<const int64_t> ranks, std::span<float> out) {
+  constexpr std::size_t kBins = std::size_t{1} << 16;
+  const std::size_t n = values.size();
+  auto rankIndex = [n](int64_t r) {
+    return static_cast<std::size_t>(std::clamp<int64_t>(r, 1, static_cast<int64_t>(n)) - 1);
+  };
+  if (n == 0) {
+    std::fill(out.begin(), out.end(), std::numeric_limits<float>::quiet_NaN());
+    return;
   }
-  for (int shift = 0; shift < 32; shift += 11) {
-    std::size_t counts[2049] = {};
-    for (std::size_t i = 0; i < n; ++i) ++counts[((keys[i] >> shift) & 2047u) + 1];
-    for (int i = 0; i < 2048; ++i) counts[i + 1] += counts[i];
-    for (std::size_t i = 0; i < n; ++i) tmp[counts[(keys[i] >> shift) & 2047u]++] = keys[i];
-    std::swap(keys, tmp);
+  if (n < (std::size_t{1} << 16) || n > std::numeric_limits<uint32_t>::max()) {
+    SortSingles(values);
+    for (std::size_t i = 0; i < ranks.size(); ++i) out[i] = values[rankIndex(ranks[i])];
+    return;
   }
+  ResultsScratch& scratch = Scratch();
+  // first[b]: how many keys lie below bin b; first[kBins] == n.
+  std::vector<uint32_t>& first = scratch.first;
+  first.assign(kBins + 1, 0);
+  for (std::size_t i = 0; i < n; ++i) ++first[(SingleKey(values[i]) >> 16) + 1];
+  for (std::size_t b = 0; b < kBins; ++b) first[b + 1] += first[b];
+  auto binOf = [&first](std::size_t index) {
+    // The last bin b with first[b] <= index: the one holding that index.
+    return static_cast<std::size_t>(
+        std::upper_bound(first.begin(), first.end(), static_cast<uint32_t>(index)) - first.begin() -
+        1);
+  };
+  std::vector<uint8_t>& wanted = scratch.wanted;
+  wanted.assign(kBins, 0);
+  for (int64_t r : ranks) wanted[binOf(rankIndex(r))] = 1;
+  // Where each wanted bin starts among the keys copied out.
+  std::vector<uint32_t>& copied = scratch.copied;
+  copied.resize(kBins);
+  std::size_t m = 0;
+  for (std::size_t b = 0; b < kBins; ++b) {
+    if (!wanted[b]) continue;
+    copied[b] = static_cast<uint32_t>(m);
+    m += first[b + 1] - first[b];
+  }
+  GrowScratch(scratch, m + 1);
+  uint32_t* keys = scratch.keys.data();
+  std::size_t k = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    uint32_t k = keys[i];
-    uint32_t b = (k & 0x80000000u) ? (k & 0x7fffffffu) : ~k;
-    values[i] =
-        k == 0xffffffffu ? std::numeric_limits<float>::quiet_NaN() : std::bit_cast<float>(b);
+    const uint32_t key = SingleKey(values[i]);
+    keys[k] = key;  // the slot past the last is spare
+    k += wanted[key >> 16];
+  }
+  const uint32_t* sorted = keys;
+  if (m < 2048) {
+    std::sort(keys, keys + m);
+  } else {
+    SortKeys(keys, scratch.tmp.data(), m);
+    sorted = scratch.tmp.data();
+  }
+  for (std::size_t i = 0; i < ranks.size(); ++i) {
+    const std::size_t index = rankIndex(ranks[i]);
+    const std::size_t b = binOf(index);
+    out[i] = SingleOfKey(sorted[copied[b] + (index - first[b])]);
   }
 }
 
@@ -303,6 +385,8 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
   const int64_t budget = int64_t{256} << 20;
   int group = static_cast<int>(std::clamp<int64_t>(budget / (N * 4), 1, 1000));
   std::vector<SampleColumn>& cols = Scratch().columns;
+  std::vector<int64_t> ranks;
+  std::vector<float> at;
   bool ok = true;
   for (int g = 0; g < count && ok; g += group) {
     int take = std::min(group, count - g);
@@ -313,33 +397,41 @@ bool BuildEmpiricalDistributions(const SampleStore& store, const TSampleList& li
     for (int c = 0; c < take; ++c) {
       int k = g + c;  // 0-based entry
       SampleColumn& v = cols[static_cast<std::size_t>(c)];
-      SortSingles(v);
+      // The ranks this entry needs: the table's steps, then the user
+      // quantiles and the tails of a distribution file.
+      TUserQuantileEntry* e =
+          setup.outputs && setup.userQuantiles ? &setup.userQuantiles->entries[k] : nullptr;
+      const int targets = e ? std::clamp<int>(e->validCount, 0, UserQuantileTargets) : 0;
+      const bool tails = setup.outputs && setup.distributionFiles && R < N;
       std::vector<double> table;
       try {
         table.assign(static_cast<std::size_t>(R) + 1, 0.0);
+        ranks.clear();
+        for (int j = 1; j < R; ++j) ranks.push_back((static_cast<int64_t>(j) * N) / R);
+        for (int t = 0; t < targets; ++t) ranks.push_back(RoundedRank(N, e->pairs[t].target));
+        if (tails) {
+          ranks.push_back(RoundedRank(N, 25.0 / R) / R);
+          ranks.push_back(RoundedRank(N, R - 25.0 / R) / R);
+        }
+        at.resize(ranks.size());
       } catch (const std::bad_alloc&) {
         messages.push_back(kNoMemoryMessage);
         ok = false;
         break;
       }
+      ValuesAtRanks(v, ranks, at);
       double lo = d->minimum[k], hi = d->maximum[k];
       table[0] = lo;
       table[static_cast<std::size_t>(R)] = hi;
-      for (int j = 1; j < R; ++j) {
-        if (hi - lo == 0.0)
-          table[static_cast<std::size_t>(j)] = hi;
-        else
-          table[static_cast<std::size_t>(j)] = RankValue(v, (static_cast<int64_t>(j) * N) / R);
-      }
-      if (setup.outputs && setup.userQuantiles) {
-        TUserQuantileEntry& e = setup.userQuantiles->entries[k];
-        for (int t = 0; t < std::min<int>(e.validCount, UserQuantileTargets); ++t)
-          e.pairs[t].value = static_cast<float>(RankValue(v, RoundedRank(N, e.pairs[t].target)));
-      }
+      for (int j = 1; j < R; ++j)
+        table[static_cast<std::size_t>(j)] =
+            hi - lo == 0.0 ? hi : at[static_cast<std::size_t>(j - 1)];
+      const auto more = static_cast<std::size_t>(R - 1);  // where the user quantiles start
+      for (int t = 0; t < targets; ++t) e->pairs[t].value = at[more + static_cast<std::size_t>(t)];
       if (setup.outputs && setup.distributionFiles) {
-        if (R < N) {
-          table[0] = RankValue(v, RoundedRank(N, 25.0 / R) / R);
-          table[static_cast<std::size_t>(R)] = RankValue(v, RoundedRank(N, R - 25.0 / R) / R);
+        if (tails) {
+          table[0] = at[more + static_cast<std::size_t>(targets)];
+          table[static_cast<std::size_t>(R)] = at[more + static_cast<std::size_t>(targets) + 1];
         }
         int position = store.InputCount() + k + 1;
         bool selected = !setup.distributionSelection || setup.distributionSelection[position];

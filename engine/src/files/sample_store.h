@@ -150,6 +150,11 @@ inline double RankValue(std::span<const float> sorted, int64_t v) {
 // Sorts singles ascending (radix sort; NaN last).
 void SortSingles(std::span<float> values);
 
+// out[i] = the value at rank ranks[i] (1..n, clamped) of values in ascending
+// order, NaN last, as RankValue of the sorted values gives it, bit for bit.
+// Short columns are sorted in place; long ones are left as they are.
+void ValuesAtRanks(std::span<float> values, std::span<const int64_t> ranks, std::span<float> out);
+
 // Frees the memory that sorting and the empirical distributions keep for the
 // rest of a run's results phase.
 void ReleaseResultsScratch();

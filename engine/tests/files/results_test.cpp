@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -170,6 +172,53 @@ TEST_F(ResultsTest, LargeColumnsAndTheirMemoryReusedFromPassToPass) {
   }
   EXPECT_EQ(Table(true, 1)[0], -static_cast<double>(N));
   EXPECT_TRUE(messages_.empty());
+}
+
+// Order statistics without a full sort: over columns of every shape the
+// values at the ranks are those of the sorted column (NaN last), also where
+// one value fills the column or ties fill its bins, and at ranks out of range.
+TEST(ValuesAtRanks, AreTheSortedColumnsValuesForEveryShape) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::mt19937 gen(5);
+  std::normal_distribution<float> normal(0.0f, 3.0f);
+  struct Shape {
+    const char* name;
+    std::function<float(int)> value;
+  };
+  const std::vector<Shape> shapes = {
+      {"normal, signed zeros, NaN",
+       [&](int i) {
+         return i % 97 == 0 ? nan : i % 89 == 0 ? (i % 2 ? -0.0f : 0.0f) : normal(gen);
+       }},
+      {"one value", [](int) { return 2.5f; }},
+      {"narrow", [&](int) { return 1.0f + 1e-6f * normal(gen); }},
+      {"ten ties", [](int i) { return static_cast<float>((i * 7) % 10); }},
+      {"wide magnitudes",
+       [&](int) { return std::ldexp(normal(gen), static_cast<int>(gen() % 200) - 100); }},
+      {"all NaN", [&](int) { return nan; }},
+  };
+  for (int n : {1000, 70000, 300000}) {
+    for (const Shape& shape : shapes) {
+      std::vector<float> column(static_cast<std::size_t>(n));
+      for (int i = 0; i < n; ++i) column[static_cast<std::size_t>(i)] = shape.value(i);
+      std::vector<float> sorted = column;
+      std::sort(sorted.begin(), sorted.end(),
+                [](float a, float b) { return !std::isnan(a) && (std::isnan(b) || a < b); });
+      std::vector<int64_t> ranks = {-3, 0, 1, 2, n / 2, n - 1, n, n + 5};
+      for (int j = 1; j < 100; ++j) ranks.push_back(static_cast<int64_t>(j) * n / 100);
+      for (int j = 0; j < 20; ++j) ranks.push_back(1 + static_cast<int64_t>(gen() % n));
+      std::vector<float> at(ranks.size());
+      ValuesAtRanks(column, ranks, at);
+      for (std::size_t i = 0; i < ranks.size(); ++i) {
+        const float want =
+            sorted[static_cast<std::size_t>(std::clamp<int64_t>(ranks[i], 1, n) - 1)];
+        if (std::isnan(want))
+          EXPECT_TRUE(std::isnan(at[i])) << shape.name << " n " << n << " rank " << ranks[i];
+        else
+          EXPECT_EQ(at[i], want) << shape.name << " n " << n << " rank " << ranks[i];
+      }
+    }
+  }
 }
 
 TEST_F(ResultsTest, BusyDistributionFileFallsBackToTmpName) {
