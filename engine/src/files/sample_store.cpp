@@ -260,7 +260,8 @@ void ValuesAtRanks(std::span<float> values, std::span<const int64_t> ranks, std:
     std::fill(out.begin(), out.end(), std::numeric_limits<float>::quiet_NaN());
     return;
   }
-  if (n < (std::size_t{1} << 16) || n > std::numeric_limits<uint32_t>::max()) {
+  // Fewer values than bins are sorted whole: the bins would cost more.
+  if (n < kBins || n > std::numeric_limits<uint32_t>::max()) {
     SortSingles(values);
     for (std::size_t i = 0; i < ranks.size(); ++i) out[i] = values[rankIndex(ranks[i])];
     return;

@@ -139,19 +139,11 @@ bool WriteDistributionFile(const std::string& folder, const std::string& name,
                            const std::string& extension, const std::vector<double>& table,
                            std::vector<std::string>& messages);
 
-// The value at rank v (1..n) of ascending sorted values.
-inline double RankValue(std::span<const float> sorted, int64_t v) {
-  int64_t n = static_cast<int64_t>(sorted.size());
-  if (v < 1) v = 1;
-  if (v > n) v = n;
-  return sorted[static_cast<std::size_t>(v - 1)];
-}
-
 // Sorts singles ascending (radix sort; NaN last).
 void SortSingles(std::span<float> values);
 
 // out[i] = the value at rank ranks[i] (1..n, clamped) of values in ascending
-// order, NaN last, as RankValue of the sorted values gives it, bit for bit.
+// order, NaN last: bit for bit what a full sort would put there.
 // Short columns are sorted in place; long ones are left as they are.
 void ValuesAtRanks(std::span<float> values, std::span<const int64_t> ranks, std::span<float> out);
 
